@@ -1,0 +1,10 @@
+#include "cure_item.h"
+
+namespace wrkdsht {
+
+QString& CureItem() {
+    static QString item;
+    return item;
+}
+
+} // namespace wrkdsht

@@ -1,0 +1,126 @@
+#pragma once
+
+// frmEst, the Estimate screen: species, weights, kill and processing charges,
+// the extra services with their charges, the beef cure products and the total
+// estimated price. It owns the estimate for as long as the program runs.
+
+#include "estimate_host.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class PriceList;
+
+class EstimateScreen : public QWidget, public EstimateHost {
+    Q_OBJECT
+
+public:
+    explicit EstimateScreen(QString priceListPath, QWidget* parent = nullptr);
+    ~EstimateScreen() override;
+
+    // The screen's start-up: collapsed height, the database flag ticked, the
+    // price list opened (or the start-up notice and the fallback prices).
+    void startUp();
+
+    // A service's own action (figures it, or shows its worksheet or list).
+    void fEstW(int index);
+    // Refigures the total estimated price from kill, processing and the
+    // charges of the ticked services; unticked services' charges become "0".
+    void fTotal();
+
+    // EstimateHost
+    QString hangingWeightText() const override;
+    bool priceListFlag() const override;
+    QString priceListPath() const override;
+    void writeServiceRow(int weightField, const QString& weight, int chargeField,
+                         const QString& charge) override;
+    void refigureTotalThroughTot() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Species { None, Beef, Pork, Deer };
+
+    void buildTopBand();
+    void buildServiceBand();
+    void setHeightTwips(int twips);
+
+    Species species() const;
+    bool flagTicked() const;
+    bool ticked(int service) const;
+
+    // Event handlers.
+    void onBeef();
+    void onPork();
+    void onDeer();
+    // Beef or pork: the animal is killed here, so there is a kill charge.
+    void chooseSlaughtered(const QString& hint, double factor, const QString& killItem,
+                           const QString& fallbackKill);
+    void onLiveWeightChanged();
+    void onHangingWeightEdited();
+    void onFlagClicked(bool checked);
+    void onExpand();
+    void onServiceToggled(int service);
+    void onCureProductsChanged();
+
+    void fProcessing();
+    // Processing and the services figured from the hanging weight, then the total.
+    void refigureFromHangingWeight();
+    // The beef charges rounded to whole cents, then fTotal.
+    void refigureTotal();
+    bool roundBeefCharges();
+
+    void showWorksheetFor(int service);
+
+    // The hanging weight read as a number; tells the clerk when it is not one.
+    std::optional<double> hangingWeight();
+    // A price from the price list; tells the clerk when there is none.
+    std::optional<double> lookup(const QString& item);
+    // A price from the price list, or the fallback while the flag is unticked.
+    std::optional<double> priceOr(const QString& item, double fallback);
+    // Tells the clerk; while the clerk types, the same words only once.
+    void report(const QString& text);
+
+    std::unique_ptr<PriceList> priceList_;
+    double weightFactor_ = 0.5;
+    bool cornedRoundAsked_ = false;
+    bool topRoundOnly_ = false;
+
+    // Set while a handler runs because of typing in a weight field.
+    bool typing_ = false;
+    QSet<QString> toldWhileTyping_;
+    bool totRan_ = false;
+
+    QCheckBox* check2_ = nullptr;
+    QRadioButton* option1_ = nullptr;
+    QRadioButton* option2_ = nullptr;
+    QRadioButton* option3_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label6_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QLineEdit* text3_ = nullptr;
+    QLineEdit* text4_ = nullptr;
+    QLineEdit* text5_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QFrame* frame1_ = nullptr;
+    QLabel* label7_ = nullptr;
+    QListWidget* list1_ = nullptr;
+    QPushButton* tot_ = nullptr;
+    std::array<QCheckBox*, 14> check1_{};
+    std::array<QLineEdit*, 31> text6_{};
+
+    std::array<QPointer<QWidget>, 5> worksheets_;
+};

@@ -1,0 +1,354 @@
+#include "price_list.h"
+
+#include "csv.h"
+#include "numbers.h"
+#include "sample_prices.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVariant>
+
+namespace {
+
+const QString Driver = QStringLiteral("QSQLITE");
+
+// How long a change waits for another program that holds the file locked.
+constexpr int BusyTimeoutMs = 2000;
+
+QString nextConnectionName(const char* purpose) {
+    static QAtomicInt counter;
+    return QStringLiteral("pricelist-%1-%2")
+        .arg(QLatin1String(purpose))
+        .arg(counter.fetchAndAddRelaxed(1));
+}
+
+QString errorWords(const QSqlError& error) {
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    const QString code = error.nativeErrorCode();
+    return code.isEmpty() ? text : QStringLiteral("Error %1: %2").arg(code, text);
+}
+
+// The Cost read from a row, checked to be a number.
+CostLookup costFrom(const QVariant& value, const QString& item) {
+    CostLookup result;
+    if (value.isNull()) {
+        result.status = CostLookup::Status::NoPrice;
+        result.problem = QStringLiteral("\"%1\" has no price in the price list.").arg(item);
+        return result;
+    }
+    std::optional<double> cost;
+    const auto type = value.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int ||
+        type == QMetaType::ULongLong || type == QMetaType::UInt) {
+        cost = value.toDouble();
+    } else {
+        cost = StrictNumber(value.toString());
+    }
+    if (!cost || !std::isfinite(*cost)) {
+        result.status = CostLookup::Status::NoPrice;
+        result.problem =
+            QStringLiteral("The price of \"%1\" in the price list is not a number (%2).")
+                .arg(item, value.toString());
+        return result;
+    }
+    result.status = CostLookup::Status::Found;
+    result.cost = *cost;
+    return result;
+}
+
+CostLookup missing(const QString& item) {
+    CostLookup result;
+    result.status = CostLookup::Status::Missing;
+    result.problem = QStringLiteral("\"%1\" is not in the price list.").arg(item);
+    return result;
+}
+
+QString storedText(const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    const auto type = value.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int)
+        return NumberText(value.toDouble());
+    return value.toString();
+}
+
+} // namespace
+
+PriceList::PriceList(QString path)
+    : path_(std::move(path))
+    , connectionName_(nextConnectionName("screen")) {}
+
+PriceList::~PriceList() {
+    costPlain_.reset();
+    costTrailing_.reset();
+    costWide_.reset();
+    rows_.reset();
+    if (db_.isValid()) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+}
+
+PriceList::OpenResult PriceList::open() {
+    if (open_)
+        return OpenResult::Opened;
+    openProblem_.clear();
+    const QFileInfo info(path_);
+    if (!info.exists()) {
+        openProblem_ = QStringLiteral("There is no price list at %1.").arg(path_);
+        return OpenResult::FileMissing;
+    }
+    if (!info.isFile()) {
+        openProblem_ = QStringLiteral("%1 is not a price list file.").arg(path_);
+        return OpenResult::Unusable;
+    }
+    if (!db_.isValid()) {
+        db_ = QSqlDatabase::addDatabase(Driver, connectionName_);
+        if (!db_.isValid()) {
+            openProblem_ =
+                QStringLiteral("Qt's SQLite driver is not installed (package libqt6sql6-sqlite).");
+            return OpenResult::Unusable;
+        }
+    }
+    // mode=rw: SQLite opens an existing file and never creates one.
+    const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                        QStringLiteral("?mode=rw");
+    db_.setDatabaseName(uri);
+    db_.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!db_.open()) {
+        openProblem_ = QStringLiteral("%1 (%2)").arg(errorWords(db_.lastError()), path_);
+        return QFileInfo::exists(path_) ? OpenResult::Unusable : OpenResult::FileMissing;
+    }
+    {
+        QSqlQuery check(db_);
+        if (!check.exec(QStringLiteral("Select Item, Cost, Category From Charges1 Limit 1"))) {
+            const QSqlError error = check.lastError();
+            if (error.databaseText().contains(QLatin1String("no such")))
+                openProblem_ = QStringLiteral("%1 is not a price list: it has no table Charges1 "
+                                              "with the columns Item, Cost and Category (%2).")
+                                   .arg(path_, errorWords(error));
+            else
+                openProblem_ = QStringLiteral("%1 (%2)").arg(errorWords(error), path_);
+            check.finish();
+            db_.close();
+            return OpenResult::Unusable;
+        }
+    }
+    open_ = true;
+    return OpenResult::Opened;
+}
+
+QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement) {
+    if (!slot) {
+        slot = std::make_unique<QSqlQuery>(db_);
+        slot->setForwardOnly(true);
+        slot->prepare(statement); // a failure shows when the query runs
+    }
+    return *slot;
+}
+
+QString PriceList::failure(const QString& what, const QSqlError& error) const {
+    return QStringLiteral("%1: %2 (%3)").arg(what, errorWords(error), path_);
+}
+
+CostLookup PriceList::lookupCost(const QString& item, CostStatement form) {
+    if (!open_) {
+        CostLookup result;
+        result.problem = QStringLiteral("The price list is not open, so the price of \"%1\" "
+                                        "cannot be looked up.")
+                             .arg(item);
+        return result;
+    }
+    std::unique_ptr<QSqlQuery>* slot = &costPlain_;
+    QString statement = QStringLiteral("Select Cost From Charges1 Where Item = ?");
+    if (form == CostStatement::TrailingBlank) {
+        slot = &costTrailing_;
+        statement = QStringLiteral("Select Cost From Charges1 Where Item = ? ");
+    } else if (form == CostStatement::WideFrom) {
+        slot = &costWide_;
+        statement = QStringLiteral("Select Cost From  Charges1 Where Item = ?");
+    }
+    QSqlQuery& query = prepared(*slot, statement);
+    query.bindValue(0, item);
+    if (!query.exec()) {
+        CostLookup result;
+        result.problem = failure(QStringLiteral("The price of \"%1\" could not be read").arg(item),
+                                 query.lastError());
+        slot->reset(); // prepared again next time, when the file may be usable again
+        return result;
+    }
+    CostLookup result = query.next() ? costFrom(query.value(0), item) : missing(item);
+    if (query.lastError().isValid()) {
+        result = CostLookup();
+        result.problem = failure(QStringLiteral("The price of \"%1\" could not be read").arg(item),
+                                 query.lastError());
+    }
+    query.finish();
+    return result;
+}
+
+ItemRows PriceList::findItemRows(const QString& item) {
+    ItemRows rows;
+    if (!open_) {
+        rows.first.problem = QStringLiteral("The price list is not open, so \"%1\" cannot be "
+                                            "looked up.")
+                                 .arg(item);
+        return rows;
+    }
+    QSqlQuery& query = prepared(rows_, QStringLiteral("Select * From Charges1 Where Item = ? "));
+    query.bindValue(0, item);
+    if (!query.exec()) {
+        rows.first.problem =
+            failure(QStringLiteral("\"%1\" could not be looked up").arg(item), query.lastError());
+        rows_.reset(); // prepared again next time, when the file may be usable again
+        return rows;
+    }
+    while (query.next()) {
+        if (rows.count == 0)
+            rows.first = costFrom(query.value(1), item);
+        ++rows.count;
+    }
+    if (query.lastError().isValid()) {
+        rows.count = 0;
+        rows.first = CostLookup();
+        rows.first.problem =
+            failure(QStringLiteral("\"%1\" could not be looked up").arg(item), query.lastError());
+    } else if (rows.count == 0) {
+        rows.first = missing(item);
+    }
+    query.finish();
+    return rows;
+}
+
+SaveResult PriceList::addItem(const QString& item, double cost, const QString& category) {
+    SaveResult result;
+    if (!open_) {
+        result.problem =
+            QStringLiteral("The price list is not open, so \"%1\" cannot be added.").arg(item);
+        return result;
+    }
+    const QString what = QStringLiteral("\"%1\" could not be added to the price list").arg(item);
+    if (!db_.transaction()) {
+        result.problem = failure(what, db_.lastError());
+        return result;
+    }
+    {
+        QSqlQuery insert(db_);
+        insert.prepare(
+            QStringLiteral("Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)"));
+        insert.addBindValue(item);
+        insert.addBindValue(cost);
+        insert.addBindValue(category);
+        if (!insert.exec()) {
+            result.problem = failure(what, insert.lastError());
+            insert.finish();
+            db_.rollback();
+            return result;
+        }
+    }
+    if (!db_.commit()) {
+        result.problem = failure(what, db_.lastError());
+        db_.rollback();
+        return result;
+    }
+    result.saved = true;
+    return result;
+}
+
+QList<PriceEntry> PriceList::entries(QString* problem) {
+    QList<PriceEntry> list;
+    if (problem)
+        problem->clear();
+    if (!open_) {
+        if (problem)
+            *problem = QStringLiteral("The price list is not open.");
+        return list;
+    }
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("Select Item, Cost, Category From Charges1"))) {
+        if (problem)
+            *problem =
+                failure(QStringLiteral("The price list could not be read"), query.lastError());
+        return list;
+    }
+    while (query.next())
+        list.append(
+            {query.value(0).toString(), storedText(query.value(1)), query.value(2).toString()});
+    if (query.lastError().isValid() && problem)
+        *problem = failure(QStringLiteral("The price list could not be read"), query.lastError());
+    return list;
+}
+
+QString PriceList::defaultPath() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base).filePath(QStringLiteral("locker-estimate/Lockers.db"));
+}
+
+QString PriceList::sampleCsv() {
+    return QString::fromUtf8(SamplePricesCsv);
+}
+
+SaveResult PriceList::createSample(const QString& path) {
+    SaveResult result;
+    if (QFileInfo::exists(path)) {
+        result.problem = QStringLiteral("%1 already exists; it was left as it is.").arg(path);
+        return result;
+    }
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        result.problem =
+            QStringLiteral("The folder %1 could not be made.").arg(info.absolutePath());
+        return result;
+    }
+    QString problem;
+    const QList<Csv::Record> records = Csv::parse(sampleCsv(), &problem);
+    const QString temporary = info.absoluteFilePath() + QStringLiteral(".creating");
+    QFile::remove(temporary);
+    const QString name = nextConnectionName("create");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(Driver, name);
+        db.setDatabaseName(temporary);
+        bool ok = db.open();
+        QSqlQuery query(db);
+        ok = ok && query.exec(QStringLiteral(
+                       "Create Table Charges1 (Item Text, Cost Numeric, Category Text)"));
+        ok = ok && query.exec(QStringLiteral("Create Index Charges1_Item On Charges1 (Item)"));
+        ok = ok && db.transaction();
+        ok = ok && query.prepare(QStringLiteral(
+                       "Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)"));
+        for (int r = 1; ok && r < records.size(); ++r) {
+            const QStringList& f = records[r].fields;
+            query.addBindValue(f.value(0));
+            query.addBindValue(MoneyAmount(f.value(1)).value_or(0));
+            query.addBindValue(f.value(2));
+            ok = query.exec();
+        }
+        ok = ok && db.commit();
+        if (!ok)
+            problem = errorWords(query.lastError().isValid() ? query.lastError() : db.lastError());
+        query.finish();
+        query = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!problem.isEmpty() || !QFile::rename(temporary, path)) {
+        QFile::remove(temporary);
+        result.problem = QStringLiteral("The sample price list could not be made at %1. %2")
+                             .arg(path, problem)
+                             .trimmed();
+        return result;
+    }
+    result.saved = true;
+    return result;
+}

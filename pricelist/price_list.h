@@ -1,0 +1,113 @@
+#pragma once
+
+// The shop's price list: an SQLite file holding the table Charges1
+// (Item text, Cost number, Category text). This module is the only code that
+// speaks SQL. Each screen that prices anything holds a PriceList of its own:
+// one connection, opened when the screen asks for it and released when the
+// PriceList goes.
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+class QSqlQuery;
+
+// The outcome of a price lookup.
+struct CostLookup {
+    enum class Status {
+        Found,   // `cost` holds the price of the first row found
+        Missing, // no row carries the item
+        NoPrice, // the first row's Cost is empty or not a number
+        Failed,  // the price list could not be read (closed, damaged, locked)
+    };
+    Status status = Status::Failed;
+    double cost = 0;
+    QString problem; // in plain words, when not Found
+
+    bool found() const { return status == Status::Found; }
+};
+
+// The rows that carry one item: how many, and the price of the first.
+struct ItemRows {
+    int count = 0;
+    CostLookup first; // Missing when count is 0
+};
+
+// The outcome of a change to the price list.
+struct SaveResult {
+    bool saved = false;
+    QString problem; // in plain words, when not saved
+};
+
+// One row of Charges1.
+struct PriceEntry {
+    QString item;
+    QString cost; // as stored, written as a number where it is one
+    QString category;
+};
+
+class PriceList {
+public:
+    enum class OpenResult { Opened, FileMissing, Unusable };
+
+    // The shape of a cost lookup statement. They find the same rows; the
+    // screens keep the forms that their statements have always had.
+    enum class CostStatement {
+        Plain,         // Select Cost From Charges1 Where Item = ?
+        TrailingBlank, // ... Where Item = ?  (a blank after it)
+        WideFrom,      // Select Cost From  Charges1 ... (two blanks after From)
+    };
+
+    explicit PriceList(QString path);
+    ~PriceList();
+    PriceList(const PriceList&) = delete;
+    PriceList& operator=(const PriceList&) = delete;
+
+    // Opens the file; never creates one. A file that is there but is not a
+    // price list (not a database, no Charges1 table) is Unusable.
+    OpenResult open();
+    bool isOpen() const { return open_; }
+    const QString& path() const { return path_; }
+    // Why the last open failed, in plain words, with SQLite's error number
+    // first where there is one.
+    const QString& openProblem() const { return openProblem_; }
+
+    // The Cost of the first row carrying the item.
+    CostLookup lookupCost(const QString& item, CostStatement form = CostStatement::Plain);
+
+    // All columns of the rows carrying the item (Select * ... with a blank
+    // after it): their number and the Cost, by position, of the first.
+    ItemRows findItemRows(const QString& item);
+
+    // Adds one row and saves it in one transaction: afterwards every
+    // connection finds it. Nothing is written when it fails.
+    SaveResult addItem(const QString& item, double cost, const QString& category);
+
+    // Every row, in stored order.
+    QList<PriceEntry> entries(QString* problem = nullptr);
+
+    // The fixed default file: Lockers.db in the user's application data folder.
+    static QString defaultPath();
+
+    // Creates a price list holding the sample prices at `path`, which must not
+    // exist yet. The file appears whole or not at all.
+    static SaveResult createSample(const QString& path);
+
+    // The sample prices, as the CSV text kept in data/.
+    static QString sampleCsv();
+
+private:
+    QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement);
+    QString failure(const QString& what, const class QSqlError& error) const;
+
+    QString path_;
+    QString connectionName_;
+    QSqlDatabase db_;
+    bool open_ = false;
+    QString openProblem_;
+    std::unique_ptr<QSqlQuery> costPlain_;
+    std::unique_ptr<QSqlQuery> costTrailing_;
+    std::unique_ptr<QSqlQuery> costWide_;
+    std::unique_ptr<QSqlQuery> rows_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+// Price list files for tests, in a temporary folder that goes with the object.
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <optional>
+
+class TestPriceList {
+public:
+    // A folder with no price list in it yet.
+    TestPriceList();
+    ~TestPriceList();
+
+    const QString& path() const { return path_; }
+    QString folder() const { return dir_.path(); }
+
+    // The sample price list.
+    TestPriceList& withSample();
+    // Runs SQL statements on the file (creating it when it is missing).
+    TestPriceList& sql(const QStringList& statements);
+    // Sets an item's cost, adding the item when it is missing.
+    TestPriceList& price(const QString& item, double cost);
+    // Removes every row of an item.
+    TestPriceList& without(const QString& item);
+
+    // Makes the file refuse every write, as a read-only file does for the
+    // shop's clerk (for root, whom file modes do not stop, the file is made
+    // immutable). False when this machine cannot do it.
+    bool makeReadOnly();
+
+    // The rows of Charges1, one "Item|Cost|Category" text each, in stored order.
+    QStringList rows() const;
+    // SQLite's integrity check of the file: "ok" when sound.
+    QString integrity() const;
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    bool immutable_ = false;
+};
