@@ -8,6 +8,7 @@
 #include "price_items.h"
 #include "price_list.h"
 #include "twips.h"
+// worksheet screens
 
 #include <QCheckBox>
 #include <QEvent>
@@ -374,19 +375,16 @@ std::optional<double> EstimateScreen::hangingWeight() {
 
 // ---------------------------------------------------------------- species
 
-void EstimateScreen::onBeef()
-{
+void EstimateScreen::onBeef() {
     chooseSlaughtered(BeefHint, R::BeefFactor, PriceItem::BeefKill, R::FallbackBeefKill);
 }
 
-void EstimateScreen::onPork()
-{
+void EstimateScreen::onPork() {
     chooseSlaughtered(PorkHint, R::PorkFactor, PriceItem::PorkKill, R::FallbackPorkKill);
 }
 
 void EstimateScreen::chooseSlaughtered(const QString& hint, double factor, const QString& killItem,
-                                       const QString& fallbackKill)
-{
+                                       const QString& fallbackKill) {
     toldWhileTyping_.clear();
     label6_->setText(hint);
     label1_->setText(LiveWeight);

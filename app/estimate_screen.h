@@ -122,5 +122,14 @@ private:
     std::array<QCheckBox*, 14> check1_{};
     std::array<QLineEdit*, 31> text6_{};
 
-    std::array<QPointer<QWidget>, 5> worksheets_;
+    // The open worksheets, one instance each while open.
+    enum Worksheet {
+        ExtraBoningSheet,
+        SausageSheet,
+        FajitaSheet,
+        JerkySheet,
+        CureSheet,
+        SheetCount
+    };
+    std::array<QPointer<QWidget>, SheetCount> worksheets_;
 };
