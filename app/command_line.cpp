@@ -14,7 +14,8 @@ namespace {
 
 const char* const CreateSample = "create-sample-pricelist";
 
-void describe(QCommandLineParser& parser) {
+void describe(QCommandLineParser& parser)
+{
     parser.setApplicationDescription(
         QStringLiteral("Prices the kill, processing and extra services of an animal at the "
                        "counter, from the shop's price list."));
@@ -33,14 +34,16 @@ void describe(QCommandLineParser& parser) {
         QStringLiteral("With --create-sample-pricelist: where to create it."));
 }
 
-void name(QCoreApplication& app) {
+void name(QCoreApplication& app)
+{
     app.setApplicationName(QStringLiteral("locker-estimate"));
     app.setApplicationVersion(QStringLiteral(LOCKER_VERSION));
 }
 
 } // namespace
 
-Options parse(QCoreApplication& app) {
+Options parse(QCoreApplication& app)
+{
     name(app);
     QCommandLineParser parser;
     describe(parser);
@@ -58,7 +61,8 @@ Options parse(QCoreApplication& app) {
     return options;
 }
 
-bool wantsNoWindow(int argc, char* argv[]) {
+bool wantsNoWindow(int argc, char* argv[])
+{
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
@@ -69,7 +73,8 @@ bool wantsNoWindow(int argc, char* argv[]) {
     return false;
 }
 
-int runWithoutWindow(QCoreApplication& app) {
+int runWithoutWindow(QCoreApplication& app)
+{
     Options options = parse(app);
     if (options.exitCode >= 0)
         return options.exitCode;

@@ -2,7 +2,8 @@
 
 namespace wrkdsht {
 
-QString& CureItem() {
+QString& CureItem()
+{
     static QString item;
     return item;
 }

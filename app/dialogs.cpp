@@ -4,25 +4,30 @@
 
 namespace Dialogs {
 
-QString appTitle() {
+QString appTitle()
+{
     return QStringLiteral("Locker Estimate");
 }
 
-void tell(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& title) {
+void tell(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& title)
+{
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-void warn(QWidget* parent, const QString& text) {
+void warn(QWidget* parent, const QString& text)
+{
     tell(parent, text, QMessageBox::Warning);
 }
 
-bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon) {
+bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon)
+{
     QMessageBox box(icon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title) {
+std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title)
+{
     QInputDialog dialog(parent);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);

@@ -7,13 +7,15 @@ namespace EstimateRules {
 namespace {
 
 // A figure written to a field and read back, as the next step reads it.
-double asShown(double value) {
+double asShown(double value)
+{
     return Round15(value);
 }
 
 } // namespace
 
-QString WeightProblem(const QString& text) {
+QString WeightProblem(const QString& text)
+{
     if (text.trimmed().isEmpty())
         return QString();
     const auto value = StrictNumber(text);
@@ -27,37 +29,44 @@ QString WeightProblem(const QString& text) {
     return QString();
 }
 
-std::optional<double> UsableWeight(const QString& text) {
+std::optional<double> UsableWeight(const QString& text)
+{
     if (!WeightProblem(text).isEmpty())
         return std::nullopt;
     return StrictNumber(text).value_or(0);
 }
 
-QString FigureProblem(const QString& text) {
+QString FigureProblem(const QString& text)
+{
     if (text.trimmed().isEmpty() || StrictNumber(text))
         return QString();
     return QStringLiteral("\"%1\" is not a number.").arg(text.trimmed());
 }
 
-ServiceFigure Tenderising(double hanging, double pricePerPound) {
+ServiceFigure Tenderising(double hanging, double pricePerPound)
+{
     const QString weight = NumberText(hanging * 0.0686);
     return {weight, Charge(asShown(hanging * 0.0686), pricePerPound)};
 }
 
-ServiceFigure MinuteSteaks(double hanging, double pricePerPound) {
+ServiceFigure MinuteSteaks(double hanging, double pricePerPound)
+{
     const QString weight = NumberText(hanging * 0.06);
     return {weight, Charge(asShown(hanging * 0.06), pricePerPound)};
 }
 
-ServiceFigure Cooling(const QString& hangingText, double hanging, double pricePerPound) {
+ServiceFigure Cooling(const QString& hangingText, double hanging, double pricePerPound)
+{
     return {hangingText, Charge(hanging, pricePerPound)};
 }
 
-QString Charge(double weight, double pricePerPound) {
+QString Charge(double weight, double pricePerPound)
+{
     return NumberText(weight * pricePerPound);
 }
 
-QString WholeCents(double charge) {
+QString WholeCents(double charge)
+{
     const double cents = asShown(charge * 100);
     if (const auto whole = RoundHalfEven(cents))
         return NumberText(static_cast<double>(*whole) / 100);
@@ -66,7 +75,8 @@ QString WholeCents(double charge) {
 }
 
 QString Total(const QString& kill, const QString& processing, const QStringList& beefCharges,
-              const QStringList& porkCharges) {
+              const QStringList& porkCharges)
+{
     const auto runningSum = [](const QStringList& charges) {
         double sum = 0;
         for (const QString& charge : charges)
@@ -78,11 +88,13 @@ QString Total(const QString& kill, const QString& processing, const QStringList&
     return NumberText(LeadingNumber(kill) + LeadingNumber(processing) + beef + pork);
 }
 
-bool TooManyBriskets(const CureSelection& selected) {
+bool TooManyBriskets(const CureSelection& selected)
+{
     return selected[BeefBaconBrisket] && selected[CornedBeefBrisket] && selected[BbqBrisket];
 }
 
-QString CuredPounds(double hanging, const CureSelection& selected, bool topRoundOnly) {
+QString CuredPounds(double hanging, const CureSelection& selected, bool topRoundOnly)
+{
     constexpr double share = 0.015; // every product but the corned round
     double pounds = 0;
     for (const int product : {BeefBaconBrisket, BeefBaconRibs, CornedBeefBrisket, BbqBrisket})

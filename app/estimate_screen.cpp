@@ -8,7 +8,8 @@
 #include "price_items.h"
 #include "price_list.h"
 #include "twips.h"
-// worksheet screens
+
+// The worksheet screens (one include line each).
 
 #include <QCheckBox>
 #include <QEvent>
@@ -96,7 +97,8 @@ constexpr Service Services[] = {
     {13, "Quartering", true, true, Action::Quartering},
 };
 
-const Service* serviceAt(int index) {
+const Service* serviceAt(int index)
+{
     for (const Service& s : Services)
         if (s.index == index)
             return &s;
@@ -115,7 +117,8 @@ const char* const CureProducts[R::CureProductCount] = {
     "Corned Beef (Round)",  "BBQ Brisket",
 };
 
-QString indexed(const char* name, int index) {
+QString indexed(const char* name, int index)
+{
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
@@ -123,7 +126,8 @@ QString indexed(const char* name, int index) {
 
 EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
     : QWidget(parent)
-    , priceList_(std::make_unique<PriceList>(std::move(priceListPath))) {
+    , priceList_(std::make_unique<PriceList>(std::move(priceListPath)))
+{
     setObjectName(QStringLiteral("frmEst"));
     setWindowTitle(QStringLiteral("Estimate"));
     buildTopBand();
@@ -131,12 +135,14 @@ EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
     resize(TwipsX(this, DesignWidth), TwipsY(this, CollapsedHeight));
 }
 
-EstimateScreen::~EstimateScreen() {
+EstimateScreen::~EstimateScreen()
+{
     for (QPointer<QWidget>& sheet : worksheets_)
         delete sheet.data();
 }
 
-void EstimateScreen::buildTopBand() {
+void EstimateScreen::buildTopBand()
+{
     const auto field = [this](const char* name) {
         auto* edit = new QLineEdit(QStringLiteral("0"), this);
         edit->setObjectName(QLatin1String(name));
@@ -223,7 +229,8 @@ void EstimateScreen::buildTopBand() {
     tot_->installEventFilter(this);
 }
 
-void EstimateScreen::buildServiceBand() {
+void EstimateScreen::buildServiceBand()
+{
     constexpr int firstRowTop = 3000, rowStep = 540, fieldHeight = 345;
     // Column left edges: weight field, check box, charge field.
     constexpr int beefX[3] = {120, 1200, 3150};
@@ -284,13 +291,15 @@ void EstimateScreen::buildServiceBand() {
             &EstimateScreen::onCureProductsChanged);
 }
 
-void EstimateScreen::setHeightTwips(int twips) {
+void EstimateScreen::setHeightTwips(int twips)
+{
     resize(width(), TwipsY(this, twips));
 }
 
 // ---------------------------------------------------------------- start-up
 
-void EstimateScreen::startUp() {
+void EstimateScreen::startUp()
+{
     setHeightTwips(CollapsedHeight);
     weightFactor_ = R::BeefFactor;
     check2_->setChecked(true);
@@ -309,7 +318,8 @@ void EstimateScreen::startUp() {
     }
 }
 
-void EstimateScreen::onFlagClicked(bool checked) {
+void EstimateScreen::onFlagClicked(bool checked)
+{
     toldWhileTyping_.clear();
     if (!checked || priceList_->isOpen())
         return;
@@ -323,7 +333,8 @@ void EstimateScreen::onFlagClicked(bool checked) {
 
 // ---------------------------------------------------------------- state
 
-EstimateScreen::Species EstimateScreen::species() const {
+EstimateScreen::Species EstimateScreen::species() const
+{
     if (option1_->isChecked())
         return Species::Beef;
     if (option2_->isChecked())
@@ -333,16 +344,19 @@ EstimateScreen::Species EstimateScreen::species() const {
     return Species::None;
 }
 
-bool EstimateScreen::flagTicked() const {
+bool EstimateScreen::flagTicked() const
+{
     return check2_->isChecked();
 }
 
-bool EstimateScreen::ticked(int service) const {
+bool EstimateScreen::ticked(int service) const
+{
     return service >= 0 && service < int(check1_.size()) && check1_[service] &&
            check1_[service]->isChecked();
 }
 
-void EstimateScreen::report(const QString& text) {
+void EstimateScreen::report(const QString& text)
+{
     if (typing_) {
         if (toldWhileTyping_.contains(text))
             return;
@@ -351,7 +365,8 @@ void EstimateScreen::report(const QString& text) {
     Dialogs::warn(this, text);
 }
 
-std::optional<double> EstimateScreen::lookup(const QString& item) {
+std::optional<double> EstimateScreen::lookup(const QString& item)
+{
     const CostLookup found = priceList_->lookupCost(item);
     if (!found.found()) {
         report(found.problem);
@@ -360,11 +375,13 @@ std::optional<double> EstimateScreen::lookup(const QString& item) {
     return found.cost;
 }
 
-std::optional<double> EstimateScreen::priceOr(const QString& item, double fallback) {
+std::optional<double> EstimateScreen::priceOr(const QString& item, double fallback)
+{
     return flagTicked() ? lookup(item) : std::optional<double>(fallback);
 }
 
-std::optional<double> EstimateScreen::hangingWeight() {
+std::optional<double> EstimateScreen::hangingWeight()
+{
     const auto value = StrictNumber(text2_->text());
     if (!value)
         report(QStringLiteral("The hanging weight \"%1\" is not a number, so nothing was "
@@ -375,16 +392,19 @@ std::optional<double> EstimateScreen::hangingWeight() {
 
 // ---------------------------------------------------------------- species
 
-void EstimateScreen::onBeef() {
+void EstimateScreen::onBeef()
+{
     chooseSlaughtered(BeefHint, R::BeefFactor, PriceItem::BeefKill, R::FallbackBeefKill);
 }
 
-void EstimateScreen::onPork() {
+void EstimateScreen::onPork()
+{
     chooseSlaughtered(PorkHint, R::PorkFactor, PriceItem::PorkKill, R::FallbackPorkKill);
 }
 
 void EstimateScreen::chooseSlaughtered(const QString& hint, double factor, const QString& killItem,
-                                       const QString& fallbackKill) {
+                                       const QString& fallbackKill)
+{
     toldWhileTyping_.clear();
     label6_->setText(hint);
     label1_->setText(LiveWeight);
@@ -397,7 +417,8 @@ void EstimateScreen::chooseSlaughtered(const QString& hint, double factor, const
     refigureTotal();
 }
 
-void EstimateScreen::onDeer() {
+void EstimateScreen::onDeer()
+{
     toldWhileTyping_.clear();
     label1_->setText(FieldDressed);
     // The flat deer charge is always looked up: there is no built-in one.
@@ -422,7 +443,8 @@ void EstimateScreen::onDeer() {
 
 // ---------------------------------------------------------------- weights
 
-void EstimateScreen::onLiveWeightChanged() {
+void EstimateScreen::onLiveWeightChanged()
+{
     if (text2_->text().isEmpty())
         return;
     const auto live = R::UsableWeight(text1_->text());
@@ -433,14 +455,16 @@ void EstimateScreen::onLiveWeightChanged() {
     refigureFromHangingWeight();
 }
 
-void EstimateScreen::onHangingWeightEdited() {
+void EstimateScreen::onHangingWeightEdited()
+{
     if (!R::UsableWeight(text2_->text()) || text2_->text().trimmed().isEmpty())
         return;
     const QScopedValueRollback<bool> typing(typing_, true);
     refigureFromHangingWeight();
 }
 
-void EstimateScreen::fProcessing() {
+void EstimateScreen::fProcessing()
+{
     if (flagTicked()) {
         const auto cost = lookup(PriceItem::Processing);
         if (!cost || species() == Species::Deer)
@@ -452,7 +476,8 @@ void EstimateScreen::fProcessing() {
     }
 }
 
-void EstimateScreen::refigureFromHangingWeight() {
+void EstimateScreen::refigureFromHangingWeight()
+{
     fProcessing();
     for (const int service : WeightServices)
         if (ticked(service))
@@ -462,7 +487,8 @@ void EstimateScreen::refigureFromHangingWeight() {
 
 // ---------------------------------------------------------------- services
 
-void EstimateScreen::onExpand() {
+void EstimateScreen::onExpand()
+{
     toldWhileTyping_.clear();
     setHeightTwips(FullHeight);
     const Species chosen = species();
@@ -477,7 +503,8 @@ void EstimateScreen::onExpand() {
     }
 }
 
-void EstimateScreen::onServiceToggled(int index) {
+void EstimateScreen::onServiceToggled(int index)
+{
     toldWhileTyping_.clear();
     const Service* s = serviceAt(index);
     if (!flagTicked() && s->needsPriceList) {
@@ -493,7 +520,8 @@ void EstimateScreen::onServiceToggled(int index) {
     refigureTotal();
 }
 
-void EstimateScreen::fEstW(int index) {
+void EstimateScreen::fEstW(int index)
+{
     const Service* s = serviceAt(index);
     if (!s) {
         Dialogs::tell(this, UnknownIndex + QString::number(index));
@@ -568,11 +596,43 @@ void EstimateScreen::fEstW(int index) {
     }
 }
 
-void EstimateScreen::showWorksheetFor(int /*service*/) {
-    // The worksheet screens are wired in here as they are built.
+namespace {
+
+// Shows a worksheet's single instance, creating it when there is none. It is
+// discarded when it closes, so the next showing starts afresh.
+template <typename Make> void showSingle(QPointer<QWidget>& slot, Make make)
+{
+    if (!slot) {
+        slot = make();
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
 }
 
-bool EstimateScreen::roundBeefCharges() {
+} // namespace
+
+void EstimateScreen::showWorksheetFor(int service)
+{
+    switch (service) {
+    case 2: // ExtraBoning: frmEB
+        break;
+    case 4: // Sausage: frmWsEst
+        break;
+    case 6: // Fajita Strips: frmFajita
+        break;
+    case 7: // Slicing: frmJerky
+        break;
+    case 9:
+    case 10:
+    case 11: // pork Curing, Sausage, Cutlets: frmCure, in the role CureItem names
+        break;
+    }
+}
+
+bool EstimateScreen::roundBeefCharges()
+{
     std::array<double, BeefChargeLast + 1> charges{};
     for (int row = BeefChargeFirst; row <= BeefChargeLast; ++row) {
         if (!ticked(row))
@@ -592,12 +652,14 @@ bool EstimateScreen::roundBeefCharges() {
     return true;
 }
 
-void EstimateScreen::refigureTotal() {
+void EstimateScreen::refigureTotal()
+{
     roundBeefCharges();
     fTotal();
 }
 
-void EstimateScreen::fTotal() {
+void EstimateScreen::fTotal()
+{
     QStringList beef, pork;
     for (int row = BeefChargeFirst; row <= BeefChargeLast; ++row) {
         if (!ticked(row))
@@ -614,7 +676,8 @@ void EstimateScreen::fTotal() {
 
 // ---------------------------------------------------------------- cure products
 
-void EstimateScreen::onCureProductsChanged() {
+void EstimateScreen::onCureProductsChanged()
+{
     toldWhileTyping_.clear();
     R::CureSelection selected{};
     for (int i = 0; i < R::CureProductCount; ++i)
@@ -651,20 +714,24 @@ void EstimateScreen::onCureProductsChanged() {
 
 // ---------------------------------------------------------------- worksheets' view
 
-QString EstimateScreen::hangingWeightText() const {
+QString EstimateScreen::hangingWeightText() const
+{
     return text2_->text();
 }
 
-bool EstimateScreen::priceListFlag() const {
+bool EstimateScreen::priceListFlag() const
+{
     return flagTicked();
 }
 
-QString EstimateScreen::priceListPath() const {
+QString EstimateScreen::priceListPath() const
+{
     return priceList_->path();
 }
 
 void EstimateScreen::writeServiceRow(int weightField, const QString& weight, int chargeField,
-                                     const QString& charge) {
+                                     const QString& charge)
+{
     if (QLineEdit* field = text6_.at(weightField))
         field->setText(weight);
     if (QLineEdit* field = text6_.at(chargeField))
@@ -672,7 +739,8 @@ void EstimateScreen::writeServiceRow(int weightField, const QString& weight, int
     fTotal();
 }
 
-void EstimateScreen::refigureTotalThroughTot() {
+void EstimateScreen::refigureTotalThroughTot()
+{
     totRan_ = false;
     tot_->show();
     activateWindow();
@@ -683,7 +751,8 @@ void EstimateScreen::refigureTotalThroughTot() {
     tot_->hide();
 }
 
-bool EstimateScreen::eventFilter(QObject* watched, QEvent* event) {
+bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == tot_ && event->type() == QEvent::FocusIn) {
         totRan_ = true;
         fTotal();

@@ -15,7 +15,8 @@ public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
         if (event->type() == QEvent::FocusIn) {
             auto* field = static_cast<QLineEdit*>(watched);
             field->selectAll();
@@ -30,7 +31,8 @@ protected:
     }
 };
 
-void mark(QLineEdit* field, const QString& reason) {
+void mark(QLineEdit* field, const QString& reason)
+{
     const bool invalid = !reason.isEmpty();
     if (field->property(InvalidProperty).toBool() == invalid && field->toolTip() == reason)
         return;
@@ -46,16 +48,19 @@ void mark(QLineEdit* field, const QString& reason) {
 
 } // namespace
 
-void SelectAllOnFocus(QLineEdit* field) {
+void SelectAllOnFocus(QLineEdit* field)
+{
     field->installEventFilter(new SelectAllFilter(field));
 }
 
-void MarkInvalidWhile(QLineEdit* field, std::function<QString(const QString&)> problem) {
+void MarkInvalidWhile(QLineEdit* field, std::function<QString(const QString&)> problem)
+{
     QObject::connect(field, &QLineEdit::textChanged, field,
                      [field, problem](const QString& text) { mark(field, problem(text)); });
     mark(field, problem(field->text()));
 }
 
-bool IsMarkedInvalid(const QWidget* field) {
+bool IsMarkedInvalid(const QWidget* field)
+{
     return field->property(InvalidProperty).toBool();
 }

@@ -5,7 +5,8 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     if (CommandLine::wantsNoWindow(argc, argv)) {
         QCoreApplication app(argc, argv);
         return CommandLine::runWithoutWindow(app);

@@ -8,12 +8,14 @@
 
 namespace {
 
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     const char16_t u = c.unicode();
     return u == ' ' || u == '\t' || u == '\n' || u == '\r' || u == '\f' || u == '\v';
 }
 
-bool isDigit(QChar c) {
+bool isDigit(QChar c)
+{
     return c.unicode() >= '0' && c.unicode() <= '9';
 }
 
@@ -26,7 +28,8 @@ struct Scanned {
     bool integralNonZero = false;
 };
 
-Scanned scanNumber(const QString& text, int from) {
+Scanned scanNumber(const QString& text, int from)
+{
     Scanned s;
     int i = from;
     const int n = text.size();
@@ -55,7 +58,8 @@ Scanned scanNumber(const QString& text, int from) {
 }
 
 // Converts a scanned number. An underflow reads as zero; an overflow gives no value.
-std::optional<double> convert(const Scanned& s) {
+std::optional<double> convert(const Scanned& s)
+{
     double value = 0;
     const char* first = s.ascii.data();
     const char* last = first + s.ascii.size();
@@ -78,7 +82,8 @@ struct Decimal {
     int exponent = 0;
 };
 
-Decimal decimalOf(double value) {
+Decimal decimalOf(double value)
+{
     Decimal d;
     if (value == 0)
         return d;
@@ -108,7 +113,8 @@ Decimal decimalOf(double value) {
 
 } // namespace
 
-std::optional<double> StrictNumber(const QString& text) {
+std::optional<double> StrictNumber(const QString& text)
+{
     int from = 0;
     int to = text.size();
     while (from < to && isBlank(text[from]))
@@ -121,7 +127,8 @@ std::optional<double> StrictNumber(const QString& text) {
     return convert(s);
 }
 
-double LeadingNumber(const QString& text) {
+double LeadingNumber(const QString& text)
+{
     int from = 0;
     while (from < text.size() && isBlank(text[from]))
         ++from;
@@ -134,7 +141,8 @@ double LeadingNumber(const QString& text) {
     return s.ascii.front() == '-' ? -largest : largest;
 }
 
-QString NumberText(double value) {
+QString NumberText(double value)
+{
     if (std::isnan(value))
         return QStringLiteral("NaN");
     if (std::isinf(value))
@@ -162,13 +170,15 @@ QString NumberText(double value) {
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-double Round15(double value) {
+double Round15(double value)
+{
     if (!std::isfinite(value))
         return value;
     return StrictNumber(NumberText(value)).value_or(value);
 }
 
-std::optional<std::int64_t> RoundHalfEven(double value) {
+std::optional<std::int64_t> RoundHalfEven(double value)
+{
     constexpr double limit = 4611686018427387904.0; // 2^62
     if (!std::isfinite(value) || std::fabs(value) >= limit)
         return std::nullopt;
@@ -180,7 +190,8 @@ std::optional<std::int64_t> RoundHalfEven(double value) {
     return whole;
 }
 
-std::optional<std::int64_t> ScaledUnits(double value, int decimals, HalfRounding rounding) {
+std::optional<std::int64_t> ScaledUnits(double value, int decimals, HalfRounding rounding)
+{
     if (!std::isfinite(value) || decimals < 0 || decimals > 18)
         return std::nullopt;
     const Decimal d = decimalOf(value);
@@ -207,7 +218,8 @@ std::optional<std::int64_t> ScaledUnits(double value, int decimals, HalfRounding
     return d.negative ? -units : units;
 }
 
-QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros) {
+QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros)
+{
     const bool negative = units < 0;
     std::uint64_t magnitude =
         negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
@@ -228,14 +240,16 @@ QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros) {
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QString OneDecimalText(double value) {
+QString OneDecimalText(double value)
+{
     if (const auto units = ScaledUnits(value, 1, HalfRounding::AwayFromZero))
         return UnitsText(*units, 1, true);
     // Beyond 64 bits of tenths the number is a whole number at 15 digits.
     return NumberText(value) + QStringLiteral(".0");
 }
 
-QString MoneyAmountProblem(const QString& text) {
+QString MoneyAmountProblem(const QString& text)
+{
     const auto value = StrictNumber(text);
     if (!value)
         return QStringLiteral("\"%1\" is not an amount of money.").arg(text.trimmed());
@@ -248,7 +262,8 @@ QString MoneyAmountProblem(const QString& text) {
     return QString();
 }
 
-std::optional<double> MoneyAmount(const QString& text) {
+std::optional<double> MoneyAmount(const QString& text)
+{
     if (!MoneyAmountProblem(text).isEmpty())
         return std::nullopt;
     return StrictNumber(text);

@@ -2,7 +2,8 @@
 
 namespace Csv {
 
-QList<Record> parse(const QString& text, QString* problem) {
+QList<Record> parse(const QString& text, QString* problem)
+{
     QList<Record> records;
     if (problem)
         problem->clear();
@@ -72,7 +73,8 @@ QList<Record> parse(const QString& text, QString* problem) {
     return records;
 }
 
-QString format(const QStringList& fields) {
+QString format(const QStringList& fields)
+{
     QStringList out;
     for (const QString& f : fields) {
         if (f.contains(QLatin1Char(',')) || f.contains(QLatin1Char('"')) ||

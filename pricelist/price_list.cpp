@@ -21,14 +21,16 @@ const QString Driver = QStringLiteral("QSQLITE");
 // How long a change waits for another program that holds the file locked.
 constexpr int BusyTimeoutMs = 2000;
 
-QString nextConnectionName(const char* purpose) {
+QString nextConnectionName(const char* purpose)
+{
     static QAtomicInt counter;
     return QStringLiteral("pricelist-%1-%2")
         .arg(QLatin1String(purpose))
         .arg(counter.fetchAndAddRelaxed(1));
 }
 
-QString errorWords(const QSqlError& error) {
+QString errorWords(const QSqlError& error)
+{
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.text();
@@ -37,7 +39,8 @@ QString errorWords(const QSqlError& error) {
 }
 
 // The Cost read from a row, checked to be a number.
-CostLookup costFrom(const QVariant& value, const QString& item) {
+CostLookup costFrom(const QVariant& value, const QString& item)
+{
     CostLookup result;
     if (value.isNull()) {
         result.status = CostLookup::Status::NoPrice;
@@ -64,14 +67,16 @@ CostLookup costFrom(const QVariant& value, const QString& item) {
     return result;
 }
 
-CostLookup missing(const QString& item) {
+CostLookup missing(const QString& item)
+{
     CostLookup result;
     result.status = CostLookup::Status::Missing;
     result.problem = QStringLiteral("\"%1\" is not in the price list.").arg(item);
     return result;
 }
 
-QString storedText(const QVariant& value) {
+QString storedText(const QVariant& value)
+{
     if (value.isNull())
         return QString();
     const auto type = value.metaType().id();
@@ -84,9 +89,11 @@ QString storedText(const QVariant& value) {
 
 PriceList::PriceList(QString path)
     : path_(std::move(path))
-    , connectionName_(nextConnectionName("screen")) {}
+    , connectionName_(nextConnectionName("screen"))
+{}
 
-PriceList::~PriceList() {
+PriceList::~PriceList()
+{
     costPlain_.reset();
     costTrailing_.reset();
     costWide_.reset();
@@ -98,7 +105,8 @@ PriceList::~PriceList() {
     }
 }
 
-PriceList::OpenResult PriceList::open() {
+PriceList::OpenResult PriceList::open()
+{
     if (open_)
         return OpenResult::Opened;
     openProblem_.clear();
@@ -148,7 +156,8 @@ PriceList::OpenResult PriceList::open() {
     return OpenResult::Opened;
 }
 
-QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement) {
+QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement)
+{
     if (!slot) {
         slot = std::make_unique<QSqlQuery>(db_);
         slot->setForwardOnly(true);
@@ -157,11 +166,13 @@ QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& 
     return *slot;
 }
 
-QString PriceList::failure(const QString& what, const QSqlError& error) const {
+QString PriceList::failure(const QString& what, const QSqlError& error) const
+{
     return QStringLiteral("%1: %2 (%3)").arg(what, errorWords(error), path_);
 }
 
-CostLookup PriceList::lookupCost(const QString& item, CostStatement form) {
+CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
+{
     if (!open_) {
         CostLookup result;
         result.problem = QStringLiteral("The price list is not open, so the price of \"%1\" "
@@ -197,7 +208,8 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form) {
     return result;
 }
 
-ItemRows PriceList::findItemRows(const QString& item) {
+ItemRows PriceList::findItemRows(const QString& item)
+{
     ItemRows rows;
     if (!open_) {
         rows.first.problem = QStringLiteral("The price list is not open, so \"%1\" cannot be "
@@ -230,7 +242,8 @@ ItemRows PriceList::findItemRows(const QString& item) {
     return rows;
 }
 
-SaveResult PriceList::addItem(const QString& item, double cost, const QString& category) {
+SaveResult PriceList::addItem(const QString& item, double cost, const QString& category)
+{
     SaveResult result;
     if (!open_) {
         result.problem =
@@ -265,7 +278,8 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
     return result;
 }
 
-QList<PriceEntry> PriceList::entries(QString* problem) {
+QList<PriceEntry> PriceList::entries(QString* problem)
+{
     QList<PriceEntry> list;
     if (problem)
         problem->clear();
@@ -290,16 +304,19 @@ QList<PriceEntry> PriceList::entries(QString* problem) {
     return list;
 }
 
-QString PriceList::defaultPath() {
+QString PriceList::defaultPath()
+{
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QDir(base).filePath(QStringLiteral("locker-estimate/Lockers.db"));
 }
 
-QString PriceList::sampleCsv() {
+QString PriceList::sampleCsv()
+{
     return QString::fromUtf8(SamplePricesCsv);
 }
 
-SaveResult PriceList::createSample(const QString& path) {
+SaveResult PriceList::createSample(const QString& path)
+{
     SaveResult result;
     if (QFileInfo::exists(path)) {
         result.problem = QStringLiteral("%1 already exists; it was left as it is.").arg(path);

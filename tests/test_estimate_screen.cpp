@@ -26,7 +26,8 @@ struct Counter {
     DialogAnswerer dialogs;
     std::unique_ptr<EstimateScreen> screen;
 
-    void start() {
+    void start()
+    {
         screen = std::make_unique<EstimateScreen>(file.path());
         screen->startUp();
         screen->show();
@@ -34,7 +35,8 @@ struct Counter {
     }
     QString text(const char* name) const { return textOf(screen.get(), QLatin1String(name)); }
     QLineEdit* edit(const char* name) const { return field(screen.get(), QLatin1String(name)); }
-    void pick(const char* option) const {
+    void pick(const char* option) const
+    {
         click(control<QRadioButton>(screen.get(), QLatin1String(option)));
     }
     QCheckBox* flag() const { return control<QCheckBox>(screen.get(), QStringLiteral("Check2")); }
@@ -47,7 +49,8 @@ class TestEstimateScreen : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlsCarryTheirNamesAndCaptions() {
+    void controlsCarryTheirNamesAndCaptions()
+    {
         Counter c;
         c.file.withSample();
         c.start();
@@ -91,7 +94,8 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
-    void startWithoutPriceListUsesBuiltInPrices() {
+    void startWithoutPriceListUsesBuiltInPrices()
+    {
         Counter c;
         c.dialogs.press(QMessageBox::Ok);
         c.start();
@@ -125,7 +129,8 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 1);
     }
 
-    void startWithDamagedFileLeavesTheFlagUnticked() {
+    void startWithDamagedFileLeavesTheFlagUnticked()
+    {
         Counter c;
         QFile f(c.file.path());
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -142,7 +147,8 @@ private slots:
         QCOMPARE(c.text("Text4"), QStringLiteral("17.00"));
     }
 
-    void tickingTheFlagOpensThePriceList() {
+    void tickingTheFlagOpensThePriceList()
+    {
         Counter c;
         c.dialogs.press(QMessageBox::Ok);
         c.start();
@@ -165,7 +171,8 @@ private slots:
         QVERIFY(c.flag()->isChecked());
     }
 
-    void pricesComeFromThePriceList() {
+    void pricesComeFromThePriceList()
+    {
         Counter c;
         c.file.withSample().price(PriceItem::Processing, 0.4).price(PriceItem::PorkKill, 20.5);
         c.start();
@@ -181,7 +188,8 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
-    void deerIsAFlatCharge() {
+    void deerIsAFlatCharge()
+    {
         Counter c;
         c.file.withSample().price(PriceItem::Deer, 95);
         c.start();
@@ -201,7 +209,8 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("95"));
     }
 
-    void deerWithoutPriceListIsRefused() {
+    void deerWithoutPriceListIsRefused()
+    {
         Counter c;
         c.dialogs.press(QMessageBox::Ok);
         c.start();
@@ -217,7 +226,8 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("202"));
     }
 
-    void deerWithFlagUntickedStillLooksUp() {
+    void deerWithFlagUntickedStillLooksUp()
+    {
         Counter c;
         c.file.withSample();
         c.start();
@@ -230,7 +240,8 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
-    void missingItemIsNamedAndTheFieldKept() {
+    void missingItemIsNamedAndTheFieldKept()
+    {
         Counter c;
         c.file.withSample().without(PriceItem::BeefKill).without(PriceItem::Processing);
         c.start();
@@ -251,7 +262,8 @@ private slots:
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
-    void unusableWeightIsMarkedNotRefigured_data() {
+    void unusableWeightIsMarkedNotRefigured_data()
+    {
         // Typed key by key: each key refigures while the text is a usable
         // weight, and the last usable one stays figured.
         QTest::addColumn<QString>("typed");
@@ -272,7 +284,8 @@ private slots:
                                              << "0.5"
                                              << "17.185";
     }
-    void unusableWeightIsMarkedNotRefigured() {
+    void unusableWeightIsMarkedNotRefigured()
+    {
         QFETCH(QString, typed);
         QFETCH(QString, hanging);
         QFETCH(QString, total);
@@ -299,7 +312,8 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("54"));
     }
 
-    void emptyWeightCountsAsZero() {
+    void emptyWeightCountsAsZero()
+    {
         Counter c;
         c.file.withSample();
         c.start();
@@ -313,7 +327,8 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("17"));
     }
 
-    void clearedHangingWeightStopsRefiguring() {
+    void clearedHangingWeightStopsRefiguring()
+    {
         Counter c;
         c.file.withSample();
         c.start();
@@ -336,7 +351,8 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
-    void beforeAnySpeciesTheFactorIsOneHalf() {
+    void beforeAnySpeciesTheFactorIsOneHalf()
+    {
         Counter c;
         c.file.withSample();
         c.start();
@@ -346,7 +362,8 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("55.5"));
     }
 
-    void focusSelectsTheWholeWeight() {
+    void focusSelectsTheWholeWeight()
+    {
         Counter c;
         c.file.withSample();
         c.start();

@@ -13,7 +13,8 @@ class TestNumbers : public QObject {
     Q_OBJECT
 
 private slots:
-    void strictNumberAcceptsWholeNumbersOnly_data() {
+    void strictNumberAcceptsWholeNumbersOnly_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<double>("value");
@@ -39,7 +40,8 @@ private slots:
         QTest::newRow("tiny") << "0." + QString(400, QLatin1Char('0')) + "1" << true << 0.0;
         QTest::newRow("arabic digits") << QString::fromUtf8("\xd9\xa1\xd9\xa2") << false << 0.0;
     }
-    void strictNumberAcceptsWholeNumbersOnly() {
+    void strictNumberAcceptsWholeNumbersOnly()
+    {
         QFETCH(QString, text);
         QFETCH(bool, accepted);
         QFETCH(double, value);
@@ -49,7 +51,8 @@ private slots:
             QCOMPARE(*read, value);
     }
 
-    void leadingNumberReadsThePrefix_data() {
+    void leadingNumberReadsThePrefix_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("plain") << "17.00" << 17.0;
@@ -64,13 +67,15 @@ private slots:
         QTest::newRow("huge") << QString(400, QLatin1Char('9'))
                               << std::numeric_limits<double>::max();
     }
-    void leadingNumberReadsThePrefix() {
+    void leadingNumberReadsThePrefix()
+    {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(LeadingNumber(text), value);
     }
 
-    void numberTextRoundsTo15Digits_data() {
+    void numberTextRoundsTo15Digits_data()
+    {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("pork hanging weight") << 0.66 * 251 << "165.66";
@@ -87,14 +92,16 @@ private slots:
         QTest::newRow("largest double") << std::numeric_limits<double>::max()
                                         << "179769313486231" + QString(294, QLatin1Char('0'));
     }
-    void numberTextRoundsTo15Digits() {
+    void numberTextRoundsTo15Digits()
+    {
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(NumberText(value), text);
         QVERIFY(StrictNumber(text).has_value());
     }
 
-    void conversionsIgnoreTheLocale() {
+    void conversionsIgnoreTheLocale()
+    {
         // Qt's default locale and, where the machine has one, the C library's.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         const QByteArray saved(std::setlocale(LC_ALL, nullptr));
@@ -110,7 +117,8 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    void halfToEven() {
+    void halfToEven()
+    {
         QCOMPARE(*RoundHalfEven(12.5), std::int64_t(12));
         QCOMPARE(*RoundHalfEven(13.5), std::int64_t(14));
         QCOMPARE(*RoundHalfEven(-2.5), std::int64_t(-2));
@@ -121,7 +129,8 @@ private slots:
         QVERIFY(!RoundHalfEven(1e19));
     }
 
-    void wholeCents_data() {
+    void wholeCents_data()
+    {
         QTest::addColumn<double>("charge");
         QTest::addColumn<QString>("rounded");
         QTest::newRow("0.185 down to even") << 0.185 << "0.18";
@@ -133,13 +142,15 @@ private slots:
         QTest::newRow("negative") << -0.185 << "-0.18";
         QTest::newRow("too large for cents") << 1e30 << "1000000000000000000000000000000";
     }
-    void wholeCents() {
+    void wholeCents()
+    {
         QFETCH(double, charge);
         QFETCH(QString, rounded);
         QCOMPARE(EstimateRules::WholeCents(charge), rounded);
     }
 
-    void fixedPointSteps() {
+    void fixedPointSteps()
+    {
         QCOMPARE(OneDecimalText(9.0 / 2), QStringLiteral("4.5"));
         QCOMPARE(OneDecimalText(10.0 / 3), QStringLiteral("3.3"));
         QCOMPARE(OneDecimalText(30.0 / 2), QStringLiteral("15.0"));
@@ -160,7 +171,8 @@ private slots:
         QCOMPARE(UnitsText(0, 1, true), QStringLiteral("0.0"));
     }
 
-    void moneyAmounts() {
+    void moneyAmounts()
+    {
         QCOMPARE(*MoneyAmount(QStringLiteral("2.5")), 2.5);
         QCOMPARE(*MoneyAmount(QStringLiteral(" 0.1234 ")), 0.1234);
         QVERIFY(!MoneyAmount(QStringLiteral("0.12345")));
@@ -171,7 +183,8 @@ private slots:
         QVERIFY(MoneyAmountProblem(QStringLiteral("1.00001")).contains(QLatin1String("four")));
     }
 
-    void weights() {
+    void weights()
+    {
         using namespace EstimateRules;
         QCOMPARE(*UsableWeight(QString()), 0.0);
         QCOMPARE(*UsableWeight(QStringLiteral("1000")), 1000.0);
@@ -182,7 +195,8 @@ private slots:
         QVERIFY(!UsableWeight(QString(400, QLatin1Char('9'))));
     }
 
-    void totalKeepsRunningSumsAt15Digits() {
+    void totalKeepsRunningSumsAt15Digits()
+    {
         using EstimateRules::Total;
         QCOMPARE(Total("17.00", "185", {"6.86", "0", "0"}, {}), QStringLiteral("208.86"));
         QCOMPARE(Total("17", "12abc", {"x"}, {"0.1", "0.2"}), QStringLiteral("29.3"));

@@ -13,7 +13,8 @@ class TestPriceListFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void missingFileIsNotCreated() {
+    void missingFileIsNotCreated()
+    {
         TestPriceList file;
         PriceList list(file.path());
         QCOMPARE(list.open(), PriceList::OpenResult::FileMissing);
@@ -26,13 +27,15 @@ private slots:
         QVERIFY(!QFileInfo::exists(file.path()));
     }
 
-    void unusableFilesAreFoundAtOpening_data() {
+    void unusableFilesAreFoundAtOpening_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
         QTest::newRow("not a database") << QByteArray("Item,Cost\nBeefKill,17\n", 22) << "26";
         QTest::newRow("empty file") << QByteArray() << "Charges1";
     }
-    void unusableFilesAreFoundAtOpening() {
+    void unusableFilesAreFoundAtOpening()
+    {
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
         TestPriceList file;
@@ -46,7 +49,8 @@ private slots:
         QCOMPARE(QFileInfo(file.path()).size(), qint64(content.size()));
     }
 
-    void databaseWithoutThePriceTableIsUnusable() {
+    void databaseWithoutThePriceTableIsUnusable()
+    {
         TestPriceList file;
         file.sql({QStringLiteral("Create Table Prices (Item Text, Cost Numeric)")});
         PriceList list(file.path());
@@ -54,7 +58,8 @@ private slots:
         QVERIFY(list.openProblem().contains(QLatin1String("Charges1")));
     }
 
-    void sampleHoldsEveryItemTheProgramSends() {
+    void sampleHoldsEveryItemTheProgramSends()
+    {
         TestPriceList file;
         file.withSample();
         PriceList list(file.path());
@@ -91,7 +96,8 @@ private slots:
         QCOMPARE(list.entries().size(), 18);
     }
 
-    void lookupsFindTheFirstRowOfAName() {
+    void lookupsFindTheFirstRowOfAName()
+    {
         TestPriceList file;
         file.withSample().sql(
             {QStringLiteral("Insert Into Charges1 Values ('Curing', 9.99, 'Second')")});
@@ -103,7 +109,8 @@ private slots:
         QCOMPARE(rows.first.cost, 0.42);
     }
 
-    void everyStatementFormFindsTheSameRows() {
+    void everyStatementFormFindsTheSameRows()
+    {
         TestPriceList file;
         file.withSample();
         PriceList list(file.path());
@@ -122,7 +129,8 @@ private slots:
         QCOMPARE(list.findItemRows(QStringLiteral("PorkTrim ")).count, 0);
     }
 
-    void itemNamesAreNeverPastedIntoStatements() {
+    void itemNamesAreNeverPastedIntoStatements()
+    {
         TestPriceList file;
         file.withSample();
         PriceList list(file.path());
@@ -137,7 +145,8 @@ private slots:
         QCOMPARE(list.entries().size(), 20);
     }
 
-    void addedItemIsFoundOnEveryConnection() {
+    void addedItemIsFoundOnEveryConnection()
+    {
         TestPriceList file;
         file.withSample();
         PriceList worksheet(file.path());
@@ -157,7 +166,8 @@ private slots:
         QCOMPARE(later.lookupCost(item).cost, 2.75);
     }
 
-    void emptyOrTextCostIsNoPrice() {
+    void emptyOrTextCostIsNoPrice()
+    {
         TestPriceList file;
         file.withSample().sql(
             {QStringLiteral("Update Charges1 Set Cost = Null Where Item = 'Deer'"),
@@ -172,7 +182,8 @@ private slots:
         QCOMPARE(list.lookupCost(PriceItem::Slicing).cost, 0.5);
     }
 
-    void readOnlyFileRefusesAnAdditionAndKeepsItsRows() {
+    void readOnlyFileRefusesAnAdditionAndKeepsItsRows()
+    {
         TestPriceList file;
         file.withSample();
         if (!file.makeReadOnly())
@@ -185,7 +196,8 @@ private slots:
         QCOMPARE(list.entries().size(), 18);
     }
 
-    void connectionsAreReleasedWithTheirOwner() {
+    void connectionsAreReleasedWithTheirOwner()
+    {
         TestPriceList file;
         file.withSample();
         const int before = QSqlDatabase::connectionNames().size();

@@ -4,7 +4,8 @@
 #include <QApplication>
 #include <QInputDialog>
 
-DialogAnswerer::DialogAnswerer() {
+DialogAnswerer::DialogAnswerer()
+{
     timer_.setInterval(2);
     connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::poll);
     timer_.start();
@@ -12,41 +13,48 @@ DialogAnswerer::DialogAnswerer() {
 
 DialogAnswerer::~DialogAnswerer() = default;
 
-DialogAnswerer& DialogAnswerer::press(QMessageBox::StandardButton button) {
+DialogAnswerer& DialogAnswerer::press(QMessageBox::StandardButton button)
+{
     answers_.append(button);
     return *this;
 }
 
-DialogAnswerer& DialogAnswerer::type(const QString& text) {
+DialogAnswerer& DialogAnswerer::type(const QString& text)
+{
     answers_.append(text);
     return *this;
 }
 
-DialogAnswerer& DialogAnswerer::cancel() {
+DialogAnswerer& DialogAnswerer::cancel()
+{
     answers_.append(Cancel{});
     return *this;
 }
 
-QStringList DialogAnswerer::texts() const {
+QStringList DialogAnswerer::texts() const
+{
     QStringList list;
     for (const SeenDialog& d : seen_)
         list << d.text;
     return list;
 }
 
-int DialogAnswerer::unexpected() const {
+int DialogAnswerer::unexpected() const
+{
     int count = 0;
     for (const SeenDialog& d : seen_)
         count += d.expected ? 0 : 1;
     return count;
 }
 
-void DialogAnswerer::clear() {
+void DialogAnswerer::clear()
+{
     answers_.clear();
     seen_.clear();
 }
 
-void DialogAnswerer::poll() {
+void DialogAnswerer::poll()
+{
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;

@@ -14,7 +14,8 @@
 namespace {
 
 // Runs `work` on a connection of its own to the file.
-template <typename Work> void withConnection(const QString& path, Work work) {
+template <typename Work> void withConnection(const QString& path, Work work)
+{
     static int counter = 0;
     const QString name = QStringLiteral("test-fixture-%1").arg(++counter);
     {
@@ -31,14 +32,17 @@ template <typename Work> void withConnection(const QString& path, Work work) {
 } // namespace
 
 TestPriceList::TestPriceList()
-    : path_(dir_.filePath(QStringLiteral("Lockers.db"))) {}
+    : path_(dir_.filePath(QStringLiteral("Lockers.db")))
+{}
 
-TestPriceList::~TestPriceList() {
+TestPriceList::~TestPriceList()
+{
     if (immutable_)
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
 }
 
-bool TestPriceList::makeReadOnly() {
+bool TestPriceList::makeReadOnly()
+{
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::ReadUser);
     if (geteuid() != 0)
         return true;
@@ -46,14 +50,16 @@ bool TestPriceList::makeReadOnly() {
     return immutable_;
 }
 
-TestPriceList& TestPriceList::withSample() {
+TestPriceList& TestPriceList::withSample()
+{
     const SaveResult made = PriceList::createSample(path_);
     if (!made.saved)
         qFatal("%s", qPrintable(made.problem));
     return *this;
 }
 
-TestPriceList& TestPriceList::sql(const QStringList& statements) {
+TestPriceList& TestPriceList::sql(const QStringList& statements)
+{
     withConnection(path_, [&](QSqlDatabase& db) {
         for (const QString& statement : statements) {
             QSqlQuery query(db);
@@ -64,7 +70,8 @@ TestPriceList& TestPriceList::sql(const QStringList& statements) {
     return *this;
 }
 
-TestPriceList& TestPriceList::price(const QString& item, double cost) {
+TestPriceList& TestPriceList::price(const QString& item, double cost)
+{
     withConnection(path_, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("Update Charges1 Set Cost = ? Where Item = ?"));
@@ -81,7 +88,8 @@ TestPriceList& TestPriceList::price(const QString& item, double cost) {
     return *this;
 }
 
-TestPriceList& TestPriceList::without(const QString& item) {
+TestPriceList& TestPriceList::without(const QString& item)
+{
     withConnection(path_, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("Delete From Charges1 Where Item = ?"));
@@ -91,7 +99,8 @@ TestPriceList& TestPriceList::without(const QString& item) {
     return *this;
 }
 
-QStringList TestPriceList::rows() const {
+QStringList TestPriceList::rows() const
+{
     QStringList list;
     withConnection(path_, [&](QSqlDatabase& db) {
         QSqlQuery query(QStringLiteral("Select Item, Cost, Category From Charges1"), db);
@@ -103,7 +112,8 @@ QStringList TestPriceList::rows() const {
     return list;
 }
 
-QString TestPriceList::integrity() const {
+QString TestPriceList::integrity() const
+{
     QString result;
     withConnection(path_, [&](QSqlDatabase& db) {
         QSqlQuery query(QStringLiteral("Pragma integrity_check"), db);

@@ -10,7 +10,8 @@
 #include <QWidget>
 
 // The open top-level window with that name, or null.
-inline QWidget* findScreen(const QString& name) {
+inline QWidget* findScreen(const QString& name)
+{
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible())
             return w;
@@ -18,7 +19,8 @@ inline QWidget* findScreen(const QString& name) {
 }
 
 // The control with that name on a screen; the test fails when there is none.
-template <typename T = QWidget> T* control(QWidget* screen, const QString& name) {
+template <typename T = QWidget> T* control(QWidget* screen, const QString& name)
+{
     T* found = screen ? screen->findChild<T*>(name) : nullptr;
     if (!found)
         qFatal("no control %s on %s", qPrintable(name),
@@ -26,16 +28,19 @@ template <typename T = QWidget> T* control(QWidget* screen, const QString& name)
     return found;
 }
 
-inline QLineEdit* field(QWidget* screen, const QString& name) {
+inline QLineEdit* field(QWidget* screen, const QString& name)
+{
     return control<QLineEdit>(screen, name);
 }
 
-inline QString textOf(QWidget* screen, const QString& name) {
+inline QString textOf(QWidget* screen, const QString& name)
+{
     return field(screen, name)->text();
 }
 
 // Replaces a field's text the way a clerk does: select all, type.
-inline void typeInto(QLineEdit* edit, const QString& text) {
+inline void typeInto(QLineEdit* edit, const QString& text)
+{
     edit->setFocus();
     edit->selectAll();
     if (text.isEmpty())
@@ -44,12 +49,14 @@ inline void typeInto(QLineEdit* edit, const QString& text) {
         QTest::keyClicks(edit, text);
 }
 
-inline void click(QWidget* button) {
+inline void click(QWidget* button)
+{
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Toggles one item of a multi-selection list as a click on it does.
-inline void clickItem(QListWidget* list, int row) {
+inline void clickItem(QListWidget* list, int row)
+{
     QListWidgetItem* item = list->item(row);
     const QRect r = list->visualItemRect(item);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
