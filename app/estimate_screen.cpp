@@ -209,7 +209,7 @@ void EstimateScreen::buildTopBand()
         PlaceTwips(const_cast<QLabel*>(captions[row]), 240, 630 + row * 480, 1800, 300);
         PlaceTwips(fields[row], 2160, 600 + row * 480, 1335, 345);
     }
-    PlaceTwips(label6_, 3600, 1110, 2200, 300);
+    PlaceTwips(label6_, 3540, 1110, 2340, 300);
 
     command1_ = new QPushButton(QStringLiteral("Click To Add Other Charges"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
@@ -258,10 +258,7 @@ void EstimateScreen::buildServiceBand()
         auto* box = new QCheckBox(QLatin1String(s.caption), this);
         box->setObjectName(indexed("Check1", s.index));
         PlaceTwips(box, x[1], top, x[2] - x[1] - 60, fieldHeight);
-        if (s.action == Action::Cooling || s.action == Action::Quartering) {
-            box->setAutoFillBackground(true);
-            box->setPalette(pale);
-        }
+        // Cooling and Quartering stand on the pale blue frame, which shows through.
         box->hide();
         check1_[s.index] = box;
         connect(box, &QCheckBox::toggled, this, [this, i = s.index] { onServiceToggled(i); });

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QTest>
 #include <QWidget>
 
@@ -49,9 +50,14 @@ inline void typeInto(QLineEdit* edit, const QString& text)
         QTest::keyClicks(edit, text);
 }
 
+// A click as the clerk makes it: on a check box or option button, on its
+// indicator (a click beside a short caption misses it); elsewhere in the middle.
 inline void click(QWidget* button)
 {
-    QTest::mouseClick(button, Qt::LeftButton);
+    QPoint at = button->rect().center();
+    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+        at.setX(qMin(8, button->width() / 2));
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
 }
 
 // Toggles one item of a multi-selection list as a click on it does.
