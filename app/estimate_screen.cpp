@@ -1,15 +1,17 @@
 #include "estimate_screen.h"
 
 #include "cure_item.h"
+#include "curing_worksheet.h"
+#include "cut_worksheet.h"
 #include "dialogs.h"
 #include "estimate_rules.h"
+#include "extra_boning_worksheet.h"
 #include "field_cues.h"
 #include "numbers.h"
 #include "price_items.h"
 #include "price_list.h"
+#include "sausage_worksheet.h"
 #include "twips.h"
-
-// The worksheet screens (one include line each).
 
 #include <QCheckBox>
 #include <QEvent>
@@ -599,6 +601,8 @@ namespace {
 // discarded when it closes, so the next showing starts afresh.
 template <typename Make> void showSingle(QPointer<QWidget>& slot, Make make)
 {
+    if (slot && !slot->isVisible())
+        slot = nullptr; // closed: its deletion is still to come
     if (!slot) {
         slot = make();
         slot->setAttribute(Qt::WA_DeleteOnClose);
@@ -614,16 +618,22 @@ void EstimateScreen::showWorksheetFor(int service)
 {
     switch (service) {
     case 2: // ExtraBoning: frmEB
+        showSingle(worksheets_[ExtraBoningSheet],
+                   [this] { return new ExtraBoningWorksheet(*this, this); });
         break;
     case 4: // Sausage: frmWsEst
+        showSingle(worksheets_[SausageSheet], [this] { return new SausageWorksheet(*this, this); });
         break;
     case 6: // Fajita Strips: frmFajita
+        showSingle(worksheets_[FajitaSheet], [this] { return CutWorksheet::fajita(*this, this); });
         break;
     case 7: // Slicing: frmJerky
+        showSingle(worksheets_[JerkySheet], [this] { return CutWorksheet::jerky(*this, this); });
         break;
     case 9:
     case 10:
     case 11: // pork Curing, Sausage, Cutlets: frmCure, in the role CureItem names
+        showSingle(worksheets_[CureSheet], [this] { return new CuringWorksheet(*this, this); });
         break;
     }
 }

@@ -409,6 +409,26 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("205.4"));
     }
 
+    void aClosedWorksheetOpensAfresh()
+    {
+        Counter c;
+        c.start();
+        c.animal("Option1", QStringLiteral("1000"));
+        c.tick(2);
+        QWidget* sheet = findScreen(QStringLiteral("frmEB"));
+        QVERIFY(sheet);
+        field(sheet, QStringLiteral("Text1"))->setText(QStringLiteral("15"));
+        sheet->close();
+        // Shown again before the closed one is gone: a fresh one all the same.
+        c.screen->fEstW(2);
+        QWidget* again = findScreen(QStringLiteral("frmEB"));
+        QVERIFY(again && again != sheet);
+        QCOMPARE(textOf(again, QStringLiteral("Text1")), QStringLiteral("0"));
+        // While it is open, showing it again brings the same one forward.
+        c.screen->fEstW(2);
+        QCOMPARE(findScreen(QStringLiteral("frmEB")), again);
+    }
+
     void cureProductsWorkedExample()
     {
         Counter c;

@@ -1,0 +1,187 @@
+#include "curing_worksheet.h"
+
+#include "cure_item.h"
+#include "dialogs.h"
+#include "estimate_host.h"
+#include "field_cues.h"
+#include "numbers.h"
+#include "price_list.h"
+#include "twips.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace R = CuringRules;
+
+namespace {
+
+// Texts of the screen, exactly as the shop knows them.
+const QString CutletsNotFromBacon =
+    QStringLiteral("Sorry You Cannot Make Cutlets Out oF Bellie Meat!");
+const QString ApplyCaption = QStringLiteral("&Apply");
+
+// Problems that the clerk can mend.
+const QString HangingWeightNotANumber =
+    QStringLiteral("The hanging weight \"%1\" on the Estimate screen is not a number, so the "
+                   "weight of the cuts could not be figured. Correct the hanging weight, then "
+                   "click a cut again.");
+const QString CutsTooHeavy =
+    QStringLiteral("The weight of these cuts is too large to figure from the hanging weight "
+                   "\"%1\". Correct the hanging weight, then click a cut again.");
+const QString NotApplied = QStringLiteral(
+    "Nothing was written to the estimate. %1 Select the cuts again or type the total weight "
+    "in pounds.");
+const QString NoPrice =
+    QStringLiteral("Nothing was written to the estimate, because the price of \"%1\" could not "
+                   "be found in the price list.\n\n%2");
+
+// The design, in twips: the list fills the upper part, the total field sits
+// under it at the left and the Apply button at the right.
+constexpr int ClientWidth = 4600;
+constexpr int ClientHeight = 4440;
+
+} // namespace
+
+CuringWorksheet::CuringWorksheet(EstimateHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , host_(host)
+    , role_(R::RoleFor(wrkdsht::CureItem()))
+{
+    setObjectName(QStringLiteral("frmCure"));
+
+    list1_ = new QListWidget(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setSelectionMode(QAbstractItemView::MultiSelection);
+    PlaceTwips(list1_, 120, 120, ClientWidth - 240, 3480);
+
+    text1_ = new QLineEdit(QStringLiteral("0"), this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    PlaceTwips(text1_, 120, 3825, 1800, 375);
+    MarkInvalidWhile(text1_, R::TotalProblem);
+    SelectAllOnFocus(text1_);
+
+    cmdApply_ = new QPushButton(ApplyCaption, this);
+    cmdApply_->setObjectName(QStringLiteral("cmdApply"));
+    PlaceTwips(cmdApply_, ClientWidth - 120 - 1575, 3780, 1575, 465);
+
+    setTabOrder(list1_, text1_);
+    setTabOrder(text1_, cmdApply_);
+    setFixedSize(TwipsX(this, ClientWidth), TwipsY(this, ClientHeight));
+
+    // Load: the price first, then the cuts, then the role's looks.
+    if (role_ && host_.priceListFlag()) {
+        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
+        if (priceList_->open() == PriceList::OpenResult::Opened) {
+            const CostLookup found =
+                priceList_->lookupCost(role_->cureItem, PriceList::CostStatement::TrailingBlank);
+            if (found.found())
+                price_ = found.cost;
+        }
+        // When there is no price yet, Apply looks for it again and says why.
+    }
+
+    list1_->clear();
+    for (const R::Cut& cut : R::Cuts)
+        list1_->addItem(QLatin1String(cut.name));
+
+    const R::Role& role = looks();
+    setWindowTitle(role.caption);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window,
+                     QColor(role.background.red, role.background.green, role.background.blue));
+    setPalette(palette);
+
+    connect(list1_, &QListWidget::itemSelectionChanged, this, &CuringWorksheet::onSelectionChanged);
+    connect(cmdApply_, &QPushButton::clicked, this, &CuringWorksheet::onApply);
+    list1_->setFocus();
+}
+
+CuringWorksheet::~CuringWorksheet() = default;
+
+const R::Role& CuringWorksheet::looks() const
+{
+    return role_ ? *role_ : R::DesignRole();
+}
+
+R::CutSelection CuringWorksheet::selection() const
+{
+    R::CutSelection selected{};
+    for (int i = 0; i < R::CutCount; ++i)
+        selected[i] = list1_->item(i)->isSelected();
+    return selected;
+}
+
+void CuringWorksheet::onSelectionChanged()
+{
+    R::CutSelection selected = selection();
+    if (R::RefusesBacon(looks(), selected)) {
+        Dialogs::tell(this, CutletsNotFromBacon);
+        const QSignalBlocker quiet(list1_);
+        list1_->item(R::BaconCut)->setSelected(false);
+        selected[R::BaconCut] = false;
+    }
+    if (!R::AnySelected(selected)) {
+        text1_->setText(QStringLiteral("0"));
+        return;
+    }
+    const QString hangingText = host_.hangingWeightText();
+    const auto hanging = StrictNumber(hangingText);
+    if (!hanging) {
+        Dialogs::warn(this, HangingWeightNotANumber.arg(hangingText));
+        return;
+    }
+    const auto total = R::CutTotal(*hanging, selected);
+    if (!total) {
+        Dialogs::warn(this, CutsTooHeavy.arg(hangingText));
+        return;
+    }
+    text1_->setText(NumberText(*total));
+}
+
+std::optional<double> CuringWorksheet::pricePerPound()
+{
+    if (!host_.priceListFlag())
+        return role_->rateWithoutPrices;
+    if (price_)
+        return price_;
+    if (!priceList_)
+        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
+    if (!priceList_->isOpen() && priceList_->open() != PriceList::OpenResult::Opened) {
+        Dialogs::warn(this, NoPrice.arg(role_->cureItem, priceList_->openProblem()));
+        return std::nullopt;
+    }
+    const CostLookup found =
+        priceList_->lookupCost(role_->cureItem, PriceList::CostStatement::TrailingBlank);
+    if (!found.found()) {
+        Dialogs::warn(this, NoPrice.arg(role_->cureItem, found.problem));
+        return std::nullopt;
+    }
+    price_ = found.cost;
+    return price_;
+}
+
+void CuringWorksheet::onApply()
+{
+    const QString problem = R::TotalProblem(text1_->text());
+    if (!problem.isEmpty()) {
+        Dialogs::warn(this, NotApplied.arg(problem));
+        return;
+    }
+    const std::int64_t pounds = *R::WholePounds(text1_->text());
+    QString charge;
+    if (role_) {
+        const auto price = pricePerPound();
+        if (!price)
+            return; // the clerk was told; nothing has changed
+        charge = R::Charge(pounds, *price);
+    }
+    text1_->setText(R::PoundsText(pounds));
+    if (role_)
+        host_.writeServiceRow(role_->weightField, text1_->text(), role_->chargeField, charge);
+    host_.refigureTotalThroughTot();
+    close();
+}

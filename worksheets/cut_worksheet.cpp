@@ -1,0 +1,166 @@
+#include "cut_worksheet.h"
+
+#include "dialogs.h"
+#include "estimate_host.h"
+#include "field_cues.h"
+#include "numbers.h"
+#include "price_list.h"
+#include "twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace R = CutRules;
+
+namespace {
+
+// Texts of the screen, exactly as the shop knows them (the labels read the
+// same on both screens).
+const QString ListCaption = QStringLiteral("Select Cuts To Make Fajita Out Of");
+const QString TotalCaption = QStringLiteral("Total Fajita weight");
+const QString ApplyCaption = QStringLiteral("&Apply");
+const QString FullRoundMessage =
+    QStringLiteral("Can't make current selection with full round selected");
+
+// What the clerk is told when something stands in the way.
+const QString HangingNotANumber =
+    QStringLiteral("The hanging weight \"%1\" on the Estimate screen is not a number, so the "
+                   "total weight was not figured. Type a number there, then pick the cuts again.");
+const QString TotalNotANumber = QStringLiteral(
+    "The total weight \"%1\" is not a number that can be figured, so nothing was written to the "
+    "estimate. Type a number of pounds, or pick the cuts again.");
+const QString NoPriceList = QStringLiteral("%1\n\nThe price of \"%2\" cannot be looked up, so "
+                                           "nothing was written to the estimate.");
+const QString NoPrice = QStringLiteral("%1\n\nNothing was written to the estimate.");
+const QString TooLarge = QStringLiteral("The total weight %1 at %2 a pound is too large to be "
+                                        "figured, so nothing was written to the estimate.");
+
+// The screen's client area and its controls, in twips.
+constexpr int Width = 4200, Height = 4020;
+
+QString TotalProblem(const QString& text)
+{
+    return StrictNumber(text) ? QString() : QStringLiteral("Not a number of pounds");
+}
+
+} // namespace
+
+CutWorksheet* CutWorksheet::jerky(EstimateHost& host, QWidget* parent)
+{
+    return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Jerky), host, parent);
+}
+
+CutWorksheet* CutWorksheet::fajita(EstimateHost& host, QWidget* parent)
+{
+    return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Fajita), host, parent);
+}
+
+CutWorksheet::CutWorksheet(const R::CutScreen& design, EstimateHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , design_(design)
+    , host_(host)
+    , priceList_(std::make_unique<PriceList>(host.priceListPath()))
+{
+    setObjectName(design_.objectName);
+    setWindowTitle(design_.caption);
+
+    auto* label1 = new QLabel(ListCaption, this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    PlaceTwips(label1, 120, 120, Width - 240, 285);
+
+    list1_ = new QListWidget(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (const char* cut : R::CutNames)
+        list1_->addItem(QLatin1String(cut));
+    PlaceTwips(list1_, 120, 450, Width - 240, 2550);
+    connect(list1_, &QListWidget::itemSelectionChanged, this, &CutWorksheet::onSelectionChanged);
+
+    auto* label2 = new QLabel(TotalCaption, this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    PlaceTwips(label2, 120, 3120, 2280, 285);
+
+    text1_ = new QLineEdit(QStringLiteral("0"), this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    SelectAllOnFocus(text1_);
+    MarkInvalidWhile(text1_, TotalProblem);
+    PlaceTwips(text1_, 120, 3450, 1695, 345);
+
+    apply_ = new QPushButton(ApplyCaption, this);
+    apply_->setObjectName(QStringLiteral("cmdFigure"));
+    PlaceTwips(apply_, Width - 1440, 3330, 1320, 465);
+    connect(apply_, &QPushButton::clicked, this, &CutWorksheet::onApply);
+
+    // The Apply button first, so it has the focus when the screen opens.
+    setTabOrder(apply_, list1_);
+    setTabOrder(list1_, text1_);
+    apply_->setFocus();
+
+    setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
+
+    // Each screen prices on a connection of its own, opened as it loads.
+    priceList_->open();
+}
+
+CutWorksheet::~CutWorksheet() = default;
+
+R::CutSelection CutWorksheet::selection() const
+{
+    R::CutSelection selected{};
+    for (int cut = 0; cut < R::CutCount; ++cut)
+        selected[cut] = list1_->item(cut)->isSelected();
+    return selected;
+}
+
+void CutWorksheet::onSelectionChanged()
+{
+    R::CutSelection selected = selection();
+    if (R::FullRoundConflict(selected)) {
+        Dialogs::tell(this, FullRoundMessage);
+        selected = R::FullRoundWins(selected);
+        const QSignalBlocker quiet(list1_);
+        for (const int part : R::PartRounds)
+            list1_->item(part)->setSelected(false);
+    }
+
+    double hanging = 0;
+    if (R::NeedsHangingWeight(selected)) {
+        const QString hangingText = host_.hangingWeightText();
+        const auto value = StrictNumber(hangingText);
+        if (!value) {
+            Dialogs::warn(this, HangingNotANumber.arg(hangingText));
+            return;
+        }
+        hanging = *value;
+    }
+    text1_->setText(R::RunningTotal(selected, hanging, design_.sirloinShare));
+}
+
+void CutWorksheet::onApply()
+{
+    const QString total = text1_->text();
+    const auto weight = StrictNumber(total);
+    if (!weight) {
+        Dialogs::warn(this, TotalNotANumber.arg(total));
+        return;
+    }
+    if (!priceList_->isOpen() && priceList_->open() != PriceList::OpenResult::Opened) {
+        Dialogs::warn(this, NoPriceList.arg(priceList_->openProblem(), design_.priceItem));
+        return;
+    }
+    const CostLookup price = priceList_->lookupCost(design_.priceItem);
+    if (!price.found()) {
+        Dialogs::warn(this, NoPrice.arg(price.problem));
+        return;
+    }
+    const auto charge = R::CutCharge(*weight, price.cost);
+    if (!charge) {
+        Dialogs::warn(this, TooLarge.arg(total.trimmed(), NumberText(price.cost)));
+        return;
+    }
+    host_.writeServiceRow(design_.weightField, total, design_.chargeField, *charge);
+    close();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// frmJerky and frmFajita: the clerk picks the beef cuts to be made into jerky
+// or fajita strips; the screen totals their weight from the Estimate screen's
+// hanging weight, and Apply prices it and writes both into the service's row.
+// One design, built twice from the table of the two screens.
+
+#include "cut_rules.h"
+
+#include <QWidget>
+#include <memory>
+
+class EstimateHost;
+class PriceList;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class CutWorksheet : public QWidget {
+    Q_OBJECT
+
+public:
+    // frmJerky, for the Slicing service.
+    static CutWorksheet* jerky(EstimateHost& host, QWidget* parent = nullptr);
+    // frmFajita, for the Fajita Strips service.
+    static CutWorksheet* fajita(EstimateHost& host, QWidget* parent = nullptr);
+
+    ~CutWorksheet() override;
+
+private:
+    CutWorksheet(const CutRules::CutScreen& design, EstimateHost& host, QWidget* parent);
+
+    void onSelectionChanged();
+    void onApply();
+    CutRules::CutSelection selection() const;
+
+    const CutRules::CutScreen& design_;
+    EstimateHost& host_;
+    std::unique_ptr<PriceList> priceList_;
+    QListWidget* list1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QPushButton* apply_ = nullptr;
+};

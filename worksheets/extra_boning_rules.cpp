@@ -1,0 +1,28 @@
+#include "extra_boning_rules.h"
+
+#include "numbers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ExtraBoningRules {
+
+std::optional<QString> AfterCutClicked(double weight, bool ticked)
+{
+    const double result = ticked ? weight + PoundsPerCut : std::max(0.0, weight - PoundsPerCut);
+    if (!std::isfinite(result))
+        return std::nullopt;
+    return NumberText(result);
+}
+
+std::optional<DoneFigure> Done(double weight, double pricePerPound)
+{
+    // The doubled weight is priced as it is shown.
+    const double doubled = LeadingNumber(NumberText(weight + weight));
+    const double charge = doubled * pricePerPound;
+    if (!std::isfinite(weight + weight) || !std::isfinite(charge))
+        return std::nullopt;
+    return DoneFigure{NumberText(doubled), NumberText(charge)};
+}
+
+} // namespace ExtraBoningRules

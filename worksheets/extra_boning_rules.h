@@ -1,0 +1,35 @@
+#pragma once
+
+// The figuring of the extra boning worksheet: the running weight of meat to
+// bone, kept in steps of one cut, and the weight and charge that "Done" gives.
+
+#include <QString>
+#include <optional>
+
+namespace ExtraBoningRules {
+
+// Pounds of meat to bone for every cut ticked.
+constexpr double PoundsPerCut = 5;
+
+// The price per pound while the database flag is unticked.
+constexpr double FallbackPrice = 0.17;
+
+// The ExtraBoning row of the Estimate screen: its weight and charge fields.
+constexpr int WeightField = 11;
+constexpr int ChargeField = 2;
+
+// The running weight after the clerk ticks (or clears) a cut box: ticking adds
+// one cut's pounds, clearing takes them off again, never going below 0.
+// No value when the result is too large to be a figure.
+std::optional<QString> AfterCutClicked(double weight, bool ticked);
+
+// What "Done" writes: the running weight doubled, and that weight priced.
+struct DoneFigure {
+    QString weight;
+    QString charge; // not rounded to cents
+};
+
+// No value when the weight or the charge is too large to be a figure.
+std::optional<DoneFigure> Done(double weight, double pricePerPound);
+
+} // namespace ExtraBoningRules

@@ -1,0 +1,39 @@
+#pragma once
+
+// frmEB, the extra boning worksheet: the clerk ticks the beef cuts to be boned
+// out; the screen keeps a running weight to bone, and "Done" doubles it,
+// prices it and writes both into the ExtraBoning row of the Estimate screen.
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+
+class EstimateHost;
+class PriceList;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+class ExtraBoningWorksheet : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ExtraBoningWorksheet(EstimateHost& host, QWidget* parent = nullptr);
+    ~ExtraBoningWorksheet() override;
+
+private:
+    void onCutClicked(bool ticked);
+    void onDone();
+    // The price per pound to charge; tells the clerk when there is none.
+    std::optional<double> price();
+    // The ExtraBoning price from the price list, opening it when needed.
+    std::optional<double> lookUpPrice(QString* problem);
+
+    EstimateHost& host_;
+    std::unique_ptr<PriceList> priceList_;
+    std::optional<double> loadedPrice_; // found as the screen loaded
+    std::array<QCheckBox*, 16> check1_{};
+    QLineEdit* text1_ = nullptr;
+    QPushButton* command1_ = nullptr;
+};

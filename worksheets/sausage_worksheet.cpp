@@ -1,0 +1,419 @@
+#include "sausage_worksheet.h"
+
+#include "dialogs.h"
+#include "estimate_host.h"
+#include "field_cues.h"
+#include "numbers.h"
+#include "price_items.h"
+#include "price_list.h"
+#include "twips.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using namespace SausageRules;
+
+namespace {
+
+// Texts of the screen, exactly as the shop knows them.
+const QString Caption = QStringLiteral("Summer Sausage Worksheet For ");
+const QString ConfirmTitle = QStringLiteral("Is All Information Correct?");
+const QString AskTotalPrompt = QStringLiteral("Please Enter Total Deer Weight");
+const QString AskTotalTitle = QStringLiteral("Weight Of Total Meat Carryied In");
+const QString NoDatabase = QStringLiteral("Cannot Figure Withouot Database");
+const QString MissingTitle = QStringLiteral("File Not Found");
+const QString MissingQuestion = QStringLiteral(" Could Not Be Found Do you want to add It?");
+const QString PricePrompt = QStringLiteral("Enter Price Per Pound For ");
+
+// Texts that tell the clerk why the figuring stopped.
+const QString NothingFigured = QStringLiteral("Nothing was figured; the worksheet is as it was.");
+const QString NotAdded =
+    QStringLiteral("\"%1\" is not in the price list and was not added, so nothing was figured. "
+                   "The worksheet is as it was.");
+const QString PriceRefused = QStringLiteral("%1 Type the price per pound of \"%2\", for example "
+                                            "2.5, or press Cancel to leave it out.");
+const QString PorkTrimMissing =
+    QStringLiteral("\"%1\" is not in the price list, so the pork added to the sausage cannot be "
+                   "priced. Nothing was figured; the worksheet is as it was.");
+const QString ChargeTotalNotANumber =
+    QStringLiteral("The charge total \"%1\" is not a number, so nothing was figured. Type a "
+                   "number in it (0 when there are no other sausage charges).");
+const QString ChargeTotalCue =
+    QStringLiteral("Not a number: Figure refuses it. Type a number (0 when there are no other "
+                   "sausage charges).");
+const QString TooLarge = QStringLiteral("The weights are too large to be charged, so nothing was "
+                                        "figured. Check the pounds typed.");
+
+// The Estimate screen's Sausage row.
+constexpr int SausageWeightField = 13;
+constexpr int SausageChargeField = 4;
+
+const QColor Teal(0, 128, 128);
+const QColor CaptionOnTeal(255, 255, 255);
+const QColor GreyedOnTeal(170, 205, 205);
+
+// Geometry, in twips.
+constexpr int DesignWidth = 6225;
+constexpr int DesignHeight = 9015;
+constexpr int CheckX = 240, DeerX = 2880, PorkX = 4440;
+constexpr int CheckWidth = 2400, FieldWidth = 1200, FieldHeight = 375;
+constexpr int FirstRowTop = 480, RowStep = 600;
+constexpr int TotalsTop = FirstRowTop + KindCount * RowStep + 120;
+constexpr int ChargeTop = TotalsTop + 840;
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index);
+}
+
+QLineEdit* newField(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* field = new QLineEdit(text, parent);
+    field->setObjectName(name);
+    return field;
+}
+
+QLabel* newLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAutoFillBackground(true);
+    label->setPalette(parent->palette());
+    return label;
+}
+
+} // namespace
+
+SausageWorksheet::SausageWorksheet(EstimateHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , host_(host)
+{
+    setObjectName(QStringLiteral("frmWsEst"));
+    setWindowTitle(Caption);
+    QPalette teal = palette();
+    teal.setColor(QPalette::Window, Teal);
+    teal.setColor(QPalette::WindowText, CaptionOnTeal);
+    teal.setColor(QPalette::Disabled, QPalette::WindowText, GreyedOnTeal);
+    setPalette(teal);
+    setAutoFillBackground(true);
+    build();
+    setTabOrder();
+    resize(TwipsX(this, DesignWidth), TwipsY(this, DesignHeight));
+}
+
+SausageWorksheet::~SausageWorksheet()
+{
+    // The fields go after this part of the worksheet: they must not call back.
+    for (QLineEdit* t : t_)
+        t->removeEventFilter(this);
+    txtTotal_->removeEventFilter(this);
+}
+
+void SausageWorksheet::build()
+{
+    label1_ = newLabel(this, "Label1", QStringLiteral("Deer"));
+    label2_ = newLabel(this, "Label2", QStringLiteral("Pork"));
+    label1_->setAlignment(Qt::AlignCenter);
+    label2_->setAlignment(Qt::AlignCenter);
+    PlaceTwips(label1_, DeerX, 120, FieldWidth, 300);
+    PlaceTwips(label2_, PorkX, 120, FieldWidth, 300);
+
+    for (const Kind& kind : Kinds) {
+        const int top = FirstRowTop + (kind.row - 1) * RowStep;
+        auto* box = new QCheckBox(QLatin1String(kind.caption), this);
+        box->setObjectName(indexed("Check", kind.row));
+        box->setAutoFillBackground(true);
+        box->setPalette(palette());
+        box->setBackgroundRole(QPalette::Window);
+        box->setEnabled(kind.enabled);
+        PlaceTwips(box, CheckX, top, CheckWidth, FieldHeight);
+        connect(box, &QCheckBox::toggled, this,
+                [this, row = kind.row](bool ticked) { onKindToggled(row, ticked); });
+        check1_[kind.row - 1] = box;
+
+        QLineEdit* t = newField(this, indexed("t", kind.row), QStringLiteral("0"));
+        PlaceTwips(t, DeerX, top, FieldWidth, FieldHeight);
+        SelectAllOnFocus(t);
+        MarkInvalidWhile(t, [&kind](const QString& text) { return DeerWeightProblem(kind, text); });
+        t->installEventFilter(this);
+        t->hide();
+        t_[kind.row - 1] = t;
+
+        if (kind.takesPork()) {
+            QLineEdit* p = newField(this, indexed("p", kind.porkField), QStringLiteral("0"));
+            PlaceTwips(p, PorkX, top, FieldWidth, FieldHeight);
+            p_[kind.porkField - 1] = p;
+        }
+    }
+
+    label3_ = newLabel(this, "Label3", QStringLiteral("Totals"));
+    label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PlaceTwips(label3_, CheckX, TotalsTop, DeerX - CheckX - 180, FieldHeight);
+    txtTotal_ = newField(this, QStringLiteral("txtTotal"), QStringLiteral("Text2"));
+    txtTotal_->setToolTip(QStringLiteral("Total deer weight; click to type it"));
+    txtTotal_->installEventFilter(this);
+    PlaceTwips(txtTotal_, DeerX, TotalsTop, FieldWidth, FieldHeight);
+    pt_ = newField(this, QStringLiteral("pt"), QStringLiteral("0"));
+    pt_->setEnabled(false);
+    PlaceTwips(pt_, PorkX, TotalsTop, FieldWidth, FieldHeight);
+
+    text2_ = newField(this, QStringLiteral("Text2"), QStringLiteral("0"));
+    text2_->setToolTip(QStringLiteral("Sausage charges; the figuring adds to what this holds"));
+    MarkInvalidWhile(text2_, [](const QString& text) {
+        return StrictNumber(text) ? QString() : ChargeTotalCue;
+    });
+    PlaceTwips(text2_, CheckX, ChargeTop, 1500, FieldHeight);
+
+    cmdClose_ = new QPushButton(QStringLiteral("&Figure"), this);
+    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
+    PlaceTwips(cmdClose_, PorkX, ChargeTop - 120, FieldWidth, 615);
+    connect(cmdClose_, &QPushButton::clicked, this, &SausageWorksheet::onFigure);
+}
+
+void SausageWorksheet::setTabOrder()
+{
+    QList<QWidget*> order;
+    for (const Kind& kind : Kinds) {
+        order << check1_[kind.row - 1] << t_[kind.row - 1];
+        if (kind.takesPork())
+            order << p_[kind.porkField - 1];
+    }
+    order << cmdClose_ << txtTotal_ << pt_ << text2_;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void SausageWorksheet::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        check1_[0]->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool SausageWorksheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtTotal_) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                txtTotal_->rect().contains(mouse->position().toPoint()))
+                fAskTotal();
+        }
+        return false;
+    }
+    for (int row = 1; row <= KindCount; ++row) {
+        if (watched != t_[row - 1])
+            continue;
+        if (event->type() == QEvent::KeyPress)
+            return fEnterTab(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::FocusOut)
+            storeWeight(row);
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- entry
+
+bool SausageWorksheet::fEnterTab(QKeyEvent* key)
+{
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    focusNextChild();
+    return true;
+}
+
+void SausageWorksheet::onKindToggled(int row, bool ticked)
+{
+    const Kind& kind = *KindAt(row);
+    QLineEdit* t = t_[row - 1];
+    if (ticked) {
+        t->show();
+        t->setFocus(Qt::OtherFocusReason);
+        entries_.add(kind, t->text());
+        return;
+    }
+    // The focus goes on to the next box that can take it.
+    for (int next = row + 1; next <= KindCount; ++next) {
+        QCheckBox* box = check1_[next - 1];
+        if (box->isEnabled() && box->isVisible()) {
+            box->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+    t->setText(QStringLiteral("0"));
+    if (kind.takesPork())
+        p_[kind.porkField - 1]->setText(QStringLiteral("0"));
+    t->hide();
+    entries_.remove(row);
+}
+
+void SausageWorksheet::storeWeight(int row)
+{
+    if (!check1_[row - 1]->isChecked())
+        return; // an unticked kind has no entry
+    const Kind& kind = *KindAt(row);
+    const QString deer = t_[row - 1]->text();
+    QString pork;
+    if (kind.takesPork()) {
+        QLineEdit* p = p_[kind.porkField - 1];
+        p->setText(PorkFor(kind, deer).text);
+        pork = p->text();
+    }
+    entries_.store(row, deer, pork);
+}
+
+void SausageWorksheet::fAskTotal()
+{
+    txtTotal_->setText(Dialogs::askText(this, AskTotalPrompt, AskTotalTitle).value_or(QString()));
+}
+
+void SausageWorksheet::onFigure()
+{
+    // Alt+F presses the button without taking the focus from a deer weight
+    // field: that field's weight counts as if it had lost the focus.
+    for (int row = 1; row <= KindCount; ++row)
+        if (t_[row - 1]->hasFocus())
+            storeWeight(row);
+    if (!StrictNumber(text2_->text())) {
+        Dialogs::warn(this, ChargeTotalNotANumber.arg(text2_->text()));
+        return;
+    }
+    QStringList pork, deer;
+    for (QLineEdit* p : p_)
+        pork << p->text();
+    for (QLineEdit* t : t_)
+        deer << t->text();
+    pt_->setText(ColumnTotal(pork));
+    txtTotal_->setText(ColumnTotal(deer));
+    if (fConfirm())
+        fFigure();
+}
+
+bool SausageWorksheet::fConfirm()
+{
+    const bool yes = Dialogs::askYesNo(this, ConfirmationText(entries_.entries()), ConfirmTitle,
+                                       QMessageBox::Critical);
+    confirmed_ = yes;
+    if (!yes)
+        redoer();
+    return yes;
+}
+
+void SausageWorksheet::redoer()
+{
+    entries_.clear();
+    for (QCheckBox* box : check1_)
+        box->setChecked(false);
+    for (QLineEdit* t : t_)
+        t->setText(QStringLiteral("0"));
+    for (QLineEdit* p : p_)
+        p->setText(QStringLiteral("0"));
+    txtTotal_->setText(QStringLiteral("0"));
+    pt_->setText(QStringLiteral("0"));
+}
+
+// ---------------------------------------------------------------- figuring
+
+void SausageWorksheet::fFigure()
+{
+    if (!host_.priceListFlag()) {
+        Dialogs::tell(this, NoDatabase);
+        return;
+    }
+    const std::optional<double> start = StrictNumber(text2_->text());
+    if (!start) {
+        Dialogs::warn(this, ChargeTotalNotANumber.arg(text2_->text()));
+        return;
+    }
+    if (!openPriceList())
+        return;
+
+    ChargeTally tally(*start);
+    const QList<Entry> list = entries_.entries();
+    for (const Entry& entry : list) {
+        const std::optional<double> price = priceOf(PriceItemFor(entry.item));
+        if (!price)
+            return;
+        if (!tally.add(entry, *price)) {
+            Dialogs::warn(this, TooLarge);
+            return;
+        }
+    }
+
+    const ItemRows trim = priceList_->findItemRows(PriceItem::PorkTrim);
+    if (trim.count == 0 && trim.first.status == CostLookup::Status::Missing) {
+        Dialogs::warn(this, PorkTrimMissing.arg(PriceItem::PorkTrim));
+        return;
+    }
+    if (!trim.first.found()) {
+        Dialogs::warn(this, trim.first.problem + QLatin1Char(' ') + NothingFigured);
+        return;
+    }
+    const std::optional<QString> charge = tally.finalCharge(trim.first.cost);
+    if (!charge) {
+        Dialogs::warn(this, TooLarge);
+        return;
+    }
+
+    text2_->setText(*charge);
+    host_.writeServiceRow(SausageWeightField, tally.totalWeightText(), SausageChargeField, *charge);
+    close();
+}
+
+bool SausageWorksheet::openPriceList()
+{
+    if (!priceList_)
+        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
+    if (priceList_->open() == PriceList::OpenResult::Opened)
+        return true;
+    Dialogs::warn(this, priceList_->openProblem() + QLatin1Char(' ') + NothingFigured);
+    return false;
+}
+
+std::optional<double> SausageWorksheet::priceOf(const QString& item)
+{
+    const ItemRows rows = priceList_->findItemRows(item);
+    if (rows.count > 0 && rows.first.found())
+        return rows.first.cost;
+    if (rows.count == 0 && rows.first.status == CostLookup::Status::Missing)
+        return addMissingItem(item);
+    Dialogs::warn(this, rows.first.problem + QLatin1Char(' ') + NothingFigured);
+    return std::nullopt;
+}
+
+std::optional<double> SausageWorksheet::addMissingItem(const QString& item)
+{
+    if (!Dialogs::askYesNo(this, item + MissingQuestion, MissingTitle, QMessageBox::Critical)) {
+        Dialogs::warn(this, NotAdded.arg(item));
+        return std::nullopt;
+    }
+    std::optional<double> cost;
+    while (!cost) {
+        const std::optional<QString> typed =
+            Dialogs::askText(this, PricePrompt + item, Dialogs::appTitle());
+        if (!typed) {
+            Dialogs::warn(this, NotAdded.arg(item));
+            return std::nullopt;
+        }
+        cost = MoneyAmount(*typed);
+        if (!cost)
+            Dialogs::warn(this, PriceRefused.arg(MoneyAmountProblem(*typed), item));
+    }
+    const SaveResult saved = priceList_->addItem(item, *cost, PriceItem::AddedItemCategory);
+    if (!saved.saved) {
+        Dialogs::warn(this, saved.problem + QLatin1Char(' ') + NothingFigured);
+        return std::nullopt;
+    }
+    const ItemRows rows = priceList_->findItemRows(item);
+    if (rows.count > 0 && rows.first.found())
+        return rows.first.cost;
+    Dialogs::warn(this, rows.first.problem + QLatin1Char(' ') + NothingFigured);
+    return std::nullopt;
+}
