@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVariant>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,7 +36,42 @@ QString errorWords(const QSqlError& error)
     if (text.isEmpty())
         text = error.text();
     const QString code = error.nativeErrorCode();
-    return code.isEmpty() ? text : QStringLiteral("Error %1: %2").arg(code, text);
+    if (code.isEmpty())
+        return text;
+    // SQLite's primary result codes that a clerk meets, in plain words.
+    QString plain;
+    switch (code.toInt() & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        plain = QStringLiteral("The price list is in use by another program, which kept it locked "
+                               "for %1 seconds.")
+                    .arg(BusyTimeoutMs / 1000);
+        break;
+    case 8: // SQLITE_READONLY
+        plain = QStringLiteral("The price list file can only be read, not changed.");
+        break;
+    case 11: // SQLITE_CORRUPT
+        plain = QStringLiteral("The price list file is damaged.");
+        break;
+    case 26: // SQLITE_NOTADB
+        plain = QStringLiteral("The file is not a price list database.");
+        break;
+    default:
+        break;
+    }
+    const QString detail = QStringLiteral("Error %1: %2").arg(code, text);
+    return plain.isEmpty() ? detail : QStringLiteral("%1 (%2)").arg(plain, detail);
+}
+
+// The device and inode of a file, to tell when another file takes its place.
+bool fileIdentity(const QString& path, unsigned long long* device, unsigned long long* inode)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    *device = static_cast<unsigned long long>(info.st_dev);
+    *inode = static_cast<unsigned long long>(info.st_ino);
+    return true;
 }
 
 // The Cost read from a row, checked to be a number.
@@ -94,15 +130,44 @@ PriceList::PriceList(QString path)
 
 PriceList::~PriceList()
 {
+    close();
+    if (db_.isValid()) {
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+}
+
+void PriceList::close()
+{
     costPlain_.reset();
     costTrailing_.reset();
     costWide_.reset();
     rows_.reset();
-    if (db_.isValid()) {
+    if (db_.isValid())
         db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
+    open_ = false;
+}
+
+bool PriceList::stillTheFile(QString* problem)
+{
+    if (!open_) {
+        *problem = QStringLiteral("The price list is not open.");
+        return false;
     }
+    unsigned long long device = 0, inode = 0;
+    if (!fileIdentity(path_, &device, &inode)) {
+        *problem = QStringLiteral("The price list file %1 is no longer there (deleted or moved).")
+                       .arg(path_);
+        return false;
+    }
+    if (device == fileDevice_ && inode == fileInode_)
+        return true;
+    close(); // another file has taken its place: move to it
+    if (open() != OpenResult::Opened) {
+        *problem = openProblem_;
+        return false;
+    }
+    return true;
 }
 
 PriceList::OpenResult PriceList::open()
@@ -152,6 +217,11 @@ PriceList::OpenResult PriceList::open()
             return OpenResult::Unusable;
         }
     }
+    if (!fileIdentity(path_, &fileDevice_, &fileInode_)) {
+        openProblem_ = QStringLiteral("There is no price list at %1.").arg(path_);
+        db_.close();
+        return OpenResult::FileMissing;
+    }
     open_ = true;
     return OpenResult::Opened;
 }
@@ -173,11 +243,11 @@ QString PriceList::failure(const QString& what, const QSqlError& error) const
 
 CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
 {
-    if (!open_) {
+    QString problem;
+    if (!stillTheFile(&problem)) {
         CostLookup result;
-        result.problem = QStringLiteral("The price list is not open, so the price of \"%1\" "
-                                        "cannot be looked up.")
-                             .arg(item);
+        result.problem =
+            QStringLiteral("%1 So the price of \"%2\" cannot be looked up.").arg(problem, item);
         return result;
     }
     std::unique_ptr<QSqlQuery>* slot = &costPlain_;
@@ -211,10 +281,9 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
 ItemRows PriceList::findItemRows(const QString& item)
 {
     ItemRows rows;
-    if (!open_) {
-        rows.first.problem = QStringLiteral("The price list is not open, so \"%1\" cannot be "
-                                            "looked up.")
-                                 .arg(item);
+    QString problem;
+    if (!stillTheFile(&problem)) {
+        rows.first.problem = QStringLiteral("%1 So \"%2\" cannot be looked up.").arg(problem, item);
         return rows;
     }
     QSqlQuery& query = prepared(rows_, QStringLiteral("Select * From Charges1 Where Item = ? "));
@@ -245,9 +314,9 @@ ItemRows PriceList::findItemRows(const QString& item)
 SaveResult PriceList::addItem(const QString& item, double cost, const QString& category)
 {
     SaveResult result;
-    if (!open_) {
-        result.problem =
-            QStringLiteral("The price list is not open, so \"%1\" cannot be added.").arg(item);
+    QString problem;
+    if (!stillTheFile(&problem)) {
+        result.problem = QStringLiteral("%1 So \"%2\" cannot be added.").arg(problem, item);
         return result;
     }
     const QString what = QStringLiteral("\"%1\" could not be added to the price list").arg(item);
@@ -283,9 +352,10 @@ QList<PriceEntry> PriceList::entries(QString* problem)
     QList<PriceEntry> list;
     if (problem)
         problem->clear();
-    if (!open_) {
+    QString gone;
+    if (!stillTheFile(&gone)) {
         if (problem)
-            *problem = QStringLiteral("The price list is not open.");
+            *problem = gone;
         return list;
     }
     QSqlQuery query(db_);

@@ -98,14 +98,24 @@ public:
     static QString sampleCsv();
 
 private:
+    friend class PriceListEditor;
+
     QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement);
     QString failure(const QString& what, const class QSqlError& error) const;
+    void close();
+    // Before each use: the file is still the one opened. When another file
+    // has taken its place, the connection moves to it; when there is none or
+    // it cannot be opened, `problem` says why and the use must not go on.
+    bool stillTheFile(QString* problem);
 
     QString path_;
     QString connectionName_;
     QSqlDatabase db_;
     bool open_ = false;
     QString openProblem_;
+    // The identity (device, inode) of the file that is open.
+    unsigned long long fileDevice_ = 0;
+    unsigned long long fileInode_ = 0;
     std::unique_ptr<QSqlQuery> costPlain_;
     std::unique_ptr<QSqlQuery> costTrailing_;
     std::unique_ptr<QSqlQuery> costWide_;
