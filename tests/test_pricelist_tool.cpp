@@ -1,0 +1,562 @@
+// locker-pricelist, run as the shop owner runs it: its output, its effect on
+// the file and its exit status, for every command and every kind of error.
+
+#include "csv.h"
+#include "numbers.h"
+#include "price_items.h"
+#include "price_list.h"
+#include "test_price_list.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString Tool = QStringLiteral(LOCKER_PRICELIST_TOOL);
+const QString CreateTable =
+    QStringLiteral("Create Table Charges1 (Item Text, Cost Numeric, Category Text)");
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The tool, run with a user data folder of its own so that the default price
+// list is never the real one.
+class ToolRunner {
+public:
+    // The tool's home and working folder.
+    QString home() const { return home_.path(); }
+    QString dataFolder() const { return home_.path() + QStringLiteral("/data"); }
+    QString defaultPath() const
+    {
+        return dataFolder() + QStringLiteral("/locker-estimate/Lockers.db");
+    }
+
+    Run run(const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home_.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataFolder());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(home_.path());
+        process.start(Tool, arguments);
+        Run result;
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return result;
+        result.status = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    // The tool on a given price list.
+    Run on(const TestPriceList& file, QStringList arguments) const
+    {
+        return run(QStringList{QStringLiteral("--pricelist"), file.path()} + arguments);
+    }
+
+private:
+    QTemporaryDir home_;
+};
+
+QString readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList sampleRows()
+{
+    TestPriceList sample;
+    sample.withSample();
+    return sample.rows();
+}
+
+const char* const Commands[] = {"list", "set", "remove", "export", "import", "init", "help"};
+
+} // namespace
+
+class TestPriceListTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void helpListsEveryCommand()
+    {
+        ToolRunner tool;
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("-h")},
+              QStringList{QStringLiteral("help")}}) {
+            const Run r = tool.run(arguments);
+            QCOMPARE(r.status, 0);
+            QVERIFY(r.err.isEmpty());
+            QVERIFY(r.out.startsWith(QLatin1String("Usage: locker-pricelist [--pricelist PATH] "
+                                                   "COMMAND")));
+            for (const char* command : Commands)
+                QVERIFY2(r.out.contains(QStringLiteral("\n  %1").arg(QLatin1String(command))),
+                         command);
+            QVERIFY(r.out.contains(tool.defaultPath()));
+        }
+    }
+
+    void eachCommandHasItsHelp()
+    {
+        ToolRunner tool;
+        for (const char* command : Commands) {
+            const QString name = QLatin1String(command);
+            const QString usage = QStringLiteral("Usage: locker-pricelist [--pricelist PATH] ");
+            Run r = tool.run({name, QStringLiteral("--help")});
+            QCOMPARE(r.status, 0);
+            QVERIFY2(r.out.startsWith(usage + name), qPrintable(r.out));
+            if (name != QLatin1String("help")) {
+                QVERIFY2(r.out.contains(QLatin1String("Example")), command);
+                r = tool.run({QStringLiteral("help"), name});
+                QCOMPARE(r.status, 0);
+                QVERIFY(r.out.startsWith(usage + name));
+            }
+        }
+        // Help never touches a file.
+        QVERIFY(!QFileInfo::exists(tool.defaultPath()));
+        const Run r = tool.run({QStringLiteral("help"), QStringLiteral("sell")});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains(QLatin1String("There is no command \"sell\"")));
+    }
+
+    void versionIsTheProgramsVersion()
+    {
+        ToolRunner tool;
+        const Run r = tool.run({QStringLiteral("--version")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("locker-pricelist %1\n").arg(QLatin1String(LOCKER_VERSION)));
+    }
+
+    void commandLineErrorsExitWithTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "No command given.";
+        QTest::newRow("only an option")
+            << QStringList{"--pricelist", "x.db"} << "No command given.";
+        QTest::newRow("unknown command")
+            << QStringList{"sell", "Summer"} << "There is no command \"sell\".";
+        QTest::newRow("unknown option") << QStringList{"list", "--all"} << "Unknown option --all.";
+        QTest::newRow("pricelist without a path")
+            << QStringList{"list", "--pricelist"} << "--pricelist needs a value.";
+        QTest::newRow("pricelist with an empty path")
+            << QStringList{"--pricelist=", "list"} << "--pricelist needs a path.";
+        QTest::newRow("set without a cost")
+            << QStringList{"set", "Summer"} << "set is missing an argument.";
+        QTest::newRow("set without anything")
+            << QStringList{"set"} << "set is missing an argument.";
+        QTest::newRow("set with an unquoted name")
+            << QStringList{"set", "Paper", "Wrapp", "0.49"}
+            << "Put an item name with blanks in quotes: locker-pricelist set \"Paper Wrapp\" 0.49";
+        QTest::newRow("remove without an item")
+            << QStringList{"remove"} << "remove is missing an argument.";
+        QTest::newRow("export without a file")
+            << QStringList{"export"} << "export is missing an argument.";
+        QTest::newRow("import without a file")
+            << QStringList{"import"} << "import is missing an argument.";
+        QTest::newRow("list with an argument")
+            << QStringList{"list", "Summer"} << "list takes fewer arguments.";
+        QTest::newRow("category with remove") << QStringList{"remove", "Summer", "--category", "X"}
+                                              << "--category goes with set only.";
+    }
+    void commandLineErrorsExitWithTwo()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        QStringList withFile = arguments;
+        if (!arguments.join(QLatin1Char(' ')).contains(QLatin1String("--pricelist")))
+            withFile = QStringList{QStringLiteral("--pricelist"), file.path()} + arguments;
+        const Run r = tool.run(withFile);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(file.rows(), before);
+    }
+
+    void initCreatesTheSamplePriceList()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        const Run r = tool.run({QStringLiteral("init"), file.path()});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains(
+            QStringLiteral("Created the sample price list at %1.").arg(file.path())));
+        QCOMPARE(file.rows(), sampleRows());
+    }
+
+    void initRefusesToOverwrite()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample().price(PriceItem::Summer, 2.8);
+        const QStringList before = file.rows();
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("init"), file.path()},
+              QStringList{QStringLiteral("--pricelist"), file.path(), QStringLiteral("init")}}) {
+            const Run r = tool.run(arguments);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QLatin1String("already exists")), qPrintable(r.err));
+            QCOMPARE(file.rows(), before);
+        }
+    }
+
+    void initWithoutAPathMakesTheDefaultFile()
+    {
+        ToolRunner tool;
+        QVERIFY(!QFileInfo::exists(tool.defaultPath()));
+        Run r = tool.run({QStringLiteral("list")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QLatin1String("There is no price list at")));
+        QVERIFY(r.err.contains(QStringLiteral("locker-pricelist init %1").arg(tool.defaultPath())));
+        QVERIFY(!QFileInfo::exists(tool.defaultPath()));
+
+        r = tool.run({QStringLiteral("init")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFileInfo::exists(tool.defaultPath()));
+        r = tool.run({QStringLiteral("set"), PriceItem::Processing, QStringLiteral("0.39")});
+        QCOMPARE(r.status, 0);
+        PriceList list(tool.defaultPath());
+        QCOMPARE(list.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(list.lookupCost(PriceItem::Processing).cost, 0.39);
+    }
+
+    void listShowsTheRowsInAlignedColumns()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample().price(QStringLiteral("Odd"), 0.1234);
+        const Run r = tool.on(file, {QStringLiteral("list")});
+        QCOMPARE(r.status, 0);
+        QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.size(), 20);
+        QVERIFY(lines[0].startsWith(QLatin1String("Item ")));
+        QVERIFY(lines[0].endsWith(QLatin1String(" Cost  Category")));
+
+        QStringList expected = {QStringLiteral("Item|Cost|Category")};
+        for (const QString& row : file.rows()) {
+            const QStringList f = row.split(QLatin1Char('|'));
+            const QString cost =
+                f[1].contains(QLatin1Char('.'))
+                    ? f[1].leftJustified(f[1].indexOf(QLatin1Char('.')) + 3, QLatin1Char('0'))
+                    : f[1] + QStringLiteral(".00");
+            expected << QStringList{f[0], cost, f[2]}.join(QLatin1Char('|'));
+        }
+        // Every line: the item from the left edge, the cost ending in one
+        // column, the category starting two places after it.
+        const qsizetype costEnd = lines[0].indexOf(QLatin1String("Cost")) + 4;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QStringList f = expected[i].split(QLatin1Char('|'));
+            const QString& line = lines[i];
+            QVERIFY2(line.startsWith(f[0]), qPrintable(line));
+            QCOMPARE(line.mid(costEnd - f[1].size(), f[1].size()), f[1]);
+            QCOMPARE(line.mid(costEnd), QStringLiteral("  ") + f[2]);
+            QCOMPARE(line.left(costEnd - f[1].size()).trimmed(), f[0]);
+        }
+        QVERIFY(r.out.contains(QLatin1String("\nSmoked Sausage w/ Jalepono & Cheddar  ")));
+        QVERIFY(r.out.contains(QLatin1String(" 17.00  Kill\n")));
+        QVERIFY(r.out.contains(QLatin1String(" 0.1234  Test\n")));
+    }
+
+    void listOfAnEmptyPriceList()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.sql({CreateTable});
+        const Run r = tool.on(file, {QStringLiteral("list")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("The price list at %1 holds no items.\n").arg(file.path()));
+    }
+
+    void setChangesAnItem()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const Run r =
+            tool.on(file, {QStringLiteral("set"), PriceItem::PaperWrapp, QStringLiteral("0.49")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("\"Paper Wrapp\" now costs 0.49 (1 row changed).\n"));
+        QVERIFY(r.err.isEmpty());
+        QVERIFY(file.rows().contains(QStringLiteral("Paper Wrapp|0.49|Processing")));
+        QCOMPARE(file.rows().size(), 18);
+
+        const Run again = tool.on(file, {QStringLiteral("set"), PriceItem::SmokedSausageJalepono,
+                                         QStringLiteral("3"), QStringLiteral("--category"),
+                                         QStringLiteral("Smokehouse")});
+        QCOMPARE(again.status, 0);
+        QVERIFY(file.rows().contains(
+            QStringLiteral("Smoked Sausage w/ Jalepono & Cheddar|3|Smokehouse")));
+    }
+
+    void setAddsAMissingItem()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        Run r = tool.on(file, {QStringLiteral("set"), QStringLiteral("Snack Sticks"),
+                               QStringLiteral("3.25"), QStringLiteral("--category=Sausage")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("Added \"Snack Sticks\" at 3.25 (category \"Sausage\").\n"));
+        QCOMPARE(file.rows().last(), QStringLiteral("Snack Sticks|3.25|Sausage"));
+
+        // A name that starts with a dash comes after "--".
+        r = tool.on(file, {QStringLiteral("set"), QStringLiteral("--"), QStringLiteral("-Special-"),
+                           QStringLiteral("1")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(file.rows().last(), QStringLiteral("-Special-|1|Curing/Seasoning"));
+        QCOMPARE(file.rows().size(), 20);
+    }
+
+    void setRefusesACostThatIsNotMoney_data()
+    {
+        QTest::addColumn<QString>("cost");
+        QTest::newRow("negative") << "-1";
+        QTest::newRow("five decimals") << "1.23456";
+        QTest::newRow("letters") << "two";
+        QTest::newRow("comma") << "2,50";
+        QTest::newRow("dollar sign") << "$2.50";
+        QTest::newRow("empty") << "";
+    }
+    void setRefusesACostThatIsNotMoney()
+    {
+        QFETCH(QString, cost);
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        const Run r = tool.on(file, {QStringLiteral("set"), PriceItem::Summer, cost});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.contains(MoneyAmountProblem(cost)), qPrintable(r.err));
+        QVERIFY(r.err.contains(QLatin1String("The price of \"Summer\" was not changed.")));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void removeTakesAnItemAway()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        Run r = tool.on(file, {QStringLiteral("remove"), PriceItem::FajitaStrips});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("Removed \"Fajita Strips\" (1 row).\n"));
+        QCOMPARE(file.rows().size(), 17);
+        PriceList list(file.path());
+        list.open();
+        QCOMPARE(list.lookupCost(PriceItem::FajitaStrips).status, CostLookup::Status::Missing);
+
+        const QStringList before = file.rows();
+        r = tool.on(file, {QStringLiteral("remove"), PriceItem::FajitaStrips});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err, QStringLiteral("locker-pricelist: \"Fajita Strips\" is not in the price "
+                                       "list, so nothing was removed.\n"));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void exportAndImportRoundTripEverySampleItem()
+    {
+        ToolRunner tool;
+        TestPriceList sample;
+        sample.withSample();
+        const QString csvPath = sample.folder() + QStringLiteral("/prices.csv");
+        Run r = tool.on(sample, {QStringLiteral("export"), csvPath});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("Wrote 18 items to %1.\n").arg(csvPath));
+        // The sample prices go out as they are kept in data/.
+        QCOMPARE(readFile(csvPath), PriceList::sampleCsv());
+
+        TestPriceList empty;
+        empty.sql({CreateTable});
+        r = tool.on(empty, {QStringLiteral("import"), csvPath});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out,
+                 QStringLiteral("Imported %1: 18 items added, 0 rows changed.\n").arg(csvPath));
+        QCOMPARE(empty.rows(), sample.rows());
+    }
+
+    void importChangesAndAddsItems()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QString csvPath = file.folder() + QStringLiteral("/new prices.csv");
+        writeFile(csvPath, "Item,Cost,Category\n"
+                           "\"Smoked Sausage w/ Jalepono & Cheddar\",2.95,\n"
+                           "Paper Wrapp,0.52,Processing\n"
+                           "\"Ham, Country Style\",4.10,Curing/Seasoning\n");
+        const Run r = tool.on(file, {QStringLiteral("import"), csvPath});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out,
+                 QStringLiteral("Imported %1: 1 item added, 2 rows changed.\n").arg(csvPath));
+        const QStringList rows = file.rows();
+        QCOMPARE(rows.size(), 19);
+        QVERIFY(rows.contains(QStringLiteral("Smoked Sausage w/ Jalepono & Cheddar|2.95|Sausage")));
+        QVERIFY(rows.contains(QStringLiteral("Paper Wrapp|0.52|Processing")));
+        QCOMPARE(rows.last(), QStringLiteral("Ham, Country Style|4.1|Curing/Seasoning"));
+        QVERIFY(rows.contains(QStringLiteral("BeefKill|17|Kill")));
+    }
+
+    void importWithABadLineChangesNothing()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        const QString csvPath = file.folder() + QStringLiteral("/prices.csv");
+        writeFile(csvPath, "Item,Cost,Category\n"
+                           "Summer,2.60,Sausage\n"
+                           "Jerky,3.75,Sausage\n"
+                           "HotStix,3.1O,Sausage\n"
+                           "Snack Sticks,3.25,Sausage\n");
+        Run r = tool.on(file, {QStringLiteral("import"), csvPath});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err, QStringLiteral("locker-pricelist: Line 4: \"3.1O\" is not an amount of "
+                                       "money. Nothing was changed.\n"));
+        QCOMPARE(file.rows(), before);
+
+        r = tool.on(file, {QStringLiteral("import"), file.folder() + QStringLiteral("/none.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QLatin1String("There is no file")));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void exportRefusesAPlaceItCannotWrite()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        Run r = tool.on(file, {QStringLiteral("export"),
+                               file.folder() + QStringLiteral("/missing/prices.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("could not be written")), qPrintable(r.err));
+        r = tool.on(file, {QStringLiteral("export"), file.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QLatin1String("is the price list itself")));
+        QCOMPARE(file.integrity(), QStringLiteral("ok"));
+        QCOMPARE(file.rows(), sampleRows());
+    }
+
+    void everyCommandRefusesAMissingOrUnusableFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("set") << QStringList{"set", "Summer", "2.6"};
+        QTest::newRow("remove") << QStringList{"remove", "Summer"};
+        QTest::newRow("export") << QStringList{"export", "out.csv"};
+        QTest::newRow("import") << QStringList{"import", "in.csv"};
+    }
+    void everyCommandRefusesAMissingOrUnusableFile()
+    {
+        QFETCH(QStringList, arguments);
+        ToolRunner tool;
+        TestPriceList file;
+        writeFile(tool.home() + QStringLiteral("/in.csv"), "Item,Cost,Category\nSummer,3,\n");
+
+        Run r = tool.on(file, arguments);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("There is no price list at %1.").arg(file.path())),
+                 qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(file.path()));
+
+        const QByteArray notAList = "Item,Cost,Category\nSummer,2.50,Sausage\n";
+        writeFile(file.path(), notAList);
+        r = tool.on(file, arguments);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("The price list cannot be used")), qPrintable(r.err));
+        QCOMPARE(readFile(file.path()).toUtf8(), notAList);
+
+        QFile::remove(file.path());
+        file.sql({QStringLiteral("Create Table Prices (Item Text, Cost Numeric)")});
+        r = tool.on(file, arguments);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("Charges1")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(tool.home() + QStringLiteral("/out.csv")));
+    }
+
+    void aReadOnlyFileRefusesChangesButLists()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        if (!file.makeReadOnly())
+            QSKIP("this machine cannot make a file read-only");
+        const QString csvPath = file.folder() + QStringLiteral("/prices.csv");
+        writeFile(csvPath, "Item,Cost,Category\nSummer,3,\n");
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")},
+              QStringList{QStringLiteral("remove"), PriceItem::Summer},
+              QStringList{QStringLiteral("import"), csvPath}}) {
+            const Run r = tool.on(file, arguments);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QLatin1String("the price list file is read-only")),
+                     qPrintable(r.err));
+            QVERIFY(r.out.isEmpty());
+        }
+        QCOMPARE(file.rows(), before);
+        const Run listed = tool.on(file, {QStringLiteral("list")});
+        QCOMPARE(listed.status, 0);
+        QVERIFY(listed.out.contains(QLatin1String("\nSummer ")));
+    }
+
+    void aLockedFileRefusesChanges()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        {
+            // Another program is in the middle of changing the file.
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                           QStringLiteral("other-program"));
+            other.setDatabaseName(file.path());
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("Begin Immediate")));
+            QVERIFY(QSqlQuery(other).exec(
+                QStringLiteral("Update Charges1 Set Cost = 99 Where Item = 'Summer'")));
+
+            const Run r =
+                tool.on(file, {QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QLatin1String("another program holds the price list locked")),
+                     qPrintable(r.err));
+            QVERIFY(r.err.contains(file.path()));
+
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("Rollback")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+        QCOMPARE(file.rows(), before);
+        const Run r =
+            tool.on(file, {QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")});
+        QCOMPARE(r.status, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPriceListTool)
+#include "test_pricelist_tool.moc"

@@ -1,0 +1,461 @@
+// locker-pricelist: keeps the shop's price list current from the command line.
+//
+//   locker-pricelist [--pricelist PATH] list
+//   locker-pricelist [--pricelist PATH] set ITEM COST [--category TEXT]
+//   locker-pricelist [--pricelist PATH] remove ITEM
+//   locker-pricelist [--pricelist PATH] export FILE.csv
+//   locker-pricelist [--pricelist PATH] import FILE.csv
+//   locker-pricelist init [PATH]
+//
+// Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
+// the command line itself is wrong.
+
+#include "numbers.h"
+#include "price_list.h"
+#include "price_list_editor.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+enum Exit { Done = 0, Refused = 1, Usage = 2 };
+
+const QString ToolName = QStringLiteral("locker-pricelist");
+
+QTextStream& out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+void say(const QString& text)
+{
+    out() << text << '\n';
+    out().flush();
+}
+
+int complain(const QString& text, int status = Refused)
+{
+    err() << ToolName << ": " << text << '\n';
+    err().flush();
+    return status;
+}
+
+// "1 row", "3 rows".
+QString counted(int n, const QString& thing)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(thing, n == 1 ? QString() : QStringLiteral("s"));
+}
+
+// A word as it would be typed in a shell.
+QString shellWord(const QString& word)
+{
+    for (const QChar c : word) {
+        if (!c.isLetterOrNumber() && !QStringLiteral("/._-+:=,@%").contains(c))
+            return QLatin1Char('\'') +
+                   QString(word).replace(QLatin1String("'"), QLatin1String("'\\''")) +
+                   QLatin1Char('\'');
+    }
+    return word.isEmpty() ? QStringLiteral("''") : word;
+}
+
+// What the command line asks for.
+struct Invocation {
+    QString command;
+    QStringList operands;
+    QString priceListPath;
+    bool priceListGiven = false;
+    std::optional<QString> category;
+    bool help = false;
+    bool version = false;
+};
+
+using Runner = int (*)(const Invocation&);
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    const char* summary;
+    const char* details;
+    int minOperands;
+    int maxOperands;
+    Runner run;
+};
+
+// Opens the price list, or says why it cannot be used.
+bool opened(PriceListEditor& editor)
+{
+    const PriceList::OpenResult result = editor.open();
+    if (result == PriceList::OpenResult::Opened)
+        return true;
+    if (result == PriceList::OpenResult::FileMissing)
+        complain(QStringLiteral("%1 To start one with the sample prices: %2 init %3")
+                     .arg(editor.problem(), ToolName, shellWord(editor.path())));
+    else
+        complain(editor.problem());
+    return false;
+}
+
+int runList(const Invocation& call)
+{
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    QString problem;
+    const QList<PriceEntry> rows = editor.entries(&problem);
+    if (!problem.isEmpty())
+        return complain(problem);
+    if (rows.isEmpty()) {
+        say(QStringLiteral("The price list at %1 holds no items.").arg(editor.path()));
+        return Done;
+    }
+    const QString item = QStringLiteral("Item");
+    const QString cost = QStringLiteral("Cost");
+    qsizetype itemWidth = item.size();
+    qsizetype costWidth = cost.size();
+    QStringList costs;
+    for (const PriceEntry& row : rows) {
+        costs << PriceListEditor::moneyText(row.cost);
+        itemWidth = std::max(itemWidth, row.item.size());
+        costWidth = std::max(costWidth, costs.last().size());
+    }
+    const auto line = [&](const QString& a, const QString& b, const QString& c) {
+        QString text =
+            a.leftJustified(itemWidth) + QStringLiteral("  ") + b.rightJustified(costWidth);
+        if (!c.isEmpty())
+            text += QStringLiteral("  ") + c;
+        say(text);
+    };
+    line(item, cost, QStringLiteral("Category"));
+    for (int r = 0; r < rows.size(); ++r)
+        line(rows[r].item, costs[r], rows[r].category);
+    return Done;
+}
+
+int runSet(const Invocation& call)
+{
+    const QString& item = call.operands[0];
+    const QString& cost = call.operands[1];
+    // A bad cost is told before the file is touched.
+    const QString costProblem = MoneyAmountProblem(cost);
+    if (!costProblem.isEmpty())
+        return complain(
+            QStringLiteral("%1 The price of \"%2\" was not changed.").arg(costProblem, item));
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    const EditResult result = editor.setCost(item, cost, call.category);
+    if (!result.done)
+        return complain(result.problem);
+    const QString money = PriceListEditor::moneyText(cost.trimmed());
+    if (result.added > 0)
+        say(QStringLiteral("Added \"%1\" at %2 (category \"%3\").")
+                .arg(item, money, call.category.value_or(PriceListEditor::DefaultCategory)));
+    else
+        say(QStringLiteral("\"%1\" now costs %2 (%3 changed).")
+                .arg(item, money, counted(result.changed, QStringLiteral("row"))));
+    return Done;
+}
+
+int runRemove(const Invocation& call)
+{
+    const QString& item = call.operands[0];
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    const EditResult result = editor.remove(item);
+    if (!result.done)
+        return complain(result.problem);
+    say(QStringLiteral("Removed \"%1\" (%2).")
+            .arg(item, counted(result.removed, QStringLiteral("row"))));
+    return Done;
+}
+
+int runExport(const Invocation& call)
+{
+    const QString& file = call.operands[0];
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    const EditResult result = editor.exportCsv(file);
+    if (!result.done)
+        return complain(result.problem);
+    say(QStringLiteral("Wrote %1 to %2.")
+            .arg(counted(result.exported, QStringLiteral("item")), file));
+    return Done;
+}
+
+int runImport(const Invocation& call)
+{
+    const QString& file = call.operands[0];
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    const EditResult result = editor.importCsv(file);
+    if (!result.done)
+        return complain(result.problem);
+    say(QStringLiteral("Imported %1: %2 added, %3 changed.")
+            .arg(file, counted(result.added, QStringLiteral("item")),
+                 counted(result.changed, QStringLiteral("row"))));
+    return Done;
+}
+
+int runInit(const Invocation& call)
+{
+    if (!call.operands.isEmpty() && call.priceListGiven &&
+        QFileInfo(call.operands[0]).absoluteFilePath() !=
+            QFileInfo(call.priceListPath).absoluteFilePath())
+        return complain(QStringLiteral("Give the path of the new price list once, either as "
+                                       "PATH or with --pricelist."),
+                        Usage);
+    const QString path = call.operands.isEmpty() ? call.priceListPath : call.operands[0];
+    const SaveResult made = PriceList::createSample(path);
+    if (!made.saved)
+        return complain(made.problem);
+    say(QStringLiteral("Created the sample price list at %1. Its prices are examples: replace "
+                       "them with the shop's own.")
+            .arg(path));
+    return Done;
+}
+
+int runHelp(const Invocation& call);
+
+const Command Commands[] = {
+    {"list", "list", "Shows every item with its cost and category.",
+     "Shows the rows of the price list in their stored order, in columns: the item name\n"
+     "exactly as the program looks it up, the cost in dollars (per pound or flat), and\n"
+     "the category. When a name is there twice, the program uses the first row.\n"
+     "\n"
+     "Example:\n"
+     "  locker-pricelist list\n",
+     0, 0, runList},
+    {"set", "set ITEM COST [--category TEXT]", "Sets the cost of an item, adding it when missing.",
+     "Sets the cost of every row named ITEM, or adds a row when there is none. COST is\n"
+     "an amount of money: not negative, with at most four decimals (0.37, 17, 2.125).\n"
+     "A row keeps its category unless --category gives one; a new row gets the\n"
+     "category TEXT or, without it, \"{category}\".\n"
+     "Put an item name with blanks in quotes; it is kept exactly, capitals, blanks\n"
+     "and punctuation included.\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist set Processing 0.39\n"
+     "  locker-pricelist set \"Paper Wrapp\" 0.49\n"
+     "  locker-pricelist set \"Snack Sticks\" 3.25 --category Sausage\n",
+     2, 2, runSet},
+    {"remove", "remove ITEM", "Removes every row of an item.",
+     "Removes every row named ITEM. It is an error when there is none.\n"
+     "The program refuses the services that need a price that is not there.\n"
+     "\n"
+     "Example:\n"
+     "  locker-pricelist remove \"Snack Sticks\"\n",
+     1, 1, runRemove},
+    {"export", "export FILE.csv", "Writes the price list to a CSV file.",
+     "Writes every row to FILE.csv (UTF-8), a header line Item,Cost,Category first,\n"
+     "costs with at least two decimals. A spreadsheet opens it; an existing FILE.csv\n"
+     "is replaced.\n"
+     "\n"
+     "Example:\n"
+     "  locker-pricelist export prices.csv\n",
+     1, 1, runExport},
+    {"import", "import FILE.csv", "Adds or changes the items of a CSV file, all or none.",
+     "Reads FILE.csv (UTF-8, a header line Item,Cost,Category, then one item a line)\n"
+     "and sets each item as set does: its cost, and its category when the Category\n"
+     "field is not empty. Items that are not in the file stay as they are. Every line\n"
+     "is checked first: a bad line is named by its number and nothing is changed. The\n"
+     "whole import is saved at once or not at all.\n"
+     "\n"
+     "Example:\n"
+     "  locker-pricelist export prices.csv\n"
+     "  (edit prices.csv in a spreadsheet, save it as CSV)\n"
+     "  locker-pricelist import prices.csv\n",
+     1, 1, runImport},
+    {"init", "init [PATH]", "Creates a new price list holding the sample prices.",
+     "Creates a price list at PATH (or at the --pricelist path, or the default one)\n"
+     "holding the sample prices. It never replaces an existing file. The sample\n"
+     "prices are examples: set the shop's own afterwards.\n"
+     "\n"
+     "Example:\n"
+     "  locker-pricelist init ~/Lockers.db\n",
+     0, 1, runInit},
+    {"help", "help [COMMAND]", "Shows this help, or the help of one command.", "", 0, 1, runHelp},
+};
+
+const Command* findCommand(const QString& name)
+{
+    for (const Command& command : Commands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+QString toolHelp()
+{
+    QString text;
+    QTextStream s(&text);
+    s << "Usage: " << ToolName << " [--pricelist PATH] COMMAND [ARGUMENTS]\n\n"
+      << "Keeps the shop's price list current: the file from which Locker Estimate takes\n"
+      << "its prices.\n\nCommands:\n";
+    for (const Command& command : Commands)
+        s << "  " << QString::fromLatin1(command.synopsis).leftJustified(34) << command.summary
+          << '\n';
+    s << "\nOptions:\n"
+      << "  --pricelist PATH                  The price list file; without it:\n"
+      << "                                    " << PriceList::defaultPath() << "\n"
+      << "  -h, --help                        This help; after a command, its help.\n"
+      << "  --version                         The version.\n"
+      << "  --                                Ends the options (for an item name that\n"
+      << "                                    starts with -).\n\n"
+      << "Exit status: 0 when done, 1 when a value or a file refused the work (nothing is\n"
+      << "changed then), 2 when the command line is wrong.\n";
+    return text;
+}
+
+QString commandHelp(const Command& command)
+{
+    QString details = QString::fromUtf8(command.details);
+    details.replace(QLatin1String("{category}"), PriceListEditor::DefaultCategory);
+    return QStringLiteral("Usage: %1 [--pricelist PATH] %2\n\n%3")
+        .arg(ToolName, QString::fromLatin1(command.synopsis), details);
+}
+
+int runHelp(const Invocation& call)
+{
+    if (call.operands.isEmpty()) {
+        out() << toolHelp();
+        out().flush();
+        return Done;
+    }
+    const Command* command = findCommand(call.operands[0]);
+    if (!command)
+        return complain(QStringLiteral("There is no command \"%1\". %2 --help lists them.")
+                            .arg(call.operands[0], ToolName),
+                        Usage);
+    out() << commandHelp(*command);
+    out().flush();
+    return Done;
+}
+
+// Reads the arguments; the problem in `problem` when they are wrong.
+Invocation parse(const QStringList& arguments, QString* problem)
+{
+    Invocation call;
+    bool optionsEnded = false;
+    QStringList operands;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (optionsEnded || arg.size() < 2 || !arg.startsWith(QLatin1Char('-')) ||
+            StrictNumber(arg)) {
+            operands << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            call.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            call.version = true;
+        } else if (arg == QLatin1String("--pricelist") || arg == QLatin1String("--category") ||
+                   arg.startsWith(QLatin1String("--pricelist=")) ||
+                   arg.startsWith(QLatin1String("--category="))) {
+            const int equals = int(arg.indexOf(QLatin1Char('=')));
+            const QString name = equals < 0 ? arg : arg.left(equals);
+            QString value;
+            if (equals >= 0) {
+                value = arg.mid(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                *problem = QStringLiteral("%1 needs a value.").arg(name);
+                return call;
+            }
+            if (name == QLatin1String("--pricelist")) {
+                if (value.isEmpty()) {
+                    *problem = QStringLiteral("--pricelist needs a path.");
+                    return call;
+                }
+                call.priceListPath = value;
+                call.priceListGiven = true;
+            } else {
+                call.category = value;
+            }
+        } else {
+            *problem = QStringLiteral("Unknown option %1.").arg(arg);
+            return call;
+        }
+    }
+    if (!operands.isEmpty())
+        call.command = operands.takeFirst();
+    call.operands = operands;
+    if (!call.priceListGiven)
+        call.priceListPath = PriceList::defaultPath();
+    return call;
+}
+
+QString operandsProblem(const Command& command, int given)
+{
+    const QString name = QString::fromLatin1(command.name);
+    const QString synopsis = QString::fromLatin1(command.synopsis);
+    if (given < command.minOperands)
+        return QStringLiteral("%1 is missing an argument. Usage: %2 %3")
+            .arg(name, ToolName, synopsis);
+    QString problem =
+        QStringLiteral("%1 takes fewer arguments. Usage: %2 %3").arg(name, ToolName, synopsis);
+    if (command.run == runSet || command.run == runRemove)
+        problem +=
+            QStringLiteral(". Put an item name with blanks in quotes: %1 %2 \"Paper "
+                           "Wrapp\"%3")
+                .arg(ToolName, name, command.run == runSet ? QStringLiteral(" 0.49") : QString());
+    return problem;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(ToolName);
+    app.setApplicationVersion(QStringLiteral(LOCKER_VERSION));
+
+    QString problem;
+    Invocation call = parse(app.arguments(), &problem);
+    if (!problem.isEmpty())
+        return complain(problem + QStringLiteral(" %1 --help shows how to use it.").arg(ToolName),
+                        Usage);
+    if (call.version) {
+        say(QStringLiteral("%1 %2").arg(ToolName, app.applicationVersion()));
+        return Done;
+    }
+    if (call.command.isEmpty()) {
+        if (call.help)
+            return runHelp(call);
+        err() << toolHelp();
+        return complain(QStringLiteral("No command given."), Usage);
+    }
+    const Command* command = findCommand(call.command);
+    if (!command)
+        return complain(QStringLiteral("There is no command \"%1\". %2 --help lists them.")
+                            .arg(call.command, ToolName),
+                        Usage);
+    if (call.help) {
+        out() << commandHelp(*command);
+        out().flush();
+        return Done;
+    }
+    if (call.category && command->run != runSet)
+        return complain(QStringLiteral("--category goes with set only."), Usage);
+    const int given = int(call.operands.size());
+    if (given < command->minOperands || given > command->maxOperands)
+        return complain(operandsProblem(*command, given), Usage);
+    return command->run(call);
+}
