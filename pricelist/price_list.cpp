@@ -3,6 +3,7 @@
 #include "csv.h"
 #include "numbers.h"
 #include "sample_prices.h"
+#include "sqlite_errors.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -13,7 +14,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVariant>
+#include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,49 +34,54 @@ QString nextConnectionName(const char* purpose)
         .arg(counter.fetchAndAddRelaxed(1));
 }
 
+// SQLite's error in plain words where there are some, with its own words after.
 QString errorWords(const QSqlError& error)
 {
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    const QString code = error.nativeErrorCode();
-    if (code.isEmpty())
-        return text;
-    // SQLite's primary result codes that a clerk meets, in plain words.
-    QString plain;
-    switch (code.toInt() & 0xff) {
-    case 5: // SQLITE_BUSY
-    case 6: // SQLITE_LOCKED
-        plain = QStringLiteral("The price list is in use by another program, which kept it locked "
-                               "for %1 seconds.")
-                    .arg(BusyTimeoutMs / 1000);
-        break;
-    case 8: // SQLITE_READONLY
-        plain = QStringLiteral("The price list file can only be read, not changed.");
-        break;
-    case 11: // SQLITE_CORRUPT
-        plain = QStringLiteral("The price list file is damaged.");
-        break;
-    case 26: // SQLITE_NOTADB
-        plain = QStringLiteral("The file is not a price list database.");
-        break;
-    default:
-        break;
-    }
-    const QString detail = QStringLiteral("Error %1: %2").arg(code, text);
-    return plain.isEmpty() ? detail : QStringLiteral("%1 (%2)").arg(plain, detail);
+    const QString detail = SqliteErrorDetail(error);
+    QString reason = SqliteErrorReason(error);
+    if (reason.isEmpty())
+        return detail;
+    reason[0] = reason[0].toUpper();
+    return QStringLiteral("%1. (%2)").arg(reason, detail);
 }
 
-// The device and inode of a file, to tell when another file takes its place.
-bool fileIdentity(const QString& path, unsigned long long* device, unsigned long long* inode)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    *device = static_cast<unsigned long long>(info.st_dev);
-    *inode = static_cast<unsigned long long>(info.st_ino);
-    return true;
-}
+// Changes made through the price lists of this program, counted.
+std::atomic<unsigned long long> programWrites{0};
+
+// SQLite's database header: the file change counter, which every committed
+// change in rollback-journal mode moves on, and the write version (2 for WAL,
+// whose changes do not move the counter).
+constexpr off_t HeaderReadFrom = 18;
+constexpr int WriteVersionAt = 18 - HeaderReadFrom;
+constexpr int ChangeCounterAt = 24 - HeaderReadFrom;
+constexpr int HeaderReadBytes = 28 - HeaderReadFrom;
+
+} // namespace
+
+// What a price list file looks like at one moment.
+struct FileMark {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = 0;
+    long long modifiedNs = 0;
+    long long changedNs = 0;
+    unsigned long long programWrites = 0;
+    quint32 changeCounter = 0;
+    bool countsChanges = false; // the counter can be trusted to tell a change
+
+    bool sameFile(const FileMark& other) const
+    {
+        return device == other.device && inode == other.inode;
+    }
+    bool sameContent(const FileMark& other) const
+    {
+        return countsChanges && other.countsChanges && sameFile(other) && size == other.size &&
+               modifiedNs == other.modifiedNs && changedNs == other.changedNs &&
+               programWrites == other.programWrites && changeCounter == other.changeCounter;
+    }
+};
+
+namespace {
 
 // The Cost read from a row, checked to be a number.
 CostLookup costFrom(const QVariant& value, const QString& item)
@@ -143,9 +152,43 @@ void PriceList::close()
     costTrailing_.reset();
     costWide_.reset();
     rows_.reset();
+    costs_.clear();
     if (db_.isValid())
         db_.close();
+    if (header_ >= 0)
+        ::close(header_); // no statement runs now, so no lock of SQLite's is lost
+    header_ = -1;
     open_ = false;
+}
+
+void PriceList::noteWrite()
+{
+    ++programWrites;
+}
+
+bool PriceList::markFile(FileMark* mark) const
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path_).constData(), &info) != 0)
+        return false;
+    mark->device = static_cast<unsigned long long>(info.st_dev);
+    mark->inode = static_cast<unsigned long long>(info.st_ino);
+    mark->size = static_cast<long long>(info.st_size);
+    mark->modifiedNs =
+        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    mark->changedNs =
+        static_cast<long long>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    mark->programWrites = programWrites;
+    unsigned char header[HeaderReadBytes];
+    mark->countsChanges = header_ >= 0 &&
+                          ::pread(header_, header, sizeof header, HeaderReadFrom) ==
+                              static_cast<ssize_t>(sizeof header) &&
+                          header[WriteVersionAt] == 1;
+    if (mark->countsChanges) {
+        const unsigned char* c = header + ChangeCounterAt;
+        mark->changeCounter = quint32(c[0]) << 24 | quint32(c[1]) << 16 | quint32(c[2]) << 8 | c[3];
+    }
+    return true;
 }
 
 bool PriceList::stillTheFile(QString* problem)
@@ -154,19 +197,23 @@ bool PriceList::stillTheFile(QString* problem)
         *problem = QStringLiteral("The price list is not open.");
         return false;
     }
-    unsigned long long device = 0, inode = 0;
-    if (!fileIdentity(path_, &device, &inode)) {
+    FileMark now;
+    if (!markFile(&now)) {
         *problem = QStringLiteral("The price list file %1 is no longer there (deleted or moved).")
                        .arg(path_);
         return false;
     }
-    if (device == fileDevice_ && inode == fileInode_)
+    if (!now.sameFile(*mark_)) {
+        close(); // another file has taken its place: move to it
+        if (open() != OpenResult::Opened) {
+            *problem = openProblem_;
+            return false;
+        }
         return true;
-    close(); // another file has taken its place: move to it
-    if (open() != OpenResult::Opened) {
-        *problem = openProblem_;
-        return false;
     }
+    if (!now.sameContent(*mark_))
+        costs_.clear(); // changed since the answers were given
+    *mark_ = now;
     return true;
 }
 
@@ -217,9 +264,11 @@ PriceList::OpenResult PriceList::open()
             return OpenResult::Unusable;
         }
     }
-    if (!fileIdentity(path_, &fileDevice_, &fileInode_)) {
+    header_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
+    mark_ = std::make_unique<FileMark>();
+    if (!markFile(mark_.get())) {
         openProblem_ = QStringLiteral("There is no price list at %1.").arg(path_);
-        db_.close();
+        close();
         return OpenResult::FileMissing;
     }
     open_ = true;
@@ -238,7 +287,7 @@ QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& 
 
 QString PriceList::failure(const QString& what, const QSqlError& error) const
 {
-    return QStringLiteral("%1: %2 (%3)").arg(what, errorWords(error), path_);
+    return QStringLiteral("%1. %2 (%3)").arg(what, errorWords(error), path_);
 }
 
 CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
@@ -250,6 +299,8 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
             QStringLiteral("%1 So the price of \"%2\" cannot be looked up.").arg(problem, item);
         return result;
     }
+    if (const auto known = costs_.constFind(item); known != costs_.constEnd())
+        return *known;
     std::unique_ptr<QSqlQuery>* slot = &costPlain_;
     QString statement = QStringLiteral("Select Cost From Charges1 Where Item = ?");
     if (form == CostStatement::TrailingBlank) {
@@ -275,6 +326,8 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
                                  query.lastError());
     }
     query.finish();
+    if (result.status != CostLookup::Status::Failed && mark_->countsChanges)
+        costs_.insert(item, result);
     return result;
 }
 
@@ -343,6 +396,7 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         db_.rollback();
         return result;
     }
+    noteWrite();
     result.saved = true;
     return result;
 }

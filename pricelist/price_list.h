@@ -6,12 +6,14 @@
 // one connection, opened when the screen asks for it and released when the
 // PriceList goes.
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
 
 class QSqlQuery;
+struct FileMark;
 
 // The outcome of a price lookup.
 struct CostLookup {
@@ -107,15 +109,26 @@ private:
     // has taken its place, the connection moves to it; when there is none or
     // it cannot be opened, `problem` says why and the use must not go on.
     bool stillTheFile(QString* problem);
+    // What the open file looks like now: its identity, size, times and
+    // SQLite's change counter. False when it cannot be told.
+    bool markFile(FileMark* mark) const;
+    // Every change made through any price list of this program counts here,
+    // so that the others know that their answers may be out of date.
+    static void noteWrite();
 
     QString path_;
     QString connectionName_;
     QSqlDatabase db_;
     bool open_ = false;
     QString openProblem_;
-    // The identity (device, inode) of the file that is open.
-    unsigned long long fileDevice_ = 0;
-    unsigned long long fileInode_ = 0;
+    // The file that is open, as it was when the answers in `costs_` were given.
+    std::unique_ptr<FileMark> mark_;
+    // A read-only handle on the file, to read SQLite's change counter without
+    // a lock. It is closed only while no statement of the program runs.
+    int header_ = -1;
+    // The lookups answered since the file last changed, by item name: a
+    // lookup of the same item is answered again without SQL.
+    QHash<QString, CostLookup> costs_;
     std::unique_ptr<QSqlQuery> costPlain_;
     std::unique_ptr<QSqlQuery> costTrailing_;
     std::unique_ptr<QSqlQuery> costWide_;

@@ -196,6 +196,31 @@ private slots:
         QCOMPARE(list.entries().size(), 18);
     }
 
+    void answersFollowChangesMadeElsewhere()
+    {
+        TestPriceList file;
+        file.withSample();
+        PriceList list(file.path());
+        QCOMPARE(list.open(), PriceList::OpenResult::Opened);
+        // Changes by another program, quicker than the file's clock can tell apart.
+        for (int i = 1; i <= 30; ++i) {
+            QCOMPARE(list.lookupCost(PriceItem::BeefKill).cost, i == 1 ? 17.0 : double(i - 1));
+            file.price(PriceItem::BeefKill, i);
+            QCOMPARE(list.lookupCost(PriceItem::BeefKill).cost, double(i));
+        }
+        const QString item = QStringLiteral("Snack Sticks");
+        QCOMPARE(list.lookupCost(item).status, CostLookup::Status::Missing);
+        file.price(item, 4.5);
+        QCOMPARE(list.lookupCost(item).cost, 4.5);
+        // A change through another price list of this program.
+        PriceList other(file.path());
+        other.open();
+        QVERIFY(other.addItem(QStringLiteral("Bratwurst"), 2.2, QString()).saved);
+        QCOMPARE(list.lookupCost(QStringLiteral("Bratwurst")).cost, 2.2);
+        file.without(item);
+        QCOMPARE(list.lookupCost(item).status, CostLookup::Status::Missing);
+    }
+
     void connectionsAreReleasedWithTheirOwner()
     {
         TestPriceList file;
