@@ -124,6 +124,14 @@ QString indexed(const char* name, int index)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
+// Writes a field only when its text changes: writing the same text again lays
+// the text out anew and moves the cursor, at every keystroke of a weight.
+void setChangedText(QLineEdit* field, const QString& text)
+{
+    if (field->text() != text)
+        field->setText(text);
+}
+
 } // namespace
 
 EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
@@ -670,15 +678,15 @@ void EstimateScreen::fTotal()
     QStringList beef, pork;
     for (int row = BeefChargeFirst; row <= BeefChargeLast; ++row) {
         if (!ticked(row))
-            text6_[row]->setText(QStringLiteral("0"));
+            setChangedText(text6_[row], QStringLiteral("0"));
         beef << text6_[row]->text();
     }
     for (int row = PorkChargeFirst; row <= PorkChargeLast; ++row) {
         if (!ticked(row - 17))
-            text6_[row]->setText(QStringLiteral("0"));
+            setChangedText(text6_[row], QStringLiteral("0"));
         pork << text6_[row]->text();
     }
-    text5_->setText(R::Total(text4_->text(), text3_->text(), beef, pork));
+    setChangedText(text5_, R::Total(text4_->text(), text3_->text(), beef, pork));
 }
 
 // ---------------------------------------------------------------- cure products

@@ -1,0 +1,140 @@
+// One price lookup (PriceList::lookupCost) in price lists of different sizes.
+//
+//   bench_lookup [CASE...]
+//
+// Each price list is the sample one, its rows put after filler items so that
+// Charges1 holds the wanted number of rows and the looked-up item (PorkTrim)
+// is the last row stored. It is measured as the sample file is made, with an
+// index on Item, and as a file made by another tool may be, without one.
+// Prints, per case, lookup.CASE.median_us, .p99_us and .count. The cases are
+// rows20, rows100000, rows20_noindex and rows100000_noindex; all of them
+// unless some are named.
+
+#include "price_list.h"
+#include "test_price_list.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const QString Wanted = QStringLiteral("PorkTrim");
+constexpr int SampleRows = 18;
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    return values[at];
+}
+
+// The sample rows after `rows - SampleRows` filler rows.
+void fill(TestPriceList& list, int rows, bool index)
+{
+    list.withSample();
+    list.sql({QStringLiteral("Create Table SampleRows As Select * From Charges1"),
+              QStringLiteral("Delete From Charges1"),
+              QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n "
+                             "Where i < %1) Insert Into Charges1 (Item, Cost, Category) Select "
+                             "'Filler Item ' || i, i % 1000 / 100.0, 'Filler' From n")
+                  .arg(rows - SampleRows),
+              QStringLiteral("Insert Into Charges1 Select * From SampleRows"),
+              QStringLiteral("Drop Table SampleRows")});
+    if (!index)
+        list.sql({QStringLiteral("Drop Index Charges1_Item")});
+    list.sql({QStringLiteral("Vacuum")});
+    const QStringList stored = list.rows();
+    if (stored.size() != rows || !stored.last().startsWith(Wanted + QLatin1Char('|'))) {
+        std::fprintf(stderr, "bench_lookup: the price list was not made as planned\n");
+        std::exit(1);
+    }
+}
+
+bool measure(const char* name, int rows, bool index, int lookups)
+{
+    TestPriceList list;
+    fill(list, rows, index);
+    PriceList prices(list.path());
+    if (prices.open() != PriceList::OpenResult::Opened) {
+        std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(prices.openProblem()));
+        return false;
+    }
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(lookups));
+    const int warmUp = std::max(1, lookups / 100);
+    for (int k = 0; k < warmUp + lookups; ++k) {
+        const auto before = Clock::now();
+        const CostLookup found = prices.lookupCost(Wanted);
+        const auto after = Clock::now();
+        if (!found.found() || found.cost != 1.2) {
+            std::fprintf(stderr, "bench_lookup: %s: %s\n", name, qPrintable(found.problem));
+            return false;
+        }
+        if (k >= warmUp)
+            times.push_back(std::chrono::duration<double, std::micro>(after - before).count());
+    }
+    std::printf("lookup.%s.count=%zu\n", name, times.size());
+    std::printf("lookup.%s.median_us=%.2f\n", name, percentile(times, 0.5));
+    std::printf("lookup.%s.p99_us=%.2f\n", name, percentile(times, 0.99));
+
+    // The first lookup of each item: the price list has not answered it
+    // before, so it goes to SQLite. Each filler item once, in a scattered order.
+    const int fillers = rows - SampleRows;
+    const int distinct = std::min(fillers, lookups);
+    std::vector<double> first;
+    first.reserve(static_cast<std::size_t>(distinct));
+    for (int k = 0; k < distinct; ++k) {
+        const int n = 1 + int((static_cast<long long>(k) * 7919) % fillers);
+        const QString item = QStringLiteral("Filler Item %1").arg(n);
+        const auto before = Clock::now();
+        const CostLookup found = prices.lookupCost(item);
+        const auto after = Clock::now();
+        if (!found.found()) {
+            std::fprintf(stderr, "bench_lookup: %s: %s\n", name, qPrintable(found.problem));
+            return false;
+        }
+        first.push_back(std::chrono::duration<double, std::micro>(after - before).count());
+    }
+    std::printf("lookup.%s.first_count=%zu\n", name, first.size());
+    std::printf("lookup.%s.first_median_us=%.2f\n", name, percentile(first, 0.5));
+    std::printf("lookup.%s.first_p99_us=%.2f\n", name, percentile(first, 0.99));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    struct Case {
+        const char* name;
+        int rows;
+        bool index;
+        int lookups;
+    };
+    const Case cases[] = {
+        {"rows20", 20, true, 20000},
+        {"rows100000", 100000, true, 20000},
+        {"rows20_noindex", 20, false, 20000},
+        {"rows100000_noindex", 100000, false, 200},
+    };
+    const QStringList wanted = app.arguments().mid(1);
+    QStringList unknown = wanted;
+    for (const Case& c : cases) {
+        unknown.removeAll(QLatin1String(c.name));
+        if (!wanted.isEmpty() && !wanted.contains(QLatin1String(c.name)))
+            continue;
+        if (!measure(c.name, c.rows, c.index, c.lookups))
+            return 1;
+    }
+    if (!unknown.isEmpty()) {
+        std::fprintf(stderr, "bench_lookup: no case %s\n",
+                     qPrintable(unknown.join(QLatin1Char(' '))));
+        return 2;
+    }
+    return 0;
+}
