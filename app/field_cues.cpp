@@ -34,15 +34,19 @@ protected:
 void mark(QLineEdit* field, const QString& reason)
 {
     const bool invalid = !reason.isEmpty();
-    if (field->property(InvalidProperty).toBool() == invalid && field->toolTip() == reason)
+    const bool wasInvalid = field->property(InvalidProperty).toBool();
+    if (wasInvalid == invalid && (!invalid || field->toolTip() == reason))
         return;
     if (!field->property("validPalette").isValid())
         field->setProperty("validPalette", field->palette());
+    // The field's own tool tip is kept while the reason shows, and comes back after.
+    if (!wasInvalid)
+        field->setProperty("validToolTip", field->toolTip());
     QPalette palette = field->property("validPalette").value<QPalette>();
     if (invalid)
         palette.setColor(QPalette::Base, QColor(255, 200, 200));
     field->setPalette(palette);
-    field->setToolTip(reason);
+    field->setToolTip(invalid ? reason : field->property("validToolTip").toString());
     field->setProperty(InvalidProperty, invalid);
 }
 

@@ -134,6 +134,25 @@ private slots:
         QVERIFY(!DeerWeightProblem(jerky, QStringLiteral("-5")).isEmpty());
     }
 
+    void porkWeightProblems()
+    {
+        QCOMPARE(PorkWeightProblem(QStringLiteral("15.0")), QString());
+        QCOMPARE(PorkWeightProblem(QStringLiteral(" 12.25 ")), QString());
+        QCOMPARE(PorkWeightProblem(QString()), QString()); // empty counts as 0
+        QVERIFY(PorkWeightProblem(QStringLiteral("5%")).contains(QLatin1String("\"5%\"")));
+        QVERIFY(!PorkWeightProblem(QStringLiteral("abc")).isEmpty());
+        QVERIFY(!PorkWeightProblem(QStringLiteral("-3")).isEmpty());
+    }
+
+    void totalDeerWeightProblems()
+    {
+        QCOMPARE(TotalDeerWeightProblem(QStringLiteral("Text2")), QString()); // as designed
+        QCOMPARE(TotalDeerWeightProblem(QString()), QString());               // cancelled
+        QCOMPARE(TotalDeerWeightProblem(QStringLiteral(" 55.5 ")), QString());
+        QVERIFY(TotalDeerWeightProblem(QStringLiteral("-")).contains(QLatin1String("\"-\"")));
+        QVERIFY(!TotalDeerWeightProblem(QStringLiteral("Text2..")).isEmpty());
+    }
+
     void entriesBelongToTheirKinds()
     {
         EntryList list;
@@ -184,6 +203,15 @@ private slots:
                  QStringLiteral("6.5"));
         QCOMPARE(ColumnTotal({QStringLiteral("0.1"), QStringLiteral("0.2")}),
                  QStringLiteral("0.3"));
+    }
+
+    void aColumnBeyondAnyNumberHasNoTotal()
+    {
+        const QString huge = QString(316, QLatin1Char('9')); // the largest double, read leniently
+        QVERIFY(ColumnTotal({huge}).has_value());
+        QCOMPARE(ColumnTotal({huge, huge}), std::nullopt);
+        QCOMPARE(ColumnTotal({QLatin1Char('-') + huge, QLatin1Char('-') + huge}), std::nullopt);
+        QCOMPARE(ColumnTotal({huge, QLatin1Char('-') + huge}), QStringLiteral("0"));
     }
 
     void theWorkedExample()

@@ -163,6 +163,7 @@ private slots:
         for (const auto& [name, caption] : labels)
             QCOMPARE(control<QLabel>(w, QLatin1String(name))->text(), QLatin1String(caption));
         QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("Text2"));
+        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal"))); // the design text is no mistake
         QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
         QVERIFY(!s.edit("pt")->isEnabled());
         QCOMPARE(s.edit("Text2")->text(), QStringLiteral("0"));
@@ -341,6 +342,27 @@ private slots:
         QCOMPARE(s.dialogs.seen().size(), 0);
     }
 
+    // The pork fields are the clerk's to type in, and the copy rules show the
+    // deer weight text as it is: what is not a weight is marked.
+    void porkThatIsNotAWeightIsMarked()
+    {
+        Sheet s;
+        s.open();
+        typeInto(s.p(4), QStringLiteral("5%"));
+        QVERIFY(IsMarkedInvalid(s.p(4)));
+        typeInto(s.p(4), QStringLiteral("7.5"));
+        QVERIFY(!IsMarkedInvalid(s.p(4)));
+        s.enter(7, QStringLiteral("abc")); // Bratwurst: the pork is the deer text itself
+        QCOMPARE(s.p(5)->text(), QStringLiteral("abc"));
+        QVERIFY(IsMarkedInvalid(s.p(5)));
+        s.enter(7, QStringLiteral("12.25"));
+        QCOMPARE(s.p(5)->text(), QStringLiteral("12.25"));
+        QVERIFY(!IsMarkedInvalid(s.p(5)));
+        for (int p = 1; p <= 7; ++p)
+            QVERIFY(!IsMarkedInvalid(s.p(p)));
+        QCOMPARE(s.dialogs.seen().size(), 0);
+    }
+
     void askingForTheTotalDeerWeight()
     {
         Sheet s;
@@ -352,9 +374,19 @@ private slots:
         QCOMPARE(s.dialogs.seen()[0].text, QStringLiteral("Please Enter Total Deer Weight"));
         QCOMPARE(s.dialogs.seen()[0].title, QStringLiteral("Weight Of Total Meat Carryied In"));
         QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("55"));
+        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal")));
+        // An answer that is not a weight is shown as it was typed, and marked.
+        s.dialogs.type(QStringLiteral("about 50"));
+        QTest::mouseClick(s.edit("txtTotal"), Qt::LeftButton);
+        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("about 50"));
+        QVERIFY(IsMarkedInvalid(s.edit("txtTotal")));
         s.dialogs.cancel();
         QTest::mouseClick(s.edit("txtTotal"), Qt::LeftButton);
         QCOMPARE(s.edit("txtTotal")->text(), QString());
+        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal")));
+        // The field's own tip comes back with the mark gone.
+        QCOMPARE(s.edit("txtTotal")->toolTip(),
+                 QStringLiteral("Total deer weight; click to type it"));
         // Figure overwrites it.
         s.enter(3, QStringLiteral("4"));
         s.dialogs.onDialog = [&s](const SeenDialog&) {
@@ -738,6 +770,26 @@ private slots:
             QCOMPARE(s.edit("Text2")->text(), typed);
             QVERIFY(s.host.writes.isEmpty() && s.w()->isVisible());
         }
+    }
+
+    // Two pork weights near the largest number add up beyond any number: the
+    // totals row would read "-Infinity".
+    void columnsBeyondAnyNumberAreRefused()
+    {
+        Sheet s;
+        s.open();
+        const QString huge = QStringLiteral("-") + QString(316, QLatin1Char('9'));
+        typeInto(s.p(1), huge);
+        typeInto(s.p(7), huge);
+        s.dialogs.press(QMessageBox::Ok);
+        click(s.figureButton());
+        QCOMPARE(s.dialogs.unexpected(), 0);
+        QCOMPARE(s.dialogs.seen().size(), 1); // no confirmation
+        QVERIFY2(s.lastTold().contains(QLatin1String("too large to be added up")),
+                 qPrintable(s.lastTold()));
+        QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
+        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("Text2"));
+        QVERIFY(s.host.writes.isEmpty() && s.w()->isVisible());
     }
 
     void figuringStopsWhenAPriceCannotBeHad_data()

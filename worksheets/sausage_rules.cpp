@@ -59,6 +59,30 @@ QString DeerWeightProblem(const Kind& kind, const QString& deerText)
     return QString();
 }
 
+QString PorkWeightProblem(const QString& porkText)
+{
+    const QString shown = porkText.trimmed();
+    if (shown.isEmpty())
+        return QString();
+    const std::optional<double> pork = StrictNumber(porkText);
+    if (!pork)
+        return QStringLiteral("\"%1\" is not a weight in pounds: only a number at its start "
+                              "counts, 0 when there is none.")
+            .arg(shown);
+    if (*pork < 0)
+        return QStringLiteral("A weight cannot be negative.");
+    return QString();
+}
+
+QString TotalDeerWeightProblem(const QString& text)
+{
+    if (text.trimmed().isEmpty() || text == TotalDeerWeightDesignText || StrictNumber(text))
+        return QString();
+    return QStringLiteral("\"%1\" is not a weight in pounds. Figure writes the total of the deer "
+                          "column here.")
+        .arg(text.trimmed());
+}
+
 QString PriceItemFor(const QString& entryName)
 {
     struct Choice {
@@ -121,11 +145,13 @@ QString ConfirmationText(const QList<Entry>& entries)
     return text;
 }
 
-QString ColumnTotal(const QStringList& texts)
+std::optional<QString> ColumnTotal(const QStringList& texts)
 {
     double sum = 0;
     for (const QString& t : texts)
         sum += LeadingNumber(t);
+    if (!std::isfinite(sum))
+        return std::nullopt;
     return NumberText(sum);
 }
 

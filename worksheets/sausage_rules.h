@@ -54,6 +54,18 @@ PorkFigure PorkFor(const Kind& kind, const QString& deerText);
 // Why a deer weight text is not a usable weight, in plain words; empty when it is.
 QString DeerWeightProblem(const Kind& kind, const QString& deerText);
 
+// Why a pork weight text is not a usable weight, in plain words; empty when it
+// is one, and for an empty field (which counts as 0 pounds).
+QString PorkWeightProblem(const QString& porkText);
+
+// The total deer weight field's text before Figure or the clerk first fills it.
+inline const QString TotalDeerWeightDesignText = QStringLiteral("Text2");
+
+// Why the total deer weight field's text is not a number of pounds, in plain
+// words; empty when it is one, when it is empty (a cancelled input box), and
+// for the field's design text.
+QString TotalDeerWeightProblem(const QString& text);
+
 // The price item that prices an entry, by the entry's item name; empty for a
 // name that no kind puts into the list.
 QString PriceItemFor(const QString& entryName);
@@ -92,8 +104,9 @@ private:
 QString ConfirmationText(const QList<Entry>& entries);
 
 // The sum of the fields' numeric values (the number at the start of each
-// text, 0 when there is none), as a plain decimal number.
-QString ColumnTotal(const QStringList& texts);
+// text, 0 when there is none), as a plain decimal number. No value when the
+// sum is beyond any number.
+std::optional<QString> ColumnTotal(const QStringList& texts);
 
 // Deer plus pork pounds of an entry, each read for its leading number.
 double EntryPounds(const Entry& entry);

@@ -47,6 +47,8 @@ const QString ChargeTotalCue =
                    "sausage charges).");
 const QString TooLarge = QStringLiteral("The weights are too large to be charged, so nothing was "
                                         "figured. Check the pounds typed.");
+const QString ColumnsTooLarge = QStringLiteral("The weights are too large to be added up, so "
+                                               "nothing was figured. Check the pounds typed.");
 
 // The Estimate screen's Sausage row.
 constexpr int SausageWeightField = 13;
@@ -146,6 +148,7 @@ void SausageWorksheet::build()
         if (kind.takesPork()) {
             QLineEdit* p = newField(this, indexed("p", kind.porkField), QStringLiteral("0"));
             PlaceTwips(p, PorkX, top, FieldWidth, FieldHeight);
+            MarkInvalidWhile(p, PorkWeightProblem);
             p_[kind.porkField - 1] = p;
         }
     }
@@ -153,7 +156,8 @@ void SausageWorksheet::build()
     label3_ = newLabel(this, "Label3", QStringLiteral("Totals"));
     label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PlaceTwips(label3_, CheckX, TotalsTop, DeerX - CheckX - 180, FieldHeight);
-    txtTotal_ = newField(this, QStringLiteral("txtTotal"), QStringLiteral("Text2"));
+    txtTotal_ = newField(this, QStringLiteral("txtTotal"), TotalDeerWeightDesignText);
+    MarkInvalidWhile(txtTotal_, TotalDeerWeightProblem);
     txtTotal_->setToolTip(QStringLiteral("Total deer weight; click to type it"));
     txtTotal_->installEventFilter(this);
     PlaceTwips(txtTotal_, DeerX, TotalsTop, FieldWidth, FieldHeight);
@@ -290,8 +294,14 @@ void SausageWorksheet::onFigure()
         pork << p->text();
     for (QLineEdit* t : t_)
         deer << t->text();
-    pt_->setText(ColumnTotal(pork));
-    txtTotal_->setText(ColumnTotal(deer));
+    const std::optional<QString> porkTotal = ColumnTotal(pork);
+    const std::optional<QString> deerTotal = ColumnTotal(deer);
+    if (!porkTotal || !deerTotal) {
+        Dialogs::warn(this, ColumnsTooLarge);
+        return;
+    }
+    pt_->setText(*porkTotal);
+    txtTotal_->setText(*deerTotal);
     if (fConfirm())
         fFigure();
 }

@@ -9,9 +9,23 @@ DialogAnswerer::DialogAnswerer()
     timer_.setInterval(2);
     connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::poll);
     timer_.start();
+    // A dialog is answered as soon as its own event loop runs; the timer
+    // stays for any dialog that shows without a Show event reaching here.
+    qApp->installEventFilter(this);
 }
 
-DialogAnswerer::~DialogAnswerer() = default;
+DialogAnswerer::~DialogAnswerer()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool DialogAnswerer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show &&
+        (qobject_cast<QMessageBox*>(watched) || qobject_cast<QInputDialog*>(watched)))
+        QTimer::singleShot(0, this, &DialogAnswerer::poll);
+    return false;
+}
 
 DialogAnswerer& DialogAnswerer::press(QMessageBox::StandardButton button)
 {
@@ -58,6 +72,7 @@ void DialogAnswerer::poll()
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
+    handled_.removeAll(QPointer<QWidget>()); // dialogs that are gone
     for (const QPointer<QWidget>& done : handled_)
         if (done == modal)
             return;
@@ -77,11 +92,14 @@ void DialogAnswerer::poll()
     } else {
         seen.text = input->labelText();
     }
-    seen.expected = !answers_.isEmpty();
-    const Answer answer = answers_.isEmpty() ? Answer() : answers_.takeFirst();
+    const bool queued = !answers_.isEmpty();
+    seen.expected = queued || policy;
+    Answer answer = queued ? answers_.takeFirst() : Answer();
     seen_.append(seen);
     if (onDialog)
         onDialog(seen);
+    if (!queued && policy)
+        answer = policy(seen);
 
     if (box) {
         QMessageBox::StandardButton button = QMessageBox::NoButton;

@@ -2,8 +2,9 @@
 
 // Answers the message boxes and input boxes that a screen shows modally, the
 // way a clerk would, and records what each one said. Answers are given in the
-// order they are queued; a dialog with no queued answer is answered with OK,
-// No or Cancel and counted as unexpected.
+// order they are queued; a dialog with no queued answer goes to the policy
+// when there is one, and is otherwise answered with OK, No or Cancel and
+// counted as unexpected.
 
 #include <QList>
 #include <QMessageBox>
@@ -27,6 +28,11 @@ class DialogAnswerer : public QObject {
     Q_OBJECT
 
 public:
+    // An answer: a button of a message box, a text typed into an input box
+    // followed by OK, or an input box cancelled.
+    struct Cancel {};
+    using Answer = std::variant<QMessageBox::StandardButton, QString, Cancel>;
+
     DialogAnswerer();
     ~DialogAnswerer() override;
 
@@ -39,17 +45,23 @@ public:
     // the screens while the dialog is up).
     std::function<void(const SeenDialog&)> onDialog;
 
+    // Answers every dialog that finds no queued answer (for example a random
+    // clerk's). Its answers count as expected, as long as they fit the dialog:
+    // a button the message box has, a text or Cancel for an input box.
+    std::function<Answer(const SeenDialog&)> policy;
+
     const QList<SeenDialog>& seen() const { return seen_; }
     QStringList texts() const;
     int unanswered() const { return int(answers_.size()); }
     int unexpected() const;
     void clear();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void poll();
 
-    struct Cancel {};
-    using Answer = std::variant<QMessageBox::StandardButton, QString, Cancel>;
     QList<Answer> answers_;
     QList<SeenDialog> seen_;
     QList<QPointer<QWidget>> handled_;
