@@ -65,6 +65,16 @@ QString Charge(double weight, double pricePerPound)
     return NumberText(weight * pricePerPound);
 }
 
+QString RateOf(const QString& weight, const QString& charge, bool singlePrice)
+{
+    const auto pounds = StrictNumber(weight);
+    const auto dollars = StrictNumber(charge);
+    if (!singlePrice || !pounds || !dollars || *pounds <= 0)
+        return QString();
+    const auto units = ScaledUnits(*dollars / *pounds, 4, HalfRounding::ToEven);
+    return units ? UnitsText(*units, 4, false) : QString();
+}
+
 QString WholeCents(double charge)
 {
     const double cents = asShown(charge * 100);

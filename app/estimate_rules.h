@@ -55,6 +55,11 @@ ServiceFigure Cooling(const QString& hangingText, double hanging, double pricePe
 // A weight times a price per pound, as field text.
 QString Charge(double weight, double pricePerPound);
 
+// The price per pound behind a charge written back by a worksheet (its charge
+// is its weight times one price, not yet rounded): that price, at most four
+// decimals. Empty when there is no single price or no weight to tell it by.
+QString RateOf(const QString& weight, const QString& charge, bool singlePrice);
+
 // A charge rounded to whole cents, a half cent going to the even cent
 // (0.185 gives "0.18", 0.195 gives "0.2", 12.355 gives "12.36").
 QString WholeCents(double charge);

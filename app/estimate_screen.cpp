@@ -4,12 +4,14 @@
 #include "curing_worksheet.h"
 #include "cut_worksheet.h"
 #include "dialogs.h"
+#include "estimate_print.h"
 #include "estimate_rules.h"
 #include "extra_boning_worksheet.h"
 #include "field_cues.h"
 #include "numbers.h"
 #include "price_items.h"
 #include "price_list.h"
+#include "price_list_window.h"
 #include "sausage_worksheet.h"
 #include "twips.h"
 
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace R = EstimateRules;
@@ -44,6 +47,8 @@ const QString BeefHint = QStringLiteral("About 1/2 Of Live Weight");
 const QString PorkHint = QStringLiteral("About 2/3 Of Live Weight");
 const QString LiveWeight = QStringLiteral("Live Weight");
 const QString FieldDressed = QStringLiteral("Field Dressed");
+// The shop the program was made for, named on the printed estimate.
+const QString ShopName = QStringLiteral("Tallowbrook Processing");
 
 const QColor PaleBlue(192, 224, 255);
 
@@ -110,6 +115,9 @@ const Service* serviceAt(int index)
 // Services figured from the hanging weight: refigured when it changes.
 constexpr int WeightServices[] = {0, 1, 5, 12};
 constexpr int PaperWrappService = 5;
+constexpr int QuarteringService = 13;
+// The sausage row's charge mixes the prices of several kinds: it has no one rate.
+constexpr int SausageCharge = 4;
 
 constexpr int BeefChargeFirst = 0, BeefChargeLast = 7;
 constexpr int PorkChargeFirst = 26, PorkChargeLast = 30;
@@ -225,6 +233,21 @@ void EstimateScreen::buildTopBand()
     command1_->setObjectName(QStringLiteral("Command1"));
     PlaceTwips(command1_, 5880, 1980, 3000, 420);
     connect(command1_, &QPushButton::clicked, this, &EstimateScreen::onExpand);
+
+    // The shop's own tools, in the free corner of the top band.
+    auto* priceListButton = new QPushButton(QStringLiteral("Price &List..."), this);
+    priceListButton->setObjectName(QStringLiteral("cmdPriceList"));
+    priceListButton->setToolTip(QStringLiteral("See and change the prices"));
+    PlaceTwips(priceListButton, 9000, 1500, 1900, 420);
+    connect(priceListButton, &QPushButton::clicked, this, &EstimateScreen::showPriceList);
+    auto* printButton = new QPushButton(QStringLiteral("&Print Estimate..."), this);
+    printButton->setObjectName(QStringLiteral("cmdPrint"));
+    printButton->setToolTip(QStringLiteral("Print the estimate for the customer, or save it as "
+                                           "a PDF file (Ctrl+P)"));
+    PlaceTwips(printButton, 9000, 1980, 1900, 420);
+    connect(printButton, &QPushButton::clicked, this, &EstimateScreen::printEstimate);
+    auto* print = new QShortcut(QKeySequence::Print, this);
+    connect(print, &QShortcut::activated, this, &EstimateScreen::printEstimate);
 
     auto* line1 = new QFrame(this);
     line1->setObjectName(QStringLiteral("Line1"));
@@ -442,6 +465,7 @@ void EstimateScreen::onDeer()
         return;
     }
     text3_->setText(NumberText(*cost));
+    processingRate_.clear(); // a flat charge
     text4_->setText(QStringLiteral("0"));
     fProcessing();
     weightFactor_ = R::DeerFactor;
@@ -476,10 +500,13 @@ void EstimateScreen::fProcessing()
         const auto cost = lookup(PriceItem::Processing);
         if (!cost || species() == Species::Deer)
             return; // for deer the processing charge is the flat deer charge
-        if (const auto hanging = hangingWeight())
+        if (const auto hanging = hangingWeight()) {
             text3_->setText(R::Charge(*hanging, *cost));
+            processingRate_ = NumberText(*cost);
+        }
     } else if (const auto hanging = hangingWeight()) {
         text3_->setText(R::Charge(*hanging, R::FallbackProcessing));
+        processingRate_ = NumberText(R::FallbackProcessing);
     }
 }
 
@@ -549,6 +576,7 @@ void EstimateScreen::fEstW(int index)
             tender ? R::Tenderising(*hanging, *price) : R::MinuteSteaks(*hanging, *price);
         text6_[s->weightField()]->setText(figure.weight);
         text6_[s->chargeField()]->setText(figure.charge);
+        serviceRates_[s->chargeField()] = NumberText(*price);
         return;
     }
     case Action::PaperWrapp: {
@@ -560,6 +588,7 @@ void EstimateScreen::fEstW(int index)
         // The paper wrap replaces the processing price: its cost is carried by
         // the processing charge, not by the row's own charge.
         text3_->setText(R::Charge(*hanging, *price));
+        processingRate_ = NumberText(*price);
         text5_->setText(NumberText(LeadingNumber(text3_->text()) + LeadingNumber(text4_->text())));
         text6_[s->chargeField()]->setText(QStringLiteral("0"));
         text6_[s->weightField()]->setText(text3_->text());
@@ -573,6 +602,7 @@ void EstimateScreen::fEstW(int index)
         const R::ServiceFigure figure = R::Cooling(text2_->text(), *hanging, *price);
         text6_[s->weightField()]->setText(figure.weight);
         text6_[s->chargeField()]->setText(figure.charge);
+        serviceRates_[s->chargeField()] = NumberText(*price);
         return;
     }
     case Action::Quartering:
@@ -650,8 +680,8 @@ bool EstimateScreen::roundBeefCharges()
 {
     std::array<double, BeefChargeLast + 1> charges{};
     for (int row = BeefChargeFirst; row <= BeefChargeLast; ++row) {
-        if (!ticked(row))
-            continue; // its charge becomes "0" in the total
+        if (!ticked(row) || text6_[row]->text().trimmed().isEmpty())
+            continue; // nothing to round: it counts as 0 in the total
         const auto value = StrictNumber(text6_[row]->text());
         if (!value) {
             report(QStringLiteral("The %1 charge \"%2\" is not a number, so the charges were not "
@@ -662,7 +692,7 @@ bool EstimateScreen::roundBeefCharges()
         charges[row] = *value;
     }
     for (int row = BeefChargeFirst; row <= BeefChargeLast; ++row)
-        if (ticked(row))
+        if (ticked(row) && !text6_[row]->text().trimmed().isEmpty())
             text6_[row]->setText(R::WholeCents(charges[row]));
     return true;
 }
@@ -724,6 +754,7 @@ void EstimateScreen::onCureProductsChanged()
         return;
     text6_[pounds]->setText(cured);
     text6_[charge]->setText(R::Charge(*StrictNumber(cured), *price));
+    serviceRates_[charge] = NumberText(*price);
     refigureTotal();
 }
 
@@ -751,6 +782,7 @@ void EstimateScreen::writeServiceRow(int weightField, const QString& weight, int
         field->setText(weight);
     if (QLineEdit* field = text6_.at(chargeField))
         field->setText(charge);
+    serviceRates_.at(chargeField) = R::RateOf(weight, charge, chargeField != SausageCharge);
     fTotal();
 }
 
@@ -773,4 +805,67 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
         fTotal();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- the shop's tools
+
+EstimateSummary EstimateScreen::summary() const
+{
+    EstimateSummary estimate;
+    estimate.shopName = ShopName;
+    estimate.date = QDate::currentDate();
+    const QRadioButton* chosen = option1_->isChecked()   ? option1_
+                                 : option2_->isChecked() ? option2_
+                                 : option3_->isChecked() ? option3_
+                                                         : nullptr;
+    estimate.species = chosen ? chosen->text() : QString();
+    estimate.weightCaption = label1_->text();
+    estimate.enteredWeight = text1_->text();
+    estimate.hangingWeight = text2_->text();
+    estimate.killCharge = text4_->text();
+    estimate.processingCharge = text3_->text();
+    estimate.processingRate = processingRate_;
+    for (const Service& s : Services) {
+        if (!ticked(s.index))
+            continue;
+        EstimateLine line{QLatin1String(s.caption), text6_[s.weightField()]->text(),
+                          serviceRates_[s.chargeField()], text6_[s.chargeField()]->text(),
+                          QString()};
+        if (s.index == PaperWrappService) {
+            line.weight.clear(); // its weight field holds the processing charge
+            line.note = QStringLiteral("in the processing charge");
+        } else if (s.index == QuarteringService) {
+            line.weight.clear();
+            line.note = QStringLiteral("no charge beyond processing");
+        }
+        estimate.services << line;
+    }
+    estimate.total = text5_->text();
+    return estimate;
+}
+
+void EstimateScreen::printEstimate()
+{
+    PrintEstimateWithDialog(this, summary());
+}
+
+void EstimateScreen::showPriceList()
+{
+    if (priceListWindow_ && priceListWindow_->isVisible()) {
+        priceListWindow_->raise();
+        priceListWindow_->activateWindow();
+        return;
+    }
+    auto* window = new PriceListWindow(priceList_->path(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->problem().isEmpty()) {
+        const QString problem = window->problem();
+        delete window;
+        Dialogs::warn(this, QStringLiteral("The price list cannot be shown. %1").arg(problem));
+        return;
+    }
+    priceListWindow_ = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

@@ -5,6 +5,7 @@
 // estimated price. It owns the estimate for as long as the program runs.
 
 #include "estimate_host.h"
+#include "estimate_summary.h"
 
 #include <QPointer>
 #include <QSet>
@@ -46,6 +47,13 @@ public:
     void writeServiceRow(int weightField, const QString& weight, int chargeField,
                          const QString& charge) override;
     void refigureTotalThroughTot() override;
+
+    // The estimate as the customer takes it home.
+    EstimateSummary summary() const;
+    // Qt's print dialog, then the printed estimate (or a PDF file).
+    void printEstimate();
+    // The price list window, to see and change the prices.
+    void showPriceList();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,6 +105,10 @@ private:
     double weightFactor_ = 0.5;
     bool cornedRoundAsked_ = false;
     bool topRoundOnly_ = false;
+    // Dollars per pound of the processing charge as last figured (empty for
+    // the flat deer charge), and of each service's charge, by charge field.
+    QString processingRate_;
+    std::array<QString, 31> serviceRates_{};
 
     // Set while a handler runs because of typing in a weight field.
     bool typing_ = false;
@@ -132,4 +144,5 @@ private:
         SheetCount
     };
     std::array<QPointer<QWidget>, SheetCount> worksheets_;
+    QPointer<QWidget> priceListWindow_;
 };

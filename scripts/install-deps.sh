@@ -8,6 +8,7 @@ packages=(
     cmake make g++
     qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
     fonts-dejavu-core
+    poppler-utils
     "$@"
 )
 

@@ -358,6 +358,13 @@ private slots:
         QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("Tenderising charge \"six\"")));
         QCOMPARE(c.text6(0), QStringLiteral("six"));
         QVERIFY(c.totalIsTrue());
+        // A charge cleared to blanks is nothing to round: no message, it counts as 0.
+        typeInto(c.edit(QStringLiteral("Text6_0")), QStringLiteral("  "));
+        const int told = c.dialogs.seen().size();
+        c.tick(1);
+        QCOMPARE(c.dialogs.seen().size(), told);
+        QCOMPARE(c.text6(0), QStringLiteral("  "));
+        QVERIFY(c.totalIsTrue());
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
