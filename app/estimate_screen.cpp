@@ -8,6 +8,7 @@
 #include "estimate_rules.h"
 #include "extra_boning_worksheet.h"
 #include "field_cues.h"
+#include "list_selection.h"
 #include "numbers.h"
 #include "price_items.h"
 #include "price_list.h"
@@ -724,9 +725,7 @@ void EstimateScreen::fTotal()
 void EstimateScreen::onCureProductsChanged()
 {
     toldWhileTyping_.clear();
-    R::CureSelection selected{};
-    for (int i = 0; i < R::CureProductCount; ++i)
-        selected[i] = list1_->item(i)->isSelected();
+    const R::CureSelection selected = SelectedRows<R::CureProductCount>(list1_);
     const int pounds = 12, charge = 3;
 
     if (R::TooManyBriskets(selected)) {

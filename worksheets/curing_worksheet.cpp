@@ -4,8 +4,9 @@
 #include "dialogs.h"
 #include "estimate_host.h"
 #include "field_cues.h"
+#include "list_selection.h"
 #include "numbers.h"
-#include "price_list.h"
+#include "service_price.h"
 #include "twips.h"
 
 #include <QLineEdit>
@@ -72,15 +73,11 @@ CuringWorksheet::CuringWorksheet(EstimateHost& host, QWidget* parent)
     setFixedSize(TwipsX(this, ClientWidth), TwipsY(this, ClientHeight));
 
     // Load: the price first, then the cuts, then the role's looks.
-    if (role_ && host_.priceListFlag()) {
-        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
-        if (priceList_->open() == PriceList::OpenResult::Opened) {
-            const CostLookup found =
-                priceList_->lookupCost(role_->cureItem, PriceList::CostStatement::TrailingBlank);
-            if (found.found())
-                price_ = found.cost;
-        }
-        // When there is no price yet, Apply looks for it again and says why.
+    if (role_) {
+        price_ = std::make_unique<ServicePrice>(host_.priceListPath(), role_->cureItem,
+                                                PriceList::CostStatement::TrailingBlank);
+        if (host_.priceListFlag())
+            price_->lookUp(); // when there is none, Apply looks for it again and says why
     }
 
     list1_->clear();
@@ -107,17 +104,9 @@ const R::Role& CuringWorksheet::looks() const
     return role_ ? *role_ : R::DesignRole();
 }
 
-R::CutSelection CuringWorksheet::selection() const
-{
-    R::CutSelection selected{};
-    for (int i = 0; i < R::CutCount; ++i)
-        selected[i] = list1_->item(i)->isSelected();
-    return selected;
-}
-
 void CuringWorksheet::onSelectionChanged()
 {
-    R::CutSelection selected = selection();
+    R::CutSelection selected = SelectedRows<R::CutCount>(list1_);
     if (R::RefusesBacon(looks(), selected)) {
         Dialogs::tell(this, CutletsNotFromBacon);
         const QSignalBlocker quiet(list1_);
@@ -146,22 +135,11 @@ std::optional<double> CuringWorksheet::pricePerPound()
 {
     if (!host_.priceListFlag())
         return role_->rateWithoutPrices;
-    if (price_)
-        return price_;
-    if (!priceList_)
-        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
-    if (!priceList_->isOpen() && priceList_->open() != PriceList::OpenResult::Opened) {
-        Dialogs::warn(this, NoPrice.arg(role_->cureItem, priceList_->openProblem()));
-        return std::nullopt;
-    }
-    const CostLookup found =
-        priceList_->lookupCost(role_->cureItem, PriceList::CostStatement::TrailingBlank);
-    if (!found.found()) {
-        Dialogs::warn(this, NoPrice.arg(role_->cureItem, found.problem));
-        return std::nullopt;
-    }
-    price_ = found.cost;
-    return price_;
+    QString problem;
+    const auto found = price_->price(&problem);
+    if (!found)
+        Dialogs::warn(this, NoPrice.arg(role_->cureItem, problem));
+    return found;
 }
 
 void CuringWorksheet::onApply()

@@ -14,7 +14,7 @@
 #include <optional>
 
 class EstimateHost;
-class PriceList;
+class ServicePrice;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -29,7 +29,6 @@ public:
 private:
     // The role's looks and rules; the design role when the cure item names none.
     const CuringRules::Role& looks() const;
-    CuringRules::CutSelection selection() const;
 
     void onSelectionChanged();
     void onApply();
@@ -40,9 +39,8 @@ private:
     std::optional<double> pricePerPound();
 
     EstimateHost& host_;
-    const CuringRules::Role* role_; // null when the cure item names no role
-    std::unique_ptr<PriceList> priceList_;
-    std::optional<double> price_;
+    const CuringRules::Role* role_;       // null when the cure item names no role
+    std::unique_ptr<ServicePrice> price_; // the role's item, when there is a role
 
     QListWidget* list1_ = nullptr;
     QLineEdit* text1_ = nullptr;

@@ -3,8 +3,9 @@
 #include "dialogs.h"
 #include "estimate_host.h"
 #include "field_cues.h"
+#include "list_selection.h"
 #include "numbers.h"
-#include "price_list.h"
+#include "service_price.h"
 #include "twips.h"
 
 #include <QLabel>
@@ -32,8 +33,6 @@ const QString HangingNotANumber =
 const QString TotalNotANumber = QStringLiteral(
     "The total weight \"%1\" is not a number that can be figured, so nothing was written to the "
     "estimate. Type a number of pounds, or pick the cuts again.");
-const QString NoPriceList = QStringLiteral("%1\n\nThe price of \"%2\" cannot be looked up, so "
-                                           "nothing was written to the estimate.");
 const QString NoPrice = QStringLiteral("%1\n\nNothing was written to the estimate.");
 const QString TooLarge = QStringLiteral("The total weight %1 at %2 a pound is too large to be "
                                         "figured, so nothing was written to the estimate.");
@@ -62,7 +61,8 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, EstimateHost& host, QWidg
     : QWidget(parent, Qt::Window)
     , design_(design)
     , host_(host)
-    , priceList_(std::make_unique<PriceList>(host.priceListPath()))
+    , price_(std::make_unique<ServicePrice>(host.priceListPath(), design.priceItem,
+                                            PriceList::CostStatement::Plain))
 {
     setObjectName(design_.objectName);
     setWindowTitle(design_.caption);
@@ -102,22 +102,14 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, EstimateHost& host, QWidg
     setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
 
     // Each screen prices on a connection of its own, opened as it loads.
-    priceList_->open();
+    price_->open();
 }
 
 CutWorksheet::~CutWorksheet() = default;
 
-R::CutSelection CutWorksheet::selection() const
-{
-    R::CutSelection selected{};
-    for (int cut = 0; cut < R::CutCount; ++cut)
-        selected[cut] = list1_->item(cut)->isSelected();
-    return selected;
-}
-
 void CutWorksheet::onSelectionChanged()
 {
-    R::CutSelection selected = selection();
+    R::CutSelection selected = SelectedRows<R::CutCount>(list1_);
     if (R::FullRoundConflict(selected)) {
         Dialogs::tell(this, FullRoundMessage);
         selected = R::FullRoundWins(selected);
@@ -147,18 +139,15 @@ void CutWorksheet::onApply()
         Dialogs::warn(this, TotalNotANumber.arg(total));
         return;
     }
-    if (!priceList_->isOpen() && priceList_->open() != PriceList::OpenResult::Opened) {
-        Dialogs::warn(this, NoPriceList.arg(priceList_->openProblem(), design_.priceItem));
+    QString problem;
+    const auto price = price_->current(&problem); // looked up at every Apply
+    if (!price) {
+        Dialogs::warn(this, NoPrice.arg(problem));
         return;
     }
-    const CostLookup price = priceList_->lookupCost(design_.priceItem);
-    if (!price.found()) {
-        Dialogs::warn(this, NoPrice.arg(price.problem));
-        return;
-    }
-    const auto charge = R::CutCharge(*weight, price.cost);
+    const auto charge = R::CutCharge(*weight, *price);
     if (!charge) {
-        Dialogs::warn(this, TooLarge.arg(total.trimmed(), NumberText(price.cost)));
+        Dialogs::warn(this, TooLarge.arg(total.trimmed(), NumberText(*price)));
         return;
     }
     host_.writeServiceRow(design_.weightField, total, design_.chargeField, *charge);

@@ -11,7 +11,7 @@
 #include <memory>
 
 class EstimateHost;
-class PriceList;
+class ServicePrice;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -32,11 +32,10 @@ private:
 
     void onSelectionChanged();
     void onApply();
-    CutRules::CutSelection selection() const;
 
     const CutRules::CutScreen& design_;
     EstimateHost& host_;
-    std::unique_ptr<PriceList> priceList_;
+    std::unique_ptr<ServicePrice> price_;
     QListWidget* list1_ = nullptr;
     QLineEdit* text1_ = nullptr;
     QPushButton* apply_ = nullptr;

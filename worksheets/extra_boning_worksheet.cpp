@@ -6,7 +6,7 @@
 #include "field_cues.h"
 #include "numbers.h"
 #include "price_items.h"
-#include "price_list.h"
+#include "service_price.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -83,39 +83,20 @@ ExtraBoningWorksheet::ExtraBoningWorksheet(EstimateHost& host, QWidget* parent)
 
     // With the database flag ticked, the price is looked up as the screen
     // loads and kept for "Done".
+    price_ = std::make_unique<ServicePrice>(host_.priceListPath(), PriceItem::ExtraBoning,
+                                            PriceList::CostStatement::WideFrom);
     if (host_.priceListFlag())
-        loadedPrice_ = lookUpPrice(nullptr);
+        price_->lookUp();
 }
 
 ExtraBoningWorksheet::~ExtraBoningWorksheet() = default;
-
-std::optional<double> ExtraBoningWorksheet::lookUpPrice(QString* problem)
-{
-    if (!priceList_)
-        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
-    if (!priceList_->isOpen() && priceList_->open() != PriceList::OpenResult::Opened) {
-        if (problem)
-            *problem = priceList_->openProblem();
-        return std::nullopt;
-    }
-    const CostLookup found =
-        priceList_->lookupCost(PriceItem::ExtraBoning, PriceList::CostStatement::WideFrom);
-    if (!found.found()) {
-        if (problem)
-            *problem = found.problem;
-        return std::nullopt;
-    }
-    return found.cost;
-}
 
 std::optional<double> ExtraBoningWorksheet::price()
 {
     if (!host_.priceListFlag())
         return R::FallbackPrice;
-    if (loadedPrice_)
-        return loadedPrice_;
     QString problem;
-    const auto found = lookUpPrice(&problem);
+    const auto found = price_->price(&problem);
     if (!found)
         Dialogs::warn(this, NoPrice.arg(problem));
     return found;

@@ -10,7 +10,7 @@
 #include <optional>
 
 class EstimateHost;
-class PriceList;
+class ServicePrice;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -27,12 +27,9 @@ private:
     void onDone();
     // The price per pound to charge; tells the clerk when there is none.
     std::optional<double> price();
-    // The ExtraBoning price from the price list, opening it when needed.
-    std::optional<double> lookUpPrice(QString* problem);
 
     EstimateHost& host_;
-    std::unique_ptr<PriceList> priceList_;
-    std::optional<double> loadedPrice_; // found as the screen loaded
+    std::unique_ptr<ServicePrice> price_;
     std::array<QCheckBox*, 16> check1_{};
     QLineEdit* text1_ = nullptr;
     QPushButton* command1_ = nullptr;
