@@ -4,8 +4,8 @@
 
 #include "cure_item.h"
 #include "curing_worksheet.h"
-#include "dialog_answerer.h"
 #include "dialogs.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "fake_host.h"
 #include "field_cues.h"
@@ -63,11 +63,7 @@ void settle()
 
 // The counter: a price list with known prices, the clerk's answers and the
 // Estimate screen, with pork chosen, the services shown and a hanging weight.
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
+struct Counter : EstimateCounter {
     Counter()
     {
         file.withSample()
@@ -86,27 +82,15 @@ struct Counter {
     // Starts the counter, pork with the given hanging weight, services shown.
     void start(const QString& hanging)
     {
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-        click(control<QRadioButton>(screen.get(), QStringLiteral("Option2")));
-        click(control<QPushButton>(screen.get(), QStringLiteral("Command1")));
+        EstimateCounter::start();
+        pick(QStringLiteral("Option2"));
+        expand();
         typeInto(edit(QStringLiteral("Text2")), hanging);
     }
-    QLineEdit* edit(const QString& name) const { return field(screen.get(), name); }
-    QString text(const QString& name) const { return textOf(screen.get(), name); }
-    QString text6(int i) const { return text(QStringLiteral("Text6_%1").arg(i)); }
-    QCheckBox* service(int i) const
-    {
-        return control<QCheckBox>(screen.get(), QStringLiteral("Check1_%1").arg(i));
-    }
-    QCheckBox* flag() const { return control<QCheckBox>(screen.get(), QStringLiteral("Check2")); }
-
     // Ticks a pork service and finds the curing worksheet it shows.
     QWidget* open(int row)
     {
-        click(service(row));
+        tick(row);
         return findScreen(QStringLiteral("frmCure"));
     }
     // The database flag unticked by the clerk: prices are the built-in ones.

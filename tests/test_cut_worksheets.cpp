@@ -2,7 +2,7 @@
 // Estimate screen (and, where that is simpler, against a stand-in host).
 
 #include "cut_worksheet.h"
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "fake_host.h"
 #include "price_items.h"
@@ -25,44 +25,15 @@ const QString FullRound = QStringLiteral("Can't make current selection with full
 enum { Arm, Chuck, Flank, RoundA, RoundB, RoundC, RoundD, SirloinTip, Sirloin, Trimmings };
 
 // One counter: a price list file, the clerk's answers, the Estimate screen.
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
+struct Counter : EstimateCounter {
     Counter() { file.withSample(); }
 
-    void start()
-    {
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
-    QWidget* s() const { return screen.get(); }
-    QString text(const QString& name) const { return textOf(s(), name); }
-    QString text6(int i) const { return text(QStringLiteral("Text6_%1").arg(i)); }
-    QCheckBox* service(int i) const
-    {
-        return control<QCheckBox>(s(), QStringLiteral("Check1_%1").arg(i));
-    }
     // Beef with a live weight, expanded.
-    void beef(const QString& live) const
-    {
-        click(control<QRadioButton>(s(), QStringLiteral("Option1")));
-        typeInto(field(s(), QStringLiteral("Text1")), live);
-        click(control<QPushButton>(s(), QStringLiteral("Command1")));
-    }
+    void beef(const QString& live) const { animal(QStringLiteral("Option1"), live); }
     // Ticks (or unticks) a service and gives its worksheet.
     QWidget* open(int serviceIndex, const QString& name) const
     {
-        // A closed worksheet goes before the clerk's next click, as in the event loop.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        click(service(serviceIndex));
-        QWidget* sheet = findScreen(name);
-        if (sheet)
-            QApplication::setActiveWindow(sheet);
-        return sheet;
+        return openWorksheet(serviceIndex, name);
     }
     // A fresh worksheet on the ticked row: untick (which shows it), close, tick.
     QWidget* reopen(int serviceIndex, const QString& name) const

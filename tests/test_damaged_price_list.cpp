@@ -1,7 +1,7 @@
 // A damaged, missing, replaced or busy price list: the clerk is told in plain
 // words, the screens stay as they were, the file is never left half-written.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "price_items.h"
 #include "price_list.h"
@@ -40,27 +40,7 @@ int runWriter(int argc, char** argv)
     }
 }
 
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    void start()
-    {
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-    }
-    QString text(const char* name) const { return textOf(screen.get(), QLatin1String(name)); }
-    void pick(const char* option) const
-    {
-        click(control<QRadioButton>(screen.get(), QLatin1String(option)));
-    }
-    bool flag() const
-    {
-        return control<QCheckBox>(screen.get(), QStringLiteral("Check2"))->isChecked();
-    }
-};
+using Counter = EstimateCounter;
 
 void truncate(const QString& path, qint64 size)
 {
@@ -84,7 +64,7 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 1);
         QVERIFY2(c.dialogs.seen()[0].text.contains(QLatin1String("damaged")),
                  qPrintable(c.dialogs.seen()[0].text));
-        QVERIFY(!c.flag());
+        QVERIFY(!c.flag()->isChecked());
         c.pick("Option1");
         QCOMPARE(c.text("Text4"), QStringLiteral("17.00"));
     }

@@ -1,7 +1,7 @@
 // The Estimate screen's top band: start-up, species, weights and the
 // processing charge, driven through the real screen.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "field_cues.h"
 #include "price_items.h"
@@ -21,27 +21,7 @@ const QString Notice = QStringLiteral("This Program Was designed to be used by T
                                       "Processing. Some Prices may not be current after 1/1/2015.");
 
 // One counter: a price list file, the clerk's answers, the Estimate screen.
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    void start()
-    {
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
-    QString text(const char* name) const { return textOf(screen.get(), QLatin1String(name)); }
-    QLineEdit* edit(const char* name) const { return field(screen.get(), QLatin1String(name)); }
-    void pick(const char* option) const
-    {
-        click(control<QRadioButton>(screen.get(), QLatin1String(option)));
-    }
-    QCheckBox* flag() const { return control<QCheckBox>(screen.get(), QStringLiteral("Check2")); }
-    void typeWeight(const QString& text) const { typeInto(edit("Text1"), text); }
-};
+using Counter = EstimateCounter;
 
 } // namespace
 
@@ -112,7 +92,7 @@ private slots:
         QCOMPARE(control<QLabel>(c.screen.get(), QStringLiteral("Label6"))->text(),
                  QStringLiteral("About 1/2 Of Live Weight"));
         QVERIFY(c.edit("Text1")->hasFocus());
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
         QCOMPARE(c.text("Text3"), QStringLiteral("185"));
         QCOMPARE(c.text("Text5"), QStringLiteral("202"));
@@ -123,7 +103,7 @@ private slots:
                  QStringLiteral("About 2/3 Of Live Weight"));
         // The new factor counts from the next edit of the weight.
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
-        c.typeWeight(QStringLiteral("251"));
+        c.weight(QStringLiteral("251"));
         QCOMPARE(c.text("Text2"), QStringLiteral("165.66"));
         QCOMPARE(c.text("Text3"), QStringLiteral("61.2942"));
         QCOMPARE(c.dialogs.seen().size(), 1);
@@ -178,7 +158,7 @@ private slots:
         c.start();
         c.pick("Option1");
         QCOMPARE(c.text("Text4"), QStringLiteral("17"));
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
         QCOMPARE(c.text("Text3"), QStringLiteral("200"));
         QCOMPARE(c.text("Text5"), QStringLiteral("217"));
@@ -194,7 +174,7 @@ private slots:
         c.file.withSample().price(PriceItem::Deer, 95);
         c.start();
         c.pick("Option1");
-        c.typeWeight(QStringLiteral("200"));
+        c.weight(QStringLiteral("200"));
         c.pick("Option3");
         QCOMPARE(control<QLabel>(c.screen.get(), QStringLiteral("Label1"))->text(),
                  QStringLiteral("Field Dressed"));
@@ -203,7 +183,7 @@ private slots:
         QCOMPARE(c.text("Text3"), QStringLiteral("95"));
         QCOMPARE(c.text("Text4"), QStringLiteral("0"));
         QCOMPARE(c.text("Text5"), QStringLiteral("95"));
-        c.typeWeight(QStringLiteral("150"));
+        c.weight(QStringLiteral("150"));
         QCOMPARE(c.text("Text2"), QStringLiteral("99"));
         QCOMPARE(c.text("Text3"), QStringLiteral("95"));
         QCOMPARE(c.text("Text5"), QStringLiteral("95"));
@@ -215,7 +195,7 @@ private slots:
         c.dialogs.press(QMessageBox::Ok);
         c.start();
         c.pick("Option1");
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         c.dialogs.press(QMessageBox::Ok);
         c.pick("Option3");
         QCOMPARE(c.dialogs.seen().size(), 2);
@@ -254,7 +234,7 @@ private slots:
         QCOMPARE(c.text("Text4"), QStringLiteral("3"));
         // A missing processing price is told once while the clerk types, not at each key.
         c.dialogs.press(QMessageBox::Ok);
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         QCOMPARE(c.dialogs.seen().size(), 2);
         QVERIFY(c.dialogs.seen()[1].text.contains(QLatin1String("Processing")));
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
@@ -293,20 +273,20 @@ private slots:
         c.file.withSample();
         c.start();
         c.pick("Option1");
-        c.typeWeight(QStringLiteral("1000"));
-        c.typeWeight(typed);
+        c.weight(QStringLiteral("1000"));
+        c.weight(typed);
         QCOMPARE(c.dialogs.seen().size(), 0);
         QCOMPARE(c.text("Text1"), typed);
         QCOMPARE(c.text("Text2"), hanging);
         QCOMPARE(c.text("Text5"), total);
         QVERIFY(IsMarkedInvalid(c.edit("Text1")));
         // Set at once (pasted), the figures stay as they were.
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         c.edit("Text1")->setText(typed);
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
         QCOMPARE(c.text("Text3"), QStringLiteral("185"));
         QCOMPARE(c.text("Text5"), QStringLiteral("202"));
-        c.typeWeight(QStringLiteral("200"));
+        c.weight(QStringLiteral("200"));
         QVERIFY(!IsMarkedInvalid(c.edit("Text1")));
         QCOMPARE(c.text("Text2"), QStringLiteral("100"));
         QCOMPARE(c.text("Text5"), QStringLiteral("54"));
@@ -318,8 +298,8 @@ private slots:
         c.file.withSample();
         c.start();
         c.pick("Option1");
-        c.typeWeight(QStringLiteral("1000"));
-        c.typeWeight(QString());
+        c.weight(QStringLiteral("1000"));
+        c.weight(QString());
         QCOMPARE(c.text("Text1"), QString());
         QVERIFY(!IsMarkedInvalid(c.edit("Text1")));
         QCOMPARE(c.text("Text2"), QStringLiteral("0"));
@@ -333,16 +313,16 @@ private slots:
         c.file.withSample();
         c.start();
         c.pick("Option1");
-        c.typeWeight(QStringLiteral("1000"));
+        c.weight(QStringLiteral("1000"));
         typeInto(c.edit("Text2"), QString());
-        c.typeWeight(QStringLiteral("600"));
+        c.weight(QStringLiteral("600"));
         QCOMPARE(c.text("Text2"), QString());
         QCOMPARE(c.text("Text3"), QStringLiteral("185"));
         // Typed again by hand, the hanging weight is figured from at once.
         typeInto(c.edit("Text2"), QStringLiteral("300"));
         QCOMPARE(c.text("Text3"), QStringLiteral("111"));
         QCOMPARE(c.text("Text5"), QStringLiteral("128"));
-        c.typeWeight(QStringLiteral("700"));
+        c.weight(QStringLiteral("700"));
         QCOMPARE(c.text("Text2"), QStringLiteral("350"));
         // A hanging weight edited into a non-number is marked, nothing refigured.
         typeInto(c.edit("Text2"), QStringLiteral("x30"));
@@ -356,7 +336,7 @@ private slots:
         Counter c;
         c.file.withSample();
         c.start();
-        c.typeWeight(QStringLiteral("300"));
+        c.weight(QStringLiteral("300"));
         QCOMPARE(c.text("Text2"), QStringLiteral("150"));
         QCOMPARE(c.text("Text4"), QStringLiteral("0"));
         QCOMPARE(c.text("Text5"), QStringLiteral("55.5"));

@@ -1,7 +1,7 @@
 // The Estimate screen's lower band: expanding, the service rows, the rounding
 // of the beef charges, the total, and the beef cure products.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "field_cues.h"
 #include "numbers.h"
@@ -21,48 +21,7 @@ const QString Refused = QStringLiteral("Cannot Use Sausage Program From Here");
 constexpr int BeefServices[] = {0, 1, 2, 3, 4, 5, 6, 7};
 constexpr int PorkServices[] = {9, 10, 11, 12, 13};
 
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    // Starts with the sample price list, or without any when `withFile` is false.
-    void start(bool withFile = true)
-    {
-        if (withFile && !QFileInfo::exists(file.path()))
-            file.withSample();
-        if (!withFile)
-            dialogs.press(QMessageBox::Ok); // the start-up notice
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
-    QWidget* s() const { return screen.get(); }
-    QString text(const QString& name) const { return textOf(s(), name); }
-    QString text6(int i) const { return text(QStringLiteral("Text6_%1").arg(i)); }
-    QLineEdit* edit(const QString& name) const { return field(s(), name); }
-    QCheckBox* service(int i) const
-    {
-        return control<QCheckBox>(s(), QStringLiteral("Check1_%1").arg(i));
-    }
-    QListWidget* cureList() const { return control<QListWidget>(s(), QStringLiteral("List1")); }
-    void pick(const char* option) const
-    {
-        click(control<QRadioButton>(s(), QLatin1String(option)));
-    }
-    void expand() const { click(control<QPushButton>(s(), QStringLiteral("Command1"))); }
-    void weight(const QString& live) const { typeInto(edit(QStringLiteral("Text1")), live); }
-    void tick(int i) const { click(service(i)); }
-
-    // Beef or pork with a live weight, expanded.
-    void animal(const char* option, const QString& live)
-    {
-        pick(option);
-        weight(live);
-        expand();
-    }
-
+struct Counter : EstimateCounter {
     // kill + processing + the charges of the ticked services, as the clerk would add them.
     double expectedTotal() const
     {
@@ -101,7 +60,7 @@ private slots:
     {
         QFETCH(QString, option);
         Counter c;
-        c.start();
+        c.startWithSample();
         if (!option.isEmpty())
             c.pick(qPrintable(option));
         c.expand();
@@ -130,7 +89,7 @@ private slots:
     void withoutThePriceListSomeServicesAreRefused()
     {
         Counter c;
-        c.start(false);
+        c.startWithoutFile();
         c.animal("Option1", QStringLiteral("1000"));
         for (int i : {4, 6, 7}) {
             c.dialogs.press(QMessageBox::Ok);
@@ -162,7 +121,7 @@ private slots:
     void workedExampleWithoutThePriceList()
     {
         Counter c;
-        c.start(false);
+        c.startWithoutFile();
         c.animal("Option1", QStringLiteral("1000"));
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("202"));
         c.tick(0);
@@ -184,7 +143,7 @@ private slots:
     {
         Counter c;
         c.file.withSample().price(PriceItem::MinuteSteaks, 0.35);
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(1);
         QCOMPARE(c.text6(10), QStringLiteral("30"));
@@ -218,7 +177,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, rounded);
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0);
         typeInto(c.edit(QStringLiteral("Text6_0")), typed);
@@ -232,7 +191,7 @@ private slots:
     {
         Counter c;
         c.file.withSample().price(PriceItem::Cooling, 0.0125);
-        c.start();
+        c.startWithSample();
         c.animal("Option2", QStringLiteral("251"));
         QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("165.66"));
         c.tick(12);
@@ -253,7 +212,7 @@ private slots:
     void untickingFiguresAgainThenZeroesTheCharge()
     {
         Counter c;
-        c.start(false);
+        c.startWithoutFile();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0);
         c.edit(QStringLiteral("Text6_9"))->setText(QStringLiteral("1"));
@@ -266,7 +225,7 @@ private slots:
     void figuresFollowTheLiveWeight()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0);
         c.tick(1);
@@ -284,7 +243,7 @@ private slots:
         QVERIFY(c.totalIsTrue());
 
         Counter p;
-        p.start();
+        p.startWithSample();
         p.animal("Option2", QStringLiteral("100"));
         p.tick(12);
         QCOMPARE(p.text6(29), QStringLiteral("3.3"));
@@ -297,7 +256,7 @@ private slots:
     void totalNeverLies()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         const auto check = [&](const char* step) {
             QVERIFY2(c.totalIsTrue(), step);
@@ -339,7 +298,7 @@ private slots:
     void unreadableFiguresAreNamed()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0);
         typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("heavy"));
@@ -372,7 +331,7 @@ private slots:
     {
         Counter c;
         c.file.withSample().without(PriceItem::MinuteSteaks).without(PriceItem::Cooling);
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.dialogs.press(QMessageBox::Ok);
         c.tick(0);
@@ -395,7 +354,7 @@ private slots:
     void unknownServiceIndexIsTold()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.dialogs.press(QMessageBox::Ok);
         c.screen->fEstW(8);
         QCOMPARE(c.dialogs.seen().last().text, QStringLiteral("INdex Is 8"));
@@ -404,7 +363,7 @@ private slots:
     void totFocusRefiguresTheTotal()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(2); // ExtraBoning: its charge comes from a worksheet
         c.edit(QStringLiteral("Text6_2"))->setText(QStringLiteral("12.5"));
@@ -419,7 +378,7 @@ private slots:
     void aClosedWorksheetOpensAfresh()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(2);
         QWidget* sheet = findScreen(QStringLiteral("frmEB"));
@@ -439,7 +398,7 @@ private slots:
     void cureProductsWorkedExample()
     {
         Counter c;
-        c.start(false);
+        c.startWithoutFile();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(3);
         QVERIFY(c.cureList()->isVisible());
@@ -488,7 +447,7 @@ private slots:
     {
         Counter c;
         c.file.withSample().price(PriceItem::Curing, 0.5);
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(3);
         clickItem(c.cureList(), 4);
@@ -500,7 +459,7 @@ private slots:
     void onlyTwoBriskets()
     {
         Counter c;
-        c.start(false);
+        c.startWithoutFile();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(3);
         clickItem(c.cureList(), 1);

@@ -1,7 +1,7 @@
 // The extra boning worksheet: its figuring on its own, and the screen opened
 // from the ExtraBoning row of the Estimate screen.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "extra_boning_rules.h"
 #include "extra_boning_worksheet.h"
@@ -38,37 +38,19 @@ QString done(double weight, double price)
 }
 
 // One counter: a price list file, the clerk's answers, the Estimate screen.
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
+struct Counter : EstimateCounter {
     explicit Counter(double extraBoningPrice = 0.25)
     {
         file.withSample().price(PriceItem::ExtraBoning, extraBoningPrice);
     }
+    // Beef, 1000 pounds live, expanded.
     void start()
     {
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-        click(control<QRadioButton>(s(), QStringLiteral("Option1")));
-        typeInto(field(s(), QStringLiteral("Text1")), QStringLiteral("1000"));
-        click(control<QPushButton>(s(), QStringLiteral("Command1")));
+        EstimateCounter::start();
+        animal(QStringLiteral("Option1"), QStringLiteral("1000"));
     }
-    QWidget* s() const { return screen.get(); }
-    QString text(const QString& name) const { return textOf(s(), name); }
-    QString text6(int i) const { return text(QStringLiteral("Text6_%1").arg(i)); }
-    QCheckBox* flag() const { return control<QCheckBox>(s(), QStringLiteral("Check2")); }
     // Ticks (or unticks) the ExtraBoning row and gives its worksheet.
-    QWidget* open() const
-    {
-        // A closed worksheet goes before the clerk's next click, as in the event loop.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        click(control<QCheckBox>(s(), QStringLiteral("Check1_%1").arg(ExtraBoning)));
-        return findScreen(QStringLiteral("frmEB"));
-    }
+    QWidget* open() const { return openWorksheet(ExtraBoning, QStringLiteral("frmEB")); }
     // A fresh worksheet on the ticked row: untick (which shows it), close, tick.
     QWidget* reopen() const
     {

@@ -2,7 +2,7 @@
 // deleting items, saving them in one transaction, and the Estimate screen
 // using the new prices at its next lookup.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "price_items.h"
 #include "test_price_list.h"
@@ -15,23 +15,10 @@
 
 namespace {
 
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    void start()
-    {
-        if (!QFileInfo::exists(file.path()))
-            file.withSample();
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
+struct Counter : EstimateCounter {
     QWidget* openWindow() const
     {
-        click(control<QPushButton>(screen.get(), QStringLiteral("cmdPriceList")));
+        click(control<QPushButton>(s(), QStringLiteral("cmdPriceList")));
         return findScreen(QStringLiteral("frmPriceList"));
     }
 };
@@ -80,7 +67,7 @@ private slots:
     void aChangedPriceIsUsedAtTheNextLookup()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         click(control<QRadioButton>(c.screen.get(), QStringLiteral("Option1")));
         QCOMPARE(textOf(c.screen.get(), QStringLiteral("Text4")), QStringLiteral("17"));
 
@@ -104,7 +91,7 @@ private slots:
     void namesRoundTripExactly()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
         const QString odd = QStringLiteral("Snack Sticks, \"Hot\" & Spicy w/ Cheddar");
@@ -131,7 +118,7 @@ private slots:
     void aWrongRowSavesNothing()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         const QStringList before = c.file.rows();
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
@@ -156,7 +143,7 @@ private slots:
     void deletingAnItem()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
         table->selectRow(rowOf(table, PriceItem::HotStix));
@@ -171,7 +158,7 @@ private slots:
     void aRefusedSaveIsToldAndTheFileKept()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         const QStringList before = c.file.rows();
         if (!c.file.makeReadOnly())
             QSKIP("this machine cannot make a file read-only");
@@ -191,7 +178,7 @@ private slots:
     void closingWithUnsavedChangesAsks()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
         typeInCell(table, rowOf(table, PriceItem::Slicing), 1, QStringLiteral("1.75"));

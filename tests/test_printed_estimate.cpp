@@ -1,7 +1,7 @@
 // The printed estimate: rendered to PDF, read back with pdftotext, and held
 // against what the Estimate screen shows.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_print.h"
 #include "estimate_screen.h"
 #include "estimate_summary.h"
@@ -22,33 +22,7 @@
 
 namespace {
 
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    void start()
-    {
-        file.withSample();
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
-    QWidget* s() const { return screen.get(); }
-    QString text(const QString& name) const { return textOf(s(), name); }
-    void pick(const char* option) const
-    {
-        click(control<QRadioButton>(s(), QLatin1String(option)));
-    }
-    void tick(int i) const { click(control<QCheckBox>(s(), QStringLiteral("Check1_%1").arg(i))); }
-    void animal(const char* option, const QString& live) const
-    {
-        pick(option);
-        typeInto(field(s(), QStringLiteral("Text1")), live);
-        click(control<QPushButton>(s(), QStringLiteral("Command1")));
-    }
-};
+using Counter = EstimateCounter;
 
 // The text of a PDF file, its lines with runs of blanks made single.
 QStringList pdfLines(const QString& path)
@@ -105,7 +79,7 @@ private slots:
     void beefWithThreeServices()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0); // Tenderising: 34.3 lb at 0.20
         c.tick(1); // Minute Steaks: 30 lb at 0.20
@@ -143,7 +117,7 @@ private slots:
     void porkWithACuringWorksheet()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option2", QStringLiteral("380"));
         QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("250.8"));
         c.tick(9);
@@ -175,7 +149,7 @@ private slots:
     void deerIsAFlatProcessingCharge()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.pick("Option3");
         typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("120"));
         QTemporaryDir dir;
@@ -191,7 +165,7 @@ private slots:
     void ctrlPOpensThePrintDialog()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.animal("Option1", QStringLiteral("600"));
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("from-the-dialog.pdf"));

@@ -2,7 +2,7 @@
 // already shows its figure is left as it is (its cursor and selection stay),
 // and the total still follows every keystroke.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
@@ -14,25 +14,7 @@
 
 namespace {
 
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
-
-    void start()
-    {
-        file.withSample();
-        screen = std::make_unique<EstimateScreen>(file.path());
-        screen->startUp();
-        screen->show();
-        QApplication::setActiveWindow(screen.get());
-    }
-    QLineEdit* edit(const char* name) const { return field(screen.get(), QLatin1String(name)); }
-    void pick(const char* option) const
-    {
-        click(control<QRadioButton>(screen.get(), QLatin1String(option)));
-    }
-};
+using Counter = EstimateCounter;
 
 } // namespace
 
@@ -43,7 +25,7 @@ private slots:
     void unchangedChargeFieldsKeepTheirCursor()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.pick("Option1");
         click(control<QPushButton>(c.screen.get(), QStringLiteral("Command1")));
         // Unticked services' charges read "0"; a cursor placed before the 0
@@ -69,7 +51,7 @@ private slots:
     void anUnchangedTotalIsNotRewritten()
     {
         Counter c;
-        c.start();
+        c.startWithSample();
         c.pick("Option1");
         typeInto(c.edit("Text1"), QStringLiteral("1000"));
         QLineEdit* total = c.edit("Text5");
@@ -88,7 +70,7 @@ private slots:
         // The guard only skips writes that change nothing: a charge that is
         // not 0 still becomes 0 when its service is not ticked.
         Counter c;
-        c.start();
+        c.startWithSample();
         c.pick("Option1");
         click(control<QPushButton>(c.screen.get(), QStringLiteral("Command1")));
         QLineEdit* charge = c.edit("Text6_1");

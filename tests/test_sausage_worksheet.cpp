@@ -2,7 +2,7 @@
 // deer pounds, Figure, the confirmation, the price list (a real file) and the
 // write-back, against a stand-in host and through the real Estimate screen.
 
-#include "dialog_answerer.h"
+#include "estimate_counter.h"
 #include "estimate_screen.h"
 #include "fake_host.h"
 #include "field_cues.h"
@@ -95,27 +95,19 @@ struct Sheet {
 };
 
 // The Estimate screen with its Sausage service ticked, and the worksheet it showed.
-struct Counter {
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> estimate;
+// The Estimate screen's Sausage row.
+constexpr int SausageRow = 4;
 
+struct Counter : EstimateCounter {
+    // Beef, 1000 pounds live, expanded, Sausage ticked: the worksheet.
     QWidget* openSheet()
     {
-        estimate = std::make_unique<EstimateScreen>(file.path());
-        estimate->startUp();
-        estimate->show();
-        QApplication::setActiveWindow(estimate.get());
-        click(control<QRadioButton>(estimate.get(), QStringLiteral("Option1")));
-        typeInto(field(estimate.get(), QStringLiteral("Text1")), QStringLiteral("1000"));
-        click(control<QPushButton>(estimate.get(), QStringLiteral("Command1")));
-        click(sausage());
+        start();
+        animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        tick(SausageRow);
         return activeSheet();
     }
-    QCheckBox* sausage() const
-    {
-        return control<QCheckBox>(estimate.get(), QStringLiteral("Check1_4"));
-    }
+    QCheckBox* sausage() const { return service(SausageRow); }
     static QWidget* activeSheet()
     {
         QWidget* sheet = findScreen(QStringLiteral("frmWsEst"));
@@ -124,7 +116,6 @@ struct Counter {
         QApplication::setActiveWindow(sheet);
         return QTest::qWaitForWindowActive(sheet) ? sheet : nullptr;
     }
-    QString text(const char* name) const { return textOf(estimate.get(), QLatin1String(name)); }
 };
 
 } // namespace
@@ -860,7 +851,7 @@ private slots:
         QVERIFY(c.sausage()->isChecked());
         QCOMPARE(c.text("Text5"), QStringLiteral("202"));
         QVERIFY(!sheet->isModal());
-        QVERIFY(c.estimate->isEnabled());
+        QVERIFY(c.screen->isEnabled());
         QCOMPARE(QApplication::focusWidget(), control<QCheckBox>(sheet, QStringLiteral("Check1")));
 
         // The worked example: Summer from 30 pounds of deer.
@@ -887,7 +878,7 @@ private slots:
         QCOMPARE(textOf(again, QStringLiteral("txtTotal")), QStringLiteral("Text2"));
         QCOMPARE(QApplication::focusWidget(), control<QCheckBox>(again, QStringLiteral("Check1")));
         click(c.sausage());
-        QCOMPARE(c.estimate->findChildren<SausageWorksheet*>().size(), 1);
+        QCOMPARE(c.screen->findChildren<SausageWorksheet*>().size(), 1);
     }
 
     void addingAMissingItemThroughTheEstimateScreen()
