@@ -175,15 +175,9 @@ private slots:
         TestPriceList file;
         file.withSample();
         const QStringList before = file.rows();
-        const QString name = QStringLiteral("other-program");
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            other.setDatabaseName(file.path());
-            QVERIFY(other.open());
-            QSqlQuery hold(other);
-            QVERIFY(hold.exec(QStringLiteral("Begin Immediate")));
-            QVERIFY(hold.exec(QStringLiteral("Insert Into Charges1 Values ('Half', 1, 'x')")));
-
+            OtherProgram other(file.path());
+            QVERIFY(other.lock());
             PriceList list(file.path());
             QCOMPARE(list.open(), PriceList::OpenResult::Opened);
             QElapsedTimer waited;
@@ -198,14 +192,12 @@ private slots:
             QVERIFY(waited.elapsed() >= 1500);
             QVERIFY(waited.elapsed() < 10000);
 
-            QVERIFY(hold.exec(QStringLiteral("Rollback")));
+            QVERIFY(other.release());
             QCOMPARE(file.rows(), before);
             QVERIFY(
                 list.addItem(QStringLiteral("Bologna"), 2.5, PriceItem::AddedItemCategory).saved);
             QCOMPARE(list.lookupCost(QStringLiteral("Bologna")).cost, 2.5);
-            other.close();
         }
-        QSqlDatabase::removeDatabase(name);
     }
 
     void writerKilledWhileAddingLeavesWholeRows()

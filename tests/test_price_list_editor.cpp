@@ -19,47 +19,6 @@ namespace {
 const QString Summer = PriceItem::Summer;
 const QString SnackSticks = QStringLiteral("Snack Sticks");
 
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// A second program holding a write transaction on the file until it goes.
-class WriteLockHolder {
-public:
-    explicit WriteLockHolder(const QString& path)
-    {
-        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-        db_.setDatabaseName(path);
-        held_ = db_.open() && QSqlQuery(db_).exec(QStringLiteral("Begin Immediate")) &&
-                QSqlQuery(db_).exec(QStringLiteral("Update Charges1 Set Cost = 99 Where Item = "
-                                                   "'Summer'"));
-    }
-    ~WriteLockHolder()
-    {
-        QSqlQuery(db_).exec(QStringLiteral("Rollback"));
-        db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(Name);
-    }
-    bool held() const { return held_; }
-
-private:
-    static inline const QString Name = QStringLiteral("test-lock-holder");
-    QSqlDatabase db_;
-    bool held_ = false;
-};
-
 // The rows as (item, cost as a number, category), for comparing lists whose
 // costs are written differently.
 struct Row {
@@ -357,9 +316,7 @@ private slots:
         // The file itself refuses the third row: the rows already written and
         // the removal of the old ones go back with it.
         TestPriceList file;
-        file.withSample().sql(
-            {QStringLiteral("Create Trigger refuse_boom Before Insert On Charges1 When "
-                            "New.Item = 'Boom' Begin Select Raise(Abort, 'no Boom here'); End")});
+        file.withSample().refuseInserting(QStringLiteral("Boom"));
         const QStringList before = file.rows();
         PriceListEditor editor(file.path());
         editor.open();
@@ -548,9 +505,7 @@ private slots:
     void importIsOneTransaction()
     {
         TestPriceList file;
-        file.withSample().sql(
-            {QStringLiteral("Create Trigger refuse_boom Before Insert On Charges1 When "
-                            "New.Item = 'Boom' Begin Select Raise(Abort, 'no Boom here'); End")});
+        file.withSample().refuseInserting(QStringLiteral("Boom"));
         const QStringList before = file.rows();
         PriceListEditor editor(file.path());
         editor.open();
@@ -680,8 +635,8 @@ private slots:
         PriceListEditor editor(file.path());
         QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
         {
-            WriteLockHolder other(file.path());
-            QVERIFY(other.held());
+            OtherProgram other(file.path());
+            QVERIFY(other.lock());
             const EditResult set = editor.setCost(Summer, QStringLiteral("2.6"));
             QVERIFY(!set.done);
             QVERIFY2(set.problem.contains(QLatin1String("another program holds the price list "

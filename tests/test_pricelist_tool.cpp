@@ -66,21 +66,6 @@ private:
     QTemporaryDir home_;
 };
 
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QStringList sampleRows()
 {
     TestPriceList sample;
@@ -532,25 +517,15 @@ private slots:
         const QStringList before = file.rows();
         {
             // Another program is in the middle of changing the file.
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                           QStringLiteral("other-program"));
-            other.setDatabaseName(file.path());
-            QVERIFY(other.open());
-            QVERIFY(QSqlQuery(other).exec(QStringLiteral("Begin Immediate")));
-            QVERIFY(QSqlQuery(other).exec(
-                QStringLiteral("Update Charges1 Set Cost = 99 Where Item = 'Summer'")));
-
+            OtherProgram other(file.path());
+            QVERIFY(other.lock());
             const Run r =
                 tool.on(file, {QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")});
             QCOMPARE(r.status, 1);
             QVERIFY2(r.err.contains(QLatin1String("another program holds the price list locked")),
                      qPrintable(r.err));
             QVERIFY(r.err.contains(file.path()));
-
-            QVERIFY(QSqlQuery(other).exec(QStringLiteral("Rollback")));
-            other.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
         QCOMPARE(file.rows(), before);
         const Run r =
             tool.on(file, {QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")});

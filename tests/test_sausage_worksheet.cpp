@@ -664,26 +664,17 @@ private slots:
             QSKIP("this machine cannot make a file read-only");
         s.open();
         s.enter(4, QStringLiteral("10"));
-        const QString name = QStringLiteral("another-program");
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            other.setDatabaseName(s.file.path());
-            QVERIFY(other.open());
-            QSqlQuery lock(other);
+            OtherProgram other(s.file.path());
             // The other program locks the file while the clerk types the price.
-            s.dialogs.onDialog = [&lock, readOnly](const SeenDialog& d) {
+            s.dialogs.onDialog = [&other, readOnly](const SeenDialog& d) {
                 if (d.input && !readOnly)
-                    QVERIFY(lock.exec(QStringLiteral("Begin Exclusive")));
+                    QVERIFY(other.lock(true));
             };
             s.dialogs.press(QMessageBox::Yes).press(QMessageBox::Yes).type(QStringLiteral("3"));
             s.dialogs.press(QMessageBox::Ok);
             click(s.figureButton());
-            if (!readOnly)
-                QVERIFY(lock.exec(QStringLiteral("Rollback")));
-            lock.finish();
-            other.close();
         }
-        QSqlDatabase::removeDatabase(name);
         QCOMPARE(s.dialogs.unexpected(), 0);
         QCOMPARE(s.dialogs.seen().size(), 4);
         const QString told = s.lastTold();

@@ -99,6 +99,15 @@ TestPriceList& TestPriceList::without(const QString& item)
     return *this;
 }
 
+TestPriceList& TestPriceList::refuseInserting(const QString& item)
+{
+    QString quoted = item;
+    quoted.replace(QLatin1String("'"), QLatin1String("''"));
+    return sql({QStringLiteral("Create Trigger refuse_item Before Insert On Charges1 When New.Item "
+                               "= '%1' Begin Select Raise(Abort, 'no %1 here'); End")
+                    .arg(quoted)});
+}
+
 QStringList TestPriceList::rows() const
 {
     QStringList list;
@@ -120,4 +129,55 @@ QString TestPriceList::integrity() const
         result = query.next() ? query.value(0).toString() : query.lastError().text();
     });
     return result;
+}
+
+OtherProgram::OtherProgram(const QString& path)
+{
+    static int counter = 0;
+    name_ = QStringLiteral("other-program-%1").arg(++counter);
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db_.setDatabaseName(path);
+    db_.open();
+}
+
+OtherProgram::~OtherProgram()
+{
+    release();
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+bool OtherProgram::lock(bool exclusive)
+{
+    QSqlQuery begin(db_);
+    locked_ = begin.exec(exclusive ? QStringLiteral("Begin Exclusive")
+                                   : QStringLiteral("Begin Immediate"));
+    QSqlQuery change(db_);
+    return locked_ &&
+           change.exec(QStringLiteral("Update Charges1 Set Cost = Cost Where rowid = 1"));
+}
+
+bool OtherProgram::release()
+{
+    if (!locked_)
+        return true;
+    locked_ = false;
+    QSqlQuery rollback(db_);
+    return rollback.exec(QStringLiteral("Rollback"));
+}
+
+QString readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }

@@ -2,6 +2,7 @@
 
 // Price list files for tests, in a temporary folder that goes with the object.
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,6 +25,8 @@ public:
     TestPriceList& price(const QString& item, double cost);
     // Removes every row of an item.
     TestPriceList& without(const QString& item);
+    // Makes the file refuse any row of that item, in the middle of a change.
+    TestPriceList& refuseInserting(const QString& item);
 
     // Makes the file refuse every write, as a read-only file does for the
     // shop's clerk (for root, whom file modes do not stop, the file is made
@@ -40,3 +43,28 @@ private:
     QString path_;
     bool immutable_ = false;
 };
+
+// Another program with the price list open. While it holds its lock (a
+// change begun and not yet ended), no one else can change the file.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& path);
+    ~OtherProgram();
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    // Begins a change (Begin Immediate, or Begin Exclusive) and changes a row.
+    bool lock(bool exclusive = false);
+    // Takes the change back and lets go of the file.
+    bool release();
+
+private:
+    QString name_;
+    QSqlDatabase db_;
+    bool locked_ = false;
+};
+
+// A file's text, or empty when it cannot be read.
+QString readFile(const QString& path);
+// Writes the bytes as the whole file; the test fails when it cannot.
+void writeFile(const QString& path, const QByteArray& bytes);
