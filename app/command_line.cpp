@@ -6,33 +6,66 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
-#include <cstring>
 
 namespace CommandLine {
 
 namespace {
 
 const char* const CreateSample = "create-sample-pricelist";
+const char* const PriceListOption = "pricelist";
 
-void describe(QCommandLineParser& parser)
-{
-    parser.setApplicationDescription(
-        QStringLiteral("Prices the kill, processing and extra services of an animal at the "
-                       "counter, from the shop's price list."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({QStringLiteral("pricelist"),
-                      QStringLiteral("Use the price list file <path> instead of %1.")
-                          .arg(PriceList::defaultPath()),
-                      QStringLiteral("path")});
-    parser.addOption({QLatin1String(CreateSample),
-                      QStringLiteral("Create a price list holding the sample prices at [path] "
-                                     "(or at the --pricelist path, or the default) and end. An "
-                                     "existing file is left as it is.")});
-    parser.addPositionalArgument(
-        QStringLiteral("[path]"),
-        QStringLiteral("With --create-sample-pricelist: where to create it."));
-}
+// A wrong command line ends the program with this status, as for
+// locker-pricelist.
+constexpr int WrongCommandLine = 2;
+
+// The options, and what they mean.
+struct Parser {
+    QCommandLineParser parser;
+    QCommandLineOption help;
+    QCommandLineOption version;
+
+    Parser()
+        : help(parser.addHelpOption())
+        , version(parser.addVersionOption())
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Prices the kill, processing and extra services of an animal at the "
+                           "counter, from the shop's price list."));
+        parser.addOption({QLatin1String(PriceListOption),
+                          QStringLiteral("Use the price list file <path> instead of %1.")
+                              .arg(PriceList::defaultPath()),
+                          QStringLiteral("path")});
+        parser.addOption(
+            {QLatin1String(CreateSample),
+             QStringLiteral("Create a price list holding the sample prices at [path] (or at the "
+                            "--pricelist path, or the default) and end. An existing file is "
+                            "left as it is.")});
+        parser.addPositionalArgument(
+            QStringLiteral("[path]"),
+            QStringLiteral("With --create-sample-pricelist: where to create it."));
+    }
+
+    // Reads the arguments; why they are wrong, or empty when they are right.
+    QString read(const QStringList& arguments)
+    {
+        if (!parser.parse(arguments))
+            return parser.errorText();
+        if (parser.isSet(QLatin1String(PriceListOption)) &&
+            parser.value(QLatin1String(PriceListOption)).isEmpty())
+            return QStringLiteral("--pricelist needs the path of a price list file.");
+        const QStringList positional = parser.positionalArguments();
+        if (!positional.isEmpty() && !parser.isSet(QLatin1String(CreateSample)))
+            return QStringLiteral("Unexpected argument: %1").arg(positional.first());
+        if (positional.size() > 1)
+            return QStringLiteral("Give one path only.");
+        if (!positional.isEmpty() && positional.first().isEmpty())
+            return QStringLiteral("--create-sample-pricelist needs a file name; \"\" names no "
+                                  "file.");
+        return QString();
+    }
+
+    bool asksForHelpOrVersion() const { return parser.isSet(help) || parser.isSet(version); }
+};
 
 void name(QCoreApplication& app)
 {
@@ -45,47 +78,50 @@ void name(QCoreApplication& app)
 Options parse(QCoreApplication& app)
 {
     name(app);
-    QCommandLineParser parser;
-    describe(parser);
-    parser.process(app); // ends the program on --help, --version and errors
+    Parser p;
     Options options;
-    if (!parser.positionalArguments().isEmpty() && !parser.isSet(QLatin1String(CreateSample))) {
-        QTextStream(stderr) << "Unexpected argument: " << parser.positionalArguments().first()
-                            << "\n";
-        options.exitCode = 2;
+    const QString problem = p.read(app.arguments());
+    if (!problem.isEmpty()) {
+        QTextStream(stderr) << "locker-estimate: " << problem
+                            << "\nlocker-estimate --help lists the options.\n";
+        options.exitCode = WrongCommandLine;
         return options;
     }
-    options.priceListPath = parser.isSet(QStringLiteral("pricelist"))
-                                ? parser.value(QStringLiteral("pricelist"))
+    if (p.parser.isSet(p.help)) {
+        QTextStream(stdout) << p.parser.helpText();
+        options.exitCode = 0;
+        return options;
+    }
+    if (p.parser.isSet(p.version)) {
+        QTextStream(stdout) << app.applicationName() << ' ' << app.applicationVersion() << '\n';
+        options.exitCode = 0;
+        return options;
+    }
+    options.priceListPath = p.parser.isSet(QLatin1String(PriceListOption))
+                                ? p.parser.value(QLatin1String(PriceListOption))
                                 : PriceList::defaultPath();
     return options;
 }
 
 bool wantsNoWindow(int argc, char* argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
-            std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-v") == 0 ||
-            std::strcmp(arg, "--create-sample-pricelist") == 0)
-            return true;
-    }
-    return false;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    Parser p;
+    // A wrong command line is told without opening a window.
+    return !p.read(arguments).isEmpty() || p.asksForHelpOrVersion() ||
+           p.parser.isSet(QLatin1String(CreateSample));
 }
 
 int runWithoutWindow(QCoreApplication& app)
 {
-    Options options = parse(app);
+    const Options options = parse(app);
     if (options.exitCode >= 0)
         return options.exitCode;
-    QCommandLineParser parser;
-    describe(parser);
-    parser.parse(app.arguments());
-    const QStringList args = parser.positionalArguments();
-    if (args.size() > 1) {
-        QTextStream(stderr) << "Give one path only.\n";
-        return 2;
-    }
+    Parser p;
+    p.read(app.arguments());
+    const QStringList args = p.parser.positionalArguments();
     const QString path = args.isEmpty() ? options.priceListPath : args.first();
     QTextStream out(stdout);
     if (QFileInfo::exists(path)) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Message boxes and input boxes, shown modally: the handler that shows one
-// waits for the clerk's answer.
+// waits for the clerk's answer. Each is wide enough for its title.
 
 #include <QMessageBox>
 #include <QString>
@@ -24,6 +24,12 @@ void warn(QWidget* parent, const QString& text);
 
 // A question with Yes and No buttons; true for Yes.
 bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon);
+
+// A question with the given buttons; the button the clerk pressed (Escape
+// gives the escape button Qt chooses: Cancel or No).
+QMessageBox::StandardButton ask(QWidget* parent, const QString& text, const QString& title,
+                                QMessageBox::StandardButtons buttons,
+                                QMessageBox::Icon icon = QMessageBox::Question);
 
 // An input box; no value when cancelled.
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title);

@@ -15,9 +15,12 @@
 #include "price_list_window.h"
 #include "sausage_worksheet.h"
 #include "twips.h"
+#include "window_keys.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +122,32 @@ constexpr int PaperWrappService = 5;
 constexpr int QuarteringService = 13;
 // The sausage row's charge mixes the prices of several kinds: it has no one rate.
 constexpr int SausageCharge = 4;
+// The beef cure products: figured on this screen from the hanging weight.
+constexpr int CureProductsService = 3;
+// Services whose worksheet figures the row from the hanging weight: the row is
+// marked as stale when the hanging weight changes.
+constexpr int HangingWorksheetServices[] = {6, 7, 9, 10, 11};
+
+// A row figured for another hanging weight: not an error, so not the invalid
+// mark's pale red.
+const char* const StaleProperty = "stale";
+const QColor StaleColour(255, 236, 170);
+
+// Paints the stale mark of a field (its "stale" property and the reason in
+// "staleReason"), or takes it away. While the field is marked as invalid that
+// mark shows; this one comes back when the invalid mark goes.
+void showStaleLook(QLineEdit* field)
+{
+    if (IsMarkedInvalid(field))
+        return;
+    const bool stale = field->property(StaleProperty).toBool();
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base,
+                     stale ? StaleColour : field->parentWidget()->palette().color(QPalette::Base));
+    if (palette != field->palette())
+        field->setPalette(palette);
+    field->setToolTip(stale ? field->property("staleReason").toString() : QString());
+}
 
 constexpr int BeefChargeFirst = 0, BeefChargeLast = 7;
 constexpr int PorkChargeFirst = 26, PorkChargeLast = 30;
@@ -152,6 +181,8 @@ EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
     buildTopBand();
     buildServiceBand();
     resize(TwipsX(this, DesignWidth), TwipsY(this, CollapsedHeight));
+    page_ = ScrollingPage(this);
+    EnterPressesButtons(this);
 }
 
 EstimateScreen::~EstimateScreen()
@@ -176,9 +207,11 @@ void EstimateScreen::buildTopBand()
 
     check2_ = new QCheckBox(this);
     check2_->setObjectName(QStringLiteral("Check2"));
-    check2_->setToolTip(QStringLiteral("Ticked while prices come from the price list"));
     PlaceTwips(check2_, 120, 120, 300, 300);
     connect(check2_, &QCheckBox::clicked, this, &EstimateScreen::onFlagClicked);
+    // The tool tip names the file the prices come from, or the one looked for.
+    connect(check2_, &QCheckBox::toggled, this, &EstimateScreen::showFlagTip);
+    connect(check2_, &QCheckBox::clicked, this, &EstimateScreen::showFlagTip);
 
     PlaceTwips(label("Label5", QStringLiteral("Total Estimated Price")), 5880, 150, 2300, 300);
     text5_ = field("Text5");
@@ -320,11 +353,23 @@ void EstimateScreen::buildServiceBand()
     list1_->hide();
     connect(list1_, &QListWidget::itemSelectionChanged, this,
             &EstimateScreen::onCureProductsChanged);
+
+    // A worksheet's row is marked while the hanging weight differs from the one
+    // it was figured for; its look follows the fields' own marks.
+    connect(text2_, &QLineEdit::textChanged, this, &EstimateScreen::markStaleRows);
+    for (const int index : HangingWorksheetServices) {
+        const Service* s = serviceAt(index);
+        connect(check1_[index], &QCheckBox::toggled, this, &EstimateScreen::markStaleRows);
+        for (QLineEdit* edit : {text6_[s->weightField()], text6_[s->chargeField()]})
+            connect(edit, &QLineEdit::textChanged, edit, [edit] { showStaleLook(edit); });
+    }
 }
 
 void EstimateScreen::setHeightTwips(int twips)
 {
-    resize(width(), TwipsY(this, twips));
+    // The page holds the band shown; the screen cannot be made smaller than it.
+    page_->setFixedSize(TwipsX(this, DesignWidth), TwipsY(this, twips));
+    FitToPage(this);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -347,6 +392,23 @@ void EstimateScreen::startUp()
         check2_->setChecked(false);
         break;
     }
+    showFlagTip();
+}
+
+void EstimateScreen::showFlagTip()
+{
+    const QString file = QDir::toNativeSeparators(QFileInfo(priceList_->path()).absoluteFilePath());
+    QString tip;
+    if (priceList_->isOpen())
+        tip = flagTicked() ? QStringLiteral("Prices come from %1")
+                           : QStringLiteral("The built-in prices are in use; tick the box to "
+                                            "take prices from %1");
+    else if (!QFileInfo::exists(priceList_->path()))
+        tip = QStringLiteral("No price list at %1: the built-in prices are in use");
+    else
+        tip = QStringLiteral("The price list at %1 could not be opened: the built-in prices "
+                             "are in use");
+    check2_->setToolTip(tip.arg(file));
 }
 
 void EstimateScreen::onFlagClicked(bool checked)
@@ -517,6 +579,10 @@ void EstimateScreen::refigureFromHangingWeight()
     for (const int service : WeightServices)
         if (ticked(service))
             fEstW(service);
+    // The cure products are figured here from the list's selection: no
+    // worksheet needs opening again, and the top-round answer stands.
+    if (ticked(CureProductsService))
+        figureCureProducts(false);
     refigureTotal();
 }
 
@@ -637,14 +703,21 @@ void EstimateScreen::fEstW(int index)
 namespace {
 
 // Shows a worksheet's single instance, creating it when there is none. It is
-// discarded when it closes, so the next showing starts afresh.
-template <typename Make> void showSingle(QPointer<QWidget>& slot, Make make)
+// discarded when it closes, so the next showing starts afresh. A new one opens
+// beside the Estimate screen, clear of its total, and scrolls when the screen
+// is too small for it; Enter presses its buttons and Escape closes it.
+template <typename Make>
+void showSingle(QPointer<QWidget>& slot, const QWidget* owner, const QRect& total, Make make)
 {
     if (slot && !slot->isVisible())
         slot = nullptr; // closed: its deletion is still to come
     if (!slot) {
         slot = make();
         slot->setAttribute(Qt::WA_DeleteOnClose);
+        ScrollingPage(slot);
+        EnterPressesButtons(slot);
+        EscapeCloses(slot);
+        PlaceBeside(slot, owner, total);
     }
     slot->show();
     slot->raise();
@@ -655,24 +728,32 @@ template <typename Make> void showSingle(QPointer<QWidget>& slot, Make make)
 
 void EstimateScreen::showWorksheetFor(int service)
 {
+    const auto onScreen = [](const QWidget* w) {
+        return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    };
+    const QRect total = onScreen(findChild<QLabel*>(QStringLiteral("Label5"))) | onScreen(text5_);
     switch (service) {
     case 2: // ExtraBoning: frmEB
-        showSingle(worksheets_[ExtraBoningSheet],
+        showSingle(worksheets_[ExtraBoningSheet], this, total,
                    [this] { return new ExtraBoningWorksheet(*this, this); });
         break;
     case 4: // Sausage: frmWsEst
-        showSingle(worksheets_[SausageSheet], [this] { return new SausageWorksheet(*this, this); });
+        showSingle(worksheets_[SausageSheet], this, total,
+                   [this] { return new SausageWorksheet(*this, this); });
         break;
     case 6: // Fajita Strips: frmFajita
-        showSingle(worksheets_[FajitaSheet], [this] { return CutWorksheet::fajita(*this, this); });
+        showSingle(worksheets_[FajitaSheet], this, total,
+                   [this] { return CutWorksheet::fajita(*this, this); });
         break;
     case 7: // Slicing: frmJerky
-        showSingle(worksheets_[JerkySheet], [this] { return CutWorksheet::jerky(*this, this); });
+        showSingle(worksheets_[JerkySheet], this, total,
+                   [this] { return CutWorksheet::jerky(*this, this); });
         break;
     case 9:
     case 10:
     case 11: // pork Curing, Sausage, Cutlets: frmCure, in the role CureItem names
-        showSingle(worksheets_[CureSheet], [this] { return new CuringWorksheet(*this, this); });
+        showSingle(worksheets_[CureSheet], this, total,
+                   [this] { return new CuringWorksheet(*this, this); });
         break;
     }
 }
@@ -725,22 +806,26 @@ void EstimateScreen::fTotal()
 void EstimateScreen::onCureProductsChanged()
 {
     toldWhileTyping_.clear();
-    const R::CureSelection selected = SelectedRows<R::CureProductCount>(list1_);
-    const int pounds = 12, charge = 3;
-
-    if (R::TooManyBriskets(selected)) {
-        text6_[pounds]->setText(QStringLiteral("0"));
+    if (R::TooManyBriskets(SelectedRows<R::CureProductCount>(list1_))) {
+        text6_[serviceAt(CureProductsService)->weightField()]->setText(QStringLiteral("0"));
         Dialogs::tell(this, TooManyBriskets);
         const QSignalBlocker quiet(list1_);
         for (const int i : {R::BeefBaconBrisket, R::CornedBeefBrisket, R::BbqBrisket})
             list1_->item(i)->setSelected(false);
-        refigureTotal();
-        return;
     }
+    // What is selected now is figured, so that the pounds and the charge agree.
+    figureCureProducts(true);
+    refigureTotal();
+}
+
+void EstimateScreen::figureCureProducts(bool mayAsk)
+{
+    const R::CureSelection selected = SelectedRows<R::CureProductCount>(list1_);
+    const Service* row = serviceAt(CureProductsService);
     const auto hanging = hangingWeight();
     if (!hanging)
         return;
-    if (selected[R::CornedBeefRound] && !cornedRoundAsked_) {
+    if (selected[R::CornedBeefRound] && !cornedRoundAsked_ && mayAsk) {
         topRoundOnly_ =
             Dialogs::askYesNo(this, TopRoundQuestion, TopRoundTitle, QMessageBox::Question);
         cornedRoundAsked_ = true;
@@ -751,10 +836,9 @@ void EstimateScreen::onCureProductsChanged()
     const auto price = priceOr(PriceItem::Curing, R::FallbackCuring);
     if (!price)
         return;
-    text6_[pounds]->setText(cured);
-    text6_[charge]->setText(R::Charge(*StrictNumber(cured), *price));
-    serviceRates_[charge] = NumberText(*price);
-    refigureTotal();
+    text6_[row->weightField()]->setText(cured);
+    text6_[row->chargeField()]->setText(R::Charge(*StrictNumber(cured), *price));
+    serviceRates_[row->chargeField()] = NumberText(*price);
 }
 
 // ---------------------------------------------------------------- worksheets' view
@@ -782,7 +866,70 @@ void EstimateScreen::writeServiceRow(int weightField, const QString& weight, int
     if (QLineEdit* field = text6_.at(chargeField))
         field->setText(charge);
     serviceRates_.at(chargeField) = R::RateOf(weight, charge, chargeField != SausageCharge);
+    // A row figured from the hanging weight remembers the one it was figured for.
+    for (const int index : HangingWorksheetServices)
+        if (serviceAt(index)->chargeField() == chargeField)
+            figuredFor_.at(chargeField) =
+                StrictNumber(text2_->text()) ? text2_->text().trimmed() : QString();
+    markStaleRows();
     fTotal();
+}
+
+namespace {
+
+bool sameWeight(const QString& a, const QString& b)
+{
+    const auto x = StrictNumber(a), y = StrictNumber(b);
+    return x && y ? *x == *y : a.trimmed() == b.trimmed();
+}
+
+// A row by its caption; "pork Curing", "pork Sausage" where beef has the same.
+QString rowCaption(const Service& s)
+{
+    return (s.pork ? QStringLiteral("pork ") : QString()) + QLatin1String(s.caption);
+}
+
+QString fieldCaption(const Service& s, const char* which)
+{
+    return rowCaption(s) + QLatin1Char(' ') + QLatin1String(which);
+}
+
+} // namespace
+
+void EstimateScreen::markStaleRows()
+{
+    for (const int index : HangingWorksheetServices) {
+        const Service* s = serviceAt(index);
+        QString& figured = figuredFor_[s->chargeField()];
+        if (!ticked(index))
+            figured.clear(); // unticked: its figures no longer count
+        const bool stale = !figured.isEmpty() && !sameWeight(figured, text2_->text());
+        const QString reason =
+            stale ? QStringLiteral("Figured for a hanging weight of %1 lb; open the worksheet "
+                                   "again")
+                        .arg(figured)
+                  : QString();
+        for (QLineEdit* field : {text6_[s->weightField()], text6_[s->chargeField()]}) {
+            if (field->property(StaleProperty).toBool() == stale &&
+                field->property("staleReason").toString() == reason)
+                continue;
+            field->setProperty(StaleProperty, stale);
+            field->setProperty("staleReason", reason);
+            showStaleLook(field);
+        }
+    }
+}
+
+QStringList EstimateScreen::staleRows() const
+{
+    QStringList rows;
+    for (const int index : HangingWorksheetServices) {
+        const Service* s = serviceAt(index);
+        if (text6_[s->chargeField()]->property(StaleProperty).toBool())
+            rows << QStringLiteral("%1, figured for %2 lb")
+                        .arg(rowCaption(*s), figuredFor_[s->chargeField()]);
+    }
+    return rows;
 }
 
 void EstimateScreen::refigureTotalThroughTot()
@@ -808,6 +955,43 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- the shop's tools
 
+namespace {
+
+PrintedService printedService(Action action)
+{
+    switch (action) {
+    case Action::Tenderising:
+        return PrintedService::Tenderising;
+    case Action::MinuteSteaks:
+        return PrintedService::MinuteSteaks;
+    case Action::ExtraBoning:
+        return PrintedService::ExtraBoning;
+    case Action::CureProducts:
+        return PrintedService::BeefCuring;
+    case Action::Sausage:
+        return PrintedService::Sausage;
+    case Action::PaperWrapp:
+        return PrintedService::PaperWrapping;
+    case Action::FajitaStrips:
+        return PrintedService::FajitaStrips;
+    case Action::Slicing:
+        return PrintedService::SlicingForJerky;
+    case Action::PorkCuring:
+        return PrintedService::PorkCuring;
+    case Action::PorkSausage:
+        return PrintedService::SausageSeasoning;
+    case Action::Cutlets:
+        return PrintedService::Cutlets;
+    case Action::Cooling:
+        return PrintedService::Cooling;
+    case Action::Quartering:
+        return PrintedService::Quartering;
+    }
+    return PrintedService::Quartering; // not reached: every action is named above
+}
+
+} // namespace
+
 EstimateSummary EstimateScreen::summary() const
 {
     EstimateSummary estimate;
@@ -827,7 +1011,7 @@ EstimateSummary EstimateScreen::summary() const
     for (const Service& s : Services) {
         if (!ticked(s.index))
             continue;
-        EstimateLine line{QLatin1String(s.caption), text6_[s.weightField()]->text(),
+        EstimateLine line{printedService(s.action), text6_[s.weightField()]->text(),
                           serviceRates_[s.chargeField()], text6_[s.chargeField()]->text(),
                           QString()};
         if (s.index == PaperWrappService) {
@@ -843,8 +1027,49 @@ EstimateSummary EstimateScreen::summary() const
     return estimate;
 }
 
+QString EstimateScreen::printRefusal() const
+{
+    QStringList mend;
+    if (species() == Species::None)
+        mend << QStringLiteral("Choose Beef, Pork or Deer.");
+    QList<std::pair<QString, const QLineEdit*>> fields = {
+        {label1_->text(), text1_},
+        {QStringLiteral("Hanging Weight"), text2_},
+        {QStringLiteral("Processing Charge"), text3_},
+        {QStringLiteral("Kill Charge"), text4_},
+        {QStringLiteral("Total Estimated Price"), text5_},
+    };
+    for (const Service& s : Services) {
+        fields.append({fieldCaption(s, "weight"), text6_[s.weightField()]});
+        fields.append({fieldCaption(s, "charge"), text6_[s.chargeField()]});
+    }
+    // A marked field holds its reason as its tool tip.
+    for (const auto& [caption, field] : fields)
+        if (IsMarkedInvalid(field))
+            mend << QStringLiteral("Mend the %1: %2").arg(caption, field->toolTip());
+    if (mend.isEmpty())
+        return QString();
+    return QStringLiteral("The estimate was not printed.\n\n") + mend.join(QLatin1Char('\n'));
+}
+
 void EstimateScreen::printEstimate()
 {
+    toldWhileTyping_.clear();
+    const QString refusal = printRefusal();
+    if (!refusal.isEmpty()) {
+        Dialogs::warn(this, refusal);
+        return;
+    }
+    const QStringList stale = staleRows();
+    if (!stale.isEmpty() &&
+        !Dialogs::askYesNo(
+            this,
+            QStringLiteral("These rows were figured for another hanging weight than the one "
+                           "shown:\n%1\n\nOpen their worksheets again to figure them anew. "
+                           "Print the estimate as it stands?")
+                .arg(stale.join(QLatin1Char('\n'))),
+            Dialogs::appTitle(), QMessageBox::Question))
+        return;
     PrintEstimateWithDialog(this, summary());
 }
 

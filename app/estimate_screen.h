@@ -50,7 +50,9 @@ public:
 
     // The estimate as the customer takes it home.
     EstimateSummary summary() const;
-    // Qt's print dialog, then the printed estimate (or a PDF file).
+    // Qt's print dialog, then the printed estimate (or a PDF file). Refused
+    // while a field is marked as invalid or no species is chosen; rows figured
+    // for another hanging weight are printed only when the clerk says so.
     void printEstimate();
     // The price list window, to see and change the prices.
     void showPriceList();
@@ -64,6 +66,8 @@ private:
     void buildTopBand();
     void buildServiceBand();
     void setHeightTwips(int twips);
+    // The flag's tool tip: where prices come from, or the file looked for.
+    void showFlagTip();
 
     Species species() const;
     bool flagTicked() const;
@@ -82,6 +86,9 @@ private:
     void onExpand();
     void onServiceToggled(int service);
     void onCureProductsChanged();
+    // The beef cure products' pounds and charge from the list's selection;
+    // asks the top-round question only when `mayAsk`.
+    void figureCureProducts(bool mayAsk);
 
     void fProcessing();
     // Processing and the services figured from the hanging weight, then the total.
@@ -91,6 +98,14 @@ private:
     bool roundBeefCharges();
 
     void showWorksheetFor(int service);
+
+    // Marks the worksheet rows figured for another hanging weight than the
+    // one shown, and clears the mark of the others.
+    void markStaleRows();
+    // The captions of the rows marked so.
+    QStringList staleRows() const;
+    // Why the estimate cannot be printed as it stands; empty when it can.
+    QString printRefusal() const;
 
     // The hanging weight read as a number; tells the clerk when it is not one.
     std::optional<double> hangingWeight();
@@ -109,6 +124,9 @@ private:
     // the flat deer charge), and of each service's charge, by charge field.
     QString processingRate_;
     std::array<QString, 31> serviceRates_{};
+    // The hanging weight that a worksheet figured its row from, by the row's
+    // charge field; empty when the row does not follow the hanging weight.
+    std::array<QString, 31> figuredFor_{};
 
     // Set while a handler runs because of typing in a weight field.
     bool typing_ = false;
@@ -145,4 +163,6 @@ private:
     };
     std::array<QPointer<QWidget>, SheetCount> worksheets_;
     QPointer<QWidget> priceListWindow_;
+    // The screen's controls, on a page that scrolls when the screen is too small.
+    QWidget* page_ = nullptr;
 };

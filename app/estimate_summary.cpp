@@ -2,7 +2,28 @@
 
 #include "numbers.h"
 
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
 namespace {
+
+// The printout's words for the services, in one place.
+const std::pair<PrintedService, const char*> ServiceNames[] = {
+    {PrintedService::Tenderising, "Tenderising"},
+    {PrintedService::MinuteSteaks, "Minute steaks"},
+    {PrintedService::ExtraBoning, "Extra boning"},
+    {PrintedService::BeefCuring, "Beef curing"},
+    {PrintedService::Sausage, "Sausage"},
+    {PrintedService::PaperWrapping, "Paper wrapping"},
+    {PrintedService::FajitaStrips, "Fajita strips"},
+    {PrintedService::SlicingForJerky, "Slicing for jerky"},
+    {PrintedService::PorkCuring, "Pork curing"},
+    {PrintedService::SausageSeasoning, "Sausage seasoning"},
+    {PrintedService::Cutlets, "Cutlets"},
+    {PrintedService::Cooling, "Cooling"},
+    {PrintedService::Quartering, "Quartering"},
+};
 
 QString escaped(const QString& text)
 {
@@ -25,19 +46,67 @@ QString pounds(const QString& weight)
     return weight.trimmed().isEmpty() ? QString() : weight.trimmed() + QStringLiteral(" lb");
 }
 
+QString centsMoney(std::int64_t cents)
+{
+    const QString text = UnitsText(cents, 2, true);
+    return text.startsWith(QLatin1Char('-')) ? QStringLiteral("-$") + text.mid(1)
+                                             : QStringLiteral("$") + text;
+}
+
+// A figure to the nearest cent, a half cent to the even cent.
+std::optional<std::int64_t> nearestCents(const QString& figure)
+{
+    const auto value = StrictNumber(figure);
+    return value ? ScaledUnits(*value, 2, HalfRounding::ToEven) : std::nullopt;
+}
+
 } // namespace
+
+QString PrintedServiceName(PrintedService service)
+{
+    for (const auto& [which, name] : ServiceNames)
+        if (which == service)
+            return QLatin1String(name);
+    return QString();
+}
+
+std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, const QString& total)
+{
+    const auto totalCents = nearestCents(total);
+    if (!totalCents)
+        return std::nullopt;
+    QList<std::int64_t> cents;
+    QList<double> moved; // cents that rounding added to an amount (negative: took away)
+    std::int64_t sum = 0;
+    for (const QString& amount : amounts) {
+        const QString figure = amount.trimmed().isEmpty() ? QStringLiteral("0") : amount;
+        const auto rounded = nearestCents(figure);
+        if (!rounded || __builtin_add_overflow(sum, *rounded, &sum))
+            return std::nullopt;
+        cents << *rounded;
+        moved << double(*rounded) - *StrictNumber(figure) * 100;
+    }
+    std::int64_t missing = 0;
+    if (__builtin_sub_overflow(*totalCents, sum, &missing) || missing > cents.size() ||
+        -missing > cents.size())
+        return std::nullopt; // the total is not the sum of these amounts
+    // A missing cent goes to the amount rounded down the most; a cent too many
+    // comes from the amount rounded up the most.
+    QList<int> order(cents.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return missing > 0 ? moved[a] < moved[b] : moved[a] > moved[b];
+    });
+    const int step = missing > 0 ? 1 : -1;
+    for (int i = 0; i < int(missing * step); ++i)
+        cents[order[i]] += step;
+    return cents;
+}
 
 QString PrintedMoney(const QString& figure)
 {
-    const auto value = StrictNumber(figure);
-    if (!value)
-        return figure;
-    const auto cents = ScaledUnits(*value, 2, HalfRounding::ToEven);
-    if (!cents)
-        return figure;
-    const QString text = UnitsText(*cents, 2, true);
-    return text.startsWith(QLatin1Char('-')) ? QStringLiteral("-$") + text.mid(1)
-                                             : QStringLiteral("$") + text;
+    const auto cents = nearestCents(figure);
+    return cents ? centsMoney(*cents) : figure;
 }
 
 QString PrintedRate(const QString& rate)
@@ -71,16 +140,27 @@ QString EstimateHtml(const EstimateSummary& s)
     html += row({QStringLiteral("Charge"), QStringLiteral("Weight"), QStringLiteral("Rate"),
                  QStringLiteral("Amount")},
                 true);
-    html += row({QStringLiteral("Kill Charge"), QString(), QString(), PrintedMoney(s.killCharge)});
+    // Each charge to the cent, the cents shared out so that they add up to the
+    // printed total; as they stand when a charge is not a number.
+    QStringList charges = {s.killCharge, s.processingCharge};
+    for (const EstimateLine& line : s.services)
+        charges << line.charge;
+    const auto cents = CentsAddingUp(charges, s.total);
+    const auto money = [&](int i) {
+        return cents ? centsMoney(cents->at(i)) : PrintedMoney(charges[i]);
+    };
+
+    html += row({QStringLiteral("Kill Charge"), QString(), QString(), money(0)});
     html +=
         row({QStringLiteral("Processing Charge"), pounds(s.hangingWeight),
              s.processingRate.isEmpty() ? QStringLiteral("flat") : PrintedRate(s.processingRate),
-             PrintedMoney(s.processingCharge)});
-    for (const EstimateLine& line : s.services) {
-        QString name = line.service;
+             money(1)});
+    for (int i = 0; i < int(s.services.size()); ++i) {
+        const EstimateLine& line = s.services[i];
+        QString name = PrintedServiceName(line.service);
         if (!line.note.isEmpty())
             name += QStringLiteral(" (%1)").arg(line.note);
-        html += row({name, pounds(line.weight), PrintedRate(line.rate), PrintedMoney(line.charge)});
+        html += row({name, pounds(line.weight), PrintedRate(line.rate), money(2 + i)});
     }
     html += QStringLiteral("<tr><td colspan=\"4\"><hr/></td></tr>");
     html += QStringLiteral("<tr><th align=\"left\">Total Estimated Price</th><td></td><td></td>"

@@ -6,13 +6,38 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// The extra services as the printed estimate names them.
+enum class PrintedService {
+    Tenderising,
+    MinuteSteaks,
+    ExtraBoning,
+    BeefCuring,
+    Sausage,
+    PaperWrapping,
+    FajitaStrips,
+    SlicingForJerky,
+    PorkCuring,
+    SausageSeasoning,
+    Cutlets,
+    Cooling,
+    Quartering,
+};
+
+// The words the printed estimate gives a service: words the customer reads
+// ("Paper wrapping", "Slicing for jerky"), not the price list's item names
+// nor the screen's captions.
+QString PrintedServiceName(PrintedService service);
 
 struct EstimateLine {
-    QString service; // the service's caption
-    QString weight;  // pounds, as the screen shows them; empty when there is none
-    QString rate;    // dollars per pound; empty when there is no single rate
-    QString charge;  // dollars, as the screen shows them
-    QString note;    // a word on how it is charged, when the charge needs one
+    PrintedService service;
+    QString weight; // pounds, as the screen shows them; empty when there is none
+    QString rate;   // dollars per pound; empty when there is no single rate
+    QString charge; // dollars, as the screen shows them
+    QString note;   // a word on how it is charged, when the charge needs one
 };
 
 struct EstimateSummary {
@@ -29,6 +54,15 @@ struct EstimateSummary {
     QString total;
 };
 
+// Amounts of money in whole cents that add up exactly to the total in whole
+// cents (the total to the nearest cent, a half cent to the even cent): each
+// amount to its nearest cent, then the cents that their sum misses (or has too
+// many) go to (or come from) the amounts that this rounding moved the most,
+// the largest remainder first, the earlier amount on a tie. An empty amount
+// counts as 0. No value when an amount or the total is not a number, or when
+// the total is further from the amounts' sum than a cent for each amount.
+std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, const QString& total);
+
 // A figure of money as printed: dollars and whole cents, halves of a cent to
 // the even cent ("$25.58" for 25.575, "$17.00" for "17"). Text that is not a
 // number is printed as it stands.
@@ -38,5 +72,6 @@ QString PrintedMoney(const QString& figure);
 // "$0.0125/lb"); empty for no rate.
 QString PrintedRate(const QString& rate);
 
-// The estimate as a page of HTML, for Qt's rich text printing.
+// The estimate as a page of HTML, for Qt's rich text printing. The charges are
+// printed to the cent and add up to the printed total (see CentsAddingUp).
 QString EstimateHtml(const EstimateSummary& summary);

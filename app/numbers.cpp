@@ -255,6 +255,8 @@ QString MoneyAmountProblem(const QString& text)
         return QStringLiteral("\"%1\" is not an amount of money.").arg(text.trimmed());
     if (*value < 0)
         return QStringLiteral("A price cannot be negative.");
+    if (*value > MaxMoneyAmount)
+        return QStringLiteral("A price cannot be more than 100,000.00.");
     const QString trimmed = text.trimmed();
     const int point = trimmed.indexOf(QLatin1Char('.'));
     if (point >= 0 && trimmed.size() - point - 1 > 4)

@@ -50,7 +50,10 @@ QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros);
 // halves away from zero (9 / 2 gives "4.5", 10 / 3 gives "3.3").
 QString OneDecimalText(double value);
 
-// A price as a clerk or a file gives it: a number that is not negative and has
+// The largest price that the program takes: more is a typing error.
+constexpr double MaxMoneyAmount = 100000;
+
+// A price as a clerk or a file gives it: a number from 0 to MaxMoneyAmount with
 // at most four decimals. No value otherwise.
 std::optional<double> MoneyAmount(const QString& text);
 

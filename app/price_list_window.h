@@ -1,11 +1,13 @@
 #pragma once
 
 // The price list window: the shop's items, costs and categories in a table
-// that the owner or the clerk can edit, add to and delete from, saved to the
-// price list file in one transaction.
+// that the owner or the clerk can edit, add to and delete from. Save writes
+// only the rows changed in the window, in one transaction, and refuses rows
+// that another program changed in the file meanwhile.
 
 #include "price_list_editor.h"
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
@@ -17,6 +19,7 @@ class PriceListWindow : public QWidget {
 
 public:
     explicit PriceListWindow(const QString& priceListPath, QWidget* parent = nullptr);
+    ~PriceListWindow() override;
 
     // Why the price list cannot be shown (no file, not a price list); empty
     // when it is shown.
@@ -24,30 +27,71 @@ public:
 
     bool hasUnsavedChanges() const { return changed_; }
 
-    // Saves the table as the whole price list. True when it was saved; when a
-    // row is not right or the file refuses, the clerk is told and nothing is
-    // written.
+    // Saves the rows changed in the window. True when they were saved (or
+    // there was nothing to save); when a cell is not right, the clerk declines
+    // a question or the file refuses, the clerk is told and nothing is written.
     bool save();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void load();
+    // A check of one cell: its row and column, and why it is not right.
+    struct BadCell {
+        int row;
+        int column;
+        QString why;
+    };
+
+    // Shows the file's rows afresh; false (and why in the status line) when
+    // the file cannot be read.
+    bool load();
+    void reload();
+    // The text of a cell still being typed goes into the cell.
+    void commitEdit();
     void addRow();
     void deleteRows();
-    void markChanged();
-    void showRow(int row, const PriceEntry& entry);
-    // The table's rows; when one is not right, its row number (from 1) and why.
-    QList<PriceEntry> rows(int* badRow, QString* why) const;
+    void cellChanged();
+    void showRow(int row, const PriceEntry& entry, bool fromFile);
+    void noticeChangesElsewhere();
+
+    // The row as the table shows it.
+    PriceEntry entryAt(int row) const;
+    // The file's row as it was loaded; null for a row added in the window.
+    const PriceEntry* loadedRow(int row) const;
+    // True when the row was added in the window or differs from what was loaded.
+    bool rowChanged(int row) const;
+    // Marks every cell of the changed rows that is not right (background and
+    // tool tip) and clears the others' marks. The bad cells, in table order.
+    QList<BadCell> markCells();
+    // Asks about every new or renamed item whose name is only a look-alike of
+    // another; Yes puts that name in its place. False when the clerk says No.
+    bool settleLookAlikes();
+    // Asks before saving names the program looks up that the changes rename
+    // away. False when the clerk says No.
+    bool confirmRenames(const QList<RowChange>& changes);
+    QList<RowChange> changes() const;
+    // The items whose rows the file holds otherwise than when they were
+    // loaded; empty when the file cannot be read.
+    QStringList changedElsewhere();
 
     PriceListEditor editor_;
     QString problem_;
     bool changed_ = false;
     bool loading_ = false;
+    // Set while the window asks or tells something, so that coming back to
+    // it from the message box does not load the table under the question.
+    bool busy_ = false;
+    // The rows as they were loaded, in file order and by row id.
+    QList<PriceEntry> loaded_;
+    QHash<qint64, PriceEntry> loadedById_;
+    // The loaded rows deleted in the window, not saved yet.
+    QList<qint64> removed_;
     QTableWidget* table_ = nullptr;
     QPushButton* add_ = nullptr;
     QPushButton* delete_ = nullptr;
+    QPushButton* reload_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     QLabel* status_ = nullptr;

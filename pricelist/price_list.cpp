@@ -107,6 +107,16 @@ CostLookup costFrom(const QVariant& value, const QString& item)
                 .arg(item, value.toString());
         return result;
     }
+    // A file made by another program may hold anything: a negative or absurd
+    // price is a typing error there, never a charge.
+    if (*cost < 0 || *cost > MaxMoneyAmount) {
+        result.status = CostLookup::Status::NoPrice;
+        result.problem = QStringLiteral("The price of \"%1\" in the price list is %2, which "
+                                        "cannot be right: a price is from 0 to 100,000. Correct "
+                                        "it in the price list.")
+                             .arg(item, NumberText(*cost));
+        return result;
+    }
     result.status = CostLookup::Status::Found;
     result.cost = *cost;
     return result;
@@ -120,7 +130,9 @@ CostLookup missing(const QString& item)
     return result;
 }
 
-QString storedText(const QVariant& value)
+} // namespace
+
+QString PriceList::storedText(const QVariant& value)
 {
     if (value.isNull())
         return QString();
@@ -129,8 +141,6 @@ QString storedText(const QVariant& value)
         return NumberText(value.toDouble());
     return value.toString();
 }
-
-} // namespace
 
 PriceList::PriceList(QString path)
     : path_(std::move(path))
@@ -231,6 +241,13 @@ PriceList::OpenResult PriceList::open()
         openProblem_ = QStringLiteral("%1 is not a price list file.").arg(path_);
         return OpenResult::Unusable;
     }
+    if (::access(QFile::encodeName(path_).constData(), R_OK) != 0) {
+        openProblem_ = QStringLiteral("The price list file %1 may not be read by this user "
+                                      "(permission denied). Give this user permission to read "
+                                      "and write it, or use the program as the user who owns it.")
+                           .arg(path_);
+        return OpenResult::Unusable;
+    }
     if (!db_.isValid()) {
         db_ = QSqlDatabase::addDatabase(Driver, connectionName_);
         if (!db_.isValid()) {
@@ -251,9 +268,16 @@ PriceList::OpenResult PriceList::open()
     }
     {
         QSqlQuery check(db_);
-        if (!check.exec(QStringLiteral("Select Item, Cost, Category From Charges1 Limit 1"))) {
+        if (!check.exec(
+                QStringLiteral("Select rowid, Item, Cost, Category From Charges1 Limit 1"))) {
             const QSqlError error = check.lastError();
-            if (error.databaseText().contains(QLatin1String("no such")))
+            if (error.databaseText().contains(QLatin1String("rowid")))
+                openProblem_ = QStringLiteral("%1 keeps Charges1 as a table without row numbers "
+                                              "(WITHOUT ROWID), so the first row of a name "
+                                              "cannot be told. Copy its rows into an ordinary "
+                                              "table Charges1 (Item, Cost, Category).")
+                                   .arg(path_);
+            else if (error.databaseText().contains(QLatin1String("no such")))
                 openProblem_ = QStringLiteral("%1 is not a price list: it has no table Charges1 "
                                               "with the columns Item, Cost and Category (%2).")
                                    .arg(path_, errorWords(error));
@@ -302,13 +326,17 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
     if (const auto known = costs_.constFind(item); known != costs_.constEnd())
         return *known;
     std::unique_ptr<QSqlQuery>* slot = &costPlain_;
-    QString statement = QStringLiteral("Select Cost From Charges1 Where Item = ?");
+    // The first row of the name: the exact name, the row stored first.
+    QString statement =
+        QStringLiteral("Select Cost From Charges1 Where Item = ? Collate Binary Order By rowid");
     if (form == CostStatement::TrailingBlank) {
         slot = &costTrailing_;
-        statement = QStringLiteral("Select Cost From Charges1 Where Item = ? ");
+        statement = QStringLiteral(
+            "Select Cost From Charges1 Where Item = ? Collate Binary Order By rowid ");
     } else if (form == CostStatement::WideFrom) {
         slot = &costWide_;
-        statement = QStringLiteral("Select Cost From  Charges1 Where Item = ?");
+        statement = QStringLiteral(
+            "Select Cost From  Charges1 Where Item = ? Collate Binary Order By rowid");
     }
     QSqlQuery& query = prepared(*slot, statement);
     query.bindValue(0, item);
@@ -339,7 +367,9 @@ ItemRows PriceList::findItemRows(const QString& item)
         rows.first.problem = QStringLiteral("%1 So \"%2\" cannot be looked up.").arg(problem, item);
         return rows;
     }
-    QSqlQuery& query = prepared(rows_, QStringLiteral("Select * From Charges1 Where Item = ? "));
+    QSqlQuery& query = prepared(
+        rows_,
+        QStringLiteral("Select * From Charges1 Where Item = ? Collate Binary Order By rowid "));
     query.bindValue(0, item);
     if (!query.exec()) {
         rows.first.problem =
@@ -414,18 +444,28 @@ QList<PriceEntry> PriceList::entries(QString* problem)
     }
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("Select Item, Cost, Category From Charges1"))) {
+    if (!query.exec(
+            QStringLiteral("Select rowid, Item, Cost, Category From Charges1 Order By rowid"))) {
         if (problem)
             *problem =
                 failure(QStringLiteral("The price list could not be read"), query.lastError());
         return list;
     }
     while (query.next())
-        list.append(
-            {query.value(0).toString(), storedText(query.value(1)), query.value(2).toString()});
+        list.append({query.value(1).toString(), storedText(query.value(2)),
+                     query.value(3).toString(), query.value(0).toLongLong()});
     if (query.lastError().isValid() && problem)
         *problem = failure(QStringLiteral("The price list could not be read"), query.lastError());
     return list;
+}
+
+bool PriceList::isView()
+{
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    return query.exec(QStringLiteral("Select type From sqlite_master Where name = 'Charges1' "
+                                     "Collate NoCase")) &&
+           query.next() && query.value(0).toString() == QLatin1String("view");
 }
 
 QString PriceList::defaultPath()

@@ -13,14 +13,16 @@
 #include <memory>
 
 class QSqlQuery;
+class QVariant;
 struct FileMark;
 
 // The outcome of a price lookup.
 struct CostLookup {
     enum class Status {
-        Found,   // `cost` holds the price of the first row found
+        Found,   // `cost` holds the price of the first row of the item
         Missing, // no row carries the item
-        NoPrice, // the first row's Cost is empty or not a number
+        NoPrice, // the first row's Cost is empty, not a number, negative or
+                 // beyond any price (MaxMoneyAmount): it is not used
         Failed,  // the price list could not be read (closed, damaged, locked)
     };
     Status status = Status::Failed;
@@ -47,6 +49,7 @@ struct PriceEntry {
     QString item;
     QString cost; // as stored, written as a number where it is one
     QString category;
+    qint64 rowId = 0; // SQLite's rowid: which row it is, as long as it is there
 };
 
 class PriceList {
@@ -55,6 +58,10 @@ public:
 
     // The shape of a cost lookup statement. They find the same rows; the
     // screens keep the forms that their statements have always had.
+    //
+    // Which row is "the first row" of a name is the same everywhere: of the
+    // rows whose Item equals the name exactly (byte for byte, whatever the
+    // column's collation), the one stored first (the lowest rowid).
     enum class CostStatement {
         Plain,         // Select Cost From Charges1 Where Item = ?
         TrailingBlank, // ... Where Item = ?  (a blank after it)
@@ -75,7 +82,9 @@ public:
     // first where there is one.
     const QString& openProblem() const { return openProblem_; }
 
-    // The Cost of the first row carrying the item.
+    // The Cost of the first row carrying the item. A Cost that is not a
+    // price (negative, or more than MaxMoneyAmount) is NoPrice, told in plain
+    // words, and never used.
     CostLookup lookupCost(const QString& item, CostStatement form = CostStatement::Plain);
 
     // All columns of the rows carrying the item (Select * ... with a blank
@@ -86,8 +95,15 @@ public:
     // connection finds it. Nothing is written when it fails.
     SaveResult addItem(const QString& item, double cost, const QString& category);
 
-    // Every row, in stored order.
+    // Every row, in stored order (by rowid).
     QList<PriceEntry> entries(QString* problem = nullptr);
+
+    // Whether Charges1 is a view: it can be read but not changed.
+    bool isView();
+
+    // A stored Cost as PriceEntry::cost holds it: a number written as one,
+    // anything else as it is, empty for none.
+    static QString storedText(const QVariant& value);
 
     // The fixed default file: Lockers.db in the user's application data folder.
     static QString defaultPath();

@@ -1,49 +1,51 @@
 #include "price_list_editor.h"
 
 #include "csv.h"
+#include "item_names.h"
 #include "numbers.h"
 #include "price_items.h"
 #include "sqlite_errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
 #include <QVariant>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString BeginWriting = QStringLiteral("Begin Immediate");
 const QString Commit = QStringLiteral("Commit");
 const QString Rollback = QStringLiteral("Rollback");
-const QString UpdateCost = QStringLiteral("Update Charges1 Set Cost = ? Where Item = ?");
+// Names are matched byte for byte, whatever collation the Item column has.
+const QString UpdateCost =
+    QStringLiteral("Update Charges1 Set Cost = ? Where Item = ? Collate Binary");
 const QString UpdateCostAndCategory =
-    QStringLiteral("Update Charges1 Set Cost = ?, Category = ? Where Item = ?");
+    QStringLiteral("Update Charges1 Set Cost = ?, Category = ? Where Item = ? Collate Binary");
+const QString UpdateCostOfRow = QStringLiteral("Update Charges1 Set Cost = ? Where rowid = ?");
+const QString UpdateCostAndCategoryOfRow =
+    QStringLiteral("Update Charges1 Set Cost = ?, Category = ? Where rowid = ?");
+const QString UpdateRow =
+    QStringLiteral("Update Charges1 Set Item = ?, Cost = ?, Category = ? Where rowid = ?");
 const QString InsertRow =
     QStringLiteral("Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)");
-const QString DeleteItem = QStringLiteral("Delete From Charges1 Where Item = ?");
+const QString DeleteItem = QStringLiteral("Delete From Charges1 Where Item = ? Collate Binary");
+const QString DeleteRow = QStringLiteral("Delete From Charges1 Where rowid = ?");
 const QString DeleteAll = QStringLiteral("Delete From Charges1");
-
-// SQLite's primary result codes that a shop owner can do something about.
-bool holdsControlCharacter(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            return true;
-    }
-    return false;
-}
-
-QString categoryProblem(const QString& category)
-{
-    if (holdsControlCharacter(category))
-        return QStringLiteral("A category cannot hold a line break or another control "
-                              "character.");
-    return QString();
-}
+const QString ReadRow = QStringLiteral("Select Item, Cost, Category From Charges1 Where rowid = ?");
+const QString CountItem =
+    QStringLiteral("Select Count(*) From Charges1 Where Item = ? Collate Binary");
+const QString AllNames = QStringLiteral("Select rowid, Item From Charges1 Order By rowid");
 
 // Why a cost text cannot be stored; empty when it can.
 QString costProblem(const QString& item, const QString& cost)
@@ -53,12 +55,233 @@ QString costProblem(const QString& item, const QString& cost)
     return MoneyAmountProblem(cost);
 }
 
+// The refusal of a new name that only looks like another one.
+QString lookAlikeProblem(const QString& name, const QString& other)
+{
+    QString problem = QStringLiteral("\"%1\" is not in the price list, and it differs from \"%2\" "
+                                     "only by capitals or blanks: did you mean \"%2\"?")
+                          .arg(name, other);
+    const QString use = ItemNames::usedFor(other);
+    if (!use.isEmpty())
+        problem += QStringLiteral(" The program looks up \"%1\", letter for letter, for %2.")
+                       .arg(other, use);
+    return problem;
+}
+
+// The names a new name must not look like: those the program looks up first,
+// then those already in the price list, by their folded form.
+class KnownNames {
+public:
+    KnownNames()
+    {
+        for (const QString& name : ItemNames::lookedUpNames())
+            add(name);
+    }
+    void add(const QString& name)
+    {
+        exact_.insert(name);
+        const QString folded = ItemNames::foldedName(name);
+        if (!folded.isEmpty() && !folded_.contains(folded))
+            folded_.insert(folded, name);
+    }
+    // The looked-up names and every name of the rows read from the file.
+    explicit KnownNames(const QHash<QString, QList<qint64>>& rows)
+        : KnownNames()
+    {
+        for (auto name = rows.keyBegin(); name != rows.keyEnd(); ++name)
+            add(*name);
+    }
+    bool contains(const QString& name) const { return exact_.contains(name); }
+    // The known name that `name` only looks like; empty when none, or when
+    // `name` itself is known.
+    QString lookAlike(const QString& name) const
+    {
+        if (exact_.contains(name))
+            return QString();
+        return folded_.value(ItemNames::foldedName(name));
+    }
+
+private:
+    QSet<QString> exact_;
+    QHash<QString, QString> folded_;
+};
+
+// The rows of every name in the price list, in stored order; false when the
+// file refused.
+bool readNames(QSqlDatabase& db, QHash<QString, QList<qint64>>* rows, QSqlError& error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(AllNames)) {
+        error = query.lastError();
+        return false;
+    }
+    while (query.next())
+        (*rows)[query.value(1).toString()].append(query.value(0).toLongLong());
+    if (query.lastError().isValid()) {
+        error = query.lastError();
+        return false;
+    }
+    return true;
+}
+
+// A statement prepared for one use; a failure shows as the file's refusal.
+bool prepare(QSqlQuery& query, const QString& statement, QSqlError& error)
+{
+    if (query.prepare(statement))
+        return true;
+    error = query.lastError();
+    return false;
+}
+
+bool run(QSqlQuery& query, QSqlError& error)
+{
+    if (query.exec())
+        return true;
+    error = query.lastError();
+    return false;
+}
+
 // One checked line of an import.
 struct ImportLine {
+    int line = 0;
     QString item;
     double cost = 0;
     std::optional<QString> category;
 };
+
+// The cause of a failed write to a file, in plain words.
+QString writeFailure(int error, const QString& folder)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("this user's disk quota is used up");
+    case EFBIG:
+        return QStringLiteral("the file would be larger than this user may write (the file size "
+                              "limit)");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("this user may not write in the folder %1 (permission denied)")
+            .arg(folder);
+    case EROFS:
+        return QStringLiteral("the disk is read-only");
+    case ENOENT:
+        return QStringLiteral("the folder %1 does not exist").arg(folder);
+    case ENOTDIR:
+        return QStringLiteral("a part of the path %1 is not a folder").arg(folder);
+    case EIO:
+        return QStringLiteral("the disk could not be written (input/output error)");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString fileKind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe (FIFO)");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+// Writes the bytes as the whole file at `path`: into a new file beside it,
+// checked to the last byte and flushed to the disk, then put in its place.
+// An existing file keeps its permissions, and is left as it was on any
+// failure. Empty when written; otherwise why not, in plain words.
+QString writeWholeFile(const QString& path, const QByteArray& bytes, const QString& priceList)
+{
+    const QByteArray given = QFile::encodeName(path);
+    QString target = path;
+    struct stat info;
+    bool existed = false;
+    mode_t keepMode = 0;
+    if (::lstat(given.constData(), &info) == 0) {
+        existed = true;
+        if (S_ISLNK(info.st_mode)) {
+            // A link to a file: the link stays and the file it names gets the
+            // new content.
+            target = QFileInfo(path).canonicalFilePath();
+            if (target.isEmpty() || ::stat(QFile::encodeName(target).constData(), &info) != 0)
+                return QStringLiteral("%1 is a link to %2, which is not there. Give the name of "
+                                      "a CSV file.")
+                    .arg(path, QFileInfo(path).symLinkTarget());
+        }
+        if (!S_ISREG(info.st_mode))
+            return QStringLiteral("%1 is %2, not a CSV file; it was left as it is. Give the name "
+                                  "of a CSV file.")
+                .arg(path, fileKind(info.st_mode));
+        keepMode = info.st_mode & 07777;
+    }
+    const QFileInfo targetInfo(target);
+    if (existed && targetInfo.canonicalFilePath() == QFileInfo(priceList).canonicalFilePath())
+        return QStringLiteral("%1 is the price list itself; give the CSV file another name.")
+            .arg(path);
+    const QString folder = targetInfo.absolutePath();
+    const QString kept = existed ? QStringLiteral(" %1 was left as it was.").arg(path)
+                                 : QStringLiteral(" Nothing was written.");
+    const auto failed = [&](int error) {
+        return QStringLiteral("%1 could not be written: %2.%3")
+            .arg(path, writeFailure(error, folder), kept);
+    };
+
+    QString temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = QStringLiteral("%1/.%2.%3.writing")
+                        .arg(folder, targetInfo.fileName())
+                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        // A new file gets the usual permissions (the umask applies); a
+        // replaced one gets its own below.
+        fd = ::open(QFile::encodeName(temporary).constData(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return failed(errno);
+    }
+    if (fd < 0)
+        return failed(EEXIST);
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(temporaryName.constData());
+        return failed(error);
+    };
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon(errno);
+        }
+        if (written == 0)
+            return abandon(ENOSPC);
+        data += written;
+        left -= written;
+    }
+    if (existed && ::fchmod(fd, keepMode) != 0)
+        return abandon(errno);
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporaryName.constData());
+        return failed(error);
+    }
+    if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporaryName.constData());
+        return failed(error);
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -90,12 +313,7 @@ QList<PriceEntry> PriceListEditor::entries(QString* problem)
 
 QString PriceListEditor::itemNameProblem(const QString& item)
 {
-    if (item.trimmed().isEmpty())
-        return QStringLiteral("An item needs a name.");
-    if (holdsControlCharacter(item))
-        return QStringLiteral("An item name cannot hold a line break or another control "
-                              "character.");
-    return QString();
+    return ItemNames::nameProblem(item);
 }
 
 QString PriceListEditor::moneyText(const QString& stored)
@@ -113,9 +331,47 @@ QString PriceListEditor::moneyText(const QString& stored)
     return text;
 }
 
+namespace {
+
+// The first characters that make a spreadsheet read a cell as a formula, and
+// the apostrophe that keeps it text.
+bool startsAFormula(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+const QChar Apostrophe = QLatin1Char('\'');
+
+} // namespace
+
+QString PriceListEditor::inertCsvText(const QString& text)
+{
+    // An apostrophe of the text's own is doubled too, so that the import can
+    // tell it from the one added here.
+    const bool guarded = text.startsWith(Apostrophe) && startsAFormula(text.mid(1));
+    if (startsAFormula(text) || guarded ||
+        (text.startsWith(Apostrophe) && text.size() > 1 && text[1] == Apostrophe))
+        return Apostrophe + text;
+    return text;
+}
+
+QString PriceListEditor::fromInertCsvText(const QString& text)
+{
+    if (text.startsWith(Apostrophe) && text.size() > 1 &&
+        (startsAFormula(text.mid(1)) || text[1] == Apostrophe))
+        return text.mid(1);
+    return text;
+}
+
 QString PriceListEditor::refusal(const QString& what, const QSqlError& error) const
 {
-    QString reason = SqliteErrorReason(error);
+    // The file is open already: what cannot be opened now is the journal
+    // that SQLite makes beside it, in its folder.
+    QString reason = SqliteCannotOpen(error) ? SqliteFolderReason() : SqliteErrorReason(error);
     if (reason.isEmpty())
         reason = QStringLiteral("the price list refused the change");
     return QStringLiteral("%1: %2. %3 was left as it was (%4).")
@@ -134,6 +390,14 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     QString gone;
     if (!list_.stillTheFile(&gone)) {
         result.problem = QStringLiteral("%1: %2").arg(what, gone);
+        return result;
+    }
+    if (list_.isView()) {
+        result.problem =
+            QStringLiteral("%1: Charges1 in %2 is a view, not a table, so its prices cannot be "
+                           "changed through it. Change them in the table that the view shows, or "
+                           "make Charges1 an ordinary table. The file was left as it was.")
+                .arg(what, path());
         return result;
     }
     QSqlDatabase& db = list_.db_;
@@ -156,8 +420,12 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
         QSqlQuery rollback(db);
         rollback.exec(Rollback);
         const QString problem = result.problem;
+        const QStringList conflicts = result.conflicts;
+        const QString lookAlike = result.lookAlike;
         result = EditResult();
         result.problem = problem.isEmpty() ? refusal(what, error) : problem;
+        result.conflicts = conflicts;
+        result.lookAlike = lookAlike;
         return result;
     }
     PriceList::noteWrite();
@@ -166,55 +434,65 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
 }
 
 bool PriceListEditor::writeItem(const QString& item, double cost,
-                                const std::optional<QString>& category, EditResult& result,
-                                QSqlError& error)
+                                const std::optional<QString>& category, bool confirmedNew,
+                                EditResult& result, QSqlError& error)
 {
     QSqlDatabase& db = list_.db_;
     {
         QSqlQuery update(db);
-        update.prepare(category ? UpdateCostAndCategory : UpdateCost);
+        if (!prepare(update, category ? UpdateCostAndCategory : UpdateCost, error))
+            return false;
         update.addBindValue(cost);
         if (category)
             update.addBindValue(*category);
         update.addBindValue(item);
-        if (!update.exec()) {
-            error = update.lastError();
+        if (!run(update, error))
             return false;
-        }
         const int rows = update.numRowsAffected();
         if (rows > 0) {
             result.changed += rows;
             return true;
         }
     }
+    if (!confirmedNew) {
+        QHash<QString, QList<qint64>> rows;
+        if (!readNames(db, &rows, error))
+            return false;
+        const KnownNames known(rows);
+        const QString other = known.lookAlike(item);
+        if (!other.isEmpty()) {
+            result.lookAlike = other;
+            result.problem = lookAlikeProblem(item, other);
+            return false;
+        }
+    }
     QSqlQuery insert(db);
-    insert.prepare(InsertRow);
+    if (!prepare(insert, InsertRow, error))
+        return false;
     insert.addBindValue(item);
     insert.addBindValue(cost);
     insert.addBindValue(category.value_or(DefaultCategory));
-    if (!insert.exec()) {
-        error = insert.lastError();
+    if (!run(insert, error))
         return false;
-    }
     ++result.added;
     return true;
 }
 
 EditResult PriceListEditor::setCost(const QString& item, const QString& cost,
-                                    const std::optional<QString>& category)
+                                    const std::optional<QString>& category, bool confirmedNew)
 {
     EditResult result;
     result.problem = itemNameProblem(item);
     if (result.problem.isEmpty())
         result.problem = costProblem(item, cost);
     if (result.problem.isEmpty() && category)
-        result.problem = categoryProblem(*category);
+        result.problem = ItemNames::categoryProblem(*category);
     if (!result.problem.isEmpty())
         return result;
     const double amount = MoneyAmount(cost).value_or(0);
     return inTransaction(QStringLiteral("The price of \"%1\" could not be set").arg(item),
                          [&](EditResult& r, QSqlError& error) {
-                             return writeItem(item, amount, category, r, error);
+                             return writeItem(item, amount, category, confirmedNew, r, error);
                          });
 }
 
@@ -223,12 +501,11 @@ EditResult PriceListEditor::remove(const QString& item)
     return inTransaction(QStringLiteral("\"%1\" could not be removed").arg(item),
                          [&](EditResult& r, QSqlError& error) {
                              QSqlQuery remove(list_.db_);
-                             remove.prepare(DeleteItem);
-                             remove.addBindValue(item);
-                             if (!remove.exec()) {
-                                 error = remove.lastError();
+                             if (!prepare(remove, DeleteItem, error))
                                  return false;
-                             }
+                             remove.addBindValue(item);
+                             if (!run(remove, error))
+                                 return false;
                              r.removed = remove.numRowsAffected();
                              if (r.removed == 0) {
                                  r.problem = QStringLiteral("\"%1\" is not in the price list, so "
@@ -250,7 +527,7 @@ EditResult PriceListEditor::replaceAll(const QList<PriceEntry>& rows)
         if (problem.isEmpty())
             problem = costProblem(row.item, row.cost);
         if (problem.isEmpty())
-            problem = categoryProblem(row.category);
+            problem = ItemNames::categoryProblem(row.category);
         if (!problem.isEmpty()) {
             result.problem =
                 QStringLiteral("Row %1: %2 Nothing was saved.").arg(r + 1).arg(problem);
@@ -266,19 +543,130 @@ EditResult PriceListEditor::replaceAll(const QList<PriceEntry>& rows)
                                  return false;
                              }
                              r.removed = query.numRowsAffected();
-                             query.prepare(InsertRow);
+                             if (!prepare(query, InsertRow, error))
+                                 return false;
                              for (int i = 0; i < rows.size(); ++i) {
                                  query.addBindValue(rows[i].item);
                                  query.addBindValue(costs[i]);
                                  query.addBindValue(rows[i].category);
-                                 if (!query.exec()) {
-                                     error = query.lastError();
+                                 if (!run(query, error))
                                      return false;
-                                 }
                                  ++r.added;
                              }
                              return true;
                          });
+}
+
+EditResult PriceListEditor::saveChanges(const QList<RowChange>& changes)
+{
+    using Kind = RowChange::Kind;
+    EditResult result;
+    // Every row first, every bad one named.
+    QStringList bad;
+    QHash<QString, int> newNames; // names that the save gives to a row, how often
+    for (const RowChange& change : changes) {
+        if (change.kind == Kind::Remove)
+            continue;
+        const PriceEntry& row = change.now;
+        QString problem = itemNameProblem(row.item);
+        if (problem.isEmpty())
+            problem = costProblem(row.item, row.cost);
+        if (problem.isEmpty())
+            problem = ItemNames::categoryProblem(row.category);
+        if (!problem.isEmpty()) {
+            const QString name = row.item.trimmed().isEmpty() ? change.loaded.item : row.item;
+            bad << (name.isEmpty() ? problem : QStringLiteral("\"%1\": %2").arg(name, problem));
+        }
+        if (change.kind == Kind::Add || row.item != change.loaded.item)
+            ++newNames[row.item];
+    }
+    for (auto n = newNames.constBegin(); n != newNames.constEnd(); ++n) {
+        if (n.value() > 1 && !n.key().trimmed().isEmpty())
+            bad << QStringLiteral("\"%1\" is given to %2 rows; an item may be there once.")
+                       .arg(n.key())
+                       .arg(n.value());
+    }
+    if (!bad.isEmpty()) {
+        result.problem = bad.join(QLatin1Char('\n')) + QStringLiteral("\nNothing was saved.");
+        return result;
+    }
+    return inTransaction(
+        QStringLiteral("The price list could not be saved"), [&](EditResult& r, QSqlError& error) {
+            QSqlDatabase& db = list_.db_;
+            // Rows changed elsewhere since the window read them.
+            QSqlQuery read(db);
+            read.setForwardOnly(true);
+            if (!prepare(read, ReadRow, error))
+                return false;
+            for (const RowChange& change : changes) {
+                if (change.kind == Kind::Add)
+                    continue;
+                read.bindValue(0, change.rowId);
+                if (!run(read, error))
+                    return false;
+                const bool same = read.next() && read.value(0).toString() == change.loaded.item &&
+                                  PriceList::storedText(read.value(1)) == change.loaded.cost &&
+                                  read.value(2).toString() == change.loaded.category;
+                read.finish();
+                if (!same)
+                    r.conflicts << change.loaded.item;
+            }
+            if (!r.conflicts.isEmpty()) {
+                QStringList names;
+                for (const QString& item : r.conflicts)
+                    names << QStringLiteral("\"%1\"").arg(item);
+                r.problem = QStringLiteral("Someone else changed or removed %1 since the price "
+                                           "list was read, so nothing was saved. Read the price "
+                                           "list again and make the changes once more.")
+                                .arg(names.join(QStringLiteral(", ")));
+                return false;
+            }
+            QSqlQuery remove(db), update(db), insert(db);
+            if (!prepare(remove, DeleteRow, error) || !prepare(update, UpdateRow, error) ||
+                !prepare(insert, InsertRow, error))
+                return false;
+            for (const RowChange& change : changes) {
+                QSqlQuery* query = &insert;
+                if (change.kind == Kind::Remove) {
+                    query = &remove;
+                } else {
+                    query = change.kind == Kind::Add ? &insert : &update;
+                    query->addBindValue(change.now.item);
+                    query->addBindValue(MoneyAmount(change.now.cost).value_or(0));
+                    query->addBindValue(change.now.category);
+                }
+                if (change.kind != Kind::Add)
+                    query->addBindValue(change.rowId);
+                if (!run(*query, error))
+                    return false;
+                ++(change.kind == Kind::Add      ? r.added
+                   : change.kind == Kind::Change ? r.changed
+                                                 : r.removed);
+            }
+            // A new name that another row already holds.
+            QSqlQuery count(db);
+            if (!prepare(count, CountItem, error))
+                return false;
+            QStringList held;
+            for (auto n = newNames.constBegin(); n != newNames.constEnd(); ++n) {
+                count.bindValue(0, n.key());
+                if (!run(count, error))
+                    return false;
+                if (count.next() && count.value(0).toLongLong() > 1)
+                    held << QStringLiteral("\"%1\"").arg(n.key());
+                count.finish();
+            }
+            if (!held.isEmpty()) {
+                held.sort();
+                r.problem =
+                    QStringLiteral("%1 already in the price list; an item may be there "
+                                   "once. Nothing was saved.")
+                        .arg(held.join(QStringLiteral(", ")) +
+                             (held.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")));
+                return false;
+            }
+            return true;
+        });
 }
 
 QString PriceListEditor::csvText(QString* problem)
@@ -293,8 +681,12 @@ QString PriceListEditor::csvText(QString* problem)
 QString PriceListEditor::csvFrom(const QList<PriceEntry>& rows)
 {
     QString text = Csv::format(CsvHeader) + QLatin1Char('\n');
-    for (const PriceEntry& row : rows)
-        text += Csv::format({row.item, moneyText(row.cost), row.category}) + QLatin1Char('\n');
+    for (const PriceEntry& row : rows) {
+        const QString cost = moneyText(row.cost);
+        text += Csv::format({inertCsvText(row.item), StrictNumber(cost) ? cost : inertCsvText(cost),
+                             inertCsvText(row.category)}) +
+                QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -302,8 +694,7 @@ EditResult PriceListEditor::exportCsv(const QString& csvPath)
 {
     EditResult result;
     const QFileInfo target(csvPath);
-    const QFileInfo priceList(path());
-    if (target.exists() && target.canonicalFilePath() == priceList.canonicalFilePath()) {
+    if (target.exists() && target.canonicalFilePath() == QFileInfo(path()).canonicalFilePath()) {
         result.problem = QStringLiteral("%1 is the price list itself; give the CSV file another "
                                         "name.")
                              .arg(csvPath);
@@ -315,19 +706,38 @@ EditResult PriceListEditor::exportCsv(const QString& csvPath)
         result.problem = problem;
         return result;
     }
-    QSaveFile file(csvPath);
-    const QByteArray bytes = csvFrom(rows).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        result.problem =
-            QStringLiteral("%1 could not be written: %2.").arg(csvPath, file.errorString());
+    result.problem = writeWholeFile(csvPath, csvFrom(rows).toUtf8(), path());
+    if (!result.problem.isEmpty())
         return result;
-    }
     result.done = true;
     result.exported = int(rows.size());
     return result;
 }
 
-EditResult PriceListEditor::importCsvText(const QString& text)
+namespace {
+
+// What a header line that is not Item,Cost,Category was most likely meant to
+// be, said so that the owner can save the file the right way.
+QString headerProblem(int line, const QStringList& fields)
+{
+    QString problem = QStringLiteral("Line %1: the first line must be the header "
+                                     "Item,Cost,Category.")
+                          .arg(line);
+    const QString joined = fields.join(QLatin1Char(','));
+    if (fields.size() == 1 && joined.contains(QLatin1Char(';')))
+        problem += QStringLiteral(" This file separates its columns with semicolons; a comma "
+                                  "must separate them. Save it from the spreadsheet as CSV with "
+                                  "commas (\"CSV (comma delimited)\").");
+    else if (fields.size() == 1 && joined.contains(QLatin1Char('\t')))
+        problem += QStringLiteral(" This file separates its columns with tabs; a comma must "
+                                  "separate them. Save it from the spreadsheet as CSV with "
+                                  "commas (\"CSV (comma delimited)\").");
+    return problem;
+}
+
+} // namespace
+
+EditResult PriceListEditor::importCsvText(const QString& text, bool confirmedNew)
 {
     EditResult result;
     const auto refuse = [&](const QString& problem) {
@@ -349,11 +759,10 @@ EditResult PriceListEditor::importCsvText(const QString& text)
     if (header.size() != CsvHeader.size() ||
         header.join(QLatin1Char(','))
                 .compare(CsvHeader.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-        return refuse(QStringLiteral("Line %1: the first line must be the header "
-                                     "Item,Cost,Category.")
-                          .arg(records.first().line));
+        return refuse(headerProblem(records.first().line, records.first().fields));
 
     QList<ImportLine> lines;
+    lines.reserve(records.size());
     QHash<QString, int> lineOfItem;
     for (int r = 1; r < records.size(); ++r) {
         const Csv::Record& record = records[r];
@@ -366,12 +775,14 @@ EditResult PriceListEditor::importCsvText(const QString& text)
                                       "field(s).")
                            .arg(fields.size()));
         ImportLine line;
-        line.item = fields[0];
+        line.line = record.line;
+        line.item = fromInertCsvText(fields[0]);
+        const QString category = fields.size() == 3 ? fromInertCsvText(fields[2]) : QString();
         QString why = itemNameProblem(line.item);
         if (why.isEmpty())
             why = costProblem(line.item, fields[1]);
-        if (why.isEmpty() && fields.size() == 3)
-            why = categoryProblem(fields[2]);
+        if (why.isEmpty())
+            why = ItemNames::categoryProblem(category);
         if (!why.isEmpty())
             return bad(why);
         if (lineOfItem.contains(line.item))
@@ -380,41 +791,128 @@ EditResult PriceListEditor::importCsvText(const QString& text)
                            .arg(lineOfItem.value(line.item)));
         lineOfItem.insert(line.item, record.line);
         line.cost = MoneyAmount(fields[1]).value_or(0);
-        if (fields.size() == 3 && !fields[2].isEmpty())
-            line.category = fields[2];
+        if (!category.isEmpty())
+            line.category = category;
         lines << line;
     }
-    return inTransaction(QStringLiteral("The import could not be saved"),
-                         [&](EditResult& r, QSqlError& error) {
-                             for (const ImportLine& line : lines) {
-                                 if (!writeItem(line.item, line.cost, line.category, r, error))
-                                     return false;
-                             }
-                             return true;
-                         });
+    return inTransaction(
+        QStringLiteral("The import could not be saved"), [&](EditResult& r, QSqlError& error) {
+            // The table is read once and the lines matched to it here: the
+            // file needs no index on Item for a large import to be quick.
+            QSqlDatabase& db = list_.db_;
+            QHash<QString, QList<qint64>> rows;
+            if (!readNames(db, &rows, error))
+                return false;
+            KnownNames known(rows);
+            for (const ImportLine& line : lines) {
+                if (rows.contains(line.item))
+                    continue;
+                const QString other = known.lookAlike(line.item);
+                if (!other.isEmpty() && !confirmedNew) {
+                    r.lookAlike = other;
+                    r.problem = QStringLiteral("Line %1: %2 Nothing was changed.")
+                                    .arg(line.line)
+                                    .arg(lookAlikeProblem(line.item, other));
+                    return false;
+                }
+                known.add(line.item);
+            }
+            QSqlQuery cost(db), costAndCategory(db), insert(db);
+            if (!prepare(cost, UpdateCostOfRow, error) ||
+                !prepare(costAndCategory, UpdateCostAndCategoryOfRow, error) ||
+                !prepare(insert, InsertRow, error))
+                return false;
+            for (const ImportLine& line : lines) {
+                const auto failedAt = [&]() {
+                    r.problem = refusal(QStringLiteral("The import could not be saved at line %1 "
+                                                       "(\"%2\")")
+                                            .arg(line.line)
+                                            .arg(line.item),
+                                        error) +
+                                QStringLiteral(" Nothing was changed.");
+                    return false;
+                };
+                const auto found = rows.constFind(line.item);
+                if (found == rows.constEnd()) {
+                    insert.addBindValue(line.item);
+                    insert.addBindValue(line.cost);
+                    insert.addBindValue(line.category.value_or(DefaultCategory));
+                    if (!run(insert, error))
+                        return failedAt();
+                    ++r.added;
+                    continue;
+                }
+                QSqlQuery& update = line.category ? costAndCategory : cost;
+                for (const qint64 rowId : *found) {
+                    update.addBindValue(line.cost);
+                    if (line.category)
+                        update.addBindValue(*line.category);
+                    update.addBindValue(rowId);
+                    if (!run(update, error))
+                        return failedAt();
+                    r.changed += update.numRowsAffected();
+                }
+            }
+            return true;
+        });
 }
 
-EditResult PriceListEditor::importCsv(const QString& csvPath)
+EditResult PriceListEditor::importCsv(const QString& csvPath, bool confirmedNew)
 {
     EditResult result;
-    if (!QFileInfo::exists(csvPath)) {
-        result.problem = QStringLiteral("There is no file %1. Nothing was changed.").arg(csvPath);
+    const auto refuse = [&](const QString& problem) {
+        result.problem = problem + QStringLiteral(" Nothing was changed.");
         return result;
-    }
+    };
+    if (csvPath.isEmpty())
+        return refuse(QStringLiteral("The import needs the name of a CSV file."));
+    const QFileInfo info(csvPath);
+    if (!info.exists())
+        return refuse(QStringLiteral("There is no file %1.").arg(csvPath));
+    if (info.isDir())
+        return refuse(QStringLiteral("%1 is a folder; give the name of a CSV file.").arg(csvPath));
+    if (info.isFile() && info.size() > MaxImportBytes)
+        return refuse(QStringLiteral("%1 is larger than 50 MB, far more than a price list; give "
+                                     "the CSV file of the price list.")
+                          .arg(csvPath));
     QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.problem = QStringLiteral("%1 could not be read: %2. Nothing was changed.")
-                             .arg(csvPath, file.errorString());
-        return result;
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("%1 could not be read: %2.").arg(csvPath, file.errorString()));
+    // Read in pieces, and no further than a price list can be: a device or a
+    // pipe that never ends is refused as soon as it is too long.
+    QByteArray bytes;
+    int line = 1;
+    int lineCharacters = 0;
+    for (;;) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty()) {
+            if (file.error() != QFileDevice::NoError)
+                return refuse(
+                    QStringLiteral("%1 could not be read: %2.").arg(csvPath, file.errorString()));
+            break;
+        }
+        if (bytes.size() + piece.size() > MaxImportBytes)
+            return refuse(QStringLiteral("%1 is larger than 50 MB, far more than a price list; "
+                                         "give the CSV file of the price list.")
+                              .arg(csvPath));
+        for (const char byte : piece) {
+            if (byte == '\n') {
+                ++line;
+                lineCharacters = 0;
+            } else if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 &&
+                       ++lineCharacters > MaxLineCharacters) {
+                return refuse(QStringLiteral("Line %1 of %2 is longer than 10,000 characters; "
+                                             "this is not a price list in CSV.")
+                                  .arg(line)
+                                  .arg(csvPath));
+            }
+        }
+        bytes += piece;
     }
-    const QByteArray bytes = file.readAll();
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(bytes);
-    if (decoder.hasError()) {
-        result.problem = QStringLiteral("%1 is not UTF-8 text; save it as CSV in UTF-8. Nothing "
-                                        "was changed.")
-                             .arg(csvPath);
-        return result;
-    }
-    return importCsvText(text);
+    if (decoder.hasError())
+        return refuse(
+            QStringLiteral("%1 is not UTF-8 text; save it as CSV in UTF-8.").arg(csvPath));
+    return importCsvText(text, confirmedNew);
 }

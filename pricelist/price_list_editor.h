@@ -7,11 +7,17 @@
 // Every change runs in one write transaction: it is saved whole or not at all.
 // When the file refuses (read-only, locked by another program, not a price
 // list), the change says why in plain words and the file stays as it was.
+//
+// Names are matched exactly, and the first row of a name is the one stored
+// first, as PriceList looks them up. A name is never added a second time, and
+// a new name that only looks like one already there or one the program looks
+// up (other capitals or blanks) is refused unless the caller confirms it.
 
 #include "price_list.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The outcome of one change.
@@ -22,6 +28,20 @@ struct EditResult {
     int changed = 0;  // rows whose cost (and category) were written
     int removed = 0;  // rows removed
     int exported = 0; // rows written to a CSV file
+    // saveChanges: the items whose rows were changed by someone else since
+    // they were read (nothing was saved then).
+    QStringList conflicts;
+    // setCost and the import: the name already there (or looked up by the
+    // program) that a refused new name only differs from by case or blanks.
+    QString lookAlike;
+};
+
+// One row that the price list window adds, changes or removes.
+struct RowChange {
+    enum class Kind { Add, Change, Remove } kind = Kind::Add;
+    qint64 rowId = 0;  // the row changed or removed (PriceEntry::rowId)
+    PriceEntry loaded; // the row as the window read it
+    PriceEntry now;    // the row as the clerk left it (unused for Remove)
 };
 
 class PriceListEditor {
@@ -48,9 +68,12 @@ public:
     // Sets the cost of every row of the item, or adds a row when there is
     // none. A given category is written too; without one a row keeps its
     // category and a new row gets DefaultCategory. The cost is an amount of
-    // money: not negative, at most four decimals.
+    // money (MoneyAmountProblem). A new item whose name only differs from one
+    // already there, or from one the program looks up, by case or blanks is
+    // refused (EditResult::lookAlike names that one) unless `confirmedNew`.
     EditResult setCost(const QString& item, const QString& cost,
-                       const std::optional<QString>& category = std::nullopt);
+                       const std::optional<QString>& category = std::nullopt,
+                       bool confirmedNew = false);
 
     // Removes every row of the item. Not done when there is none.
     EditResult remove(const QString& item);
@@ -59,27 +82,49 @@ public:
     // checked first; one bad row changes nothing.
     EditResult replaceAll(const QList<PriceEntry>& rows);
 
+    // Writes the rows that the window added, changed or removed, in one
+    // transaction; no other row is written. Every change is checked first and
+    // all the bad ones are named. A row changed or removed by someone else
+    // since the window read it refuses the whole save (EditResult::conflicts),
+    // as does a new name that another row already holds.
+    EditResult saveChanges(const QList<RowChange>& changes);
+
     // The whole price list as CSV text, costs written with at least two
     // decimals.
     QString csvText(QString* problem = nullptr);
-    // Writes csvText() to a file, replacing it whole. Never the price list itself.
+    // Writes csvText() to a file, replacing it whole: a new file is written
+    // beside it and put in its place only when every byte is on the disk, so a
+    // failure leaves the old one as it was. Never the price list itself, nor
+    // anything but a regular file (a link to one is followed).
     EditResult exportCsv(const QString& csvPath);
 
     // Adds or changes the items of CSV text: each line sets an item as
     // setCost() does (an empty or missing Category keeps the row's own). Every
     // line is checked first; a bad line names its line number and changes
-    // nothing. An item may appear on one line only.
-    EditResult importCsvText(const QString& text);
-    // importCsvText() on a UTF-8 file.
-    EditResult importCsv(const QString& csvPath);
+    // nothing. An item may appear on one line only. `confirmedNew` lets new
+    // names that look like existing ones in, as for setCost().
+    EditResult importCsvText(const QString& text, bool confirmedNew = false);
+    // importCsvText() on a UTF-8 file of at most MaxImportBytes, no line
+    // longer than MaxLineCharacters; it is read no further than that.
+    EditResult importCsv(const QString& csvPath, bool confirmedNew = false);
+    static constexpr qint64 MaxImportBytes = 50 * 1000 * 1000;
+    static constexpr int MaxLineCharacters = 10000;
 
     // A cost as the price list keeps it, written for people: at least two
     // decimals where it is a number ("17" reads "17.00", "0.1234" stays);
     // anything else as it is.
     static QString moneyText(const QString& stored);
 
-    // Why a text cannot be an item name; empty when it can.
+    // Why a text cannot be an item name; empty when it can
+    // (ItemNames::nameProblem).
     static QString itemNameProblem(const QString& item);
+
+    // Text written to a CSV file so that a spreadsheet shows it and never runs
+    // it as a formula: one beginning with =, +, -, @, a tab or a carriage
+    // return, or with the apostrophe that this adds, gets a leading apostrophe.
+    static QString inertCsvText(const QString& text);
+    // The text that inertCsvText() was given.
+    static QString fromInertCsvText(const QString& text);
 
 private:
     // Runs `work` inside one write transaction and commits it; when the file
@@ -87,7 +132,7 @@ private:
     template <typename Work> EditResult inTransaction(const QString& what, Work work);
     // Sets one item inside an open transaction; false when the file refused.
     bool writeItem(const QString& item, double cost, const std::optional<QString>& category,
-                   EditResult& result, class QSqlError& error);
+                   bool confirmedNew, EditResult& result, class QSqlError& error);
     static QString csvFrom(const QList<PriceEntry>& rows);
     QString refusal(const QString& what, const class QSqlError& error) const;
 

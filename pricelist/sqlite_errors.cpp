@@ -17,6 +17,9 @@ enum SqliteCode {
     NotADb = 26,
 };
 
+// Extended result codes that tell more than their primary code.
+constexpr int ReadOnlyDirectory = ReadOnly | (6 << 8);
+
 } // namespace
 
 QString SqliteErrorDetail(const QSqlError& error)
@@ -31,19 +34,25 @@ QString SqliteErrorDetail(const QSqlError& error)
 QString SqliteErrorReason(const QSqlError& error)
 {
     bool number = false;
-    const int code = error.nativeErrorCode().toInt(&number) & 0xff;
+    const int extended = error.nativeErrorCode().toInt(&number);
     if (!number)
         return QString();
-    switch (code) {
+    if (extended == ReadOnlyDirectory)
+        return SqliteFolderReason();
+    switch (extended & 0xff) {
     case Busy:
     case Locked:
         return QStringLiteral("another program holds the price list locked; try again when it "
                               "is done with it");
     case ReadOnly:
-        return QStringLiteral("the price list file is read-only");
+        return QStringLiteral("the price list file is read-only; let this user write it, then "
+                              "try again");
     case Perm:
+        return QStringLiteral("this user may not read or write the price list file (permission "
+                              "denied)");
     case CantOpen:
-        return QStringLiteral("the price list file or its folder may not be written");
+        return QStringLiteral("the price list file could not be opened; this user needs "
+                              "permission to read and write it and to write in its folder");
     case Full:
         return QStringLiteral("the disk is full");
     case IoErr:
@@ -54,4 +63,18 @@ QString SqliteErrorReason(const QSqlError& error)
     default:
         return QString();
     }
+}
+
+QString SqliteFolderReason()
+{
+    return QStringLiteral("the folder of the price list may not be written, and a change needs "
+                          "to make a journal file beside the price list; let this user write in "
+                          "that folder, or move the price list to a folder that can be written");
+}
+
+bool SqliteCannotOpen(const QSqlError& error)
+{
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && (code & 0xff) == CantOpen;
 }

@@ -342,6 +342,48 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("55.5"));
     }
 
+    void theFlagNamesThePriceListFile()
+    {
+        Counter c;
+        c.startWithoutFile();
+        QCOMPARE(c.flag()->toolTip(),
+                 QStringLiteral("No price list at %1: the built-in prices are in use")
+                     .arg(c.file.path()));
+        c.file.withSample();
+        click(c.flag());
+        QCOMPARE(c.flag()->toolTip(), QStringLiteral("Prices come from %1").arg(c.file.path()));
+        click(c.flag()); // unticked by hand: the file stays open, and named
+        QVERIFY(c.flag()->toolTip().contains(c.file.path()));
+        QVERIFY(!c.flag()->toolTip().startsWith(QLatin1String("Prices come from")));
+    }
+
+    void enterPressesTheFocusedButtonOnly()
+    {
+        Counter c;
+        c.startWithSample();
+        const int collapsed = c.s()->height();
+        QTest::keyClick(c.edit("Text1"), Qt::Key_Return);
+        QCOMPARE(c.s()->height(), collapsed);
+        auto* expand = control<QPushButton>(c.s(), QStringLiteral("Command1"));
+        expand->setFocus();
+        QTest::keyClick(expand, Qt::Key_Return);
+        QVERIFY(c.s()->height() > collapsed);
+    }
+
+    void cannotBeShrunkBelowItsBand()
+    {
+        Counter c;
+        c.startWithSample();
+        const QSize collapsed(qRound(11025 * c.s()->logicalDpiX() / 1440.0),
+                              qRound(3500 * c.s()->logicalDpiY() / 1440.0));
+        c.s()->resize(100, 100);
+        QCOMPARE(c.s()->size(), collapsed);
+        c.expand();
+        c.s()->resize(100, 100);
+        QCOMPARE(c.s()->size(),
+                 QSize(collapsed.width(), qRound(8655 * c.s()->logicalDpiY() / 1440.0)));
+    }
+
     void focusSelectsTheWholeWeight()
     {
         Counter c;

@@ -109,6 +109,57 @@ private slots:
         QCOMPARE(rows.first.cost, 0.42);
     }
 
+    void theFirstRowIsTheOneStoredFirstWithTheExactName()
+    {
+        // Files made elsewhere: an index that returns rows in another order,
+        // and a column that compares names without regard to case.
+        TestPriceList indexed;
+        indexed.sql({QStringLiteral("Create Table Charges1 (Item Text, Cost Numeric, Category "
+                                    "Text)"),
+                     QStringLiteral("Create Index ItemCost On Charges1 (Item, Cost)"),
+                     QStringLiteral("Insert Into Charges1 Values ('Curing', 0.42, 'First')"),
+                     QStringLiteral("Insert Into Charges1 Values ('Curing', 0.10, 'Second')")});
+        TestPriceList folded;
+        folded.sql({QStringLiteral("Create Table Charges1 (Item Text Collate NoCase, Cost "
+                                   "Numeric, Category Text)"),
+                    QStringLiteral("Insert Into Charges1 Values ('curing', 0.10, 'Other')"),
+                    QStringLiteral("Insert Into Charges1 Values ('Curing', 0.42, 'First')")});
+        for (TestPriceList* file : {&indexed, &folded}) {
+            PriceList list(file->path());
+            QCOMPARE(list.open(), PriceList::OpenResult::Opened);
+            for (const auto form :
+                 {PriceList::CostStatement::Plain, PriceList::CostStatement::TrailingBlank,
+                  PriceList::CostStatement::WideFrom})
+                QCOMPARE(list.lookupCost(PriceItem::Curing, form).cost, 0.42);
+            const ItemRows rows = list.findItemRows(PriceItem::Curing);
+            QCOMPARE(rows.first.cost, 0.42);
+            QCOMPARE(rows.count, file == &indexed ? 2 : 1);
+            const QList<PriceEntry> entries = list.entries();
+            QCOMPARE(entries.size(), 2);
+            QVERIFY(entries[0].rowId > 0 && entries[0].rowId < entries[1].rowId);
+        }
+    }
+
+    void aCostThatCannotBeAPriceIsNeverUsed()
+    {
+        TestPriceList file;
+        file.withSample().sql(
+            {QStringLiteral("Update Charges1 Set Cost = -0.55 Where Item = 'Processing'"),
+             QStringLiteral("Update Charges1 Set Cost = 99999999999999 Where Item = 'Summer'"),
+             QStringLiteral("Update Charges1 Set Cost = 100000 Where Item = 'Deer'")});
+        PriceList list(file.path());
+        list.open();
+        const CostLookup negative = list.lookupCost(PriceItem::Processing);
+        QCOMPARE(negative.status, CostLookup::Status::NoPrice);
+        QVERIFY2(negative.problem.contains(QLatin1String("-0.55")), qPrintable(negative.problem));
+        const ItemRows absurd = list.findItemRows(PriceItem::Summer);
+        QCOMPARE(absurd.count, 1);
+        QCOMPARE(absurd.first.status, CostLookup::Status::NoPrice);
+        QVERIFY2(absurd.first.problem.contains(QLatin1String("99999999999999")),
+                 qPrintable(absurd.first.problem));
+        QCOMPARE(list.lookupCost(PriceItem::Deer).cost, 100000.0);
+    }
+
     void everyStatementFormFindsTheSameRows()
     {
         TestPriceList file;

@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -273,7 +274,7 @@ private slots:
         const QList<PriceEntry> rows = {
             {PriceItem::SmokedSausageJalepono, QStringLiteral("2.95"), QStringLiteral("Sausage")},
             {PriceItem::BeefKill, QStringLiteral("18"), QStringLiteral("Kill")},
-            {QStringLiteral(" Odd, \"quoted\" "), QStringLiteral("0.0125"), QString()},
+            {QStringLiteral("Odd, \"quoted\""), QStringLiteral("0.0125"), QString()},
             {PriceItem::BeefKill, QStringLiteral("19.5"), QStringLiteral("Second")},
         };
         const EditResult result = editor.replaceAll(rows);
@@ -283,7 +284,7 @@ private slots:
         QCOMPARE(file.rows(), QStringList({
                                   "Smoked Sausage w/ Jalepono & Cheddar|2.95|Sausage",
                                   "BeefKill|18|Kill",
-                                  " Odd, \"quoted\" |0.0125|",
+                                  "Odd, \"quoted\"|0.0125|",
                                   "BeefKill|19.5|Second",
                               }));
         // The first row of a name is the one that counts.
@@ -337,6 +338,132 @@ private slots:
         QVERIFY(file.rows().contains(QStringLiteral("Summer|2.6|Sausage")));
     }
 
+    void saveChangesWritesOnlyTheChangedRows()
+    {
+        TestPriceList file;
+        file.withSample();
+        PriceListEditor editor(file.path());
+        editor.open();
+        const QList<PriceEntry> read = editor.entries();
+        const auto row = [&](const QString& item) {
+            return *std::find_if(read.begin(), read.end(),
+                                 [&](const PriceEntry& e) { return e.item == item; });
+        };
+        // Meanwhile another program changes a row that the window leaves alone.
+        file.price(PriceItem::BeefKill, 18);
+        PriceEntry summer = row(Summer);
+        summer.cost = QStringLiteral("2.6");
+        summer.category = QStringLiteral("Smokehouse");
+        PriceEntry renamed = row(PriceItem::Jerky);
+        renamed.item = QStringLiteral("Beef Jerky");
+        const EditResult result = editor.saveChanges({
+            {RowChange::Kind::Change, summer.rowId, row(Summer), summer},
+            {RowChange::Kind::Change, renamed.rowId, row(PriceItem::Jerky), renamed},
+            {RowChange::Kind::Remove, row(PriceItem::HotStix).rowId, row(PriceItem::HotStix), {}},
+            {RowChange::Kind::Add, 0, {}, {SnackSticks, QStringLiteral("3.25"), QString()}},
+        });
+        QVERIFY2(result.done, qPrintable(result.problem));
+        QCOMPARE(result.changed, 2);
+        QCOMPARE(result.removed, 1);
+        QCOMPARE(result.added, 1);
+        const QStringList rows = file.rows();
+        QVERIFY(rows.contains(QStringLiteral("BeefKill|18|Kill")));
+        QVERIFY(rows.contains(QStringLiteral("Summer|2.6|Smokehouse")));
+        QVERIFY(rows.contains(QStringLiteral("Beef Jerky|3.5|Sausage")));
+        QCOMPARE(rows.last(), QStringLiteral("Snack Sticks|3.25|"));
+        QCOMPARE(rows.size(), 18);
+    }
+
+    void saveChangesRefusesRowsChangedElsewhere()
+    {
+        TestPriceList file;
+        file.withSample();
+        PriceListEditor editor(file.path());
+        editor.open();
+        const QList<PriceEntry> read = editor.entries();
+        file.price(read[0].item, 18).without(read[1].item);
+        const QStringList before = file.rows();
+        QList<RowChange> changes;
+        for (int i = 0; i < 3; ++i) {
+            PriceEntry now = read[i];
+            now.cost = QStringLiteral("1");
+            changes.append({RowChange::Kind::Change, now.rowId, read[i], now});
+        }
+        const EditResult result = editor.saveChanges(changes);
+        QVERIFY(!result.done);
+        QCOMPARE(result.conflicts, QStringList({read[0].item, read[1].item}));
+        QVERIFY2(result.problem.contains(read[0].item) && result.problem.contains(read[1].item),
+                 qPrintable(result.problem));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void saveChangesNamesEveryBadRowAndEveryNameHeldTwice()
+    {
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        PriceListEditor editor(file.path());
+        editor.open();
+        const QList<PriceEntry> read = editor.entries();
+        PriceEntry cheap = read[0], unnamed = read[1], taken = read[2];
+        cheap.cost = QStringLiteral("-1");
+        unnamed.item = QStringLiteral("Deer ");
+        taken.item = Summer;
+        EditResult result = editor.saveChanges({
+            {RowChange::Kind::Change, cheap.rowId, read[0], cheap},
+            {RowChange::Kind::Change, unnamed.rowId, read[1], unnamed},
+            {RowChange::Kind::Add, 0, {}, {SnackSticks, QStringLiteral("1e9"), QString()}},
+        });
+        QVERIFY(!result.done);
+        QCOMPARE(result.problem.count(QLatin1Char('\n')), 3); // three bad rows, then the end
+        QVERIFY(result.problem.contains(QLatin1String("negative")));
+        QVERIFY(result.problem.contains(QLatin1String("blank")));
+        QVERIFY(result.problem.contains(SnackSticks));
+        result = editor.saveChanges({
+            {RowChange::Kind::Change, taken.rowId, read[2], taken},
+            {RowChange::Kind::Add, 0, {}, {PriceItem::Jerky, QStringLiteral("1"), QString()}},
+        });
+        QVERIFY(!result.done);
+        QVERIFY2(result.problem.startsWith(QLatin1String("\"Jerky\", \"Summer\" are already")),
+                 qPrintable(result.problem));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void newNamesThatLookLikeOthersNeedConfirming()
+    {
+        TestPriceList file;
+        file.withSample().sql({QStringLiteral("Insert Into Charges1 Values ('Snack Sticks', 3, "
+                                              "'Sausage')")});
+        const QStringList before = file.rows();
+        PriceListEditor editor(file.path());
+        editor.open();
+        const QStringList lookAlikes[] = {{"paper wrapp", "Paper Wrapp"},
+                                          {"PaperWrapp", "Paper Wrapp"},
+                                          {"SNACK STICKS", "Snack Sticks"}};
+        for (const QStringList& pair : lookAlikes) {
+            const EditResult set = editor.setCost(pair[0], QStringLiteral("1.25"));
+            QVERIFY(!set.done);
+            QCOMPARE(set.lookAlike, pair[1]);
+            QVERIFY2(set.problem.contains(QStringLiteral("did you mean \"%1\"?").arg(pair[1])),
+                     qPrintable(set.problem));
+        }
+        const EditResult imported = editor.importCsvText(
+            QStringLiteral("Item,Cost,Category\nSummer,2.6,\nPROCESSING,0.39,\n"));
+        QVERIFY(!imported.done);
+        QVERIFY2(imported.problem.startsWith(QLatin1String("Line 3: ")),
+                 qPrintable(imported.problem));
+        QCOMPARE(imported.lookAlike, PriceItem::Processing);
+        QCOMPARE(file.rows(), before);
+
+        QVERIFY(
+            editor.setCost(QStringLiteral("paper wrapp"), QStringLiteral("1.25"), {}, true).done);
+        QCOMPARE(
+            editor.importCsvText(QStringLiteral("Item,Cost,Category\nPROCESSING,0.39,\n"), true)
+                .added,
+            1);
+        QCOMPARE(file.rows().size(), before.size() + 2);
+    }
+
     void csvRoundTripOfEverySampleItem()
     {
         TestPriceList sample;
@@ -378,10 +505,15 @@ private slots:
             QStringLiteral("Smoked Sausage w/ Jalepono & Cheddar"),
             QStringLiteral("Paper Wrapp"),
             QStringLiteral("Ham, \"Country\" Style"),
-            QStringLiteral("  Leading and trailing blanks  "),
             QStringLiteral("Jalapeño Brats"),
             QStringLiteral("'Quoted' ; Drop Table Charges1; --"),
             QStringLiteral("=1+1"),
+            QStringLiteral("+Extra"),
+            QStringLiteral("-Special-"),
+            QStringLiteral("@Home"),
+            QStringLiteral("'=Quoted formula"),
+            QStringLiteral("''Two apostrophes"),
+            QStringLiteral("'"),
         };
         TestPriceList file;
         file.sql({QStringLiteral("Create Table Charges1 (Item Text, Cost Numeric, Category "
@@ -502,6 +634,65 @@ private slots:
         QCOMPARE(file.rows(), before);
     }
 
+    void importRefusesAnEndlessOrHugeFile()
+    {
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        PriceListEditor editor(file.path());
+        editor.open();
+        EditResult result = editor.importCsv(QStringLiteral("/dev/zero"));
+        QVERIFY2(result.problem.contains(QLatin1String("Line 1 of /dev/zero is longer than "
+                                                       "10,000 characters")),
+                 qPrintable(result.problem));
+        const QString longLine = file.folder() + QStringLiteral("/long.csv");
+        writeFile(longLine, "Item,Cost,Category\nSummer,2.6,\n" + QByteArray(10001, 'x'));
+        result = editor.importCsv(longLine);
+        QVERIFY2(result.problem.startsWith(QLatin1String("Line 3 of")), qPrintable(result.problem));
+        const QString huge = file.folder() + QStringLiteral("/huge.csv");
+        writeFile(huge, "Item,Cost,Category\n");
+        QVERIFY(QFile(huge).resize(PriceListEditor::MaxImportBytes + 1));
+        result = editor.importCsv(huge);
+        QVERIFY2(result.problem.contains(QLatin1String("larger than 50 MB")),
+                 qPrintable(result.problem));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void refusalsSayWhatIsWrong()
+    {
+        TestPriceList file;
+        file.withSample().refuseInserting(QStringLiteral("Boom"));
+        PriceListEditor editor(file.path());
+        editor.open();
+        EditResult result = editor.importCsvText(QStringLiteral("Item;Cost;Category\nSummer;3;\n"));
+        QVERIFY2(result.problem.contains(QLatin1String("a comma must separate them")),
+                 qPrintable(result.problem));
+        result = editor.importCsvText(QStringLiteral("Item,Cost,Category\nSummer,2.6,\nBoom,1,\n"));
+        QVERIFY2(result.problem.contains(QLatin1String("at line 3 (\"Boom\")")),
+                 qPrintable(result.problem));
+
+        // Charges1 as a view over another table.
+        TestPriceList view;
+        view.sql({QStringLiteral("Create Table Prices (Item Text, Cost Numeric, Category Text)"),
+                  QStringLiteral("Insert Into Prices Values ('Summer', 2.5, 'Sausage')"),
+                  QStringLiteral("Create View Charges1 As Select * From Prices")});
+        PriceListEditor viewEditor(view.path());
+        QCOMPARE(viewEditor.open(), PriceList::OpenResult::Opened);
+        result = viewEditor.setCost(Summer, QStringLiteral("3"));
+        QVERIFY2(result.problem.contains(QLatin1String("is a view, not a table")),
+                 qPrintable(result.problem));
+
+        // A price list that may be written, in a folder that may not: SQLite
+        // cannot make its journal there.
+        if (!file.makeFolderReadOnly())
+            QSKIP("this machine cannot make a folder read-only");
+        result = editor.setCost(Summer, QStringLiteral("3"));
+        QVERIFY(!result.done);
+        QVERIFY2(result.problem.contains(QLatin1String("the folder of the price list may not be "
+                                                       "written")),
+                 qPrintable(result.problem));
+    }
+
     void importIsOneTransaction()
     {
         TestPriceList file;
@@ -574,6 +765,24 @@ private slots:
         const EditResult unwritable = editor.exportCsv(nowhere);
         QVERIFY(!unwritable.done);
         QVERIFY(unwritable.problem.startsWith(nowhere + QStringLiteral(" could not be written")));
+    }
+
+    void exportKeepsSpreadsheetsFromRunningFormulas()
+    {
+        TestPriceList file;
+        file.sql({QStringLiteral("Create Table Charges1 (Item Text, Cost Numeric, Category "
+                                 "Text)"),
+                  QStringLiteral("Insert Into Charges1 Values ('=HYPERLINK(\"x\")', 1, '+cat')"),
+                  QStringLiteral("Insert Into Charges1 Values ('@SUM(A1)', 2, '-cat')"),
+                  QStringLiteral("Insert Into Charges1 Values ('''=1', 3, 'Plain')"),
+                  QStringLiteral("Insert Into Charges1 Values ('''Tis', 4, '''')")});
+        PriceListEditor editor(file.path());
+        editor.open();
+        QCOMPARE(editor.csvText(), QStringLiteral("Item,Cost,Category\n"
+                                                  "\"'=HYPERLINK(\"\"x\"\")\",1.00,'+cat\n"
+                                                  "'@SUM(A1),2.00,'-cat\n"
+                                                  "''=1,3.00,Plain\n"
+                                                  "'Tis,4.00,'\n"));
     }
 
     void moneyTextShowsCents_data()

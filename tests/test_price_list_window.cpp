@@ -1,13 +1,18 @@
 // The price list window, opened from the Estimate screen: editing, adding and
 // deleting items, saving them in one transaction, and the Estimate screen
-// using the new prices at its next lookup.
+// using the new prices at its next lookup; bad cells marked as they are
+// typed, questions before the program's own items are renamed away, and
+// prices changed elsewhere meanwhile kept.
 
 #include "estimate_counter.h"
 #include "estimate_screen.h"
+#include "item_names.h"
 #include "price_items.h"
 #include "test_price_list.h"
 #include "widgets.h"
 
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -19,7 +24,10 @@ struct Counter : EstimateCounter {
     QWidget* openWindow() const
     {
         click(control<QPushButton>(s(), QStringLiteral("cmdPriceList")));
-        return findScreen(QStringLiteral("frmPriceList"));
+        QWidget* window = findScreen(QStringLiteral("frmPriceList"));
+        if (window)
+            QApplication::setActiveWindow(window); // as a new window on the desktop is
+        return window;
     }
 };
 
@@ -36,8 +44,9 @@ int rowOf(QTableWidget* table, const QString& item)
     return -1;
 }
 
-// Types into a cell as the clerk does: the cell editor, the text, Enter.
-void typeInCell(QTableWidget* table, int row, int column, const QString& text)
+// Types into a cell as the clerk does: the cell editor, the text, Enter
+// (unless the clerk is still typing).
+void typeInCell(QTableWidget* table, int row, int column, const QString& text, bool enter = true)
 {
     QApplication::setActiveWindow(table->window()); // as the clerk's click on it does
     table->setCurrentCell(row, column);
@@ -50,12 +59,39 @@ void typeInCell(QTableWidget* table, int row, int column, const QString& text)
         qFatal("no cell editor");
     editor->selectAll();
     QTest::keyClicks(editor, text);
+    if (!enter)
+        return;
     QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the cell takes the text after the key
 }
 
 void press(QWidget* window, const char* button)
 {
     click(control<QPushButton>(window, QLatin1String(button)));
+}
+
+QString costOf(QTableWidget* table, const QString& item)
+{
+    return table->item(rowOf(table, item), 1)->text();
+}
+
+// Why a cell is marked (its background set), or empty when it is not.
+QString markOf(QTableWidget* table, int row, int column)
+{
+    const QTableWidgetItem* cell = table->item(row, column);
+    return cell->data(Qt::BackgroundRole).isValid() ? cell->toolTip() : QString();
+}
+
+QString textOfLabel(QWidget* window)
+{
+    return control<QLabel>(window, QStringLiteral("lblStatus"))->text();
+}
+
+// The clerk turns to another window and back to this one.
+void comeBack(QWidget* elsewhere, QWidget* window)
+{
+    QApplication::setActiveWindow(elsewhere);
+    QApplication::setActiveWindow(window);
 }
 
 } // namespace
@@ -95,12 +131,18 @@ private slots:
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
         const QString odd = QStringLiteral("Snack Sticks, \"Hot\" & Spicy w/ Cheddar");
+        // Add Item leaves the clerk typing the new item's name; no category.
         press(window, "cmdAdd");
         const int row = table->rowCount() - 1;
-        typeInCell(table, row, 0, odd);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && table->isAncestorOf(editor));
+        QCOMPARE(table->currentColumn(), 0);
+        QTest::keyClicks(editor, odd);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
         typeInCell(table, row, 1, QStringLiteral("3.1234"));
         press(window, "cmdSave");
-        QVERIFY(c.file.rows().contains(odd + QStringLiteral("|3.1234|Curing/Seasoning")));
+        QVERIFY(c.file.rows().contains(odd + QStringLiteral("|3.1234|")));
         window->close();
         QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
 
@@ -147,6 +189,7 @@ private slots:
         QWidget* window = c.openWindow();
         QTableWidget* table = tableOf(window);
         table->selectRow(rowOf(table, PriceItem::HotStix));
+        c.dialogs.press(QMessageBox::Yes); // the sausage worksheet looks it up
         press(window, "cmdDelete");
         QCOMPARE(rowOf(table, PriceItem::HotStix), -1);
         press(window, "cmdSave");
@@ -192,11 +235,199 @@ private slots:
 
         window = c.openWindow();
         table = tableOf(window);
-        typeInCell(table, rowOf(table, PriceItem::Slicing), 1, QStringLiteral("9"));
+        typeInCell(table, rowOf(table, PriceItem::Slicing), 1, QStringLiteral("9"), false);
         c.dialogs.press(QMessageBox::Discard);
-        press(window, "cmdClose");
+        window->close(); // the close box, while the clerk is still typing in the cell
         QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
         QVERIFY(c.file.rows().contains(QStringLiteral("Slicing|1.75|Service")));
+        QCOMPARE(c.dialogs.seen().size(), 3);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void theTitleNamesTheFileAndKeysWorkTheWindow()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Price List - ") + QDir::toNativeSeparators(c.file.path()));
+        QTableWidget* table = tableOf(window);
+        typeInCell(table, rowOf(table, PriceItem::Deer), 1, QStringLiteral("95"));
+        auto* save = control<QPushButton>(window, QStringLiteral("cmdSave"));
+        save->setFocus();
+        QTest::keyClick(save, Qt::Key_Return);
+        QVERIFY(c.file.rows().contains(QStringLiteral("Deer|95|Processing")));
+
+        // Escape asks about unsaved changes as the close box does.
+        typeInCell(table, rowOf(table, PriceItem::Deer), 1, QStringLiteral("96"));
+        c.dialogs.press(QMessageBox::Cancel);
+        QTest::keyClick(table, Qt::Key_Escape);
+        QVERIFY(window->isVisible());
+        QApplication::setActiveWindow(window); // back from the message box
+        c.dialogs.press(QMessageBox::Discard);
+        QTest::keyClick(table, Qt::Key_Escape);
+        QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
+        QCOMPARE(c.dialogs.seen().size(), 2);
+        QVERIFY(c.file.rows().contains(QStringLiteral("Deer|95|Processing")));
+    }
+
+    void badCellsAreMarkedAsTypedAndAllListedAtSave()
+    {
+        Counter c;
+        c.startWithSample();
+        const QStringList before = c.file.rows();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        const int cooling = rowOf(table, PriceItem::Cooling);
+        const int deer = rowOf(table, PriceItem::Deer);
+        const int slicing = rowOf(table, PriceItem::Slicing);
+        const int curing = rowOf(table, PriceItem::Curing);
+        typeInCell(table, cooling, 1, QStringLiteral("99999999999999"));
+        typeInCell(table, deer, 0, QStringLiteral("Deer "));
+        typeInCell(table, slicing, 0, QStringLiteral("Slicing\u00A0Jerky"));
+        typeInCell(table, curing, 0, PriceItem::BeefKill);
+        QVERIFY(markOf(table, cooling, 1).contains(QLatin1String("100,000")));
+        QVERIFY(markOf(table, deer, 0).contains(QLatin1String("blank")));
+        QVERIFY(markOf(table, slicing, 0).contains(QLatin1String("non-breaking")));
+        QVERIFY(markOf(table, curing, 0).contains(QLatin1String("already")));
+
+        c.dialogs.press(QMessageBox::Ok);
+        press(window, "cmdSave");
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        const QString told = c.dialogs.seen()[0].text;
+        for (const int row : {cooling, deer, slicing, curing})
+            QVERIFY2(told.contains(QStringLiteral("Row %1,").arg(row + 1)), qPrintable(told));
+        QCOMPARE(c.file.rows(), before);
+
+        // A mended cell loses its mark.
+        typeInCell(table, cooling, 1, QStringLiteral("100000"));
+        typeInCell(table, curing, 0, PriceItem::Curing);
+        QCOMPARE(markOf(table, cooling, 1), QString());
+        QCOMPARE(markOf(table, curing, 0), QString());
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void renamingOrDeletingAnItemTheProgramLooksUpAsks()
+    {
+        Counter c;
+        c.startWithSample();
+        const QStringList before = c.file.rows();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        table->selectRow(rowOf(table, PriceItem::Processing));
+        c.dialogs.press(QMessageBox::No);
+        press(window, "cmdDelete");
+        QVERIFY(rowOf(table, PriceItem::Processing) >= 0);
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        QVERIFY(c.dialogs.seen()[0].text.contains(ItemNames::usedFor(PriceItem::Processing)));
+        c.dialogs.press(QMessageBox::Yes);
+        press(window, "cmdDelete");
+        QCOMPARE(rowOf(table, PriceItem::Processing), -1);
+
+        typeInCell(table, rowOf(table, PriceItem::Curing), 0, QStringLiteral("Cure"));
+        c.dialogs.press(QMessageBox::No);
+        press(window, "cmdSave");
+        QCOMPARE(c.dialogs.seen().size(), 3);
+        QVERIFY(c.dialogs.seen()[2].text.contains(ItemNames::usedFor(PriceItem::Curing)));
+        QCOMPARE(c.file.rows(), before);
+        c.dialogs.press(QMessageBox::Yes);
+        press(window, "cmdSave");
+        const QString rows = c.file.rows().join(QLatin1Char('\n'));
+        QVERIFY(rows.contains(QLatin1String("Cure|0.42|")));
+        QVERIFY(!rows.contains(QLatin1String("Curing|")));
+        QVERIFY(!rows.contains(QLatin1String("Processing|")));
+        QCOMPARE(c.dialogs.seen().size(), 4);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void aLookAlikeNameAsksWhichWasMeant()
+    {
+        Counter c;
+        c.startWithSample();
+        const QStringList before = c.file.rows();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        const int row = rowOf(table, PriceItem::PaperWrapp);
+        typeInCell(table, row, 0, QStringLiteral("paper  wrapp"));
+        typeInCell(table, row, 1, QStringLiteral("0.5"));
+        c.dialogs.press(QMessageBox::Cancel);
+        press(window, "cmdSave");
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        QVERIFY(c.dialogs.seen()[0].text.contains(QLatin1String("did you mean \"Paper Wrapp\"")));
+        QCOMPARE(c.file.rows(), before);
+        QCOMPARE(table->item(row, 0)->text(), QStringLiteral("paper  wrapp"));
+
+        c.dialogs.press(QMessageBox::Yes);
+        press(window, "cmdSave");
+        QVERIFY(c.file.rows().contains(QStringLiteral("Paper Wrapp|0.5|Processing")));
+        QCOMPARE(c.dialogs.seen().size(), 2);
+
+        // The owner may mean a new item all the same.
+        const int added = table->rowCount();
+        press(window, "cmdAdd");
+        typeInCell(table, added, 0, QStringLiteral("Paperwrapp"));
+        typeInCell(table, added, 1, QStringLiteral("0.6"));
+        c.dialogs.press(QMessageBox::No);
+        press(window, "cmdSave");
+        QVERIFY(c.file.rows().contains(QStringLiteral("Paperwrapp|0.6|")));
+        QVERIFY(c.file.rows().contains(QStringLiteral("Paper Wrapp|0.5|Processing")));
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void pricesChangedElsewhereAreNotPutBack()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        typeInCell(table, rowOf(table, PriceItem::Deer), 1, QStringLiteral("95"));
+        c.file.price(PriceItem::Processing, 0.55); // as locker-pricelist set does meanwhile
+        c.dialogs.press(QMessageBox::Yes);
+        press(window, "cmdSave");
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        QVERIFY(c.dialogs.seen()[0].text.contains(PriceItem::Processing));
+        QVERIFY(c.file.rows().contains(QStringLiteral("Processing|0.55|Processing")));
+        QVERIFY(c.file.rows().contains(QStringLiteral("Deer|95|Processing")));
+        QCOMPARE(costOf(table, PriceItem::Processing), QStringLiteral("0.55"));
+
+        // A row changed both here and there refuses the whole save.
+        typeInCell(table, rowOf(table, PriceItem::Processing), 1, QStringLiteral("0.4"));
+        typeInCell(table, rowOf(table, PriceItem::Slicing), 1, QStringLiteral("2"));
+        c.file.price(PriceItem::Processing, 0.6);
+        const QStringList before = c.file.rows();
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        press(window, "cmdSave");
+        QCOMPARE(c.dialogs.seen().size(), 3);
+        QVERIFY(c.dialogs.seen()[2].text.contains(PriceItem::Processing));
+        QCOMPARE(c.file.rows(), before);
+        QCOMPARE(costOf(table, PriceItem::Processing), QStringLiteral("0.4"));
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void reloadAndComingBackShowTheFileAsItIsNow()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        c.file.price(PriceItem::Slicing, 1.85);
+        comeBack(c.s(), window);
+        QCOMPARE(costOf(table, PriceItem::Slicing), QStringLiteral("1.85"));
+
+        // With changes of the clerk's in the window, it only says so.
+        typeInCell(table, rowOf(table, PriceItem::Deer), 1, QStringLiteral("95"));
+        c.file.price(PriceItem::Slicing, 1.95);
+        comeBack(c.s(), window);
+        QCOMPARE(costOf(table, PriceItem::Slicing), QStringLiteral("1.85"));
+        QVERIFY(textOfLabel(window).contains(PriceItem::Slicing));
+        c.dialogs.press(QMessageBox::No);
+        press(window, "cmdReload");
+        QCOMPARE(costOf(table, PriceItem::Deer), QStringLiteral("95"));
+        c.dialogs.press(QMessageBox::Yes);
+        press(window, "cmdReload");
+        QCOMPARE(costOf(table, PriceItem::Slicing), QStringLiteral("1.95"));
+        QCOMPARE(costOf(table, PriceItem::Deer), QStringLiteral("85.00"));
+        QCOMPARE(c.dialogs.seen().size(), 2);
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 

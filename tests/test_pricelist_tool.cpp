@@ -2,11 +2,13 @@
 // the file and its exit status, for every command and every kind of error.
 
 #include "csv.h"
+#include "item_names.h"
 #include "numbers.h"
 #include "price_items.h"
 #include "price_list.h"
 #include "test_price_list.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,6 +16,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,7 +43,10 @@ public:
         return dataFolder() + QStringLiteral("/locker-estimate/Lockers.db");
     }
 
-    Run run(const QStringList& arguments) const
+    // The tool with the arguments, started through `wrapper` when one is given
+    // (a command that runs the words after it), given `input` to read.
+    Run run(const QStringList& arguments, const QStringList& wrapper = {},
+            const QByteArray& input = {}) const
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -47,7 +54,12 @@ public:
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataFolder());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(home_.path());
-        process.start(Tool, arguments);
+        if (wrapper.isEmpty())
+            process.start(Tool, arguments);
+        else
+            process.start(wrapper.first(), wrapper.mid(1) + QStringList{Tool} + arguments);
+        process.write(input);
+        process.closeWriteChannel();
         Run result;
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
             return result;
@@ -161,6 +173,15 @@ private slots:
             << QStringList{"list", "Summer"} << "list takes fewer arguments.";
         QTest::newRow("category with remove") << QStringList{"remove", "Summer", "--category", "X"}
                                               << "--category goes with set only.";
+        QTest::newRow("import of no file")
+            << QStringList{"import", ""} << "import needs a file name";
+        QTest::newRow("export to no file")
+            << QStringList{"export", ""} << "export needs a file name";
+        QTest::newRow("init of no file") << QStringList{"init", ""} << "init needs a file name";
+        QTest::newRow("new with remove")
+            << QStringList{"remove", "Summer", "--new"} << "--new goes with set and import only.";
+        QTest::newRow("yes with set")
+            << QStringList{"set", "Summer", "3", "--yes"} << "--yes goes with remove only.";
     }
     void commandLineErrorsExitWithTwo()
     {
@@ -324,6 +345,7 @@ private slots:
         QTest::newRow("comma") << "2,50";
         QTest::newRow("dollar sign") << "$2.50";
         QTest::newRow("empty") << "";
+        QTest::newRow("beyond any price") << "99999999999999";
     }
     void setRefusesACostThatIsNotMoney()
     {
@@ -345,7 +367,8 @@ private slots:
         ToolRunner tool;
         TestPriceList file;
         file.withSample();
-        Run r = tool.on(file, {QStringLiteral("remove"), PriceItem::FajitaStrips});
+        Run r = tool.on(
+            file, {QStringLiteral("remove"), QStringLiteral("--yes"), PriceItem::FajitaStrips});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QStringLiteral("Removed \"Fajita Strips\" (1 row).\n"));
         QCOMPARE(file.rows().size(), 17);
@@ -446,6 +469,173 @@ private slots:
         QCOMPARE(file.rows(), sampleRows());
     }
 
+    void exportThatCannotBeWrittenWholeKeepsTheOldFile()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        QStringList filler = {QStringLiteral("Begin")};
+        for (int i = 0; i < 60; ++i)
+            filler
+                << QStringLiteral("Insert Into Charges1 Values ('Filler %1', %1, 'Test')").arg(i);
+        file.withSample().sql(filler << QStringLiteral("Commit"));
+        const QByteArray old = "Item,Cost,Category\nthe last export,1.00,\n";
+        const QString csvPath = file.folder() + QStringLiteral("/prices.csv");
+        writeFile(csvPath, old);
+        // Files of at most 1024 bytes; the limit told to the tool as an error.
+        Run r = tool.run(
+            {QStringLiteral("--pricelist"), file.path(), QStringLiteral("export"), csvPath},
+            {QStringLiteral("sh"), QStringLiteral("-c"),
+             QStringLiteral("trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("could not be written: the file would be larger "
+                                              "than this user may write")),
+                 qPrintable(r.err));
+        QCOMPARE(readFile(csvPath).toUtf8(), old);
+        QCOMPARE(QDir(file.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+        // A full disk: a small file system of its own, for root only.
+        QTemporaryDir disk;
+        if (geteuid() != 0 || QProcess::execute(QStringLiteral("mount"),
+                                                {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                 QStringLiteral("-o"), QStringLiteral("size=4k"),
+                                                 QStringLiteral("tmpfs"), disk.path()}) != 0)
+            QSKIP("only root can make a small disk to fill");
+        const QString onDisk = disk.filePath(QStringLiteral("prices.csv"));
+        writeFile(onDisk, old);
+        r = tool.on(file, {QStringLiteral("export"), onDisk});
+        const QByteArray kept = readFile(onDisk).toUtf8();
+        const int files = int(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size());
+        QProcess::execute(QStringLiteral("umount"), {disk.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("could not be written: the disk is full")),
+                 qPrintable(r.err));
+        QCOMPARE(kept, old);
+        QCOMPARE(files, 1);
+    }
+
+    void exportWritesOnlyRegularFiles()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QString fifo = file.folder() + QStringLiteral("/pipe");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        Run r = tool.on(file, {QStringLiteral("export"), fifo});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("is a named pipe (FIFO), not a CSV file")),
+                 qPrintable(r.err));
+        struct stat info;
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+
+        // A link to a file stays a link; the file it names gets the export.
+        const QString real = file.folder() + QStringLiteral("/real.csv");
+        const QString link = file.folder() + QStringLiteral("/link.csv");
+        writeFile(real, "old\n");
+        QVERIFY(QFile::link(real, link));
+        r = tool.on(file, {QStringLiteral("export"), link});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(real), PriceList::sampleCsv());
+    }
+
+    void removingAnItemTheProgramLooksUpIsConfirmed()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        Run r = tool.on(file, {QStringLiteral("remove"), PriceItem::Curing});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(ItemNames::usedFor(PriceItem::Curing)), qPrintable(r.err));
+        QVERIFY(r.err.contains(QLatin1String("add --yes")));
+        QCOMPARE(file.rows(), before);
+
+        // At a terminal the tool asks; only yes removes.
+        const QStringList terminal = {QStringLiteral("sh"), QStringLiteral("-c"),
+                                      QStringLiteral("exec script -qec \"$0 $*\" /dev/null")};
+        const QStringList arguments = {QStringLiteral("--pricelist"), file.path(),
+                                       QStringLiteral("remove"), PriceItem::Curing};
+        r = tool.run(arguments, terminal, "n\n");
+        QVERIFY2(r.out.contains(QLatin1String("Remove it? [y/N]")), qPrintable(r.out));
+        QCOMPARE(file.rows(), before);
+        r = tool.run(arguments, terminal, "y\n");
+        QVERIFY2(r.out.contains(QLatin1String("Removed \"Curing\"")), qPrintable(r.out));
+        QCOMPARE(file.rows().size(), before.size() - 1);
+    }
+
+    void newNamesThatLookLikeOthersNeedNew()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QStringList before = file.rows();
+        const QString csvPath = file.folder() + QStringLiteral("/prices.csv");
+        writeFile(csvPath, "Item,Cost,Category\nPROCESSING,0.39,\n");
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("set"), QStringLiteral("paper wrapp"),
+                          QStringLiteral("1.25")},
+              QStringList{QStringLiteral("import"), csvPath}}) {
+            const QStringList rows = file.rows();
+            Run r = tool.on(file, arguments);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QLatin1String("did you mean")) &&
+                         r.err.contains(QLatin1String("add --new")),
+                     qPrintable(r.err));
+            QCOMPARE(file.rows(), rows);
+            r = tool.on(file, arguments + QStringList{QStringLiteral("--new")});
+            QCOMPARE(r.status, 0);
+        }
+        QCOMPARE(file.rows().size(), before.size() + 2);
+    }
+
+    void everyCommandUsesTheFirstRowOfTheExactName()
+    {
+        // A file made elsewhere: a column that compares without regard to
+        // case, and a name held twice.
+        ToolRunner tool;
+        TestPriceList file;
+        file.sql({QStringLiteral("Create Table Charges1 (Item Text Collate NoCase, Cost Numeric, "
+                                 "Category Text)"),
+                  QStringLiteral("Insert Into Charges1 Values ('curing', 0.1, 'Other')"),
+                  QStringLiteral("Insert Into Charges1 Values ('Curing', 0.42, 'First')"),
+                  QStringLiteral("Insert Into Charges1 Values ('Curing', 0.99, 'Second')")});
+        Run r = tool.on(file, {QStringLiteral("set"), PriceItem::Curing, QStringLiteral("0.5")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(file.rows(),
+                 QStringList({"curing|0.1|Other", "Curing|0.5|First", "Curing|0.5|Second"}));
+        r = tool.on(file, {QStringLiteral("list")});
+        QVERIFY(r.out.contains(QLatin1String("\ncuring ")));
+        QVERIFY(r.out.contains(QLatin1String("  First\n")));
+        QVERIFY(
+            r.out.contains(QLatin1String("  Second  (not used: an earlier row has this name)\n")));
+        PriceList list(file.path());
+        list.open();
+        QCOMPARE(list.lookupCost(QStringLiteral("curing")).cost, 0.1);
+        r = tool.on(file, {QStringLiteral("remove"), QStringLiteral("curing")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(file.rows().size(), 2);
+    }
+
+    void anUnreadablePriceListIsToldAsSuch()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        QFile::setPermissions(file.path(), QFile::WriteOwner);
+        QStringList asAnotherUser;
+        if (geteuid() == 0) { // root reads anything: the tool runs as nobody
+            QFile::setPermissions(file.folder(), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther);
+            asAnotherUser = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                             QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        }
+        const Run r = tool.run({QStringLiteral("--pricelist"), file.path(), QStringLiteral("list")},
+                               asAnotherUser);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("may not be read by this user")), qPrintable(r.err));
+    }
+
     void everyCommandRefusesAMissingOrUnusableFile_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -495,7 +685,7 @@ private slots:
         writeFile(csvPath, "Item,Cost,Category\nSummer,3,\n");
         for (const QStringList& arguments :
              {QStringList{QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")},
-              QStringList{QStringLiteral("remove"), PriceItem::Summer},
+              QStringList{QStringLiteral("remove"), QStringLiteral("--yes"), PriceItem::Summer},
               QStringList{QStringLiteral("import"), csvPath}}) {
             const Run r = tool.on(file, arguments);
             QCOMPARE(r.status, 1);

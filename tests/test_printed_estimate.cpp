@@ -57,6 +57,45 @@ bool hasLine(const QStringList& lines, const QString& line)
     return lines.contains(line);
 }
 
+// Answers Qt's print dialog while it lives: prints to `pdf`, or cancels when
+// there is none. Counts the dialogs shown and keeps the last one's title.
+struct PrintDialogWatch {
+    QString pdf;
+    int shown = 0;
+    QString title;
+    QTimer timer;
+    PrintDialogWatch()
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            ++shown;
+            title = dialog->windowTitle();
+            if (pdf.isEmpty())
+                return dialog->reject();
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(pdf);
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                name->setText(pdf);
+            dialog->accept();
+        });
+        timer.start();
+    }
+};
+
+// The pork curing worksheet in the role that `index` gives it, the cuts
+// selected, applied.
+void applyCuring(EstimateCounter& c, int index, std::initializer_list<int> cuts)
+{
+    QWidget* cure = c.openWorksheet(index, QStringLiteral("frmCure"));
+    QVERIFY(cure);
+    for (const int cut : cuts)
+        clickItem(control<QListWidget>(cure, QStringLiteral("List1")), cut);
+    click(control<QPushButton>(cure, QStringLiteral("cmdApply")));
+}
+
 } // namespace
 
 class TestPrintedEstimate : public QObject {
@@ -74,6 +113,21 @@ private slots:
         QCOMPARE(PrintedRate(QStringLiteral("0.0125")), QStringLiteral("$0.0125/lb"));
         QCOMPARE(PrintedRate(QStringLiteral("2")), QStringLiteral("$2.00/lb"));
         QCOMPARE(PrintedRate(QString()), QString());
+    }
+
+    void centsAddUpToThePrintedTotal()
+    {
+        using Cents = QList<std::int64_t>;
+        // 17 + 61.29 + 8.28 + 57.32 make 143.89: the missing cent goes to the
+        // processing charge, which rounding moved down the most.
+        QCOMPARE(CentsAddingUp({"17", "61.2942", "8.283", "57.32"}, "143.8972"),
+                 Cents({1700, 6130, 828, 5732}));
+        // A cent too many comes from the amount rounded up the most.
+        QCOMPARE(CentsAddingUp({"0.335", "0.336", "0.333", ""}, "1.004"), Cents({33, 34, 33, 0}));
+        // On a tie the earlier amount takes it.
+        QCOMPARE(CentsAddingUp({"1.004", "1.004", "1.007"}, "3.015"), Cents({101, 100, 101}));
+        QCOMPARE(CentsAddingUp({"2", "abc"}, "2"), std::nullopt);
+        QCOMPARE(CentsAddingUp({"2", "3"}, "7"), std::nullopt); // not their total
     }
 
     void beefWithThreeServices()
@@ -106,8 +160,8 @@ private slots:
         QVERIFY(hasLine(lines, QStringLiteral("Kill Charge $17.00")));
         QVERIFY(hasLine(lines, QStringLiteral("Processing Charge 500 lb $0.37/lb $185.00")));
         QVERIFY(hasLine(lines, QStringLiteral("Tenderising 34.3 lb $0.20/lb $6.86")));
-        QVERIFY(hasLine(lines, QStringLiteral("Minute Steaks 30 lb $0.20/lb $6.00")));
-        QVERIFY(hasLine(lines, QStringLiteral("Slicing 35 lb $1.50/lb $52.50")));
+        QVERIFY(hasLine(lines, QStringLiteral("Minute steaks 30 lb $0.20/lb $6.00")));
+        QVERIFY(hasLine(lines, QStringLiteral("Slicing for jerky 35 lb $1.50/lb $52.50")));
         QVERIFY(hasLine(lines, QStringLiteral("Total Estimated Price $267.36")));
         // Services that are not ticked are not printed.
         for (const QString& line : lines)
@@ -140,10 +194,41 @@ private slots:
         QVERIFY(hasLine(lines, QStringLiteral("Live Weight 380 lb")));
         QVERIFY(hasLine(lines, QStringLiteral("Hanging Weight 250.8 lb")));
         QVERIFY(hasLine(lines, QStringLiteral("Processing Charge 250.8 lb $0.37/lb $92.80")));
-        QVERIFY(hasLine(lines, QStringLiteral("Curing 69 lb $0.42/lb $28.98")));
+        QVERIFY(hasLine(lines, QStringLiteral("Pork curing 69 lb $0.42/lb $28.98")));
         QVERIFY(hasLine(lines, QStringLiteral("Quartering (no charge beyond processing) $0.00")));
         // The total equals the screen's to the cent.
         QVERIFY(hasLine(lines, QStringLiteral("Total Estimated Price $138.78")));
+    }
+
+    void printedLinesAddUpToThePrintedTotal()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal("Option2", QStringLiteral("251"));
+        c.tick(12);                // Cooling: 165.66 lb at 0.05
+        applyCuring(c, 9, {0, 1}); // Hams and Bacon: 46 lb at 0.42
+        applyCuring(c, 10, {6});   // Shoulders seasoned: 25 lb at 0.20
+        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("110.8972"));
+
+        QTemporaryDir dir;
+        const QStringList lines =
+            pdfLines(printToPdf(c.screen->summary(), dir.filePath(QStringLiteral("cents.pdf"))));
+        static const QRegularExpression amount(QStringLiteral("^(.*) \\$(\\d+)\\.(\\d\\d)$"));
+        int cents = 0, printedTotal = -1;
+        for (const QString& line : lines)
+            if (const auto m = amount.match(line); m.hasMatch()) {
+                const int value = m.captured(2).toInt() * 100 + m.captured(3).toInt();
+                if (m.captured(1) == QLatin1String("Total Estimated Price"))
+                    printedTotal = value;
+                else
+                    cents += value;
+            }
+        QCOMPARE(printedTotal, 11090);
+        QCOMPARE(cents, printedTotal);
+        QVERIFY2(hasLine(lines, QStringLiteral("Sausage seasoning 25 lb $0.20/lb $5.00")),
+                 qPrintable(lines.join('\n')));
+        // The screen keeps its own figures.
+        QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("61.2942"));
     }
 
     void deerIsAFlatProcessingCharge()
@@ -168,42 +253,74 @@ private slots:
         c.startWithSample();
         c.animal("Option1", QStringLiteral("600"));
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("from-the-dialog.pdf"));
-        bool seen = false;
-        QTimer answer;
-        answer.setInterval(5);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            if (!dialog || seen)
-                return;
-            seen = true;
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Print Estimate"));
-            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-            dialog->printer()->setOutputFileName(pdf);
-            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
-                name->setText(pdf);
-            dialog->accept();
-        });
-        answer.start();
+        PrintDialogWatch printing;
+        printing.pdf = dir.filePath(QStringLiteral("from-the-dialog.pdf"));
         QTest::keyClick(c.s(), Qt::Key_P, Qt::ControlModifier);
-        QVERIFY(seen);
-        QVERIFY(QFileInfo::exists(pdf));
-        QVERIFY(pdfLines(pdf).contains(QStringLiteral("Total Estimated Price $128.00")));
+        QCOMPARE(printing.shown, 1);
+        QCOMPARE(printing.title, QStringLiteral("Print Estimate"));
+        QVERIFY(pdfLines(printing.pdf).contains(QStringLiteral("Total Estimated Price $128.00")));
 
         // The visible button does the same; cancelling prints nothing.
-        seen = false;
-        QObject::disconnect(&answer, nullptr, nullptr, nullptr);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-                seen = true;
-                dialog->reject();
-            }
-        });
-        QFile::remove(pdf);
+        QFile::remove(printing.pdf);
+        printing.pdf.clear();
         click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
-        QVERIFY(seen);
-        QVERIFY(!QFileInfo::exists(pdf));
+        QCOMPARE(printing.shown, 2);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("from-the-dialog.pdf"))));
         QCOMPARE(c.dialogs.seen().size(), 0);
+    }
+
+    void printingWaitsForMarkedFieldsAndASpecies()
+    {
+        Counter c;
+        c.startWithSample();
+        PrintDialogWatch printing;
+        const auto refused = [&](const char* told) {
+            c.dialogs.press(QMessageBox::Ok);
+            QApplication::setActiveWindow(c.s()); // back from the last message box
+            QTest::keyClick(c.s(), Qt::Key_P, Qt::ControlModifier);
+            QCOMPARE(printing.shown, 0);
+            QVERIFY2(c.dialogs.seen().last().text.contains(QLatin1String(told)),
+                     qPrintable(c.dialogs.seen().last().text));
+        };
+        refused("Choose Beef, Pork or Deer");
+        c.animal("Option1", QStringLiteral("12a")); // the figures of "12" stay shown
+        refused("Mend the Live Weight: \"12a\" is not a weight in pounds.");
+        c.weight(QStringLiteral("1000800"));
+        refused("Live Weight");
+        c.weight(QStringLiteral("1000"));
+        c.tick(0);
+        typeInto(c.edit(QStringLiteral("Text6_0")), QStringLiteral("six"));
+        refused("Mend the Tenderising charge");
+        typeInto(c.edit(QStringLiteral("Text6_0")), QStringLiteral("6.86"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+        QCOMPARE(printing.shown, 1);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    void rowsFiguredForAnotherWeightPrintOnlyWhenTheClerkSaysSo()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal("Option2", QStringLiteral("380"));
+        applyCuring(c, 11, {0}); // cutlets from the hams of a 250.8 lb hanging weight
+        c.weight(QStringLiteral("300"));
+        PrintDialogWatch printing;
+        c.dialogs.press(QMessageBox::No);
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+        QCOMPARE(printing.shown, 0);
+        const SeenDialog asked = c.dialogs.seen().last();
+        QVERIFY2(asked.text.contains(QLatin1String("pork Cutlets, figured for 250.8 lb")),
+                 qPrintable(asked.text));
+        QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
+        c.dialogs.press(QMessageBox::Yes);
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+        QCOMPARE(printing.shown, 1);
+        // The weight as figured again: printed without a question.
+        c.weight(QStringLiteral("380"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+        QCOMPARE(printing.shown, 2);
+        QCOMPARE(c.dialogs.seen().size(), 2);
+        QCOMPARE(c.dialogs.unexpected(), 0);
     }
 };
 

@@ -1,24 +1,29 @@
 // locker-pricelist: keeps the shop's price list current from the command line.
 //
 //   locker-pricelist [--pricelist PATH] list
-//   locker-pricelist [--pricelist PATH] set ITEM COST [--category TEXT]
-//   locker-pricelist [--pricelist PATH] remove ITEM
+//   locker-pricelist [--pricelist PATH] set ITEM COST [--category TEXT] [--new]
+//   locker-pricelist [--pricelist PATH] remove ITEM [--yes]
 //   locker-pricelist [--pricelist PATH] export FILE.csv
-//   locker-pricelist [--pricelist PATH] import FILE.csv
+//   locker-pricelist [--pricelist PATH] import FILE.csv [--new]
 //   locker-pricelist init [PATH]
 //
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
+#include "item_names.h"
 #include "numbers.h"
 #include "price_list.h"
 #include "price_list_editor.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +81,8 @@ struct Invocation {
     QString priceListPath;
     bool priceListGiven = false;
     std::optional<QString> category;
+    bool confirmedNew = false;    // --new: a name that looks like another one is meant
+    bool confirmedRemove = false; // --yes: remove an item that the program looks up
     bool help = false;
     bool version = false;
 };
@@ -137,9 +144,42 @@ int runList(const Invocation& call)
         say(text);
     };
     line(item, cost, QStringLiteral("Category"));
-    for (int r = 0; r < rows.size(); ++r)
-        line(rows[r].item, costs[r], rows[r].category);
+    // The program uses the first row of a name; a later one is never used.
+    QSet<QString> seen;
+    for (int r = 0; r < rows.size(); ++r) {
+        QString category = rows[r].category;
+        if (seen.contains(rows[r].item))
+            category += QStringLiteral("  (not used: an earlier row has this name)");
+        seen.insert(rows[r].item);
+        line(rows[r].item, costs[r], category);
+    }
     return Done;
+}
+
+// The words that tell the owner how to confirm: the command again with the
+// option added.
+QString againWith(const Invocation& call, const QString& option)
+{
+    QStringList words = {ToolName};
+    if (call.priceListGiven)
+        words << QStringLiteral("--pricelist") << shellWord(call.priceListPath);
+    words << call.command << option;
+    if (call.category)
+        words << QStringLiteral("--category") << shellWord(*call.category);
+    words << QStringLiteral("--");
+    for (const QString& operand : call.operands)
+        words << shellWord(operand);
+    return words.join(QLatin1Char(' '));
+}
+
+// A refused look-alike name, with how to add it anyway.
+int refuseLookAlike(const Invocation& call, const EditResult& result)
+{
+    QString problem = result.problem;
+    if (!problem.endsWith(QLatin1String("Nothing was changed.")))
+        problem += QStringLiteral(" Nothing was changed.");
+    return complain(QStringLiteral("%1 To add it as a new item anyway, add --new: %2")
+                        .arg(problem, againWith(call, QStringLiteral("--new"))));
 }
 
 int runSet(const Invocation& call)
@@ -154,7 +194,9 @@ int runSet(const Invocation& call)
     PriceListEditor editor(call.priceListPath);
     if (!opened(editor))
         return Refused;
-    const EditResult result = editor.setCost(item, cost, call.category);
+    const EditResult result = editor.setCost(item, cost, call.category, call.confirmedNew);
+    if (!result.lookAlike.isEmpty())
+        return refuseLookAlike(call, result);
     if (!result.done)
         return complain(result.problem);
     const QString money = PriceListEditor::moneyText(cost.trimmed());
@@ -167,12 +209,44 @@ int runSet(const Invocation& call)
     return Done;
 }
 
+// Whether the price list holds the item (exactly).
+bool holds(PriceListEditor& editor, const QString& item)
+{
+    const QList<PriceEntry> rows = editor.entries();
+    return std::any_of(rows.begin(), rows.end(),
+                       [&](const PriceEntry& row) { return row.item == item; });
+}
+
+// Asks the owner at the terminal; true for yes.
+bool askedYes(const QString& question)
+{
+    out() << question << " [y/N] ";
+    out().flush();
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
 int runRemove(const Invocation& call)
 {
     const QString& item = call.operands[0];
     PriceListEditor editor(call.priceListPath);
     if (!opened(editor))
         return Refused;
+    // An item that the program looks up: what stops working is said first.
+    const QString use = ItemNames::usedFor(item);
+    if (!use.isEmpty() && !call.confirmedRemove && holds(editor, item)) {
+        const QString consequence =
+            QStringLiteral("The program looks up \"%1\" for %2; without it, they stop working "
+                           "until it is added again.")
+                .arg(item, use);
+        if (!::isatty(STDIN_FILENO))
+            return complain(QStringLiteral("\"%1\" was not removed. %2 To remove it anyway, add "
+                                           "--yes: %3")
+                                .arg(item, consequence, againWith(call, QStringLiteral("--yes"))));
+        if (!askedYes(QStringLiteral("%1 Remove it?").arg(consequence)))
+            return complain(QStringLiteral("\"%1\" was not removed.").arg(item));
+    }
     const EditResult result = editor.remove(item);
     if (!result.done)
         return complain(result.problem);
@@ -201,7 +275,9 @@ int runImport(const Invocation& call)
     PriceListEditor editor(call.priceListPath);
     if (!opened(editor))
         return Refused;
-    const EditResult result = editor.importCsv(file);
+    const EditResult result = editor.importCsv(file, call.confirmedNew);
+    if (!result.lookAlike.isEmpty())
+        return refuseLookAlike(call, result);
     if (!result.done)
         return complain(result.problem);
     say(QStringLiteral("Imported %1: %2 added, %3 changed.")
@@ -234,27 +310,36 @@ const Command Commands[] = {
     {"list", "list", "Shows every item with its cost and category.",
      "Shows the rows of the price list in their stored order, in columns: the item name\n"
      "exactly as the program looks it up, the cost in dollars (per pound or flat), and\n"
-     "the category. When a name is there twice, the program uses the first row.\n"
+     "the category. When a name is there twice, the program uses the row stored first;\n"
+     "the later ones are marked as not used.\n"
      "\n"
      "Example:\n"
      "  locker-pricelist list\n",
      0, 0, runList},
-    {"set", "set ITEM COST [--category TEXT]", "Sets the cost of an item, adding it when missing.",
+    {"set", "set ITEM COST [--category TEXT] [--new]",
+     "Sets the cost of an item, adding it when missing.",
      "Sets the cost of every row named ITEM, or adds a row when there is none. COST is\n"
-     "an amount of money: not negative, with at most four decimals (0.37, 17, 2.125).\n"
-     "A row keeps its category unless --category gives one; a new row gets the\n"
-     "category TEXT or, without it, \"{category}\".\n"
+     "an amount of money from 0 to 100,000, with at most four decimals (0.37, 17,\n"
+     "2.125). A row keeps its category unless --category gives one; a new row gets\n"
+     "the category TEXT or, without it, \"{category}\".\n"
      "Put an item name with blanks in quotes; it is kept exactly, capitals, blanks\n"
-     "and punctuation included.\n"
+     "and punctuation included. It cannot begin or end with a blank or hold a tab,\n"
+     "a line break, an invisible character or a space other than the plain blank.\n"
+     "A new name that differs from one already there, or from one the program looks\n"
+     "up, only by capitals or blanks is refused (\"did you mean ...?\"): the program\n"
+     "would go on charging the old price. --new adds it anyway.\n"
      "\n"
      "Examples:\n"
      "  locker-pricelist set Processing 0.39\n"
      "  locker-pricelist set \"Paper Wrapp\" 0.49\n"
      "  locker-pricelist set \"Snack Sticks\" 3.25 --category Sausage\n",
      2, 2, runSet},
-    {"remove", "remove ITEM", "Removes every row of an item.",
+    {"remove", "remove ITEM [--yes]", "Removes every row of an item.",
      "Removes every row named ITEM. It is an error when there is none.\n"
-     "The program refuses the services that need a price that is not there.\n"
+     "The program refuses the services that need a price that is not there: before it\n"
+     "removes an item that the program looks up, the tool says what will stop working\n"
+     "and asks (y/N). When it cannot ask (not run from a terminal), it refuses unless\n"
+     "--yes is given.\n"
      "\n"
      "Example:\n"
      "  locker-pricelist remove \"Snack Sticks\"\n",
@@ -262,17 +347,23 @@ const Command Commands[] = {
     {"export", "export FILE.csv", "Writes the price list to a CSV file.",
      "Writes every row to FILE.csv (UTF-8), a header line Item,Cost,Category first,\n"
      "costs with at least two decimals. A spreadsheet opens it; an existing FILE.csv\n"
-     "is replaced.\n"
+     "is replaced only once the new one is written whole (a link to a file is\n"
+     "followed). A name or category that begins with =, +, -, @, a tab or a carriage\n"
+     "return gets an apostrophe in front, so that a spreadsheet shows it and never\n"
+     "runs it as a formula; import takes that apostrophe away again.\n"
      "\n"
      "Example:\n"
      "  locker-pricelist export prices.csv\n",
      1, 1, runExport},
-    {"import", "import FILE.csv", "Adds or changes the items of a CSV file, all or none.",
-     "Reads FILE.csv (UTF-8, a header line Item,Cost,Category, then one item a line)\n"
-     "and sets each item as set does: its cost, and its category when the Category\n"
-     "field is not empty. Items that are not in the file stay as they are. Every line\n"
-     "is checked first: a bad line is named by its number and nothing is changed. The\n"
-     "whole import is saved at once or not at all.\n"
+    {"import", "import FILE.csv [--new]", "Adds or changes the items of a CSV file, all or none.",
+     "Reads FILE.csv (UTF-8, commas between the columns, a header line\n"
+     "Item,Cost,Category, then one item a line; at most 50 MB, no line over 10,000\n"
+     "characters) and sets each item as set does: its cost, and its category when the\n"
+     "Category field is not empty. Items that are not in the file stay as they are.\n"
+     "Every line is checked first: a bad line is named by its number and nothing is\n"
+     "changed. New names that only look like existing ones are refused as set\n"
+     "refuses them; --new adds them anyway. The whole import is saved at once or not\n"
+     "at all.\n"
      "\n"
      "Example:\n"
      "  locker-pricelist export prices.csv\n"
@@ -306,13 +397,24 @@ QString toolHelp()
     s << "Usage: " << ToolName << " [--pricelist PATH] COMMAND [ARGUMENTS]\n\n"
       << "Keeps the shop's price list current: the file from which Locker Estimate takes\n"
       << "its prices.\n\nCommands:\n";
-    for (const Command& command : Commands)
-        s << "  " << QString::fromLatin1(command.synopsis).leftJustified(34) << command.summary
-          << '\n';
+    for (const Command& command : Commands) {
+        // A synopsis too long for its column puts the summary on a line of its own.
+        const QString synopsis = QString::fromLatin1(command.synopsis);
+        s << "  " << synopsis;
+        if (synopsis.size() >= 34)
+            s << '\n' << QString(36, QLatin1Char(' '));
+        else
+            s << QString(34 - synopsis.size(), QLatin1Char(' '));
+        s << command.summary << '\n';
+    }
     s << "\nOptions:\n"
       << "  --pricelist PATH                  The price list file; without it:\n"
       << "                                    " << PriceList::defaultPath() << "\n"
       << "  -h, --help                        This help; after a command, its help.\n"
+      << "  --new                             With set and import: add a new name that\n"
+      << "                                    looks like one already there.\n"
+      << "  --yes                             With remove: remove an item that the\n"
+      << "                                    program looks up, without asking.\n"
       << "  --version                         The version.\n"
       << "  --                                Ends the options (for an item name that\n"
       << "                                    starts with -).\n\n"
@@ -365,6 +467,10 @@ Invocation parse(const QStringList& arguments, QString* problem)
             call.help = true;
         } else if (arg == QLatin1String("--version")) {
             call.version = true;
+        } else if (arg == QLatin1String("--new")) {
+            call.confirmedNew = true;
+        } else if (arg == QLatin1String("--yes")) {
+            call.confirmedRemove = true;
         } else if (arg == QLatin1String("--pricelist") || arg == QLatin1String("--category") ||
                    arg.startsWith(QLatin1String("--pricelist=")) ||
                    arg.startsWith(QLatin1String("--category="))) {
@@ -423,6 +529,9 @@ QString operandsProblem(const Command& command, int given)
 
 int main(int argc, char* argv[])
 {
+    // Past the file size limit a write fails and is told, rather than ending
+    // the tool half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     app.setApplicationName(ToolName);
     app.setApplicationVersion(QStringLiteral(LOCKER_VERSION));
@@ -454,8 +563,18 @@ int main(int argc, char* argv[])
     }
     if (call.category && command->run != runSet)
         return complain(QStringLiteral("--category goes with set only."), Usage);
+    if (call.confirmedNew && command->run != runSet && command->run != runImport)
+        return complain(QStringLiteral("--new goes with set and import only."), Usage);
+    if (call.confirmedRemove && command->run != runRemove)
+        return complain(QStringLiteral("--yes goes with remove only."), Usage);
     const int given = int(call.operands.size());
     if (given < command->minOperands || given > command->maxOperands)
         return complain(operandsProblem(*command, given), Usage);
+    const bool takesFile =
+        command->run == runExport || command->run == runImport || command->run == runInit;
+    if (takesFile && given > 0 && call.operands[0].isEmpty())
+        return complain(QStringLiteral("%1 needs a file name; \"\" names no file.")
+                            .arg(QString::fromLatin1(command->name)),
+                        Usage);
     return command->run(call);
 }

@@ -39,6 +39,20 @@ TestPriceList::~TestPriceList()
 {
     if (immutable_)
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+    if (folderLocked_ && geteuid() == 0)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), dir_.path()});
+    else if (folderLocked_)
+        QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+bool TestPriceList::makeFolderReadOnly()
+{
+    if (geteuid() == 0)
+        folderLocked_ =
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir_.path()}) == 0;
+    else
+        folderLocked_ = QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner);
+    return folderLocked_;
 }
 
 bool TestPriceList::makeReadOnly()

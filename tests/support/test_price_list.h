@@ -32,6 +32,9 @@ public:
     // shop's clerk (for root, whom file modes do not stop, the file is made
     // immutable). False when this machine cannot do it.
     bool makeReadOnly();
+    // Makes the folder of the file refuse new files (the file itself stays
+    // writable), until the object goes. False when this machine cannot do it.
+    bool makeFolderReadOnly();
 
     // The rows of Charges1, one "Item|Cost|Category" text each, in stored order.
     QStringList rows() const;
@@ -42,6 +45,7 @@ private:
     QTemporaryDir dir_;
     QString path_;
     bool immutable_ = false;
+    bool folderLocked_ = false;
 };
 
 // Another program with the price list open. While it holds its lock (a
