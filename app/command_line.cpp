@@ -1,6 +1,6 @@
-#include "command_line.h"
+#include "app/command_line.h"
 
-#include "price_list.h"
+#include "pricelist/price_list.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

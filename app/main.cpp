@@ -1,7 +1,7 @@
 // Locker Estimate: the price estimator at the counter of a locker plant.
 
-#include "command_line.h"
-#include "estimate_screen.h"
+#include "app/command_line.h"
+#include "screens/estimate_screen.h"
 
 #include <QApplication>
 

@@ -13,7 +13,7 @@
 //   keystroke.count=...  keystroke.median_us=...  keystroke.p99_us=...
 //   keystroke.max_us=...  keystroke_paint.median_us=...  keystroke_paint.p99_us=...
 
-#include "estimate_screen.h"
+#include "screens/estimate_screen.h"
 
 #include <QApplication>
 #include <QLineEdit>

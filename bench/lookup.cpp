@@ -10,7 +10,7 @@
 // rows20, rows100000, rows20_noindex and rows100000_noindex; all of them
 // unless some are named.
 
-#include "price_list.h"
+#include "pricelist/price_list.h"
 #include "test_price_list.h"
 
 #include <QCoreApplication>

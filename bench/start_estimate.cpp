@@ -9,9 +9,9 @@
 // window with one label and one text field, and opens the price list as the
 // screen does: what is left of the difference is the Estimate screen's own.
 
-#include "estimate_screen.h"
 #include "first_paint.h"
-#include "price_list.h"
+#include "pricelist/price_list.h"
+#include "screens/estimate_screen.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "pricelist/csv.h"
 
 namespace Csv {
 

@@ -1,6 +1,6 @@
-#include "item_names.h"
+#include "pricelist/item_names.h"
 
-#include "price_items.h"
+#include "pricelist/price_items.h"
 
 #include <QChar>
 

@@ -1,9 +1,9 @@
-#include "price_list.h"
+#include "pricelist/price_list.h"
 
-#include "csv.h"
-#include "numbers.h"
+#include "core/numbers.h"
+#include "pricelist/csv.h"
+#include "pricelist/sqlite_errors.h"
 #include "sample_prices.h"
-#include "sqlite_errors.h"
 
 #include <QAtomicInt>
 #include <QDir>

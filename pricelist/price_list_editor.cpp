@@ -1,10 +1,10 @@
-#include "price_list_editor.h"
+#include "pricelist/price_list_editor.h"
 
-#include "csv.h"
-#include "item_names.h"
-#include "numbers.h"
-#include "price_items.h"
-#include "sqlite_errors.h"
+#include "core/numbers.h"
+#include "pricelist/csv.h"
+#include "pricelist/item_names.h"
+#include "pricelist/price_items.h"
+#include "pricelist/sqlite_errors.h"
 
 #include <QDir>
 #include <QFile>

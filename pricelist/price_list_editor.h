@@ -13,7 +13,7 @@
 // a new name that only looks like one already there or one the program looks
 // up (other capitals or blanks) is refused unless the caller confirms it.
 
-#include "price_list.h"
+#include "pricelist/price_list.h"
 
 #include <QList>
 #include <QString>

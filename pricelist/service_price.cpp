@@ -1,4 +1,4 @@
-#include "service_price.h"
+#include "pricelist/service_price.h"
 
 ServicePrice::ServicePrice(QString path, QString item, PriceList::CostStatement form)
     : item_(std::move(item))
@@ -23,6 +23,11 @@ void ServicePrice::lookUp()
 std::optional<double> ServicePrice::price(QString* problem)
 {
     return price_ ? price_ : current(problem);
+}
+
+std::optional<double> ServicePrice::priceOr(bool flag, double builtIn, QString* problem)
+{
+    return ListOrBuiltIn(flag, builtIn, [&] { return price(problem); });
 }
 
 std::optional<double> ServicePrice::current(QString* problem)

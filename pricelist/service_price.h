@@ -4,11 +4,20 @@
 // worksheet's own connection to the price list, looked up once and then kept
 // for as long as the worksheet is open.
 
-#include "price_list.h"
+#include "pricelist/price_list.h"
 
 #include <QString>
 #include <memory>
 #include <optional>
+
+// The price of a service as every screen takes it: from the price list while
+// the database flag is ticked, else the built-in one. `lookUp` gives the
+// price list's answer, or no value with the problem said.
+template <typename LookUp>
+std::optional<double> ListOrBuiltIn(bool flag, double builtIn, LookUp lookUp)
+{
+    return flag ? lookUp() : std::optional<double>(builtIn);
+}
 
 class ServicePrice {
 public:
@@ -26,6 +35,9 @@ public:
     std::optional<double> price(QString* problem);
     // The price looked up now, whatever was kept (and kept in its place).
     std::optional<double> current(QString* problem);
+    // While the database flag is ticked, price(); while it is unticked, the
+    // built-in price.
+    std::optional<double> priceOr(bool flag, double builtIn, QString* problem);
 
 private:
     QString item_;

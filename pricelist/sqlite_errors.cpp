@@ -1,4 +1,4 @@
-#include "sqlite_errors.h"
+#include "pricelist/sqlite_errors.h"
 
 #include <QSqlError>
 

@@ -1,10 +1,8 @@
 // The curing worksheet's figuring, without any screen.
 
-#include "curing_rules.h"
-#include "numbers.h"
-#include "price_items.h"
+#include "core/numbers.h"
+#include "estimate/curing_rules.h"
 
-#include <QColor>
 #include <QTest>
 #include <initializer_list>
 #include <limits>
@@ -37,56 +35,6 @@ class TestCuringRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void theThreeRolesAreOneTable_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<int>("weightField");
-        QTest::addColumn<int>("chargeField");
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<bool>("bacon");
-        QTest::newRow("curing") << "Curing"
-                                << "Curing Worksheet" << QColor(255, 224, 192) << 19 << 26 << 0.42
-                                << true;
-        QTest::newRow("sausage seasoning")
-            << "SausageSeasoning"
-            << "Sausage Worksheet" << QColor(192, 255, 192) << 20 << 27 << 0.2 << true;
-        QTest::newRow("cutlets") << "MinuteSteaks"
-                                 << "Cutlet Worksheet" << QColor(255, 192, 192) << 21 << 28 << 0.2
-                                 << false;
-    }
-    void theThreeRolesAreOneTable()
-    {
-        QFETCH(QString, item);
-        QFETCH(QString, caption);
-        QFETCH(QColor, colour);
-        QFETCH(int, weightField);
-        QFETCH(int, chargeField);
-        QFETCH(double, rate);
-        QFETCH(bool, bacon);
-        const R::Role* role = R::RoleFor(item);
-        QVERIFY(role);
-        QCOMPARE(role->cureItem, item);
-        QCOMPARE(role->caption, caption);
-        QCOMPARE(QColor(role->background.red, role->background.green, role->background.blue),
-                 colour);
-        QCOMPARE(role->weightField, weightField);
-        QCOMPARE(role->chargeField, chargeField);
-        QCOMPARE(role->rateWithoutPrices, rate);
-        QCOMPARE(role->baconAllowed, bacon);
-        QCOMPARE(R::Roles().size(), std::size_t(3));
-        // The screen's own design is the curing role.
-        QCOMPARE(&R::DesignRole(), R::RoleFor(PriceItem::Curing));
-    }
-
-    void aCureItemIsComparedExactly()
-    {
-        for (const char* other : {"curing", "Curing ", " Curing", "Sausage", "Cutlets",
-                                  "MINUTESTEAKS", "", "Minute Steaks"})
-            QVERIFY2(!R::RoleFor(QLatin1String(other)), other);
-    }
-
     void theCutsAreListedInOrderWithTheirShares()
     {
         const std::pair<const char*, double> expected[] = {
@@ -150,13 +98,13 @@ private slots:
 
     void onlyTheCutletRoleRefusesBacon()
     {
-        const R::Role& cutlets = *R::RoleFor(PriceItem::MinuteSteaks);
+        const R::Role& cutlets = *R::RoleFor(ServiceId::Cutlets);
         QVERIFY(R::RefusesBacon(cutlets, cuts({R::BaconCut})));
         QVERIFY(R::RefusesBacon(cutlets, cuts({0, R::BaconCut, 10})));
         QVERIFY(!R::RefusesBacon(cutlets, cuts({indexOf("Arkansas Bacon")})));
         QVERIFY(!R::RefusesBacon(cutlets, cuts({})));
-        for (const QString& item : {PriceItem::Curing, PriceItem::SausageSeasoning})
-            QVERIFY(!R::RefusesBacon(*R::RoleFor(item), cuts({R::BaconCut})));
+        for (const ServiceId service : {ServiceId::PorkCuring, ServiceId::PorkSausage})
+            QVERIFY(!R::RefusesBacon(*R::RoleFor(service), cuts({R::BaconCut})));
     }
 
     void anySelected()

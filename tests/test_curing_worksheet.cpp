@@ -1,17 +1,15 @@
 // The curing worksheet frmCure in its three roles: driven through the real
 // Estimate screen from the pork Curing, Sausage and Cutlets rows, and on its
 // own against a stand-in host.
-
-#include "cure_item.h"
-#include "curing_worksheet.h"
-#include "dialogs.h"
 #include "estimate_counter.h"
-#include "estimate_screen.h"
 #include "fake_host.h"
-#include "field_cues.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
+#include "worksheets/curing_worksheet.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -114,14 +112,18 @@ struct Alone {
     TestPriceList file;
     DialogAnswerer dialogs;
     QPointer<CuringWorksheet> sheet;
+    ServiceId service = ServiceId::PorkCuring;
 
+    // The worksheet in the role of the service priced at that item.
     explicit Alone(const QString& cureItem, bool flag = true, const QString& hanging = "250")
     {
         file.withSample().price(PriceItem::Curing, 0.35);
         host.path = file.path();
         host.flag = flag;
         host.hanging = hanging;
-        wrkdsht::CureItem() = cureItem;
+        service = cureItem == PriceItem::Curing             ? ServiceId::PorkCuring
+                  : cureItem == PriceItem::SausageSeasoning ? ServiceId::PorkSausage
+                                                            : ServiceId::Cutlets;
     }
     ~Alone()
     {
@@ -130,7 +132,7 @@ struct Alone {
     }
     CuringWorksheet* open()
     {
-        sheet = new CuringWorksheet(host);
+        sheet = new CuringWorksheet(host, service);
         sheet->setAttribute(Qt::WA_DeleteOnClose);
         sheet->show();
         QApplication::setActiveWindow(sheet);
@@ -375,7 +377,6 @@ private slots:
         pickCut(sheet, Hams);
         // The Cutlets row names another cure item: the open screen comes to the front.
         QCOMPARE(c.open(CutletsRow), sheet);
-        QCOMPARE(wrkdsht::CureItem(), PriceItem::MinuteSteaks);
         QCOMPARE(c.openSheets(), 1);
         QCOMPARE(sheet->windowTitle(), QStringLiteral("Curing Worksheet"));
         pickCut(sheet, Bacon); // still allowed: the screen serves curing
@@ -567,21 +568,6 @@ private slots:
         QCOMPARE(a.host.writes.size(), 1);
         QCOMPARE(a.host.writes[0].charge, QStringLiteral("10"));
         QCOMPARE(a.dialogs.seen().size(), 1);
-    }
-
-    void aCureItemOfNoRoleWritesNothingButRefigures()
-    {
-        Alone a(QStringLiteral("Cooling"), true);
-        CuringWorksheet* sheet = a.open();
-        QCOMPARE(sheet->windowTitle(), QStringLiteral("Curing Worksheet"));
-        QCOMPARE(background(sheet), QColor(255, 224, 192));
-        pickCut(sheet, Bacon);
-        QCOMPARE(total(sheet), QStringLiteral("18.75"));
-        apply(sheet);
-        QCOMPARE(a.host.writes.size(), 0);
-        QCOMPARE(a.host.totRefigures, 1);
-        QVERIFY(!a.stillOpen());
-        QCOMPARE(a.dialogs.seen().size(), 0);
     }
 
     void selectingEverythingAtOnceStillRefusesBacon()

@@ -1,7 +1,7 @@
 // The figuring of the jerky and fajita worksheets, without any screen.
 
-#include "cut_rules.h"
-#include "numbers.h"
+#include "core/numbers.h"
+#include "estimate/cut_rules.h"
 
 #include <QTest>
 #include <initializer_list>
@@ -40,24 +40,6 @@ class TestCutRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void theTwoScreensDifferOnlyByTheirTable()
-    {
-        const CutScreen& jerky = CutScreenOf(CutScreenKind::Jerky);
-        const CutScreen& fajita = CutScreenOf(CutScreenKind::Fajita);
-        QCOMPARE(jerky.objectName, QStringLiteral("frmJerky"));
-        QCOMPARE(jerky.caption, QStringLiteral("Jerky Worksheet"));
-        QCOMPARE(jerky.priceItem, QStringLiteral("Slicing"));
-        QCOMPARE(jerky.weightField, 16);
-        QCOMPARE(jerky.chargeField, 7);
-        QCOMPARE(jerky.sirloinShare, 0.031);
-        QCOMPARE(fajita.objectName, QStringLiteral("frmFajita"));
-        QCOMPARE(fajita.caption, QStringLiteral("Fajita Worksheet"));
-        QCOMPARE(fajita.priceItem, QStringLiteral("Fajita Strips"));
-        QCOMPARE(fajita.weightField, 15);
-        QCOMPARE(fajita.chargeField, 6);
-        QCOMPARE(fajita.sirloinShare, 0.022);
-    }
-
     void totalsOfTheSelectedCuts_data()
     {
         QTest::addColumn<CutSelection>("selected");

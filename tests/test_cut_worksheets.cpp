@@ -1,13 +1,13 @@
 // The jerky and fajita worksheets, opened from their service rows on the
 // Estimate screen (and, where that is simpler, against a stand-in host).
 
-#include "cut_worksheet.h"
 #include "estimate_counter.h"
-#include "estimate_screen.h"
 #include "fake_host.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
+#include "worksheets/cut_worksheet.h"
 
 #include <QFile>
 #include <QLabel>
@@ -442,13 +442,11 @@ private slots:
         apply(jerky);
         apply(fajita);
         QCOMPARE(host.writes.size(), 2);
-        QCOMPARE(host.writes[0].weightField, 16);
+        QCOMPARE(host.writes[0].service, ServiceId::Slicing);
         QCOMPARE(host.writes[0].weight, QStringLiteral("35"));
-        QCOMPARE(host.writes[0].chargeField, 7);
         QCOMPARE(host.writes[0].charge, QStringLiteral("87.5"));
-        QCOMPARE(host.writes[1].weightField, 15);
+        QCOMPARE(host.writes[1].service, ServiceId::FajitaStrips);
         QCOMPARE(host.writes[1].weight, QStringLiteral("2.05"));
-        QCOMPARE(host.writes[1].chargeField, 6);
         QCOMPARE(host.writes[1].charge, QStringLiteral("1.025"));
         QTRY_VERIFY(!jerky && !fajita);
         QCOMPARE(host.totRefigures, 0);

@@ -2,9 +2,9 @@
 // words, the screens stay as they were, the file is never left half-written.
 
 #include "estimate_counter.h"
-#include "estimate_screen.h"
-#include "price_items.h"
-#include "price_list.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 

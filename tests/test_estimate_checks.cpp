@@ -3,7 +3,7 @@
 // products are figured again from the list.
 
 #include "estimate_counter.h"
-#include "field_cues.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
 
 #include <QPushButton>
@@ -31,7 +31,7 @@ private slots:
         c.tick(6);
         const auto applyFajita = [&] { // the worksheet shown again, the arm applied
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            c.screen->fEstW(6);
+            c.screen->showWorksheet(ServiceId::FajitaStrips);
             QWidget* sheet = findScreen(QStringLiteral("frmFajita"));
             QVERIFY(sheet);
             clickItem(control<QListWidget>(sheet, QStringLiteral("List1")), 0);

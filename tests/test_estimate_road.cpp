@@ -3,7 +3,7 @@
 // jerky figured on its worksheet, then tenderising.
 
 #include "dialog_answerer.h"
-#include "estimate_screen.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 

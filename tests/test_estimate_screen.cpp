@@ -2,10 +2,10 @@
 // processing charge, driven through the real screen.
 
 #include "estimate_counter.h"
-#include "estimate_screen.h"
-#include "field_cues.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
 
 #include <QFileInfo>
@@ -225,7 +225,7 @@ private slots:
         Counter c;
         c.file.withSample().without(PriceItem::BeefKill).without(PriceItem::Processing);
         c.start();
-        c.edit("Text4")->setText(QStringLiteral("3"));
+        typeInto(c.edit("Text4"), QStringLiteral("3"));
         c.dialogs.press(QMessageBox::Ok);
         c.pick("Option1");
         QCOMPARE(c.dialogs.seen().size(), 1);

@@ -1,12 +1,12 @@
 // The Estimate screen's lower band: expanding, the service rows, the rounding
 // of the beef charges, the total, and the beef cure products.
 
+#include "core/numbers.h"
 #include "estimate_counter.h"
-#include "estimate_screen.h"
-#include "field_cues.h"
-#include "numbers.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
 
 #include <QPushButton>
@@ -351,27 +351,18 @@ private slots:
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
-    void unknownServiceIndexIsTold()
-    {
-        Counter c;
-        c.startWithSample();
-        c.dialogs.press(QMessageBox::Ok);
-        c.screen->fEstW(8);
-        QCOMPARE(c.dialogs.seen().last().text, QStringLiteral("INdex Is 8"));
-    }
-
     void totFocusRefiguresTheTotal()
     {
         Counter c;
         c.startWithSample();
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(2); // ExtraBoning: its charge comes from a worksheet
-        c.edit(QStringLiteral("Text6_2"))->setText(QStringLiteral("12.5"));
+        typeInto(c.edit(QStringLiteral("Text6_2")), QStringLiteral("12.5"));
         c.screen->refigureTotalThroughTot();
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("214.5"));
         QVERIFY(!control<QWidget>(c.s(), QStringLiteral("tot"))->isVisible());
         QTRY_VERIFY(c.edit(QStringLiteral("Text2"))->hasFocus());
-        c.screen->writeServiceRow(11, QStringLiteral("20"), 2, QStringLiteral("3.4"));
+        c.screen->writeService(ServiceId::ExtraBoning, QStringLiteral("20"), QStringLiteral("3.4"));
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("205.4"));
     }
 
@@ -386,12 +377,12 @@ private slots:
         field(sheet, QStringLiteral("Text1"))->setText(QStringLiteral("15"));
         sheet->close();
         // Shown again before the closed one is gone: a fresh one all the same.
-        c.screen->fEstW(2);
+        c.screen->showWorksheet(ServiceId::ExtraBoning);
         QWidget* again = findScreen(QStringLiteral("frmEB"));
         QVERIFY(again && again != sheet);
         QCOMPARE(textOf(again, QStringLiteral("Text1")), QStringLiteral("0"));
         // While it is open, showing it again brings the same one forward.
-        c.screen->fEstW(2);
+        c.screen->showWorksheet(ServiceId::ExtraBoning);
         QCOMPARE(findScreen(QStringLiteral("frmEB")), again);
     }
 

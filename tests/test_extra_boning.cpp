@@ -1,14 +1,14 @@
 // The extra boning worksheet: its figuring on its own, and the screen opened
 // from the ExtraBoning row of the Estimate screen.
 
+#include "estimate/extra_boning_rules.h"
 #include "estimate_counter.h"
-#include "estimate_screen.h"
-#include "extra_boning_rules.h"
-#include "extra_boning_worksheet.h"
 #include "fake_host.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
+#include "worksheets/extra_boning_worksheet.h"
 
 #include <QFile>
 #include <QLabel>
@@ -366,9 +366,8 @@ private slots:
         host.flag = false;
         pressDone(sheet);
         QCOMPARE(host.writes.size(), 1);
-        QCOMPARE(host.writes[0].weightField, WeightField);
+        QCOMPARE(host.writes[0].service, ServiceId::ExtraBoning);
         QCOMPARE(host.writes[0].weight, QStringLiteral("10"));
-        QCOMPARE(host.writes[0].chargeField, ChargeField);
         QCOMPARE(host.writes[0].charge, QStringLiteral("1.7"));
         QTRY_VERIFY(!sheet);
         QCOMPARE(dialogs.seen().size(), 1);

@@ -1,10 +1,10 @@
 // Which texts can be item names, which new names only look like others, and
 // what the program uses each name it looks up for.
 
-#include "csv.h"
-#include "item_names.h"
-#include "price_items.h"
-#include "price_list.h"
+#include "pricelist/csv.h"
+#include "pricelist/item_names.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
 
 #include <QTest>
 

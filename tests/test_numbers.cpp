@@ -1,7 +1,7 @@
 // The shared conversions and rounding rules.
 
-#include "estimate_rules.h"
-#include "numbers.h"
+#include "core/numbers.h"
+#include "estimate/estimate_rules.h"
 
 #include <QLocale>
 #include <QTest>

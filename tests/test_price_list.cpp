@@ -2,8 +2,8 @@
 
 #include "test_price_list.h"
 
-#include "price_items.h"
-#include "price_list.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // The editing side of the price list: setting, removing, saving a whole table,
 // CSV export and import, and files that refuse a change.
 
-#include "csv.h"
-#include "numbers.h"
-#include "price_items.h"
-#include "price_list.h"
-#include "price_list_editor.h"
+#include "core/numbers.h"
+#include "pricelist/csv.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
+#include "pricelist/price_list_editor.h"
 #include "test_price_list.h"
 
 #include <QFile>

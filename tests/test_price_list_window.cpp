@@ -5,9 +5,9 @@
 // prices changed elsewhere meanwhile kept.
 
 #include "estimate_counter.h"
-#include "estimate_screen.h"
-#include "item_names.h"
-#include "price_items.h"
+#include "pricelist/item_names.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 

@@ -1,11 +1,11 @@
 // locker-pricelist, run as the shop owner runs it: its output, its effect on
 // the file and its exit status, for every command and every kind of error.
 
-#include "csv.h"
-#include "item_names.h"
-#include "numbers.h"
-#include "price_items.h"
-#include "price_list.h"
+#include "core/numbers.h"
+#include "pricelist/csv.h"
+#include "pricelist/item_names.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
 #include "test_price_list.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // The printed estimate: rendered to PDF, read back with pdftotext, and held
 // against what the Estimate screen shows.
 
+#include "estimate/estimate_summary.h"
 #include "estimate_counter.h"
-#include "estimate_print.h"
-#include "estimate_screen.h"
-#include "estimate_summary.h"
+#include "screens/estimate_print.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 
@@ -147,8 +147,8 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("267.36"));
 
         QTemporaryDir dir;
-        const QStringList lines =
-            pdfLines(printToPdf(c.screen->summary(), dir.filePath(QStringLiteral("beef.pdf"))));
+        const QStringList lines = pdfLines(
+            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("beef.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Tallowbrook Processing")),
                  qPrintable(lines.join('\n')));
         QVERIFY(hasLine(
@@ -188,8 +188,8 @@ private slots:
         QCOMPARE(total, QStringLiteral("138.776")); // 17 + 92.796 + 28.98
 
         QTemporaryDir dir;
-        const QStringList lines =
-            pdfLines(printToPdf(c.screen->summary(), dir.filePath(QStringLiteral("pork.pdf"))));
+        const QStringList lines = pdfLines(
+            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("pork.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Species Pork")), qPrintable(lines.join('\n')));
         QVERIFY(hasLine(lines, QStringLiteral("Live Weight 380 lb")));
         QVERIFY(hasLine(lines, QStringLiteral("Hanging Weight 250.8 lb")));
@@ -211,8 +211,8 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("110.8972"));
 
         QTemporaryDir dir;
-        const QStringList lines =
-            pdfLines(printToPdf(c.screen->summary(), dir.filePath(QStringLiteral("cents.pdf"))));
+        const QStringList lines = pdfLines(
+            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("cents.pdf"))));
         static const QRegularExpression amount(QStringLiteral("^(.*) \\$(\\d+)\\.(\\d\\d)$"));
         int cents = 0, printedTotal = -1;
         for (const QString& line : lines)
@@ -238,8 +238,8 @@ private slots:
         c.pick("Option3");
         typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("120"));
         QTemporaryDir dir;
-        const QStringList lines =
-            pdfLines(printToPdf(c.screen->summary(), dir.filePath(QStringLiteral("deer.pdf"))));
+        const QStringList lines = pdfLines(
+            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("deer.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Field Dressed 120 lb")),
                  qPrintable(lines.join('\n')));
         QVERIFY2(hasLine(lines, QStringLiteral("Processing Charge 79.2 lb flat $85.00")),

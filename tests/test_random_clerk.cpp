@@ -12,13 +12,13 @@
 // LOCKER_CLERK_SEEDS=<n> runs n fresh seeds for a long run, and
 // LOCKER_CLERK_TRACE=1 prints every action as it is taken.
 
+#include "core/numbers.h"
 #include "dialog_answerer.h"
-#include "dialogs.h"
-#include "estimate_screen.h"
-#include "field_cues.h"
-#include "numbers.h"
-#include "price_items.h"
+#include "pricelist/price_items.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
 
 #include <QAbstractButton>
@@ -367,6 +367,7 @@ private:
 
     // The promises checked after every action.
     QString checkTotal() const;
+    QString checkRefused() const;
     QString checkFigures() const;
     QString checkPriceList();
 
@@ -417,6 +418,8 @@ QString Clerk::promisesBroken()
     QString problem = loop_;
     if (problem.isEmpty())
         problem = checkTotal();
+    if (problem.isEmpty())
+        problem = checkRefused();
     if (problem.isEmpty())
         problem = checkFigures();
     if (problem.isEmpty())
@@ -776,6 +779,23 @@ QString Clerk::checkTotal() const
         return QStringLiteral("the total reads %1, but kill + processing + the ticked charges "
                               "make %2")
             .arg(shown(total), NumberText(expected));
+    return QString();
+}
+
+// A service whose click was refused (no price list) is neither figured nor
+// charged until a click on it is accepted: its charge reads 0.
+QString Clerk::checkRefused() const
+{
+    for (const ServiceInfo& s : Services()) {
+        const ServiceRow& row = estimate_->estimate().row(s.id);
+        if (!row.ticked || row.accepted)
+            continue;
+        const QString charge =
+            textOf(estimate_.get(), QStringLiteral("Text6_%1").arg(s.chargeField()));
+        if (charge != QLatin1String("0"))
+            return QStringLiteral("%1 was refused, yet its charge reads %2")
+                .arg(QLatin1String(s.caption), shown(charge));
+    }
     return QString();
 }
 

@@ -3,7 +3,7 @@
 // and the total still follows every keystroke.
 
 #include "estimate_counter.h"
-#include "estimate_screen.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 

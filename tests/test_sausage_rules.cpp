@@ -1,8 +1,8 @@
 // The sausage worksheet's figuring without any screen: the kinds, the pork
 // added to each, the entry list, the confirmation text and the charges.
 
-#include "price_items.h"
-#include "sausage_rules.h"
+#include "estimate/sausage_rules.h"
+#include "pricelist/price_items.h"
 
 #include <QTest>
 #include <limits>

@@ -3,14 +3,14 @@
 // write-back, against a stand-in host and through the real Estimate screen.
 
 #include "estimate_counter.h"
-#include "estimate_screen.h"
 #include "fake_host.h"
-#include "field_cues.h"
-#include "price_items.h"
-#include "price_list.h"
-#include "sausage_worksheet.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
+#include "ui/field_cues.h"
 #include "widgets.h"
+#include "worksheets/sausage_worksheet.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -451,9 +451,8 @@ private slots:
         s.enter(1, QStringLiteral("30"));
         s.figure();
         QCOMPARE(s.host.writes.size(), 1);
-        QCOMPARE(s.host.writes[0].weightField, 13);
+        QCOMPARE(s.host.writes[0].service, ServiceId::BeefSausage);
         QCOMPARE(s.host.writes[0].weight, QStringLiteral("45"));
-        QCOMPARE(s.host.writes[0].chargeField, 4);
         QCOMPARE(s.host.writes[0].charge, QStringLiteral("130.5"));
         QCOMPARE(s.edit("Text2")->text(), QStringLiteral("130.5"));
         QVERIFY(!s.w()->isVisible());

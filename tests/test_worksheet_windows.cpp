@@ -72,7 +72,7 @@ private slots:
             const QRect total = onScreen(control(c.s(), "Label5")) | onScreen(c.edit("Text5"));
             for (const auto& [service, name] :
                  {std::pair(2, "frmEB"), {4, "frmWsEst"}, {6, "frmFajita"}, {7, "frmJerky"}}) {
-                c.screen->fEstW(service);
+                c.screen->showWorksheet(ServiceAtBox(service)->id);
                 QWidget* sheet = findScreen(QLatin1String(name));
                 QVERIFY(sheet);
                 const QRect placed = sheet->frameGeometry();

@@ -10,10 +10,10 @@
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
-#include "item_names.h"
-#include "numbers.h"
-#include "price_list.h"
-#include "price_list_editor.h"
+#include "core/numbers.h"
+#include "pricelist/item_names.h"
+#include "pricelist/price_list.h"
+#include "pricelist/price_list_editor.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
-#include "curing_worksheet.h"
+#include "worksheets/curing_worksheet.h"
 
-#include "cure_item.h"
-#include "dialogs.h"
-#include "estimate_host.h"
-#include "field_cues.h"
-#include "list_selection.h"
-#include "numbers.h"
-#include "service_price.h"
-#include "twips.h"
+#include "core/numbers.h"
+#include "estimate/estimate_rules.h"
+#include "pricelist/service_price.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
+#include "ui/list_selection.h"
+#include "ui/twips.h"
+#include "worksheets/worksheet_host.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,10 +25,6 @@ const QString CutletsNotFromBacon =
 const QString ApplyCaption = QStringLiteral("&Apply");
 
 // Problems that the clerk can mend.
-const QString HangingWeightNotANumber =
-    QStringLiteral("The hanging weight \"%1\" on the Estimate screen is not a number, so the "
-                   "weight of the cuts could not be figured. Correct the hanging weight, then "
-                   "click a cut again.");
 const QString CutsTooHeavy =
     QStringLiteral("The weight of these cuts is too large to figure from the hanging weight "
                    "\"%1\". Correct the hanging weight, then click a cut again.");
@@ -46,10 +42,11 @@ constexpr int ClientHeight = 4440;
 
 } // namespace
 
-CuringWorksheet::CuringWorksheet(EstimateHost& host, QWidget* parent)
+CuringWorksheet::CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , host_(host)
-    , role_(R::RoleFor(wrkdsht::CureItem()))
+    , role_(*R::RoleFor(service))
+    , service_(Service(service))
 {
     setObjectName(QStringLiteral("frmCure"));
 
@@ -73,18 +70,16 @@ CuringWorksheet::CuringWorksheet(EstimateHost& host, QWidget* parent)
     setFixedSize(TwipsX(this, ClientWidth), TwipsY(this, ClientHeight));
 
     // Load: the price first, then the cuts, then the role's looks.
-    if (role_) {
-        price_ = std::make_unique<ServicePrice>(host_.priceListPath(), role_->cureItem,
-                                                PriceList::CostStatement::TrailingBlank);
-        if (host_.priceListFlag())
-            price_->lookUp(); // when there is none, Apply looks for it again and says why
-    }
+    price_ = std::make_unique<ServicePrice>(host_.priceListPath(), service_.priceItem,
+                                            PriceList::CostStatement::TrailingBlank);
+    if (host_.priceListFlag())
+        price_->lookUp(); // when there is none, Apply looks for it again and says why
 
     list1_->clear();
     for (const R::Cut& cut : R::Cuts)
         list1_->addItem(QLatin1String(cut.name));
 
-    const R::Role& role = looks();
+    const R::Role& role = role_;
     setWindowTitle(role.caption);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -99,15 +94,10 @@ CuringWorksheet::CuringWorksheet(EstimateHost& host, QWidget* parent)
 
 CuringWorksheet::~CuringWorksheet() = default;
 
-const R::Role& CuringWorksheet::looks() const
-{
-    return role_ ? *role_ : R::DesignRole();
-}
-
 void CuringWorksheet::onSelectionChanged()
 {
     R::CutSelection selected = SelectedRows<R::CutCount>(list1_);
-    if (R::RefusesBacon(looks(), selected)) {
+    if (R::RefusesBacon(role_, selected)) {
         Dialogs::tell(this, CutletsNotFromBacon);
         const QSignalBlocker quiet(list1_);
         list1_->item(R::BaconCut)->setSelected(false);
@@ -118,9 +108,10 @@ void CuringWorksheet::onSelectionChanged()
         return;
     }
     const QString hangingText = host_.hangingWeightText();
-    const auto hanging = StrictNumber(hangingText);
+    QString problem;
+    const auto hanging = EstimateRules::ReadHangingWeight(hangingText, &problem);
     if (!hanging) {
-        Dialogs::warn(this, HangingWeightNotANumber.arg(hangingText));
+        Dialogs::warn(this, problem);
         return;
     }
     const auto total = R::CutTotal(*hanging, selected);
@@ -133,12 +124,10 @@ void CuringWorksheet::onSelectionChanged()
 
 std::optional<double> CuringWorksheet::pricePerPound()
 {
-    if (!host_.priceListFlag())
-        return role_->rateWithoutPrices;
     QString problem;
-    const auto found = price_->price(&problem);
+    const auto found = price_->priceOr(host_.priceListFlag(), service_.builtInPrice, &problem);
     if (!found)
-        Dialogs::warn(this, NoPrice.arg(role_->cureItem, problem));
+        Dialogs::warn(this, NoPrice.arg(service_.priceItem, problem));
     return found;
 }
 
@@ -150,16 +139,11 @@ void CuringWorksheet::onApply()
         return;
     }
     const std::int64_t pounds = *R::WholePounds(text1_->text());
-    QString charge;
-    if (role_) {
-        const auto price = pricePerPound();
-        if (!price)
-            return; // the clerk was told; nothing has changed
-        charge = R::Charge(pounds, *price);
-    }
+    const auto price = pricePerPound();
+    if (!price)
+        return; // the clerk was told; nothing has changed
     text1_->setText(R::PoundsText(pounds));
-    if (role_)
-        host_.writeServiceRow(role_->weightField, text1_->text(), role_->chargeField, charge);
+    host_.writeService(service_.id, text1_->text(), R::Charge(pounds, *price));
     host_.refigureTotalThroughTot();
     close();
 }

@@ -1,19 +1,18 @@
 #pragma once
 
 // frmCure, the curing worksheet: one screen serving three pork services
-// (curing, sausage seasoning, cutlets), its role chosen by the cure item when
-// it loads. The clerk selects the cuts; the screen totals their weight from
-// the hanging weight, and Apply rounds it to whole pounds, prices it, writes
-// weight and charge into the service's row of the Estimate screen, has the
+// (curing, sausage seasoning, cutlets), its role given when it is made. The clerk selects the cuts;
+// the screen totals their weight from the hanging weight, and Apply rounds it to whole pounds,
+// prices it, writes weight and charge into the service's row of the Estimate screen, has the
 // estimate's total figured again and closes.
 
-#include "curing_rules.h"
+#include "estimate/curing_rules.h"
 
 #include <QWidget>
 #include <memory>
 #include <optional>
 
-class EstimateHost;
+class WorksheetHost;
 class ServicePrice;
 class QLineEdit;
 class QListWidget;
@@ -23,13 +22,12 @@ class CuringWorksheet : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CuringWorksheet(EstimateHost& host, QWidget* parent = nullptr);
+    // The worksheet for one of the pork services PorkCuring, PorkSausage and
+    // Cutlets.
+    CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget* parent = nullptr);
     ~CuringWorksheet() override;
 
 private:
-    // The role's looks and rules; the design role when the cure item names none.
-    const CuringRules::Role& looks() const;
-
     void onSelectionChanged();
     void onApply();
 
@@ -38,9 +36,10 @@ private:
     // now when none was found then). Tells the clerk when there is none.
     std::optional<double> pricePerPound();
 
-    EstimateHost& host_;
-    const CuringRules::Role* role_;       // null when the cure item names no role
-    std::unique_ptr<ServicePrice> price_; // the role's item, when there is a role
+    WorksheetHost& host_;
+    const CuringRules::Role& role_;
+    const ServiceInfo& service_; // its price item and built-in price
+    std::unique_ptr<ServicePrice> price_;
 
     QListWidget* list1_ = nullptr;
     QLineEdit* text1_ = nullptr;

@@ -1,12 +1,13 @@
-#include "cut_worksheet.h"
+#include "worksheets/cut_worksheet.h"
 
-#include "dialogs.h"
-#include "estimate_host.h"
-#include "field_cues.h"
-#include "list_selection.h"
-#include "numbers.h"
-#include "service_price.h"
-#include "twips.h"
+#include "core/numbers.h"
+#include "estimate/estimate_rules.h"
+#include "pricelist/service_price.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
+#include "ui/list_selection.h"
+#include "ui/twips.h"
+#include "worksheets/worksheet_host.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +28,6 @@ const QString FullRoundMessage =
     QStringLiteral("Can't make current selection with full round selected");
 
 // What the clerk is told when something stands in the way.
-const QString HangingNotANumber =
-    QStringLiteral("The hanging weight \"%1\" on the Estimate screen is not a number, so the "
-                   "total weight was not figured. Type a number there, then pick the cuts again.");
 const QString TotalNotANumber = QStringLiteral(
     "The total weight \"%1\" is not a number that can be figured, so nothing was written to the "
     "estimate. Type a number of pounds, or pick the cuts again.");
@@ -40,28 +38,23 @@ const QString TooLarge = QStringLiteral("The total weight %1 at %2 a pound is to
 // The screen's client area and its controls, in twips.
 constexpr int Width = 4200, Height = 4020;
 
-QString TotalProblem(const QString& text)
-{
-    return StrictNumber(text) ? QString() : QStringLiteral("Not a number of pounds");
-}
-
 } // namespace
 
-CutWorksheet* CutWorksheet::jerky(EstimateHost& host, QWidget* parent)
+CutWorksheet* CutWorksheet::jerky(WorksheetHost& host, QWidget* parent)
 {
     return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Jerky), host, parent);
 }
 
-CutWorksheet* CutWorksheet::fajita(EstimateHost& host, QWidget* parent)
+CutWorksheet* CutWorksheet::fajita(WorksheetHost& host, QWidget* parent)
 {
     return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Fajita), host, parent);
 }
 
-CutWorksheet::CutWorksheet(const R::CutScreen& design, EstimateHost& host, QWidget* parent)
+CutWorksheet::CutWorksheet(const R::CutScreen& design, WorksheetHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , design_(design)
     , host_(host)
-    , price_(std::make_unique<ServicePrice>(host.priceListPath(), design.priceItem,
+    , price_(std::make_unique<ServicePrice>(host.priceListPath(), Service(design.service).priceItem,
                                             PriceList::CostStatement::Plain))
 {
     setObjectName(design_.objectName);
@@ -86,7 +79,7 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, EstimateHost& host, QWidg
     text1_ = new QLineEdit(QStringLiteral("0"), this);
     text1_->setObjectName(QStringLiteral("Text1"));
     SelectAllOnFocus(text1_);
-    MarkInvalidWhile(text1_, TotalProblem);
+    MarkInvalidWhile(text1_, EstimateRules::PoundsProblem);
     PlaceTwips(text1_, 120, 3450, 1695, 345);
 
     apply_ = new QPushButton(ApplyCaption, this);
@@ -121,9 +114,10 @@ void CutWorksheet::onSelectionChanged()
     double hanging = 0;
     if (R::NeedsHangingWeight(selected)) {
         const QString hangingText = host_.hangingWeightText();
-        const auto value = StrictNumber(hangingText);
+        QString problem;
+        const auto value = EstimateRules::ReadHangingWeight(hangingText, &problem);
         if (!value) {
-            Dialogs::warn(this, HangingNotANumber.arg(hangingText));
+            Dialogs::warn(this, problem);
             return;
         }
         hanging = *value;
@@ -150,6 +144,6 @@ void CutWorksheet::onApply()
         Dialogs::warn(this, TooLarge.arg(total.trimmed(), NumberText(*price)));
         return;
     }
-    host_.writeServiceRow(design_.weightField, total, design_.chargeField, *charge);
+    host_.writeService(design_.service, total, *charge);
     close();
 }

@@ -5,12 +5,12 @@
 // hanging weight, and Apply prices it and writes both into the service's row.
 // One design, built twice from the table of the two screens.
 
-#include "cut_rules.h"
+#include "estimate/cut_rules.h"
 
 #include <QWidget>
 #include <memory>
 
-class EstimateHost;
+class WorksheetHost;
 class ServicePrice;
 class QLineEdit;
 class QListWidget;
@@ -21,20 +21,20 @@ class CutWorksheet : public QWidget {
 
 public:
     // frmJerky, for the Slicing service.
-    static CutWorksheet* jerky(EstimateHost& host, QWidget* parent = nullptr);
+    static CutWorksheet* jerky(WorksheetHost& host, QWidget* parent = nullptr);
     // frmFajita, for the Fajita Strips service.
-    static CutWorksheet* fajita(EstimateHost& host, QWidget* parent = nullptr);
+    static CutWorksheet* fajita(WorksheetHost& host, QWidget* parent = nullptr);
 
     ~CutWorksheet() override;
 
 private:
-    CutWorksheet(const CutRules::CutScreen& design, EstimateHost& host, QWidget* parent);
+    CutWorksheet(const CutRules::CutScreen& design, WorksheetHost& host, QWidget* parent);
 
     void onSelectionChanged();
     void onApply();
 
     const CutRules::CutScreen& design_;
-    EstimateHost& host_;
+    WorksheetHost& host_;
     std::unique_ptr<ServicePrice> price_;
     QListWidget* list1_ = nullptr;
     QLineEdit* text1_ = nullptr;

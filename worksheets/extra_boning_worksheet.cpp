@@ -1,13 +1,14 @@
-#include "extra_boning_worksheet.h"
+#include "worksheets/extra_boning_worksheet.h"
 
-#include "dialogs.h"
-#include "estimate_host.h"
-#include "extra_boning_rules.h"
-#include "field_cues.h"
-#include "numbers.h"
-#include "price_items.h"
-#include "service_price.h"
-#include "twips.h"
+#include "core/numbers.h"
+#include "estimate/estimate_rules.h"
+#include "estimate/extra_boning_rules.h"
+#include "pricelist/price_items.h"
+#include "pricelist/service_price.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
+#include "ui/twips.h"
+#include "worksheets/worksheet_host.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -45,14 +46,9 @@ constexpr int Width = 5040, Height = 3960;
 constexpr int ColumnLeft[2] = {240, 2640};
 constexpr int BoxTop = 240, BoxStep = 360, BoxWidth = 2280, BoxHeight = 300;
 
-QString WeightProblem(const QString& text)
-{
-    return StrictNumber(text) ? QString() : QStringLiteral("Not a number of pounds");
-}
-
 } // namespace
 
-ExtraBoningWorksheet::ExtraBoningWorksheet(EstimateHost& host, QWidget* parent)
+ExtraBoningWorksheet::ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , host_(host)
 {
@@ -71,7 +67,7 @@ ExtraBoningWorksheet::ExtraBoningWorksheet(EstimateHost& host, QWidget* parent)
     text1_ = new QLineEdit(QStringLiteral("0"), this);
     text1_->setObjectName(QStringLiteral("Text1"));
     SelectAllOnFocus(text1_);
-    MarkInvalidWhile(text1_, WeightProblem);
+    MarkInvalidWhile(text1_, EstimateRules::PoundsProblem);
     PlaceTwips(text1_, ColumnLeft[0], below, 1455, 345);
 
     command1_ = new QPushButton(DoneCaption, this);
@@ -83,7 +79,8 @@ ExtraBoningWorksheet::ExtraBoningWorksheet(EstimateHost& host, QWidget* parent)
 
     // With the database flag ticked, the price is looked up as the screen
     // loads and kept for "Done".
-    price_ = std::make_unique<ServicePrice>(host_.priceListPath(), PriceItem::ExtraBoning,
+    price_ = std::make_unique<ServicePrice>(host_.priceListPath(),
+                                            Service(ServiceId::ExtraBoning).priceItem,
                                             PriceList::CostStatement::WideFrom);
     if (host_.priceListFlag())
         price_->lookUp();
@@ -93,10 +90,9 @@ ExtraBoningWorksheet::~ExtraBoningWorksheet() = default;
 
 std::optional<double> ExtraBoningWorksheet::price()
 {
-    if (!host_.priceListFlag())
-        return R::FallbackPrice;
     QString problem;
-    const auto found = price_->price(&problem);
+    const auto found = price_->priceOr(host_.priceListFlag(),
+                                       Service(ServiceId::ExtraBoning).builtInPrice, &problem);
     if (!found)
         Dialogs::warn(this, NoPrice.arg(problem));
     return found;
@@ -136,6 +132,6 @@ void ExtraBoningWorksheet::onDone()
         return;
     }
     text1_->setText(figure->weight);
-    host_.writeServiceRow(R::WeightField, text1_->text(), R::ChargeField, figure->charge);
+    host_.writeService(ServiceId::ExtraBoning, text1_->text(), figure->charge);
     close();
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-class EstimateHost;
+class WorksheetHost;
 class ServicePrice;
 class QCheckBox;
 class QLineEdit;
@@ -19,7 +19,7 @@ class ExtraBoningWorksheet : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ExtraBoningWorksheet(EstimateHost& host, QWidget* parent = nullptr);
+    explicit ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent = nullptr);
     ~ExtraBoningWorksheet() override;
 
 private:
@@ -28,7 +28,7 @@ private:
     // The price per pound to charge; tells the clerk when there is none.
     std::optional<double> price();
 
-    EstimateHost& host_;
+    WorksheetHost& host_;
     std::unique_ptr<ServicePrice> price_;
     std::array<QCheckBox*, 16> check1_{};
     QLineEdit* text1_ = nullptr;

@@ -1,12 +1,12 @@
-#include "sausage_worksheet.h"
+#include "worksheets/sausage_worksheet.h"
 
-#include "dialogs.h"
-#include "estimate_host.h"
-#include "field_cues.h"
-#include "numbers.h"
-#include "price_items.h"
-#include "price_list.h"
-#include "twips.h"
+#include "core/numbers.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list.h"
+#include "ui/dialogs.h"
+#include "ui/field_cues.h"
+#include "ui/twips.h"
+#include "worksheets/worksheet_host.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -50,10 +50,6 @@ const QString TooLarge = QStringLiteral("The weights are too large to be charged
 const QString ColumnsTooLarge = QStringLiteral("The weights are too large to be added up, so "
                                                "nothing was figured. Check the pounds typed.");
 
-// The Estimate screen's Sausage row.
-constexpr int SausageWeightField = 13;
-constexpr int SausageChargeField = 4;
-
 const QColor Teal(0, 128, 128);
 const QColor CaptionOnTeal(255, 255, 255);
 const QColor GreyedOnTeal(170, 205, 205);
@@ -90,7 +86,7 @@ QLabel* newLabel(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-SausageWorksheet::SausageWorksheet(EstimateHost& host, QWidget* parent)
+SausageWorksheet::SausageWorksheet(WorksheetHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , host_(host)
 {
@@ -373,7 +369,7 @@ void SausageWorksheet::fFigure()
     }
 
     text2_->setText(*charge);
-    host_.writeServiceRow(SausageWeightField, tally.totalWeightText(), SausageChargeField, *charge);
+    host_.writeService(ServiceId::BeefSausage, tally.totalWeightText(), *charge);
     close();
 }
 

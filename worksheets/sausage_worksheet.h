@@ -6,14 +6,14 @@
 // entry from the price list (adding a missing item when the clerk wishes), and
 // writes the total weight and charge into the Estimate screen's Sausage row.
 
-#include "sausage_rules.h"
+#include "estimate/sausage_rules.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
 
-class EstimateHost;
+class WorksheetHost;
 class PriceList;
 class QCheckBox;
 class QLabel;
@@ -24,7 +24,7 @@ class SausageWorksheet : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SausageWorksheet(EstimateHost& host, QWidget* parent = nullptr);
+    explicit SausageWorksheet(WorksheetHost& host, QWidget* parent = nullptr);
     ~SausageWorksheet() override;
 
     // Asks for the total deer weight and puts the answer into txtTotal.
@@ -65,7 +65,7 @@ private:
     std::optional<double> priceOf(const QString& item);
     std::optional<double> addMissingItem(const QString& item);
 
-    EstimateHost& host_;
+    WorksheetHost& host_;
     std::unique_ptr<PriceList> priceList_;
     SausageRules::EntryList entries_;
     std::optional<bool> confirmed_;

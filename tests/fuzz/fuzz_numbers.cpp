@@ -10,7 +10,7 @@
 // reports as a crash and keeps as an artifact to replay. scripts/fuzz.sh runs
 // the fuzzer; tests/test_number_corpus.cpp replays the corpus in every build.
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <QByteArray>
 #include <QString>

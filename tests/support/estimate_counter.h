@@ -5,7 +5,7 @@
 // over the file, with the clerk's usual moves on it.
 
 #include "dialog_answerer.h"
-#include "estimate_screen.h"
+#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 
 #include <memory>

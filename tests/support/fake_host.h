@@ -4,16 +4,15 @@
 // holds the hanging weight and the database flag that the worksheet reads,
 // and records what the worksheet writes back.
 
-#include "estimate_host.h"
+#include "worksheets/worksheet_host.h"
 
 #include <QList>
 
-class FakeEstimateHost : public EstimateHost {
+class FakeEstimateHost : public WorksheetHost {
 public:
     struct Write {
-        int weightField;
+        ServiceId service;
         QString weight;
-        int chargeField;
         QString charge;
     };
 
@@ -26,10 +25,9 @@ public:
     QString hangingWeightText() const override { return hanging; }
     bool priceListFlag() const override { return flag; }
     QString priceListPath() const override { return path; }
-    void writeServiceRow(int weightField, const QString& weight, int chargeField,
-                         const QString& charge) override
+    void writeService(ServiceId service, const QString& weight, const QString& charge) override
     {
-        writes.append({weightField, weight, chargeField, charge});
+        writes.append({service, weight, charge});
     }
     void refigureTotalThroughTot() override { ++totRefigures; }
 };

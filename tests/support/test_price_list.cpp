@@ -1,6 +1,6 @@
 #include "test_price_list.h"
 
-#include "price_list.h"
+#include "pricelist/price_list.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "field_cues.h"
+#include "ui/field_cues.h"
 
 #include <QEvent>
 #include <QLineEdit>

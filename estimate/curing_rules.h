@@ -4,6 +4,8 @@
 // and field texts: its three roles, the pork cuts with their shares of the
 // hanging weight, the running total and the rounding to whole pounds.
 
+#include "estimate/service_catalog.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,15 +19,13 @@ struct Rgb {
     int blue;
 };
 
-// One service that the worksheet serves, chosen by the cure item.
+// One service that the worksheet serves. Its price item and its price without
+// the price list are the service's own (the service catalog).
 struct Role {
-    QString cureItem;         // the price item, compared exactly
-    QString caption;          // the screen's caption
-    Rgb background;           // the screen's background colour
-    int weightField;          // the Estimate screen's Text6 index for the weight
-    int chargeField;          // ... and for the charge
-    double rateWithoutPrices; // price per pound while the database flag is unticked
-    bool baconAllowed;        // false: "Bacon" cannot be made into this service
+    ServiceId service;
+    QString caption;   // the screen's caption
+    Rgb background;    // the screen's background colour
+    bool baconAllowed; // false: "Bacon" cannot be made into this service
 };
 
 constexpr int RoleCount = 3;
@@ -33,12 +33,8 @@ constexpr int RoleCount = 3;
 // Curing, sausage seasoning and cutlets, in that order.
 const std::array<Role, RoleCount>& Roles();
 
-// The role a cure item names, or null when it names none of them.
-const Role* RoleFor(const QString& cureItem);
-
-// The screen's own design: the curing role. The screen looks like this when
-// the cure item names no role.
-const Role& DesignRole();
+// The role of a service, or null when the worksheet does not serve it.
+const Role* RoleFor(ServiceId service);
 
 // The pork cuts, in list order, with the share of the hanging weight that each
 // contributes.

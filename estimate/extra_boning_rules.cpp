@@ -1,6 +1,6 @@
-#include "extra_boning_rules.h"
+#include "estimate/extra_boning_rules.h"
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -19,9 +19,6 @@ constexpr double DeerFactor = 0.66;
 inline const QString FallbackBeefKill = QStringLiteral("17.00");
 inline const QString FallbackPorkKill = QStringLiteral("17");
 constexpr double FallbackProcessing = 0.37;
-constexpr double FallbackPaperWrapp = 0.47;
-constexpr double FallbackTenderising = 0.2;
-constexpr double FallbackMinuteSteaks = 0.3;
 constexpr double FallbackCuring = 0.42;
 
 // The heaviest animal the counter takes, in pounds.
@@ -37,17 +34,23 @@ std::optional<double> UsableWeight(const QString& text);
 // Why a figure field's text is not a number; empty when it is one or is empty.
 QString FigureProblem(const QString& text);
 
+// The hanging weight read from its text, for the Estimate screen and every
+// worksheet alike. When it is not a number, `problem` tells the clerk so.
+std::optional<double> ReadHangingWeight(const QString& text, QString* problem);
+
+// Why a weight that a service is charged for cannot be used, in plain words:
+// it must be a number of pounds. Empty when it can.
+QString PoundsProblem(const QString& text);
+
 // A service figured from the hanging weight: its weight and charge texts.
 struct ServiceFigure {
     QString weight;
     QString charge;
 };
 
-// Tenderising: 0.0686 of the hanging weight, at the given price per pound.
-ServiceFigure Tenderising(double hanging, double pricePerPound);
-
-// Minute Steaks: 0.06 of the hanging weight, at the given price per pound.
-ServiceFigure MinuteSteaks(double hanging, double pricePerPound);
+// A share of the hanging weight (tenderising 0.0686, minute steaks 0.06), at
+// the given price per pound; the charge is figured from the weight as shown.
+ServiceFigure ShareOfHanging(double hanging, double share, double pricePerPound);
 
 // Cooling: the whole hanging weight (its text as shown), at the given price.
 ServiceFigure Cooling(const QString& hangingText, double hanging, double pricePerPound);

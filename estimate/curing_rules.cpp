@@ -1,7 +1,7 @@
-#include "curing_rules.h"
+#include "estimate/curing_rules.h"
 
-#include "numbers.h"
-#include "price_items.h"
+#include "core/numbers.h"
+#include "estimate/estimate_rules.h"
 
 #include <cmath>
 
@@ -10,42 +10,19 @@ namespace CuringRules {
 const std::array<Role, RoleCount>& Roles()
 {
     static const std::array<Role, RoleCount> roles = {{
-        {PriceItem::Curing,
-         QStringLiteral("Curing Worksheet"),
-         {255, 224, 192},
-         19,
-         26,
-         0.42,
-         true},
-        {PriceItem::SausageSeasoning,
-         QStringLiteral("Sausage Worksheet"),
-         {192, 255, 192},
-         20,
-         27,
-         0.2,
-         true},
-        {PriceItem::MinuteSteaks,
-         QStringLiteral("Cutlet Worksheet"),
-         {255, 192, 192},
-         21,
-         28,
-         0.2,
-         false},
+        {ServiceId::PorkCuring, QStringLiteral("Curing Worksheet"), {255, 224, 192}, true},
+        {ServiceId::PorkSausage, QStringLiteral("Sausage Worksheet"), {192, 255, 192}, true},
+        {ServiceId::Cutlets, QStringLiteral("Cutlet Worksheet"), {255, 192, 192}, false},
     }};
     return roles;
 }
 
-const Role* RoleFor(const QString& cureItem)
+const Role* RoleFor(ServiceId service)
 {
     for (const Role& role : Roles())
-        if (role.cureItem == cureItem)
+        if (role.service == service)
             return &role;
     return nullptr;
-}
-
-const Role& DesignRole()
-{
-    return Roles()[0];
 }
 
 bool RefusesBacon(const Role& role, const CutSelection& selected)
@@ -76,12 +53,10 @@ std::optional<double> CutTotal(double hanging, const CutSelection& selected)
 
 QString TotalProblem(const QString& text)
 {
-    if (text.trimmed().isEmpty())
-        return QStringLiteral("There is no total weight.");
-    const auto total = StrictNumber(text);
-    if (!total)
-        return QStringLiteral("\"%1\" is not a number of pounds.").arg(text.trimmed());
-    if (!RoundHalfEven(*total))
+    const QString problem = EstimateRules::PoundsProblem(text);
+    if (!problem.isEmpty())
+        return problem;
+    if (!RoundHalfEven(*StrictNumber(text)))
         return QStringLiteral("%1 pounds is too many to charge for.").arg(text.trimmed());
     return QString();
 }

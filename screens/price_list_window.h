@@ -5,7 +5,7 @@
 // only the rows changed in the window, in one transaction, and refuses rows
 // that another program changed in the file meanwhile.
 
-#include "price_list_editor.h"
+#include "pricelist/price_list_editor.h"
 
 #include <QHash>
 #include <QWidget>

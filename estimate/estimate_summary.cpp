@@ -1,29 +1,12 @@
-#include "estimate_summary.h"
+#include "estimate/estimate_summary.h"
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <numeric>
 #include <utility>
 
 namespace {
-
-// The printout's words for the services, in one place.
-const std::pair<PrintedService, const char*> ServiceNames[] = {
-    {PrintedService::Tenderising, "Tenderising"},
-    {PrintedService::MinuteSteaks, "Minute steaks"},
-    {PrintedService::ExtraBoning, "Extra boning"},
-    {PrintedService::BeefCuring, "Beef curing"},
-    {PrintedService::Sausage, "Sausage"},
-    {PrintedService::PaperWrapping, "Paper wrapping"},
-    {PrintedService::FajitaStrips, "Fajita strips"},
-    {PrintedService::SlicingForJerky, "Slicing for jerky"},
-    {PrintedService::PorkCuring, "Pork curing"},
-    {PrintedService::SausageSeasoning, "Sausage seasoning"},
-    {PrintedService::Cutlets, "Cutlets"},
-    {PrintedService::Cooling, "Cooling"},
-    {PrintedService::Quartering, "Quartering"},
-};
 
 QString escaped(const QString& text)
 {
@@ -62,12 +45,9 @@ std::optional<std::int64_t> nearestCents(const QString& figure)
 
 } // namespace
 
-QString PrintedServiceName(PrintedService service)
+QString PrintedServiceName(ServiceId service)
 {
-    for (const auto& [which, name] : ServiceNames)
-        if (which == service)
-            return QLatin1String(name);
-    return QString();
+    return QLatin1String(Service(service).printedName);
 }
 
 std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, const QString& total)

@@ -1,7 +1,7 @@
-#include "sausage_rules.h"
+#include "estimate/sausage_rules.h"
 
-#include "numbers.h"
-#include "price_items.h"
+#include "core/numbers.h"
+#include "pricelist/price_items.h"
 
 #include <cmath>
 

@@ -5,6 +5,8 @@
 // rule and the running total weight. Both screens are one design; what differs
 // between them is one small table of data.
 
+#include "estimate/service_catalog.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -41,9 +43,7 @@ using CutSelection = std::array<bool, CutCount>;
 struct CutScreen {
     QString objectName;
     QString caption;
-    QString priceItem;
-    int weightField; // index of the Estimate screen's service weight field
-    int chargeField; // index of the Estimate screen's service charge field
+    ServiceId service; // the service it figures, and so its price item
     double sirloinShare;
 };
 

@@ -3,6 +3,8 @@
 // An estimate as the customer takes it home: what the Estimate screen shows,
 // line by line, and its text as a printable page.
 
+#include "estimate/service_catalog.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -10,30 +12,13 @@
 #include <cstdint>
 #include <optional>
 
-// The extra services as the printed estimate names them.
-enum class PrintedService {
-    Tenderising,
-    MinuteSteaks,
-    ExtraBoning,
-    BeefCuring,
-    Sausage,
-    PaperWrapping,
-    FajitaStrips,
-    SlicingForJerky,
-    PorkCuring,
-    SausageSeasoning,
-    Cutlets,
-    Cooling,
-    Quartering,
-};
-
 // The words the printed estimate gives a service: words the customer reads
 // ("Paper wrapping", "Slicing for jerky"), not the price list's item names
 // nor the screen's captions.
-QString PrintedServiceName(PrintedService service);
+QString PrintedServiceName(ServiceId service);
 
 struct EstimateLine {
-    PrintedService service;
+    ServiceId service;
     QString weight; // pounds, as the screen shows them; empty when there is none
     QString rate;   // dollars per pound; empty when there is no single rate
     QString charge; // dollars, as the screen shows them

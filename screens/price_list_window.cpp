@@ -1,9 +1,9 @@
-#include "price_list_window.h"
+#include "screens/price_list_window.h"
 
-#include "dialogs.h"
-#include "item_names.h"
-#include "numbers.h"
-#include "window_keys.h"
+#include "core/numbers.h"
+#include "pricelist/item_names.h"
+#include "ui/dialogs.h"
+#include "ui/window_keys.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,6 @@
-#include "cut_rules.h"
+#include "estimate/cut_rules.h"
 
-#include "numbers.h"
-#include "price_items.h"
+#include "core/numbers.h"
 
 #include <cmath>
 
@@ -22,12 +21,11 @@ const std::array<const char*, CutCount> CutNames = {
 
 const CutScreen& CutScreenOf(CutScreenKind kind)
 {
-    // objectName, caption, price item, weight field, charge field, Sirloin share
+    // objectName, caption, service, Sirloin share
     static const CutScreen screens[] = {
-        {QStringLiteral("frmJerky"), QStringLiteral("Jerky Worksheet"), PriceItem::Slicing, 16, 7,
-         0.031},
-        {QStringLiteral("frmFajita"), QStringLiteral("Fajita Worksheet"), PriceItem::FajitaStrips,
-         15, 6, 0.022},
+        {QStringLiteral("frmJerky"), QStringLiteral("Jerky Worksheet"), ServiceId::Slicing, 0.031},
+        {QStringLiteral("frmFajita"), QStringLiteral("Fajita Worksheet"), ServiceId::FajitaStrips,
+         0.022},
     };
     return screens[kind == CutScreenKind::Jerky ? 0 : 1];
 }

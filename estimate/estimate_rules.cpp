@@ -1,6 +1,6 @@
-#include "estimate_rules.h"
+#include "estimate/estimate_rules.h"
 
-#include "numbers.h"
+#include "core/numbers.h"
 
 namespace EstimateRules {
 
@@ -43,16 +43,28 @@ QString FigureProblem(const QString& text)
     return QStringLiteral("\"%1\" is not a number.").arg(text.trimmed());
 }
 
-ServiceFigure Tenderising(double hanging, double pricePerPound)
+std::optional<double> ReadHangingWeight(const QString& text, QString* problem)
 {
-    const QString weight = NumberText(hanging * 0.0686);
-    return {weight, Charge(asShown(hanging * 0.0686), pricePerPound)};
+    const auto value = StrictNumber(text);
+    if (!value)
+        *problem = QStringLiteral("The hanging weight \"%1\" is not a number, so nothing was "
+                                  "figured from it. Correct it on the Estimate screen.")
+                       .arg(text);
+    return value;
 }
 
-ServiceFigure MinuteSteaks(double hanging, double pricePerPound)
+QString PoundsProblem(const QString& text)
 {
-    const QString weight = NumberText(hanging * 0.06);
-    return {weight, Charge(asShown(hanging * 0.06), pricePerPound)};
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("There is no weight in pounds.");
+    if (!StrictNumber(text))
+        return QStringLiteral("\"%1\" is not a number of pounds.").arg(text.trimmed());
+    return QString();
+}
+
+ServiceFigure ShareOfHanging(double hanging, double share, double pricePerPound)
+{
+    return {NumberText(hanging * share), Charge(asShown(hanging * share), pricePerPound)};
 }
 
 ServiceFigure Cooling(const QString& hangingText, double hanging, double pricePerPound)

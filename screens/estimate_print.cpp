@@ -1,4 +1,4 @@
-#include "estimate_print.h"
+#include "screens/estimate_print.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

@@ -2,7 +2,7 @@
 
 // The printed estimate that the customer takes home.
 
-#include "estimate_summary.h"
+#include "estimate/estimate_summary.h"
 
 class QPrinter;
 class QWidget;

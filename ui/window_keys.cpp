@@ -1,4 +1,4 @@
-#include "window_keys.h"
+#include "ui/window_keys.h"
 
 #include <QPushButton>
 #include <QScreen>

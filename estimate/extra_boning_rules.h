@@ -11,13 +11,6 @@ namespace ExtraBoningRules {
 // Pounds of meat to bone for every cut ticked.
 constexpr double PoundsPerCut = 5;
 
-// The price per pound while the database flag is unticked.
-constexpr double FallbackPrice = 0.17;
-
-// The ExtraBoning row of the Estimate screen: its weight and charge fields.
-constexpr int WeightField = 11;
-constexpr int ChargeField = 2;
-
 // The running weight after the clerk ticks (or clears) a cut box: ticking adds
 // one cut's pounds, clearing takes them off again, never going below 0.
 // No value when the result is too large to be a figure.

@@ -1,0 +1,78 @@
+#pragma once
+
+// The extra services of an estimate, each described once: its id, the box
+// that ticks it on the Estimate screen, its caption and column, whether it is
+// refused without the price list, how it is figured, its price item with the
+// built-in price, and the two fields that show its weight and charge. No other
+// code knows a field index: the screens name their fields through this table.
+
+#include <QString>
+#include <array>
+
+enum class ServiceId {
+    Tenderising,
+    MinuteSteaks,
+    ExtraBoning,
+    BeefCuring,
+    BeefSausage,
+    PaperWrapp,
+    FajitaStrips,
+    Slicing,
+    PorkCuring,
+    PorkSausage,
+    Cutlets,
+    Cooling,
+    Quartering,
+};
+constexpr int ServiceCount = 13;
+
+enum class Column { Beef, Pork };
+
+// How a service gets its weight and charge.
+enum class Figuring {
+    HangingShare, // a share of the hanging weight at a price per pound
+    PaperWrapp,   // replaces the processing price; the row's own charge stays 0
+    WholeHanging, // the whole hanging weight at a price per pound
+    Notice,       // no charge: a notice only
+    CureProducts, // the beef cure product list on the Estimate screen
+    Worksheet,    // a worksheet figures it and writes it back
+};
+
+// The worksheet screens.
+enum class Worksheet { None, ExtraBoning, Sausage, Fajita, Jerky, Curing };
+
+struct ServiceInfo {
+    ServiceId id;
+    int box; // the index of its check box, Check1_<box>
+    const char* caption;
+    Column column;
+    bool needsPriceList; // refused while the database flag is unticked
+    Figuring figuring;
+    Worksheet worksheet;
+    QString priceItem;   // the price list item that prices it; empty when none
+    double builtInPrice; // per pound while the flag is unticked; 0 when it has none
+    double hangingShare; // for HangingShare: pounds per pound of hanging weight
+    // True when the weight it was figured from is the hanging weight, so that a
+    // change of the hanging weight makes it out of date.
+    bool followsHangingWeight;
+    // True when its charge is the weight at one price per pound (so a rate can
+    // be told from them); false for mixed prices (sausage) and no charge.
+    bool singleRate;
+    // Its name on the printed estimate: words the customer reads, not the
+    // price list's item nor the screen's caption.
+    const char* printedName;
+
+    // The indices of its fields among the Estimate screen's Text6 fields.
+    int weightField() const { return column == Column::Pork ? box + 10 : box + 9; }
+    int chargeField() const { return column == Column::Pork ? box + 17 : box; }
+    // Its place in its column, from the top.
+    int row() const { return column == Column::Pork ? box - 9 : box; }
+};
+
+// Every service, in the order of their boxes.
+const std::array<ServiceInfo, ServiceCount>& Services();
+
+const ServiceInfo& Service(ServiceId id);
+
+// The service of a check box index, or null for an index that has none.
+const ServiceInfo* ServiceAtBox(int box);

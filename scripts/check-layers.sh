@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The source folders form layers, from the bottom up. A file may include
+# headers of its own folder and of the folders below it, never of a folder
+# above it (and so no two folders include each other). Run by the test suite;
+# exits 1 and names each include that runs upward.
+#
+#   scripts/check-layers.sh [SOURCE-ROOT]
+set -euo pipefail
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root"
+
+# Bottom first. Folders on one line are one layer apart each.
+layers=(core pricelist estimate ui worksheets screens app tools)
+
+rank_of() {
+    local i
+    for i in "${!layers[@]}"; do
+        [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }
+    done
+    echo -1
+}
+
+bad=0
+for folder in "${layers[@]}"; do
+    [ -d "$folder" ] || continue
+    own=$(rank_of "$folder")
+    while IFS= read -r hit; do
+        file=${hit%%:*}
+        rest=${hit#*:}
+        line=${rest%%:*}
+        target=$(sed -n "${line}s/^[[:space:]]*#[[:space:]]*include[[:space:]]*\"\\([^/\"]*\\)\\/.*/\\1/p" "$file")
+        [ -n "$target" ] || continue
+        theirs=$(rank_of "$target")
+        [ "$theirs" -lt 0 ] && continue # generated or third-party headers
+        if [ "$theirs" -gt "$own" ] || { [ "$theirs" -eq "$own" ] && [ "$target" != "$folder" ]; }; then
+            echo "$file:$line: $folder/ includes from $target/, a layer above it" >&2
+            bad=1
+        fi
+    done < <(grep -rn --include='*.h' --include='*.cpp' -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]+/' "$folder" || true)
+    # An include without a folder reaches a header by the include path, which
+    # hides which layer it comes from.
+    while IFS= read -r hit; do
+        echo "$hit: include the header with its folder (\"folder/name.h\")" >&2
+        bad=1
+    done < <(grep -rn --include='*.h' --include='*.cpp' -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]+"' "$folder" |
+        grep -v -E '"(sample_prices\.h|[a-z_]+\.moc|moc_[a-z_]+\.cpp)"' || true)
+done
+if [ "$bad" -ne 0 ]; then
+    echo "Layers, bottom first: ${layers[*]}" >&2
+    exit 1
+fi
+echo "Layers hold: ${layers[*]}"
