@@ -13,6 +13,7 @@ namespace {
 
 const char* const CreateSample = "create-sample-pricelist";
 const char* const PriceListOption = "pricelist";
+const char* const EstimatesOption = "estimates";
 
 // A wrong command line ends the program with this status, as for
 // locker-pricelist.
@@ -35,6 +36,10 @@ struct Parser {
                           QStringLiteral("Use the price list file <path> instead of %1.")
                               .arg(PriceList::defaultPath()),
                           QStringLiteral("path")});
+        parser.addOption({QLatin1String(EstimatesOption),
+                          QStringLiteral("Keep the saved estimates in the file <path> instead of "
+                                         "Estimates.db beside the price list."),
+                          QStringLiteral("path")});
         parser.addOption(
             {QLatin1String(CreateSample),
              QStringLiteral("Create a price list holding the sample prices at [path] (or at the "
@@ -53,6 +58,9 @@ struct Parser {
         if (parser.isSet(QLatin1String(PriceListOption)) &&
             parser.value(QLatin1String(PriceListOption)).isEmpty())
             return QStringLiteral("--pricelist needs the path of a price list file.");
+        if (parser.isSet(QLatin1String(EstimatesOption)) &&
+            parser.value(QLatin1String(EstimatesOption)).isEmpty())
+            return QStringLiteral("--estimates needs the path of a file of saved estimates.");
         const QStringList positional = parser.positionalArguments();
         if (!positional.isEmpty() && !parser.isSet(QLatin1String(CreateSample)))
             return QStringLiteral("Unexpected argument: %1").arg(positional.first());
@@ -100,6 +108,7 @@ Options parse(QCoreApplication& app)
     options.priceListPath = p.parser.isSet(QLatin1String(PriceListOption))
                                 ? p.parser.value(QLatin1String(PriceListOption))
                                 : PriceList::defaultPath();
+    options.estimatesPath = p.parser.value(QLatin1String(EstimatesOption));
     return options;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's command line:
-//   locker-estimate [--pricelist PATH]
+//   locker-estimate [--pricelist PATH] [--estimates PATH]
 //   locker-estimate --create-sample-pricelist [PATH]
 
 #include <QString>
@@ -12,7 +12,8 @@ namespace CommandLine {
 
 struct Options {
     QString priceListPath;
-    int exitCode = -1; // 0 or more: the program ends at once with it
+    QString estimatesPath; // empty: Estimates.db beside the price list
+    int exitCode = -1;     // 0 or more: the program ends at once with it
 };
 
 // Names the application, reads the command line and answers --help and

@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     const CommandLine::Options options = CommandLine::parse(app);
     if (options.exitCode >= 0)
         return options.exitCode;
-    EstimateScreen screen(options.priceListPath);
+    EstimateScreen screen(options.priceListPath, options.estimatesPath);
     screen.startUp();
     screen.show();
     return app.exec();

@@ -18,7 +18,7 @@ results="$here/results.md"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if ! cmake --build "$build" --target locker-estimate bench_launch bench_start_bare \
-    bench_start_estimate bench_keystroke bench_lookup >"$work/build.log" 2>&1; then
+    bench_start_estimate bench_keystroke bench_lookup bench_book >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
     exit 1
 fi
@@ -44,6 +44,8 @@ echo "Measuring keystrokes ($keystrokes)..." >&2
     { cat "$work/err" >&2; exit 1; }
 echo "Measuring price lookups..." >&2
 "$bin/bench_lookup" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+echo "Measuring saved estimates (100,000)..." >&2
+"$bin/bench_book" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 
 declare -A m
 while IFS='=' read -r key value; do
@@ -82,6 +84,18 @@ key_met=$(holds "$key_median < 100")
 big_met=$(holds "$big < 20")
 big_first_met=$(holds "$big_first < 20")
 big_noindex_met=$(holds "$big_noindex_first < 20")
+book_save=${m[book.save.median_ms]}
+book_list=${m[book.list.median_ms]}
+book_search=${m[book.search.median_ms]}
+book_save_met=$(holds "$book_save < 10")
+book_list_met=$(holds "$book_list < 50")
+book_search_met=$(holds "$book_search < 50")
+book_save_note="one transaction synced to disk; slowest ${m[book.save.max_ms]} ms"
+if [ "$book_save_met" != yes ]; then
+    book_save_note="$book_save_note. Nearly all of it is the wait for the disk: SQLite syncs the \
+journal and the file at each save, so that a save once told is kept through a power cut, and \
+other work writing to the same disk makes each sync wait its turn."
+fi
 
 start_note=""
 if [ "$start_met" != yes ]; then
@@ -142,6 +156,9 @@ table=$(
 | First lookup of an item, 100,000 items, median (99th percentile) | $big_first µs (${m[lookup.rows100000.first_p99_us]}) | < 20 µs | $big_first_met | $first_note |
 | Price lookup of an item looked up before, 100,000 items, no index | $big_noindex µs | | | no index on Item |
 | First lookup of an item, 100,000 items, no index, median | $big_noindex_first µs | < 20 µs | $big_noindex_met | $noindex_note |
+| Save of a new estimate, 100,000 saved, median | $book_save ms | < 10 ms | $book_save_met | $book_save_note |
+| Estimates list, first 100 of 100,000, newest first, median | $book_list ms | < 50 ms | $book_list_met | read from the listing index alone |
+| Search keystroke, 100,000 saved estimates, median of ${m[book.search.count]} | $book_search ms | < 50 ms | $book_search_met | slowest ${m[book.search.max_ms]} ms: a name held by one estimate, every estimate looked at |
 | Peak memory (max RSS), bare window | $(mb "$rss_bare") MB | | | the floor |
 | Peak memory (max RSS), Estimate screen | $(mb "$rss_estimate") MB | | | |
 | Peak memory, Estimate screen ÷ bare window | ${rss_ratio}× | ≤ 1.2× | $rss_met | $rss_note |
@@ -181,6 +198,12 @@ How it is measured:
 - Lookup: PriceList::lookupCost of the last row stored (PorkTrim), the sample rows placed
   after filler items, 20,000 times (200 without an index at 100,000 items): an item looked
   up before. Then the first lookup of each filler item, in a scattered order (up to 20,000).
+- Saved estimates: an estimates file of 100,000 estimates of about 2 kB each (a third with a
+  final bill too) in a temporary folder, made for the run. A save is EstimateBook::save of a
+  new estimate (41 of them); the list is the first 100 estimates newest first, as the
+  Estimates window opens (41 times); a search keystroke is the first 100 estimates found for
+  each letter typed of three customers' names. Each opens the file and closes it again, as
+  the program does.
 - Peak memory: the maximum resident set size of each started process, median of the starts.
 
 Where the time goes (valgrind --tool=callgrind, instructions, on this machine):

@@ -1,11 +1,17 @@
 #include "estimate/estimate.h"
 
 #include "core/numbers.h"
+#include "core/shop_settings.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
 #include "pricelist/service_price.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QScopedValueRollback>
+#include <cmath>
+#include <iterator>
 
 namespace R = EstimateRules;
 
@@ -39,8 +45,67 @@ const QString DeerNeedsPriceList =
 
 const QString Zero = QStringLiteral("0");
 
-// The shop the program was made for, named on the printed estimate.
+// The shop the program was made for, named on the printed estimate until the
+// owner sets the shop's own name.
 const QString ShopName = QStringLiteral("Tallowbrook Processing");
+
+const char* const SpeciesNames[] = {"", "Beef", "Pork", "Deer"};
+
+// The estimate's record of itself: what it is, and the version of its layout.
+// A later version reads the records of every earlier one.
+const QString StateKind = QStringLiteral("locker-estimate");
+constexpr int StateVersion = 1;
+
+// Each service's key in the record, in the order of ServiceId. The keys stay
+// as they are when captions or printed names change.
+const char* const ServiceKeys[] = {
+    "tenderising", "minuteSteaks", "extraBoning", "beefCuring", "beefSausage",
+    "paperWrapp",  "fajitaStrips", "slicing",     "porkCuring", "porkSausage",
+    "cutlets",     "cooling",      "quartering",
+};
+static_assert(std::size(ServiceKeys) == ServiceCount, "a key for every service");
+
+// Reads the values of a record, each of the type it must have; the first
+// one missing or of another type makes the reader fail.
+class RecordReader {
+public:
+    bool ok = true;
+
+    bool flag(const QJsonObject& o, const char* key)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        ok = ok && v.isBool();
+        return v.toBool();
+    }
+    QString text(const QJsonObject& o, const char* key)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        ok = ok && v.isString();
+        return v.toString();
+    }
+    // A finite number, or no value when the record holds null.
+    std::optional<double> numberOrNull(const QJsonObject& o, const char* key)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isNull())
+            return std::nullopt;
+        ok = ok && v.isDouble() && std::isfinite(v.toDouble());
+        return v.toDouble();
+    }
+    QJsonObject object(const QJsonObject& o, const char* key)
+    {
+        const QJsonValue v = o.value(QLatin1String(key));
+        ok = ok && v.isObject();
+        return v.toObject();
+    }
+    // One of the texts allowed; its index.
+    int oneOf(const QJsonObject& o, const char* key, const QStringList& allowed)
+    {
+        const int index = int(allowed.indexOf(text(o, key)));
+        ok = ok && index >= 0;
+        return index;
+    }
+};
 
 } // namespace
 
@@ -48,7 +113,9 @@ Estimate::Estimate(PriceList& prices, EstimateView& view)
     : prices_(prices)
     , view_(view)
     , weightCaption_(LiveWeight)
-{}
+{
+    savedState_ = saveState();
+}
 
 ServiceRow& Estimate::rowOf(ServiceId service)
 {
@@ -87,10 +154,12 @@ QList<ServiceId> Estimate::staleServices() const
 EstimateSummary Estimate::summary() const
 {
     EstimateSummary estimate;
-    estimate.shopName = ShopName;
+    const ShopDetails shop = LoadShopDetails();
+    estimate.shopName = shop.name.trimmed().isEmpty() ? ShopName : shop.name.trimmed();
+    estimate.shopAddress = shop.address.trimmed();
+    estimate.shopPhone = shop.phone.trimmed();
     estimate.date = QDate::currentDate();
-    const char* const names[] = {"", "Beef", "Pork", "Deer"};
-    estimate.species = QLatin1String(names[static_cast<int>(species_)]);
+    estimate.species = QLatin1String(SpeciesNames[static_cast<int>(species_)]);
     estimate.weightCaption = weightCaption_;
     estimate.enteredWeight = live_;
     estimate.hangingWeight = hanging_;
@@ -134,6 +203,7 @@ void Estimate::startUp()
         view_.warn(prices_.openProblem());
         break;
     }
+    savedState_ = saveState();
 }
 
 void Estimate::setPriceListFlag(bool ticked)
@@ -475,4 +545,169 @@ void Estimate::figureCureProducts(const R::CureSelection& selected)
     r.weight = cured;
     r.charge = R::Charge(*StrictNumber(cured), *price);
     r.rate = NumberText(*price);
+}
+
+// ---------------------------------------------------------------- keeping the estimate
+
+QString Estimate::saveState() const
+{
+    QJsonObject services;
+    for (const ServiceInfo& s : Services()) {
+        const ServiceRow& r = row(s.id);
+        services.insert(QLatin1String(ServiceKeys[static_cast<int>(s.id)]),
+                        QJsonObject{
+                            {QStringLiteral("ticked"), r.ticked},
+                            {QStringLiteral("accepted"), r.accepted},
+                            {QStringLiteral("boxShown"), r.boxShown},
+                            {QStringLiteral("fieldsShown"), r.fieldsShown},
+                            {QStringLiteral("weight"), r.weight},
+                            {QStringLiteral("charge"), r.charge},
+                            {QStringLiteral("rate"), r.rate},
+                            {QStringLiteral("figuredFor"),
+                             r.figuredFor ? QJsonValue(*r.figuredFor) : QJsonValue()},
+                        });
+    }
+    QJsonArray selected;
+    for (const bool product : cure_)
+        selected.append(product);
+    const QJsonObject record{
+        {QStringLiteral("kind"), StateKind},
+        {QStringLiteral("version"), StateVersion},
+        {QStringLiteral("species"), QLatin1String(SpeciesNames[static_cast<int>(species_)])},
+        {QStringLiteral("weightFactor"), weightFactor_},
+        {QStringLiteral("expanded"), expanded_},
+        {QStringLiteral("weightCaption"), weightCaption_},
+        {QStringLiteral("speciesHint"), speciesHint_},
+        {QStringLiteral("live"), live_},
+        {QStringLiteral("hanging"), hanging_},
+        {QStringLiteral("processing"), processing_},
+        {QStringLiteral("processingRate"), processingRate_},
+        {QStringLiteral("kill"), kill_},
+        {QStringLiteral("total"), total_},
+        {QStringLiteral("porkNoteShown"), porkNoteShown_},
+        {QStringLiteral("services"), services},
+        {QStringLiteral("cure"),
+         QJsonObject{
+             {QStringLiteral("shown"), cureProductsShown_},
+             {QStringLiteral("selected"), selected},
+             {QStringLiteral("topRoundAsked"), cornedRoundAsked_},
+             {QStringLiteral("topRoundOnly"), topRoundOnly_},
+         }},
+    };
+    return QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
+}
+
+bool Estimate::restoreState(const QString& state)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(state.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    const QJsonObject record = document.object();
+    const QJsonValue version = record.value(QStringLiteral("version"));
+    // Only version 1 is written so far; a later version is a newer program's.
+    if (record.value(QStringLiteral("kind")) != QJsonValue(StateKind) || !version.isDouble() ||
+        version.toDouble() != StateVersion)
+        return false;
+
+    // Everything is read and checked first: the estimate changes only when
+    // the whole record is right.
+    RecordReader read;
+    QStringList species;
+    for (const char* name : SpeciesNames)
+        species << QLatin1String(name);
+    const int speciesIndex = read.oneOf(record, "species", species);
+    const std::optional<double> factor = read.numberOrNull(record, "weightFactor");
+    if (!factor || !(*factor > 0 && *factor <= 1))
+        return false;
+    const int caption = read.oneOf(record, "weightCaption", {LiveWeight, FieldDressed});
+    const int hint = read.oneOf(record, "speciesHint", {QString(), BeefHint, PorkHint});
+    const bool expanded = read.flag(record, "expanded");
+    const QString live = read.text(record, "live");
+    const QString hanging = read.text(record, "hanging");
+    const QString processing = read.text(record, "processing");
+    const QString processingRate = read.text(record, "processingRate");
+    const QString kill = read.text(record, "kill");
+    const QString total = read.text(record, "total");
+    const bool porkNote = read.flag(record, "porkNoteShown");
+
+    std::array<ServiceRow, ServiceCount> rows{};
+    const QJsonObject services = read.object(record, "services");
+    for (int i = 0; i < ServiceCount; ++i) {
+        const QJsonObject o = read.object(services, ServiceKeys[i]);
+        ServiceRow& r = rows[i];
+        r.ticked = read.flag(o, "ticked");
+        r.accepted = read.flag(o, "accepted");
+        r.boxShown = read.flag(o, "boxShown");
+        r.fieldsShown = read.flag(o, "fieldsShown");
+        r.weight = read.text(o, "weight");
+        r.charge = read.text(o, "charge");
+        r.rate = read.text(o, "rate");
+        r.figuredFor = read.numberOrNull(o, "figuredFor");
+    }
+
+    const QJsonObject cure = read.object(record, "cure");
+    const bool cureShown = read.flag(cure, "shown");
+    const bool topRoundAsked = read.flag(cure, "topRoundAsked");
+    const bool topRoundOnly = read.flag(cure, "topRoundOnly");
+    const QJsonArray selected = cure.value(QStringLiteral("selected")).toArray();
+    EstimateRules::CureSelection products{};
+    if (selected.size() != R::CureProductCount)
+        return false;
+    for (int i = 0; i < R::CureProductCount; ++i) {
+        read.ok = read.ok && selected[i].isBool();
+        products[i] = selected[i].toBool();
+    }
+    if (!read.ok)
+        return false;
+
+    species_ = static_cast<Species>(speciesIndex);
+    weightFactor_ = *factor;
+    expanded_ = expanded;
+    weightCaption_ = caption == 0 ? LiveWeight : FieldDressed;
+    speciesHint_ = hint == 0 ? QString() : hint == 1 ? BeefHint : PorkHint;
+    live_ = live;
+    hanging_ = hanging;
+    processing_ = processing;
+    processingRate_ = processingRate;
+    kill_ = kill;
+    total_ = total;
+    rows_ = rows;
+    porkNoteShown_ = porkNote;
+    cureProductsShown_ = cureShown;
+    cure_ = products;
+    cornedRoundAsked_ = topRoundAsked;
+    topRoundOnly_ = topRoundOnly;
+    toldWhileTyping_.clear();
+    savedState_ = saveState();
+    return true;
+}
+
+void Estimate::clear()
+{
+    species_ = Species::None;
+    weightFactor_ = R::BeefFactor;
+    expanded_ = false;
+    weightCaption_ = LiveWeight;
+    speciesHint_.clear();
+    live_ = hanging_ = processing_ = kill_ = total_ = Zero;
+    processingRate_.clear();
+    rows_ = {};
+    porkNoteShown_ = false;
+    cureProductsShown_ = false;
+    cure_ = {};
+    cornedRoundAsked_ = false;
+    topRoundOnly_ = false;
+    toldWhileTyping_.clear();
+    savedState_ = saveState();
+}
+
+bool Estimate::hasUnsavedChanges() const
+{
+    return saveState() != savedState_;
+}
+
+void Estimate::markSaved()
+{
+    savedState_ = saveState();
 }

@@ -92,6 +92,25 @@ public:
     // The total from kill, processing and the charges of the ticked services.
     void refigureTotal();
 
+    // ------------------------------------------------------------ keeping the estimate
+
+    // The estimate's own record of itself, as text: every field as the clerk
+    // sees it, the ticks, refusals and shown rows, the rates, the cure
+    // products and the top-round answer, the database flag not included.
+    // restoreState() of it gives the same estimate exactly: nothing is looked
+    // up or figured again.
+    QString saveState() const;
+    // Replaces the estimate with one that saveState() wrote. False, and
+    // nothing changed, when the text is not such a record.
+    bool restoreState(const QString& state);
+    // Back to the start-up state for the next customer: no species, every
+    // field "0", the band collapsed, nothing ticked. The database flag stays.
+    void clear();
+    // True when the estimate differs from the one last saved, restored or
+    // cleared (markSaved() tells it that it was saved).
+    bool hasUnsavedChanges() const;
+    void markSaved();
+
     // ------------------------------------------------------------ what the clerk sees
 
     Species species() const { return species_; }
@@ -164,6 +183,9 @@ private:
     EstimateRules::CureSelection cure_{};
     bool cornedRoundAsked_ = false;
     bool topRoundOnly_ = false;
+
+    // The record of the estimate as it was last saved, restored or cleared.
+    QString savedState_;
 
     // Set while an action runs because of typing in a weight field.
     bool typing_ = false;

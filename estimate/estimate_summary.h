@@ -26,8 +26,17 @@ struct EstimateLine {
 };
 
 struct EstimateSummary {
+    // The shop's own header: its name, and the address and phone under it
+    // (empty when the owner has not set them).
     QString shopName;
+    QString shopAddress; // may hold line breaks
+    QString shopPhone;
     QDate date;
+    // The saved estimate's number and customer; 0 and empty for an estimate
+    // that is not saved, and then none of them is printed.
+    qint64 number = 0;
+    QString customer;
+    QString customerPhone;
     QString species;       // "Beef", "Pork", "Deer", or empty when none is chosen
     QString weightCaption; // "Live Weight" or "Field Dressed"
     QString enteredWeight;
@@ -60,3 +69,12 @@ QString PrintedRate(const QString& rate);
 // The estimate as a page of HTML, for Qt's rich text printing. The charges are
 // printed to the cent and add up to the printed total (see CentsAddingUp).
 QString EstimateHtml(const EstimateSummary& summary);
+
+// A final bill as a page of HTML: the estimate as billed (`billed`: its date,
+// number, customer and shop head the page) beside the quote it was given
+// (`quote`). Each charge, kill and processing first and then the services in
+// the order of their boxes, is one line with its quoted charge, its final
+// charge and the difference; a service in only one of them is blank on the
+// other side. Each column is printed to the cent and adds up to its total, as
+// on an estimate, and the differences add up to the difference of the totals.
+QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& billed);

@@ -15,14 +15,14 @@ std::optional<QString> AfterCutClicked(double weight, bool ticked)
     return NumberText(result);
 }
 
-std::optional<DoneFigure> Done(double weight, double pricePerPound)
+std::optional<BoningFigure> DoubledAndPriced(double weight, double pricePerPound)
 {
     // The doubled weight is priced as it is shown.
     const double doubled = LeadingNumber(NumberText(weight + weight));
     const double charge = doubled * pricePerPound;
     if (!std::isfinite(weight + weight) || !std::isfinite(charge))
         return std::nullopt;
-    return DoneFigure{NumberText(doubled), NumberText(charge)};
+    return BoningFigure{NumberText(doubled), NumberText(charge)};
 }
 
 } // namespace ExtraBoningRules

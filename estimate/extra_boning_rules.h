@@ -17,12 +17,12 @@ constexpr double PoundsPerCut = 5;
 std::optional<QString> AfterCutClicked(double weight, bool ticked);
 
 // What "Done" writes: the running weight doubled, and that weight priced.
-struct DoneFigure {
+struct BoningFigure {
     QString weight;
     QString charge; // not rounded to cents
 };
 
 // No value when the weight or the charge is too large to be a figure.
-std::optional<DoneFigure> Done(double weight, double pricePerPound);
+std::optional<BoningFigure> DoubledAndPriced(double weight, double pricePerPound);
 
 } // namespace ExtraBoningRules

@@ -31,45 +31,48 @@ QString SqliteErrorDetail(const QSqlError& error)
     return code.isEmpty() ? text : QStringLiteral("Error %1: %2").arg(code, text);
 }
 
-QString SqliteErrorReason(const QSqlError& error)
+QString SqliteErrorReason(const QSqlError& error, const SqliteFileWords& words)
 {
+    const QString name = QLatin1String(words.name);
+    const QString file = QLatin1String(words.file);
     bool number = false;
     const int extended = error.nativeErrorCode().toInt(&number);
     if (!number)
         return QString();
     if (extended == ReadOnlyDirectory)
-        return SqliteFolderReason();
+        return SqliteFolderReason(words);
     switch (extended & 0xff) {
     case Busy:
     case Locked:
-        return QStringLiteral("another program holds the price list locked; try again when it "
-                              "is done with it");
+        return QStringLiteral("another program holds %1 locked; try again when it is done "
+                              "with it")
+            .arg(name);
     case ReadOnly:
-        return QStringLiteral("the price list file is read-only; let this user write it, then "
-                              "try again");
+        return QStringLiteral("%1 is read-only; let this user write it, then try again").arg(file);
     case Perm:
-        return QStringLiteral("this user may not read or write the price list file (permission "
-                              "denied)");
+        return QStringLiteral("this user may not read or write %1 (permission denied)").arg(file);
     case CantOpen:
-        return QStringLiteral("the price list file could not be opened; this user needs "
-                              "permission to read and write it and to write in its folder");
+        return QStringLiteral("%1 could not be opened; this user needs permission to read and "
+                              "write it and to write in its folder")
+            .arg(file);
     case Full:
         return QStringLiteral("the disk is full");
     case IoErr:
-        return QStringLiteral("the price list file could not be read or written");
+        return QStringLiteral("%1 could not be read or written").arg(file);
     case Corrupt:
     case NotADb:
-        return QStringLiteral("the file is damaged or is not a price list");
+        return QStringLiteral("the file is damaged or is not %1").arg(QLatin1String(words.kind));
     default:
         return QString();
     }
 }
 
-QString SqliteFolderReason()
+QString SqliteFolderReason(const SqliteFileWords& words)
 {
-    return QStringLiteral("the folder of the price list may not be written, and a change needs "
-                          "to make a journal file beside the price list; let this user write in "
-                          "that folder, or move the price list to a folder that can be written");
+    return QStringLiteral("the folder of %1 may not be written, and a change needs to make a "
+                          "journal file beside %1; let this user write in that folder, or move "
+                          "%1 to a folder that can be written")
+        .arg(QLatin1String(words.name));
 }
 
 bool SqliteCannotOpen(const QSqlError& error)

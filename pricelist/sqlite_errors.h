@@ -9,12 +9,20 @@ class QSqlError;
 // SQLite's own words with its error number: "Error 5: database is locked".
 QString SqliteErrorDetail(const QSqlError& error);
 
+// The words that name the file in the reasons below: the price list's unless
+// another file is meant.
+struct SqliteFileWords {
+    const char* name = "the price list";      // another program holds it locked
+    const char* file = "the price list file"; // it is read-only
+    const char* kind = "a price list";        // the file is damaged or is not one
+};
+
 // Why the file refused, in plain words without a final point ("the price list
 // file is read-only"); empty when SQLite's number says nothing a person can act on.
-QString SqliteErrorReason(const QSqlError& error);
+QString SqliteErrorReason(const QSqlError& error, const SqliteFileWords& words = {});
 
-// Why a change failed when the price list's folder may not be written.
-QString SqliteFolderReason();
+// Why a change failed when the file's folder may not be written.
+QString SqliteFolderReason(const SqliteFileWords& words = {});
 
 // True when SQLite could not open a file: for a change to a price list that
 // is open already, the journal that it makes beside it.

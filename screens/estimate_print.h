@@ -13,3 +13,10 @@ void PrintEstimate(QPrinter& printer, const EstimateSummary& summary);
 // Qt's print dialog (where the estimate can also be saved as a PDF file),
 // then the print. False when the clerk cancels.
 bool PrintEstimateWithDialog(QWidget* parent, const EstimateSummary& summary);
+
+// Prints a final bill beside its quote (see FinalBillHtml).
+void PrintFinalBill(QPrinter& printer, const EstimateSummary& quote, const EstimateSummary& billed);
+
+// Qt's print dialog, then the final bill. False when the clerk cancels.
+bool PrintFinalBillWithDialog(QWidget* parent, const EstimateSummary& quote,
+                              const EstimateSummary& billed);

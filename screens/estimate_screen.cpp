@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "pricelist/price_list.h"
 #include "screens/estimate_print.h"
+#include "screens/estimates_window.h"
 #include "screens/price_list_window.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
@@ -15,6 +16,7 @@
 #include "worksheets/sausage_worksheet.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -93,12 +95,45 @@ QString serviceCaption(const ServiceInfo& s)
            QLatin1String(s.caption);
 }
 
+// A saved estimate read back only to be printed: it asks and tells nothing,
+// since reading it back looks nothing up and figures nothing.
+class QuietView : public EstimateView {
+public:
+    void tell(const QString&) override {}
+    void warn(const QString&) override {}
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    void showWorksheet(ServiceId) override {}
+    void showCureProducts() override {}
+};
+
+QString speciesName(Species species)
+{
+    switch (species) {
+    case Species::Beef:
+        return QStringLiteral("Beef");
+    case Species::Pork:
+        return QStringLiteral("Pork");
+    case Species::Deer:
+        return QStringLiteral("Deer");
+    case Species::None:
+        break;
+    }
+    return QString();
+}
+
 } // namespace
 
 EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
+    : EstimateScreen(std::move(priceListPath), QString(), parent)
+{}
+
+EstimateScreen::EstimateScreen(QString priceListPath, QString estimatesPath, QWidget* parent)
     : QWidget(parent)
     , priceList_(std::make_unique<PriceList>(std::move(priceListPath)))
     , estimate_(std::make_unique<Estimate>(*priceList_, *this))
+    , book_(std::make_unique<EstimateBook>(estimatesPath.isEmpty()
+                                               ? EstimateBook::pathBeside(priceList_->path())
+                                               : std::move(estimatesPath)))
 {
     setObjectName(QStringLiteral("frmEst"));
     setWindowTitle(QStringLiteral("Estimate"));
@@ -145,8 +180,10 @@ void EstimateScreen::buildTopBand()
     flag_ = new QCheckBox(this);
     flag_->setObjectName(QStringLiteral("Check2"));
     PlaceTwips(flag_, 120, 120, 300, 300);
-    connect(flag_, &QCheckBox::clicked, this,
-            [this](bool ticked) { act([&] { estimate_->setPriceListFlag(ticked); }); });
+    connect(flag_, &QCheckBox::clicked, this, [this](bool ticked) {
+        flagTipSays_ = -1; // the file may have come or gone since
+        act([&] { estimate_->setPriceListFlag(ticked); });
+    });
 
     totalCaption_ = label("Label5", QStringLiteral("Total Estimated Price"));
     PlaceTwips(totalCaption_, 5880, 150, 2300, 300);
@@ -214,6 +251,30 @@ void EstimateScreen::buildTopBand()
     connect(print, &QPushButton::clicked, this, &EstimateScreen::printEstimate);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
             &EstimateScreen::printEstimate);
+
+    // The saved estimates: the customer's estimate kept, the next one begun,
+    // an earlier one found again.
+    QPushButton* save = button("cmdSaveEstimate", QStringLiteral("&Save Estimate..."));
+    save->setToolTip(QStringLiteral("Keep the estimate under the customer's name (Ctrl+S)"));
+    PlaceTwips(save, 9000, 1020, 1900, 420);
+    connect(save, &QPushButton::clicked, this, &EstimateScreen::saveEstimate);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            &EstimateScreen::saveEstimate);
+    QPushButton* next = button("cmdNewEstimate", QStringLiteral("&New Estimate"));
+    next->setToolTip(QStringLiteral("Clear the screen for the next customer (Ctrl+N)"));
+    PlaceTwips(next, 3660, 1500, 2100, 420);
+    connect(next, &QPushButton::clicked, this, &EstimateScreen::newEstimate);
+    connect(new QShortcut(QKeySequence::New, this), &QShortcut::activated, this,
+            &EstimateScreen::newEstimate);
+    QPushButton* find = button("cmdEstimates", QStringLiteral("Saved &Estimates..."));
+    find->setToolTip(QStringLiteral("Find a saved estimate by name, phone or number (Ctrl+F)"));
+    PlaceTwips(find, 3660, 1980, 2100, 420);
+    connect(find, &QPushButton::clicked, this, &EstimateScreen::showEstimates);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+            &EstimateScreen::showEstimates);
+    recordLabel_ = label("lblEstimate", QString());
+    recordLabel_->setTextFormat(Qt::PlainText); // a customer's name is shown as typed
+    PlaceTwips(recordLabel_, 540, 150, 5200, 300);
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line1"));
@@ -341,7 +402,8 @@ void EstimateScreen::render()
         cureProducts_->show();
     const R::CureSelection& cure = e.cureProducts();
     for (int i = 0; i < R::CureProductCount; ++i)
-        cureProducts_->item(i)->setSelected(cure[i]);
+        if (cureProducts_->item(i)->isSelected() != cure[i])
+            cureProducts_->item(i)->setSelected(cure[i]);
     renderServices();
 }
 
@@ -368,6 +430,11 @@ void EstimateScreen::renderServices()
 
 void EstimateScreen::showFlagTip()
 {
+    // Told again only when what it says may have changed: it looks at the file.
+    const int said = (priceList_->isOpen() ? 2 : 0) + (estimate_->priceListFlag() ? 1 : 0);
+    if (said == flagTipSays_)
+        return;
+    flagTipSays_ = said;
     const QString file = QDir::toNativeSeparators(QFileInfo(priceList_->path()).absoluteFilePath());
     QString tip;
     if (priceList_->isOpen())
@@ -545,7 +612,16 @@ void EstimateScreen::printEstimate()
                 .arg(stale.join(QLatin1Char('\n'))),
             Dialogs::appTitle(), QMessageBox::Question))
         return;
-    PrintEstimateWithDialog(this, estimate_->summary());
+    if (record_.hasFinal()) {
+        // The final bill beside the quote it was given.
+        const EstimateSummary shown = summaryOf(record_, QString());
+        if (showingFinal_)
+            PrintFinalBillWithDialog(this, summaryOf(record_, record_.quoteState), shown);
+        else
+            PrintFinalBillWithDialog(this, shown, summaryOf(record_, record_.finalState));
+        return;
+    }
+    PrintEstimateWithDialog(this, summaryOf(record_, QString()));
 }
 
 void EstimateScreen::showPriceList()
@@ -567,4 +643,191 @@ void EstimateScreen::showPriceList()
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// ---------------------------------------------------------------- saved estimates
+
+EstimateSummary EstimateScreen::summaryOf(const EstimateRecord& record, const QString& state) const
+{
+    EstimateSummary summary;
+    if (state.isEmpty()) {
+        summary = estimate_->summary();
+    } else {
+        QuietView quiet;
+        Estimate saved(*priceList_, quiet);
+        saved.restoreState(state);
+        summary = saved.summary();
+    }
+    summary.number = record.number;
+    if (record.number) {
+        summary.customer = record.customer;
+        summary.customerPhone = record.phone;
+    }
+    return summary;
+}
+
+bool EstimateScreen::saveEstimate()
+{
+    const bool savedBefore = record_.number != 0;
+    const auto answer = SaveEstimateDialog::ask(
+        this, record_, savedBefore && (estimate_->hasUnsavedChanges() || record_.hasFinal()));
+    if (!answer)
+        return false;
+    EstimateRecord next = record_;
+    next.customer = answer->customer;
+    next.phone = answer->phone;
+    next.note = answer->note;
+    next.species = speciesName(estimate_->species());
+    next.liveWeight = estimate_->liveWeight();
+    const bool final = savedBefore && answer->final;
+    (final ? next.finalState : next.quoteState) = estimate_->saveState();
+    (final ? next.finalTotal : next.quoteTotal) = estimate_->total();
+    const BookResult saved = book_->save(next);
+    if (!saved.done) {
+        // The estimate stays on the screen as it is, to be saved again or printed.
+        Dialogs::warn(this, saved.problem);
+        return false;
+    }
+    record_ = next;
+    showingFinal_ = final;
+    estimate_->markSaved();
+    showRecord();
+    if (estimatesWindow_)
+        estimatesWindow_->refresh();
+    return true;
+}
+
+bool EstimateScreen::settleUnsaved(const QString& before)
+{
+    if (!estimate_->hasUnsavedChanges())
+        return true;
+    const QMessageBox::StandardButton answer = Dialogs::ask(
+        this,
+        QStringLiteral("The estimate on the screen has changes that are not saved. Save them "
+                       "before %1?")
+            .arg(before),
+        Dialogs::appTitle(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes)
+        return saveEstimate();
+    return answer == QMessageBox::No;
+}
+
+void EstimateScreen::newEstimate()
+{
+    if (!settleUnsaved(QStringLiteral("starting a new one")))
+        return;
+    estimate_->clear();
+    record_ = EstimateRecord();
+    showingFinal_ = false;
+    showReplaced();
+    liveWeight_->setFocus();
+}
+
+bool EstimateScreen::openEstimate(qint64 number)
+{
+    if (record_.number == number && !estimate_->hasUnsavedChanges() &&
+        showingFinal_ == record_.hasFinal()) {
+        activateWindow();
+        return true; // on the screen already, as saved
+    }
+    if (!settleUnsaved(QStringLiteral("opening estimate %1").arg(number)))
+        return false;
+    QString problem;
+    const std::optional<EstimateRecord> found = book_->open(number, &problem);
+    if (!found) {
+        Dialogs::warn(
+            this, QStringLiteral("Estimate %1 cannot be opened. %2")
+                      .arg(number)
+                      .arg(problem.isEmpty() ? QStringLiteral("It is no longer saved.") : problem));
+        return false;
+    }
+    const bool final = found->hasFinal();
+    if (!estimate_->restoreState(final ? found->finalState : found->quoteState)) {
+        Dialogs::warn(this, QStringLiteral("Estimate %1 cannot be opened: what was saved cannot "
+                                           "be read back. The estimate on the screen is as it "
+                                           "was.")
+                                .arg(number));
+        return false;
+    }
+    record_ = *found;
+    showingFinal_ = final;
+    showReplaced();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void EstimateScreen::printSavedEstimate(qint64 number)
+{
+    QString problem;
+    const std::optional<EstimateRecord> found = book_->open(number, &problem);
+    if (!found) {
+        Dialogs::warn(
+            this, QStringLiteral("Estimate %1 cannot be printed. %2")
+                      .arg(number)
+                      .arg(problem.isEmpty() ? QStringLiteral("It is no longer saved.") : problem));
+        return;
+    }
+    QWidget* parent = estimatesWindow_ ? static_cast<QWidget*>(estimatesWindow_) : this;
+    if (found->hasFinal())
+        PrintFinalBillWithDialog(parent, summaryOf(*found, found->quoteState),
+                                 summaryOf(*found, found->finalState));
+    else
+        PrintEstimateWithDialog(parent, summaryOf(*found, found->quoteState));
+}
+
+void EstimateScreen::forgetEstimate(qint64 number)
+{
+    if (record_.number != number)
+        return;
+    record_ = EstimateRecord();
+    showingFinal_ = false;
+    showRecord();
+}
+
+void EstimateScreen::showEstimates()
+{
+    if (!estimatesWindow_) {
+        estimatesWindow_ = new EstimatesWindow(*book_, *this);
+        estimatesWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        estimatesWindow_->refresh();
+    }
+    estimatesWindow_->show();
+    estimatesWindow_->raise();
+    estimatesWindow_->activateWindow();
+}
+
+void EstimateScreen::showReplaced()
+{
+    // Unticked species buttons: an exclusive group keeps one checked.
+    for (QRadioButton* option : speciesButtons_) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    shownExpanded_ = false;
+    setHeightTwips(CollapsedHeight);
+    cureProducts_->setVisible(estimate_->cureProductsShown());
+    render();
+    showRecord();
+}
+
+void EstimateScreen::showRecord()
+{
+    if (!record_.number) {
+        recordLabel_->clear();
+        return;
+    }
+    recordLabel_->setText(QStringLiteral("Estimate %1 for %2: %3")
+                              .arg(record_.number)
+                              .arg(record_.customer, showingFinal_ ? QStringLiteral("final bill")
+                                                                   : QStringLiteral("quote")));
+}
+
+void EstimateScreen::closeEvent(QCloseEvent* event)
+{
+    if (!settleUnsaved(QStringLiteral("closing")))
+        return event->ignore();
+    QWidget::closeEvent(event);
 }

@@ -1,6 +1,7 @@
 #include "screens/price_list_window.h"
 
 #include "core/numbers.h"
+#include "core/shop_settings.h"
 #include "pricelist/item_names.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
@@ -9,9 +10,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTableWidget>
@@ -131,11 +135,31 @@ PriceListWindow::PriceListWindow(const QString& priceListPath, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);
+    // The shop's own name, address and phone, at the head of every printed
+    // estimate; kept in the shop's settings file, not in the price list.
+    auto* shop = new QGroupBox(QStringLiteral("The shop, as printed on the estimates"), this);
+    shop->setObjectName(QStringLiteral("fraShop"));
+    const ShopDetails details = LoadShopDetails();
+    shopName_ = new QLineEdit(details.name, shop);
+    shopName_->setObjectName(QStringLiteral("txtShopName"));
+    shopAddress_ = new QLineEdit(details.address, shop);
+    shopAddress_->setObjectName(QStringLiteral("txtShopAddress"));
+    shopPhone_ = new QLineEdit(details.phone, shop);
+    shopPhone_->setObjectName(QStringLiteral("txtShopPhone"));
+    QPushButton* saveShop = button(shop, "cmdSaveShop", QStringLiteral("Save S&hop"));
+    connect(saveShop, &QPushButton::clicked, this, &PriceListWindow::saveShop);
+    auto* shopForm = new QFormLayout(shop);
+    shopForm->addRow(QStringLiteral("Name:"), shopName_);
+    shopForm->addRow(QStringLiteral("Address:"), shopAddress_);
+    shopForm->addRow(QStringLiteral("Phone:"), shopPhone_);
+    shopForm->addRow(QString(), saveShop);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
     layout->addWidget(status_);
     layout->addLayout(buttons);
-    resize(640, 480);
+    layout->addWidget(shop);
+    resize(640, 600);
 
     if (editor_.open() != PriceList::OpenResult::Opened) {
         problem_ = editor_.problem();
@@ -556,4 +580,13 @@ void PriceListWindow::closeEvent(QCloseEvent* event)
         }
     }
     event->accept();
+}
+
+bool PriceListWindow::saveShop()
+{
+    QString problem;
+    if (SaveShopDetails({shopName_->text(), shopAddress_->text(), shopPhone_->text()}, &problem))
+        return true;
+    Dialogs::warn(this, QStringLiteral("The shop's details were not saved. %1").arg(problem));
+    return false;
 }

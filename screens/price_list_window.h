@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -31,6 +32,9 @@ public:
     // there was nothing to save); when a cell is not right, the clerk declines
     // a question or the file refuses, the clerk is told and nothing is written.
     bool save();
+    // Saves the shop's name, address and phone printed on the estimates. True
+    // when saved; otherwise the clerk is told why.
+    bool saveShop();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,4 +99,7 @@ private:
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     QLabel* status_ = nullptr;
+    QLineEdit* shopName_ = nullptr;
+    QLineEdit* shopAddress_ = nullptr;
+    QLineEdit* shopPhone_ = nullptr;
 };

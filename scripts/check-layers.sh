@@ -10,7 +10,7 @@ root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
 # Bottom first. Folders on one line are one layer apart each.
-layers=(core pricelist estimate ui worksheets screens app tools)
+layers=(core pricelist book estimate ui worksheets screens app tools)
 
 rank_of() {
     local i

@@ -450,9 +450,9 @@ private slots:
         c.start(QStringLiteral("250"));
         QWidget* sheet = c.open(CuringRow);
         QVERIFY(sheet);
-        QLineEdit* text1 = field(sheet, QStringLiteral("Text1"));
-        typeInto(text1, typed);
-        QVERIFY(IsMarkedInvalid(text1));
+        QLineEdit* totalWeight = field(sheet, QStringLiteral("Text1"));
+        typeInto(totalWeight, typed);
+        QVERIFY(IsMarkedInvalid(totalWeight));
         c.dialogs.press(QMessageBox::Ok);
         apply(sheet);
         QCOMPARE(c.dialogs.seen().size(), 1);
@@ -463,8 +463,8 @@ private slots:
         QCOMPARE(c.text6(26), QStringLiteral("0"));
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
 
-        typeInto(text1, QStringLiteral("3"));
-        QVERIFY(!IsMarkedInvalid(text1));
+        typeInto(totalWeight, QStringLiteral("3"));
+        QVERIFY(!IsMarkedInvalid(totalWeight));
         apply(sheet);
         QCOMPARE(c.text6(26), QStringLiteral("1.5"));
     }
@@ -507,8 +507,8 @@ private slots:
                                "BostonButt", "Ribs",  "Whole Hog Cured"};
         for (int i = 0; i < 11; ++i)
             QCOMPARE(list->item(i)->text(), QLatin1String(names[i]));
-        auto* apply = control<QPushButton>(sheet, QStringLiteral("cmdApply"));
-        QCOMPARE(apply->text(), QStringLiteral("&Apply"));
+        auto* applyButton = control<QPushButton>(sheet, QStringLiteral("cmdApply"));
+        QCOMPARE(applyButton->text(), QStringLiteral("&Apply"));
         QCOMPARE(sheet->findChildren<QLabel*>().size(), 0);
 
         // The list has the focus, then Tab goes to the total, then to Apply.
@@ -516,15 +516,15 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(field(sheet, "Text1")));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(apply));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(applyButton));
 
         // The list on top, the total at the left under it, Apply at the right.
-        const QRect l = list->geometry(), t = field(sheet, "Text1")->geometry(),
-                    b = apply->geometry();
-        QVERIFY(t.top() >= l.bottom() && b.top() >= l.bottom());
-        QVERIFY(t.right() < b.left());
-        QVERIFY(sheet->rect().contains(l) && sheet->rect().contains(t) &&
-                sheet->rect().contains(b));
+        const QRect listAt = list->geometry(), totalAt = field(sheet, "Text1")->geometry(),
+                    buttonAt = applyButton->geometry();
+        QVERIFY(totalAt.top() >= listAt.bottom() && buttonAt.top() >= listAt.bottom());
+        QVERIFY(totalAt.right() < buttonAt.left());
+        QVERIFY(sheet->rect().contains(listAt) && sheet->rect().contains(totalAt) &&
+                sheet->rect().contains(buttonAt));
     }
 
     void priceIsLookedUpAtApplyWhenTheFlagWasClearAtLoad()

@@ -132,13 +132,13 @@ private slots:
         QVERIFY(selectedRows(sheet).isEmpty());
 
         // The arrangement: heading, list, then the total at the left and Apply at the right.
-        QLineEdit* text1 = field(sheet, QStringLiteral("Text1"));
-        auto* label2 = control<QLabel>(sheet, QStringLiteral("Label2"));
+        QLineEdit* totalWeight = field(sheet, QStringLiteral("Text1"));
+        auto* totalHeading = control<QLabel>(sheet, QStringLiteral("Label2"));
         QVERIFY(control<QLabel>(sheet, QStringLiteral("Label1"))->geometry().bottom() <
                 list->geometry().top());
-        QVERIFY(list->geometry().bottom() < label2->geometry().top());
-        QVERIFY(label2->geometry().bottom() < text1->geometry().top());
-        QVERIFY(applyButton->geometry().left() > text1->geometry().right());
+        QVERIFY(list->geometry().bottom() < totalHeading->geometry().top());
+        QVERIFY(totalHeading->geometry().bottom() < totalWeight->geometry().top());
+        QVERIFY(applyButton->geometry().left() > totalWeight->geometry().right());
         QVERIFY(applyButton->geometry().top() > list->geometry().bottom());
         QVERIFY(sheet->rect().contains(applyButton->geometry()));
 
@@ -148,7 +148,7 @@ private slots:
         QTest::keyClick(applyButton, Qt::Key_Tab);
         QCOMPARE(sheet->focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Tab);
-        QCOMPARE(sheet->focusWidget(), text1);
+        QCOMPARE(sheet->focusWidget(), totalWeight);
 
         // The Estimate screen stays usable while the worksheet is open.
         QVERIFY(!sheet->isModal());

@@ -8,6 +8,7 @@
 #include "pricelist/price_list.h"
 #include "support/test_price_list.h"
 
+#include <QFile>
 #include <QTest>
 
 namespace {
@@ -46,6 +47,95 @@ struct Counter {
     }
     QString charge(ServiceId id) const { return estimate.row(id).charge; }
     QString weight(ServiceId id) const { return estimate.row(id).weight; }
+};
+
+// Everything of the two estimates that the clerk sees or the figuring reads.
+void compareEstimates(const Estimate& a, const Estimate& b)
+{
+    QCOMPARE(int(a.species()), int(b.species()));
+    QCOMPARE(a.expanded(), b.expanded());
+    const QStringList textsA = {
+        a.weightCaption(),    a.speciesHint(),    a.liveWeight(), a.hangingWeight(),
+        a.processingCharge(), a.processingRate(), a.killCharge(), a.total()};
+    const QStringList textsB = {
+        b.weightCaption(),    b.speciesHint(),    b.liveWeight(), b.hangingWeight(),
+        b.processingCharge(), b.processingRate(), b.killCharge(), b.total()};
+    QCOMPARE(textsA, textsB);
+    QCOMPARE(a.porkNoteShown(), b.porkNoteShown());
+    QCOMPARE(a.cureProductsShown(), b.cureProductsShown());
+    QCOMPARE(a.cureProducts(), b.cureProducts());
+    QCOMPARE(a.topRoundOnly(), b.topRoundOnly());
+    for (const ServiceInfo& s : Services()) {
+        const ServiceRow &x = a.row(s.id), &y = b.row(s.id);
+        QCOMPARE((QList<bool>{x.ticked, x.accepted, x.boxShown, x.fieldsShown}),
+                 (QList<bool>{y.ticked, y.accepted, y.boxShown, y.fieldsShown}));
+        QCOMPARE((QStringList{x.weight, x.charge, x.rate}),
+                 (QStringList{y.weight, y.charge, y.rate}));
+        QCOMPARE(x.figuredFor, y.figuredFor);
+        QCOMPARE(a.isStale(s.id), b.isStale(s.id));
+    }
+}
+
+// Estimates of every kind the counter makes, each on a counter of its own.
+struct Kind {
+    const char* name;
+    bool withFile;
+    void (*make)(Counter&);
+};
+
+const Kind Kinds[] = {
+    {"beef with every beef service", true,
+     [](Counter& c) {
+         Estimate& e = c.estimate;
+         e.chooseSpecies(Species::Beef);
+         e.setLiveWeight(QStringLiteral("1000"));
+         e.expand();
+         for (const ServiceId id :
+              {ServiceId::Tenderising, ServiceId::MinuteSteaks, ServiceId::PaperWrapp,
+               ServiceId::BeefCuring, ServiceId::ExtraBoning, ServiceId::BeefSausage,
+               ServiceId::FajitaStrips, ServiceId::Slicing})
+             e.clickService(id, true);
+         c.view.answers = {true}; // top round only
+         e.chooseCureProducts({false, true, false, true, false});
+         e.writeService(ServiceId::ExtraBoning, QStringLiteral("20"), QStringLiteral("3.4"));
+         e.writeService(ServiceId::BeefSausage, QStringLiteral("25"), QStringLiteral("61.25"));
+         e.writeService(ServiceId::FajitaStrips, QStringLiteral("76"), QStringLiteral("95"));
+         e.writeService(ServiceId::Slicing, QStringLiteral("35"), QStringLiteral("52.5"));
+         e.setLiveWeight(QStringLiteral("1000.7")); // the worksheet rows go stale
+         e.setKillCharge(QStringLiteral("20"));
+         e.setServiceWeight(ServiceId::ExtraBoning, QStringLiteral("21 lb"));
+         e.setServiceCharge(ServiceId::MinuteSteaks, QStringLiteral("9.99 \u00e9"));
+     }},
+    {"beef without the price list, a service refused", false,
+     [](Counter& c) {
+         c.estimate.chooseSpecies(Species::Beef);
+         c.estimate.setLiveWeight(QStringLiteral("800"));
+         c.estimate.expand();
+         c.estimate.clickService(ServiceId::Slicing, true);
+         c.estimate.clickService(ServiceId::Tenderising, true);
+         c.estimate.clickService(ServiceId::PaperWrapp, true);
+         c.estimate.clickService(ServiceId::PaperWrapp, false);
+     }},
+    {"pork with every pork service", true,
+     [](Counter& c) {
+         Estimate& e = c.estimate;
+         e.chooseSpecies(Species::Pork);
+         e.setLiveWeight(QStringLiteral("251"));
+         e.expand();
+         for (const ServiceId id :
+              {ServiceId::Cooling, ServiceId::PorkCuring, ServiceId::PorkSausage,
+               ServiceId::Cutlets, ServiceId::Quartering})
+             e.clickService(id, true);
+         e.writeService(ServiceId::PorkCuring, QStringLiteral("46"), QStringLiteral("19.32"));
+         e.writeService(ServiceId::PorkSausage, QStringLiteral("25"), QStringLiteral("5"));
+         e.setHangingWeight(QStringLiteral("170.123456789012"));
+         e.writeService(ServiceId::Cutlets, QStringLiteral("12.5"), QStringLiteral("2.5"));
+     }},
+    {"deer", true,
+     [](Counter& c) {
+         c.estimate.chooseSpecies(Species::Deer);
+         c.estimate.setLiveWeight(QStringLiteral("120"));
+     }},
 };
 
 } // namespace
@@ -179,6 +269,135 @@ private slots:
         c.estimate.expand(); // another action: the next typing run tells again
         c.estimate.setLiveWeight(QStringLiteral("1250"));
         QCOMPARE(c.view.said.size(), 2);
+    }
+
+    // An estimate kept as text comes back exactly, without a lookup: into a
+    // counter with no price list file at all. The next edit then figures the
+    // restored estimate as it would have figured the first.
+    void keptEstimatesComeBackExactly()
+    {
+        for (const Kind& kind : Kinds) {
+            Counter a(kind.withFile);
+            kind.make(a);
+            a.view.said.clear();
+            a.view.questions = 0;
+            const QString state = a.estimate.saveState();
+
+            Counter bare(false);
+            QVERIFY2(bare.estimate.restoreState(state), kind.name);
+            compareEstimates(a.estimate, bare.estimate);
+            QCOMPARE(bare.estimate.saveState(), state);
+            QVERIFY(bare.view.said.isEmpty() && bare.view.questions == 0);
+
+            Counter b(kind.withFile);
+            QVERIFY(b.estimate.restoreState(state));
+            for (Counter* c : {&a, &b}) {
+                c->estimate.setLiveWeight(QStringLiteral("900"));
+                c->estimate.chooseCureProducts(c->estimate.cureProducts());
+            }
+            compareEstimates(a.estimate, b.estimate);
+            QCOMPARE(b.view.questions, a.view.questions);
+            if (QTest::currentTestFailed())
+                qWarning("in the estimate of %s", kind.name);
+        }
+    }
+
+    // Opening a kept estimate never reprices it, whatever became of the price
+    // list; the next edit figures with the prices of the day.
+    void keptFiguresAreNotRepriced()
+    {
+        Counter c;
+        Kinds[0].make(c);
+        const QString state = c.estimate.saveState();
+        const QString total = c.estimate.total();
+        c.file.price(PriceItem::PaperWrapp, 0.6).price(PriceItem::MinuteSteaks, 1);
+        c.estimate.clear();
+        QVERIFY(c.estimate.restoreState(state));
+        QCOMPARE(c.estimate.total(), total);
+        QVERIFY(QFile::remove(c.file.path()));
+        Counter gone(false);
+        QVERIFY(gone.estimate.restoreState(state));
+        QCOMPARE(gone.estimate.total(), total);
+
+        c.file.withSample().price(PriceItem::PaperWrapp, 0.6);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("300")); // paper wrapped
+        QCOMPARE(c.charge(ServiceId::MinuteSteaks), QStringLiteral("6"));
+    }
+
+    // Text that is not a whole record of an estimate changes nothing.
+    void onlyWholeRecordsAreTaken()
+    {
+        Counter c;
+        Kinds[2].make(c);
+        const QString good = c.estimate.saveState();
+        Counter other;
+        Kinds[0].make(other);
+        const QString before = other.estimate.saveState();
+        const auto refused = [&](const QString& state) {
+            QVERIFY2(!other.estimate.restoreState(state), qPrintable(state));
+            QCOMPARE(other.estimate.saveState(), before);
+            QVERIFY(other.estimate.hasUnsavedChanges());
+        };
+        for (int n = 0; n < good.size(); ++n)
+            refused(good.left(n));
+        for (const char* garbage : {"{}", "[]", "null", "Pork 251 lb", "{\"version\":1}"})
+            refused(QLatin1String(garbage));
+        refused(good + QLatin1Char('}'));
+        const QList<QPair<const char*, const char*>> edits = {
+            {"\"version\":1", "\"version\":2"},
+            {"\"version\":1", "\"version\":\"1\""},
+            {"\"kind\":\"locker-estimate\"", "\"kind\":\"other\""},
+            {"\"species\":\"Pork\"", "\"species\":\"Goat\""},
+            {"\"weightFactor\":0.66", "\"weightFactor\":0"},
+            {"\"weightFactor\":0.66", "\"weightFactor\":1e300"},
+            {"\"weightCaption\":\"Live Weight\"", "\"weightCaption\":\"Weight\""},
+            {"\"live\":\"251\"", "\"live\":251"},
+            {"\"cooling\":", "\"cool\":"},
+            {"\"figuredFor\":null", "\"figuredFor\":\"170\""},
+            {"[false,false,false,false,false]", "[false,false,false,false]"},
+            {"\"ticked\":true", "\"ticked\":1"},
+        };
+        for (const auto& [from, to] : edits) {
+            QVERIFY2(good.contains(QLatin1String(from)), from);
+            refused(QString(good).replace(QLatin1String(from), QLatin1String(to)));
+        }
+        QVERIFY(other.estimate.restoreState(good));
+        compareEstimates(c.estimate, other.estimate);
+    }
+
+    // The next customer starts from the start-up state; changes since the
+    // last save, restore or clear are known.
+    void clearingAndUnsavedChanges()
+    {
+        for (const Kind& kind : Kinds) {
+            const bool withFile = kind.withFile;
+            Counter fresh(withFile), c(withFile);
+            QVERIFY(!fresh.estimate.hasUnsavedChanges());
+            kind.make(c);
+            QVERIFY(c.estimate.hasUnsavedChanges());
+            c.estimate.markSaved();
+            QVERIFY(!c.estimate.hasUnsavedChanges());
+            const QString saved = c.estimate.saveState();
+            c.estimate.setLiveWeight(QStringLiteral("1200"));
+            QVERIFY(c.estimate.hasUnsavedChanges());
+
+            c.estimate.clear();
+            QCOMPARE(c.estimate.saveState(), fresh.estimate.saveState());
+            compareEstimates(c.estimate, fresh.estimate);
+            QCOMPARE(c.estimate.priceListFlag(), withFile);
+            QVERIFY(!c.estimate.hasUnsavedChanges());
+            c.estimate.chooseSpecies(Species::Pork); // figured as on a fresh counter
+            fresh.estimate.chooseSpecies(Species::Pork);
+            c.estimate.setLiveWeight(QStringLiteral("300"));
+            fresh.estimate.setLiveWeight(QStringLiteral("300"));
+            compareEstimates(c.estimate, fresh.estimate);
+
+            QVERIFY(c.estimate.restoreState(saved));
+            QVERIFY(!c.estimate.hasUnsavedChanges());
+            c.estimate.clickService(ServiceId::Tenderising, false);
+            QVERIFY(c.estimate.hasUnsavedChanges());
+        }
     }
 };
 

@@ -32,7 +32,7 @@ QString after(double weight, bool ticked)
 
 QString done(double weight, double price)
 {
-    const auto figure = ExtraBoningRules::Done(weight, price);
+    const auto figure = ExtraBoningRules::DoubledAndPriced(weight, price);
     return figure ? figure->weight + QLatin1Char('|') + figure->charge
                   : QStringLiteral("(too large)");
 }

@@ -2,6 +2,7 @@
 // the file and its exit status, for every command and every kind of error.
 
 #include "core/numbers.h"
+#include "core/shop_settings.h"
 #include "pricelist/csv.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
@@ -31,13 +32,14 @@ struct Run {
     QString err;
 };
 
-// The tool, run with a user data folder of its own so that the default price
-// list is never the real one.
+// The tool, run with user data and configuration folders of its own so that
+// the default price list and the shop's details are never the real ones.
 class ToolRunner {
 public:
     // The tool's home and working folder.
     QString home() const { return home_.path(); }
     QString dataFolder() const { return home_.path() + QStringLiteral("/data"); }
+    QString configFolder() const { return home_.path() + QStringLiteral("/config"); }
     QString defaultPath() const
     {
         return dataFolder() + QStringLiteral("/locker-estimate/Lockers.db");
@@ -52,6 +54,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home_.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataFolder());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(home_.path());
         if (wrapper.isEmpty())
@@ -85,7 +88,8 @@ QStringList sampleRows()
     return sample.rows();
 }
 
-const char* const Commands[] = {"list", "set", "remove", "export", "import", "init", "help"};
+const char* const Commands[] = {"list",   "set",  "remove", "export",
+                                "import", "init", "shop",   "help"};
 
 } // namespace
 
@@ -720,6 +724,46 @@ private slots:
         const Run r =
             tool.on(file, {QStringLiteral("set"), PriceItem::Summer, QStringLiteral("3")});
         QCOMPARE(r.status, 0);
+    }
+
+    // The shop's details are set with the tool where the program reads them.
+    void shopSetsTheHeaderOfThePrintedEstimate()
+    {
+        ToolRunner tool;
+        const QString address = QStringLiteral("12 Mill Road\nTallowbrook, \"North\" \u00c9");
+        Run r = tool.run({QStringLiteral("shop")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("names Tallowbrook Processing")), qPrintable(r.out));
+        r = tool.run({QStringLiteral("shop"), QStringLiteral("--name"),
+                      QStringLiteral("Mill Creek Lockers"), QStringLiteral("--address"), address,
+                      QStringLiteral("--phone=555-0142")});
+        QCOMPARE(r.status, 0);
+        r = tool.run({QStringLiteral("shop"), QStringLiteral("--name=-Mill Creek-")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("Phone:   555-0142")), qPrintable(r.out));
+
+        qputenv("XDG_CONFIG_HOME", tool.configFolder().toUtf8());
+        const ShopDetails shop = LoadShopDetails();
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(
+            (QStringList{shop.name, shop.address, shop.phone}),
+            (QStringList{QStringLiteral("-Mill Creek-"), address, QStringLiteral("555-0142")}));
+
+        for (const QStringList& wrong :
+             {QStringList{QStringLiteral("shop"), QStringLiteral("Mill")},
+              QStringList{QStringLiteral("shop"), QStringLiteral("--phone")},
+              QStringList{QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("X")}}) {
+            r = tool.run(wrong);
+            QCOMPARE(r.status, 2);
+            QVERIFY(!r.err.isEmpty());
+        }
+        // A folder that cannot be made: told, nothing written.
+        QVERIFY(QDir(tool.configFolder()).removeRecursively());
+        writeFile(tool.configFolder(), "not a folder");
+        r = tool.run({QStringLiteral("shop"), QStringLiteral("--phone"), QStringLiteral("1")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("could not be saved")), qPrintable(r.err));
+        QCOMPARE(readFile(tool.configFolder()), QStringLiteral("not a folder"));
     }
 };
 

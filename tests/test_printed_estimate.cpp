@@ -1,8 +1,10 @@
 // The printed estimate: rendered to PDF, read back with pdftotext, and held
 // against what the Estimate screen shows.
 
+#include "core/shop_settings.h"
 #include "estimate/estimate_summary.h"
 #include "estimate_counter.h"
+#include "print_watch.h"
 #include "screens/estimate_print.h"
 #include "screens/estimate_screen.h"
 #include "test_price_list.h"
@@ -18,30 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <memory>
 
 namespace {
 
 using Counter = EstimateCounter;
-
-// The text of a PDF file, its lines with runs of blanks made single.
-QStringList pdfLines(const QString& path)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        qFatal("pdftotext failed on %s (install poppler-utils)", qPrintable(path));
-    QStringList lines;
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    // Compatibility form: the font's ligatures ("fl") read as their letters.
-    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput())
-                             .normalized(QString::NormalizationForm_KC);
-    for (QString line : text.split(QLatin1Char('\n')))
-        if (!(line = line.replace(blanks, QStringLiteral(" ")).trimmed()).isEmpty())
-            lines << line;
-    return lines;
-}
 
 QString printToPdf(const EstimateSummary& summary, const QString& path)
 {
@@ -57,33 +41,48 @@ bool hasLine(const QStringList& lines, const QString& line)
     return lines.contains(line);
 }
 
-// Answers Qt's print dialog while it lives: prints to `pdf`, or cancels when
-// there is none. Counts the dialogs shown and keeps the last one's title.
-struct PrintDialogWatch {
-    QString pdf;
-    int shown = 0;
-    QString title;
-    QTimer timer;
-    PrintDialogWatch()
-    {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
-                return;
-            ++shown;
-            title = dialog->windowTitle();
-            if (pdf.isEmpty())
-                return dialog->reject();
-            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-            dialog->printer()->setOutputFileName(pdf);
-            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
-                name->setText(pdf);
-            dialog->accept();
-        });
-        timer.start();
+// The charge lines of a printed final bill: for each line's name, its quoted,
+// final and difference amounts in cents (no value for a blank cell), each
+// amount placed in the column whose heading it stands under.
+using Amounts = std::array<std::optional<int>, 3>;
+QMap<QString, Amounts> finalBillColumns(const QString& path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        qFatal("pdftotext failed on %s (install poppler-utils)", qPrintable(path));
+    const QStringList lines = QString::fromUtf8(pdftotext.readAllStandardOutput())
+                                  .normalized(QString::NormalizationForm_KC)
+                                  .split(QLatin1Char('\n'));
+    static const QRegularExpression money(QStringLiteral("([+-]?)\\$(\\d+)\\.(\\d\\d)"));
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QList<qsizetype> ends; // where the headings Quoted, Final and Difference end
+    QMap<QString, Amounts> columns;
+    for (const QString& line : lines) {
+        if (ends.isEmpty()) {
+            if (line.contains(QLatin1String("Difference")))
+                for (const char* heading : {"Quoted", "Final", "Difference"})
+                    ends << line.indexOf(QLatin1String(heading)) + qstrlen(heading);
+            continue;
+        }
+        Amounts amounts;
+        qsizetype nameEnd = -1;
+        for (auto m = money.globalMatch(line); m.hasNext();) {
+            const auto found = m.next();
+            nameEnd = nameEnd < 0 ? found.capturedStart() : nameEnd;
+            int column = 0;
+            for (int i = 1; i < 3; ++i)
+                if (qAbs(ends[i] - found.capturedEnd()) < qAbs(ends[column] - found.capturedEnd()))
+                    column = i;
+            const int cents = found.captured(2).toInt() * 100 + found.captured(3).toInt();
+            amounts[column] = found.captured(1) == QLatin1String("-") ? -cents : cents;
+        }
+        if (nameEnd > 0)
+            columns[line.left(nameEnd).replace(blanks, QStringLiteral(" ")).trimmed()] = amounts;
     }
-};
+    return columns;
+}
 
 // The pork curing worksheet in the role that `index` gives it, the cuts
 // selected, applied.
@@ -101,7 +100,13 @@ void applyCuring(EstimateCounter& c, int index, std::initializer_list<int> cuts)
 class TestPrintedEstimate : public QObject {
     Q_OBJECT
 
+    // The shop's details of these tests, never the real ones.
+    QTemporaryDir config_;
+
 private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path())); }
+    void cleanup() { QFile::remove(ShopSettingsPath()); }
+
     void printedMoneyAndRates()
     {
         QCOMPARE(PrintedMoney(QStringLiteral("17")), QStringLiteral("$17.00"));
@@ -147,7 +152,7 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("267.36"));
 
         QTemporaryDir dir;
-        const QStringList lines = pdfLines(
+        const QStringList lines = pdfTextLines(
             printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("beef.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Tallowbrook Processing")),
                  qPrintable(lines.join('\n')));
@@ -163,9 +168,94 @@ private slots:
         QVERIFY(hasLine(lines, QStringLiteral("Minute steaks 30 lb $0.20/lb $6.00")));
         QVERIFY(hasLine(lines, QStringLiteral("Slicing for jerky 35 lb $1.50/lb $52.50")));
         QVERIFY(hasLine(lines, QStringLiteral("Total Estimated Price $267.36")));
-        // Services that are not ticked are not printed.
+        // Services that are not ticked are not printed, nor the number and
+        // customer of an estimate that is not saved.
         for (const QString& line : lines)
-            QVERIFY2(!line.startsWith(QLatin1String("ExtraBoning")), qPrintable(line));
+            for (const char* absent : {"ExtraBoning", "Estimate Number", "Customer", "Phone"})
+                QVERIFY2(!line.startsWith(QLatin1String(absent)), qPrintable(line));
+    }
+
+    // A saved estimate names its number and customer under the shop's own
+    // header, once the owner has set it.
+    void theShopsHeaderAndTheCustomer()
+    {
+        QVERIFY(SaveShopDetails({QStringLiteral("Mill Creek Lockers"),
+                                 QStringLiteral("12 Mill Road\nTallowbrook <North>"),
+                                 QStringLiteral("555-0142")},
+                                nullptr));
+        Counter c;
+        c.startWithSample();
+        c.animal("Option1", QStringLiteral("600"));
+        EstimateSummary summary = c.screen->estimate().summary();
+        summary.number = 1042;
+        summary.customer = QStringLiteral("O'Brien & Sons");
+        summary.customerPhone = QStringLiteral("555 1234");
+        QTemporaryDir dir;
+        const QStringList lines =
+            pdfTextLines(printToPdf(summary, dir.filePath(QStringLiteral("saved.pdf"))));
+        QCOMPARE(lines.mid(0, 4), (QStringList{"Mill Creek Lockers", "12 Mill Road",
+                                               "Tallowbrook <North>", "555-0142"}));
+        for (const char* line : {"Estimate Number 1042", "Customer O'Brien & Sons",
+                                 "Phone 555 1234", "Total Estimated Price $128.00"})
+            QVERIFY2(hasLine(lines, QLatin1String(line)), qPrintable(lines.join('\n')));
+        QVERIFY(!hasLine(lines, QStringLiteral("Tallowbrook Processing")));
+    }
+
+    // A final bill sets each charge beside its quote, with the difference; a
+    // service on one side only is blank on the other. Every column adds up.
+    void aFinalBillBesideItsQuote()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal("Option1", QStringLiteral("1000"));
+        c.tick(0); // Tenderising
+        c.tick(1); // Minute Steaks
+        const EstimateSummary quote = c.screen->estimate().summary();
+        c.weight(QStringLiteral("1107"));
+        c.tick(1); // Minute Steaks off
+        c.tick(7); // Slicing: the jerky worksheet
+        QWidget* jerky = findScreen(QStringLiteral("frmJerky"));
+        QVERIFY(jerky);
+        clickItem(control<QListWidget>(jerky, QStringLiteral("List1")), 0);
+        click(control<QPushButton>(jerky, QStringLiteral("cmdFigure")));
+        EstimateSummary billed = c.screen->estimate().summary();
+        billed.number = 7;
+        billed.customer = QStringLiteral("Ann Lee");
+        QCOMPARE(billed.total, QStringLiteral("254.2925"));
+
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("final.pdf")));
+        PrintFinalBill(printer, quote, billed);
+        const QStringList lines = pdfTextLines(printer.outputFileName());
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        for (const QString& line :
+             {QStringLiteral("Final bill of %1, quoted on %1").arg(today),
+              QStringLiteral("Estimate Number 7"), QStringLiteral("Customer Ann Lee"),
+              QStringLiteral("Live Weight 1000 lb 1107 lb"),
+              QStringLiteral("Hanging Weight 500 lb 553.5 lb")})
+            QVERIFY2(hasLine(lines, line), qPrintable(lines.join('\n')));
+
+        const QMap<QString, Amounts> columns = finalBillColumns(printer.outputFileName());
+        using A = Amounts;
+        QCOMPARE(columns.value(QStringLiteral("Kill Charge")), (A{1700, 1700, 0}));
+        QCOMPARE(columns.value(QStringLiteral("Processing Charge")), (A{18500, 20479, 1979}));
+        QCOMPARE(columns.value(QStringLiteral("Minute steaks")), (A{600, std::nullopt, -600}));
+        QCOMPARE(columns.value(QStringLiteral("Slicing for jerky")), (A{std::nullopt, 2491, 2491}));
+        const A total = columns.value(QStringLiteral("Total Price"));
+        QCOMPARE(columns.value(QStringLiteral("Tenderising")), (A{686, 759, 73}));
+        QCOMPARE(total, (A{21486, 25429, 3943}));
+        A sums{0, 0, 0};
+        for (auto line = columns.begin(); line != columns.end(); ++line) {
+            if (line.key() == QLatin1String("Total Price"))
+                continue;
+            for (int i = 0; i < 3; ++i)
+                *sums[i] += line.value()[i].value_or(0);
+            QCOMPARE(*line.value()[2], line.value()[1].value_or(0) - line.value()[0].value_or(0));
+        }
+        QCOMPARE(columns.size(), 6); // kill, processing, three services, the total
+        QCOMPARE(sums, total);
     }
 
     void porkWithACuringWorksheet()
@@ -188,7 +278,7 @@ private slots:
         QCOMPARE(total, QStringLiteral("138.776")); // 17 + 92.796 + 28.98
 
         QTemporaryDir dir;
-        const QStringList lines = pdfLines(
+        const QStringList lines = pdfTextLines(
             printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("pork.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Species Pork")), qPrintable(lines.join('\n')));
         QVERIFY(hasLine(lines, QStringLiteral("Live Weight 380 lb")));
@@ -211,7 +301,7 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("110.8972"));
 
         QTemporaryDir dir;
-        const QStringList lines = pdfLines(
+        const QStringList lines = pdfTextLines(
             printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("cents.pdf"))));
         static const QRegularExpression amount(QStringLiteral("^(.*) \\$(\\d+)\\.(\\d\\d)$"));
         int cents = 0, printedTotal = -1;
@@ -238,7 +328,7 @@ private slots:
         c.pick("Option3");
         typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("120"));
         QTemporaryDir dir;
-        const QStringList lines = pdfLines(
+        const QStringList lines = pdfTextLines(
             printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("deer.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Field Dressed 120 lb")),
                  qPrintable(lines.join('\n')));
@@ -253,12 +343,13 @@ private slots:
         c.startWithSample();
         c.animal("Option1", QStringLiteral("600"));
         QTemporaryDir dir;
-        PrintDialogWatch printing;
+        PrintToPdfWatch printing;
         printing.pdf = dir.filePath(QStringLiteral("from-the-dialog.pdf"));
         QTest::keyClick(c.s(), Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(printing.shown, 1);
         QCOMPARE(printing.title, QStringLiteral("Print Estimate"));
-        QVERIFY(pdfLines(printing.pdf).contains(QStringLiteral("Total Estimated Price $128.00")));
+        QVERIFY(
+            pdfTextLines(printing.pdf).contains(QStringLiteral("Total Estimated Price $128.00")));
 
         // The visible button does the same; cancelling prints nothing.
         QFile::remove(printing.pdf);
@@ -273,7 +364,7 @@ private slots:
     {
         Counter c;
         c.startWithSample();
-        PrintDialogWatch printing;
+        PrintToPdfWatch printing;
         const auto refused = [&](const char* told) {
             c.dialogs.press(QMessageBox::Ok);
             QApplication::setActiveWindow(c.s()); // back from the last message box
@@ -304,7 +395,7 @@ private slots:
         c.animal("Option2", QStringLiteral("380"));
         applyCuring(c, 11, {0}); // cutlets from the hams of a 250.8 lb hanging weight
         c.weight(QStringLiteral("300"));
-        PrintDialogWatch printing;
+        PrintToPdfWatch printing;
         c.dialogs.press(QMessageBox::No);
         click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
         QCOMPARE(printing.shown, 0);

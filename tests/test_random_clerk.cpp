@@ -4,6 +4,7 @@
 // checks what the shop relies on: the total is the sum of its charges, every
 // figure shown is a number or is marked as not being one, the price list holds
 // exactly what the clerk added through the sausage worksheet's price prompt,
+// every estimate it opens again from the saved estimates equals what was saved,
 // and nothing crashed.
 //
 // Every run prints its seeds. To replay one seed (or several, in order):
@@ -12,9 +13,11 @@
 // LOCKER_CLERK_SEEDS=<n> runs n fresh seeds for a long run, and
 // LOCKER_CLERK_TRACE=1 prints every action as it is taken.
 
+#include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "dialog_answerer.h"
 #include "pricelist/price_items.h"
+#include "save_dialog.h"
 #include "screens/estimate_screen.h"
 #include "test_price_list.h"
 #include "ui/dialogs.h"
@@ -31,6 +34,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -48,8 +52,11 @@ namespace {
 // not be driven at random (one that prints, or opens a window that is not one
 // of the screens below) is named here. The print button opens the printer's
 // dialog; the price list button opens the window that changes the prices
-// (it has tests of its own).
-const QSet<QString> NeverTouched = {QStringLiteral("cmdPrint"), QStringLiteral("cmdPriceList")};
+// (it has tests of its own). The saved estimates' window is reached only by the
+// clerk's own move that opens a saved estimate (it can export through a file
+// dialog).
+const QSet<QString> NeverTouched = {QStringLiteral("cmdPrint"), QStringLiteral("cmdPriceList"),
+                                    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");
@@ -328,6 +335,8 @@ struct Coverage {
     QMap<QString, int> applied;
     QSet<int> servicesTicked;
     int itemsAdded = 0;
+    int saves = 0;
+    int opens = 0;
     int dialogs = 0;
     int actions = 0;
 };
@@ -370,6 +379,13 @@ private:
     QString checkRefused() const;
     QString checkFigures() const;
     QString checkPriceList();
+    // The estimate opened from the saved estimates is what was saved.
+    QString checkOpened(qint64 number) const;
+    // A save (or an open) seen after an action: what the screen shows is kept.
+    void noteSaved();
+    void openSaved();
+    QStringList fieldTexts() const;
+    SaveDialogAnswer answerSave(const SaveDialogSeen& seen);
 
     quint64 seed_;
     int actions_;
@@ -393,6 +409,15 @@ private:
     int dialogsThisAction_ = 0;
     QString loop_; // a dialog that kept coming back, or one the clerk cannot answer
     QTimer strangeDialogs_;
+    SaveDialogAnswerer saving_;
+    // The field texts shown when each estimate was saved, with its state.
+    struct Kept {
+        QString state;
+        QStringList fields;
+    };
+    QMap<qint64, Kept> kept_;
+    qint64 keptNumber_ = 0, keptRevision_ = 0;
+    QString opened_; // a broken promise found by the last open
     std::deque<QString> trail_;
 };
 
@@ -404,6 +429,7 @@ QString Clerk::run()
         act();
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        noteSaved();
         ++reached.actions;
         const QString problem = promisesBroken();
         if (!problem.isEmpty())
@@ -416,6 +442,8 @@ QString Clerk::run()
 QString Clerk::promisesBroken()
 {
     QString problem = loop_;
+    if (problem.isEmpty())
+        problem = opened_;
     if (problem.isEmpty())
         problem = checkTotal();
     if (problem.isEmpty())
@@ -445,7 +473,8 @@ void Clerk::setUp()
     strangeDialogs_.setInterval(50);
     QObject::connect(&strangeDialogs_, &QTimer::timeout, [this] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || qobject_cast<QMessageBox*>(modal) || qobject_cast<QInputDialog*>(modal))
+        if (!modal || qobject_cast<QMessageBox*>(modal) || qobject_cast<QInputDialog*>(modal) ||
+            modal->objectName() == QLatin1String("frmSaveEstimate"))
             return;
         if (loop_.isEmpty())
             loop_ = QStringLiteral("a modal window the clerk cannot answer: %1 %2")
@@ -456,6 +485,9 @@ void Clerk::setUp()
             modal->close();
     });
     strangeDialogs_.start();
+    saving_.policy = [this](const SaveDialogSeen& seen) {
+        return answerSave(seen);
+    };
     estimate_ = std::make_unique<EstimateScreen>(file_.path());
     estimate_->startUp();
     estimate_->show();
@@ -581,7 +613,7 @@ void Clerk::actOn(QWidget* screen)
             lists.append(list);
     const QList<QLineEdit*> fields = controls<QLineEdit>(screen);
 
-    enum Move { Click, ClickItem, Type, Append, Enter, Tab, ClickField, Close, MoveCount };
+    enum Move { Click, ClickItem, Type, Append, Enter, Tab, ClickField, Close, Open, MoveCount };
     QList<int> weights(MoveCount, 0);
     const bool estimate = name == Estimate;
     const bool sausage = name == QLatin1String("frmWsEst");
@@ -594,6 +626,7 @@ void Clerk::actOn(QWidget* screen)
     weights[Tab] = sausage ? 6 : 3;
     weights[ClickField] = sausage ? 5 : 3;
     weights[Close] = estimate ? 0 : 3;
+    weights[Open] = estimate ? 2 : 0;
     if (buttons.isEmpty())
         weights[Click] = 0;
     if (fields.isEmpty())
@@ -668,10 +701,107 @@ void Clerk::actOn(QWidget* screen)
         note(QStringLiteral("%1: close box").arg(name));
         screen->close();
         return;
+    case Open:
+        openSaved();
+        return;
     default:
         note(QStringLiteral("%1: nothing to do").arg(name));
         return;
     }
+}
+
+// ---------------------------------------------------------------- saved estimates
+
+QStringList Clerk::fieldTexts() const
+{
+    QStringList texts;
+    for (const QLineEdit* edit : estimate_->findChildren<QLineEdit*>())
+        if (edit->window() == estimate_.get() && !edit->objectName().isEmpty())
+            texts << edit->objectName() + QLatin1Char('=') + edit->text();
+    return texts;
+}
+
+void Clerk::noteSaved()
+{
+    const EstimateRecord& record = estimate_->record();
+    if (!record.number || estimate_->estimate().hasUnsavedChanges() ||
+        (record.number == keptNumber_ && record.revision == keptRevision_))
+        return;
+    keptNumber_ = record.number;
+    keptRevision_ = record.revision;
+    kept_[record.number] = {estimate_->estimate().saveState(), fieldTexts()};
+}
+
+SaveDialogAnswer Clerk::answerSave(const SaveDialogSeen& seen)
+{
+    ++reached.dialogs;
+    SaveDialogAnswer a;
+    if (dice_.chance(0.15) || ++dialogsThisAction_ > DialogsPerActionLimit) {
+        a.cancel = true;
+        note(QStringLiteral("  save dialog -> Cancel"));
+        return a;
+    }
+    static const QStringList names = {
+        QStringLiteral("Ann Smith"), QStringLiteral("O'Brien, Pat"),    QStringLiteral("=1+2"),
+        QStringLiteral("   "),       QStringLiteral("Zoë \"Red\" <b>"), QString()};
+    a.customer = dice_.chance(0.3) ? seen.customer : names[dice_.below(int(names.size()))];
+    a.phone = dice_.chance(0.5) ? QStringLiteral("555-01%1").arg(dice_.below(100)) : QString();
+    a.note = dice_.chance(0.3) ? oddText(dice_) : seen.note;
+    if (seen.offersFinal)
+        a.final = dice_.chance(0.7);
+    note(QStringLiteral("  save dialog -> %1%2")
+             .arg(shown(a.customer),
+                  a.final ? (*a.final ? QStringLiteral(", final bill") : QStringLiteral(", quote"))
+                          : QString()));
+    if (!a.customer.trimmed().isEmpty())
+        ++reached.saves;
+    return a;
+}
+
+// Opens a saved estimate through the Estimates window, as the clerk finds one.
+void Clerk::openSaved()
+{
+    estimate_->showEstimates();
+    QWidget* window = findScreen(QStringLiteral("frmEstimates"));
+    if (!window)
+        return;
+    auto* table = control<QTableWidget>(window, QStringLiteral("tblEstimates"));
+    if (table->rowCount() == 0) {
+        note(QStringLiteral("frmEstimates: nothing saved yet"));
+        window->close();
+        return;
+    }
+    const int row = dice_.below(table->rowCount());
+    table->selectRow(row);
+    const qint64 number = table->item(row, 0)->data(Qt::UserRole).toLongLong();
+    note(QStringLiteral("frmEstimates: open estimate %1").arg(number));
+    click(control<QPushButton>(window, QStringLiteral("cmdOpen")));
+    if (window->isVisible())
+        window->close();
+    if (estimate_->record().number == number && !estimate_->estimate().hasUnsavedChanges()) {
+        ++reached.opens;
+        if (opened_.isEmpty())
+            opened_ = checkOpened(number);
+    }
+}
+
+QString Clerk::checkOpened(qint64 number) const
+{
+    QString problem;
+    const auto saved = EstimateBook(estimate_->book().path()).open(number, &problem);
+    if (!saved)
+        return QStringLiteral("estimate %1 was opened, but the book cannot read it: %2")
+            .arg(number)
+            .arg(problem);
+    const QString state = saved->hasFinal() ? saved->finalState : saved->quoteState;
+    if (estimate_->estimate().saveState() != state)
+        return QStringLiteral("estimate %1 was opened otherwise than it was saved").arg(number);
+    const auto kept = kept_.constFind(number);
+    if (kept != kept_.cend() && kept->state == state && kept->fields != fieldTexts())
+        return QStringLiteral("estimate %1 shows %2 where it showed %3 when saved")
+            .arg(number)
+            .arg(fieldTexts().join(QLatin1Char(' ')), kept->fields.join(QLatin1Char(' ')));
+    return QString();
 }
 
 // ---------------------------------------------------------------- answering
@@ -982,7 +1112,8 @@ private slots:
         qInfo().noquote() << "The clerk took" << reached.actions << "actions and answered"
                           << reached.dialogs << "dialogs;" << summary.join(QStringLiteral("; "))
                           << "; services ticked:" << reached.servicesTicked.size()
-                          << "; items added:" << reached.itemsAdded;
+                          << "; items added:" << reached.itemsAdded << "; saves:" << reached.saves
+                          << "; opens:" << reached.opens;
         if (!options().defaults)
             QSKIP("only the default seeds are held to reaching every screen");
         for (const QString& name : Worksheets) {
@@ -990,6 +1121,8 @@ private slots:
             QVERIFY2(reached.applied.value(name) > 0, qPrintable(name));
         }
         QCOMPARE(reached.servicesTicked.size(), 13);
+        QVERIFY(reached.saves > 0);
+        QVERIFY(reached.opens > 0);
         QVERIFY(reached.itemsAdded > 0);
     }
 

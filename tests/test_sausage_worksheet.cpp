@@ -52,9 +52,11 @@ struct Sheet {
     {
         return control<QCheckBox>(w(), QStringLiteral("Check%1").arg(row));
     }
-    QLineEdit* t(int row) const { return field(w(), QStringLiteral("t%1").arg(row)); }
-    QLineEdit* p(int index) const { return field(w(), QStringLiteral("p%1").arg(index)); }
-    QLineEdit* edit(const char* name) const { return field(w(), QLatin1String(name)); }
+    QLineEdit* deerWeight(int row) const { return field(w(), QStringLiteral("t%1").arg(row)); }
+    QLineEdit* porkWeight(int index) const { return field(w(), QStringLiteral("p%1").arg(index)); }
+    QLineEdit* deerTotal() const { return field(w(), QStringLiteral("txtTotal")); }
+    QLineEdit* porkTotal() const { return field(w(), QStringLiteral("pt")); }
+    QLineEdit* chargeTotal() const { return field(w(), QStringLiteral("Text2")); }
     QPushButton* figureButton() const
     {
         return control<QPushButton>(w(), QStringLiteral("cmdClose"));
@@ -69,8 +71,8 @@ struct Sheet {
         QApplication::setActiveWindow(screen.get());
         if (!box(row)->isChecked())
             click(box(row));
-        typeInto(t(row), deer);
-        QTest::keyClick(t(row), Qt::Key_Tab);
+        typeInto(deerWeight(row), deer);
+        QTest::keyClick(deerWeight(row), Qt::Key_Tab);
     }
     // Figure, answering the confirmation.
     void figure(QMessageBox::StandardButton answer = QMessageBox::Yes)
@@ -82,7 +84,7 @@ struct Sheet {
     bool untouched() const
     {
         return host.writes.isEmpty() && screen->isVisible() &&
-               screen->findChild<QLineEdit*>(QStringLiteral("Text2"))->text() == QLatin1String("0");
+               chargeTotal()->text() == QLatin1String("0");
     }
     QString lastTold() const
     {
@@ -142,22 +144,22 @@ private slots:
             QCOMPARE(s.box(row)->text(), QLatin1String(captions[row - 1]));
             QVERIFY(!s.box(row)->isChecked());
             QCOMPARE(s.box(row)->isEnabled(), row != 9 && row != 10);
-            QCOMPARE(s.t(row)->text(), QStringLiteral("0"));
-            QVERIFY(!s.t(row)->isVisible());
+            QCOMPARE(s.deerWeight(row)->text(), QStringLiteral("0"));
+            QVERIFY(!s.deerWeight(row)->isVisible());
         }
         for (int i = 1; i <= 7; ++i) {
-            QCOMPARE(s.p(i)->text(), QStringLiteral("0"));
-            QVERIFY(s.p(i)->isVisible() && s.p(i)->isEnabled());
+            QCOMPARE(s.porkWeight(i)->text(), QStringLiteral("0"));
+            QVERIFY(s.porkWeight(i)->isVisible() && s.porkWeight(i)->isEnabled());
         }
         const std::pair<const char*, const char*> labels[] = {
             {"Label1", "Deer"}, {"Label2", "Pork"}, {"Label3", "Totals"}};
         for (const auto& [name, caption] : labels)
             QCOMPARE(control<QLabel>(w, QLatin1String(name))->text(), QLatin1String(caption));
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("Text2"));
-        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal"))); // the design text is no mistake
-        QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
-        QVERIFY(!s.edit("pt")->isEnabled());
-        QCOMPARE(s.edit("Text2")->text(), QStringLiteral("0"));
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("Text2"));
+        QVERIFY(!IsMarkedInvalid(s.deerTotal())); // the design text is no mistake
+        QCOMPARE(s.porkTotal()->text(), QStringLiteral("0"));
+        QVERIFY(!s.porkTotal()->isEnabled());
+        QCOMPARE(s.chargeTotal()->text(), QStringLiteral("0"));
         QCOMPARE(s.figureButton()->text(), QStringLiteral("&Figure"));
         QVERIFY(!s.screen->confirmed().has_value());
         QCOMPARE(s.screen->entries().size(), 0);
@@ -195,19 +197,19 @@ private slots:
         };
         const QRect deer = at("Label1"), pork = at("Label2"), total = at("txtTotal");
         for (int row = 1; row <= 11; ++row) {
-            QVERIFY(s.box(row)->geometry().right() < s.t(row)->geometry().left());
-            QCOMPARE(s.t(row)->geometry().left(), deer.left());
-            QVERIFY(s.t(row)->geometry().top() > deer.bottom());
+            QVERIFY(s.box(row)->geometry().right() < s.deerWeight(row)->geometry().left());
+            QCOMPARE(s.deerWeight(row)->geometry().left(), deer.left());
+            QVERIFY(s.deerWeight(row)->geometry().top() > deer.bottom());
             if (row > 1)
                 QVERIFY(s.box(row)->geometry().top() > s.box(row - 1)->geometry().bottom());
         }
         const std::pair<int, int> porkRows[] = {{1, 1}, {2, 2}, {3, 5}, {4, 6},
                                                 {5, 7}, {6, 8}, {7, 11}};
         for (const auto& [index, row] : porkRows) {
-            QCOMPARE(s.p(index)->geometry().left(), pork.left());
-            QCOMPARE(s.p(index)->geometry().top(), s.t(row)->geometry().top());
+            QCOMPARE(s.porkWeight(index)->geometry().left(), pork.left());
+            QCOMPARE(s.porkWeight(index)->geometry().top(), s.deerWeight(row)->geometry().top());
         }
-        QVERIFY(total.top() > s.t(11)->geometry().bottom());
+        QVERIFY(total.top() > s.deerWeight(11)->geometry().bottom());
         QCOMPARE(total.left(), deer.left());
         QCOMPARE(at("pt").topLeft(), QPoint(pork.left(), total.top()));
         QVERIFY(at("Label3").right() < total.left());
@@ -222,7 +224,7 @@ private slots:
         Sheet s;
         s.open();
         for (int row = 1; row <= 11; ++row)
-            s.t(row)->show(); // every field in the chain, as if every kind were ticked
+            s.deerWeight(row)->show(); // every field in the chain, as if every kind were ticked
         QStringList expected;
         const int porkOf[] = {1, 2, 0, 0, 3, 4, 5, 6, 0, 0, 7};
         for (int row = 1; row <= 11; ++row) {
@@ -246,14 +248,14 @@ private slots:
         Sheet s;
         s.open();
         click(s.box(1));
-        QVERIFY(s.t(1)->isVisible());
-        QCOMPARE(s.focused(), s.t(1));
-        QCOMPARE(s.t(1)->selectedText(), QStringLiteral("0"));
-        QTest::keyClicks(s.t(1), QStringLiteral("30"));
-        QTest::keyClick(s.t(1), Qt::Key_Return);
-        QCOMPARE(s.t(1)->text(), QStringLiteral("30"));
-        QCOMPARE(s.focused(), s.p(1));
-        QCOMPARE(s.p(1)->text(), QStringLiteral("15.0"));
+        QVERIFY(s.deerWeight(1)->isVisible());
+        QCOMPARE(s.focused(), s.deerWeight(1));
+        QCOMPARE(s.deerWeight(1)->selectedText(), QStringLiteral("0"));
+        QTest::keyClicks(s.deerWeight(1), QStringLiteral("30"));
+        QTest::keyClick(s.deerWeight(1), Qt::Key_Return);
+        QCOMPARE(s.deerWeight(1)->text(), QStringLiteral("30"));
+        QCOMPARE(s.focused(), s.porkWeight(1));
+        QCOMPARE(s.porkWeight(1)->text(), QStringLiteral("15.0"));
         QCOMPARE(s.screen->entries().size(), 1);
         QCOMPARE(s.screen->entries()[0].item, QStringLiteral("Summer"));
         QCOMPARE(s.screen->entries()[0].deer, QStringLiteral("30"));
@@ -261,20 +263,20 @@ private slots:
 
         // The keypad's Enter does the same; Jerky has no pork, so on to the next box.
         click(s.box(3));
-        QTest::keyClicks(s.t(3), QStringLiteral("12"));
-        QTest::keyClick(s.t(3), Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(s.t(3)->text(), QStringLiteral("12"));
+        QTest::keyClicks(s.deerWeight(3), QStringLiteral("12"));
+        QTest::keyClick(s.deerWeight(3), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(s.deerWeight(3)->text(), QStringLiteral("12"));
         QCOMPARE(s.focused(), s.box(4));
         QCOMPARE(s.screen->entries()[1].deer, QStringLiteral("12"));
         QCOMPARE(s.screen->entries()[1].pork, QString());
 
         // The whole weight is selected on the way back; other keys pass unchanged.
-        s.t(1)->setFocus();
-        QCOMPARE(s.t(1)->selectedText(), QStringLiteral("30"));
-        QTest::keyClicks(s.t(1), QStringLiteral("8"));
-        QTest::keyClick(s.t(1), Qt::Key_Backspace);
-        QTest::keyClicks(s.t(1), QStringLiteral("4.5"));
-        QCOMPARE(s.t(1)->text(), QStringLiteral("4.5"));
+        s.deerWeight(1)->setFocus();
+        QCOMPARE(s.deerWeight(1)->selectedText(), QStringLiteral("30"));
+        QTest::keyClicks(s.deerWeight(1), QStringLiteral("8"));
+        QTest::keyClick(s.deerWeight(1), Qt::Key_Backspace);
+        QTest::keyClicks(s.deerWeight(1), QStringLiteral("4.5"));
+        QCOMPARE(s.deerWeight(1)->text(), QStringLiteral("4.5"));
         QCOMPARE(s.dialogs.seen().size(), 0);
     }
 
@@ -302,10 +304,10 @@ private slots:
         Sheet s;
         s.open();
         s.enter(row, deer);
-        QCOMPARE(s.p(porkField)->text(), pork);
+        QCOMPARE(s.porkWeight(porkField)->text(), pork);
         QCOMPARE(s.screen->entries()[0].deer, deer);
         QCOMPARE(s.screen->entries()[0].pork, pork);
-        QVERIFY(!IsMarkedInvalid(s.t(row)));
+        QVERIFY(!IsMarkedInvalid(s.deerWeight(row)));
     }
 
     void unreadableDeerWeightCountsAsZero()
@@ -314,22 +316,22 @@ private slots:
         s.open();
         for (const QString& typed : {QString(), QStringLiteral("abc"), QStringLiteral("9x")}) {
             s.enter(1, typed);
-            QCOMPARE(s.p(1)->text(), QStringLiteral("0.0"));
+            QCOMPARE(s.porkWeight(1)->text(), QStringLiteral("0.0"));
             QCOMPARE(s.screen->entries()[0].deer, typed);
             QCOMPARE(s.screen->entries()[0].pork, QStringLiteral("0.0"));
-            QVERIFY(IsMarkedInvalid(s.t(1)));
+            QVERIFY(IsMarkedInvalid(s.deerWeight(1)));
             // The focus comes and goes without any message.
-            s.t(1)->setFocus();
-            s.p(1)->setFocus();
-            s.t(1)->setFocus();
-            QTest::keyClick(s.t(1), Qt::Key_Tab, Qt::ShiftModifier);
+            s.deerWeight(1)->setFocus();
+            s.porkWeight(1)->setFocus();
+            s.deerWeight(1)->setFocus();
+            QTest::keyClick(s.deerWeight(1), Qt::Key_Tab, Qt::ShiftModifier);
         }
         s.enter(1, QStringLiteral("30"));
-        QVERIFY(!IsMarkedInvalid(s.t(1)));
-        QCOMPARE(s.p(1)->text(), QStringLiteral("15.0"));
+        QVERIFY(!IsMarkedInvalid(s.deerWeight(1)));
+        QCOMPARE(s.porkWeight(1)->text(), QStringLiteral("15.0"));
         s.enter(8, QString(400, QLatin1Char('9'))); // beyond a double: no crash, no pork
-        QCOMPARE(s.p(6)->text(), QStringLiteral("0.0"));
-        QVERIFY(IsMarkedInvalid(s.t(8)));
+        QCOMPARE(s.porkWeight(6)->text(), QStringLiteral("0.0"));
+        QVERIFY(IsMarkedInvalid(s.deerWeight(8)));
         QCOMPARE(s.dialogs.seen().size(), 0);
     }
 
@@ -339,18 +341,18 @@ private slots:
     {
         Sheet s;
         s.open();
-        typeInto(s.p(4), QStringLiteral("5%"));
-        QVERIFY(IsMarkedInvalid(s.p(4)));
-        typeInto(s.p(4), QStringLiteral("7.5"));
-        QVERIFY(!IsMarkedInvalid(s.p(4)));
+        typeInto(s.porkWeight(4), QStringLiteral("5%"));
+        QVERIFY(IsMarkedInvalid(s.porkWeight(4)));
+        typeInto(s.porkWeight(4), QStringLiteral("7.5"));
+        QVERIFY(!IsMarkedInvalid(s.porkWeight(4)));
         s.enter(7, QStringLiteral("abc")); // Bratwurst: the pork is the deer text itself
-        QCOMPARE(s.p(5)->text(), QStringLiteral("abc"));
-        QVERIFY(IsMarkedInvalid(s.p(5)));
+        QCOMPARE(s.porkWeight(5)->text(), QStringLiteral("abc"));
+        QVERIFY(IsMarkedInvalid(s.porkWeight(5)));
         s.enter(7, QStringLiteral("12.25"));
-        QCOMPARE(s.p(5)->text(), QStringLiteral("12.25"));
-        QVERIFY(!IsMarkedInvalid(s.p(5)));
-        for (int p = 1; p <= 7; ++p)
-            QVERIFY(!IsMarkedInvalid(s.p(p)));
+        QCOMPARE(s.porkWeight(5)->text(), QStringLiteral("12.25"));
+        QVERIFY(!IsMarkedInvalid(s.porkWeight(5)));
+        for (int index = 1; index <= 7; ++index)
+            QVERIFY(!IsMarkedInvalid(s.porkWeight(index)));
         QCOMPARE(s.dialogs.seen().size(), 0);
     }
 
@@ -359,29 +361,28 @@ private slots:
         Sheet s;
         s.open();
         s.dialogs.type(QStringLiteral("55"));
-        QTest::mouseClick(s.edit("txtTotal"), Qt::LeftButton);
+        QTest::mouseClick(s.deerTotal(), Qt::LeftButton);
         QCOMPARE(s.dialogs.seen().size(), 1);
         QVERIFY(s.dialogs.seen()[0].input);
         QCOMPARE(s.dialogs.seen()[0].text, QStringLiteral("Please Enter Total Deer Weight"));
         QCOMPARE(s.dialogs.seen()[0].title, QStringLiteral("Weight Of Total Meat Carryied In"));
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("55"));
-        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal")));
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("55"));
+        QVERIFY(!IsMarkedInvalid(s.deerTotal()));
         // An answer that is not a weight is shown as it was typed, and marked.
         s.dialogs.type(QStringLiteral("about 50"));
-        QTest::mouseClick(s.edit("txtTotal"), Qt::LeftButton);
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("about 50"));
-        QVERIFY(IsMarkedInvalid(s.edit("txtTotal")));
+        QTest::mouseClick(s.deerTotal(), Qt::LeftButton);
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("about 50"));
+        QVERIFY(IsMarkedInvalid(s.deerTotal()));
         s.dialogs.cancel();
-        QTest::mouseClick(s.edit("txtTotal"), Qt::LeftButton);
-        QCOMPARE(s.edit("txtTotal")->text(), QString());
-        QVERIFY(!IsMarkedInvalid(s.edit("txtTotal")));
+        QTest::mouseClick(s.deerTotal(), Qt::LeftButton);
+        QCOMPARE(s.deerTotal()->text(), QString());
+        QVERIFY(!IsMarkedInvalid(s.deerTotal()));
         // The field's own tip comes back with the mark gone.
-        QCOMPARE(s.edit("txtTotal")->toolTip(),
-                 QStringLiteral("Total deer weight; click to type it"));
+        QCOMPARE(s.deerTotal()->toolTip(), QStringLiteral("Total deer weight; click to type it"));
         // Figure overwrites it.
         s.enter(3, QStringLiteral("4"));
         s.dialogs.onDialog = [&s](const SeenDialog&) {
-            QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("4"));
+            QCOMPARE(s.deerTotal()->text(), QStringLiteral("4"));
         };
         s.figure(QMessageBox::No);
         QCOMPARE(s.dialogs.texts().last(), QStringLiteral("\nJerky  4   "));
@@ -395,10 +396,11 @@ private slots:
         s.enter(1, QStringLiteral("30"));
         s.enter(3, QStringLiteral("10"));
         s.enter(11, QStringLiteral("12.25"));
-        s.p(2)->setText(QStringLiteral("2")); // typed by the clerk: counts in the pork total
+        s.porkWeight(2)->setText(
+            QStringLiteral("2")); // typed by the clerk: counts in the pork total
         s.dialogs.onDialog = [&s](const SeenDialog&) {
-            QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("52.25"));
-            QCOMPARE(s.edit("pt")->text(), QStringLiteral("29.25"));
+            QCOMPARE(s.deerTotal()->text(), QStringLiteral("52.25"));
+            QCOMPARE(s.porkTotal()->text(), QStringLiteral("29.25"));
         };
         s.figure(QMessageBox::No);
         QCOMPARE(s.dialogs.seen().size(), 1);
@@ -416,7 +418,7 @@ private slots:
     {
         Sheet s;
         s.open();
-        typeInto(s.edit("Text2"), QStringLiteral("5"));
+        typeInto(s.chargeTotal(), QStringLiteral("5"));
         s.enter(1, QStringLiteral("30"));
         s.enter(8, QStringLiteral("10"));
         s.enter(3, QStringLiteral("7"));
@@ -425,14 +427,14 @@ private slots:
         QCOMPARE(s.screen->entries().size(), 0);
         for (int row = 1; row <= 11; ++row) {
             QVERIFY(!s.box(row)->isChecked());
-            QVERIFY(!s.t(row)->isVisible());
-            QCOMPARE(s.t(row)->text(), QStringLiteral("0"));
+            QVERIFY(!s.deerWeight(row)->isVisible());
+            QCOMPARE(s.deerWeight(row)->text(), QStringLiteral("0"));
         }
         for (int i = 1; i <= 7; ++i)
-            QCOMPARE(s.p(i)->text(), QStringLiteral("0"));
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("0"));
-        QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
-        QCOMPARE(s.edit("Text2")->text(), QStringLiteral("5"));
+            QCOMPARE(s.porkWeight(i)->text(), QStringLiteral("0"));
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("0"));
+        QCOMPARE(s.porkTotal()->text(), QStringLiteral("0"));
+        QCOMPARE(s.chargeTotal()->text(), QStringLiteral("5"));
         QVERIFY(s.host.writes.isEmpty());
         // The worksheet goes on from there.
         s.enter(3, QStringLiteral("10"));
@@ -454,7 +456,7 @@ private slots:
         QCOMPARE(s.host.writes[0].service, ServiceId::BeefSausage);
         QCOMPARE(s.host.writes[0].weight, QStringLiteral("45"));
         QCOMPARE(s.host.writes[0].charge, QStringLiteral("130.5"));
-        QCOMPARE(s.edit("Text2")->text(), QStringLiteral("130.5"));
+        QCOMPARE(s.chargeTotal()->text(), QStringLiteral("130.5"));
         QVERIFY(!s.w()->isVisible());
         QCOMPARE(s.dialogs.seen().size(), 1);
     }
@@ -465,8 +467,8 @@ private slots:
         s.open();
         s.figure();
         QCOMPARE(s.dialogs.seen()[0].text, QString());
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("0"));
-        QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("0"));
+        QCOMPARE(s.porkTotal()->text(), QStringLiteral("0"));
         QCOMPARE(s.host.writes.size(), 1);
         QCOMPARE(s.host.writes[0].weight, QString());
         QCOMPARE(s.host.writes[0].charge, QStringLiteral("0"));
@@ -515,7 +517,7 @@ private slots:
     {
         Sheet s;
         s.open();
-        typeInto(s.edit("Text2"), QStringLiteral(" 10.25 "));
+        typeInto(s.chargeTotal(), QStringLiteral(" 10.25 "));
         s.enter(1, QStringLiteral("30"));
         s.figure();
         QCOMPARE(s.host.writes.size(), 1);
@@ -527,9 +529,9 @@ private slots:
         Sheet s;
         s.open();
         click(s.box(1));
-        QTest::keyClicks(s.t(1), QStringLiteral("30"));
+        QTest::keyClicks(s.deerWeight(1), QStringLiteral("30"));
         s.dialogs.press(QMessageBox::Yes);
-        QTest::keyClick(s.t(1), Qt::Key_F, Qt::AltModifier);
+        QTest::keyClick(s.deerWeight(1), Qt::Key_F, Qt::AltModifier);
         QTRY_COMPARE(s.dialogs.seen().size(), 1);
         QCOMPARE(s.dialogs.seen()[0].text, QStringLiteral("\nSummer  30   15.0"));
         QCOMPARE(s.host.writes.size(), 1);
@@ -546,11 +548,11 @@ private slots:
             s.open();
             click(s.box(1));
             click(s.box(3));
-            typeInto(s.t(3), QStringLiteral("10"));
+            typeInto(s.deerWeight(3), QStringLiteral("10"));
             click(s.box(1));
-            QVERIFY(!s.t(1)->isVisible());
-            QCOMPARE(s.t(1)->text(), QStringLiteral("0"));
-            QCOMPARE(s.p(1)->text(), QStringLiteral("0"));
+            QVERIFY(!s.deerWeight(1)->isVisible());
+            QCOMPARE(s.deerWeight(1)->text(), QStringLiteral("0"));
+            QCOMPARE(s.porkWeight(1)->text(), QStringLiteral("0"));
             s.figure();
             QCOMPARE(s.dialogs.seen()[0].text, QStringLiteral("\nJerky  10   "));
             QCOMPARE(s.host.writes.size(), 1);
@@ -565,7 +567,7 @@ private slots:
             s.enter(3, QStringLiteral("10"));
             s.enter(5, QStringLiteral("8"));
             s.enter(1, QStringLiteral("20"));
-            QCOMPARE(s.p(1)->text(), QStringLiteral("10.0"));
+            QCOMPARE(s.porkWeight(1)->text(), QStringLiteral("10.0"));
             click(s.box(5));
             s.figure();
             QCOMPARE(s.dialogs.seen()[0].text, QStringLiteral("\nSummer  20   10.0"
@@ -713,7 +715,7 @@ private slots:
         Sheet s;
         s.open();
         click(s.box(8));
-        QCOMPARE(s.focused(), s.t(8));
+        QCOMPARE(s.focused(), s.deerWeight(8));
         click(s.box(8));
         QCOMPARE(s.focused(), s.box(11)); // Check9 and Check10 cannot take it
         const std::pair<int, int> moves[] = {{3, 4}, {7, 8}, {11, 11}}; // the last: nowhere
@@ -725,7 +727,7 @@ private slots:
         // The space bar ticks and unticks as a click does.
         s.box(1)->setFocus();
         QTest::keyClick(s.box(1), Qt::Key_Space);
-        QCOMPARE(s.focused(), s.t(1));
+        QCOMPARE(s.focused(), s.deerWeight(1));
         s.box(1)->setFocus();
         QTest::keyClick(s.box(1), Qt::Key_Space);
         QVERIFY(!s.box(1)->isChecked());
@@ -738,17 +740,17 @@ private slots:
         for (const QString& typed : {QStringLiteral("abc"), QString(), QStringLiteral("12x")}) {
             Sheet s;
             s.open();
-            typeInto(s.edit("Text2"), typed);
-            QVERIFY(IsMarkedInvalid(s.edit("Text2")));
+            typeInto(s.chargeTotal(), typed);
+            QVERIFY(IsMarkedInvalid(s.chargeTotal()));
             s.enter(1, QStringLiteral("30"));
             s.dialogs.press(QMessageBox::Ok);
             click(s.figureButton());
             QCOMPARE(s.dialogs.unexpected(), 0);
             QCOMPARE(s.dialogs.seen().size(), 1);
             QVERIFY(s.lastTold().contains(QLatin1String("not a number")));
-            QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("Text2"));
-            QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
-            QCOMPARE(s.edit("Text2")->text(), typed);
+            QCOMPARE(s.deerTotal()->text(), QStringLiteral("Text2"));
+            QCOMPARE(s.porkTotal()->text(), QStringLiteral("0"));
+            QCOMPARE(s.chargeTotal()->text(), typed);
             QVERIFY(s.host.writes.isEmpty() && s.w()->isVisible());
         }
     }
@@ -760,16 +762,16 @@ private slots:
         Sheet s;
         s.open();
         const QString huge = QStringLiteral("-") + QString(316, QLatin1Char('9'));
-        typeInto(s.p(1), huge);
-        typeInto(s.p(7), huge);
+        typeInto(s.porkWeight(1), huge);
+        typeInto(s.porkWeight(7), huge);
         s.dialogs.press(QMessageBox::Ok);
         click(s.figureButton());
         QCOMPARE(s.dialogs.unexpected(), 0);
         QCOMPARE(s.dialogs.seen().size(), 1); // no confirmation
         QVERIFY2(s.lastTold().contains(QLatin1String("too large to be added up")),
                  qPrintable(s.lastTold()));
-        QCOMPARE(s.edit("pt")->text(), QStringLiteral("0"));
-        QCOMPARE(s.edit("txtTotal")->text(), QStringLiteral("Text2"));
+        QCOMPARE(s.porkTotal()->text(), QStringLiteral("0"));
+        QCOMPARE(s.deerTotal()->text(), QStringLiteral("Text2"));
         QVERIFY(s.host.writes.isEmpty() && s.w()->isVisible());
     }
 

@@ -6,11 +6,13 @@
 //   locker-pricelist [--pricelist PATH] export FILE.csv
 //   locker-pricelist [--pricelist PATH] import FILE.csv [--new]
 //   locker-pricelist init [PATH]
+//   locker-pricelist shop [--name NAME] [--address TEXT] [--phone TEXT]
 //
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
 #include "core/numbers.h"
+#include "core/shop_settings.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
@@ -83,6 +85,8 @@ struct Invocation {
     std::optional<QString> category;
     bool confirmedNew = false;    // --new: a name that looks like another one is meant
     bool confirmedRemove = false; // --yes: remove an item that the program looks up
+    // --name, --address, --phone: the shop's details to set.
+    std::optional<QString> shopName, shopAddress, shopPhone;
     bool help = false;
     bool version = false;
 };
@@ -304,6 +308,46 @@ int runInit(const Invocation& call)
     return Done;
 }
 
+// The shop's details as the printed estimate heads them.
+void showShop(const ShopDetails& shop)
+{
+    const auto shown = [](const QString& value) {
+        return value.trimmed().isEmpty() ? QStringLiteral("(not set)") : value;
+    };
+    const QString name = shop.name.trimmed().isEmpty()
+                             ? QStringLiteral("(not set; the printed estimate names Tallowbrook "
+                                              "Processing)")
+                             : shop.name;
+    // An address of several lines is shown under its first.
+    QString address = shown(shop.address);
+    address.replace(QLatin1Char('\n'), QStringLiteral("\n         "));
+    say(QStringLiteral("Name:    %1").arg(name));
+    say(QStringLiteral("Address: %1").arg(address));
+    say(QStringLiteral("Phone:   %1").arg(shown(shop.phone)));
+}
+
+int runShop(const Invocation& call)
+{
+    const QString path = ShopSettingsPath();
+    const QFileInfo file(path);
+    if (file.exists() && !file.isReadable())
+        return complain(QStringLiteral("The shop's details in %1 may not be read.").arg(path));
+    ShopDetails shop = LoadShopDetails();
+    if (!call.shopName && !call.shopAddress && !call.shopPhone) {
+        showShop(shop);
+        return Done;
+    }
+    shop.name = call.shopName.value_or(shop.name);
+    shop.address = call.shopAddress.value_or(shop.address);
+    shop.phone = call.shopPhone.value_or(shop.phone);
+    QString problem;
+    if (!SaveShopDetails(shop, &problem))
+        return complain(problem);
+    say(QStringLiteral("Saved the shop's details in %1:").arg(path));
+    showShop(shop);
+    return Done;
+}
+
 int runHelp(const Invocation& call);
 
 const Command Commands[] = {
@@ -378,6 +422,19 @@ const Command Commands[] = {
      "Example:\n"
      "  locker-pricelist init ~/Lockers.db\n",
      0, 1, runInit},
+    {"shop", "shop [--name NAME] [--address TEXT] [--phone TEXT]",
+     "Shows or sets the shop's name, address and phone.",
+     "Without options, shows the shop's name, address and phone, which head every\n"
+     "printed estimate. --name, --address and --phone set the ones given and keep\n"
+     "the others; an empty value (\"\") clears one. Until a name is set, the printed\n"
+     "estimate names Tallowbrook Processing. They are kept apart from the price list,\n"
+     "in {shopfile}\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist shop\n"
+     "  locker-pricelist shop --name \"Mill Creek Lockers\" --phone \"555-0142\"\n"
+     "  locker-pricelist shop --address \"12 Mill Road, Tallowbrook\"\n",
+     0, 0, runShop},
     {"help", "help [COMMAND]", "Shows this help, or the help of one command.", "", 0, 1, runHelp},
 };
 
@@ -415,6 +472,7 @@ QString toolHelp()
       << "                                    looks like one already there.\n"
       << "  --yes                             With remove: remove an item that the\n"
       << "                                    program looks up, without asking.\n"
+      << "  --name, --address, --phone TEXT   With shop: the shop's details to set.\n"
       << "  --version                         The version.\n"
       << "  --                                Ends the options (for an item name that\n"
       << "                                    starts with -).\n\n"
@@ -427,6 +485,7 @@ QString commandHelp(const Command& command)
 {
     QString details = QString::fromUtf8(command.details);
     details.replace(QLatin1String("{category}"), PriceListEditor::DefaultCategory);
+    details.replace(QLatin1String("{shopfile}"), ShopSettingsPath());
     return QStringLiteral("Usage: %1 [--pricelist PATH] %2\n\n%3")
         .arg(ToolName, QString::fromLatin1(command.synopsis), details);
 }
@@ -471,11 +530,11 @@ Invocation parse(const QStringList& arguments, QString* problem)
             call.confirmedNew = true;
         } else if (arg == QLatin1String("--yes")) {
             call.confirmedRemove = true;
-        } else if (arg == QLatin1String("--pricelist") || arg == QLatin1String("--category") ||
-                   arg.startsWith(QLatin1String("--pricelist=")) ||
-                   arg.startsWith(QLatin1String("--category="))) {
+        } else if (const QString name = arg.section(QLatin1Char('='), 0, 0);
+                   name == QLatin1String("--pricelist") || name == QLatin1String("--category") ||
+                   name == QLatin1String("--name") || name == QLatin1String("--address") ||
+                   name == QLatin1String("--phone")) {
             const int equals = int(arg.indexOf(QLatin1Char('=')));
-            const QString name = equals < 0 ? arg : arg.left(equals);
             QString value;
             if (equals >= 0) {
                 value = arg.mid(equals + 1);
@@ -492,6 +551,12 @@ Invocation parse(const QStringList& arguments, QString* problem)
                 }
                 call.priceListPath = value;
                 call.priceListGiven = true;
+            } else if (name == QLatin1String("--name")) {
+                call.shopName = value;
+            } else if (name == QLatin1String("--address")) {
+                call.shopAddress = value;
+            } else if (name == QLatin1String("--phone")) {
+                call.shopPhone = value;
             } else {
                 call.category = value;
             }
@@ -567,6 +632,8 @@ int main(int argc, char* argv[])
         return complain(QStringLiteral("--new goes with set and import only."), Usage);
     if (call.confirmedRemove && command->run != runRemove)
         return complain(QStringLiteral("--yes goes with remove only."), Usage);
+    if ((call.shopName || call.shopAddress || call.shopPhone) && command->run != runShop)
+        return complain(QStringLiteral("--name, --address and --phone go with shop only."), Usage);
     const int given = int(call.operands.size());
     if (given < command->minOperands || given > command->maxOperands)
         return complain(operandsProblem(*command, given), Usage);

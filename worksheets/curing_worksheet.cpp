@@ -50,23 +50,23 @@ CuringWorksheet::CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget
 {
     setObjectName(QStringLiteral("frmCure"));
 
-    list1_ = new QListWidget(this);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setSelectionMode(QAbstractItemView::MultiSelection);
-    PlaceTwips(list1_, 120, 120, ClientWidth - 240, 3480);
+    cuts_ = new QListWidget(this);
+    cuts_->setObjectName(QStringLiteral("List1"));
+    cuts_->setSelectionMode(QAbstractItemView::MultiSelection);
+    PlaceTwips(cuts_, 120, 120, ClientWidth - 240, 3480);
 
-    text1_ = new QLineEdit(QStringLiteral("0"), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    PlaceTwips(text1_, 120, 3825, 1800, 375);
-    MarkInvalidWhile(text1_, R::TotalProblem);
-    SelectAllOnFocus(text1_);
+    totalWeight_ = new QLineEdit(QStringLiteral("0"), this);
+    totalWeight_->setObjectName(QStringLiteral("Text1"));
+    PlaceTwips(totalWeight_, 120, 3825, 1800, 375);
+    MarkInvalidWhile(totalWeight_, R::TotalProblem);
+    SelectAllOnFocus(totalWeight_);
 
-    cmdApply_ = new QPushButton(ApplyCaption, this);
-    cmdApply_->setObjectName(QStringLiteral("cmdApply"));
-    PlaceTwips(cmdApply_, ClientWidth - 120 - 1575, 3780, 1575, 465);
+    applyButton_ = new QPushButton(ApplyCaption, this);
+    applyButton_->setObjectName(QStringLiteral("cmdApply"));
+    PlaceTwips(applyButton_, ClientWidth - 120 - 1575, 3780, 1575, 465);
 
-    setTabOrder(list1_, text1_);
-    setTabOrder(text1_, cmdApply_);
+    setTabOrder(cuts_, totalWeight_);
+    setTabOrder(totalWeight_, applyButton_);
     setFixedSize(TwipsX(this, ClientWidth), TwipsY(this, ClientHeight));
 
     // Load: the price first, then the cuts, then the role's looks.
@@ -75,9 +75,9 @@ CuringWorksheet::CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget
     if (host_.priceListFlag())
         price_->lookUp(); // when there is none, Apply looks for it again and says why
 
-    list1_->clear();
+    cuts_->clear();
     for (const R::Cut& cut : R::Cuts)
-        list1_->addItem(QLatin1String(cut.name));
+        cuts_->addItem(QLatin1String(cut.name));
 
     const R::Role& role = role_;
     setWindowTitle(role.caption);
@@ -87,24 +87,24 @@ CuringWorksheet::CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget
                      QColor(role.background.red, role.background.green, role.background.blue));
     setPalette(palette);
 
-    connect(list1_, &QListWidget::itemSelectionChanged, this, &CuringWorksheet::onSelectionChanged);
-    connect(cmdApply_, &QPushButton::clicked, this, &CuringWorksheet::onApply);
-    list1_->setFocus();
+    connect(cuts_, &QListWidget::itemSelectionChanged, this, &CuringWorksheet::onSelectionChanged);
+    connect(applyButton_, &QPushButton::clicked, this, &CuringWorksheet::onApply);
+    cuts_->setFocus();
 }
 
 CuringWorksheet::~CuringWorksheet() = default;
 
 void CuringWorksheet::onSelectionChanged()
 {
-    R::CutSelection selected = SelectedRows<R::CutCount>(list1_);
+    R::CutSelection selected = SelectedRows<R::CutCount>(cuts_);
     if (R::RefusesBacon(role_, selected)) {
         Dialogs::tell(this, CutletsNotFromBacon);
-        const QSignalBlocker quiet(list1_);
-        list1_->item(R::BaconCut)->setSelected(false);
+        const QSignalBlocker quiet(cuts_);
+        cuts_->item(R::BaconCut)->setSelected(false);
         selected[R::BaconCut] = false;
     }
     if (!R::AnySelected(selected)) {
-        text1_->setText(QStringLiteral("0"));
+        totalWeight_->setText(QStringLiteral("0"));
         return;
     }
     const QString hangingText = host_.hangingWeightText();
@@ -119,7 +119,7 @@ void CuringWorksheet::onSelectionChanged()
         Dialogs::warn(this, CutsTooHeavy.arg(hangingText));
         return;
     }
-    text1_->setText(NumberText(*total));
+    totalWeight_->setText(NumberText(*total));
 }
 
 std::optional<double> CuringWorksheet::pricePerPound()
@@ -133,17 +133,17 @@ std::optional<double> CuringWorksheet::pricePerPound()
 
 void CuringWorksheet::onApply()
 {
-    const QString problem = R::TotalProblem(text1_->text());
+    const QString problem = R::TotalProblem(totalWeight_->text());
     if (!problem.isEmpty()) {
         Dialogs::warn(this, NotApplied.arg(problem));
         return;
     }
-    const std::int64_t pounds = *R::WholePounds(text1_->text());
+    const std::int64_t pounds = *R::WholePounds(totalWeight_->text());
     const auto price = pricePerPound();
     if (!price)
         return; // the clerk was told; nothing has changed
-    text1_->setText(R::PoundsText(pounds));
-    host_.writeService(service_.id, text1_->text(), R::Charge(pounds, *price));
+    totalWeight_->setText(R::PoundsText(pounds));
+    host_.writeService(service_.id, totalWeight_->text(), R::Charge(pounds, *price));
     host_.refigureTotalThroughTot();
     close();
 }

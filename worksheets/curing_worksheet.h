@@ -41,7 +41,7 @@ private:
     const ServiceInfo& service_; // its price item and built-in price
     std::unique_ptr<ServicePrice> price_;
 
-    QListWidget* list1_ = nullptr;
-    QLineEdit* text1_ = nullptr;
-    QPushButton* cmdApply_ = nullptr;
+    QListWidget* cuts_ = nullptr;        // List1
+    QLineEdit* totalWeight_ = nullptr;   // Text1: the selected cuts' pounds
+    QPushButton* applyButton_ = nullptr; // cmdApply
 };

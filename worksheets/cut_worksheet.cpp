@@ -60,37 +60,37 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, WorksheetHost& host, QWid
     setObjectName(design_.objectName);
     setWindowTitle(design_.caption);
 
-    auto* label1 = new QLabel(ListCaption, this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    PlaceTwips(label1, 120, 120, Width - 240, 285);
+    auto* listHeading = new QLabel(ListCaption, this);
+    listHeading->setObjectName(QStringLiteral("Label1"));
+    PlaceTwips(listHeading, 120, 120, Width - 240, 285);
 
-    list1_ = new QListWidget(this);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setSelectionMode(QAbstractItemView::MultiSelection);
+    cuts_ = new QListWidget(this);
+    cuts_->setObjectName(QStringLiteral("List1"));
+    cuts_->setSelectionMode(QAbstractItemView::MultiSelection);
     for (const char* cut : R::CutNames)
-        list1_->addItem(QLatin1String(cut));
-    PlaceTwips(list1_, 120, 450, Width - 240, 2550);
-    connect(list1_, &QListWidget::itemSelectionChanged, this, &CutWorksheet::onSelectionChanged);
+        cuts_->addItem(QLatin1String(cut));
+    PlaceTwips(cuts_, 120, 450, Width - 240, 2550);
+    connect(cuts_, &QListWidget::itemSelectionChanged, this, &CutWorksheet::onSelectionChanged);
 
-    auto* label2 = new QLabel(TotalCaption, this);
-    label2->setObjectName(QStringLiteral("Label2"));
-    PlaceTwips(label2, 120, 3120, 2280, 285);
+    auto* totalHeading = new QLabel(TotalCaption, this);
+    totalHeading->setObjectName(QStringLiteral("Label2"));
+    PlaceTwips(totalHeading, 120, 3120, 2280, 285);
 
-    text1_ = new QLineEdit(QStringLiteral("0"), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    SelectAllOnFocus(text1_);
-    MarkInvalidWhile(text1_, EstimateRules::PoundsProblem);
-    PlaceTwips(text1_, 120, 3450, 1695, 345);
+    totalWeight_ = new QLineEdit(QStringLiteral("0"), this);
+    totalWeight_->setObjectName(QStringLiteral("Text1"));
+    SelectAllOnFocus(totalWeight_);
+    MarkInvalidWhile(totalWeight_, EstimateRules::PoundsProblem);
+    PlaceTwips(totalWeight_, 120, 3450, 1695, 345);
 
-    apply_ = new QPushButton(ApplyCaption, this);
-    apply_->setObjectName(QStringLiteral("cmdFigure"));
-    PlaceTwips(apply_, Width - 1440, 3330, 1320, 465);
-    connect(apply_, &QPushButton::clicked, this, &CutWorksheet::onApply);
+    applyButton_ = new QPushButton(ApplyCaption, this);
+    applyButton_->setObjectName(QStringLiteral("cmdFigure"));
+    PlaceTwips(applyButton_, Width - 1440, 3330, 1320, 465);
+    connect(applyButton_, &QPushButton::clicked, this, &CutWorksheet::onApply);
 
     // The Apply button first, so it has the focus when the screen opens.
-    setTabOrder(apply_, list1_);
-    setTabOrder(list1_, text1_);
-    apply_->setFocus();
+    setTabOrder(applyButton_, cuts_);
+    setTabOrder(cuts_, totalWeight_);
+    applyButton_->setFocus();
 
     setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
 
@@ -102,13 +102,13 @@ CutWorksheet::~CutWorksheet() = default;
 
 void CutWorksheet::onSelectionChanged()
 {
-    R::CutSelection selected = SelectedRows<R::CutCount>(list1_);
+    R::CutSelection selected = SelectedRows<R::CutCount>(cuts_);
     if (R::FullRoundConflict(selected)) {
         Dialogs::tell(this, FullRoundMessage);
         selected = R::FullRoundWins(selected);
-        const QSignalBlocker quiet(list1_);
+        const QSignalBlocker quiet(cuts_);
         for (const int part : R::PartRounds)
-            list1_->item(part)->setSelected(false);
+            cuts_->item(part)->setSelected(false);
     }
 
     double hanging = 0;
@@ -122,12 +122,12 @@ void CutWorksheet::onSelectionChanged()
         }
         hanging = *value;
     }
-    text1_->setText(R::RunningTotal(selected, hanging, design_.sirloinShare));
+    totalWeight_->setText(R::RunningTotal(selected, hanging, design_.sirloinShare));
 }
 
 void CutWorksheet::onApply()
 {
-    const QString total = text1_->text();
+    const QString total = totalWeight_->text();
     const auto weight = StrictNumber(total);
     if (!weight) {
         Dialogs::warn(this, TotalNotANumber.arg(total));

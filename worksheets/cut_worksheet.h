@@ -36,7 +36,7 @@ private:
     const CutRules::CutScreen& design_;
     WorksheetHost& host_;
     std::unique_ptr<ServicePrice> price_;
-    QListWidget* list1_ = nullptr;
-    QLineEdit* text1_ = nullptr;
-    QPushButton* apply_ = nullptr;
+    QListWidget* cuts_ = nullptr;        // List1
+    QLineEdit* totalWeight_ = nullptr;   // Text1: the selected cuts' pounds
+    QPushButton* applyButton_ = nullptr; // cmdFigure, the Apply button
 };

@@ -55,25 +55,25 @@ ExtraBoningWorksheet::ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent)
     setObjectName(QStringLiteral("frmEB"));
     setWindowTitle(Caption);
 
-    for (int i = 0; i < int(check1_.size()); ++i) {
+    for (int i = 0; i < int(cutBoxes_.size()); ++i) {
         auto* box = new QCheckBox(QLatin1String(Cuts[i]), this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         PlaceTwips(box, ColumnLeft[i / 8], BoxTop + (i % 8) * BoxStep, BoxWidth, BoxHeight);
         connect(box, &QCheckBox::toggled, this, &ExtraBoningWorksheet::onCutClicked);
-        check1_[i] = box;
+        cutBoxes_[i] = box;
     }
 
     const int below = BoxTop + 8 * BoxStep + 120;
-    text1_ = new QLineEdit(QStringLiteral("0"), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    SelectAllOnFocus(text1_);
-    MarkInvalidWhile(text1_, EstimateRules::PoundsProblem);
-    PlaceTwips(text1_, ColumnLeft[0], below, 1455, 345);
+    weightToBone_ = new QLineEdit(QStringLiteral("0"), this);
+    weightToBone_->setObjectName(QStringLiteral("Text1"));
+    SelectAllOnFocus(weightToBone_);
+    MarkInvalidWhile(weightToBone_, EstimateRules::PoundsProblem);
+    PlaceTwips(weightToBone_, ColumnLeft[0], below, 1455, 345);
 
-    command1_ = new QPushButton(DoneCaption, this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    PlaceTwips(command1_, Width - 1440, Height - 585, 1200, 465);
-    connect(command1_, &QPushButton::clicked, this, &ExtraBoningWorksheet::onDone);
+    doneButton_ = new QPushButton(DoneCaption, this);
+    doneButton_->setObjectName(QStringLiteral("Command1"));
+    PlaceTwips(doneButton_, Width - 1440, Height - 585, 1200, 465);
+    connect(doneButton_, &QPushButton::clicked, this, &ExtraBoningWorksheet::onDone);
 
     setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
 
@@ -100,7 +100,7 @@ std::optional<double> ExtraBoningWorksheet::price()
 
 void ExtraBoningWorksheet::onCutClicked(bool ticked)
 {
-    const QString text = text1_->text();
+    const QString text = weightToBone_->text();
     const auto weight = StrictNumber(text);
     if (!weight) {
         Dialogs::warn(this, WeightNotANumberAtClick.arg(text));
@@ -111,12 +111,12 @@ void ExtraBoningWorksheet::onCutClicked(bool ticked)
         Dialogs::warn(this, WeightTooLarge.arg(text));
         return;
     }
-    text1_->setText(*next);
+    weightToBone_->setText(*next);
 }
 
 void ExtraBoningWorksheet::onDone()
 {
-    const QString text = text1_->text();
+    const QString text = weightToBone_->text();
     const auto weight = StrictNumber(text);
     if (!weight) {
         Dialogs::warn(this, WeightNotANumberAtDone.arg(text));
@@ -126,12 +126,12 @@ void ExtraBoningWorksheet::onDone()
     const auto pricePerPound = price();
     if (!pricePerPound)
         return;
-    const auto figure = R::Done(*weight, *pricePerPound);
+    const auto figure = R::DoubledAndPriced(*weight, *pricePerPound);
     if (!figure) {
         Dialogs::warn(this, WeightTooLarge.arg(text));
         return;
     }
-    text1_->setText(figure->weight);
-    host_.writeService(ServiceId::ExtraBoning, text1_->text(), figure->charge);
+    weightToBone_->setText(figure->weight);
+    host_.writeService(ServiceId::ExtraBoning, weightToBone_->text(), figure->charge);
     close();
 }

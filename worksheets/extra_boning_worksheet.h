@@ -30,7 +30,7 @@ private:
 
     WorksheetHost& host_;
     std::unique_ptr<ServicePrice> price_;
-    std::array<QCheckBox*, 16> check1_{};
-    QLineEdit* text1_ = nullptr;
-    QPushButton* command1_ = nullptr;
+    std::array<QCheckBox*, 16> cutBoxes_{}; // Check1_0 to Check1_15
+    QLineEdit* weightToBone_ = nullptr;     // Text1: the running weight
+    QPushButton* doneButton_ = nullptr;     // Command1, the Done button
 };

@@ -106,19 +106,20 @@ SausageWorksheet::SausageWorksheet(WorksheetHost& host, QWidget* parent)
 SausageWorksheet::~SausageWorksheet()
 {
     // The fields go after this part of the worksheet: they must not call back.
-    for (QLineEdit* t : t_)
-        t->removeEventFilter(this);
-    txtTotal_->removeEventFilter(this);
+    for (QLineEdit* deer : deerWeights_)
+        deer->removeEventFilter(this);
+    deerTotal_->removeEventFilter(this);
 }
 
 void SausageWorksheet::build()
 {
-    label1_ = newLabel(this, "Label1", QStringLiteral("Deer"));
-    label2_ = newLabel(this, "Label2", QStringLiteral("Pork"));
-    label1_->setAlignment(Qt::AlignCenter);
-    label2_->setAlignment(Qt::AlignCenter);
-    PlaceTwips(label1_, DeerX, 120, FieldWidth, 300);
-    PlaceTwips(label2_, PorkX, 120, FieldWidth, 300);
+    // The column headings.
+    QLabel* deerHeading = newLabel(this, "Label1", QStringLiteral("Deer"));
+    QLabel* porkHeading = newLabel(this, "Label2", QStringLiteral("Pork"));
+    deerHeading->setAlignment(Qt::AlignCenter);
+    porkHeading->setAlignment(Qt::AlignCenter);
+    PlaceTwips(deerHeading, DeerX, 120, FieldWidth, 300);
+    PlaceTwips(porkHeading, PorkX, 120, FieldWidth, 300);
 
     for (const Kind& kind : Kinds) {
         const int top = FirstRowTop + (kind.row - 1) * RowStep;
@@ -131,58 +132,60 @@ void SausageWorksheet::build()
         PlaceTwips(box, CheckX, top, CheckWidth, FieldHeight);
         connect(box, &QCheckBox::toggled, this,
                 [this, row = kind.row](bool ticked) { onKindToggled(row, ticked); });
-        check1_[kind.row - 1] = box;
+        kindBoxes_[kind.row - 1] = box;
 
-        QLineEdit* t = newField(this, indexed("t", kind.row), QStringLiteral("0"));
-        PlaceTwips(t, DeerX, top, FieldWidth, FieldHeight);
-        SelectAllOnFocus(t);
-        MarkInvalidWhile(t, [&kind](const QString& text) { return DeerWeightProblem(kind, text); });
-        t->installEventFilter(this);
-        t->hide();
-        t_[kind.row - 1] = t;
+        QLineEdit* deer = newField(this, indexed("t", kind.row), QStringLiteral("0"));
+        PlaceTwips(deer, DeerX, top, FieldWidth, FieldHeight);
+        SelectAllOnFocus(deer);
+        MarkInvalidWhile(deer,
+                         [&kind](const QString& text) { return DeerWeightProblem(kind, text); });
+        deer->installEventFilter(this);
+        deer->hide();
+        deerWeights_[kind.row - 1] = deer;
 
         if (kind.takesPork()) {
-            QLineEdit* p = newField(this, indexed("p", kind.porkField), QStringLiteral("0"));
-            PlaceTwips(p, PorkX, top, FieldWidth, FieldHeight);
-            MarkInvalidWhile(p, PorkWeightProblem);
-            p_[kind.porkField - 1] = p;
+            QLineEdit* pork = newField(this, indexed("p", kind.porkField), QStringLiteral("0"));
+            PlaceTwips(pork, PorkX, top, FieldWidth, FieldHeight);
+            MarkInvalidWhile(pork, PorkWeightProblem);
+            porkWeights_[kind.porkField - 1] = pork;
         }
     }
 
-    label3_ = newLabel(this, "Label3", QStringLiteral("Totals"));
-    label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PlaceTwips(label3_, CheckX, TotalsTop, DeerX - CheckX - 180, FieldHeight);
-    txtTotal_ = newField(this, QStringLiteral("txtTotal"), TotalDeerWeightDesignText);
-    MarkInvalidWhile(txtTotal_, TotalDeerWeightProblem);
-    txtTotal_->setToolTip(QStringLiteral("Total deer weight; click to type it"));
-    txtTotal_->installEventFilter(this);
-    PlaceTwips(txtTotal_, DeerX, TotalsTop, FieldWidth, FieldHeight);
-    pt_ = newField(this, QStringLiteral("pt"), QStringLiteral("0"));
-    pt_->setEnabled(false);
-    PlaceTwips(pt_, PorkX, TotalsTop, FieldWidth, FieldHeight);
+    QLabel* totalsLabel = newLabel(this, "Label3", QStringLiteral("Totals"));
+    totalsLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PlaceTwips(totalsLabel, CheckX, TotalsTop, DeerX - CheckX - 180, FieldHeight);
+    deerTotal_ = newField(this, QStringLiteral("txtTotal"), TotalDeerWeightDesignText);
+    MarkInvalidWhile(deerTotal_, TotalDeerWeightProblem);
+    deerTotal_->setToolTip(QStringLiteral("Total deer weight; click to type it"));
+    deerTotal_->installEventFilter(this);
+    PlaceTwips(deerTotal_, DeerX, TotalsTop, FieldWidth, FieldHeight);
+    porkTotal_ = newField(this, QStringLiteral("pt"), QStringLiteral("0"));
+    porkTotal_->setEnabled(false);
+    PlaceTwips(porkTotal_, PorkX, TotalsTop, FieldWidth, FieldHeight);
 
-    text2_ = newField(this, QStringLiteral("Text2"), QStringLiteral("0"));
-    text2_->setToolTip(QStringLiteral("Sausage charges; the figuring adds to what this holds"));
-    MarkInvalidWhile(text2_, [](const QString& text) {
+    chargeTotal_ = newField(this, QStringLiteral("Text2"), QStringLiteral("0"));
+    chargeTotal_->setToolTip(
+        QStringLiteral("Sausage charges; the figuring adds to what this holds"));
+    MarkInvalidWhile(chargeTotal_, [](const QString& text) {
         return StrictNumber(text) ? QString() : ChargeTotalCue;
     });
-    PlaceTwips(text2_, CheckX, ChargeTop, 1500, FieldHeight);
+    PlaceTwips(chargeTotal_, CheckX, ChargeTop, 1500, FieldHeight);
 
-    cmdClose_ = new QPushButton(QStringLiteral("&Figure"), this);
-    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    PlaceTwips(cmdClose_, PorkX, ChargeTop - 120, FieldWidth, 615);
-    connect(cmdClose_, &QPushButton::clicked, this, &SausageWorksheet::onFigure);
+    figureButton_ = new QPushButton(QStringLiteral("&Figure"), this);
+    figureButton_->setObjectName(QStringLiteral("cmdClose"));
+    PlaceTwips(figureButton_, PorkX, ChargeTop - 120, FieldWidth, 615);
+    connect(figureButton_, &QPushButton::clicked, this, &SausageWorksheet::onFigure);
 }
 
 void SausageWorksheet::setTabOrder()
 {
     QList<QWidget*> order;
     for (const Kind& kind : Kinds) {
-        order << check1_[kind.row - 1] << t_[kind.row - 1];
+        order << kindBoxes_[kind.row - 1] << deerWeights_[kind.row - 1];
         if (kind.takesPork())
-            order << p_[kind.porkField - 1];
+            order << porkWeights_[kind.porkField - 1];
     }
-    order << cmdClose_ << txtTotal_ << pt_ << text2_;
+    order << figureButton_ << deerTotal_ << porkTotal_ << chargeTotal_;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -192,26 +195,26 @@ void SausageWorksheet::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        check1_[0]->setFocus(Qt::OtherFocusReason);
+        kindBoxes_[0]->setFocus(Qt::OtherFocusReason);
     }
 }
 
 bool SausageWorksheet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtTotal_) {
+    if (watched == deerTotal_) {
         if (event->type() == QEvent::MouseButtonRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton &&
-                txtTotal_->rect().contains(mouse->position().toPoint()))
-                fAskTotal();
+                deerTotal_->rect().contains(mouse->position().toPoint()))
+                askDeerTotal();
         }
         return false;
     }
     for (int row = 1; row <= KindCount; ++row) {
-        if (watched != t_[row - 1])
+        if (watched != deerWeights_[row - 1])
             continue;
         if (event->type() == QEvent::KeyPress)
-            return fEnterTab(static_cast<QKeyEvent*>(event));
+            return enterMovesOn(static_cast<QKeyEvent*>(event));
         if (event->type() == QEvent::FocusOut)
             storeWeight(row);
         return false;
@@ -221,7 +224,7 @@ bool SausageWorksheet::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- entry
 
-bool SausageWorksheet::fEnterTab(QKeyEvent* key)
+bool SausageWorksheet::enterMovesOn(QKeyEvent* key)
 {
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return false;
@@ -232,46 +235,46 @@ bool SausageWorksheet::fEnterTab(QKeyEvent* key)
 void SausageWorksheet::onKindToggled(int row, bool ticked)
 {
     const Kind& kind = *KindAt(row);
-    QLineEdit* t = t_[row - 1];
+    QLineEdit* deer = deerWeights_[row - 1];
     if (ticked) {
-        t->show();
-        t->setFocus(Qt::OtherFocusReason);
-        entries_.add(kind, t->text());
+        deer->show();
+        deer->setFocus(Qt::OtherFocusReason);
+        entries_.add(kind, deer->text());
         return;
     }
     // The focus goes on to the next box that can take it.
     for (int next = row + 1; next <= KindCount; ++next) {
-        QCheckBox* box = check1_[next - 1];
+        QCheckBox* box = kindBoxes_[next - 1];
         if (box->isEnabled() && box->isVisible()) {
             box->setFocus(Qt::OtherFocusReason);
             break;
         }
     }
-    t->setText(QStringLiteral("0"));
+    deer->setText(QStringLiteral("0"));
     if (kind.takesPork())
-        p_[kind.porkField - 1]->setText(QStringLiteral("0"));
-    t->hide();
+        porkWeights_[kind.porkField - 1]->setText(QStringLiteral("0"));
+    deer->hide();
     entries_.remove(row);
 }
 
 void SausageWorksheet::storeWeight(int row)
 {
-    if (!check1_[row - 1]->isChecked())
+    if (!kindBoxes_[row - 1]->isChecked())
         return; // an unticked kind has no entry
     const Kind& kind = *KindAt(row);
-    const QString deer = t_[row - 1]->text();
+    const QString deer = deerWeights_[row - 1]->text();
     QString pork;
     if (kind.takesPork()) {
-        QLineEdit* p = p_[kind.porkField - 1];
-        p->setText(PorkFor(kind, deer).text);
-        pork = p->text();
+        QLineEdit* porkWeight = porkWeights_[kind.porkField - 1];
+        porkWeight->setText(PorkFor(kind, deer).text);
+        pork = porkWeight->text();
     }
     entries_.store(row, deer, pork);
 }
 
-void SausageWorksheet::fAskTotal()
+void SausageWorksheet::askDeerTotal()
 {
-    txtTotal_->setText(Dialogs::askText(this, AskTotalPrompt, AskTotalTitle).value_or(QString()));
+    deerTotal_->setText(Dialogs::askText(this, AskTotalPrompt, AskTotalTitle).value_or(QString()));
 }
 
 void SausageWorksheet::onFigure()
@@ -279,63 +282,63 @@ void SausageWorksheet::onFigure()
     // Alt+F presses the button without taking the focus from a deer weight
     // field: that field's weight counts as if it had lost the focus.
     for (int row = 1; row <= KindCount; ++row)
-        if (t_[row - 1]->hasFocus())
+        if (deerWeights_[row - 1]->hasFocus())
             storeWeight(row);
-    if (!StrictNumber(text2_->text())) {
-        Dialogs::warn(this, ChargeTotalNotANumber.arg(text2_->text()));
+    if (!StrictNumber(chargeTotal_->text())) {
+        Dialogs::warn(this, ChargeTotalNotANumber.arg(chargeTotal_->text()));
         return;
     }
-    QStringList pork, deer;
-    for (QLineEdit* p : p_)
-        pork << p->text();
-    for (QLineEdit* t : t_)
-        deer << t->text();
-    const std::optional<QString> porkTotal = ColumnTotal(pork);
-    const std::optional<QString> deerTotal = ColumnTotal(deer);
-    if (!porkTotal || !deerTotal) {
+    QStringList porkColumn, deerColumn;
+    for (QLineEdit* pork : porkWeights_)
+        porkColumn << pork->text();
+    for (QLineEdit* deer : deerWeights_)
+        deerColumn << deer->text();
+    const std::optional<QString> porkSum = ColumnTotal(porkColumn);
+    const std::optional<QString> deerSum = ColumnTotal(deerColumn);
+    if (!porkSum || !deerSum) {
         Dialogs::warn(this, ColumnsTooLarge);
         return;
     }
-    pt_->setText(*porkTotal);
-    txtTotal_->setText(*deerTotal);
-    if (fConfirm())
-        fFigure();
+    porkTotal_->setText(*porkSum);
+    deerTotal_->setText(*deerSum);
+    if (confirmEntries())
+        figureCharges();
 }
 
-bool SausageWorksheet::fConfirm()
+bool SausageWorksheet::confirmEntries()
 {
     const bool yes = Dialogs::askYesNo(this, ConfirmationText(entries_.entries()), ConfirmTitle,
                                        QMessageBox::Critical);
     confirmed_ = yes;
     if (!yes)
-        redoer();
+        reset();
     return yes;
 }
 
-void SausageWorksheet::redoer()
+void SausageWorksheet::reset()
 {
     entries_.clear();
-    for (QCheckBox* box : check1_)
+    for (QCheckBox* box : kindBoxes_)
         box->setChecked(false);
-    for (QLineEdit* t : t_)
-        t->setText(QStringLiteral("0"));
-    for (QLineEdit* p : p_)
-        p->setText(QStringLiteral("0"));
-    txtTotal_->setText(QStringLiteral("0"));
-    pt_->setText(QStringLiteral("0"));
+    for (QLineEdit* deer : deerWeights_)
+        deer->setText(QStringLiteral("0"));
+    for (QLineEdit* pork : porkWeights_)
+        pork->setText(QStringLiteral("0"));
+    deerTotal_->setText(QStringLiteral("0"));
+    porkTotal_->setText(QStringLiteral("0"));
 }
 
 // ---------------------------------------------------------------- figuring
 
-void SausageWorksheet::fFigure()
+void SausageWorksheet::figureCharges()
 {
     if (!host_.priceListFlag()) {
         Dialogs::tell(this, NoDatabase);
         return;
     }
-    const std::optional<double> start = StrictNumber(text2_->text());
+    const std::optional<double> start = StrictNumber(chargeTotal_->text());
     if (!start) {
-        Dialogs::warn(this, ChargeTotalNotANumber.arg(text2_->text()));
+        Dialogs::warn(this, ChargeTotalNotANumber.arg(chargeTotal_->text()));
         return;
     }
     if (!openPriceList())
@@ -368,7 +371,7 @@ void SausageWorksheet::fFigure()
         return;
     }
 
-    text2_->setText(*charge);
+    chargeTotal_->setText(*charge);
     host_.writeService(ServiceId::BeefSausage, tally.totalWeightText(), *charge);
     close();
 }

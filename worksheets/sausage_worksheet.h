@@ -16,7 +16,6 @@
 class WorksheetHost;
 class PriceList;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,16 +26,16 @@ public:
     explicit SausageWorksheet(WorksheetHost& host, QWidget* parent = nullptr);
     ~SausageWorksheet() override;
 
-    // Asks for the total deer weight and puts the answer into txtTotal.
-    void fAskTotal();
+    // Asks for the total deer weight and puts the answer into its field (txtTotal).
+    void askDeerTotal();
     // Back to the opening state: no entries, every box unticked, every weight "0".
-    void redoer();
+    void reset();
     // Shows the entries and asks whether they are right; true for Yes (a No
     // resets the worksheet).
-    bool fConfirm();
+    bool confirmEntries();
     // Prices the entries and writes the result into the Estimate screen, then
     // closes. Stops, with the worksheet as it was, when something is missing.
-    void fFigure();
+    void figureCharges();
 
     // The entries, in the order in which their kinds were ticked.
     const QList<SausageRules::Entry>& entries() const { return entries_.entries(); }
@@ -56,9 +55,9 @@ private:
     void storeWeight(int row);
     void onFigure();
     // Enter in a deer weight field moves on as Tab does; true when consumed.
-    bool fEnterTab(QKeyEvent* key);
+    bool enterMovesOn(QKeyEvent* key);
 
-    // The steps of fFigure.
+    // The steps of figureCharges.
     bool openPriceList();
     // The price per pound of an item, adding it when it is missing and the
     // clerk wishes; no value when figuring must stop (the clerk was told).
@@ -71,14 +70,13 @@ private:
     std::optional<bool> confirmed_;
     bool shownOnce_ = false;
 
-    std::array<QCheckBox*, SausageRules::KindCount> check1_{};
-    std::array<QLineEdit*, SausageRules::KindCount> t_{};
-    std::array<QLineEdit*, SausageRules::PorkFieldCount> p_{};
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QLabel* label3_ = nullptr;
-    QLineEdit* txtTotal_ = nullptr;
-    QLineEdit* pt_ = nullptr;
-    QLineEdit* text2_ = nullptr;
-    QPushButton* cmdClose_ = nullptr;
+    // One row per kind (index 0 is row 1): its box (Check<row>) and its deer
+    // weight (t<row>); the pork weights (p1 to p7) only on the rows that take pork.
+    std::array<QCheckBox*, SausageRules::KindCount> kindBoxes_{};
+    std::array<QLineEdit*, SausageRules::KindCount> deerWeights_{};
+    std::array<QLineEdit*, SausageRules::PorkFieldCount> porkWeights_{};
+    QLineEdit* deerTotal_ = nullptr;      // txtTotal: typed by the clerk, or the deer column's sum
+    QLineEdit* porkTotal_ = nullptr;      // pt: the pork column's sum
+    QLineEdit* chargeTotal_ = nullptr;    // Text2: the figuring adds to what it holds
+    QPushButton* figureButton_ = nullptr; // cmdClose, the Figure button
 };

@@ -1,0 +1,104 @@
+#pragma once
+
+// The book of saved estimates: an SQLite file, Estimates.db, kept beside the
+// price list but never inside it (the owner may replace the price list file at
+// any time). Each estimate has a short number the clerk writes on a tag,
+// unique and increasing; its first save is the quote, kept as given, and a
+// later one may record the final bill beside it. Every save is one
+// transaction. This class and the price list are the only code with SQL.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+// One saved estimate. The states are the estimate object's own record of
+// itself (text that the estimate layer writes and reads back exactly); the
+// book keeps them as they come and never looks inside.
+struct EstimateRecord {
+    qint64 number = 0; // 0 until the first save gives it one
+    QDateTime created; // the first save (the quote), local time
+    QDateTime updated; // the last save
+    QString customer;  // required: not empty, not only blanks
+    QString phone;
+    QString note;
+    QString species;    // "Beef", "Pork", "Deer", or empty
+    QString liveWeight; // as typed
+    QString quoteTotal; // the total of the quote, as shown
+    QString finalTotal; // the total of the final bill; empty while there is none
+    QString quoteState; // the estimate as quoted
+    QString finalState; // the estimate as billed; empty while there is none
+    // Moves on at every save; a save of a record whose revision is no longer
+    // the book's is refused (the estimate was changed elsewhere since it was
+    // opened).
+    qint64 revision = 0;
+
+    bool hasFinal() const { return !finalState.isEmpty(); }
+};
+
+// One line of the list of saved estimates.
+struct EstimateListing {
+    qint64 number = 0;
+    QDateTime created;
+    QString customer;
+    QString phone;
+    QString species;
+    QString liveWeight;
+    QString quoteTotal;
+    QString finalTotal; // empty while there is no final bill
+};
+
+// The outcome of a change to the book.
+struct BookResult {
+    bool done = false;
+    QString problem; // in plain words, when not done: what is wrong and what to do
+};
+
+class EstimateBook {
+public:
+    // The version of the book's tables that this program writes; a file of a
+    // later version is refused (a newer program made it), an older one is
+    // brought up to this version when it is opened for a save.
+    static constexpr int SchemaVersion = 1;
+
+    explicit EstimateBook(QString path);
+    ~EstimateBook();
+    EstimateBook(const EstimateBook&) = delete;
+    EstimateBook& operator=(const EstimateBook&) = delete;
+
+    const QString& path() const { return path_; }
+
+    // Estimates.db beside the price list at `priceListPath`.
+    static QString pathBeside(const QString& priceListPath);
+
+    // Saves a new record (number 0: it gets the next number, and created and
+    // updated are set) or an existing one (updated is set). On success the
+    // record carries its number, times and new revision. The file is created
+    // at the first save. Nothing is changed when it fails: the record stays as
+    // it was, and the problem says why (locked, read-only, disk full, damaged,
+    // made by a newer program, changed elsewhere since it was opened, no
+    // customer name).
+    BookResult save(EstimateRecord& record);
+
+    // The saved estimates, newest first, whose customer or phone holds
+    // `search` or whose number starts with it (letter case ignored, blanks
+    // around it too; a search written as a phone number also finds the phone
+    // written with other marks between its digits; an empty search lists them
+    // all). At most `limit` of them when it is not negative: the first rows
+    // come quickly however many there are. Empty with no problem when there
+    // is no file yet.
+    QList<EstimateListing> list(const QString& search, QString* problem, int limit = -1);
+
+    // One saved estimate; no value when there is none (or the file refused,
+    // and then `problem` says why).
+    std::optional<EstimateRecord> open(qint64 number, QString* problem);
+
+    // Removes one saved estimate.
+    BookResult remove(qint64 number);
+
+private:
+    struct Connection;
+    QString path_;
+    std::unique_ptr<Connection> connection_;
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+// The saved estimates at the counter: the small dialog that asks whom an
+// estimate is for before it is saved, and the Estimates window that finds a
+// saved estimate again by its customer's name, phone or number.
+
+#include "book/estimate_book.h"
+
+#include <QDialog>
+#include <QWidget>
+#include <optional>
+
+class EstimateScreen;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+// frmSaveEstimate: the customer's name (required), phone and a note, and, for
+// an estimate saved before, whether this save records the final bill or
+// updates the quote.
+class SaveEstimateDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    struct Answer {
+        QString customer;
+        QString phone;
+        QString note;
+        bool final = false; // record the final bill (the quote is kept as given)
+    };
+
+    // Shows the record's name, phone and note to confirm or change; the choice
+    // of quote or final bill only when the record was saved before.
+    SaveEstimateDialog(const EstimateRecord& record, bool finalByDefault, QWidget* parent);
+
+    // Asks modally; no value when the clerk cancels.
+    static std::optional<Answer> ask(QWidget* parent, const EstimateRecord& record,
+                                     bool finalByDefault);
+
+    Answer answer() const;
+
+    // A name of blanks only is refused, and the name is asked for again.
+    void accept() override;
+
+private:
+    QLineEdit* customer_ = nullptr;
+    QLineEdit* phone_ = nullptr;
+    QLineEdit* note_ = nullptr;
+    QRadioButton* final_ = nullptr;
+};
+
+// frmEstimates: every saved estimate, newest first, filtered as the clerk
+// types in the search field. Open loads one into the Estimate screen, Print
+// prints it, Delete removes it (asking first), Export writes the list shown
+// as CSV.
+class EstimatesWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // At most this many rows are shown at once: the newest; a search finds
+    // older ones.
+    static constexpr int ShownRows = 200;
+
+    EstimatesWindow(EstimateBook& book, EstimateScreen& screen);
+
+    // Fills the table afresh from the book, for the search as typed.
+    void refresh();
+    // The number of the selected row's estimate; 0 when none is selected.
+    qint64 selectedNumber() const;
+
+    // Writes every estimate that the search finds (not only the rows shown) as
+    // CSV to the file. False, and the clerk told why, when it cannot.
+    bool exportTo(const QString& path);
+
+private:
+    void openSelected();
+    void printSelected();
+    void deleteSelected();
+    void exportList();
+
+    EstimateBook& book_;
+    EstimateScreen& screen_;
+    QLineEdit* search_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLabel* status_ = nullptr;
+};
