@@ -238,7 +238,9 @@ void EstimatesWindow::refresh()
     else
         status_->setText(found.isEmpty() && search_->text().isEmpty()
                              ? QStringLiteral("No estimate is saved yet.")
-                             : QStringLiteral("%1 estimates found.").arg(found.size()));
+                             : (found.size() == 1
+                                    ? QStringLiteral("1 estimate found.")
+                                    : QStringLiteral("%1 estimates found.").arg(found.size())));
     if (table_->currentRow() < 0 && shown > 0)
         table_->selectRow(0);
 }
