@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "core/shop_settings.h"
+#include "pricelist/database.h"
 #include "pricelist/price_list.h"
 
 #include <QCommandLineParser>
@@ -14,6 +16,7 @@ namespace {
 const char* const CreateSample = "create-sample-pricelist";
 const char* const PriceListOption = "pricelist";
 const char* const EstimatesOption = "estimates";
+const char* const DatabaseOption = "database";
 
 // A wrong command line ends the program with this status, as for
 // locker-pricelist.
@@ -41,6 +44,15 @@ struct Parser {
                                          "Estimates.db beside the price list."),
                           QStringLiteral("path")});
         parser.addOption(
+            {QLatin1String(DatabaseOption),
+             QStringLiteral("Keep the price list and the saved estimates on the PostgreSQL server "
+                            "<url> (postgresql://user@host:port/database), shared by every "
+                            "counter that names it, instead of in files. The key \"database\" in "
+                            "%1 sets it for this machine. The password comes from ~/.pgpass or "
+                            "PGPASSWORD, never from here.")
+                 .arg(ShopSettingsPath()),
+             QStringLiteral("url")});
+        parser.addOption(
             {QLatin1String(CreateSample),
              QStringLiteral("Create a price list holding the sample prices at [path] (or at the "
                             "--pricelist path, or the default) and end. An existing file is "
@@ -61,6 +73,17 @@ struct Parser {
         if (parser.isSet(QLatin1String(EstimatesOption)) &&
             parser.value(QLatin1String(EstimatesOption)).isEmpty())
             return QStringLiteral("--estimates needs the path of a file of saved estimates.");
+        if (parser.isSet(QLatin1String(DatabaseOption))) {
+            QString problem;
+            if (!Database::ParseServerUrl(parser.value(QLatin1String(DatabaseOption)), &problem))
+                return problem;
+            if (parser.isSet(QLatin1String(PriceListOption)) ||
+                parser.isSet(QLatin1String(EstimatesOption)) ||
+                parser.isSet(QLatin1String(CreateSample)))
+                return QStringLiteral("--database keeps the price list and the estimates on the "
+                                      "server; it goes with neither --pricelist, --estimates nor "
+                                      "--create-sample-pricelist.");
+        }
         const QStringList positional = parser.positionalArguments();
         if (!positional.isEmpty() && !parser.isSet(QLatin1String(CreateSample)))
             return QStringLiteral("Unexpected argument: %1").arg(positional.first());
@@ -105,10 +128,19 @@ Options parse(QCoreApplication& app)
         options.exitCode = 0;
         return options;
     }
-    options.priceListPath = p.parser.isSet(QLatin1String(PriceListOption))
-                                ? p.parser.value(QLatin1String(PriceListOption))
-                                : PriceList::defaultPath();
     options.estimatesPath = p.parser.value(QLatin1String(EstimatesOption));
+    // The server given, else a price list file given, else the machine's
+    // setting, else the default file.
+    const QString setting = DatabaseSetting();
+    if (p.parser.isSet(QLatin1String(DatabaseOption)))
+        options.priceListPath = p.parser.value(QLatin1String(DatabaseOption));
+    else if (p.parser.isSet(QLatin1String(PriceListOption)))
+        options.priceListPath = p.parser.value(QLatin1String(PriceListOption));
+    else if (!setting.isEmpty() && options.estimatesPath.isEmpty() &&
+             !p.parser.isSet(QLatin1String(CreateSample)))
+        options.priceListPath = setting;
+    else
+        options.priceListPath = PriceList::defaultPath();
     return options;
 }
 

@@ -2,6 +2,7 @@
 
 // The program's command line:
 //   locker-estimate [--pricelist PATH] [--estimates PATH]
+//   locker-estimate --database URL
 //   locker-estimate --create-sample-pricelist [PATH]
 
 #include <QString>

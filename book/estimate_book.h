@@ -97,6 +97,16 @@ public:
     // Removes one saved estimate.
     BookResult remove(qint64 number);
 
+    // Makes the book's tables where there are none yet, or brings older ones
+    // up to this version. A save does it too; this is for setting up a server.
+    BookResult prepare();
+
+    // Copies every estimate of the book file `file`, with its number, times
+    // and revision, into this book, which must hold none yet: in one
+    // transaction, or nothing. `copied` gets their number; later estimates
+    // are numbered after the highest.
+    BookResult copyFrom(const QString& file, int* copied);
+
 private:
     struct Connection;
     QString path_;

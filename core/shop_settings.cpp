@@ -84,3 +84,12 @@ bool SaveShopDetails(const ShopDetails& details, QString* problem)
     }
     return true;
 }
+
+QString DatabaseSetting()
+{
+    const QString path = ShopSettingsPath();
+    if (!QFileInfo(path).isFile())
+        return QString();
+    QSettings settings(path, QSettings::IniFormat);
+    return ValueText(settings.value(QStringLiteral("database"))).trimmed();
+}

@@ -23,3 +23,8 @@ bool SaveShopDetails(const ShopDetails& details, QString* problem);
 // The settings file: the standard configuration folder (XDG_CONFIG_HOME,
 // ~/.config by default) + "/locker-estimate/shop.conf".
 QString ShopSettingsPath();
+
+// The database that this machine uses, as the settings file names it under
+// the key "database" (a server's address, postgresql://...); empty when none
+// is set, and then the price list and estimates files are used.
+QString DatabaseSetting();

@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "pricelist/csv.h"
+#include "pricelist/database.h"
 #include "pricelist/sqlite_errors.h"
 #include "sample_prices.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -23,16 +25,11 @@ namespace {
 
 const QString Driver = QStringLiteral("QSQLITE");
 
-// How long a change waits for another program that holds the file locked.
-constexpr int BusyTimeoutMs = 2000;
+// How long a server that could not be reached is left before it is tried again.
+constexpr qint64 RetryAfterMs = 1500;
 
-QString nextConnectionName(const char* purpose)
-{
-    static QAtomicInt counter;
-    return QStringLiteral("pricelist-%1-%2")
-        .arg(QLatin1String(purpose))
-        .arg(counter.fetchAndAddRelaxed(1));
-}
+// The name under which the server tells every counter that the prices changed.
+const QString PricesChanged = QStringLiteral("locker_prices");
 
 // SQLite's error in plain words where there are some, with its own words after.
 QString errorWords(const QSqlError& error)
@@ -144,7 +141,7 @@ QString PriceList::storedText(const QVariant& value)
 
 PriceList::PriceList(QString path)
     : path_(std::move(path))
-    , connectionName_(nextConnectionName("screen"))
+    , connectionName_(Database::NextConnectionName("screen"))
 {}
 
 PriceList::~PriceList()
@@ -163,6 +160,11 @@ void PriceList::close()
     costWide_.reset();
     rows_.reset();
     costs_.clear();
+    if (listening_) {
+        QObject::disconnect(notified_);
+        db_.driver()->unsubscribeFromNotification(PricesChanged);
+        listening_ = false;
+    }
     if (db_.isValid())
         db_.close();
     if (header_ >= 0)
@@ -207,6 +209,17 @@ bool PriceList::stillTheFile(QString* problem)
         *problem = QStringLiteral("The price list is not open.");
         return false;
     }
+    if (Database::IsServerUrl(path_)) {
+        if (lost_)
+            return reconnect(problem);
+        // Reads the notices of changes that have come in, without asking the
+        // server anything: the event loop may not have seen them yet. A driver
+        // that cannot do it keeps no answers.
+        if (listening_ &&
+            !QMetaObject::invokeMethod(db_.driver(), "_q_handleNotification", Qt::DirectConnection))
+            listening_ = false;
+        return true;
+    }
     FileMark now;
     if (!markFile(&now)) {
         *problem = QStringLiteral("The price list file %1 is no longer there (deleted or moved).")
@@ -232,6 +245,8 @@ PriceList::OpenResult PriceList::open()
     if (open_)
         return OpenResult::Opened;
     openProblem_.clear();
+    if (Database::IsServerUrl(path_))
+        return openServer();
     const QFileInfo info(path_);
     if (!info.exists()) {
         openProblem_ = QStringLiteral("There is no price list at %1.").arg(path_);
@@ -249,19 +264,13 @@ PriceList::OpenResult PriceList::open()
         return OpenResult::Unusable;
     }
     if (!db_.isValid()) {
-        db_ = QSqlDatabase::addDatabase(Driver, connectionName_);
+        db_ = Database::AddSqliteFile(connectionName_, path_);
         if (!db_.isValid()) {
             openProblem_ =
                 QStringLiteral("Qt's SQLite driver is not installed (package libqt6sql6-sqlite).");
             return OpenResult::Unusable;
         }
     }
-    // mode=rw: SQLite opens an existing file and never creates one.
-    const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                        QStringLiteral("?mode=rw");
-    db_.setDatabaseName(uri);
-    db_.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db_.open()) {
         openProblem_ = QStringLiteral("%1 (%2)").arg(errorWords(db_.lastError()), path_);
         return QFileInfo::exists(path_) ? OpenResult::Unusable : OpenResult::FileMissing;
@@ -299,28 +308,129 @@ PriceList::OpenResult PriceList::open()
     return OpenResult::Opened;
 }
 
+PriceList::OpenResult PriceList::openServer()
+{
+    const std::optional<ServerAddress> address = Database::ParseServerUrl(path_, &openProblem_);
+    if (!address)
+        return OpenResult::Unusable;
+    if (!db_.isValid()) {
+        db_ = Database::AddServer(connectionName_, *address);
+        if (!db_.isValid()) {
+            openProblem_ = Database::DriverMissingWords();
+            return OpenResult::Unusable;
+        }
+    }
+    // A server that cannot be reached, or a database that is not there, is
+    // the shop's price list not found.
+    if (!db_.open()) {
+        openProblem_ = QStringLiteral("The price list server could not be reached: %1. (%2)")
+                           .arg(address->described(), Database::ServerErrorDetail(db_.lastError()));
+        return OpenResult::FileMissing;
+    }
+    QSqlQuery check(db_);
+    if (!check.exec(QStringLiteral("Select rowid, Item, Cost, Category From Charges1 Limit 1"))) {
+        openProblem_ =
+            QStringLiteral("The %1 holds no price list: it has no table Charges1 with "
+                           "the columns Item, Cost and Category (%2). Make one with "
+                           "locker-pricelist init --database.")
+                .arg(address->described(), Database::ServerErrorDetail(check.lastError()));
+        check.finish();
+        db_.close();
+        return OpenResult::Unusable;
+    }
+    check.finish();
+    // Every change to the prices, made at any counter, is told to this one:
+    // the answers kept since are dropped.
+    QSqlDriver* driver = db_.driver();
+    listening_ = driver->subscribeToNotification(PricesChanged);
+    if (listening_)
+        notified_ = QObject::connect(driver, &QSqlDriver::notification, driver,
+                                     [this](const QString& name) {
+                                         if (name == PricesChanged)
+                                             costs_.clear();
+                                     });
+    lost_ = false;
+    open_ = true;
+    return OpenResult::Opened;
+}
+
 QSqlQuery& PriceList::prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement)
 {
     if (!slot) {
         slot = std::make_unique<QSqlQuery>(db_);
-        slot->setForwardOnly(true);
-        slot->prepare(statement); // a failure shows when the query runs
+        // On a server a forward-only query reads its rows one at a time, and
+        // the notices of changes wait behind those left unread: the whole
+        // answer is taken at once there.
+        slot->setForwardOnly(!Database::IsServer(db_));
+        slot->prepare(Database::Statement(db_, statement)); // a failure shows when it runs
     }
     return *slot;
 }
 
-QString PriceList::failure(const QString& what, const QSqlError& error) const
+QString PriceList::failure(const QString& what, const QSqlError& error)
 {
-    return QStringLiteral("%1. %2 (%3)").arg(what, errorWords(error), path_);
+    if (!Database::IsServer(db_))
+        return QStringLiteral("%1. %2 (%3)").arg(what, errorWords(error), path_);
+    // The connection may be gone (the server stopped, the network cut): the
+    // next use connects again.
+    Q_UNUSED(what);
+    lost_ = true;
+    std::optional<ServerAddress> address = Database::ParseServerUrl(path_, nullptr);
+    return QStringLiteral("The price list server did not answer (%1), so prices cannot be looked "
+                          "up now. Check that the server is running and that this machine can "
+                          "reach it; the next try connects again. (%2)")
+        .arg(address ? address->described() : path_, Database::ServerErrorDetail(error));
+}
+
+bool PriceList::reconnect(QString* problem)
+{
+    // A server that was not reached a moment ago is not tried again at once:
+    // the clerk's next action does, not every lookup of this one.
+    if (lost_ && lastTry_.isValid() && !lastTry_.hasExpired(RetryAfterMs)) {
+        if (problem)
+            *problem = openProblem_;
+        return false;
+    }
+    lastTry_.start();
+    close();
+    if (open() == OpenResult::Opened)
+        return true;
+    // Still the price list in use: the next use tries again.
+    open_ = true;
+    lost_ = true;
+    if (problem)
+        *problem = openProblem_;
+    return false;
 }
 
 CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
 {
+    const bool wasLost = lost_;
+    CostLookup result = lookupCostOnce(item, form);
+    // A server's connection found broken (the server restarted, the network
+    // came back): made again at once, and the question asked once more.
+    if (result.status == CostLookup::Status::Failed && lost_ && !wasLost && reconnect(nullptr))
+        result = lookupCostOnce(item, form);
+    return result;
+}
+
+ItemRows PriceList::findItemRows(const QString& item)
+{
+    const bool wasLost = lost_;
+    ItemRows rows = findItemRowsOnce(item);
+    if (rows.first.status == CostLookup::Status::Failed && lost_ && !wasLost && reconnect(nullptr))
+        rows = findItemRowsOnce(item);
+    return rows;
+}
+
+CostLookup PriceList::lookupCostOnce(const QString& item, CostStatement form)
+{
     QString problem;
     if (!stillTheFile(&problem)) {
         CostLookup result;
-        result.problem =
-            QStringLiteral("%1 So the price of \"%2\" cannot be looked up.").arg(problem, item);
+        result.problem = lost_ ? problem
+                               : QStringLiteral("%1 So the price of \"%2\" cannot be looked up.")
+                                     .arg(problem, item);
         return result;
     }
     if (const auto known = costs_.constFind(item); known != costs_.constEnd())
@@ -354,12 +464,12 @@ CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
                                  query.lastError());
     }
     query.finish();
-    if (result.status != CostLookup::Status::Failed && mark_->countsChanges)
+    if (result.status != CostLookup::Status::Failed && (listening_ || mark_->countsChanges))
         costs_.insert(item, result);
     return result;
 }
 
-ItemRows PriceList::findItemRows(const QString& item)
+ItemRows PriceList::findItemRowsOnce(const QString& item)
 {
     ItemRows rows;
     QString problem;
@@ -463,6 +573,10 @@ bool PriceList::isView()
 {
     QSqlQuery query(db_);
     query.setForwardOnly(true);
+    if (Database::IsServer(db_))
+        return query.exec(QStringLiteral("Select 1 From information_schema.views Where "
+                                         "table_name = 'charges1'")) &&
+               query.next();
     return query.exec(QStringLiteral("Select type From sqlite_master Where name = 'Charges1' "
                                      "Collate NoCase")) &&
            query.next() && query.value(0).toString() == QLatin1String("view");
@@ -496,7 +610,7 @@ SaveResult PriceList::createSample(const QString& path)
     const QList<Csv::Record> records = Csv::parse(sampleCsv(), &problem);
     const QString temporary = info.absoluteFilePath() + QStringLiteral(".creating");
     QFile::remove(temporary);
-    const QString name = nextConnectionName("create");
+    const QString name = Database::NextConnectionName("create");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Driver, name);
         db.setDatabaseName(temporary);
@@ -530,6 +644,160 @@ SaveResult PriceList::createSample(const QString& path)
                              .trimmed();
         return result;
     }
+    result.saved = true;
+    return result;
+}
+
+namespace {
+
+// A connection to a server for one piece of work, gone with it.
+class ServerWork {
+public:
+    explicit ServerWork(const QString& url)
+    {
+        const std::optional<ServerAddress> address = Database::ParseServerUrl(url, &problem);
+        if (!address)
+            return;
+        db = Database::AddServer(name, *address);
+        if (!db.isValid())
+            problem = Database::DriverMissingWords();
+        else if (!db.open())
+            problem = QStringLiteral("The server could not be reached: %1. (%2)")
+                          .arg(address->described(), Database::ServerErrorDetail(db.lastError()));
+        described = address->described();
+    }
+    ~ServerWork()
+    {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    ServerWork(const ServerWork&) = delete;
+    ServerWork& operator=(const ServerWork&) = delete;
+
+    // Runs the statements in one transaction; false, with `problem` set, when
+    // one fails (and then nothing is changed).
+    bool run(const QStringList& statements)
+    {
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            if (!query.exec(statement)) {
+                problem = Database::ServerErrorDetail(query.lastError());
+                query.exec(QStringLiteral("Rollback"));
+                return false;
+            }
+        return true;
+    }
+
+    QString name = Database::NextConnectionName("server");
+    QSqlDatabase db;
+    QString problem;
+    QString described;
+};
+
+} // namespace
+
+SaveResult PriceList::createServerTables(const QString& url)
+{
+    SaveResult result;
+    ServerWork server(url);
+    if (!server.problem.isEmpty()) {
+        result.problem = server.problem;
+        return result;
+    }
+    QSqlQuery there(server.db);
+    if (there.exec(QStringLiteral("Select to_regclass('charges1') Is Not Null")) && there.next() &&
+        there.value(0).toBool()) {
+        result.problem = QStringLiteral("The %1 holds a price list already; it was left as it is.")
+                             .arg(server.described);
+        return result;
+    }
+    there.finish();
+    // The row number keeps the order of the rows, as SQLite's rowid does in
+    // a file: the first row of a name is the one with the lowest.
+    if (!server.run({
+            QStringLiteral("Begin"),
+            QStringLiteral("Create Table Charges1 (Item Text, Cost Double Precision, Category "
+                           "Text, rowid Bigint Generated By Default As Identity Primary Key)"),
+            QStringLiteral("Create Index Charges1_Item On Charges1 (Item)"),
+            QStringLiteral("Create Or Replace Function locker_prices_changed() Returns Trigger "
+                           "Language plpgsql As $$ Begin Perform pg_notify('%1', ''); Return "
+                           "Null; End $$")
+                .arg(PricesChanged),
+            QStringLiteral("Create Trigger Charges1_Changed After Insert Or Update Or Delete Or "
+                           "Truncate On Charges1 For Each Statement Execute Function "
+                           "locker_prices_changed()"),
+            QStringLiteral("Commit"),
+        })) {
+        result.problem = QStringLiteral("The price list could not be made in the %1. (%2)")
+                             .arg(server.described, server.problem);
+        return result;
+    }
+    result.saved = true;
+    return result;
+}
+
+SaveResult PriceList::copyToServer(const QString& file, const QString& url, int* copied,
+                                   QStringList* notes)
+{
+    SaveResult result;
+    *copied = 0;
+    PriceList source(file);
+    if (source.open() != OpenResult::Opened) {
+        result.problem = source.openProblem();
+        return result;
+    }
+    QString problem;
+    const QList<PriceEntry> rows = source.entries(&problem);
+    if (!problem.isEmpty()) {
+        result.problem = problem;
+        return result;
+    }
+    ServerWork server(url);
+    if (!server.problem.isEmpty()) {
+        result.problem = server.problem;
+        return result;
+    }
+    const QString refused =
+        QStringLiteral("The price list was not copied to the %1").arg(server.described);
+    if (!server.run({QStringLiteral("Begin"),
+                     QStringLiteral("Lock Table Charges1 In Share Row Exclusive Mode")})) {
+        result.problem = QStringLiteral("%1. (%2)").arg(refused, server.problem);
+        return result;
+    }
+    QSqlQuery query(server.db);
+    if (!query.exec(QStringLiteral("Select Count(*) From Charges1")) || !query.next() ||
+        query.value(0).toLongLong() != 0) {
+        result.problem = query.lastError().isValid()
+                             ? QStringLiteral("%1. (%2)")
+                                   .arg(refused, Database::ServerErrorDetail(query.lastError()))
+                             : QStringLiteral("%1: it holds prices already, which were left as "
+                                              "they are.")
+                                   .arg(refused);
+        query.exec(QStringLiteral("Rollback"));
+        return result;
+    }
+    query.prepare(QStringLiteral("Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)"));
+    for (const PriceEntry& row : rows) {
+        const std::optional<double> cost = StrictNumber(row.cost);
+        if (!cost && !row.cost.isEmpty())
+            notes->append(QStringLiteral("\"%1\" had the cost \"%2\", which is not a number: "
+                                         "copied without a cost.")
+                              .arg(row.item, row.cost));
+        query.addBindValue(row.item);
+        query.addBindValue(cost ? QVariant(*cost) : QVariant(QMetaType(QMetaType::Double)));
+        query.addBindValue(row.category);
+        if (!query.exec()) {
+            result.problem = QStringLiteral("%1. (%2)")
+                                 .arg(refused, Database::ServerErrorDetail(query.lastError()));
+            query.exec(QStringLiteral("Rollback"));
+            return result;
+        }
+    }
+    if (!server.run({QStringLiteral("Commit")})) {
+        result.problem = QStringLiteral("%1. (%2)").arg(refused, server.problem);
+        return result;
+    }
+    *copied = int(rows.size());
     result.saved = true;
     return result;
 }

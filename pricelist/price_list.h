@@ -6,8 +6,10 @@
 // one connection, opened when the screen asks for it and released when the
 // PriceList goes.
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QMetaObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
@@ -115,11 +117,29 @@ public:
     // The sample prices, as the CSV text kept in data/.
     static QString sampleCsv();
 
+    // Makes the price list's table, with its index and the notice of every
+    // change to the other counters, in a database on a server (`url`), which
+    // must not hold one yet.
+    static SaveResult createServerTables(const QString& url);
+
+    // Copies every row of the price list file `file`, in its order, into the
+    // server's price list (`url`), which must be empty: all in one
+    // transaction, or nothing. `copied` gets the number of rows; `notes` tells
+    // the rows whose cost was not a number and was copied as none.
+    static SaveResult copyToServer(const QString& file, const QString& url, int* copied,
+                                   QStringList* notes);
+
 private:
     friend class PriceListEditor;
 
     QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const QString& statement);
-    QString failure(const QString& what, const class QSqlError& error) const;
+    QString failure(const QString& what, const class QSqlError& error);
+    OpenResult openServer();
+    // A server's connection closed and made again; false when the server
+    // cannot be reached, and `problem` says why.
+    bool reconnect(QString* problem);
+    CostLookup lookupCostOnce(const QString& item, CostStatement form);
+    ItemRows findItemRowsOnce(const QString& item);
     void close();
     // Before each use: the file is still the one opened. When another file
     // has taken its place, the connection moves to it; when there is none or
@@ -137,6 +157,12 @@ private:
     QSqlDatabase db_;
     bool open_ = false;
     QString openProblem_;
+    // On a server: whether it tells this connection of every change to the
+    // prices, and whether the connection failed and must be made again.
+    bool listening_ = false;
+    bool lost_ = false;
+    QMetaObject::Connection notified_;
+    QElapsedTimer lastTry_; // the last attempt to connect again
     // The file that is open, as it was when the answers in `costs_` were given.
     std::unique_ptr<FileMark> mark_;
     // A read-only handle on the file, to read SQLite's change counter without

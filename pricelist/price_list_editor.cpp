@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "pricelist/csv.h"
+#include "pricelist/database.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/sqlite_errors.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-const QString BeginWriting = QStringLiteral("Begin Immediate");
 const QString Commit = QStringLiteral("Commit");
 const QString Rollback = QStringLiteral("Rollback");
 // Names are matched byte for byte, whatever collation the Item column has.
@@ -128,7 +128,7 @@ bool readNames(QSqlDatabase& db, QHash<QString, QList<qint64>>* rows, QSqlError&
 // A statement prepared for one use; a failure shows as the file's refusal.
 bool prepare(QSqlQuery& query, const QString& statement, QSqlError& error)
 {
-    if (query.prepare(statement))
+    if (query.prepare(Database::Statement(query.driver(), statement)))
         return true;
     error = query.lastError();
     return false;
@@ -367,8 +367,14 @@ QString PriceListEditor::fromInertCsvText(const QString& text)
     return text;
 }
 
-QString PriceListEditor::refusal(const QString& what, const QSqlError& error) const
+QString PriceListEditor::refusal(const QString& what, const QSqlError& error)
 {
+    if (Database::IsServer(list_.db_)) {
+        list_.lost_ = true; // the connection may be gone: the next try makes it again
+        return QStringLiteral("%1: the price list server refused the change or did not answer. "
+                              "Nothing was changed (%2).")
+            .arg(what, Database::ServerErrorDetail(error));
+    }
     // The file is open already: what cannot be opened now is the journal
     // that SQLite makes beside it, in its folder.
     QString reason = SqliteCannotOpen(error) ? SqliteFolderReason() : SqliteErrorReason(error);
@@ -403,9 +409,9 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     QSqlDatabase& db = list_.db_;
     QSqlError error;
     {
-        QSqlQuery begin(db);
-        if (!begin.exec(BeginWriting)) {
-            result.problem = refusal(what, begin.lastError());
+        QSqlError refused;
+        if (!Database::BeginWriting(db, QStringLiteral("Charges1"), &refused)) {
+            result.problem = refusal(what, refused);
             return result;
         }
     }

@@ -134,7 +134,7 @@ private:
     bool writeItem(const QString& item, double cost, const std::optional<QString>& category,
                    bool confirmedNew, EditResult& result, class QSqlError& error);
     static QString csvFrom(const QList<PriceEntry>& rows);
-    QString refusal(const QString& what, const class QSqlError& error) const;
+    QString refusal(const QString& what, const class QSqlError& error);
 
     PriceList list_;
     QString problem_;

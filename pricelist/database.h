@@ -1,0 +1,71 @@
+#pragma once
+
+// Where the price list and the saved estimates are kept, and the connection to
+// it. One counter keeps them in SQLite files (Lockers.db and Estimates.db
+// beside it); several counters share one PostgreSQL server, named by an
+// address of the form
+//
+//   postgresql://user@host:port/database?sslmode=require
+//
+// which stands where a file's path would. Passwords are never part of it:
+// libpq's own ways (~/.pgpass, PGPASSWORD, PGSERVICE) give them.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+class QSqlDriver;
+class QSqlError;
+
+// A PostgreSQL server's address, read from its URL.
+struct ServerAddress {
+    QString host; // empty: libpq's default (PGHOST, or the local socket)
+    int port = 0; // 0: libpq's default
+    QString user; // empty: libpq's default (PGUSER, or the login name)
+    QString database;
+    QString options; // libpq's own settings, "key=value;key=value" (sslmode, service, ...)
+
+    // "database locker on shop-office:5432", as a person reads it.
+    QString described() const;
+};
+
+namespace Database {
+
+// Whether the text is a server's address rather than a file's path.
+bool IsServerUrl(const QString& text);
+
+// The address in a server URL; no value when it is not one that can be used,
+// and `problem` says why (a password in it, no database named, ...).
+std::optional<ServerAddress> ParseServerUrl(const QString& url, QString* problem);
+
+// A connection name of this program's own, never used before.
+QString NextConnectionName(const char* purpose);
+
+// A new connection (named `name`) to an SQLite file that must exist already:
+// it is never created by opening, and a change waits a while for another
+// program that holds the file locked. Not opened yet.
+QSqlDatabase AddSqliteFile(const QString& name, const QString& path);
+
+// A new connection (named `name`) to the server, not opened yet; invalid when
+// Qt's PostgreSQL driver is missing (DriverMissingWords tells it).
+QSqlDatabase AddServer(const QString& name, const ServerAddress& address);
+QString DriverMissingWords();
+
+// Whether the connection is to a PostgreSQL server.
+bool IsServer(const QSqlDatabase& db);
+bool IsServer(const QSqlDriver* driver);
+
+// The statement as this connection's database reads it. The statements are
+// written for SQLite; for the server "Collate Binary" goes (its equality of
+// texts is byte for byte already) and "Begin Immediate" is a plain Begin.
+QString Statement(const QSqlDatabase& db, const QString& statement);
+QString Statement(const QSqlDriver* driver, const QString& statement);
+
+// Begins a transaction in which this connection is the only writer of the
+// table: other writers wait until it ends, readers do not.
+bool BeginWriting(QSqlDatabase& db, const QString& table, QSqlError* error);
+
+// The server's own words for a failure, first line only.
+QString ServerErrorDetail(const QSqlError& error);
+
+} // namespace Database

@@ -1,0 +1,363 @@
+// Several counters on one PostgreSQL server: the price list and the book of
+// estimates behave there as in their files, a change made at one counter is
+// used at the others, saves at the same moment are all kept, a conflicting
+// edit is told, and a server stopped in the middle of work loses nothing.
+
+#include "book/estimate_book.h"
+#include "estimate/service_catalog.h"
+#include "estimate_counter.h"
+#include "pg_server.h"
+#include "pricelist/price_list.h"
+#include "pricelist/price_list_editor.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString Counter = QStringLiteral(LOCKER_COUNTER_PROCESS);
+
+EstimateRecord customer(const QString& name, const QString& phone = QString())
+{
+    EstimateRecord record;
+    record.customer = name;
+    record.phone = phone;
+    record.quoteState = QStringLiteral("the estimate of %1").arg(name);
+    return record;
+}
+
+QString listed(EstimateBook& book, const QString& search)
+{
+    QString problem;
+    QStringList numbers;
+    for (const EstimateListing& l : book.list(search, &problem))
+        numbers << QString::number(l.number);
+    return problem.isEmpty() ? numbers.join(QLatin1Char(' ')) : problem;
+}
+
+// The lines that a counter process has written so far.
+QStringList linesOf(QProcess& process, QStringList& kept)
+{
+    while (process.canReadLine())
+        kept << QString::fromUtf8(process.readLine()).trimmed();
+    return kept;
+}
+
+bool anyStartsWith(const QStringList& lines, const QString& start, qsizetype from = 0)
+{
+    for (qsizetype i = from; i < lines.size(); ++i)
+        if (lines[i].startsWith(start))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestSharedServer : public QObject {
+    Q_OBJECT
+
+    PgTestServer server_;
+    QString url_; // a database with the tables made, fresh for each test
+
+private slots:
+    void initTestCase()
+    {
+        QString problem;
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+    }
+
+    void init()
+    {
+        QString problem;
+        url_ = server_.createDatabase(&problem);
+        QVERIFY2(!url_.isEmpty(), qPrintable(problem));
+        const SaveResult made = PriceList::createServerTables(url_);
+        QVERIFY2(made.saved, qPrintable(made.problem));
+        QVERIFY2(EstimateBook(url_).prepare().done, "the book's tables");
+    }
+
+    void priceListWorksAsInAFile()
+    {
+        PriceListEditor editor(url_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(QStringLiteral("Paper Wrapping"), QStringLiteral("0.49")).done);
+        QVERIFY(editor.setCost(QStringLiteral("Kill Beef"), QStringLiteral("85")).done);
+        // Names match byte for byte; the first row of a name is the one used.
+        QVERIFY(editor
+                    .replaceAll({{QStringLiteral("Kill Beef"), QStringLiteral("85"), {}, 0},
+                                 {QStringLiteral("kill beef"), QStringLiteral("1"), {}, 0},
+                                 {QStringLiteral("Kill Beef"), QStringLiteral("99"), {}, 0}})
+                    .done);
+        PriceList prices(url_);
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).cost, 85.0);
+        QCOMPARE(
+            prices.lookupCost(QStringLiteral("Kill Beef"), PriceList::CostStatement::WideFrom).cost,
+            85.0);
+        QCOMPARE(prices.findItemRows(QStringLiteral("Kill Beef")).count, 2);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Paper Wrapping")).status,
+                 CostLookup::Status::Missing);
+        QCOMPARE(prices.entries().size(), 3);
+        QVERIFY(!prices.isView());
+
+        QVERIFY(!PriceList::createServerTables(url_).saved); // there already
+        QString problem;
+        PriceList bare(server_.createDatabase(&problem));
+        QCOMPARE(bare.open(), PriceList::OpenResult::Unusable);
+        QVERIFY2(bare.openProblem().contains(QLatin1String("init --database")),
+                 qPrintable(bare.openProblem()));
+        PriceList none(server_.url(QStringLiteral("no_such_database")));
+        QCOMPARE(none.open(), PriceList::OpenResult::FileMissing);
+        QVERIFY2(none.openProblem().contains(QLatin1String("no_such_database")),
+                 qPrintable(none.openProblem()));
+    }
+
+    void bookWorksAsInAFile()
+    {
+        EstimateBook book(url_);
+        EstimateRecord odd = customer(QStringLiteral("O'Brien \"Jim\"'); Drop Table Estimates; --"),
+                                      QStringLiteral("(555) 030-3000"));
+        odd.note = QStringLiteral("Zoë 山田 🐄\r\n%_\\") + QStringLiteral("x").repeated(100000);
+        QVERIFY(book.save(odd).done);
+        EstimateRecord anna = customer(QStringLiteral("Anna Lindqvist"));
+        QVERIFY(book.save(anna).done);
+        QCOMPARE(anna.number, odd.number + 1);
+        QString problem;
+        const std::optional<EstimateRecord> back = EstimateBook(url_).open(odd.number, &problem);
+        QVERIFY2(back, qPrintable(problem));
+        QCOMPARE(back->note, odd.note);
+        QCOMPARE(back->customer, odd.customer);
+        QCOMPARE(back->created, odd.created);
+
+        QCOMPARE(listed(book, QStringLiteral("LINDQ")), QString::number(anna.number));
+        QCOMPARE(listed(book, QStringLiteral("555 0303")), QString::number(odd.number));
+        QCOMPARE(listed(book, QString::number(anna.number)), QString::number(anna.number));
+        QCOMPARE(book.list(QString(), &problem, 1).size(), 1);
+
+        QVERIFY(book.remove(anna.number).done);
+        EstimateRecord next = customer(QStringLiteral("Ben"));
+        QVERIFY(book.save(next).done);
+        QVERIFY(next.number > anna.number); // never given twice
+    }
+
+    void copiedFromFilesKeepsNumbersAndOrder()
+    {
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        QVERIFY(PriceList::createSample(lockers).saved);
+        EstimateBook file(EstimateBook::pathBeside(lockers));
+        for (const char* name : {"A", "B", "C"}) {
+            EstimateRecord r = customer(QLatin1String(name));
+            QVERIFY(file.save(r).done);
+        }
+        QVERIFY(file.remove(3).done);
+        QVERIFY(file.remove(1).done);
+
+        QString problem;
+        const QString url = server_.createDatabase(&problem);
+        QVERIFY(PriceList::createServerTables(url).saved);
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(PriceList::copyToServer(lockers, url, &copied, &notes).saved);
+        PriceList fromFile(lockers);
+        PriceList fromServer(url);
+        QCOMPARE(fromFile.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(fromServer.open(), PriceList::OpenResult::Opened);
+        QStringList a, b;
+        for (const PriceEntry& e : fromFile.entries())
+            a << e.item + QLatin1Char('=') + e.cost;
+        for (const PriceEntry& e : fromServer.entries())
+            b << e.item + QLatin1Char('=') + e.cost;
+        QCOMPARE(b, a);
+        QCOMPARE(copied, int(a.size()));
+        QVERIFY(!PriceList::copyToServer(lockers, url, &copied, &notes).saved); // not twice
+
+        EstimateBook shared(url);
+        QVERIFY(shared.copyFrom(file.path(), &copied).done);
+        QCOMPARE(copied, 1);
+        QCOMPARE(listed(shared, QString()), QStringLiteral("2"));
+        EstimateRecord next = customer(QStringLiteral("D"));
+        QVERIFY(shared.save(next).done);
+        QCOMPARE(next.number, qint64(3));
+        QVERIFY(!shared.copyFrom(file.path(), &copied).done); // not into a book that has some
+        QCOMPARE(listed(shared, QString()), QStringLiteral("3 2"));
+    }
+
+    void priceSetAtAnotherCounterIsUsed()
+    {
+        PriceListEditor editor(url_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(QStringLiteral("Paper Wrapping"), QStringLiteral("0.49")).done);
+        PriceList here(url_);
+        QCOMPARE(here.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(here.lookupCost(QStringLiteral("Paper Wrapping")).cost, 0.49);
+
+        QProcess other;
+        other.start(Counter, {QStringLiteral("price"), url_, QStringLiteral("Paper Wrapping"),
+                              QStringLiteral("0.65")});
+        QVERIFY(other.waitForFinished(30000));
+        QCOMPARE(other.readAll().trimmed(), QByteArray("set"));
+        QTRY_COMPARE(here.lookupCost(QStringLiteral("Paper Wrapping")).cost, 0.65);
+    }
+
+    void savesAtTheSameMomentAreAllKept()
+    {
+        QProcess first, second;
+        first.start(Counter, {QStringLiteral("save"), url_, QStringLiteral("Front")});
+        second.start(Counter, {QStringLiteral("save"), url_, QStringLiteral("Office")});
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QSet<qint64> numbers;
+        for (QProcess* counter : {&first, &second}) {
+            qint64 last = 0;
+            for (const QByteArray& line : counter->readAll().trimmed().split('\n')) {
+                QVERIFY2(line.startsWith("saved "), line.constData());
+                const qint64 number = line.split(' ').at(1).toLongLong();
+                QVERIFY(number > last); // increasing at each counter
+                last = number;
+                numbers.insert(number);
+            }
+        }
+        QCOMPARE(numbers.size(), 60);
+        EstimateBook book(url_);
+        QCOMPARE(listed(book, QStringLiteral("Front")).split(QLatin1Char(' ')).size(), 30);
+        QCOMPARE(listed(book, QStringLiteral("Office")).split(QLatin1Char(' ')).size(), 30);
+    }
+
+    void conflictingEditIsTold()
+    {
+        EstimateBook book(url_);
+        EstimateRecord here = customer(QStringLiteral("Anna"));
+        QVERIFY(book.save(here).done);
+        QTemporaryDir dir;
+        const QString go = dir.filePath(QStringLiteral("go"));
+        QProcess other;
+        other.start(Counter, {QStringLiteral("edit"), url_, QString::number(here.number),
+                              QStringLiteral("from the office"), go});
+        QVERIFY(other.waitForReadyRead(30000));
+        QCOMPARE(other.readLine().trimmed(), QByteArray("opened"));
+        here.note = QStringLiteral("from the front");
+        QVERIFY(book.save(here).done);
+        QFile(go).open(QIODevice::WriteOnly);
+        QVERIFY(other.waitForFinished(30000));
+        const QByteArray told = other.readAll();
+        QVERIFY2(told.contains("changed since it was opened"), told.constData());
+        QString problem;
+        QCOMPARE(book.open(here.number, &problem)->note, here.note);
+    }
+
+    // Last: it stops the server.
+    void serverStoppedInTheMiddleLosesNothing()
+    {
+        PriceListEditor editor(url_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(QStringLiteral("Kill Beef"), QStringLiteral("85")).done);
+        PriceList prices(url_);
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+
+        QTemporaryDir dir;
+        const QString stop = dir.filePath(QStringLiteral("stop"));
+        QProcess counter;
+        counter.start(Counter, {QStringLiteral("save"), url_, QStringLiteral("Busy"), stop});
+        QStringList lines;
+        QTRY_VERIFY_WITH_TIMEOUT(anyStartsWith(linesOf(counter, lines), QStringLiteral("saved")),
+                                 30000);
+        QString problem;
+        QVERIFY2(server_.stop(&problem), qPrintable(problem));
+        const qsizetype stoppedAt = linesOf(counter, lines).size();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            anyStartsWith(linesOf(counter, lines), QStringLiteral("refused"), stoppedAt), 30000);
+        const CostLookup lost = prices.lookupCost(QStringLiteral("Kill Beef Whole"));
+        QCOMPARE(lost.status, CostLookup::Status::Failed);
+        QVERIFY2(lost.problem.contains(QLatin1String("did not answer")), qPrintable(lost.problem));
+
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+        const qsizetype startedAt = linesOf(counter, lines).size();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            anyStartsWith(linesOf(counter, lines), QStringLiteral("saved"), startedAt), 30000);
+        QFile(stop).open(QIODevice::WriteOnly);
+        QVERIFY(counter.waitForFinished(30000));
+        linesOf(counter, lines);
+        // The next lookup connects again.
+        QTRY_COMPARE_WITH_TIMEOUT(prices.lookupCost(QStringLiteral("Kill Beef")).cost, 85.0, 5000);
+
+        // Every save told as done is in the book, under its number.
+        EstimateBook book(url_);
+        int saved = 0;
+        for (const QString& line : lines) {
+            if (!line.startsWith(QLatin1String("saved ")))
+                continue;
+            ++saved;
+            const std::optional<EstimateRecord> r =
+                book.open(line.section(QLatin1Char(' '), 1, 1).toLongLong(), &problem);
+            QVERIFY2(r, qPrintable(line));
+            QCOMPARE(r->customer, line.section(QLatin1Char(' '), 2));
+        }
+        QCOMPARE(book.list(QStringLiteral("Busy"), &problem).size(), saved);
+    }
+
+    // The counter's screen over the server: a server not reached at the start
+    // is the price list not found; one lost in the middle of work is told once
+    // an action, nothing is figured without its price, and it is used again
+    // when it is back.
+    void estimateScreenOverTheServer()
+    {
+        EstimateCounter c;
+        c.dialogs.press(QMessageBox::Ok);
+        c.screen = std::make_unique<EstimateScreen>(server_.url(QStringLiteral("no_such")));
+        c.screen->startUp();
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        QVERIFY(!c.flag()->isChecked());
+
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(PriceList::createSample(lockers).saved);
+        QVERIFY(PriceList::copyToServer(lockers, url_, &copied, &notes).saved);
+        c.dialogs.clear();
+        c.screen = std::make_unique<EstimateScreen>(url_);
+        c.screen->startUp();
+        c.screen->show();
+        QVERIFY(c.flag()->isChecked());
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        const QString total = c.text(QStringLiteral("Text5"));
+        QVERIFY(total != QLatin1String("0"));
+
+        QString problem;
+        QVERIFY2(server_.stop(&problem), qPrintable(problem));
+        const ServiceInfo* cooling = nullptr;
+        for (const ServiceInfo& s : Services())
+            if (!cooling && !s.priceItem.isEmpty() && s.followsHangingWeight &&
+                s.worksheet == Worksheet::None && s.column == Column::Beef)
+                cooling = &s;
+        QVERIFY(cooling);
+        c.dialogs.policy = [](const SeenDialog&) {
+            return QMessageBox::Ok;
+        };
+        c.tick(cooling->box);
+        c.weight(QStringLiteral("1300"));
+        const auto told = [&] {
+            return c.dialogs.texts().filter(QStringLiteral("database locker_test")).size();
+        };
+        QCOMPARE(c.dialogs.seen().size(), 2); // the click, and once in all the typing after it
+        QCOMPARE(told(), 2);
+        QCOMPARE(c.text6(cooling->chargeField()), QStringLiteral("0"));
+        QCOMPARE(c.text(QStringLiteral("Text5")), total); // nothing figured from no price
+
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+        QTest::qWait(1600);   // a lost server is tried again after a moment
+        c.tick(cooling->box); // off
+        c.tick(cooling->box); // on again: priced from the server
+        QCOMPARE(told(), 2);
+        QVERIFY(c.text6(cooling->chargeField()) != QLatin1String("0"));
+    }
+};
+
+QTEST_MAIN(TestSharedServer)
+#include "test_shared_server.moc"
