@@ -1,18 +1,22 @@
 // locker-pricelist, run as the shop owner runs it: its output, its effect on
 // the file and its exit status, for every command and every kind of error.
 
+#include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "pg_server.h"
 #include "pricelist/csv.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
+#include "pricelist/price_list_editor.h"
 #include "test_price_list.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -97,6 +101,13 @@ class TestPriceListTool : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QString problem;
+        if (!server_.start(&problem))
+            QFAIL(qPrintable(problem));
+    }
+
     void helpListsEveryCommand()
     {
         ToolRunner tool;
@@ -106,8 +117,8 @@ private slots:
             const Run r = tool.run(arguments);
             QCOMPARE(r.status, 0);
             QVERIFY(r.err.isEmpty());
-            QVERIFY(r.out.startsWith(QLatin1String("Usage: locker-pricelist [--pricelist PATH] "
-                                                   "COMMAND")));
+            QVERIFY(r.out.startsWith(QLatin1String("Usage: locker-pricelist [--pricelist PATH | "
+                                                   "--database URL] COMMAND")));
             for (const char* command : Commands)
                 QVERIFY2(r.out.contains(QStringLiteral("\n  %1").arg(QLatin1String(command))),
                          command);
@@ -120,7 +131,8 @@ private slots:
         ToolRunner tool;
         for (const char* command : Commands) {
             const QString name = QLatin1String(command);
-            const QString usage = QStringLiteral("Usage: locker-pricelist [--pricelist PATH] ");
+            const QString usage =
+                QStringLiteral("Usage: locker-pricelist [--pricelist PATH | --database URL] ");
             Run r = tool.run({name, QStringLiteral("--help")});
             QCOMPARE(r.status, 0);
             QVERIFY2(r.out.startsWith(usage + name), qPrintable(r.out));
@@ -765,6 +777,80 @@ private slots:
         QVERIFY2(r.err.contains(QLatin1String("could not be saved")), qPrintable(r.err));
         QCOMPARE(readFile(tool.configFolder()), QStringLiteral("not a folder"));
     }
+
+    // The price list and the saved estimates of several counters on one
+    // PostgreSQL server.
+    void aServerKeepsThePriceListAndTheEstimates()
+    {
+        ToolRunner tool;
+        QString problem;
+        const QString url = server_.createDatabase(&problem);
+        const QString copy = server_.createDatabase(&problem);
+        QVERIFY2(!url.isEmpty() && !copy.isEmpty(), qPrintable(problem));
+        const auto on = [&](const QString& database, const QStringList& arguments) {
+            return tool.run(QStringList{"--database", database} + arguments);
+        };
+        QCOMPARE(on(url, {"init"}).status, 0);
+        Run r = on(url, {"init"});
+        QVERIFY2(r.status == 1 && r.err.contains("holds a price list already"), qPrintable(r.err));
+        const QString csvPath = tool.home() + "/prices.csv";
+        writeFile(csvPath, "Item,Cost,Category\nSummer,2.60,Sausage\nJerky,3.75,Sausage\n");
+        for (const QStringList& arguments :
+             {QStringList{"set", "Snack Sticks", "3.25"}, QStringList{"import", csvPath},
+              QStringList{"remove", "--yes", "Summer"}, QStringList{"export", csvPath}})
+            QCOMPARE(on(url, arguments).status, 0);
+        QCOMPARE(readFile(csvPath),
+                 QStringLiteral("Item,Cost,Category\nSnack Sticks,3.25,%1\nJerky,3.75,Sausage\n")
+                     .arg(PriceListEditor::DefaultCategory));
+        const QString listed = on(url, {"list"}).out;
+        QVERIFY2(listed.contains("\nSnack Sticks  3.25  "), qPrintable(listed));
+        // The hint to confirm a look-alike name names the server again.
+        r = on(url, {"set", "JERKY", "4"});
+        QVERIFY2(r.status == 1 && r.err.contains("--database " + url + " set"), qPrintable(r.err));
+        // The machine's setting names the server when the command line does not.
+        QSettings(tool.configFolder() + "/locker-estimate/shop.conf", QSettings::IniFormat)
+            .setValue("database", url);
+        QCOMPARE(tool.run({"list"}).out, listed);
+
+        const QString lockers = tool.home() + "/Lockers.db";
+        for (const QStringList& wrong :
+             {QStringList{"--pricelist", lockers, "--database", url, "list"},
+              QStringList{"--database", QString(url).replace("locker@", "locker:secret@"), "list"},
+              QStringList{"init", "--from", lockers}})
+            QCOMPARE(tool.run(wrong).status, 2);
+
+        // A shop's files copied to the server; a second copy changes nothing.
+        QCOMPARE(tool.run({"init", lockers}).status, 0);
+        QCOMPARE(tool.run({"--pricelist", lockers, "set", "Beef Sticks", "4.10"}).status, 0);
+        EstimateRecord record;
+        record.customer = "Ada Miller";
+        QVERIFY(EstimateBook(EstimateBook::pathBeside(lockers)).save(record).done);
+        const auto copied = [&] {
+            QStringList found = {on(copy, {"list"}).out};
+            for (const EstimateListing& e : EstimateBook(copy).list(QString(), &problem))
+                found << QStringLiteral("%1 %2").arg(e.number).arg(e.customer);
+            return found;
+        };
+        r = on(copy, {"init", "--from", lockers});
+        QVERIFY2(r.status == 0 && r.out.contains(" and 1 saved estimate to the database "),
+                 qPrintable(r.out + r.err));
+        const QStringList expected = {tool.run({"--pricelist", lockers, "list"}).out,
+                                      QStringLiteral("%1 Ada Miller").arg(record.number)};
+        QCOMPARE(copied(), expected);
+        r = on(copy, {"init", "--from", lockers});
+        QVERIFY2(r.status == 1 && r.err.contains("holds prices already"), qPrintable(r.err));
+        QCOMPARE(copied(), expected);
+
+        // A server that is not running.
+        QVERIFY2(server_.stop(&problem), qPrintable(problem));
+        r = on(copy, {"list"});
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+        QVERIFY2(r.status == 1 && r.err.contains("database " + copy.section('/', -1) + " "),
+                 qPrintable(r.err));
+    }
+
+private:
+    PgTestServer server_;
 };
 
 QTEST_GUILESS_MAIN(TestPriceListTool)

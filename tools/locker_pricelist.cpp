@@ -1,18 +1,29 @@
 // locker-pricelist: keeps the shop's price list current from the command line.
 //
-//   locker-pricelist [--pricelist PATH] list
-//   locker-pricelist [--pricelist PATH] set ITEM COST [--category TEXT] [--new]
-//   locker-pricelist [--pricelist PATH] remove ITEM [--yes]
-//   locker-pricelist [--pricelist PATH] export FILE.csv
-//   locker-pricelist [--pricelist PATH] import FILE.csv [--new]
+//   locker-pricelist [--pricelist PATH | --database URL] list
+//   locker-pricelist [--pricelist PATH | --database URL] set ITEM COST [--category TEXT] [--new]
+//   locker-pricelist [--pricelist PATH | --database URL] remove ITEM [--yes]
+//   locker-pricelist [--pricelist PATH | --database URL] export FILE.csv
+//   locker-pricelist [--pricelist PATH | --database URL] import FILE.csv [--new]
 //   locker-pricelist init [PATH]
+//   locker-pricelist init --database URL [--from FILE]
 //   locker-pricelist shop [--name NAME] [--address TEXT] [--phone TEXT]
+//
+// The price list is a file (Lockers.db), or, for a shop of several counters,
+// a PostgreSQL server (--database postgresql://user@host:port/database) that
+// keeps it with the saved estimates. Without --pricelist and --database, the
+// server named under "database" in the shop's settings is used when there is
+// one, and the default file otherwise. init --database makes the server's
+// tables; with --from it also copies a price list file and the Estimates.db
+// beside it there.
 //
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
+#include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "pricelist/database.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
@@ -80,8 +91,11 @@ QString shellWord(const QString& word)
 struct Invocation {
     QString command;
     QStringList operands;
-    QString priceListPath;
+    QString priceListPath; // a file's path, or a server's URL
     bool priceListGiven = false;
+    QString databaseUrl; // --database: the server that keeps the price list
+    bool databaseGiven = false;
+    std::optional<QString> fromFile; // --from: with init --database, the file to copy
     std::optional<QString> category;
     bool confirmedNew = false;    // --new: a name that looks like another one is meant
     bool confirmedRemove = false; // --yes: remove an item that the program looks up
@@ -109,7 +123,7 @@ bool opened(PriceListEditor& editor)
     const PriceList::OpenResult result = editor.open();
     if (result == PriceList::OpenResult::Opened)
         return true;
-    if (result == PriceList::OpenResult::FileMissing)
+    if (result == PriceList::OpenResult::FileMissing && !Database::IsServerUrl(editor.path()))
         complain(QStringLiteral("%1 To start one with the sample prices: %2 init %3")
                      .arg(editor.problem(), ToolName, shellWord(editor.path())));
     else
@@ -167,6 +181,8 @@ QString againWith(const Invocation& call, const QString& option)
     QStringList words = {ToolName};
     if (call.priceListGiven)
         words << QStringLiteral("--pricelist") << shellWord(call.priceListPath);
+    if (call.databaseGiven)
+        words << QStringLiteral("--database") << shellWord(call.databaseUrl);
     words << call.command << option;
     if (call.category)
         words << QStringLiteral("--category") << shellWord(*call.category);
@@ -290,8 +306,97 @@ int runImport(const Invocation& call)
     return Done;
 }
 
+// "database locker on shop-office:5432".
+QString serverDescribed(const QString& url)
+{
+    const std::optional<ServerAddress> address = Database::ParseServerUrl(url, nullptr);
+    return address ? address->described() : url;
+}
+
+// Makes the tables of the price list and of the saved estimates on the server;
+// false when it refused, and then the tool has said why.
+bool madeServerTables(const QString& url)
+{
+    const SaveResult made = PriceList::createServerTables(url);
+    if (!made.saved) {
+        complain(made.problem);
+        return false;
+    }
+    const BookResult book = EstimateBook(url).prepare();
+    if (!book.done) {
+        complain(QStringLiteral("The price list's table was made in the %1, but not the tables of "
+                                "the saved estimates (the first saved estimate makes them). %2")
+                     .arg(serverDescribed(url), book.problem));
+        return false;
+    }
+    return true;
+}
+
+int runInitServer(const Invocation& call)
+{
+    const QString& url = call.priceListPath;
+    if (!madeServerTables(url))
+        return Refused;
+    say(QStringLiteral("Made the tables of the price list and of the saved estimates in the %1. "
+                       "The price list is empty: import a CSV file into it (%2 --database %3 "
+                       "import FILE.csv), or copy a price list file with its saved estimates "
+                       "(%2 init --database %3 --from Lockers.db).")
+            .arg(serverDescribed(url), ToolName, shellWord(url)));
+    return Done;
+}
+
+// Copies the price list file, and the saved estimates beside it, to a server
+// whose price list is missing or empty; each copy all or nothing.
+int runCopyToServer(const Invocation& call)
+{
+    const QString& url = call.priceListPath;
+    const QString& file = *call.fromFile;
+    // The file is checked before anything is made on the server.
+    PriceList::OpenResult there;
+    {
+        PriceList source(file);
+        if (source.open() != PriceList::OpenResult::Opened)
+            return complain(QStringLiteral("%1 Nothing was copied.").arg(source.openProblem()));
+        PriceList server(url);
+        there = server.open();
+        if (there == PriceList::OpenResult::FileMissing) // the server cannot be reached
+            return complain(server.openProblem());
+    }
+    if (there != PriceList::OpenResult::Opened && !madeServerTables(url))
+        return Refused;
+    int rows = 0;
+    QStringList notes;
+    const SaveResult copied = PriceList::copyToServer(file, url, &rows, &notes);
+    if (!copied.saved)
+        return complain(copied.problem);
+    const QString copiedRows =
+        QStringLiteral("Copied %1 of the price list").arg(counted(rows, QStringLiteral("row")));
+    const QString where = serverDescribed(url);
+    const QString estimatesFile = EstimateBook::pathBeside(file);
+    int estimates = 0;
+    if (QFileInfo::exists(estimatesFile)) {
+        const BookResult book = EstimateBook(url).copyFrom(estimatesFile, &estimates);
+        if (!book.done) {
+            for (const QString& note : notes)
+                say(note);
+            return complain(
+                QStringLiteral("%1 to the %2. %3").arg(copiedRows, where, book.problem));
+        }
+        say(QStringLiteral("%1 and %2 to the %3.")
+                .arg(copiedRows, counted(estimates, QStringLiteral("saved estimate")), where));
+    } else {
+        say(QStringLiteral("%1 to the %2. There is no %3, so no saved estimates were copied.")
+                .arg(copiedRows, where, estimatesFile));
+    }
+    for (const QString& note : notes)
+        say(note);
+    return Done;
+}
+
 int runInit(const Invocation& call)
 {
+    if (call.databaseGiven)
+        return call.fromFile ? runCopyToServer(call) : runInitServer(call);
     if (!call.operands.isEmpty() && call.priceListGiven &&
         QFileInfo(call.operands[0]).absoluteFilePath() !=
             QFileInfo(call.priceListPath).absoluteFilePath())
@@ -414,13 +519,26 @@ const Command Commands[] = {
      "  (edit prices.csv in a spreadsheet, save it as CSV)\n"
      "  locker-pricelist import prices.csv\n",
      1, 1, runImport},
-    {"init", "init [PATH]", "Creates a new price list holding the sample prices.",
+    {"init", "init [PATH | --from FILE]",
+     "Creates a new price list: a file, or the tables on a server.",
      "Creates a price list at PATH (or at the --pricelist path, or the default one)\n"
      "holding the sample prices. It never replaces an existing file. The sample\n"
      "prices are examples: set the shop's own afterwards.\n"
      "\n"
-     "Example:\n"
-     "  locker-pricelist init ~/Lockers.db\n",
+     "With --database URL (and no PATH), makes the tables of the price list and of\n"
+     "the saved estimates on that PostgreSQL server instead; it refuses when the\n"
+     "server holds a price list already. The price list starts empty: import a CSV\n"
+     "file into it, or give --from FILE, a price list file (Lockers.db) to copy\n"
+     "there with the saved estimates of the Estimates.db beside it. --from copies\n"
+     "only into an empty price list and an empty book of estimates, each in one go:\n"
+     "when a copy fails, the server keeps what it held. Make the database and its\n"
+     "user first with PostgreSQL's own createuser and createdb.\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist init ~/Lockers.db\n"
+     "  locker-pricelist init --database postgresql://locker@shop-office/locker\n"
+     "  locker-pricelist init --database postgresql://locker@shop-office/locker \\\n"
+     "      --from ~/.local/share/locker-estimate/Lockers.db\n",
      0, 1, runInit},
     {"shop", "shop [--name NAME] [--address TEXT] [--phone TEXT]",
      "Shows or sets the shop's name, address and phone.",
@@ -451,9 +569,9 @@ QString toolHelp()
 {
     QString text;
     QTextStream s(&text);
-    s << "Usage: " << ToolName << " [--pricelist PATH] COMMAND [ARGUMENTS]\n\n"
-      << "Keeps the shop's price list current: the file from which Locker Estimate takes\n"
-      << "its prices.\n\nCommands:\n";
+    s << "Usage: " << ToolName << " [--pricelist PATH | --database URL] COMMAND [ARGUMENTS]\n\n"
+      << "Keeps the shop's price list current: the file, or the server, from which Locker\n"
+      << "Estimate takes its prices.\n\nCommands:\n";
     for (const Command& command : Commands) {
         // A synopsis too long for its column puts the summary on a line of its own.
         const QString synopsis = QString::fromLatin1(command.synopsis);
@@ -464,9 +582,23 @@ QString toolHelp()
             s << QString(34 - synopsis.size(), QLatin1Char(' '));
         s << command.summary << '\n';
     }
+    const QString setting = DatabaseSetting();
     s << "\nOptions:\n"
       << "  --pricelist PATH                  The price list file; without it:\n"
-      << "                                    " << PriceList::defaultPath() << "\n"
+      << "                                    "
+      << (setting.isEmpty() ? PriceList::defaultPath()
+                            : QStringLiteral("the server %1 (see --database)").arg(setting))
+      << "\n"
+      << "  --database URL                    The PostgreSQL server that keeps the price\n"
+      << "                                    list and the saved estimates of every counter:\n"
+      << "                                    postgresql://user@host:port/database\n"
+      << "                                    (the password never in it: in ~/.pgpass or\n"
+      << "                                    PGPASSWORD). Without --database and\n"
+      << "                                    --pricelist, the server set under \"database\"\n"
+      << "                                    in " << ShopSettingsPath() << ",\n"
+      << "                                    when set.\n"
+      << "  --from FILE                       With init --database: the price list file to\n"
+      << "                                    copy to the server, with its Estimates.db.\n"
       << "  -h, --help                        This help; after a command, its help.\n"
       << "  --new                             With set and import: add a new name that\n"
       << "                                    looks like one already there.\n"
@@ -486,7 +618,7 @@ QString commandHelp(const Command& command)
     QString details = QString::fromUtf8(command.details);
     details.replace(QLatin1String("{category}"), PriceListEditor::DefaultCategory);
     details.replace(QLatin1String("{shopfile}"), ShopSettingsPath());
-    return QStringLiteral("Usage: %1 [--pricelist PATH] %2\n\n%3")
+    return QStringLiteral("Usage: %1 [--pricelist PATH | --database URL] %2\n\n%3")
         .arg(ToolName, QString::fromLatin1(command.synopsis), details);
 }
 
@@ -531,7 +663,8 @@ Invocation parse(const QStringList& arguments, QString* problem)
         } else if (arg == QLatin1String("--yes")) {
             call.confirmedRemove = true;
         } else if (const QString name = arg.section(QLatin1Char('='), 0, 0);
-                   name == QLatin1String("--pricelist") || name == QLatin1String("--category") ||
+                   name == QLatin1String("--pricelist") || name == QLatin1String("--database") ||
+                   name == QLatin1String("--from") || name == QLatin1String("--category") ||
                    name == QLatin1String("--name") || name == QLatin1String("--address") ||
                    name == QLatin1String("--phone")) {
             const int equals = int(arg.indexOf(QLatin1Char('=')));
@@ -551,6 +684,19 @@ Invocation parse(const QStringList& arguments, QString* problem)
                 }
                 call.priceListPath = value;
                 call.priceListGiven = true;
+            } else if (name == QLatin1String("--database")) {
+                if (value.isEmpty()) {
+                    *problem = QStringLiteral("--database needs a server address.");
+                    return call;
+                }
+                call.databaseUrl = value;
+                call.databaseGiven = true;
+            } else if (name == QLatin1String("--from")) {
+                if (value.isEmpty()) {
+                    *problem = QStringLiteral("--from needs the path of a price list file.");
+                    return call;
+                }
+                call.fromFile = value;
             } else if (name == QLatin1String("--name")) {
                 call.shopName = value;
             } else if (name == QLatin1String("--address")) {
@@ -569,7 +715,7 @@ Invocation parse(const QStringList& arguments, QString* problem)
         call.command = operands.takeFirst();
     call.operands = operands;
     if (!call.priceListGiven)
-        call.priceListPath = PriceList::defaultPath();
+        call.priceListPath = call.databaseGiven ? call.databaseUrl : PriceList::defaultPath();
     return call;
 }
 
@@ -634,9 +780,47 @@ int main(int argc, char* argv[])
         return complain(QStringLiteral("--yes goes with remove only."), Usage);
     if ((call.shopName || call.shopAddress || call.shopPhone) && command->run != runShop)
         return complain(QStringLiteral("--name, --address and --phone go with shop only."), Usage);
+    if (call.databaseGiven) {
+        if (call.priceListGiven)
+            return complain(QStringLiteral("--database and --pricelist cannot be used together: "
+                                           "the price list is on the server or in a file."),
+                            Usage);
+        if (command->run == runShop)
+            return complain(QStringLiteral("--database goes with the commands of the price list; "
+                                           "a machine's server is set under \"database\" in %1.")
+                                .arg(ShopSettingsPath()),
+                            Usage);
+        QString urlProblem;
+        if (!Database::ParseServerUrl(call.databaseUrl, &urlProblem))
+            return complain(urlProblem, Usage);
+        if (command->run == runInit && !call.operands.isEmpty())
+            return complain(QStringLiteral("init --database makes the tables on the server; it "
+                                           "takes no PATH (--from FILE copies a price list file)."),
+                            Usage);
+    }
+    if (call.fromFile) {
+        if (command->run != runInit || !call.databaseGiven)
+            return complain(QStringLiteral("--from goes with init --database only."), Usage);
+        if (Database::IsServerUrl(*call.fromFile))
+            return complain(QStringLiteral("--from names a price list file (Lockers.db), not a "
+                                           "server."),
+                            Usage);
+    }
     const int given = int(call.operands.size());
     if (given < command->minOperands || given > command->maxOperands)
         return complain(operandsProblem(*command, given), Usage);
+    // Without --pricelist and --database, the machine's server when it has one.
+    const bool usesPriceList =
+        command->run != runInit && command->run != runShop && command->run != runHelp;
+    if (usesPriceList && !call.priceListGiven && !call.databaseGiven) {
+        const QString setting = DatabaseSetting();
+        QString settingProblem;
+        if (!setting.isEmpty() && !Database::ParseServerUrl(setting, &settingProblem))
+            return complain(QStringLiteral("The database set in %1 cannot be used: %2")
+                                .arg(ShopSettingsPath(), settingProblem));
+        if (!setting.isEmpty())
+            call.priceListPath = setting;
+    }
     const bool takesFile =
         command->run == runExport || command->run == runImport || command->run == runInit;
     if (takesFile && given > 0 && call.operands[0].isEmpty())
