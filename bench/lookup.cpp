@@ -1,6 +1,7 @@
 // One price lookup (PriceList::lookupCost) in price lists of different sizes.
 //
 //   bench_lookup [CASE...]
+//   bench_lookup --server URL CASE
 //
 // Each price list is the sample one, its rows put after filler items so that
 // Charges1 holds the wanted number of rows and the looked-up item (PorkTrim)
@@ -9,6 +10,11 @@
 // Prints, per case, lookup.CASE.median_us, .p99_us and .count. The cases are
 // rows20, rows100000, rows20_noindex and rows100000_noindex; all of them
 // unless some are named.
+//
+// With --server, the price list of the one case named is copied into the
+// PostgreSQL database at URL (postgresql://user@host:port/database, empty:
+// its tables not made yet), with its index on Item, and looked up there; the
+// case is printed as CASE_server. The copy stays, for other benchmarks.
 
 #include "pricelist/price_list.h"
 #include "test_price_list.h"
@@ -53,11 +59,28 @@ void fill(TestPriceList& list, int rows, bool index)
     }
 }
 
-bool measure(const char* name, int rows, bool index, int lookups)
+// The price list file copied into the server's database at `url`.
+void copyToServer(const TestPriceList& list, const QString& url, int rows)
+{
+    SaveResult done = PriceList::createServerTables(url);
+    int copied = 0;
+    QStringList notes;
+    if (done.saved)
+        done = PriceList::copyToServer(list.path(), url, &copied, &notes);
+    if (!done.saved || copied != rows) {
+        std::fprintf(stderr, "bench_lookup: the price list was not copied to %s: %s\n",
+                     qPrintable(url), qPrintable(done.problem));
+        std::exit(1);
+    }
+}
+
+bool measure(const QString& name, int rows, bool index, int lookups, const QString& server)
 {
     TestPriceList list;
     fill(list, rows, index);
-    PriceList prices(list.path());
+    if (!server.isEmpty())
+        copyToServer(list, server, rows);
+    PriceList prices(server.isEmpty() ? list.path() : server);
     if (prices.open() != PriceList::OpenResult::Opened) {
         std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(prices.openProblem()));
         return false;
@@ -71,15 +94,16 @@ bool measure(const char* name, int rows, bool index, int lookups)
         const CostLookup found = prices.lookupCost(Wanted);
         const auto after = Clock::now();
         if (!found.found() || found.cost != 1.2) {
-            std::fprintf(stderr, "bench_lookup: %s: %s\n", name, qPrintable(found.problem));
+            std::fprintf(stderr, "bench_lookup: %s: %s\n", qPrintable(name),
+                         qPrintable(found.problem));
             return false;
         }
         if (k >= warmUp)
             times.push_back(std::chrono::duration<double, std::micro>(after - before).count());
     }
-    std::printf("lookup.%s.count=%zu\n", name, times.size());
-    std::printf("lookup.%s.median_us=%.2f\n", name, percentile(times, 0.5));
-    std::printf("lookup.%s.p99_us=%.2f\n", name, percentile(times, 0.99));
+    std::printf("lookup.%s.count=%zu\n", qPrintable(name), times.size());
+    std::printf("lookup.%s.median_us=%.2f\n", qPrintable(name), percentile(times, 0.5));
+    std::printf("lookup.%s.p99_us=%.2f\n", qPrintable(name), percentile(times, 0.99));
 
     // The first lookup of each item: the price list has not answered it
     // before, so it goes to SQLite. Each filler item once, in a scattered order.
@@ -94,14 +118,15 @@ bool measure(const char* name, int rows, bool index, int lookups)
         const CostLookup found = prices.lookupCost(item);
         const auto after = Clock::now();
         if (!found.found()) {
-            std::fprintf(stderr, "bench_lookup: %s: %s\n", name, qPrintable(found.problem));
+            std::fprintf(stderr, "bench_lookup: %s: %s\n", qPrintable(name),
+                         qPrintable(found.problem));
             return false;
         }
         first.push_back(std::chrono::duration<double, std::micro>(after - before).count());
     }
-    std::printf("lookup.%s.first_count=%zu\n", name, first.size());
-    std::printf("lookup.%s.first_median_us=%.2f\n", name, percentile(first, 0.5));
-    std::printf("lookup.%s.first_p99_us=%.2f\n", name, percentile(first, 0.99));
+    std::printf("lookup.%s.first_count=%zu\n", qPrintable(name), first.size());
+    std::printf("lookup.%s.first_median_us=%.2f\n", qPrintable(name), percentile(first, 0.5));
+    std::printf("lookup.%s.first_p99_us=%.2f\n", qPrintable(name), percentile(first, 0.99));
     return true;
 }
 
@@ -122,13 +147,25 @@ int main(int argc, char* argv[])
         {"rows20_noindex", 20, false, 20000},
         {"rows100000_noindex", 100000, false, 200},
     };
-    const QStringList wanted = app.arguments().mid(1);
+    QStringList wanted = app.arguments().mid(1);
+    QString server;
+    if (wanted.value(0) == QLatin1String("--server")) {
+        server = wanted.value(1);
+        wanted = wanted.mid(2);
+        if (server.isEmpty() || wanted.size() != 1 ||
+            wanted[0].endsWith(QLatin1String("_noindex"))) {
+            std::fprintf(stderr, "usage: bench_lookup --server URL rows20|rows100000\n");
+            return 2;
+        }
+    }
     QStringList unknown = wanted;
     for (const Case& c : cases) {
-        unknown.removeAll(QLatin1String(c.name));
-        if (!wanted.isEmpty() && !wanted.contains(QLatin1String(c.name)))
+        const QString name = QLatin1String(c.name);
+        unknown.removeAll(name);
+        if (!wanted.isEmpty() && !wanted.contains(name))
             continue;
-        if (!measure(c.name, c.rows, c.index, c.lookups))
+        if (!measure(server.isEmpty() ? name : name + QLatin1String("_server"), c.rows, c.index,
+                     c.lookups, server))
             return 1;
     }
     if (!unknown.isEmpty()) {

@@ -6,7 +6,12 @@
 #   bash bench/run.sh BUILD-FOLDER
 #
 # Environment: BENCH_STARTS (starts of each program, 21 unless set),
-# BENCH_KEYSTROKES (12000 unless set).
+# BENCH_KEYSTROKES (12000 unless set), PG_BIN (the folder of PostgreSQL's
+# programs, PostgreSQL 15's unless set).
+#
+# The price list and the saved estimates are measured in SQLite files and
+# again on a PostgreSQL server of the run's own on this machine, reached over
+# TCP on 127.0.0.1 (scripts/pg-test-server.sh).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,8 +20,10 @@ starts=${BENCH_STARTS:-21}
 keystrokes=${BENCH_KEYSTROKES:-12000}
 results="$here/results.md"
 
+pg_bin=${PG_BIN:-/usr/lib/postgresql/15/bin}
+pg_server="$here/../scripts/pg-test-server.sh"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'bash "$pg_server" destroy "$work/pg" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 if ! cmake --build "$build" --target locker-estimate bench_launch bench_start_bare \
     bench_start_estimate bench_keystroke bench_lookup bench_book >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
@@ -46,6 +53,41 @@ echo "Measuring price lookups..." >&2
 "$bin/bench_lookup" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 echo "Measuring saved estimates (100,000)..." >&2
 "$bin/bench_book" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+
+echo "Starting a PostgreSQL server..." >&2
+# For root the server runs as another user, who must be let into the folder.
+chmod 711 "$work"
+port=$(bash "$pg_server" start "$work/pg" 2>"$work/err") || { cat "$work/err" >&2; exit 1; }
+pg_sql() { "$pg_bin/psql" -h 127.0.0.1 -p "$port" -U locker -d postgres -qAtX "$@"; }
+# The test server does not sync what it commits (fsync off); a shop's server
+# does, and so does this one: a save waits for the disk, as SQLite's does.
+pg_sql -c "Alter System Set fsync = on" -c "Select pg_reload_conf()" >/dev/null 2>"$work/err" ||
+    { cat "$work/err" >&2; exit 1; }
+pg_version=$(pg_sql -c "Show server_version")
+pg_fsync=$(pg_sql -c "Show fsync")
+for database in lookup20 lookup100000 book; do
+    "$pg_bin/createdb" -h 127.0.0.1 -p "$port" -U locker "$database" 2>"$work/err" ||
+        { cat "$work/err" >&2; exit 1; }
+done
+url() { echo "postgresql://locker@127.0.0.1:$port/$1"; }
+echo "Measuring a round trip to the server..." >&2
+echo "Select 1;" >"$work/select1.sql"
+pg_round_trip_ms=$("$pg_bin/pgbench" -h 127.0.0.1 -p "$port" -U locker -n -M prepared \
+    -f "$work/select1.sql" -c 1 -T 3 postgres 2>"$work/err" |
+    sed -n 's/^latency average = \([0-9.]*\) ms$/\1/p') || { cat "$work/err" >&2; exit 1; }
+[ -n "$pg_round_trip_ms" ] || { echo "pgbench told no latency" >&2; exit 1; }
+echo "Measuring price lookups on the server..." >&2
+for rows in 20 100000; do
+    "$bin/bench_lookup" --server "$(url "lookup$rows")" "rows$rows" >>"$work/out" 2>"$work/err" ||
+        { cat "$work/err" >&2; exit 1; }
+done
+echo "Measuring keystrokes with the price list on the server ($keystrokes)..." >&2
+# Its keys as keystroke_server.*, keystroke_paint_server.*.
+"$bin/bench_keystroke" "$(url lookup20)" "$keystrokes" 2>"$work/err" |
+    sed 's/^\([a-z_]*\)\./\1_server./' >>"$work/out" || { cat "$work/err" >&2; exit 1; }
+echo "Measuring saved estimates on the server (100,000)..." >&2
+"$bin/bench_book" --server "$(url book)" >>"$work/out" 2>"$work/err" ||
+    { cat "$work/err" >&2; exit 1; }
 
 declare -A m
 while IFS='=' read -r key value; do
@@ -95,6 +137,27 @@ if [ "$book_save_met" != yes ]; then
     book_save_note="$book_save_note. Nearly all of it is the wait for the disk: SQLite syncs the \
 journal and the file at each save, so that a save once told is kept through a power cut, and \
 other work writing to the same disk makes each sync wait its turn."
+fi
+
+key_server=${m[keystroke_server.median_us]}
+big_server=${m[lookup.rows100000_server.median_us]}
+big_first_server=${m[lookup.rows100000_server.first_median_us]}
+book_save_server=${m[book_server.save.median_ms]}
+book_list_server=${m[book_server.list.median_ms]}
+book_search_server=${m[book_server.search.median_ms]}
+key_server_met=$(holds "$key_server < 100")
+big_server_met=$(holds "$big_server < 20")
+big_first_server_met=$(holds "$big_first_server < 20")
+book_save_server_met=$(holds "$book_save_server < 10")
+book_list_server_met=$(holds "$book_list_server < 50")
+book_search_server_met=$(holds "$book_search_server < 50")
+round_trip_us=$(calc "$pg_round_trip_ms * 1000" 0)
+first_server_note="index on Item"
+if [ "$big_first_server_met" != yes ]; then
+    first_server_note="index on Item. Each is a round trip to the server: the statement sent over \
+TCP, the server's process woken to run it and the row sent back. A bare round trip (Select 1, \
+prepared, by pgbench) takes $round_trip_us µs on this machine, so no lookup that asks the \
+server can meet the target; the repeated lookups, which the counter makes all day, do."
 fi
 
 start_note=""
@@ -150,15 +213,21 @@ table=$(
 | Start, Estimate screen ÷ bare window | ${start_ratio}× | ≤ 1.2× | $start_met | $start_note |
 | Keystroke in Text1 to total refigured, median of ${m[keystroke.count]} | $key_median µs | < 100 µs | $key_met | $key_note |
 | Keystroke in Text1 to total refigured, 99th percentile | ${m[keystroke.p99_us]} µs | | | slowest: ${m[keystroke.max_us]} µs |
+| Keystroke in Text1 to total refigured, price list on PostgreSQL, median of ${m[keystroke_server.count]} (99th percentile) | $key_server µs (${m[keystroke_server.p99_us]}) | < 100 µs | $key_server_met | the prices known: each lookup answered by the price list again, without a round trip; slowest: ${m[keystroke_server.max_us]} µs |
 | Keystroke with the repaint that follows, median / 99th percentile | ${m[keystroke_paint.median_us]} / ${m[keystroke_paint.p99_us]} µs | | | for information |
 | Price lookup of an item looked up before, 20 items, median (99th percentile) | ${m[lookup.rows20.median_us]} µs (${m[lookup.rows20.p99_us]}) | | | index on Item, as the program makes files |
 | Price lookup of an item looked up before, 100,000 items, median (99th percentile) | $big µs (${m[lookup.rows100000.p99_us]}) | < 20 µs | $big_met | $big_note |
+| Price lookup of an item looked up before, 100,000 items on PostgreSQL, median (99th percentile) | $big_server µs (${m[lookup.rows100000_server.p99_us]}) | < 20 µs | $big_server_met | answered again without SQL until the server tells of a change to the prices (its notices are read from the connection, not asked for) |
 | First lookup of an item, 100,000 items, median (99th percentile) | $big_first µs (${m[lookup.rows100000.first_p99_us]}) | < 20 µs | $big_first_met | $first_note |
+| First lookup of an item, 100,000 items on PostgreSQL, median (99th percentile) | $big_first_server µs (${m[lookup.rows100000_server.first_p99_us]}) | < 20 µs | $big_first_server_met | $first_server_note |
 | Price lookup of an item looked up before, 100,000 items, no index | $big_noindex µs | | | no index on Item |
 | First lookup of an item, 100,000 items, no index, median | $big_noindex_first µs | < 20 µs | $big_noindex_met | $noindex_note |
 | Save of a new estimate, 100,000 saved, median | $book_save ms | < 10 ms | $book_save_met | $book_save_note |
+| Save of a new estimate, 100,000 saved on PostgreSQL, median | $book_save_server ms | < 10 ms | $book_save_server_met | one transaction, its commit synced to disk by the server; slowest ${m[book_server.save.max_ms]} ms |
 | Estimates list, first 100 of 100,000, newest first, median | $book_list ms | < 50 ms | $book_list_met | read from the listing index alone |
+| Estimates list, first 100 of 100,000 on PostgreSQL, newest first, median | $book_list_server ms | < 50 ms | $book_list_server_met | the table's key (Number) read backwards |
 | Search keystroke, 100,000 saved estimates, median of ${m[book.search.count]} | $book_search ms | < 50 ms | $book_search_met | slowest ${m[book.search.max_ms]} ms: a name held by one estimate, every estimate looked at |
+| Search keystroke, 100,000 saved estimates on PostgreSQL, median of ${m[book_server.search.count]} | $book_search_server ms | < 50 ms | $book_search_server_met | slowest ${m[book_server.search.max_ms]} ms: a name held by one estimate, every estimate looked at |
 | Peak memory (max RSS), bare window | $(mb "$rss_bare") MB | | | the floor |
 | Peak memory (max RSS), Estimate screen | $(mb "$rss_estimate") MB | | | |
 | Peak memory, Estimate screen ÷ bare window | ${rss_ratio}× | ≤ 1.2× | $rss_met | $rss_note |
@@ -170,7 +239,7 @@ cat >"$results" <<EOF
 
 Made by \`make bench\` (bench/run.sh) on $when.
 
-- Machine: $cpu, $cores; $os, Linux $kernel; Qt $qt.
+- Machine: $cpu, $cores; $os, Linux $kernel; Qt $qt; PostgreSQL $pg_version.
 - Load average when it ran: $load (other work on the machine makes the times noisy).
 - Qt platform: offscreen. Its windows are real: each control paints into the window's
   backing store (an image) and the platform flushes it, as on a display, without a display
@@ -204,6 +273,16 @@ How it is measured:
   Estimates window opens (41 times); a search keystroke is the first 100 estimates found for
   each letter typed of three customers' names. Each opens the file and closes it again, as
   the program does.
+- On PostgreSQL: a server of the run's own on the same machine (scripts/pg-test-server.sh),
+  reached over TCP on 127.0.0.1 as a counter reaches the shop's server, with a database
+  for each measure. The script's server does not sync what it commits; for the run it is
+  made to (fsync $pg_fsync), as a shop's server does, so that a save waits for the disk as
+  it does in SQLite. The lookups and the saved estimates are measured by the same programs
+  over the same rows, the price lists copied from the files made for the SQLite rows
+  (PriceList::copyToServer) and the 100,000 estimates written in one transaction with one
+  prepared insert. The keystrokes are typed with the price list of 20 items on the server
+  (the sample prices after two filler items). The book connects once and keeps its
+  connection, as the program does with a server.
 - Peak memory: the maximum resident set size of each started process, median of the starts.
 
 Where the time goes (valgrind --tool=callgrind, instructions, on this machine):
