@@ -1,6 +1,7 @@
 #include "pricelist/database.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -33,6 +34,14 @@ bool IsServerUrl(const QString& text)
 {
     return text.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
            text.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+QString Described(const QString& location)
+{
+    if (!IsServerUrl(location))
+        return QDir::toNativeSeparators(QFileInfo(location).absoluteFilePath());
+    const std::optional<ServerAddress> address = ParseServerUrl(location, nullptr);
+    return address ? address->described() : QStringLiteral("an unusable server address");
 }
 
 std::optional<ServerAddress> ParseServerUrl(const QString& text, QString* problem)

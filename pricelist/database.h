@@ -34,6 +34,10 @@ namespace Database {
 // Whether the text is a server's address rather than a file's path.
 bool IsServerUrl(const QString& text);
 
+// Where the data is, as a person reads it: a file's full path, or the
+// server's database and host (never the rest of its address).
+QString Described(const QString& location);
+
 // The address in a server URL; no value when it is not one that can be used,
 // and `problem` says why (a password in it, no database named, ...).
 std::optional<ServerAddress> ParseServerUrl(const QString& url, QString* problem);

@@ -162,7 +162,8 @@ void PriceList::close()
     costs_.clear();
     if (listening_) {
         QObject::disconnect(notified_);
-        db_.driver()->unsubscribeFromNotification(PricesChanged);
+        if (db_.isOpen())
+            db_.driver()->unsubscribeFromNotification(PricesChanged);
         listening_ = false;
     }
     if (db_.isValid())
@@ -513,7 +514,10 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         return result;
     }
     const QString what = QStringLiteral("\"%1\" could not be added to the price list").arg(item);
-    if (!db_.transaction()) {
+    // A server's connection found broken at the start is made again, and
+    // tried once more: nothing was sent yet.
+    if (!db_.transaction() &&
+        (!Database::IsServer(db_) || !reconnect(nullptr) || !db_.transaction())) {
         result.problem = failure(what, db_.lastError());
         return result;
     }
@@ -542,6 +546,20 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
 }
 
 QList<PriceEntry> PriceList::entries(QString* problem)
+{
+    const bool wasLost = lost_;
+    QString why;
+    QList<PriceEntry> list = entriesOnce(&why);
+    if (!why.isEmpty() && lost_ && !wasLost && reconnect(nullptr)) {
+        why.clear();
+        list = entriesOnce(&why);
+    }
+    if (problem)
+        *problem = why;
+    return list;
+}
+
+QList<PriceEntry> PriceList::entriesOnce(QString* problem)
 {
     QList<PriceEntry> list;
     if (problem)

@@ -140,6 +140,7 @@ private:
     bool reconnect(QString* problem);
     CostLookup lookupCostOnce(const QString& item, CostStatement form);
     ItemRows findItemRowsOnce(const QString& item);
+    QList<PriceEntry> entriesOnce(QString* problem);
     void close();
     // Before each use: the file is still the one opened. When another file
     // has taken its place, the connection moves to it; when there is none or

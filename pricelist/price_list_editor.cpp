@@ -410,7 +410,10 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     QSqlError error;
     {
         QSqlError refused;
-        if (!Database::BeginWriting(db, QStringLiteral("Charges1"), &refused)) {
+        // A server's connection found broken is made again, and tried once more.
+        if (!Database::BeginWriting(db, QStringLiteral("Charges1"), &refused) &&
+            (!Database::IsServer(db) || !list_.reconnect(nullptr) ||
+             !Database::BeginWriting(db, QStringLiteral("Charges1"), &refused))) {
             result.problem = refusal(what, refused);
             return result;
         }

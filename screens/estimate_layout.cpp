@@ -1,6 +1,7 @@
 #include "screens/estimate_layout.h"
 
 #include "estimate/estimate_rules.h"
+#include "pricelist/database.h"
 #include "ui/field_cues.h"
 #include "ui/twips.h"
 
@@ -307,12 +308,15 @@ QStringList MarkedFieldNotes(const EstimateControls& c)
 
 QString PriceFlagTip(const QString& priceListPath, bool open, bool ticked)
 {
-    const QString file = QDir::toNativeSeparators(QFileInfo(priceListPath).absoluteFilePath());
+    const QString file = Database::Described(priceListPath);
     QString tip;
     if (open)
         tip = ticked ? QStringLiteral("Prices come from %1")
                      : QStringLiteral("The built-in prices are in use; tick the box to take "
                                       "prices from %1");
+    else if (Database::IsServerUrl(priceListPath))
+        tip = QStringLiteral("The price list on %1 could not be reached or opened: the built-in "
+                             "prices are in use");
     else if (!QFileInfo::exists(priceListPath))
         tip = QStringLiteral("No price list at %1: the built-in prices are in use");
     else

@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "pricelist/database.h"
 #include "pricelist/item_names.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
@@ -97,8 +98,7 @@ PriceListWindow::PriceListWindow(const QString& priceListPath, QWidget* parent)
     , editor_(priceListPath)
 {
     setObjectName(QStringLiteral("frmPriceList"));
-    setWindowTitle(QStringLiteral("Price List - %1")
-                       .arg(QDir::toNativeSeparators(QFileInfo(priceListPath).absoluteFilePath())));
+    setWindowTitle(QStringLiteral("Price List - %1").arg(Database::Described(priceListPath)));
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName(QStringLiteral("tblPrices"));

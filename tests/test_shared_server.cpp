@@ -105,6 +105,9 @@ private slots:
                  CostLookup::Status::Missing);
         QCOMPARE(prices.entries().size(), 3);
         QVERIFY(!prices.isView());
+        QVERIFY(
+            prices.addItem(QStringLiteral("Summer Sausage"), 2.5, QStringLiteral("Sausage")).saved);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Summer Sausage")).cost, 2.5);
 
         QVERIFY(!PriceList::createServerTables(url_).saved); // there already
         QString problem;
@@ -283,8 +286,9 @@ private slots:
         QFile(stop).open(QIODevice::WriteOnly);
         QVERIFY(counter.waitForFinished(30000));
         linesOf(counter, lines);
-        // The next lookup connects again.
+        // The next lookup connects again, and so does the first change.
         QTRY_COMPARE_WITH_TIMEOUT(prices.lookupCost(QStringLiteral("Kill Beef")).cost, 85.0, 5000);
+        QVERIFY(editor.setCost(QStringLiteral("Kill Beef"), QStringLiteral("86")).done);
 
         // Every save told as done is in the book, under its number.
         EstimateBook book(url_);

@@ -306,13 +306,6 @@ int runImport(const Invocation& call)
     return Done;
 }
 
-// "database locker on shop-office:5432".
-QString serverDescribed(const QString& url)
-{
-    const std::optional<ServerAddress> address = Database::ParseServerUrl(url, nullptr);
-    return address ? address->described() : url;
-}
-
 // Makes the tables of the price list and of the saved estimates on the server;
 // false when it refused, and then the tool has said why.
 bool madeServerTables(const QString& url)
@@ -326,7 +319,7 @@ bool madeServerTables(const QString& url)
     if (!book.done) {
         complain(QStringLiteral("The price list's table was made in the %1, but not the tables of "
                                 "the saved estimates (the first saved estimate makes them). %2")
-                     .arg(serverDescribed(url), book.problem));
+                     .arg(Database::Described(url), book.problem));
         return false;
     }
     return true;
@@ -341,7 +334,7 @@ int runInitServer(const Invocation& call)
                        "The price list is empty: import a CSV file into it (%2 --database %3 "
                        "import FILE.csv), or copy a price list file with its saved estimates "
                        "(%2 init --database %3 --from Lockers.db).")
-            .arg(serverDescribed(url), ToolName, shellWord(url)));
+            .arg(Database::Described(url), ToolName, shellWord(url)));
     return Done;
 }
 
@@ -371,7 +364,7 @@ int runCopyToServer(const Invocation& call)
         return complain(copied.problem);
     const QString copiedRows =
         QStringLiteral("Copied %1 of the price list").arg(counted(rows, QStringLiteral("row")));
-    const QString where = serverDescribed(url);
+    const QString where = Database::Described(url);
     const QString estimatesFile = EstimateBook::pathBeside(file);
     int estimates = 0;
     if (QFileInfo::exists(estimatesFile)) {
