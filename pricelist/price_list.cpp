@@ -27,6 +27,8 @@ const QString Driver = QStringLiteral("QSQLITE");
 
 // How long a server that could not be reached is left before it is tried again.
 constexpr qint64 RetryAfterMs = 1500;
+// How long the answers kept from a server are given without a word with it.
+constexpr qint64 CheckAfterMs = 2000;
 
 // The name under which the server tells every counter that the prices changed.
 const QString PricesChanged = QStringLiteral("locker_prices");
@@ -213,6 +215,17 @@ bool PriceList::stillTheFile(QString* problem)
     if (Database::IsServerUrl(path_)) {
         if (lost_)
             return reconnect(problem);
+        // A connection that went down (the server restarted) missed the
+        // notices of the changes made meanwhile, and nothing tells of it until
+        // it is used: it is tried at a lookup now and then.
+        if (!lastContact_.isValid() || lastContact_.hasExpired(CheckAfterMs)) {
+            QSqlQuery check(db_);
+            if (!check.exec(QStringLiteral("Select 1"))) {
+                lost_ = true;
+                return reconnect(problem);
+            }
+            lastContact_.start();
+        }
         // Reads the notices of changes that have come in, without asking the
         // server anything: the event loop may not have seen them yet. A driver
         // that cannot do it keeps no answers.
@@ -352,6 +365,7 @@ PriceList::OpenResult PriceList::openServer()
                                      });
     lost_ = false;
     open_ = true;
+    lastContact_.start();
     return OpenResult::Opened;
 }
 

@@ -163,7 +163,8 @@ private:
     bool listening_ = false;
     bool lost_ = false;
     QMetaObject::Connection notified_;
-    QElapsedTimer lastTry_; // the last attempt to connect again
+    QElapsedTimer lastTry_;     // the last attempt to connect again
+    QElapsedTimer lastContact_; // the last word with the server
     // The file that is open, as it was when the answers in `costs_` were given.
     std::unique_ptr<FileMark> mark_;
     // A read-only handle on the file, to read SQLite's change counter without

@@ -262,6 +262,9 @@ private slots:
         QVERIFY(editor.setCost(QStringLiteral("Kill Beef"), QStringLiteral("85")).done);
         PriceList prices(url_);
         QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        PriceList cached(url_); // only ever answers from what it was told before the stop
+        QCOMPARE(cached.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(cached.lookupCost(QStringLiteral("Kill Beef")).cost, 85.0);
 
         QTemporaryDir dir;
         const QString stop = dir.filePath(QStringLiteral("stop"));
@@ -289,6 +292,7 @@ private slots:
         // The next lookup connects again, and so does the first change.
         QTRY_COMPARE_WITH_TIMEOUT(prices.lookupCost(QStringLiteral("Kill Beef")).cost, 85.0, 5000);
         QVERIFY(editor.setCost(QStringLiteral("Kill Beef"), QStringLiteral("86")).done);
+        QTRY_COMPARE_WITH_TIMEOUT(cached.lookupCost(QStringLiteral("Kill Beef")).cost, 86.0, 5000);
 
         // Every save told as done is in the book, under its number.
         EstimateBook book(url_);
