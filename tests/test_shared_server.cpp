@@ -9,6 +9,8 @@
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "save_dialog.h"
+#include "widgets.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -16,6 +18,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -364,6 +367,19 @@ private slots:
         c.tick(cooling->box); // on again: priced from the server
         QCOMPARE(told(), 2);
         QVERIFY(c.text6(cooling->chargeField()) != QLatin1String("0"));
+
+        // Saved here and at another counter: all in the Saved Estimates window.
+        SaveDialogAnswerer saving;
+        saving.save(QStringLiteral("Front"));
+        QVERIFY(c.screen->saveEstimate());
+        QProcess other;
+        other.start(Counter, {QStringLiteral("save"), url_, QStringLiteral("Office")});
+        QVERIFY(other.waitForFinished(60000));
+        c.screen->showEstimates();
+        QWidget* window = findScreen(QStringLiteral("frmEstimates"));
+        QVERIFY(window);
+        QCOMPARE(control<QTableWidget>(window, QStringLiteral("tblEstimates"))->rowCount(), 31);
+        QCOMPARE(c.dialogs.seen().size(), 2);
     }
 };
 
