@@ -3,14 +3,12 @@
 #include "pricelist/database.h"
 #include "pricelist/sqlite_errors.h"
 
-#include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <QVariant>
 #include <cerrno>
 #include <cstring>
@@ -173,11 +171,10 @@ QString newerWords(const QString& path, int version)
 QString errorWords(const QString& path, const QSqlError& error, bool changing)
 {
     if (Database::IsServerUrl(path)) {
-        const std::optional<ServerAddress> address = Database::ParseServerUrl(path, nullptr);
         return QStringLiteral("The estimates server did not answer or refused (%1). Check that "
                               "the server is running and this machine can reach it, then try "
                               "again. (%2)")
-            .arg(address ? address->described() : path, Database::ServerErrorDetail(error));
+            .arg(Database::Described(path), Database::ServerErrorDetail(error));
     }
     if (damaged(error))
         return QStringLiteral("%1 (%2)").arg(damagedWords(path), SqliteErrorDetail(error));

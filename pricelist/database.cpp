@@ -135,6 +135,25 @@ QString DriverMissingWords()
     return QStringLiteral("Qt's PostgreSQL driver is not installed (package libqt6sql6-psql).");
 }
 
+ServerOpening OpenServer(QSqlDatabase& db, const QString& name, const QString& url,
+                         QString* problem)
+{
+    const std::optional<ServerAddress> address = ParseServerUrl(url, problem);
+    if (!address)
+        return ServerOpening::Refused;
+    if (!db.isValid())
+        db = AddServer(name, *address);
+    if (!db.isValid()) {
+        *problem = DriverMissingWords();
+        return ServerOpening::Refused;
+    }
+    if (db.open())
+        return ServerOpening::Opened;
+    *problem = QStringLiteral("The price list server could not be reached: %1. (%2)")
+                   .arg(address->described(), ServerErrorDetail(db.lastError()));
+    return ServerOpening::NotReached;
+}
+
 bool IsServer(const QSqlDriver* driver)
 {
     return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;

@@ -55,6 +55,14 @@ QSqlDatabase AddSqliteFile(const QString& name, const QString& path);
 QSqlDatabase AddServer(const QString& name, const ServerAddress& address);
 QString DriverMissingWords();
 
+// Opens the connection `name` to the server at `url`, making it first when
+// `db` is not valid yet. Refused: the address or the driver cannot be used;
+// NotReached: the server did not answer or the database is not there. Why,
+// in `problem`, when not Opened.
+enum class ServerOpening { Opened, Refused, NotReached };
+ServerOpening OpenServer(QSqlDatabase& db, const QString& name, const QString& url,
+                         QString* problem);
+
 // Whether the connection is to a PostgreSQL server.
 bool IsServer(const QSqlDatabase& db);
 bool IsServer(const QSqlDriver* driver);

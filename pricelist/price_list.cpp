@@ -6,7 +6,6 @@
 #include "pricelist/sqlite_errors.h"
 #include "sample_prices.h"
 
-#include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +13,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QUrl>
 #include <QVariant>
 #include <atomic>
 #include <fcntl.h>
@@ -324,21 +322,14 @@ PriceList::OpenResult PriceList::open()
 
 PriceList::OpenResult PriceList::openServer()
 {
-    const std::optional<ServerAddress> address = Database::ParseServerUrl(path_, &openProblem_);
-    if (!address)
-        return OpenResult::Unusable;
-    if (!db_.isValid()) {
-        db_ = Database::AddServer(connectionName_, *address);
-        if (!db_.isValid()) {
-            openProblem_ = Database::DriverMissingWords();
-            return OpenResult::Unusable;
-        }
-    }
     // A server that cannot be reached, or a database that is not there, is
     // the shop's price list not found.
-    if (!db_.open()) {
-        openProblem_ = QStringLiteral("The price list server could not be reached: %1. (%2)")
-                           .arg(address->described(), Database::ServerErrorDetail(db_.lastError()));
+    switch (Database::OpenServer(db_, connectionName_, path_, &openProblem_)) {
+    case Database::ServerOpening::Opened:
+        break;
+    case Database::ServerOpening::Refused:
+        return OpenResult::Unusable;
+    case Database::ServerOpening::NotReached:
         return OpenResult::FileMissing;
     }
     QSqlQuery check(db_);
@@ -347,7 +338,7 @@ PriceList::OpenResult PriceList::openServer()
             QStringLiteral("The %1 holds no price list: it has no table Charges1 with "
                            "the columns Item, Cost and Category (%2). Make one with "
                            "locker-pricelist init --database.")
-                .arg(address->described(), Database::ServerErrorDetail(check.lastError()));
+                .arg(Database::Described(path_), Database::ServerErrorDetail(check.lastError()));
         check.finish();
         db_.close();
         return OpenResult::Unusable;
@@ -390,11 +381,10 @@ QString PriceList::failure(const QString& what, const QSqlError& error)
     // next use connects again.
     Q_UNUSED(what);
     lost_ = true;
-    std::optional<ServerAddress> address = Database::ParseServerUrl(path_, nullptr);
     return QStringLiteral("The price list server did not answer (%1), so prices cannot be looked "
                           "up now. Check that the server is running and that this machine can "
                           "reach it; the next try connects again. (%2)")
-        .arg(address ? address->described() : path_, Database::ServerErrorDetail(error));
+        .arg(Database::Described(path_), Database::ServerErrorDetail(error));
 }
 
 bool PriceList::reconnect(QString* problem)
@@ -418,24 +408,25 @@ bool PriceList::reconnect(QString* problem)
     return false;
 }
 
-CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
+template <typename Use> auto PriceList::onceMoreWhenReconnected(Use use)
 {
     const bool wasLost = lost_;
-    CostLookup result = lookupCostOnce(item, form);
-    // A server's connection found broken (the server restarted, the network
-    // came back): made again at once, and the question asked once more.
-    if (result.status == CostLookup::Status::Failed && lost_ && !wasLost && reconnect(nullptr))
-        result = lookupCostOnce(item, form);
+    auto result = use();
+    // The use found the server's connection broken (the server restarted, the
+    // network came back): it is made again at once, and the use tried once more.
+    if (lost_ && !wasLost && reconnect(nullptr))
+        result = use();
     return result;
+}
+
+CostLookup PriceList::lookupCost(const QString& item, CostStatement form)
+{
+    return onceMoreWhenReconnected([&] { return lookupCostOnce(item, form); });
 }
 
 ItemRows PriceList::findItemRows(const QString& item)
 {
-    const bool wasLost = lost_;
-    ItemRows rows = findItemRowsOnce(item);
-    if (rows.first.status == CostLookup::Status::Failed && lost_ && !wasLost && reconnect(nullptr))
-        rows = findItemRowsOnce(item);
-    return rows;
+    return onceMoreWhenReconnected([&] { return findItemRowsOnce(item); });
 }
 
 CostLookup PriceList::lookupCostOnce(const QString& item, CostStatement form)
@@ -561,13 +552,8 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
 
 QList<PriceEntry> PriceList::entries(QString* problem)
 {
-    const bool wasLost = lost_;
     QString why;
-    QList<PriceEntry> list = entriesOnce(&why);
-    if (!why.isEmpty() && lost_ && !wasLost && reconnect(nullptr)) {
-        why.clear();
-        list = entriesOnce(&why);
-    }
+    QList<PriceEntry> list = onceMoreWhenReconnected([&] { return entriesOnce(&why); });
     if (problem)
         *problem = why;
     return list;
@@ -686,17 +672,9 @@ namespace {
 class ServerWork {
 public:
     explicit ServerWork(const QString& url)
+        : described(Database::Described(url))
     {
-        const std::optional<ServerAddress> address = Database::ParseServerUrl(url, &problem);
-        if (!address)
-            return;
-        db = Database::AddServer(name, *address);
-        if (!db.isValid())
-            problem = Database::DriverMissingWords();
-        else if (!db.open())
-            problem = QStringLiteral("The server could not be reached: %1. (%2)")
-                          .arg(address->described(), Database::ServerErrorDetail(db.lastError()));
-        described = address->described();
+        Database::OpenServer(db, name, url, &problem);
     }
     ~ServerWork()
     {

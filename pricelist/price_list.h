@@ -138,6 +138,9 @@ private:
     // A server's connection closed and made again; false when the server
     // cannot be reached, and `problem` says why.
     bool reconnect(QString* problem);
+    // Runs a use of the price list; when it found a server's connection
+    // broken, connects again and runs it once more.
+    template <typename Use> auto onceMoreWhenReconnected(Use use);
     CostLookup lookupCostOnce(const QString& item, CostStatement form);
     ItemRows findItemRowsOnce(const QString& item);
     QList<PriceEntry> entriesOnce(QString* problem);

@@ -55,6 +55,17 @@ QString costProblem(const QString& item, const QString& cost)
     return MoneyAmountProblem(cost);
 }
 
+// Why a row (name, cost, category) cannot be stored; empty when it can.
+QString rowProblem(const QString& item, const QString& cost, const QString& category)
+{
+    QString problem = PriceListEditor::itemNameProblem(item);
+    if (problem.isEmpty())
+        problem = costProblem(item, cost);
+    if (problem.isEmpty())
+        problem = ItemNames::categoryProblem(category);
+    return problem;
+}
+
 // The refusal of a new name that only looks like another one.
 QString lookAlikeProblem(const QString& name, const QString& other)
 {
@@ -532,11 +543,7 @@ EditResult PriceListEditor::replaceAll(const QList<PriceEntry>& rows)
     QList<double> costs;
     for (int r = 0; r < rows.size(); ++r) {
         const PriceEntry& row = rows[r];
-        QString problem = itemNameProblem(row.item);
-        if (problem.isEmpty())
-            problem = costProblem(row.item, row.cost);
-        if (problem.isEmpty())
-            problem = ItemNames::categoryProblem(row.category);
+        const QString problem = rowProblem(row.item, row.cost, row.category);
         if (!problem.isEmpty()) {
             result.problem =
                 QStringLiteral("Row %1: %2 Nothing was saved.").arg(r + 1).arg(problem);
@@ -577,11 +584,7 @@ EditResult PriceListEditor::saveChanges(const QList<RowChange>& changes)
         if (change.kind == Kind::Remove)
             continue;
         const PriceEntry& row = change.now;
-        QString problem = itemNameProblem(row.item);
-        if (problem.isEmpty())
-            problem = costProblem(row.item, row.cost);
-        if (problem.isEmpty())
-            problem = ItemNames::categoryProblem(row.category);
+        const QString problem = rowProblem(row.item, row.cost, row.category);
         if (!problem.isEmpty()) {
             const QString name = row.item.trimmed().isEmpty() ? change.loaded.item : row.item;
             bad << (name.isEmpty() ? problem : QStringLiteral("\"%1\": %2").arg(name, problem));
@@ -787,11 +790,7 @@ EditResult PriceListEditor::importCsvText(const QString& text, bool confirmedNew
         line.line = record.line;
         line.item = fromInertCsvText(fields[0]);
         const QString category = fields.size() == 3 ? fromInertCsvText(fields[2]) : QString();
-        QString why = itemNameProblem(line.item);
-        if (why.isEmpty())
-            why = costProblem(line.item, fields[1]);
-        if (why.isEmpty())
-            why = ItemNames::categoryProblem(category);
+        const QString why = rowProblem(line.item, fields[1], category);
         if (!why.isEmpty())
             return bad(why);
         if (lineOfItem.contains(line.item))

@@ -129,6 +129,20 @@ bool EstimateKeeper::newEstimate()
     return true;
 }
 
+std::optional<EstimateRecord> EstimateKeeper::savedEstimate(qint64 number, const char* use)
+{
+    QString problem;
+    std::optional<EstimateRecord> found = book_->open(number, &problem);
+    if (!found)
+        Dialogs::warn(&screen_,
+                      QStringLiteral("Estimate %1 cannot be %2. %3")
+                          .arg(number)
+                          .arg(QLatin1String(use), problem.isEmpty()
+                                                       ? QStringLiteral("It is no longer saved.")
+                                                       : problem));
+    return found;
+}
+
 bool EstimateKeeper::openEstimate(qint64 number)
 {
     if (record_.number == number && !estimate_.hasUnsavedChanges() &&
@@ -138,16 +152,9 @@ bool EstimateKeeper::openEstimate(qint64 number)
     }
     if (!settleUnsaved(QStringLiteral("opening estimate %1").arg(number)))
         return false;
-    QString problem;
-    const std::optional<EstimateRecord> found = book_->open(number, &problem);
-    if (!found) {
-        Dialogs::warn(
-            &screen_,
-            QStringLiteral("Estimate %1 cannot be opened. %2")
-                .arg(number)
-                .arg(problem.isEmpty() ? QStringLiteral("It is no longer saved.") : problem));
+    const std::optional<EstimateRecord> found = savedEstimate(number, "opened");
+    if (!found)
         return false;
-    }
     const bool final = found->hasFinal();
     if (!estimate_.restoreState(final ? found->finalState : found->quoteState)) {
         Dialogs::warn(&screen_,
@@ -194,16 +201,9 @@ void EstimateKeeper::printShown()
 
 void EstimateKeeper::printSavedEstimate(qint64 number)
 {
-    QString problem;
-    const std::optional<EstimateRecord> found = book_->open(number, &problem);
-    if (!found) {
-        Dialogs::warn(
-            &screen_,
-            QStringLiteral("Estimate %1 cannot be printed. %2")
-                .arg(number)
-                .arg(problem.isEmpty() ? QStringLiteral("It is no longer saved.") : problem));
+    const std::optional<EstimateRecord> found = savedEstimate(number, "printed");
+    if (!found)
         return;
-    }
     QWidget* parent = estimatesWindow_ ? static_cast<QWidget*>(estimatesWindow_)
                                        : static_cast<QWidget*>(&screen_);
     if (found->hasFinal())

@@ -63,6 +63,9 @@ public:
 
 private:
     void showReplaced();
+    // The saved estimate, read for a use ("opened", "printed"); none, and the
+    // clerk told why, when it cannot be read.
+    std::optional<EstimateRecord> savedEstimate(qint64 number, const char* use);
     void showRecord();
     // The summary of the estimate in `state` (the screen's own when empty),
     // with the saved estimate's number and customer.
