@@ -1,6 +1,9 @@
 // Locker Estimate: the price estimator at the counter of a locker plant.
 
 #include "app/command_line.h"
+#include "book/estimate_book.h"
+#include "estimate/estimate.h"
+#include "pricelist/price_list.h"
 #include "screens/estimate_screen.h"
 
 #include <QApplication>
@@ -15,7 +18,14 @@ int main(int argc, char* argv[])
     const CommandLine::Options options = CommandLine::parse(app);
     if (options.exitCode >= 0)
         return options.exitCode;
-    EstimateScreen screen(options.priceListPath, options.estimatesPath);
+    // The counter's stores and its estimate, handed to the screen that shows it.
+    PriceList prices(options.priceListPath);
+    EstimateBook book(options.estimatesPath.isEmpty()
+                          ? EstimateBook::pathBeside(options.priceListPath)
+                          : options.estimatesPath);
+    SystemClock clock;
+    Estimate estimate(prices, clock);
+    EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();
     return app.exec();

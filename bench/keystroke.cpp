@@ -13,6 +13,8 @@
 //   keystroke.count=...  keystroke.median_us=...  keystroke.p99_us=...
 //   keystroke.max_us=...  keystroke_paint.median_us=...  keystroke_paint.p99_us=...
 
+#include "book/estimate_book.h"
+#include "pricelist/price_list.h"
 #include "screens/estimate_screen.h"
 
 #include <QApplication>
@@ -54,7 +56,12 @@ int main(int argc, char* argv[])
     }
     const int keystrokes = argc > 2 ? std::max(8, std::atoi(argv[2])) : 12000;
 
-    EstimateScreen screen(QString::fromLocal8Bit(argv[1]));
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    PriceList prices(path);
+    EstimateBook book(EstimateBook::pathBeside(path));
+    SystemClock clock;
+    Estimate estimate(prices, clock);
+    EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();
     if (!QTest::qWaitForWindowExposed(&screen)) {

@@ -9,6 +9,7 @@
 // window with one label and one text field, and opens the price list as the
 // screen does: what is left of the difference is the Estimate screen's own.
 
+#include "book/estimate_book.h"
 #include "first_paint.h"
 #include "pricelist/price_list.h"
 #include "screens/estimate_screen.h"
@@ -29,6 +30,9 @@ int main(int argc, char* argv[])
     const QString path = QString::fromLocal8Bit(argv[floor ? 2 : 1]);
     std::unique_ptr<QWidget> window;
     std::unique_ptr<PriceList> prices;
+    std::unique_ptr<EstimateBook> book;
+    SystemClock clock;
+    std::unique_ptr<Estimate> estimate;
     if (floor) {
         window = std::make_unique<QWidget>();
         window->resize(735, 233);
@@ -42,7 +46,10 @@ int main(int argc, char* argv[])
             return 1;
         }
     } else {
-        auto screen = std::make_unique<EstimateScreen>(path);
+        prices = std::make_unique<PriceList>(path);
+        book = std::make_unique<EstimateBook>(EstimateBook::pathBeside(path));
+        estimate = std::make_unique<Estimate>(*prices, clock);
+        auto screen = std::make_unique<EstimateScreen>(*estimate, *prices, *book, clock);
         screen->startUp();
         window = std::move(screen);
     }

@@ -1,17 +1,15 @@
 #include "estimate/estimate.h"
 
 #include "core/numbers.h"
-#include "core/shop_settings.h"
+#include "estimate/curing_rules.h"
+#include "estimate/cut_rules.h"
+#include "estimate/extra_boning_rules.h"
+#include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
-#include "pricelist/price_list.h"
-#include "pricelist/service_price.h"
+#include "pricelist/price_source.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QScopedValueRollback>
-#include <cmath>
-#include <iterator>
+#include <algorithm>
 
 namespace R = EstimateRules;
 
@@ -39,107 +37,51 @@ const QString ChargeNotANumber =
                    "cents. Type a number in it or untick the service.");
 const QString FlagNotOpened =
     QStringLiteral("The price list could not be opened, so the built-in prices stay in use.\n\n%1");
+const QString ServerOutOfReach =
+    QStringLiteral("The shop's prices cannot be had now: %1\n\nNothing is figured without them: "
+                   "the figures that need a price stay marked until the %2 can be reached, "
+                   "which is tried again at every action.");
 const QString DeerNeedsPriceList =
     QStringLiteral("The deer charge needs the price list, and no price list is open. Tick the "
                    "box at the top left to open it.");
+const QString LiveNotAWeight = QStringLiteral("The live weight \"%1\" is not a weight that can be "
+                                              "figured: %2");
+const QString NeedsHanging = QStringLiteral("The hanging weight \"%1\" is not a number, so this "
+                                            "could not be figured.");
+const QString SheetAgain = QStringLiteral("Figured at other prices: open the %1 worksheet again "
+                                          "to figure it.");
 
 const QString Zero = QStringLiteral("0");
 
-// The shop the program was made for, named on the printed estimate until the
-// owner sets the shop's own name.
-const QString ShopName = QStringLiteral("Tallowbrook Processing");
+} // namespace
 
-const char* const SpeciesNames[] = {"", "Beef", "Pork", "Deer"};
+namespace {
 
-// The estimate's record of itself: what it is, and the version of its layout.
-// A later version reads the records of every earlier one.
-const QString StateKind = QStringLiteral("locker-estimate");
-constexpr int StateVersion = 1;
-
-// Each service's key in the record, in the order of ServiceId. The keys stay
-// as they are when captions or printed names change.
-const char* const ServiceKeys[] = {
-    "tenderising", "minuteSteaks", "extraBoning", "beefCuring", "beefSausage",
-    "paperWrapp",  "fajitaStrips", "slicing",     "porkCuring", "porkSausage",
-    "cutlets",     "cooling",      "quartering",
-};
-static_assert(std::size(ServiceKeys) == ServiceCount, "a key for every service");
-
-// Reads the values of a record, each of the type it must have; the first
-// one missing or of another type makes the reader fail.
-class RecordReader {
+// A view that tells and asks nothing: No to every question.
+class QuietView : public EstimateView {
 public:
-    bool ok = true;
-
-    bool flag(const QJsonObject& o, const char* key)
-    {
-        const QJsonValue v = o.value(QLatin1String(key));
-        ok = ok && v.isBool();
-        return v.toBool();
-    }
-    QString text(const QJsonObject& o, const char* key)
-    {
-        const QJsonValue v = o.value(QLatin1String(key));
-        ok = ok && v.isString();
-        return v.toString();
-    }
-    // A finite number, or no value when the record holds null.
-    std::optional<double> numberOrNull(const QJsonObject& o, const char* key)
-    {
-        const QJsonValue v = o.value(QLatin1String(key));
-        if (v.isNull())
-            return std::nullopt;
-        ok = ok && v.isDouble() && std::isfinite(v.toDouble());
-        return v.toDouble();
-    }
-    QJsonObject object(const QJsonObject& o, const char* key)
-    {
-        const QJsonValue v = o.value(QLatin1String(key));
-        ok = ok && v.isObject();
-        return v.toObject();
-    }
-    // One of the texts allowed; its index.
-    int oneOf(const QJsonObject& o, const char* key, const QStringList& allowed)
-    {
-        const int index = int(allowed.indexOf(text(o, key)));
-        ok = ok && index >= 0;
-        return index;
-    }
+    void tell(const QString&) override {}
+    void warn(const QString&) override {}
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    void showWorksheet(ServiceId) override {}
+    void showCureProducts() override {}
 };
+
+QuietView quietView;
 
 } // namespace
 
-Estimate::Estimate(PriceList& prices, EstimateView& view)
+Estimate::Estimate(PriceSource& prices, const Clock& clock)
     : prices_(prices)
-    , view_(view)
-    , weightCaption_(LiveWeight)
+    , view_(&quietView)
+    , clock_(clock)
 {
-    savedState_ = saveState();
+    saved_ = value_;
 }
 
-ServiceRow& Estimate::rowOf(ServiceId service)
+void Estimate::setView(EstimateView* view)
 {
-    return rows_[static_cast<int>(service)];
-}
-
-const ServiceRow& Estimate::row(ServiceId service) const
-{
-    return rows_[static_cast<int>(service)];
-}
-
-bool Estimate::counts(ServiceId service) const
-{
-    const ServiceRow& r = row(service);
-    return r.ticked && r.accepted;
-}
-
-bool Estimate::isStale(ServiceId service) const
-{
-    const ServiceRow& r = row(service);
-    if (!r.figuredFor || !counts(service))
-        return false;
-    const auto hanging = StrictNumber(hanging_);
-    return !hanging || *hanging != *r.figuredFor;
+    view_ = view ? view : &quietView;
 }
 
 QList<ServiceId> Estimate::staleServices() const
@@ -151,181 +93,456 @@ QList<ServiceId> Estimate::staleServices() const
     return stale;
 }
 
-EstimateSummary Estimate::summary() const
+QStringList Estimate::problems() const
 {
-    EstimateSummary estimate;
-    const ShopDetails shop = LoadShopDetails();
-    estimate.shopName = shop.name.trimmed().isEmpty() ? ShopName : shop.name.trimmed();
-    estimate.shopAddress = shop.address.trimmed();
-    estimate.shopPhone = shop.phone.trimmed();
-    estimate.date = QDate::currentDate();
-    estimate.species = QLatin1String(SpeciesNames[static_cast<int>(species_)]);
-    estimate.weightCaption = weightCaption_;
-    estimate.enteredWeight = live_;
-    estimate.hangingWeight = hanging_;
-    estimate.killCharge = kill_;
-    estimate.processingCharge = processing_;
-    estimate.processingRate = processingRate_;
+    // Each field by its caption on the screen, in screen order.
+    QStringList found;
+    const auto check = [&](const QString& caption, const Figure& f, const QString& problem) {
+        if (!f.isCurrent())
+            found << QStringLiteral("The %1 could not be figured: %2").arg(caption, f.why);
+        else if (!problem.isEmpty())
+            found << QStringLiteral("Mend the %1: %2").arg(caption, problem);
+    };
+    check(value_.shown.weightCaption, Figure(), R::WeightProblem(value_.live));
+    check(QStringLiteral("Hanging Weight"), value_.hanging, R::WeightProblem(value_.hanging.text));
+    check(QStringLiteral("Processing Charge"), value_.processing,
+          R::FigureProblem(value_.processing.text));
+    check(QStringLiteral("Kill Charge"), value_.kill, R::FigureProblem(value_.kill.text));
     for (const ServiceInfo& s : Services()) {
         if (!counts(s.id))
             continue;
         const ServiceRow& r = row(s.id);
-        EstimateLine line{s.id, r.weight, r.rate, r.charge, QString()};
-        if (s.figuring == Figuring::PaperWrapp) {
-            line.weight.clear(); // its weight field holds the processing charge
-            line.note = QStringLiteral("in the processing charge");
-        } else if (s.figuring == Figuring::Notice) {
-            line.weight.clear();
-            line.note = QStringLiteral("no charge beyond processing");
-        }
-        estimate.services << line;
+        const QString caption = ServiceCaption(s);
+        check(caption + QStringLiteral(" weight"), r.weight, R::FigureProblem(r.weight.text));
+        check(caption + QStringLiteral(" charge"), r.charge, R::FigureProblem(r.charge.text));
     }
-    estimate.total = total_;
-    return estimate;
+    return found;
 }
 
 // ---------------------------------------------------------------- start-up
 
 void Estimate::startUp()
 {
-    weightFactor_ = R::BeefFactor;
+    value_.weightFactor = R::BeefFactor;
     flag_ = true;
     switch (prices_.open()) {
-    case PriceList::OpenResult::Opened:
+    case PriceSource::OpenResult::Opened:
         break;
-    case PriceList::OpenResult::FileMissing:
-        view_.tell(StartupNotice);
+    case PriceSource::OpenResult::FileMissing:
+        view_->tell(StartupNotice);
         flag_ = false;
         break;
-    case PriceList::OpenResult::Unusable:
+    case PriceSource::OpenResult::Unreachable:
+        // The shop's prices are on the server: nothing stands in for them.
+        view_->warn(ServerOutOfReach.arg(prices_.openProblem(), prices_.describe()));
+        break;
+    case PriceSource::OpenResult::Unusable:
         // The flag must not claim a price list that is not open.
         flag_ = false;
-        view_.warn(prices_.openProblem());
+        view_->warn(prices_.openProblem());
         break;
     }
-    savedState_ = saveState();
+    saved_ = value_;
 }
 
 void Estimate::setPriceListFlag(bool ticked)
 {
-    toldWhileTyping_.clear();
+    beginAction();
+    const bool was = flag_;
     flag_ = ticked;
-    if (!ticked || prices_.isOpen())
-        return;
-    if (prices_.open() != PriceList::OpenResult::Opened) {
-        flag_ = false;
-        view_.warn(FlagNotOpened.arg(prices_.openProblem()));
+    if (ticked && !prices_.isOpen()) {
+        const PriceSource::OpenResult opened = prices_.open();
+        // A server out of reach is tried again at every action.
+        if (opened != PriceSource::OpenResult::Opened &&
+            !(opened == PriceSource::OpenResult::Unreachable && prices_.isServer())) {
+            flag_ = false;
+            view_->warn(FlagNotOpened.arg(prices_.openProblem()));
+        }
     }
+    // The flag switches between the shop's prices and the built-in ones: the
+    // estimate is figured at the prices it now stands for.
+    if (flag_ != was && value_.species != Species::None)
+        refigureAll();
 }
 
-// ---------------------------------------------------------------- lookups
+// ---------------------------------------------------------------- prices
 
 void Estimate::report(const QString& text)
 {
-    if (typing_) {
-        if (toldWhileTyping_.contains(text))
-            return;
-        toldWhileTyping_.insert(text);
-    }
-    view_.warn(text);
+    // A price list that cannot be read is told once, whichever prices the
+    // action wanted from it.
+    const QString key = failureKey_.isEmpty() ? text : failureKey_;
+    failureKey_.clear();
+    if (quiet_)
+        return;
+    // An action tells a problem once; the keys typed after it do not tell it again.
+    if (toldWhileTyping_.contains(key) && (typing_ || key != text))
+        return;
+    toldWhileTyping_.insert(key);
+    view_->warn(text);
 }
 
-std::optional<double> Estimate::lookup(const QString& item)
+bool Estimate::shopPrices() const
 {
-    const CostLookup found = prices_.lookupCost(item);
-    if (!found.found()) {
-        report(found.problem);
+    return value_.basis == PriceBasis::Kept ? !value_.builtInPrices : flag_;
+}
+
+std::optional<double> Estimate::price(const QString& item, std::optional<double> builtIn,
+                                      QString* problem)
+{
+    failureKey_.clear();
+    if (value_.basis == PriceBasis::Kept) {
+        const auto kept = value_.rates.constFind(item);
+        if (kept != value_.rates.constEnd())
+            return *kept;
+    }
+    // The built-in prices are the program's, not the shop's: never kept (and
+    // a price of the shop's kept before no longer stands behind the figure).
+    if (!shopPrices() && builtIn) {
+        value_.rates.remove(item);
+        return builtIn;
+    }
+    const CostLookup lookup = prices_.lookupCost(item);
+    if (!lookup.found()) {
+        *problem = lookup.problem;
+        if (lookup.status == CostLookup::Status::Failed)
+            failureKey_ = QStringLiteral("the price list");
         return std::nullopt;
     }
-    return found.cost;
+    const double found = lookup.cost;
+    value_.rates.insert(item, found);
+    if (!value_.ratesFrom.isValid() || value_.basis == PriceBasis::Today)
+        value_.ratesFrom = clock_.today();
+    return found;
 }
 
-std::optional<double> Estimate::priceOr(const QString& item, double builtIn)
+std::optional<double> Estimate::servicePrice(ServiceId service, QString* problem)
 {
-    return ListOrBuiltIn(flag_, builtIn, [&] { return lookup(item); });
+    const ServiceInfo& s = Service(service);
+    return price(s.priceItem,
+                 s.builtInPrice > 0 ? std::optional<double>(s.builtInPrice) : std::nullopt,
+                 problem);
 }
 
-std::optional<double> Estimate::hangingWeightValue()
+std::optional<double> Estimate::itemPrice(const QString& item, ItemRows* rows)
 {
+    if (value_.basis == PriceBasis::Kept) {
+        const auto kept = value_.rates.constFind(item);
+        if (kept != value_.rates.constEnd())
+            return *kept;
+    }
+    *rows = prices_.findItemRows(item);
+    if (rows->count == 0 || !rows->first.found())
+        return std::nullopt;
+    value_.rates.insert(item, rows->first.cost);
+    if (!value_.ratesFrom.isValid() || value_.basis == PriceBasis::Today)
+        value_.ratesFrom = clock_.today();
+    return rows->first.cost;
+}
+
+SaveResult Estimate::addPriceItem(const QString& item, double cost, const QString& category)
+{
+    return prices_.addItem(item, cost, category);
+}
+
+std::optional<double> Estimate::hangingWeightValue(QString* problem) const
+{
+    // A hanging weight that the field marks as not right is not figured from,
+    // however it reads as a number.
+    const QString& text = value_.hanging.text;
+    if (const QString why = R::WeightProblem(text); !why.isEmpty()) {
+        *problem = QStringLiteral("The hanging weight cannot be used, so nothing was figured from "
+                                  "it: %1 Correct it on the Estimate screen.")
+                       .arg(why);
+        return std::nullopt;
+    }
+    return R::ReadHangingWeight(text, problem);
+}
+
+// ---------------------------------------------------------------- figuring again
+
+void Estimate::beginAction()
+{
+    toldWhileTyping_.clear();
+    refreshPending();
+}
+
+bool Estimate::pricesMoved()
+{
+    // Only today's prices move; the rates kept with a saved estimate stay.
+    if (value_.basis != PriceBasis::Today || !flag_)
+        return false;
+    for (auto rate = value_.rates.cbegin(); rate != value_.rates.cend(); ++rate) {
+        const CostLookup now = prices_.lookupCost(rate.key());
+        // A price list that cannot be read now tells nothing of its prices.
+        if (now.status != CostLookup::Status::Failed && (!now.found() || now.cost != rate.value()))
+            return true;
+    }
+    return false;
+}
+
+void Estimate::refreshPending()
+{
+    const auto pending = [](const Figure& f) {
+        return !f.isCurrent() && !f.typed;
+    };
+    bool any = pending(value_.hanging) || pending(value_.processing) || pending(value_.kill);
+    for (const ServiceInfo& s : Services())
+        any = any || (counts(s.id) && (pending(row(s.id).weight) || pending(row(s.id).charge)));
+    if (!any && !pricesMoved())
+        return;
+    const QScopedValueRollback<bool> quiet(quiet_, true);
+    refigureAll();
+    failureKey_.clear();
+}
+
+void Estimate::refigureAll()
+{
+    if (!value_.hanging.typed)
+        figureHangingFromLive();
+    if (!value_.kill.typed)
+        figureKill(); // none for deer
+    if (!value_.processing.typed)
+        figureProcessing();
+    for (const ServiceInfo& s : Services()) {
+        if (!counts(s.id) || value_.row(s.id).charge.typed)
+            continue;
+        switch (s.figuring) {
+        case Figuring::Worksheet:
+            refigureSheet(s.id);
+            break;
+        case Figuring::CureProducts:
+            if (value_.shown.cureProductsShown)
+                figureCureProducts(value_.cure);
+            break;
+        case Figuring::HangingShare:
+        case Figuring::WholeHanging:
+            figure(s.id);
+            break;
+        case Figuring::PaperWrapp: // with the processing charge
+        case Figuring::Notice:
+            break;
+        }
+    }
+    roundAndTotal();
+}
+
+void Estimate::useTodaysPrices()
+{
+    beginAction();
+    value_.basis = PriceBasis::Today;
+    value_.rates.clear();
+    value_.ratesFrom = clock_.today();
+    refigureAll();
+}
+
+bool Estimate::refigureSheet(ServiceId service)
+{
+    const ServiceInfo& s = Service(service);
+    ServiceRow& r = value_.row(service);
+    // Only what a worksheet figured is figured again: a charge or a weight
+    // typed by the clerk stays the clerk's.
+    if (!r.fromSheet || r.charge.typed || r.weight.typed)
+        return true;
     QString problem;
-    const auto value = R::ReadHangingWeight(hanging_, &problem);
-    if (!value)
-        report(problem);
-    return value;
+    if (s.singleRate) {
+        // Its charge is its weight at one price per pound.
+        const auto pounds = StrictNumber(r.weight.text);
+        const auto rate = pounds ? servicePrice(service, &problem) : std::nullopt;
+        if (!pounds || !rate) {
+            r.charge.fail(pounds ? problem : SheetAgain.arg(QLatin1String(s.caption)));
+            report(r.charge.why);
+            return false;
+        }
+        r.charge.set(R::Charge(*pounds, *rate));
+        r.rate = NumberText(*rate);
+        return true;
+    }
+    // The sausage: each product at its price, then the pork trim.
+    if (r.entries.sausage.isEmpty()) {
+        r.charge.fail(SheetAgain.arg(QLatin1String(s.caption)));
+        report(r.charge.why);
+        return false;
+    }
+    const auto start =
+        StrictNumber(r.entries.startingCharge.isEmpty() ? Zero : r.entries.startingCharge);
+    SausageRules::ChargeTally tally(start.value_or(0));
+    for (const SausageRules::Entry& entry : r.entries.sausage) {
+        ItemRows rows;
+        const auto cost = itemPrice(SausageRules::PriceItemFor(entry.item), &rows);
+        if (!cost || !tally.add(entry, *cost)) {
+            r.charge.fail(cost ? SheetAgain.arg(QLatin1String(s.caption)) : rows.first.problem);
+            report(r.charge.why);
+            return false;
+        }
+    }
+    ItemRows trimRows;
+    const auto trim = itemPrice(PriceItem::PorkTrim, &trimRows);
+    const std::optional<QString> charge = trim ? tally.finalCharge(*trim) : std::nullopt;
+    if (!charge) {
+        r.charge.fail(trim ? SheetAgain.arg(QLatin1String(s.caption)) : trimRows.first.problem);
+        report(r.charge.why);
+        return false;
+    }
+    r.charge.set(*charge);
+    return true;
 }
 
 // ---------------------------------------------------------------- species
 
-void Estimate::chooseSpecies(Species species)
+void Estimate::figureKill()
 {
-    toldWhileTyping_.clear();
-    species_ = species;
-    if (species == Species::Deer) {
-        weightCaption_ = FieldDressed;
-        // The flat deer charge is always looked up: there is no built-in one.
-        const auto cost = prices_.isOpen() ? lookup(PriceItem::Deer) : std::nullopt;
-        if (!prices_.isOpen())
-            view_.warn(DeerNeedsPriceList);
-        if (cost) {
-            processing_ = NumberText(*cost);
-            processingRate_.clear(); // a flat charge
-            kill_ = Zero;
-            figureProcessing();
-        }
-        weightFactor_ = R::DeerFactor;
-        if (cost)
-            roundAndTotal();
+    if (value_.species != Species::Beef && value_.species != Species::Pork)
+        return;
+    const bool beef = value_.species == Species::Beef;
+    const QString& item = beef ? PriceItem::BeefKill : PriceItem::PorkKill;
+    if (!shopPrices() && !(value_.basis == PriceBasis::Kept && value_.rates.contains(item))) {
+        // The built-in kill charges, as the shop's program writes them (and a
+        // price of the shop's kept before no longer stands behind it).
+        value_.kill.set(beef ? R::FallbackBeefKill : R::FallbackPorkKill);
+        value_.rates.remove(item);
         return;
     }
-    const bool beef = species == Species::Beef;
-    speciesHint_ = beef ? BeefHint : PorkHint;
-    weightCaption_ = LiveWeight;
-    weightFactor_ = beef ? R::BeefFactor : R::PorkFactor;
-    if (!flag_)
-        kill_ = beef ? R::FallbackBeefKill : R::FallbackPorkKill;
-    else if (const auto cost = lookup(beef ? PriceItem::BeefKill : PriceItem::PorkKill))
-        kill_ = NumberText(*cost);
+    QString problem;
+    const auto cost = price(item, std::nullopt, &problem);
+    if (!cost) {
+        value_.kill.fail(problem);
+        report(problem);
+        return;
+    }
+    value_.kill.set(NumberText(*cost));
+}
+
+void Estimate::figureDeer()
+{
+    // The flat deer charge: the rate kept with the estimate, or the price
+    // list's (there is no built-in one; while the flag is unticked the
+    // built-in price per pound of the hanging weight stands in its place).
+    QString problem;
+    const auto cost = price(PriceItem::Deer, std::nullopt, &problem);
+    if (!cost) {
+        report(problem);
+        value_.processing.fail(problem);
+        return;
+    }
+    value_.processing.set(NumberText(*cost));
+    value_.processingRate.clear(); // a flat charge
+}
+
+void Estimate::chooseSpecies(Species species)
+{
+    beginAction();
+    const Species before = value_.species;
+    value_.species = species;
+    if (species == Species::Deer) {
+        value_.shown.weightCaption = FieldDressed;
+        value_.weightFactor = R::DeerFactor;
+        value_.kill.set(Zero); // no kill charge for deer
+        if (!shopPrices() && !value_.rates.contains(PriceItem::Deer) && !prices_.isOpen())
+            report(DeerNeedsPriceList);
+    } else {
+        const bool beef = species == Species::Beef;
+        value_.shown.speciesHint = beef ? BeefHint : PorkHint;
+        value_.shown.weightCaption = LiveWeight;
+        value_.weightFactor = beef ? R::BeefFactor : R::PorkFactor;
+        figureKill();
+    }
+    // The estimate follows the species: the hanging weight of the weight
+    // typed, and everything figured from it.
+    if (before != species)
+        figureHangingFromLive();
+    refigureFromHangingWeight();
     roundAndTotal();
 }
 
 // ---------------------------------------------------------------- weights
 
+bool Estimate::figureHangingFromLive()
+{
+    if (value_.hanging.text.isEmpty())
+        return false; // a cleared hanging weight stops all figuring from the live weight
+    const auto live = R::UsableWeight(value_.live);
+    if (!live) {
+        // The live weight's field shows that it is not a usable weight.
+        value_.hanging.fail(LiveNotAWeight.arg(value_.live, R::WeightProblem(value_.live)));
+        return false;
+    }
+    value_.hanging.set(NumberText(*live * value_.weightFactor));
+    return true;
+}
+
 void Estimate::setLiveWeight(const QString& text)
 {
-    live_ = text;
-    if (hanging_.isEmpty())
-        return;
-    const auto live = R::UsableWeight(text);
-    if (!live)
-        return; // the field shows that it is not a usable weight
+    refreshPending(); // the keystrokes of one typing run tell a problem once
+    value_.live = text;
     const QScopedValueRollback<bool> typing(typing_, true);
-    hanging_ = NumberText(*live * weightFactor_);
-    refigureFromHangingWeight();
+    if (figureHangingFromLive())
+        refigureFromHangingWeight();
+    roundAndTotal();
 }
 
 void Estimate::setHangingWeight(const QString& text)
 {
-    hanging_ = text;
-    if (!R::UsableWeight(text) || text.trimmed().isEmpty())
-        return;
+    refreshPending();
+    value_.hanging = Figure::typedIn(text);
+    if (text.trimmed().isEmpty())
+        return; // nothing to figure from until it holds a weight again
     const QScopedValueRollback<bool> typing(typing_, true);
+    if (const QString problem = R::WeightProblem(text); !problem.isEmpty()) {
+        hangingWeightUnusable(NeedsHanging.arg(text));
+        refigureTotal();
+        return;
+    }
     refigureFromHangingWeight();
+    roundAndTotal();
+}
+
+void Estimate::hangingWeightUnusable(const QString& why)
+{
+    if (value_.species != Species::Deer || !shopPrices())
+        value_.processing.fail(why);
+    for (const ServiceInfo& s : Services()) {
+        if (!counts(s.id))
+            continue;
+        if (s.figuring == Figuring::HangingShare || s.figuring == Figuring::WholeHanging ||
+            (s.figuring == Figuring::CureProducts && value_.shown.cureProductsShown)) {
+            value_.row(s.id).weight.fail(why);
+            value_.row(s.id).charge.fail(why);
+        }
+    }
 }
 
 void Estimate::figureProcessing()
 {
-    if (flag_) {
-        const auto cost = lookup(PriceItem::Processing);
-        if (!cost || species_ == Species::Deer)
-            return; // for deer the processing charge is the flat deer charge
-        if (const auto hanging = hangingWeightValue()) {
-            processing_ = R::Charge(*hanging, *cost);
-            processingRate_ = NumberText(*cost);
-        }
-    } else if (const auto hanging = hangingWeightValue()) {
-        processing_ = R::Charge(*hanging, R::FallbackProcessing);
-        processingRate_ = NumberText(R::FallbackProcessing);
+    const bool deer = value_.species == Species::Deer;
+    if (counts(ServiceId::PaperWrapp)) {
+        figure(ServiceId::PaperWrapp); // the paper wrap price replaces the processing price
+        return;
     }
+    QString problem;
+    const auto cost = price(PriceItem::Processing, R::FallbackProcessing, &problem);
+    // The flat deer charge stands while there are prices for it: the price
+    // list's, or the one kept with the estimate.
+    const bool deerCharge = shopPrices() || (value_.basis == PriceBasis::Kept &&
+                                             value_.rates.contains(PriceItem::Deer));
+    if (deer && deerCharge) {
+        // The flat deer charge; the processing price is not used, but a
+        // failed lookup of it is told all the same.
+        if (!cost)
+            report(problem);
+        figureDeer();
+        return;
+    }
+    if (deer)
+        value_.rates.remove(PriceItem::Deer); // the built-in price per pound stands instead
+    const auto hanging = cost ? hangingWeightValue(&problem) : std::nullopt;
+    if (!hanging) {
+        value_.processing.fail(problem);
+        report(problem);
+        return;
+    }
+    value_.processing.set(R::Charge(*hanging, *cost));
+    value_.processingRate = NumberText(*cost);
 }
 
 void Estimate::refigureFromHangingWeight()
@@ -334,70 +551,72 @@ void Estimate::refigureFromHangingWeight()
     for (const ServiceInfo& s : Services()) {
         if (!counts(s.id))
             continue;
-        if (s.figuring == Figuring::HangingShare || s.figuring == Figuring::PaperWrapp ||
-            s.figuring == Figuring::WholeHanging)
+        if (s.figuring == Figuring::HangingShare || s.figuring == Figuring::WholeHanging)
             figure(s.id);
-        else if (s.figuring == Figuring::CureProducts && cureProductsShown_)
-            figureCureProducts(cure_);
+        else if (s.figuring == Figuring::CureProducts && value_.shown.cureProductsShown)
+            figureCureProducts(value_.cure);
     }
-    roundAndTotal();
 }
 
 // ---------------------------------------------------------------- charges typed
 
 void Estimate::setKillCharge(const QString& text)
 {
-    kill_ = text;
+    beginAction();
+    value_.kill = Figure::typedIn(text);
     refigureTotal();
 }
 
 void Estimate::setProcessingCharge(const QString& text)
 {
-    processing_ = text;
+    beginAction();
+    value_.processing = Figure::typedIn(text);
     refigureTotal();
 }
 
 void Estimate::setServiceCharge(ServiceId service, const QString& text)
 {
-    rowOf(service).charge = text;
+    beginAction();
+    value_.row(service).charge = Figure::typedIn(text);
     refigureTotal();
 }
 
 void Estimate::setServiceWeight(ServiceId service, const QString& text)
 {
-    rowOf(service).weight = text;
+    beginAction();
+    value_.row(service).weight = Figure::typedIn(text);
 }
 
 // ---------------------------------------------------------------- services
 
 void Estimate::expand()
 {
-    toldWhileTyping_.clear();
-    expanded_ = true;
-    if (species_ != Species::Beef && species_ != Species::Pork)
+    beginAction();
+    value_.shown.expanded = true;
+    if (value_.species != Species::Beef && value_.species != Species::Pork)
         return;
-    const Column column = species_ == Species::Pork ? Column::Pork : Column::Beef;
+    const Column column = value_.species == Species::Pork ? Column::Pork : Column::Beef;
     for (const ServiceInfo& s : Services())
         if (s.column == column)
-            rowOf(s.id).boxShown = true;
+            value_.shown.boxShown[static_cast<int>(s.id)] = true;
     if (column == Column::Pork)
-        porkNoteShown_ = true;
+        value_.shown.porkNoteShown = true;
 }
 
 void Estimate::clickService(ServiceId service, bool ticked)
 {
-    toldWhileTyping_.clear();
+    beginAction();
     const ServiceInfo& s = Service(service);
-    ServiceRow& r = rowOf(service);
+    ServiceRow& r = value_.row(service);
     r.ticked = ticked;
     if (!flag_ && s.needsPriceList) {
         r.accepted = false; // not figured or charged until a click is accepted
-        view_.tell(RefusedService);
+        view_->tell(RefusedService);
         refigureTotal(); // the total follows the box all the same
         return;
     }
     r.accepted = true;
-    r.fieldsShown = true;
+    value_.shown.fieldsShown[static_cast<int>(service)] = true;
     if (!ticked)
         r.figuredFor.reset();
     figure(service);
@@ -409,53 +628,67 @@ void Estimate::clickService(ServiceId service, bool ticked)
 void Estimate::figure(ServiceId service)
 {
     const ServiceInfo& s = Service(service);
-    ServiceRow& r = rowOf(service);
+    ServiceRow& r = value_.row(service);
+    QString problem;
+    const auto fail = [&](bool alsoProcessing) {
+        r.charge.fail(problem);
+        if (alsoProcessing)
+            value_.processing.fail(problem);
+        report(problem);
+    };
     switch (s.figuring) {
     case Figuring::HangingShare: {
-        const auto hanging = hangingWeightValue();
-        const auto price = hanging ? priceOr(s.priceItem, s.builtInPrice) : std::nullopt;
-        if (!price)
-            return;
-        const R::ServiceFigure figure = R::ShareOfHanging(*hanging, s.hangingShare, *price);
-        r.weight = figure.weight;
-        r.charge = figure.charge;
-        r.rate = NumberText(*price);
+        const auto hanging = hangingWeightValue(&problem);
+        const auto rate = hanging ? servicePrice(service, &problem) : std::nullopt;
+        if (!rate)
+            return fail(false);
+        const R::ServiceFigure figure = R::ShareOfHanging(*hanging, s.hangingShare, *rate);
+        r.weight.set(figure.weight);
+        r.charge.set(figure.charge);
+        r.rate = NumberText(*rate);
         return;
     }
     case Figuring::PaperWrapp: {
-        const auto hanging = hangingWeightValue();
-        const auto price = hanging ? priceOr(s.priceItem, s.builtInPrice) : std::nullopt;
-        if (!price)
-            return;
+        if (!counts(service))
+            return; // unticked: the ordinary processing price again (clickService)
+        const auto hanging = hangingWeightValue(&problem);
+        const auto rate = hanging ? servicePrice(service, &problem) : std::nullopt;
+        if (!rate)
+            return fail(true);
         // The paper wrap replaces the processing price: its cost is carried by
         // the processing charge, not by the row's own charge.
-        processing_ = R::Charge(*hanging, *price);
-        processingRate_ = NumberText(*price);
-        total_ = NumberText(LeadingNumber(processing_) + LeadingNumber(kill_));
-        r.charge = Zero;
-        r.weight = processing_;
+        value_.processing.set(R::Charge(*hanging, *rate));
+        value_.processingRate = NumberText(*rate);
+        value_.total.set(
+            NumberText(LeadingNumber(value_.processing.text) + LeadingNumber(value_.kill.text)));
+        r.charge.set(Zero);
+        r.weight.set(value_.processing.text);
         return;
     }
     case Figuring::WholeHanging: {
-        const auto hanging = hangingWeightValue();
-        const auto price = hanging ? lookup(s.priceItem) : std::nullopt;
-        if (!price)
-            return;
-        const R::ServiceFigure figure = R::Cooling(hanging_, *hanging, *price);
-        r.weight = figure.weight;
-        r.charge = figure.charge;
-        r.rate = NumberText(*price);
+        const auto hanging = hangingWeightValue(&problem);
+        const auto rate = hanging ? price(s.priceItem, std::nullopt, &problem) : std::nullopt;
+        if (!rate)
+            return fail(false);
+        const R::ServiceFigure figure = R::Cooling(value_.hanging.text, *hanging, *rate);
+        r.weight.set(figure.weight);
+        r.charge.set(figure.charge);
+        r.rate = NumberText(*rate);
         return;
     }
     case Figuring::Notice:
-        view_.tell(QuarteringNotice);
+        view_->tell(QuarteringNotice);
         return;
     case Figuring::CureProducts:
-        cureProductsShown_ = true;
-        view_.showCureProducts();
+        value_.shown.cureProductsShown = true;
+        view_->showCureProducts();
+        // The products chosen before are figured at once, not left at 0.
+        if (counts(service) &&
+            std::find(value_.cure.begin(), value_.cure.end(), true) != value_.cure.end())
+            figureCureProducts(value_.cure);
         return;
     case Figuring::Worksheet:
-        view_.showWorksheet(service);
+        view_->showWorksheet(service);
         return;
     }
 }
@@ -465,17 +698,21 @@ bool Estimate::roundBeefCharges()
     std::array<std::optional<double>, ServiceCount> charges{};
     for (const ServiceInfo& s : Services()) {
         const ServiceRow& r = row(s.id);
-        if (s.column != Column::Beef || !counts(s.id) || r.charge.trimmed().isEmpty())
+        if (s.column != Column::Beef || !counts(s.id) || r.charge.text.trimmed().isEmpty())
             continue; // nothing to round: it counts as 0 in the total
-        charges[static_cast<int>(s.id)] = StrictNumber(r.charge);
+        charges[static_cast<int>(s.id)] = StrictNumber(r.charge.text);
         if (!charges[static_cast<int>(s.id)]) {
-            report(ChargeNotANumber.arg(QLatin1String(s.caption), r.charge));
+            report(ChargeNotANumber.arg(QLatin1String(s.caption), r.charge.text));
             return false;
         }
     }
     for (const ServiceInfo& s : Services())
-        if (const auto& charge = charges[static_cast<int>(s.id)])
-            rowOf(s.id).charge = R::WholeCents(*charge);
+        if (const auto& charge = charges[static_cast<int>(s.id)]) {
+            // Rounded to cents, its state as it was (a charge typed stays the
+            // clerk's, one not figured stays marked).
+            Figure& f = value_.row(s.id).charge;
+            f.text = R::WholeCents(*charge);
+        }
     return true;
 }
 
@@ -488,226 +725,151 @@ void Estimate::roundAndTotal()
 void Estimate::refigureTotal()
 {
     QStringList beef, pork;
+    QString incomplete;
+    const auto part = [&](const QString& name, const Figure& f) {
+        if (!incomplete.isEmpty())
+            return;
+        if (!f.isCurrent())
+            incomplete = QStringLiteral("the %1 could not be figured: %2").arg(name, f.why);
+        else if (!R::FigureProblem(f.text).isEmpty())
+            incomplete =
+                QStringLiteral("the %1 \"%2\" is not a number.").arg(name, f.text.trimmed());
+    };
+    part(QStringLiteral("kill charge"), value_.kill);
+    part(QStringLiteral("processing charge"), value_.processing);
     for (const ServiceInfo& s : Services()) {
-        ServiceRow& r = rowOf(s.id);
-        if (!counts(s.id))
-            r.charge = Zero;
-        (s.column == Column::Beef ? beef : pork) << r.charge;
+        ServiceRow& r = value_.row(s.id);
+        if (!counts(s.id)) {
+            r.charge = Figure::figured(Zero);
+            r.fromSheet = false;
+        } else
+            part(ServiceCaption(s) + QStringLiteral(" charge"), r.charge);
+        (s.column == Column::Beef ? beef : pork) << r.charge.text;
     }
-    total_ = R::Total(kill_, processing_, beef, pork);
+    value_.total.set(R::Total(value_.kill.text, value_.processing.text, beef, pork));
+    if (!incomplete.isEmpty())
+        value_.total.fail(QStringLiteral("Incomplete: %1").arg(incomplete));
 }
 
-void Estimate::writeService(ServiceId service, const QString& weight, const QString& charge)
+bool Estimate::applySheet(quint64 identity, ServiceId service, const SheetResult& result)
 {
+    if (identity != identity_)
+        return false; // the estimate it was opened for is no longer here
+    beginAction();
     const ServiceInfo& s = Service(service);
-    ServiceRow& r = rowOf(service);
-    r.weight = weight;
-    r.charge = charge;
-    r.rate = R::RateOf(weight, charge, s.singleRate);
+    ServiceRow& r = value_.row(service);
+    r.weight.set(result.weight);
+    r.charge.set(result.charge);
+    r.rate = R::RateOf(result.weight, result.charge, s.singleRate);
+    r.entries = result.entries;
+    r.fromSheet = true;
     r.figuredFor.reset();
     if (s.followsHangingWeight)
-        r.figuredFor = StrictNumber(hanging_);
+        r.figuredFor = StrictNumber(value_.hanging.text);
     refigureTotal();
+    return true;
 }
 
 // ---------------------------------------------------------------- cure products
 
 void Estimate::chooseCureProducts(const R::CureSelection& selected)
 {
-    toldWhileTyping_.clear();
-    cure_ = selected;
+    beginAction();
+    value_.cure = selected;
     if (R::TooManyBriskets(selected)) {
-        rowOf(ServiceId::BeefCuring).weight = Zero;
-        view_.tell(TooManyBriskets);
+        value_.row(ServiceId::BeefCuring).weight.set(Zero);
+        view_->tell(TooManyBriskets);
         for (const int i : {R::BeefBaconBrisket, R::CornedBeefBrisket, R::BbqBrisket})
-            cure_[i] = false;
+            value_.cure[i] = false;
     }
-    figureCureProducts(cure_);
+    figureCureProducts(value_.cure);
     roundAndTotal();
 }
 
 void Estimate::figureCureProducts(const R::CureSelection& selected)
 {
-    const auto hanging = hangingWeightValue();
-    if (!hanging)
+    ServiceRow& r = value_.row(ServiceId::BeefCuring);
+    QString problem;
+    const auto hanging = hangingWeightValue(&problem);
+    if (!hanging) {
+        r.charge.fail(problem);
+        report(problem);
         return;
-    if (selected[R::CornedBeefRound] && !cornedRoundAsked_) {
-        topRoundOnly_ = view_.askYesNo(TopRoundQuestion, TopRoundTitle);
-        cornedRoundAsked_ = true;
+    }
+    if (selected[R::CornedBeefRound] && !value_.topRoundAsked) {
+        if (quiet_)
+            return; // asked when the clerk next chooses
+        value_.topRoundOnly = view_->askYesNo(TopRoundQuestion, TopRoundTitle);
+        value_.topRoundAsked = true;
     }
     if (!selected[R::CornedBeefRound])
-        cornedRoundAsked_ = false; // asked again when it is selected again
-    const QString cured = R::CuredPounds(*hanging, selected, topRoundOnly_);
-    const auto price = priceOr(PriceItem::Curing, R::FallbackCuring);
-    if (!price)
+        value_.topRoundAsked = false; // asked again when it is selected again
+    const QString cured = R::CuredPounds(*hanging, selected, value_.topRoundOnly);
+    const auto rate = servicePrice(ServiceId::BeefCuring, &problem);
+    if (!rate) {
+        r.charge.fail(problem);
+        report(problem);
         return;
-    ServiceRow& r = rowOf(ServiceId::BeefCuring);
-    r.weight = cured;
-    r.charge = R::Charge(*StrictNumber(cured), *price);
-    r.rate = NumberText(*price);
+    }
+    r.weight.set(cured);
+    r.charge.set(R::Charge(*StrictNumber(cured), *rate));
+    r.rate = NumberText(*rate);
 }
 
 // ---------------------------------------------------------------- keeping the estimate
 
-QString Estimate::saveState() const
+void Estimate::replace(const EstimateValue& value)
 {
-    QJsonObject services;
-    for (const ServiceInfo& s : Services()) {
-        const ServiceRow& r = row(s.id);
-        services.insert(QLatin1String(ServiceKeys[static_cast<int>(s.id)]),
-                        QJsonObject{
-                            {QStringLiteral("ticked"), r.ticked},
-                            {QStringLiteral("accepted"), r.accepted},
-                            {QStringLiteral("boxShown"), r.boxShown},
-                            {QStringLiteral("fieldsShown"), r.fieldsShown},
-                            {QStringLiteral("weight"), r.weight},
-                            {QStringLiteral("charge"), r.charge},
-                            {QStringLiteral("rate"), r.rate},
-                            {QStringLiteral("figuredFor"),
-                             r.figuredFor ? QJsonValue(*r.figuredFor) : QJsonValue()},
-                        });
-    }
-    QJsonArray selected;
-    for (const bool product : cure_)
-        selected.append(product);
-    const QJsonObject record{
-        {QStringLiteral("kind"), StateKind},
-        {QStringLiteral("version"), StateVersion},
-        {QStringLiteral("species"), QLatin1String(SpeciesNames[static_cast<int>(species_)])},
-        {QStringLiteral("weightFactor"), weightFactor_},
-        {QStringLiteral("expanded"), expanded_},
-        {QStringLiteral("weightCaption"), weightCaption_},
-        {QStringLiteral("speciesHint"), speciesHint_},
-        {QStringLiteral("live"), live_},
-        {QStringLiteral("hanging"), hanging_},
-        {QStringLiteral("processing"), processing_},
-        {QStringLiteral("processingRate"), processingRate_},
-        {QStringLiteral("kill"), kill_},
-        {QStringLiteral("total"), total_},
-        {QStringLiteral("porkNoteShown"), porkNoteShown_},
-        {QStringLiteral("services"), services},
-        {QStringLiteral("cure"),
-         QJsonObject{
-             {QStringLiteral("shown"), cureProductsShown_},
-             {QStringLiteral("selected"), selected},
-             {QStringLiteral("topRoundAsked"), cornedRoundAsked_},
-             {QStringLiteral("topRoundOnly"), topRoundOnly_},
-         }},
-    };
-    return QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
-}
-
-bool Estimate::restoreState(const QString& state)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(state.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return false;
-    const QJsonObject record = document.object();
-    const QJsonValue version = record.value(QStringLiteral("version"));
-    // Only version 1 is written so far; a later version is a newer program's.
-    if (record.value(QStringLiteral("kind")) != QJsonValue(StateKind) || !version.isDouble() ||
-        version.toDouble() != StateVersion)
-        return false;
-
-    // Everything is read and checked first: the estimate changes only when
-    // the whole record is right.
-    RecordReader read;
-    QStringList species;
-    for (const char* name : SpeciesNames)
-        species << QLatin1String(name);
-    const int speciesIndex = read.oneOf(record, "species", species);
-    const std::optional<double> factor = read.numberOrNull(record, "weightFactor");
-    if (!factor || !(*factor > 0 && *factor <= 1))
-        return false;
-    const int caption = read.oneOf(record, "weightCaption", {LiveWeight, FieldDressed});
-    const int hint = read.oneOf(record, "speciesHint", {QString(), BeefHint, PorkHint});
-    const bool expanded = read.flag(record, "expanded");
-    const QString live = read.text(record, "live");
-    const QString hanging = read.text(record, "hanging");
-    const QString processing = read.text(record, "processing");
-    const QString processingRate = read.text(record, "processingRate");
-    const QString kill = read.text(record, "kill");
-    const QString total = read.text(record, "total");
-    const bool porkNote = read.flag(record, "porkNoteShown");
-
-    std::array<ServiceRow, ServiceCount> rows{};
-    const QJsonObject services = read.object(record, "services");
-    for (int i = 0; i < ServiceCount; ++i) {
-        const QJsonObject o = read.object(services, ServiceKeys[i]);
-        ServiceRow& r = rows[i];
-        r.ticked = read.flag(o, "ticked");
-        r.accepted = read.flag(o, "accepted");
-        r.boxShown = read.flag(o, "boxShown");
-        r.fieldsShown = read.flag(o, "fieldsShown");
-        r.weight = read.text(o, "weight");
-        r.charge = read.text(o, "charge");
-        r.rate = read.text(o, "rate");
-        r.figuredFor = read.numberOrNull(o, "figuredFor");
-    }
-
-    const QJsonObject cure = read.object(record, "cure");
-    const bool cureShown = read.flag(cure, "shown");
-    const bool topRoundAsked = read.flag(cure, "topRoundAsked");
-    const bool topRoundOnly = read.flag(cure, "topRoundOnly");
-    const QJsonArray selected = cure.value(QStringLiteral("selected")).toArray();
-    EstimateRules::CureSelection products{};
-    if (selected.size() != R::CureProductCount)
-        return false;
-    for (int i = 0; i < R::CureProductCount; ++i) {
-        read.ok = read.ok && selected[i].isBool();
-        products[i] = selected[i].toBool();
-    }
-    if (!read.ok)
-        return false;
-
-    species_ = static_cast<Species>(speciesIndex);
-    weightFactor_ = *factor;
-    expanded_ = expanded;
-    weightCaption_ = caption == 0 ? LiveWeight : FieldDressed;
-    speciesHint_ = hint == 0 ? QString() : hint == 1 ? BeefHint : PorkHint;
-    live_ = live;
-    hanging_ = hanging;
-    processing_ = processing;
-    processingRate_ = processingRate;
-    kill_ = kill;
-    total_ = total;
-    rows_ = rows;
-    porkNoteShown_ = porkNote;
-    cureProductsShown_ = cureShown;
-    cure_ = products;
-    cornedRoundAsked_ = topRoundAsked;
-    topRoundOnly_ = topRoundOnly;
+    value_ = value;
+    ++identity_;
     toldWhileTyping_.clear();
-    savedState_ = saveState();
-    return true;
+    saved_ = value_;
 }
 
 void Estimate::clear()
 {
-    species_ = Species::None;
-    weightFactor_ = R::BeefFactor;
-    expanded_ = false;
-    weightCaption_ = LiveWeight;
-    speciesHint_.clear();
-    live_ = hanging_ = processing_ = kill_ = total_ = Zero;
-    processingRate_.clear();
-    rows_ = {};
-    porkNoteShown_ = false;
-    cureProductsShown_ = false;
-    cure_ = {};
-    cornedRoundAsked_ = false;
-    topRoundOnly_ = false;
+    value_ = EstimateValue();
+    ++identity_;
     toldWhileTyping_.clear();
-    savedState_ = saveState();
+    saved_ = value_;
+}
+
+EstimateValue Estimate::keptForSaving(const QDateTime& now)
+{
+    // Every price the estimate may still need is kept with it, so that it is
+    // figured at the same prices when it is opened again. The estimate itself
+    // changes only once it is saved (markSaved).
+    const EstimateValue before = value_;
+    if (value_.basis == PriceBasis::Today) {
+        const QScopedValueRollback<bool> quiet(quiet_, true);
+        for (const QString& item : ItemNames::lookedUpNames()) {
+            QString problem;
+            if (flag_ && !value_.rates.contains(item))
+                price(item, std::nullopt, &problem);
+        }
+        value_.basis = PriceBasis::Kept;
+        value_.builtInPrices = !flag_;
+    }
+    EstimateValue kept = value_;
+    kept.savedAt = now;
+    value_ = before;
+    return kept;
 }
 
 bool Estimate::hasUnsavedChanges() const
 {
-    return saveState() != savedState_;
+    // What is only shown is not a change; the prices kept are not either.
+    EstimateValue now = value_, then = saved_;
+    now.shown = then.shown = EstimateShown();
+    now.rates = then.rates;
+    now.basis = then.basis;
+    now.ratesFrom = then.ratesFrom;
+    now.savedAt = then.savedAt;
+    return !(now == then);
 }
 
-void Estimate::markSaved()
+void Estimate::markSaved(const EstimateValue& kept)
 {
-    savedState_ = saveState();
+    value_ = kept;
+    saved_ = value_;
 }

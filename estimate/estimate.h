@@ -1,25 +1,21 @@
 #pragma once
 
-// One customer's estimate, as data: the species, the weights as typed, the
-// kill and processing charges with their rates, every extra service by its id,
-// the beef cure products chosen and the total. Every figuring rule of the
-// Estimate screen works on it; the screen shows it and turns the clerk's
-// clicks and keys into calls on it. It holds the texts exactly as the clerk
-// sees them in the fields, because the figuring reads them back as the shop's
-// program always has.
+// One customer's estimate and every figuring rule of the Estimate screen. It
+// holds the estimate as a value (EstimateValue) and changes it as the clerk
+// acts: each action figures what it touches from the prices it asks of a
+// price source, and every figure keeps its state, so one that could not be
+// figured again is never taken for a current one. The screen shows the value
+// and turns the clerk's clicks and keys into calls on this object; the
+// worksheets write their rows through it.
 
-#include "estimate/estimate_rules.h"
+#include "core/clock.h"
 #include "estimate/estimate_summary.h"
-#include "estimate/service_catalog.h"
+#include "estimate/estimate_value.h"
+#include "pricelist/price_source.h"
 
 #include <QSet>
 #include <QString>
-#include <array>
 #include <optional>
-
-class PriceList;
-
-enum class Species { None, Beef, Pork, Deer };
 
 // What the estimate needs from the screen that shows it: telling the clerk,
 // asking, and showing what a service opens. The screen brings its fields up
@@ -39,35 +35,32 @@ public:
     virtual void showCureProducts() = 0;
 };
 
-// One extra service as the clerk sees it.
-struct ServiceRow {
-    bool ticked = false;
-    // The last click on its box was accepted (not refused for want of the
-    // price list). A refused service is not figured or charged.
-    bool accepted = false;
-    bool boxShown = false;
-    bool fieldsShown = false;
-    QString weight = QStringLiteral("0");
-    QString charge = QStringLiteral("0");
-    // Dollars per pound behind the charge; empty when there is no single rate.
-    QString rate;
-    // For a row written by a worksheet from the hanging weight: the hanging
-    // weight it was figured for.
-    std::optional<double> figuredFor;
+// What a worksheet writes into its service's row.
+struct SheetResult {
+    QString weight;
+    QString charge;
+    SheetEntries entries;
 };
 
 class Estimate {
 public:
-    Estimate(PriceList& prices, EstimateView& view);
+    // An estimate priced from `prices`; it tells and asks nothing until a
+    // view is set (a saved estimate read back to be printed needs none).
+    Estimate(PriceSource& prices, const Clock& clock);
+    // The screen that shows it, or none.
+    void setView(EstimateView* view);
 
     // ------------------------------------------------------------ the clerk's actions
 
-    // Start-up: the flag ticked, the price list opened (or the start-up
-    // notice and the built-in prices).
+    // Start-up: the flag ticked, the price list opened (or, for a file, the
+    // start-up notice and the built-in prices; a server out of reach is told
+    // and tried again at every action, and nothing is figured without it).
     void startUp();
     // The clerk ticks or unticks the database flag by hand.
     void setPriceListFlag(bool ticked);
 
+    // The species chosen: its kill charge, and the estimate figured for it
+    // from the weight already typed.
     void chooseSpecies(Species species);
     // The live weight's text changed (by typing).
     void setLiveWeight(const QString& text);
@@ -86,108 +79,134 @@ public:
     void clickService(ServiceId service, bool ticked);
     // The clerk changed the beef cure products' selection.
     void chooseCureProducts(const EstimateRules::CureSelection& selected);
-
-    // A worksheet writes its service's weight and charge; the total follows.
-    void writeService(ServiceId service, const QString& weight, const QString& charge);
     // The total from kill, processing and the charges of the ticked services.
     void refigureTotal();
 
+    // Figures again, without a word, what could not be figured before (its
+    // price back, the server back). Every action does it first.
+    void refreshPending();
+    // Figures the whole estimate again at the price list's prices of today
+    // (a saved estimate is figured at the rates kept with it until then).
+    void useTodaysPrices();
+    // Figures every figure again from what is typed, at the prices the
+    // estimate stands for (its kept rates, or today's); what the clerk typed
+    // stays. Figured as the actions figure, it changes nothing that is current.
+    void refigureAll();
+
+    // ------------------------------------------------------------ the worksheets
+
+    // Which estimate this is: it changes whenever the estimate is replaced
+    // (cleared, opened), so that a worksheet opened for one never writes
+    // into another.
+    quint64 identity() const { return identity_; }
+    // The price per pound that a service's worksheet charges: the rate kept
+    // with the estimate, the price list's while the flag is ticked, else the
+    // service's built-in price. No value, and `problem` says why, when there
+    // is none.
+    std::optional<double> servicePrice(ServiceId service, QString* problem);
+    // The price of a price list item (the sausage worksheet's products); no
+    // value, and `rows` says what the price list holds, when there is none.
+    std::optional<double> itemPrice(const QString& item, ItemRows* rows);
+    // Adds an item to the price list (the sausage worksheet's missing item).
+    SaveResult addPriceItem(const QString& item, double cost, const QString& category);
+    // A worksheet opened for the estimate `identity` writes its row; the
+    // total follows. False, and nothing written, when the estimate has been
+    // replaced since.
+    bool applySheet(quint64 identity, ServiceId service, const SheetResult& result);
+
     // ------------------------------------------------------------ keeping the estimate
 
-    // The estimate's own record of itself, as text: every field as the clerk
-    // sees it, the ticks, refusals and shown rows, the rates, the cure
-    // products and the top-round answer, the database flag not included.
-    // restoreState() of it gives the same estimate exactly: nothing is looked
-    // up or figured again.
-    QString saveState() const;
-    // Replaces the estimate with one that saveState() wrote. False, and
-    // nothing changed, when the text is not such a record.
-    bool restoreState(const QString& state);
+    const EstimateValue& value() const { return value_; }
+    // Replaces the estimate with one saved before, as it was saved: nothing
+    // is looked up or figured again, and it goes on at the rates kept with it.
+    void replace(const EstimateValue& value);
     // Back to the start-up state for the next customer: no species, every
     // field "0", the band collapsed, nothing ticked. The database flag stays.
     void clear();
-    // True when the estimate differs from the one last saved, restored or
+    // The estimate as it is to be saved at `now`: the rates it may still need
+    // kept with it, from now on figured at them.
+    EstimateValue keptForSaving(const QDateTime& now);
+    // True when the estimate differs from the one last saved, replaced or
     // cleared (markSaved() tells it that it was saved).
     bool hasUnsavedChanges() const;
-    void markSaved();
+    // It was saved as `kept` (what keptForSaving gave).
+    void markSaved(const EstimateValue& kept);
+
+    // What stands in the way of saving or printing the estimate: each figure
+    // that is not current and each field that is not right, named with why.
+    QStringList problems() const;
+    // The services whose rows were figured for another hanging weight.
+    QList<ServiceId> staleServices() const;
 
     // ------------------------------------------------------------ what the clerk sees
 
-    Species species() const { return species_; }
+    Species species() const { return value_.species; }
     bool priceListFlag() const { return flag_; }
-    bool expanded() const { return expanded_; }
-    const QString& weightCaption() const { return weightCaption_; }
-    const QString& speciesHint() const { return speciesHint_; }
-    const QString& liveWeight() const { return live_; }
-    const QString& hangingWeight() const { return hanging_; }
-    const QString& processingCharge() const { return processing_; }
-    // Dollars per pound of the processing charge; empty for the flat deer charge.
-    const QString& processingRate() const { return processingRate_; }
-    const QString& killCharge() const { return kill_; }
-    const QString& total() const { return total_; }
-    const ServiceRow& row(ServiceId service) const;
-    bool cureProductsShown() const { return cureProductsShown_; }
-    const EstimateRules::CureSelection& cureProducts() const { return cure_; }
-    bool topRoundOnly() const { return topRoundOnly_; }
-    // The note on the pork rows that only apply when the shop does not
-    // process the pork.
-    bool porkNoteShown() const { return porkNoteShown_; }
-    // True when the row was figured by a worksheet for another hanging weight
-    // than the one now shown.
-    bool isStale(ServiceId service) const;
-    // True when the service is ticked and its click was accepted: it is
-    // figured and its charge counts.
-    bool counts(ServiceId service) const;
-    // The services whose rows are stale (see isStale), in box order.
-    QList<ServiceId> staleServices() const;
-
-    // The estimate as the customer takes it home, dated today.
-    EstimateSummary summary() const;
+    bool expanded() const { return value_.shown.expanded; }
+    const QString& weightCaption() const { return value_.shown.weightCaption; }
+    const QString& speciesHint() const { return value_.shown.speciesHint; }
+    const QString& liveWeight() const { return value_.live; }
+    const QString& hangingWeight() const { return value_.hanging.text; }
+    const QString& processingCharge() const { return value_.processing.text; }
+    const QString& processingRate() const { return value_.processingRate; }
+    const QString& killCharge() const { return value_.kill.text; }
+    const QString& total() const { return value_.total.text; }
+    const ServiceRow& row(ServiceId service) const { return value_.row(service); }
+    bool counts(ServiceId service) const { return value_.counts(service); }
+    bool isStale(ServiceId service) const { return value_.isStale(service); }
 
 private:
-    ServiceRow& rowOf(ServiceId service);
+    // Every action starts here: what could not be figured is tried again.
+    void beginAction();
+    // True when a price the estimate was figured with today is no longer the
+    // price list's.
+    bool pricesMoved();
 
     void figure(ServiceId service);
     void figureCureProducts(const EstimateRules::CureSelection& selected);
     void figureProcessing();
+    void figureKill();
+    void figureDeer();
+    // The hanging weight of the live weight typed; false when it was not figured.
+    bool figureHangingFromLive();
     void refigureFromHangingWeight();
+    bool refigureSheet(ServiceId service);
     // The beef charges rounded to cents, then the total.
     void roundAndTotal();
     bool roundBeefCharges();
+    // The figures that need the hanging weight, when it is not a number.
+    void hangingWeightUnusable(const QString& why);
 
-    std::optional<double> lookup(const QString& item);
-    std::optional<double> priceOr(const QString& item, double builtIn);
-    std::optional<double> hangingWeightValue();
-    // Tells the clerk; while the clerk types, the same words only once.
+    // True when the estimate is figured at the shop's prices (the price list's
+    // or the ones kept with it), false at the built-in ones.
+    bool shopPrices() const;
+    // A price: the rate kept with the estimate (when it goes on at its kept
+    // rates), else the price list's, or the built-in one while the flag is
+    // unticked. No value, and `problem` says why, when there is none.
+    std::optional<double> price(const QString& item, std::optional<double> builtIn,
+                                QString* problem);
+    std::optional<double> hangingWeightValue(QString* problem) const;
+    // Tells the clerk; while the clerk types, the same words only once; not
+    // at all while figures are tried again quietly.
     void report(const QString& text);
 
-    PriceList& prices_;
-    EstimateView& view_;
+    PriceSource& prices_;
+    EstimateView* view_;
+    const Clock& clock_;
 
-    Species species_ = Species::None;
-    double weightFactor_ = EstimateRules::BeefFactor;
+    EstimateValue value_;
     bool flag_ = false;
-    bool expanded_ = false;
-    QString weightCaption_;
-    QString speciesHint_;
-    QString live_ = QStringLiteral("0");
-    QString hanging_ = QStringLiteral("0");
-    QString processing_ = QStringLiteral("0");
-    QString processingRate_;
-    QString kill_ = QStringLiteral("0");
-    QString total_ = QStringLiteral("0");
-    std::array<ServiceRow, ServiceCount> rows_{};
-    bool porkNoteShown_ = false;
+    quint64 identity_ = 1;
 
-    bool cureProductsShown_ = false;
-    EstimateRules::CureSelection cure_{};
-    bool cornedRoundAsked_ = false;
-    bool topRoundOnly_ = false;
-
-    // The record of the estimate as it was last saved, restored or cleared.
-    QString savedState_;
+    // The estimate as it was last saved, replaced or cleared.
+    EstimateValue saved_;
 
     // Set while an action runs because of typing in a weight field.
     bool typing_ = false;
+    // Set while figures are tried again without a word.
+    bool quiet_ = false;
     QSet<QString> toldWhileTyping_;
+    // Set when the last price could not be had because the price list itself
+    // failed: such a failure is told once an action.
+    QString failureKey_;
 };

@@ -84,6 +84,12 @@ enum CureProduct {
     BbqBrisket = 4,
 };
 
+// The products as the list shows them.
+constexpr const char* CureProductNames[CureProductCount] = {
+    "Beef Bacon (Brisket)", "Beef Bacon (Ribs)", "Corned Beef (Brisket)",
+    "Corned Beef (Round)",  "BBQ Brisket",
+};
+
 // A beef has two briskets: all three brisket products at once cannot be.
 bool TooManyBriskets(const CureSelection& selected);
 

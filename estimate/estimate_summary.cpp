@@ -1,6 +1,11 @@
 #include "estimate/estimate_summary.h"
 
+#include "core/money.h"
 #include "core/numbers.h"
+#include "estimate/curing_rules.h"
+#include "estimate/cut_rules.h"
+#include "estimate/estimate_value.h"
+#include "estimate/extra_boning_rules.h"
 
 #include <algorithm>
 #include <numeric>
@@ -31,19 +36,94 @@ QString pounds(const QString& weight)
 
 QString centsMoney(std::int64_t cents)
 {
-    const QString text = UnitsText(cents, 2, true);
-    return text.startsWith(QLatin1Char('-')) ? QStringLiteral("-$") + text.mid(1)
-                                             : QStringLiteral("$") + text;
+    return MoneyText(cents);
 }
 
-// A figure to the nearest cent, a half cent to the even cent.
 std::optional<std::int64_t> nearestCents(const QString& figure)
 {
-    const auto value = StrictNumber(figure);
-    return value ? ScaledUnits(*value, 2, HalfRounding::ToEven) : std::nullopt;
+    return CentsOf(figure);
+}
+
+// The names of what a worksheet was given, a line each.
+QStringList detailsOf(const ServiceInfo& s, const SheetEntries& entries)
+{
+    QStringList lines;
+    for (const SausageRules::Entry& e : entries.sausage) {
+        const SausageRules::Kind* kind = SausageRules::KindAt(e.row);
+        QString line = QStringLiteral("%1: %2 lb deer")
+                           .arg(kind ? QLatin1String(kind->caption) : e.item, e.deer.trimmed());
+        if (!e.pork.trimmed().isEmpty())
+            line += QStringLiteral(", %1 lb pork").arg(e.pork.trimmed());
+        lines << line;
+    }
+    QStringList names;
+    for (const int i : entries.chosen) {
+        const char* name = nullptr;
+        switch (s.worksheet) {
+        case Worksheet::ExtraBoning:
+            if (i >= 0 && i < ExtraBoningRules::CutCount)
+                name = ExtraBoningRules::CutNames[i];
+            break;
+        case Worksheet::Fajita:
+        case Worksheet::Jerky:
+            if (i >= 0 && i < CutRules::CutCount)
+                name = CutRules::CutNames[i];
+            break;
+        case Worksheet::Curing:
+            if (i >= 0 && i < CuringRules::CutCount)
+                name = CuringRules::Cuts[i].name;
+            break;
+        case Worksheet::Sausage:
+        case Worksheet::None:
+            break;
+        }
+        if (name)
+            names << QLatin1String(name);
+    }
+    if (!names.isEmpty())
+        lines << names.join(QStringLiteral(", "));
+    return lines;
 }
 
 } // namespace
+
+EstimateSummary Summarize(const EstimateValue& v)
+{
+    EstimateSummary estimate;
+    estimate.species = SpeciesName(v.species);
+    estimate.weightCaption = v.shown.weightCaption;
+    estimate.enteredWeight = v.live;
+    estimate.hangingWeight = v.hanging.text;
+    estimate.killCharge = v.kill.text;
+    estimate.processingCharge = v.processing.text;
+    estimate.processingRate = v.processingRate;
+    estimate.pricesOf = v.ratesFrom;
+    estimate.saved = v.savedAt.date();
+    for (const ServiceInfo& s : Services()) {
+        if (!v.counts(s.id))
+            continue;
+        const ServiceRow& r = v.row(s.id);
+        EstimateLine line{s.id, r.weight.text, r.rate, r.charge.text, QString(), {}};
+        if (s.figuring == Figuring::PaperWrapp) {
+            line.weight.clear(); // its weight field holds the processing charge
+            line.note = QStringLiteral("in the processing charge");
+        } else if (s.figuring == Figuring::Notice) {
+            line.weight.clear();
+            line.note = QStringLiteral("no charge beyond processing");
+        } else if (s.figuring == Figuring::CureProducts) {
+            for (int i = 0; i < EstimateRules::CureProductCount; ++i)
+                if (v.cure[i])
+                    line.details << QLatin1String(EstimateRules::CureProductNames[i]);
+            if (!line.details.isEmpty())
+                line.details = QStringList{line.details.join(QStringLiteral(", "))};
+        } else {
+            line.details = detailsOf(s, r.entries);
+        }
+        estimate.services << line;
+    }
+    estimate.total = v.total.text;
+    return estimate;
+}
 
 QString PrintedServiceName(ServiceId service)
 {
@@ -81,12 +161,6 @@ std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, con
     for (int i = 0; i < int(missing * step); ++i)
         cents[order[i]] += step;
     return cents;
-}
-
-QString PrintedMoney(const QString& figure)
-{
-    const auto cents = nearestCents(figure);
-    return cents ? centsMoney(*cents) : figure;
 }
 
 QString PrintedRate(const QString& rate)
@@ -164,10 +238,36 @@ QString speciesText(const EstimateSummary& s)
     return s.species.isEmpty() ? QStringLiteral("-") : s.species;
 }
 
-// A difference of money with its sign: "+$3.00", "-$0.25", "$0.00".
 QString signedMoney(std::int64_t cents)
 {
-    return cents > 0 ? QStringLiteral("+") + centsMoney(cents) : centsMoney(cents);
+    return SignedMoneyText(cents);
+}
+
+QString isoDate(const QDate& date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+// Under the title: the day it is printed, and the prices it is figured at.
+QString datesLine(const EstimateSummary& s)
+{
+    QStringList words;
+    if (s.pricesOf.isValid())
+        words << QStringLiteral("Prices of %1").arg(isoDate(s.pricesOf));
+    words << QStringLiteral("Printed %1").arg(isoDate(s.printed));
+    return QStringLiteral("<p><small>%1</small></p>")
+        .arg(escaped(words.join(QStringLiteral(". "))));
+}
+
+QString detailRows(const QStringList& details, int columns)
+{
+    QString html;
+    for (const QString& detail : details)
+        html +=
+            QStringLiteral("<tr><td colspan=\"%1\"><small>&nbsp;&nbsp;&nbsp;%2</small></td></tr>")
+                .arg(columns)
+                .arg(escaped(detail));
+    return html;
 }
 
 const QString EstimateNotice =
@@ -178,7 +278,10 @@ const QString EstimateNotice =
 
 QString EstimateHtml(const EstimateSummary& s)
 {
-    QString html = pageHead(s, QStringLiteral("Estimate of %1").arg(s.date.toString(Qt::ISODate)));
+    // An estimate is of the day it was saved; one not saved, of today.
+    QString html = pageHead(
+        s, QStringLiteral("Estimate of %1").arg(isoDate(s.saved.isValid() ? s.saved : s.printed)));
+    html += datesLine(s);
     html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">");
     html += row({QStringLiteral("Species"), speciesText(s)});
     html += row({s.weightCaption, pounds(s.enteredWeight)});
@@ -204,6 +307,7 @@ QString EstimateHtml(const EstimateSummary& s)
     for (int i = 0; i < int(s.services.size()); ++i) {
         const EstimateLine& line = s.services[i];
         html += row({serviceName(line), pounds(line.weight), PrintedRate(line.rate), money(2 + i)});
+        html += detailRows(line.details, 4);
     }
     html += QStringLiteral("<tr><td colspan=\"4\"><hr/></td></tr>");
     html += QStringLiteral("<tr><th align=\"left\">Total Estimated Price</th><td></td><td></td>"
@@ -216,9 +320,12 @@ QString EstimateHtml(const EstimateSummary& s)
 
 QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& billed)
 {
+    const auto day = [](const EstimateSummary& s) {
+        return isoDate(s.saved.isValid() ? s.saved : s.printed);
+    };
     QString html = pageHead(
-        billed, QStringLiteral("Final bill of %1, quoted on %2")
-                    .arg(billed.date.toString(Qt::ISODate), quote.date.toString(Qt::ISODate)));
+        billed, QStringLiteral("Final bill of %1, quoted on %2").arg(day(billed), day(quote)));
+    html += datesLine(billed);
     html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">");
     html += row({QString(), QStringLiteral("Quoted"), QStringLiteral("Final")}, true);
     html += row({QStringLiteral("Species"), speciesText(quote), speciesText(billed)});
@@ -233,18 +340,20 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
     struct Line {
         QString name;
         int at[2];
+        QStringList details;
     };
-    QList<Line> lines = {{QStringLiteral("Kill Charge"), {0, 0}},
-                         {QStringLiteral("Processing Charge"), {1, 1}}};
+    QList<Line> lines = {{QStringLiteral("Kill Charge"), {0, 0}, {}},
+                         {QStringLiteral("Processing Charge"), {1, 1}, {}}};
     const EstimateSummary* const sides[2] = {&quote, &billed};
     for (const ServiceInfo& service : Services()) {
-        Line line{QString(), {-1, -1}};
+        Line line{QString(), {-1, -1}, {}};
         for (int side = 0; side < 2; ++side)
             for (int i = 0; i < int(sides[side]->services.size()); ++i)
                 if (sides[side]->services[i].service == service.id) {
                     line.at[side] = 2 + i;
                     // The final bill's words when the line is on both sides.
                     line.name = serviceName(sides[side]->services[i]);
+                    line.details = sides[side]->services[i].details;
                 }
         if (line.at[0] >= 0 || line.at[1] >= 0)
             lines << line;
@@ -274,6 +383,7 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
         const QString billedAmount = amount(line, 1, &is);
         html +=
             row({line.name, quoted, billedAmount, was && is ? signedMoney(*is - *was) : QString()});
+        html += detailRows(line.details, 4);
     }
     const auto wasTotal = nearestCents(quote.total);
     const auto isTotal = nearestCents(billed.total);

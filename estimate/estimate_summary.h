@@ -5,6 +5,8 @@
 
 #include "estimate/service_catalog.h"
 
+struct EstimateValue;
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -23,6 +25,9 @@ struct EstimateLine {
     QString rate;   // dollars per pound; empty when there is no single rate
     QString charge; // dollars, as the screen shows them
     QString note;   // a word on how it is charged, when the charge needs one
+    // What the worksheet was given (the cuts chosen, each sausage product
+    // with its pounds), a line each.
+    QStringList details;
 };
 
 struct EstimateSummary {
@@ -31,7 +36,12 @@ struct EstimateSummary {
     QString shopName;
     QString shopAddress; // may hold line breaks
     QString shopPhone;
-    QDate date;
+    // The day it is printed, and the day it was saved (its quote's, or its
+    // final bill's); `saved` is unset for an estimate that is not saved.
+    QDate printed;
+    QDate saved;
+    // The day of the prices it is figured at; unset when none were used.
+    QDate pricesOf;
     // The saved estimate's number and customer; 0 and empty for an estimate
     // that is not saved, and then none of them is printed.
     qint64 number = 0;
@@ -48,6 +58,10 @@ struct EstimateSummary {
     QString total;
 };
 
+// The estimate's lines as the customer reads them. The shop, the dates and
+// the saved estimate's number and customer are the caller's to fill in.
+EstimateSummary Summarize(const EstimateValue& value);
+
 // Amounts of money in whole cents that add up exactly to the total in whole
 // cents (the total to the nearest cent, a half cent to the even cent): each
 // amount to its nearest cent, then the cents that their sum misses (or has too
@@ -56,11 +70,6 @@ struct EstimateSummary {
 // counts as 0. No value when an amount or the total is not a number, or when
 // the total is further from the amounts' sum than a cent for each amount.
 std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, const QString& total);
-
-// A figure of money as printed: dollars and whole cents, halves of a cent to
-// the even cent ("$25.58" for 25.575, "$17.00" for "17"). Text that is not a
-// number is printed as it stands.
-QString PrintedMoney(const QString& figure);
 
 // A price per pound as printed, cents at least ("$0.37/lb", "$0.20/lb",
 // "$0.0125/lb"); empty for no rate.

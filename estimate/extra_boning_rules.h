@@ -8,6 +8,15 @@
 
 namespace ExtraBoningRules {
 
+// The cut boxes: 0 to 7 down the left column, 8 to 15 down the right. The
+// two "T-Bone" boxes count each by itself.
+constexpr int CutCount = 16;
+constexpr const char* CutNames[CutCount] = {
+    "Short Ribs", "Boiling Beef", "Soup Bones",       "RibSteak",    "Chuck Steak", "Chuck Roast",
+    "Arm Roast",  "Sirloin Tip",  "T-Bone",           "Porterhouse", "Round Steak", "Sirloin Steak",
+    "T-Bone",     "Rump Roast",   "Pikes Peak Roast", "Stew Meat",
+};
+
 // Pounds of meat to bone for every cut ticked.
 constexpr double PoundsPerCut = 5;
 

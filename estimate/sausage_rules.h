@@ -76,6 +76,8 @@ struct Entry {
     QString item;
     QString deer;
     QString pork;
+
+    bool operator==(const Entry&) const = default;
 };
 
 // The products chosen, in the order in which their boxes were ticked. Each

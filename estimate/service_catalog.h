@@ -1,10 +1,9 @@
 #pragma once
 
-// The extra services of an estimate, each described once: its id, the box
-// that ticks it on the Estimate screen, its caption and column, whether it is
-// refused without the price list, how it is figured, its price item with the
-// built-in price, and the two fields that show its weight and charge. No other
-// code knows a field index: the screens name their fields through this table.
+// The extra services of an estimate, each described once: its id, its caption
+// and column, whether it is refused without the price list, how it is
+// figured, its price item with the built-in price. Where a service sits on a
+// screen is the screen's own business (its layout).
 
 #include <QString>
 #include <array>
@@ -43,7 +42,6 @@ enum class Worksheet { None, ExtraBoning, Sausage, Fajita, Jerky, Curing };
 
 struct ServiceInfo {
     ServiceId id;
-    int box; // the index of its check box, Check1_<box>
     const char* caption;
     Column column;
     bool needsPriceList; // refused while the database flag is unticked
@@ -61,12 +59,6 @@ struct ServiceInfo {
     // Its name on the printed estimate: words the customer reads, not the
     // price list's item nor the screen's caption.
     const char* printedName;
-
-    // The indices of its fields among the Estimate screen's Text6 fields.
-    int weightField() const { return column == Column::Pork ? box + 10 : box + 9; }
-    int chargeField() const { return column == Column::Pork ? box + 17 : box; }
-    // Its place in its column, from the top.
-    int row() const { return column == Column::Pork ? box - 9 : box; }
 };
 
 // Every service, in the order of their boxes.
@@ -74,5 +66,5 @@ const std::array<ServiceInfo, ServiceCount>& Services();
 
 const ServiceInfo& Service(ServiceId id);
 
-// The service of a check box index, or null for an index that has none.
-const ServiceInfo* ServiceAtBox(int box);
+// A service by its caption; "pork Curing" where beef has a row of that name.
+QString ServiceCaption(const ServiceInfo& s);

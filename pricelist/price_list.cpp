@@ -206,6 +206,19 @@ bool PriceList::markFile(FileMark* mark) const
 
 bool PriceList::stillTheFile(QString* problem)
 {
+    if (!open_ && triedOpening_) {
+        // A price list that could not be opened (a server out of reach, a
+        // file replaced by one that is not a price list) is tried again, now
+        // and then, at a use: nothing stands in for the shop's prices.
+        if (!lastTry_.isValid() || lastTry_.hasExpired(RetryAfterMs)) {
+            lastTry_.start();
+            open();
+        }
+        if (!open_) {
+            *problem = openProblem_;
+            return false;
+        }
+    }
     if (!open_) {
         *problem = QStringLiteral("The price list is not open.");
         return false;
@@ -256,6 +269,7 @@ PriceList::OpenResult PriceList::open()
 {
     if (open_)
         return OpenResult::Opened;
+    triedOpening_ = true;
     openProblem_.clear();
     if (Database::IsServerUrl(path_))
         return openServer();
@@ -322,15 +336,16 @@ PriceList::OpenResult PriceList::open()
 
 PriceList::OpenResult PriceList::openServer()
 {
-    // A server that cannot be reached, or a database that is not there, is
-    // the shop's price list not found.
+    // A server that cannot be reached, or a database that is not there: the
+    // shop's prices cannot be had now.
     switch (Database::OpenServer(db_, connectionName_, path_, &openProblem_)) {
     case Database::ServerOpening::Opened:
         break;
     case Database::ServerOpening::Refused:
         return OpenResult::Unusable;
     case Database::ServerOpening::NotReached:
-        return OpenResult::FileMissing;
+        lastTry_.start();
+        return OpenResult::Unreachable;
     }
     QSqlQuery check(db_);
     if (!check.exec(QStringLiteral("Select rowid, Item, Cost, Category From Charges1 Limit 1"))) {
@@ -417,6 +432,16 @@ template <typename Use> auto PriceList::onceMoreWhenReconnected(Use use)
     if (lost_ && !wasLost && reconnect(nullptr))
         result = use();
     return result;
+}
+
+bool PriceList::isServer() const
+{
+    return Database::IsServerUrl(path_);
+}
+
+QString PriceList::describe() const
+{
+    return Database::Described(path_);
 }
 
 CostLookup PriceList::lookupCost(const QString& item, CostStatement form)

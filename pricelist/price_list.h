@@ -6,6 +6,8 @@
 // one connection, opened when the screen asks for it and released when the
 // PriceList goes.
 
+#include "pricelist/price_source.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
@@ -18,34 +20,6 @@ class QSqlQuery;
 class QVariant;
 struct FileMark;
 
-// The outcome of a price lookup.
-struct CostLookup {
-    enum class Status {
-        Found,   // `cost` holds the price of the first row of the item
-        Missing, // no row carries the item
-        NoPrice, // the first row's Cost is empty, not a number, negative or
-                 // beyond any price (MaxMoneyAmount): it is not used
-        Failed,  // the price list could not be read (closed, damaged, locked)
-    };
-    Status status = Status::Failed;
-    double cost = 0;
-    QString problem; // in plain words, when not Found
-
-    bool found() const { return status == Status::Found; }
-};
-
-// The rows that carry one item: how many, and the price of the first.
-struct ItemRows {
-    int count = 0;
-    CostLookup first; // Missing when count is 0
-};
-
-// The outcome of a change to the price list.
-struct SaveResult {
-    bool saved = false;
-    QString problem; // in plain words, when not saved
-};
-
 // One row of Charges1.
 struct PriceEntry {
     QString item;
@@ -54,48 +28,44 @@ struct PriceEntry {
     qint64 rowId = 0; // SQLite's rowid: which row it is, as long as it is there
 };
 
-class PriceList {
+// Which row is "the first row" of a name is the same everywhere: of the rows
+// whose Item equals the name exactly (byte for byte, whatever the column's
+// collation), the one stored first (the lowest rowid).
+class PriceList : public PriceSource {
 public:
-    enum class OpenResult { Opened, FileMissing, Unusable };
-
-    // The shape of a cost lookup statement. They find the same rows; the
-    // screens keep the forms that their statements have always had.
-    //
-    // Which row is "the first row" of a name is the same everywhere: of the
-    // rows whose Item equals the name exactly (byte for byte, whatever the
-    // column's collation), the one stored first (the lowest rowid).
-    enum class CostStatement {
-        Plain,         // Select Cost From Charges1 Where Item = ?
-        TrailingBlank, // ... Where Item = ?  (a blank after it)
-        WideFrom,      // Select Cost From  Charges1 ... (two blanks after From)
-    };
+    using CostStatement = ::CostStatement;
+    using PriceSource::lookupCost;
 
     explicit PriceList(QString path);
-    ~PriceList();
+    ~PriceList() override;
     PriceList(const PriceList&) = delete;
     PriceList& operator=(const PriceList&) = delete;
 
     // Opens the file; never creates one. A file that is there but is not a
-    // price list (not a database, no Charges1 table) is Unusable.
-    OpenResult open();
-    bool isOpen() const { return open_; }
+    // price list (not a database, no Charges1 table) is Unusable. A server
+    // that does not answer is Unreachable: a lookup tries it again (at most
+    // every moment or so).
+    OpenResult open() override;
+    bool isOpen() const override { return open_; }
     const QString& path() const { return path_; }
     // Why the last open failed, in plain words, with SQLite's error number
     // first where there is one.
-    const QString& openProblem() const { return openProblem_; }
+    QString openProblem() const override { return openProblem_; }
+    bool isServer() const override;
+    QString describe() const override;
 
     // The Cost of the first row carrying the item. A Cost that is not a
     // price (negative, or more than MaxMoneyAmount) is NoPrice, told in plain
     // words, and never used.
-    CostLookup lookupCost(const QString& item, CostStatement form = CostStatement::Plain);
+    CostLookup lookupCost(const QString& item, CostStatement form) override;
 
     // All columns of the rows carrying the item (Select * ... with a blank
     // after it): their number and the Cost, by position, of the first.
-    ItemRows findItemRows(const QString& item);
+    ItemRows findItemRows(const QString& item) override;
 
     // Adds one row and saves it in one transaction: afterwards every
     // connection finds it. Nothing is written when it fails.
-    SaveResult addItem(const QString& item, double cost, const QString& category);
+    SaveResult addItem(const QString& item, double cost, const QString& category) override;
 
     // Every row, in stored order (by rowid).
     QList<PriceEntry> entries(QString* problem = nullptr);
@@ -160,6 +130,7 @@ private:
     QString connectionName_;
     QSqlDatabase db_;
     bool open_ = false;
+    bool triedOpening_ = false;
     QString openProblem_;
     // On a server: whether it tells this connection of every change to the
     // prices, and whether the connection failed and must be made again.

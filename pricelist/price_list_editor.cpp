@@ -310,7 +310,8 @@ PriceList::OpenResult PriceListEditor::open()
 {
     problem_.clear();
     const PriceList::OpenResult result = list_.open();
-    if (result == PriceList::OpenResult::FileMissing)
+    if (result == PriceList::OpenResult::FileMissing ||
+        result == PriceList::OpenResult::Unreachable)
         problem_ = list_.openProblem();
     else if (result == PriceList::OpenResult::Unusable)
         problem_ = QStringLiteral("The price list cannot be used: %1").arg(list_.openProblem());

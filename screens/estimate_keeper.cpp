@@ -1,69 +1,58 @@
 #include "screens/estimate_keeper.h"
 
 #include "core/numbers.h"
-#include "pricelist/price_list.h"
+#include "core/shop_settings.h"
 #include "screens/estimate_layout.h"
 #include "screens/estimate_print.h"
-#include "screens/estimate_screen.h"
 #include "screens/estimates_window.h"
 #include "ui/dialogs.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
-// A saved estimate read back only to be printed: it asks and tells nothing,
-// since reading it back looks nothing up and figures nothing.
-class QuietView : public EstimateView {
-public:
-    void tell(const QString&) override {}
-    void warn(const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    void showWorksheet(ServiceId) override {}
-    void showCureProducts() override {}
-};
-
-QString speciesName(Species species)
-{
-    switch (species) {
-    case Species::Beef:
-        return QStringLiteral("Beef");
-    case Species::Pork:
-        return QStringLiteral("Pork");
-    case Species::Deer:
-        return QStringLiteral("Deer");
-    case Species::None:
-        break;
-    }
-    return QString();
-}
+// The shop the program was made for, named on the printed estimate until the
+// owner sets the shop's own name.
+const QString ShopName = QStringLiteral("Tallowbrook Processing");
 
 } // namespace
 
-EstimateKeeper::EstimateKeeper(EstimateScreen& screen, Estimate& estimate, PriceList& prices,
-                               QString estimatesPath, std::function<void()> replaced)
+EstimateKeeper::EstimateKeeper(QWidget& screen, Estimate& estimate, EstimateBook& book,
+                               const Clock& clock)
     : screen_(screen)
     , estimate_(estimate)
-    , prices_(prices)
-    , book_(std::make_unique<EstimateBook>(estimatesPath.isEmpty()
-                                               ? EstimateBook::pathBeside(prices.path())
-                                               : std::move(estimatesPath)))
-    , replaced_(std::move(replaced))
+    , book_(book)
+    , clock_(clock)
 {}
 
 EstimateKeeper::~EstimateKeeper() = default;
 
-EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record, const QString& state) const
+void EstimateKeeper::setControls(QLabel* recordLabel, QPushButton* quoteOrFinal)
 {
-    EstimateSummary summary;
-    if (state.isEmpty()) {
-        summary = estimate_.summary();
-    } else {
-        QuietView quiet;
-        Estimate saved(prices_, quiet);
-        saved.restoreState(state);
-        summary = saved.summary();
-    }
+    recordLabel_ = recordLabel;
+    quoteOrFinal_ = quoteOrFinal;
+}
+
+std::optional<EstimateValue> EstimateKeeper::sideOf(const EstimateRecord& record, bool final)
+{
+    std::optional<EstimateValue> value =
+        EstimateValue::fromRecord(final ? record.finalState : record.quoteState);
+    // A record of the first program keeps no time of its own: the book's.
+    if (value && !value->savedAt.isValid())
+        value->savedAt = final ? record.updated : record.created;
+    return value;
+}
+
+EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record,
+                                          const EstimateValue& value) const
+{
+    EstimateSummary summary = Summarize(value);
+    const ShopDetails shop = LoadShopDetails();
+    summary.shopName = shop.name.trimmed().isEmpty() ? ShopName : shop.name.trimmed();
+    summary.shopAddress = shop.address.trimmed();
+    summary.shopPhone = shop.phone.trimmed();
+    summary.printed = clock_.today();
     summary.number = record.number;
     if (record.number) {
         summary.customer = record.customer;
@@ -72,23 +61,67 @@ EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record, const QS
     return summary;
 }
 
+bool EstimateKeeper::readyTo(const char* what)
+{
+    estimate_.refreshPending();
+    const QString verb = QLatin1String(what);
+    QStringList mend;
+    if (estimate_.species() == Species::None && verb == QLatin1String("printed"))
+        mend << QStringLiteral("Choose Beef, Pork or Deer.");
+    mend << estimate_.problems();
+    if (!mend.isEmpty()) {
+        Dialogs::warn(&screen_, QStringLiteral("The estimate was not %1.\n\n%2")
+                                    .arg(verb, mend.join(QLatin1Char('\n'))));
+        return false;
+    }
+    QStringList stale;
+    for (const ServiceId id : estimate_.staleServices())
+        stale << QStringLiteral("%1, figured for %2 lb")
+                     .arg(ServiceCaption(Service(id)), NumberText(*estimate_.row(id).figuredFor));
+    if (stale.isEmpty())
+        return true;
+    const QString doing =
+        verb == QLatin1String("printed") ? QStringLiteral("Print") : QStringLiteral("Save");
+    return Dialogs::askYesNo(
+        &screen_,
+        QStringLiteral("These rows were figured for another hanging weight than the one "
+                       "shown:\n%1\n\nOpen their worksheets again to figure them anew. %2 the "
+                       "estimate as it stands?")
+            .arg(stale.join(QLatin1Char('\n')), doing),
+        Dialogs::appTitle(), QMessageBox::Question);
+}
+
 bool EstimateKeeper::saveEstimate()
 {
+    if (!readyTo("saved"))
+        return false;
     const bool savedBefore = record_.number != 0;
-    const auto answer = SaveEstimateDialog::ask(
-        &screen_, record_, savedBefore && (estimate_.hasUnsavedChanges() || record_.hasFinal()));
+    // Once there is a final bill, a save changes what is shown, and only that.
+    // Before, the final bill is the choice when the carcass was weighed (the
+    // hanging weight is no longer the quote's).
+    bool finalByDefault = showingFinal_;
+    if (savedBefore && !record_.hasFinal()) {
+        const std::optional<EstimateValue> quote = sideOf(record_, false);
+        const auto quoted = quote ? StrictNumber(quote->hanging.text) : std::nullopt;
+        const auto now = StrictNumber(estimate_.hangingWeight());
+        finalByDefault = !quoted || !now || *quoted != *now;
+    }
+    const auto answer =
+        SaveEstimateDialog::ask(&screen_, record_, finalByDefault, record_.hasFinal());
     if (!answer)
         return false;
+    const bool final = savedBefore && (record_.hasFinal() ? showingFinal_ : answer->final);
+    const QDateTime now = clock_.now();
+    const EstimateValue kept = estimate_.keptForSaving(now);
     EstimateRecord next = record_;
     next.customer = answer->customer;
     next.phone = answer->phone;
     next.note = answer->note;
-    next.species = speciesName(estimate_.species());
-    next.liveWeight = estimate_.liveWeight();
-    const bool final = savedBefore && answer->final;
-    (final ? next.finalState : next.quoteState) = estimate_.saveState();
-    (final ? next.finalTotal : next.quoteTotal) = estimate_.total();
-    const BookResult saved = book_->save(next);
+    next.species = SpeciesName(kept.species);
+    next.liveWeight = kept.live;
+    (final ? next.finalState : next.quoteState) = kept.toRecord();
+    (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
+    const BookResult saved = book_.save(next);
     if (!saved.done) {
         // The estimate stays on the screen as it is, to be saved again or printed.
         Dialogs::warn(&screen_, saved.problem);
@@ -96,7 +129,7 @@ bool EstimateKeeper::saveEstimate()
     }
     record_ = next;
     showingFinal_ = final;
-    estimate_.markSaved();
+    estimate_.markSaved(kept);
     showRecord();
     if (estimatesWindow_)
         estimatesWindow_->refresh();
@@ -114,25 +147,38 @@ bool EstimateKeeper::settleUnsaved(const QString& before)
             .arg(before),
         Dialogs::appTitle(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes)
-        return saveEstimate();
+        return saveEstimate(); // a save refused or cancelled keeps the estimate
     return answer == QMessageBox::No;
+}
+
+void EstimateKeeper::replaceWith(const std::optional<EstimateValue>& value)
+{
+    // The worksheets of the estimate going close first, writing nothing.
+    if (replacing_)
+        replacing_();
+    if (value)
+        estimate_.replace(*value);
+    else
+        estimate_.clear();
+    if (replaced_)
+        replaced_();
+    showRecord();
 }
 
 bool EstimateKeeper::newEstimate()
 {
     if (!settleUnsaved(QStringLiteral("starting a new one")))
         return false;
-    estimate_.clear();
     record_ = EstimateRecord();
     showingFinal_ = false;
-    showReplaced();
+    replaceWith(std::nullopt);
     return true;
 }
 
 std::optional<EstimateRecord> EstimateKeeper::savedEstimate(qint64 number, const char* use)
 {
     QString problem;
-    std::optional<EstimateRecord> found = book_->open(number, &problem);
+    std::optional<EstimateRecord> found = book_.open(number, &problem);
     if (!found)
         Dialogs::warn(&screen_,
                       QStringLiteral("Estimate %1 cannot be %2. %3")
@@ -156,7 +202,8 @@ bool EstimateKeeper::openEstimate(qint64 number)
     if (!found)
         return false;
     const bool final = found->hasFinal();
-    if (!estimate_.restoreState(final ? found->finalState : found->quoteState)) {
+    const std::optional<EstimateValue> value = sideOf(*found, final);
+    if (!value) {
         Dialogs::warn(&screen_,
                       QStringLiteral("Estimate %1 cannot be opened: what was saved cannot "
                                      "be read back. The estimate on the screen is as it "
@@ -166,37 +213,53 @@ bool EstimateKeeper::openEstimate(qint64 number)
     }
     record_ = *found;
     showingFinal_ = final;
-    showReplaced();
+    replaceWith(value);
     screen_.raise();
     screen_.activateWindow();
     return true;
 }
 
+bool EstimateKeeper::showQuoteOrFinal()
+{
+    if (!record_.hasFinal())
+        return false;
+    const QString other = showingFinal_ ? QStringLiteral("showing the quote")
+                                        : QStringLiteral("showing the final bill");
+    if (!settleUnsaved(other))
+        return false;
+    const std::optional<EstimateValue> value = sideOf(record_, !showingFinal_);
+    if (!value) {
+        Dialogs::warn(&screen_, QStringLiteral("Estimate %1 cannot be shown: what was saved "
+                                               "cannot be read back.")
+                                    .arg(record_.number));
+        return false;
+    }
+    showingFinal_ = !showingFinal_;
+    replaceWith(value);
+    return true;
+}
+
 void EstimateKeeper::printShown()
 {
-    QStringList stale;
-    for (const ServiceId id : estimate_.staleServices())
-        stale << QStringLiteral("%1, figured for %2 lb")
-                     .arg(ServiceCaption(Service(id)), NumberText(*estimate_.row(id).figuredFor));
-    if (!stale.isEmpty() &&
-        !Dialogs::askYesNo(
-            &screen_,
-            QStringLiteral("These rows were figured for another hanging weight than the one "
-                           "shown:\n%1\n\nOpen their worksheets again to figure them anew. "
-                           "Print the estimate as it stands?")
-                .arg(stale.join(QLatin1Char('\n'))),
-            Dialogs::appTitle(), QMessageBox::Question))
+    if (!readyTo("printed"))
         return;
+    EstimateValue shown = estimate_.value();
+    if (estimate_.hasUnsavedChanges())
+        shown.savedAt = QDateTime(); // not as it was saved: of today
     if (record_.hasFinal()) {
         // The final bill beside the quote it was given.
-        const EstimateSummary shown = summaryOf(record_, QString());
-        if (showingFinal_)
-            PrintFinalBillWithDialog(&screen_, summaryOf(record_, record_.quoteState), shown);
-        else
-            PrintFinalBillWithDialog(&screen_, shown, summaryOf(record_, record_.finalState));
-        return;
+        const std::optional<EstimateValue> other = sideOf(record_, !showingFinal_);
+        if (other) {
+            if (showingFinal_)
+                PrintFinalBillWithDialog(&screen_, summaryOf(record_, *other),
+                                         summaryOf(record_, shown));
+            else
+                PrintFinalBillWithDialog(&screen_, summaryOf(record_, shown),
+                                         summaryOf(record_, *other));
+            return;
+        }
     }
-    PrintEstimateWithDialog(&screen_, summaryOf(record_, QString()));
+    PrintEstimateWithDialog(&screen_, summaryOf(record_, shown));
 }
 
 void EstimateKeeper::printSavedEstimate(qint64 number)
@@ -204,13 +267,20 @@ void EstimateKeeper::printSavedEstimate(qint64 number)
     const std::optional<EstimateRecord> found = savedEstimate(number, "printed");
     if (!found)
         return;
-    QWidget* parent = estimatesWindow_ ? static_cast<QWidget*>(estimatesWindow_)
-                                       : static_cast<QWidget*>(&screen_);
-    if (found->hasFinal())
-        PrintFinalBillWithDialog(parent, summaryOf(*found, found->quoteState),
-                                 summaryOf(*found, found->finalState));
+    QWidget* parent = estimatesWindow_ ? static_cast<QWidget*>(estimatesWindow_) : &screen_;
+    const std::optional<EstimateValue> quote = sideOf(*found, false);
+    const std::optional<EstimateValue> billed =
+        found->hasFinal() ? sideOf(*found, true) : std::nullopt;
+    if (!quote || (found->hasFinal() && !billed)) {
+        Dialogs::warn(parent, QStringLiteral("Estimate %1 cannot be printed: what was saved "
+                                             "cannot be read back.")
+                                  .arg(number));
+        return;
+    }
+    if (billed)
+        PrintFinalBillWithDialog(parent, summaryOf(*found, *quote), summaryOf(*found, *billed));
     else
-        PrintEstimateWithDialog(parent, summaryOf(*found, found->quoteState));
+        PrintEstimateWithDialog(parent, summaryOf(*found, *quote));
 }
 
 void EstimateKeeper::forgetEstimate(qint64 number)
@@ -225,8 +295,14 @@ void EstimateKeeper::forgetEstimate(qint64 number)
 void EstimateKeeper::showEstimates()
 {
     if (!estimatesWindow_) {
-        estimatesWindow_ = new EstimatesWindow(*book_, screen_);
+        estimatesWindow_ = new EstimatesWindow(book_, &screen_);
         estimatesWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(estimatesWindow_, &EstimatesWindow::openRequested, &screen_,
+                         [this](qint64 number) { openEstimate(number); });
+        QObject::connect(estimatesWindow_, &EstimatesWindow::printRequested, &screen_,
+                         [this](qint64 number) { printSavedEstimate(number); });
+        QObject::connect(estimatesWindow_, &EstimatesWindow::deleted, &screen_,
+                         [this](qint64 number) { forgetEstimate(number); });
     } else {
         estimatesWindow_->refresh();
     }
@@ -235,20 +311,27 @@ void EstimateKeeper::showEstimates()
     estimatesWindow_->activateWindow();
 }
 
-void EstimateKeeper::showReplaced()
-{
-    replaced_();
-    showRecord();
-}
-
 void EstimateKeeper::showRecord()
 {
+    if (quoteOrFinal_) {
+        quoteOrFinal_->setVisible(record_.hasFinal());
+        quoteOrFinal_->setText(showingFinal_ ? QStringLiteral("Show the &Quote")
+                                             : QStringLiteral("Show the &Final Bill"));
+    }
+    if (!recordLabel_)
+        return;
     if (!record_.number) {
         recordLabel_->clear();
         return;
     }
-    recordLabel_->setText(QStringLiteral("Estimate %1 for %2: %3")
-                              .arg(record_.number)
-                              .arg(record_.customer, showingFinal_ ? QStringLiteral("final bill")
-                                                                   : QStringLiteral("quote")));
+    const EstimateValue& v = estimate_.value();
+    const QString prices =
+        v.basis == PriceBasis::Kept && v.ratesFrom.isValid()
+            ? QStringLiteral("prices of %1").arg(v.ratesFrom.toString(Qt::ISODate))
+            : QStringLiteral("today's prices");
+    recordLabel_->setText(
+        QStringLiteral("Estimate %1 for %2: %3, at %4")
+            .arg(record_.number)
+            .arg(record_.customer,
+                 showingFinal_ ? QStringLiteral("final bill") : QStringLiteral("quote"), prices));
 }

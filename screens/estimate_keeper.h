@@ -1,9 +1,9 @@
 #pragma once
 
 // The saved estimates as the Estimate screen keeps them: the book they are
-// saved in, the saved estimate on the screen (if any), saving, opening,
-// clearing for the next customer, printing a saved one, and the question
-// about changes that are not saved.
+// saved in, the saved estimate on the screen (if any, its quote or its final
+// bill), saving, opening, clearing for the next customer, printing, and the
+// question about changes that are not saved.
 
 #include "book/estimate_book.h"
 #include "estimate/estimate.h"
@@ -11,33 +11,39 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
-#include <memory>
 
-class EstimateScreen;
 class EstimatesWindow;
-class PriceList;
 class QLabel;
+class QPushButton;
+class QWidget;
 
 class EstimateKeeper {
 public:
-    // Saves in the book at `estimatesPath` (empty: Estimates.db beside the
-    // price list). `replaced` shows the whole estimate after it was cleared
-    // or opened.
-    EstimateKeeper(EstimateScreen& screen, Estimate& estimate, PriceList& prices,
-                   QString estimatesPath, std::function<void()> replaced);
+    // Keeps the estimate on `screen` in `book`; `clock` dates the saves and
+    // the printouts.
+    EstimateKeeper(QWidget& screen, Estimate& estimate, EstimateBook& book, const Clock& clock);
     ~EstimateKeeper();
 
-    EstimateBook& book() { return *book_; }
+    EstimateBook& book() { return book_; }
     // The saved estimate on the screen (number 0 while it was never saved).
     const EstimateRecord& record() const { return record_; }
 
-    // The label naming the saved estimate on the screen.
-    void setRecordLabel(QLabel* label) { recordLabel_ = label; }
+    // Called just before the estimate is replaced (cleared or another one
+    // shown), and just after.
+    void onReplacing(std::function<void()> replacing) { replacing_ = std::move(replacing); }
+    void onReplaced(std::function<void()> replaced) { replaced_ = std::move(replaced); }
+    // The label naming the saved estimate on the screen, and the button that
+    // shows its quote or its final bill.
+    void setControls(QLabel* recordLabel, QPushButton* quoteOrFinal);
 
-    // Asks whom the estimate is for, then saves it: a new one as its quote; one
-    // saved before as its final bill or its quote again, as the clerk chooses.
-    // When the book refuses, the clerk is told why and the estimate stays on
-    // the screen as it was. True when it was saved.
+    // Asks whom the estimate is for, then saves it: a new one as its quote;
+    // one saved before as its final bill or its quote again, as the clerk
+    // chooses; once a final bill exists, what is shown (the final bill or the
+    // quote) and only that. Refused, naming why, while a figure is not
+    // current or a field not right; rows figured for another hanging weight
+    // are saved only when the clerk says so. When the book refuses, the clerk
+    // is told why and the estimate stays on the screen as it was. True when
+    // it was saved.
     bool saveEstimate();
     // Yes saves, No discards, Cancel stays: true when the screen may go on
     // to another estimate (nothing unsaved, saved, or discarded).
@@ -49,9 +55,12 @@ public:
     // one), asking first about changes that are not saved. Nothing is looked
     // up or figured again. False when it was not shown.
     bool openEstimate(qint64 number);
+    // Shows the quote of the saved estimate on the screen, or its final bill
+    // again, asking first about changes that are not saved. False when the
+    // estimate has no final bill, or the clerk stayed.
+    bool showQuoteOrFinal();
     // Prints the estimate on the screen through the print dialog; a saved one
-    // with a final bill is printed beside its quote. Rows figured for another
-    // hanging weight are printed only when the clerk says so.
+    // with a final bill is printed beside its quote.
     void printShown();
     // Prints a saved estimate; one with a final bill beside its quote.
     void printSavedEstimate(qint64 number);
@@ -60,25 +69,34 @@ public:
     void forgetEstimate(qint64 number);
     // The window of saved estimates.
     void showEstimates();
+    // Names the saved estimate on the screen, and the prices it is at.
+    void showRecord();
 
 private:
-    void showReplaced();
+    // The estimate on the screen replaced by `value` (none: cleared).
+    void replaceWith(const std::optional<EstimateValue>& value);
     // The saved estimate, read for a use ("opened", "printed"); none, and the
     // clerk told why, when it cannot be read.
     std::optional<EstimateRecord> savedEstimate(qint64 number, const char* use);
-    void showRecord();
-    // The summary of the estimate in `state` (the screen's own when empty),
-    // with the saved estimate's number and customer.
-    EstimateSummary summaryOf(const EstimateRecord& record, const QString& state) const;
+    // One side of a saved estimate read back; none when it cannot be.
+    static std::optional<EstimateValue> sideOf(const EstimateRecord& record, bool final);
+    // What stands in the way of saving or printing the estimate on the
+    // screen (`what`: "saved", "printed"), told; true when nothing does.
+    bool readyTo(const char* what);
+    // The summary of an estimate, with the shop, the dates and the saved
+    // estimate's number and customer.
+    EstimateSummary summaryOf(const EstimateRecord& record, const EstimateValue& value) const;
 
-    EstimateScreen& screen_;
+    QWidget& screen_;
     Estimate& estimate_;
-    PriceList& prices_;
-    std::unique_ptr<EstimateBook> book_;
+    EstimateBook& book_;
+    const Clock& clock_;
+    std::function<void()> replacing_;
     std::function<void()> replaced_;
     EstimateRecord record_;
     // The estimate on the screen is the record's final bill (not its quote).
     bool showingFinal_ = false;
     QPointer<EstimatesWindow> estimatesWindow_;
     QLabel* recordLabel_ = nullptr;
+    QPushButton* quoteOrFinal_ = nullptr;
 };

@@ -21,20 +21,31 @@ namespace {
 
 const QColor PaleBlue(192, 224, 255);
 const QColor StaleColour(255, 236, 170);
+const QColor NotFiguredColour(210, 210, 210);
+const QColor NotFiguredText(105, 105, 105);
 
-// Paints a field's stale mark (its "stale" property, with the reason in
-// "staleReason" as its tool tip), or takes it away.
-void paintStale(QLineEdit* field)
+// Paints a field's figure mark (its "stale" or "notFigured" property, with the
+// reason in "markReason" as its tool tip), or takes it away.
+void paintMark(QLineEdit* field)
 {
     if (IsMarkedInvalid(field))
         return;
     const bool stale = field->property("stale").toBool();
+    const bool notFigured = field->property("notFigured").toBool();
+    if (!field->property("ownBase").isValid()) {
+        field->setProperty("ownBase", field->palette().color(QPalette::Base));
+        field->setProperty("ownText", field->palette().color(QPalette::Text));
+    }
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Base,
-                     stale ? StaleColour : field->parentWidget()->palette().color(QPalette::Base));
+    palette.setColor(QPalette::Base, notFigured ? NotFiguredColour
+                                     : stale    ? StaleColour
+                                                : field->property("ownBase").value<QColor>());
+    // A figure that could not be figured reads dimmed: it is not to be quoted.
+    palette.setColor(QPalette::Text,
+                     notFigured ? NotFiguredText : field->property("ownText").value<QColor>());
     if (palette != field->palette())
         field->setPalette(palette);
-    field->setToolTip(stale ? field->property("staleReason").toString() : QString());
+    field->setToolTip(stale || notFigured ? field->property("markReason").toString() : QString());
 }
 
 // A place on the screen, in twips.
@@ -110,11 +121,17 @@ const ButtonDesign Buttons[] = {
      "Find a saved estimate by name, phone or number (Ctrl+F)",
      {3660, 1980, 2100, 420},
      &EstimateControls::estimates},
-};
-
-const char* const CureProductNames[R::CureProductCount] = {
-    "Beef Bacon (Brisket)", "Beef Bacon (Ribs)", "Corned Beef (Brisket)",
-    "Corned Beef (Round)",  "BBQ Brisket",
+    // A saved estimate: its final bill or its quote, at the rates kept with it.
+    {"cmdQuoteOrFinal",
+     "Show the &Quote",
+     "Show the quote or the final bill of the saved estimate",
+     {5880, 1020, 3000, 420},
+     &EstimateControls::quoteOrFinal},
+    {"cmdTodaysPrices",
+     "Use &Today's Prices",
+     "Figure the whole estimate again at the prices of the price list today",
+     {5880, 1500, 3000, 420},
+     &EstimateControls::todaysPrices},
 };
 
 QString indexed(const char* name, int index)
@@ -153,6 +170,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.totalCaption = label(screen, "Label5", QStringLiteral("Total Estimated Price"));
     place(c.totalCaption, {5880, 150, 2300, 300});
     c.total = field(screen, "Text5", R::FigureProblem);
+    QObject::connect(c.total, &QLineEdit::textChanged, c.total, [f = c.total] { paintMark(f); });
     c.total->setReadOnly(true); // the total is figured, never typed
     paintWith(c.total, QPalette::Base, PaleBlue);
     place(c.total, {8280, 120, 1695, 345});
@@ -175,6 +193,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         place(caption, {240, 630 + row * 480, 1800, 300});
         place(edit, {2160, 600 + row * 480, 1335, 345});
         c.*r.slot = edit;
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { paintMark(edit); });
         if (row == 0)
             c.weightCaption = caption;
     }
@@ -188,6 +207,9 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         place(b, design.at);
         c.*design.slot = b;
     }
+
+    c.quoteOrFinal->hide();
+    c.todaysPrices->hide();
 
     c.recordLabel = label(screen, "lblEstimate", QString());
     c.recordLabel->setTextFormat(Qt::PlainText); // a customer's name is shown as typed
@@ -229,21 +251,22 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
 
     for (const ServiceInfo& s : Services()) {
         const int* x = s.column == Column::Pork ? porkX : beefX;
-        const int top = firstRowTop + s.row() * rowStep;
+        const int box = ServiceBox(s.id);
+        const int top = firstRowTop + (s.column == Column::Pork ? box - 9 : box) * rowStep;
         EstimateControls::Service& row = c.services[static_cast<int>(s.id)];
         row.box = new QCheckBox(QLatin1String(s.caption), screen);
-        row.box->setObjectName(indexed("Check1", s.box));
+        row.box->setObjectName(indexed("Check1", box));
         place(row.box, {x[1], top, x[2] - x[1] - 60, fieldHeight});
         row.box->hide();
         row.weight = new QLineEdit(QStringLiteral("0"), screen);
         row.charge = new QLineEdit(QStringLiteral("0"), screen);
-        row.weight->setObjectName(indexed("Text6", s.weightField()));
-        row.charge->setObjectName(indexed("Text6", s.chargeField()));
+        row.weight->setObjectName(indexed("Text6", WeightField(s.id)));
+        row.charge->setObjectName(indexed("Text6", ChargeField(s.id)));
         place(row.weight, {x[0], top, fieldWidth, fieldHeight});
         place(row.charge, {x[2], top, fieldWidth, fieldHeight});
         for (QLineEdit* edit : {row.weight, row.charge}) {
             MarkInvalidWhile(edit, R::FigureProblem);
-            QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { paintStale(edit); });
+            QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { paintMark(edit); });
             edit->hide();
         }
     }
@@ -252,13 +275,40 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
     c.cureProducts = new QListWidget(screen);
     c.cureProducts->setObjectName(QStringLiteral("List1"));
     c.cureProducts->setSelectionMode(QAbstractItemView::MultiSelection);
-    for (const char* product : CureProductNames)
+    for (const char* product : R::CureProductNames)
         c.cureProducts->addItem(QLatin1String(product));
     place(c.cureProducts, {8200, firstRowTop, 2700, 1500});
     c.cureProducts->hide();
 }
 
 } // namespace
+
+int ServiceBox(ServiceId service)
+{
+    // In the order of ServiceId: the beef services, then the pork ones.
+    static constexpr int Boxes[ServiceCount] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13};
+    return Boxes[static_cast<int>(service)];
+}
+
+int WeightField(ServiceId service)
+{
+    const int box = ServiceBox(service);
+    return Service(service).column == Column::Pork ? box + 10 : box + 9;
+}
+
+int ChargeField(ServiceId service)
+{
+    const int box = ServiceBox(service);
+    return Service(service).column == Column::Pork ? box + 17 : box;
+}
+
+const ServiceInfo* ServiceAtBox(int box)
+{
+    for (const ServiceInfo& s : Services())
+        if (ServiceBox(s.id) == box)
+            return &s;
+    return nullptr;
+}
 
 EstimateControls MakeEstimateControls(QWidget* screen)
 {
@@ -268,42 +318,19 @@ EstimateControls MakeEstimateControls(QWidget* screen)
     return c;
 }
 
-QString ServiceCaption(const ServiceInfo& s)
+void ShowFigureMark(QLineEdit* field, FigureMark mark, const QString& reason)
 {
-    return (s.column == Column::Pork ? QStringLiteral("pork ") : QString()) +
-           QLatin1String(s.caption);
-}
-
-void ShowStale(QLineEdit* field, const QString& reason)
-{
-    const bool stale = !reason.isEmpty();
-    if (field->property("stale").toBool() == stale && field->property("staleReason") == reason)
+    const bool stale = mark == FigureMark::Stale;
+    const bool notFigured = mark == FigureMark::NotFigured;
+    const QString shown = mark == FigureMark::None ? QString() : reason;
+    if (field->property("stale").toBool() == stale &&
+        field->property("notFigured").toBool() == notFigured &&
+        field->property("markReason").toString() == shown)
         return;
     field->setProperty("stale", stale);
-    field->setProperty("staleReason", reason);
-    paintStale(field);
-}
-
-QStringList MarkedFieldNotes(const EstimateControls& c)
-{
-    QList<std::pair<QString, const QLineEdit*>> fields = {
-        {c.weightCaption->text(), c.liveWeight},
-        {QStringLiteral("Hanging Weight"), c.hangingWeight},
-        {QStringLiteral("Processing Charge"), c.processing},
-        {QStringLiteral("Kill Charge"), c.kill},
-        {QStringLiteral("Total Estimated Price"), c.total},
-    };
-    for (const ServiceInfo& s : Services()) {
-        const EstimateControls::Service& row = c.services[static_cast<int>(s.id)];
-        fields.append({ServiceCaption(s) + QStringLiteral(" weight"), row.weight});
-        fields.append({ServiceCaption(s) + QStringLiteral(" charge"), row.charge});
-    }
-    // A marked field holds its reason as its tool tip.
-    QStringList notes;
-    for (const auto& [caption, field] : fields)
-        if (IsMarkedInvalid(field))
-            notes << QStringLiteral("Mend the %1: %2").arg(caption, field->toolTip());
-    return notes;
+    field->setProperty("notFigured", notFigured);
+    field->setProperty("markReason", shown);
+    paintMark(field);
 }
 
 QString PriceFlagTip(const QString& priceListPath, bool open, bool ticked)
@@ -315,8 +342,11 @@ QString PriceFlagTip(const QString& priceListPath, bool open, bool ticked)
                      : QStringLiteral("The built-in prices are in use; tick the box to take "
                                       "prices from %1");
     else if (Database::IsServerUrl(priceListPath))
-        tip = QStringLiteral("The price list on %1 could not be reached or opened: the built-in "
-                             "prices are in use");
+        tip = ticked ? QStringLiteral("The prices on %1 cannot be reached now: what needs a price "
+                                      "is not figured until they can (tried again at every "
+                                      "action)")
+                     : QStringLiteral("The price list on %1 could not be reached or opened: the "
+                                      "built-in prices are in use");
     else if (!QFileInfo::exists(priceListPath))
         tip = QStringLiteral("No price list at %1: the built-in prices are in use");
     else

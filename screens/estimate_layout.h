@@ -47,30 +47,41 @@ struct EstimateControls {
     QPushButton* save = nullptr;
     QPushButton* newEstimate = nullptr;
     QPushButton* estimates = nullptr;
-    QLabel* recordLabel = nullptr; // names the saved estimate on the screen
-    QPushButton* tot = nullptr;    // hidden; its focus has the total figured
+    QPushButton* todaysPrices = nullptr; // hidden while figured at today's prices
+    QPushButton* quoteOrFinal = nullptr; // hidden while there is no final bill
+    QLabel* recordLabel = nullptr;       // names the saved estimate on the screen
+    QPushButton* tot = nullptr;          // hidden; its focus has the total figured
     QFrame* porkFrame = nullptr;
     QLabel* porkNote = nullptr;
     std::array<Service, ServiceCount> services{};
     QListWidget* cureProducts = nullptr;
 };
 
+// Where each service sits on the Estimate screen: the index of its check box
+// (Check1_<box>: beef 0 to 7 down the left column, pork 9 to 13 down the
+// middle one) and of its weight and charge fields among the Text6 fields.
+int ServiceBox(ServiceId service);
+int WeightField(ServiceId service);
+int ChargeField(ServiceId service);
+// The service of a check box index, or null for an index that has none.
+const ServiceInfo* ServiceAtBox(int box);
+
 // Makes the controls of both bands on `screen`: the top band of weights,
 // charges and tools, and the band of extra services below it.
 EstimateControls MakeEstimateControls(QWidget* screen);
 
-// A service by its caption; "pork Curing" where beef has a row of that name.
-QString ServiceCaption(const ServiceInfo& s);
+// How a figure's field is marked when its figure is not current.
+enum class FigureMark {
+    None,
+    Stale,      // figured for another hanging weight: pale yellow
+    NotFigured, // could not be figured again: grey
+};
 
-// Marks a service field as figured for another hanging weight, with the
-// reason as its tool tip (a pale yellow: not an error, so not the invalid
-// mark's pale red), or takes the mark away when `reason` is empty. While the
-// field is marked as invalid that mark shows; this one comes back when the
-// field is mended.
-void ShowStale(QLineEdit* field, const QString& reason);
-
-// "Mend the ...: reason" for each field marked as invalid, in screen order.
-QStringList MarkedFieldNotes(const EstimateControls& c);
+// Marks a figure's field, with the reason as its tool tip (the properties
+// "stale" and "notFigured" tell which), or takes the mark away. While the
+// field is marked as invalid (pale red) that mark shows; this one comes back
+// when the field is mended.
+void ShowFigureMark(QLineEdit* field, FigureMark mark, const QString& reason);
 
 // The price list flag's tool tip: where prices come from, or the file looked
 // for and why its prices are not in use.

@@ -39,21 +39,20 @@ void setChangedText(QLineEdit* field, const QString& text)
 
 } // namespace
 
-EstimateScreen::EstimateScreen(QString priceListPath, QWidget* parent)
-    : EstimateScreen(std::move(priceListPath), QString(), parent)
-{}
-
-EstimateScreen::EstimateScreen(QString priceListPath, QString estimatesPath, QWidget* parent)
+EstimateScreen::EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBook& book,
+                               const Clock& clock, QWidget* parent)
     : QWidget(parent)
-    , priceList_(std::make_unique<PriceList>(std::move(priceListPath)))
-    , estimate_(std::make_unique<Estimate>(*priceList_, *this))
-    , keeper_(std::make_unique<EstimateKeeper>(
-          *this, *estimate_, *priceList_, std::move(estimatesPath), [this] { showReplaced(); }))
+    , estimate_(estimate)
+    , priceList_(prices)
+    , keeper_(std::make_unique<EstimateKeeper>(*this, estimate, book, clock))
 {
     setObjectName(QStringLiteral("frmEst"));
     setWindowTitle(QStringLiteral("Estimate"));
+    estimate_.setView(this);
+    keeper_->onReplacing([this] { closeWorksheets(); });
+    keeper_->onReplaced([this] { showReplaced(); });
     ui_ = MakeEstimateControls(this);
-    ui_.weightCaption->setText(estimate_->weightCaption());
+    ui_.weightCaption->setText(estimate_.weightCaption());
     connectControls();
     resize(TwipsX(this, EstimateDesignWidth), TwipsY(this, EstimateCollapsedHeight));
     page_ = ScrollingPage(this);
@@ -61,6 +60,12 @@ EstimateScreen::EstimateScreen(QString priceListPath, QString estimatesPath, QWi
 }
 
 EstimateScreen::~EstimateScreen()
+{
+    closeWorksheets();
+    estimate_.setView(nullptr);
+}
+
+void EstimateScreen::closeWorksheets()
 {
     for (QPointer<QWidget>& sheet : worksheets_)
         delete sheet.data();
@@ -78,24 +83,24 @@ void EstimateScreen::connectControls()
 {
     connect(ui_.flag, &QCheckBox::clicked, this, [this](bool ticked) {
         flagTipSays_ = -1; // the file may have come or gone since
-        act([&] { estimate_->setPriceListFlag(ticked); });
+        act([&] { estimate_.setPriceListFlag(ticked); });
     });
     const Species species[] = {Species::Beef, Species::Pork, Species::Deer};
     for (int i = 0; i < 3; ++i)
         connect(ui_.species[i], &QRadioButton::clicked, this, [this, chosen = species[i]] {
-            act([&] { estimate_->chooseSpecies(chosen); });
+            act([&] { estimate_.chooseSpecies(chosen); });
             if (chosen != Species::Deer)
                 ui_.liveWeight->setFocus();
         });
     connect(ui_.liveWeight, &QLineEdit::textChanged, this,
-            [this](const QString& text) { act([&] { estimate_->setLiveWeight(text); }); });
+            [this](const QString& text) { act([&] { estimate_.setLiveWeight(text); }); });
     connect(ui_.hangingWeight, &QLineEdit::textEdited, this,
-            [this](const QString& text) { act([&] { estimate_->setHangingWeight(text); }); });
+            [this](const QString& text) { act([&] { estimate_.setHangingWeight(text); }); });
     connect(ui_.processing, &QLineEdit::textEdited, this,
-            [this](const QString& text) { act([&] { estimate_->setProcessingCharge(text); }); });
+            [this](const QString& text) { act([&] { estimate_.setProcessingCharge(text); }); });
     connect(ui_.kill, &QLineEdit::textEdited, this,
-            [this](const QString& text) { act([&] { estimate_->setKillCharge(text); }); });
-    connect(ui_.expand, &QPushButton::clicked, this, [this] { act([&] { estimate_->expand(); }); });
+            [this](const QString& text) { act([&] { estimate_.setKillCharge(text); }); });
+    connect(ui_.expand, &QPushButton::clicked, this, [this] { act([&] { estimate_.expand(); }); });
 
     // The buttons, and their keys.
     const auto onPress = [this](QPushButton* button, QKeySequence::StandardKey key, auto slot) {
@@ -105,10 +110,16 @@ void EstimateScreen::connectControls()
     };
     onPress(ui_.priceList, QKeySequence::UnknownKey, [this] { showPriceList(); });
     onPress(ui_.print, QKeySequence::Print, [this] { printEstimate(); });
-    onPress(ui_.save, QKeySequence::Save, [this] { keeper_->saveEstimate(); });
+    onPress(ui_.save, QKeySequence::Save, [this] {
+        keeper_->saveEstimate();
+        render();
+    });
     onPress(ui_.newEstimate, QKeySequence::New, [this] { newEstimate(); });
     onPress(ui_.estimates, QKeySequence::Find, [this] { keeper_->showEstimates(); });
-    keeper_->setRecordLabel(ui_.recordLabel);
+    onPress(ui_.todaysPrices, QKeySequence::UnknownKey,
+            [this] { act([&] { estimate_.useTodaysPrices(); }); });
+    onPress(ui_.quoteOrFinal, QKeySequence::UnknownKey, [this] { keeper_->showQuoteOrFinal(); });
+    keeper_->setControls(ui_.recordLabel, ui_.quoteOrFinal);
     // The curing worksheet gives the hidden tot button the focus to have the
     // total figured.
     ui_.tot->installEventFilter(this);
@@ -116,19 +127,19 @@ void EstimateScreen::connectControls()
     for (const ServiceInfo& s : Services()) {
         const EstimateControls::Service& c = ui_.services[static_cast<int>(s.id)];
         connect(c.box, &QCheckBox::toggled, this, [this, id = s.id](bool ticked) {
-            act([&] { estimate_->clickService(id, ticked); });
+            act([&] { estimate_.clickService(id, ticked); });
         });
         connect(c.weight, &QLineEdit::textEdited, this, [this, id = s.id](const QString& text) {
-            act([&] { estimate_->setServiceWeight(id, text); });
+            act([&] { estimate_.setServiceWeight(id, text); });
         });
         // A charge typed by hand counts at once.
         connect(c.charge, &QLineEdit::textEdited, this, [this, id = s.id](const QString& text) {
-            act([&] { estimate_->setServiceCharge(id, text); });
+            act([&] { estimate_.setServiceCharge(id, text); });
         });
     }
     connect(ui_.cureProducts, &QListWidget::itemSelectionChanged, this, [this] {
         act([&] {
-            estimate_->chooseCureProducts(SelectedRows<R::CureProductCount>(ui_.cureProducts));
+            estimate_.chooseCureProducts(SelectedRows<R::CureProductCount>(ui_.cureProducts));
         });
     });
 }
@@ -144,7 +155,7 @@ void EstimateScreen::startUp()
 {
     setHeightTwips(EstimateCollapsedHeight);
     shownExpanded_ = false;
-    estimate_->startUp();
+    estimate_.startUp();
     render();
 }
 
@@ -153,7 +164,7 @@ void EstimateScreen::startUp()
 void EstimateScreen::render()
 {
     const QScopedValueRollback<bool> rendering(rendering_, true);
-    const Estimate& e = *estimate_;
+    const Estimate& e = estimate_;
     ui_.flag->setChecked(e.priceListFlag());
     showFlagTip();
     const int species = static_cast<int>(e.species());
@@ -161,20 +172,30 @@ void EstimateScreen::render()
         ui_.species[species - 1]->setChecked(true);
     ui_.weightCaption->setText(e.weightCaption());
     ui_.speciesHint->setText(e.speciesHint());
+    const EstimateValue& v = e.value();
     setChangedText(ui_.liveWeight, e.liveWeight());
-    setChangedText(ui_.hangingWeight, e.hangingWeight());
-    setChangedText(ui_.processing, e.processingCharge());
-    setChangedText(ui_.kill, e.killCharge());
-    setChangedText(ui_.total, e.total());
+    const std::pair<QLineEdit*, const Figure*> figures[] = {
+        {ui_.hangingWeight, &v.hanging},
+        {ui_.processing, &v.processing},
+        {ui_.kill, &v.kill},
+        {ui_.total, &v.total},
+    };
+    for (const auto& [field, figure] : figures) {
+        setChangedText(field, figure->text);
+        ShowFigureMark(field, figure->isCurrent() ? FigureMark::None : FigureMark::NotFigured,
+                       figure->why);
+    }
+    ui_.todaysPrices->setVisible(v.basis == PriceBasis::Kept && keeper_->record().number != 0);
+    keeper_->showRecord();
     if (e.expanded() && !shownExpanded_) {
         shownExpanded_ = true;
         setHeightTwips(EstimateFullHeight);
     }
-    ui_.porkFrame->setVisible(e.porkNoteShown());
-    ui_.porkNote->setVisible(e.porkNoteShown());
-    if (e.cureProductsShown())
+    ui_.porkFrame->setVisible(v.shown.porkNoteShown);
+    ui_.porkNote->setVisible(v.shown.porkNoteShown);
+    if (v.shown.cureProductsShown)
         ui_.cureProducts->show();
-    const R::CureSelection& cure = e.cureProducts();
+    const R::CureSelection& cure = v.cure;
     for (int i = 0; i < R::CureProductCount; ++i)
         if (ui_.cureProducts->item(i)->isSelected() != cure[i])
             ui_.cureProducts->item(i)->setSelected(cure[i]);
@@ -184,33 +205,41 @@ void EstimateScreen::render()
 void EstimateScreen::renderServices()
 {
     for (const ServiceInfo& s : Services()) {
-        const ServiceRow& row = estimate_->row(s.id);
+        const ServiceRow& row = estimate_.row(s.id);
         EstimateControls::Service& c = ui_.services[static_cast<int>(s.id)];
-        c.box->setVisible(row.boxShown);
+        const EstimateShown& shown = estimate_.value().shown;
+        c.box->setVisible(shown.boxShown[static_cast<int>(s.id)]);
         c.box->setChecked(row.ticked);
-        c.weight->setVisible(row.fieldsShown);
-        c.charge->setVisible(row.fieldsShown);
-        setChangedText(c.weight, row.weight);
-        setChangedText(c.charge, row.charge);
-        const QString stale =
-            estimate_->isStale(s.id)
+        c.weight->setVisible(shown.fieldsShown[static_cast<int>(s.id)]);
+        c.charge->setVisible(shown.fieldsShown[static_cast<int>(s.id)]);
+        setChangedText(c.weight, row.weight.text);
+        setChangedText(c.charge, row.charge.text);
+        const bool stale = estimate_.isStale(s.id);
+        const QString staleWhy =
+            stale
                 ? QStringLiteral("Figured for a hanging weight of %1 lb; open the worksheet again")
                       .arg(NumberText(*row.figuredFor))
                 : QString();
-        ShowStale(c.weight, stale);
-        ShowStale(c.charge, stale);
+        for (auto [field, figure] :
+             {std::pair{c.weight, &row.weight}, std::pair{c.charge, &row.charge}}) {
+            const bool counted = estimate_.counts(s.id);
+            if (counted && !figure->isCurrent())
+                ShowFigureMark(field, FigureMark::NotFigured, figure->why);
+            else
+                ShowFigureMark(field, stale ? FigureMark::Stale : FigureMark::None, staleWhy);
+        }
     }
 }
 
 void EstimateScreen::showFlagTip()
 {
     // Told again only when what it says may have changed: it looks at the file.
-    const int said = (priceList_->isOpen() ? 2 : 0) + (estimate_->priceListFlag() ? 1 : 0);
+    const int said = (priceList_.isOpen() ? 2 : 0) + (estimate_.priceListFlag() ? 1 : 0);
     if (said == flagTipSays_)
         return;
     flagTipSays_ = said;
     ui_.flag->setToolTip(
-        PriceFlagTip(priceList_->path(), priceList_->isOpen(), estimate_->priceListFlag()));
+        PriceFlagTip(priceList_.path(), priceList_.isOpen(), estimate_.priceListFlag()));
 }
 
 // ---------------------------------------------------------------- what the estimate asks
@@ -249,19 +278,19 @@ void EstimateScreen::showWorksheet(ServiceId service)
     if (!slot) {
         switch (sheet) {
         case Worksheet::ExtraBoning:
-            slot = new ExtraBoningWorksheet(*this, this);
+            slot = new ExtraBoningWorksheet(estimate_, *this, this);
             break;
         case Worksheet::Sausage:
-            slot = new SausageWorksheet(*this, this);
+            slot = new SausageWorksheet(estimate_, *this, this);
             break;
         case Worksheet::Fajita:
-            slot = CutWorksheet::fajita(*this, this);
+            slot = new CutWorksheet(CutRules::CutScreenKind::Fajita, estimate_, *this, this);
             break;
         case Worksheet::Jerky:
-            slot = CutWorksheet::jerky(*this, this);
+            slot = new CutWorksheet(CutRules::CutScreenKind::Jerky, estimate_, *this, this);
             break;
         case Worksheet::Curing: // in the role of the service that opens it
-            slot = new CuringWorksheet(*this, service, this);
+            slot = new CuringWorksheet(estimate_, *this, service, this);
             break;
         case Worksheet::None:
             return;
@@ -285,14 +314,8 @@ void EstimateScreen::showWorksheet(ServiceId service)
 
 // ---------------------------------------------------------------- the worksheets' host
 
-QString EstimateScreen::priceListPath() const
+void EstimateScreen::sheetWritten(ServiceId)
 {
-    return priceList_->path();
-}
-
-void EstimateScreen::writeService(ServiceId service, const QString& weight, const QString& charge)
-{
-    estimate_->writeService(service, weight, charge);
     render();
 }
 
@@ -303,7 +326,7 @@ void EstimateScreen::refigureTotalThroughTot()
     activateWindow();
     ui_.tot->setFocus(Qt::OtherFocusReason);
     if (!totRan_)
-        act([&] { estimate_->refigureTotal(); }); // the window was not active: no focus yet
+        act([&] { estimate_.refigureTotal(); }); // the window was not active: no focus yet
     ui_.hangingWeight->setFocus(Qt::OtherFocusReason);
     ui_.tot->hide();
 }
@@ -312,7 +335,7 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui_.tot && event->type() == QEvent::FocusIn) {
         totRan_ = true;
-        act([&] { estimate_->refigureTotal(); });
+        act([&] { estimate_.refigureTotal(); });
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -321,13 +344,7 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
 
 void EstimateScreen::printEstimate()
 {
-    QStringList mend;
-    if (estimate_->species() == Species::None)
-        mend << QStringLiteral("Choose Beef, Pork or Deer.");
-    mend << MarkedFieldNotes(ui_);
-    if (!mend.isEmpty())
-        return Dialogs::warn(this, QStringLiteral("The estimate was not printed.\n\n") +
-                                       mend.join(QLatin1Char('\n')));
+    act([&] { estimate_.refreshPending(); }); // what could not be figured is tried again
     keeper_->printShown();
 }
 
@@ -338,7 +355,7 @@ void EstimateScreen::showPriceList()
         priceListWindow_->activateWindow();
         return;
     }
-    auto* window = new PriceListWindow(priceList_->path(), this);
+    auto* window = new PriceListWindow(priceList_.path(), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->problem().isEmpty()) {
         const QString problem = window->problem();
@@ -370,7 +387,7 @@ void EstimateScreen::showReplaced()
     }
     shownExpanded_ = false;
     setHeightTwips(EstimateCollapsedHeight);
-    ui_.cureProducts->setVisible(estimate_->cureProductsShown());
+    ui_.cureProducts->setVisible(estimate_.value().shown.cureProductsShown);
     render();
 }
 
@@ -378,5 +395,6 @@ void EstimateScreen::closeEvent(QCloseEvent* event)
 {
     if (!keeper_->settleUnsaved(QStringLiteral("closing")))
         return event->ignore();
+    closeWorksheets();
     QWidget::closeEvent(event);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 // frmEst, the Estimate screen: the view of one estimate. It lays out the
-// controls, shows the estimate object's figures in them, and turns the
-// clerk's clicks and keys into calls on the object. It also hosts the
-// worksheets and opens the price list window and the print dialog.
+// controls, shows the estimate's figures in them (marking each one that is
+// not current), and turns the clerk's clicks and keys into calls on the
+// estimate. It also hosts the worksheets and opens the price list window and
+// the print dialog. The program makes the price list, the book, the clock and
+// the estimate, and hands them to it.
 
 #include "estimate/estimate.h"
 #include "screens/estimate_keeper.h"
@@ -21,17 +23,16 @@ class EstimateScreen : public QWidget, public EstimateView, public WorksheetHost
     Q_OBJECT
 
 public:
-    explicit EstimateScreen(QString priceListPath, QWidget* parent = nullptr);
-    // With the saved estimates kept at `estimatesPath` (empty: Estimates.db
-    // beside the price list).
-    EstimateScreen(QString priceListPath, QString estimatesPath, QWidget* parent = nullptr);
+    // The screen of `estimate`, whose prices come from `prices`, saving in `book`.
+    EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBook& book, const Clock& clock,
+                   QWidget* parent = nullptr);
     ~EstimateScreen() override;
 
     // The screen's start-up: collapsed height, the database flag ticked, the
     // price list opened (or the start-up notice and the built-in prices).
     void startUp();
 
-    const Estimate& estimate() const { return *estimate_; }
+    const Estimate& estimate() const { return estimate_; }
 
     // EstimateView
     void tell(const QString& text) override;
@@ -41,22 +42,19 @@ public:
     void showCureProducts() override;
 
     // WorksheetHost
-    QString hangingWeightText() const override { return estimate_->hangingWeight(); }
-    bool priceListFlag() const override { return estimate_->priceListFlag(); }
-    QString priceListPath() const override;
-    void writeService(ServiceId service, const QString& weight, const QString& charge) override;
+    void sheetWritten(ServiceId service) override;
     void refigureTotalThroughTot() override;
 
     // Qt's print dialog, then the printed estimate (or a PDF file). Refused
-    // while a field is marked as invalid or no species is chosen; rows figured
-    // for another hanging weight are printed only when the clerk says so.
+    // while a figure is not current, a field is not right or no species is
+    // chosen; rows figured for another hanging weight are printed only when
+    // the clerk says so.
     void printEstimate();
     // The price list window, to see and change the prices.
     void showPriceList();
 
     // ------------------------------------------------------------ saved estimates
 
-    // The saved estimates, kept for the screen by its keeper.
     EstimateBook& book() { return keeper_->book(); }
     const EstimateRecord& record() const { return keeper_->record(); }
     bool saveEstimate() { return keeper_->saveEstimate(); }
@@ -67,6 +65,8 @@ public:
     void printSavedEstimate(qint64 number) { keeper_->printSavedEstimate(number); }
     void forgetEstimate(qint64 number) { keeper_->forgetEstimate(number); }
     void showEstimates() { keeper_->showEstimates(); }
+    // The quote of a saved estimate with a final bill, or its final bill again.
+    bool showQuoteOrFinal() { return keeper_->showQuoteOrFinal(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,9 +89,11 @@ private:
     // Shows the whole estimate after it was replaced (cleared or opened): the
     // band collapsed or full, the species buttons, the cure product list.
     void showReplaced();
+    // Closes the open worksheets without writing: their estimate is going.
+    void closeWorksheets();
 
-    std::unique_ptr<PriceList> priceList_;
-    std::unique_ptr<Estimate> estimate_;
+    Estimate& estimate_;
+    PriceList& priceList_;
     std::unique_ptr<EstimateKeeper> keeper_;
     bool rendering_ = false;
     bool totRan_ = false;

@@ -1,10 +1,10 @@
 #include "screens/estimates_window.h"
 
+#include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/estimate_summary.h"
 #include "pricelist/csv.h"
 #include "pricelist/price_list_editor.h"
-#include "screens/estimate_screen.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
@@ -44,18 +44,23 @@ const QStringList Columns = {
     QStringLiteral("Quoted Total"), QStringLiteral("Final Total"), QStringLiteral("Difference"),
 };
 
-// The final total less the quoted one, to the cent with its sign; empty while
-// there is no final bill or a total is not a number.
+// A total to the cent, as the printout gives it; as it stands when it is not
+// a number.
+QString totalCents(const QString& total)
+{
+    const auto cents = CentsOf(total);
+    return cents ? CentsText(*cents) : total;
+}
+
+// The final total less the quoted one, each to the cent first (as printed),
+// with its sign; empty while there is no final bill or a total is not a number.
 QString difference(const EstimateListing& e)
 {
-    const std::optional<double> quote = StrictNumber(e.quoteTotal);
-    const std::optional<double> billed = StrictNumber(e.finalTotal);
+    const auto quote = CentsOf(e.quoteTotal);
+    const auto billed = CentsOf(e.finalTotal);
     if (!quote || !billed)
         return QString();
-    const QString money = PrintedMoney(NumberText(*billed - *quote));
-    return money.startsWith(QLatin1Char('-')) || money == QLatin1String("$0.00")
-               ? money
-               : QLatin1Char('+') + money;
+    return SignedMoneyText(*billed - *quote);
 }
 
 // One estimate's columns, as shown and as exported.
@@ -67,8 +72,8 @@ QStringList columnsOf(const EstimateListing& e)
             e.phone,
             e.species,
             e.liveWeight,
-            e.quoteTotal,
-            e.finalTotal,
+            totalCents(e.quoteTotal),
+            e.finalTotal.isEmpty() ? QString() : totalCents(e.finalTotal),
             difference(e)};
 }
 
@@ -77,7 +82,7 @@ QStringList columnsOf(const EstimateListing& e)
 // ---------------------------------------------------------------- the save dialog
 
 SaveEstimateDialog::SaveEstimateDialog(const EstimateRecord& record, bool finalByDefault,
-                                       QWidget* parent)
+                                       bool fixed, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSaveEstimate"));
@@ -98,11 +103,17 @@ SaveEstimateDialog::SaveEstimateDialog(const EstimateRecord& record, bool finalB
         // the final bill beside it, or mends the quote itself.
         auto* quote = new QRadioButton(QStringLiteral("Update the &quote"), this);
         quote->setObjectName(QStringLiteral("optQuote"));
-        final_ = new QRadioButton(QStringLiteral("Record the &final bill (the quote is kept as "
-                                                 "given)"),
-                                  this);
+        final_ = new QRadioButton(
+            record.hasFinal()
+                ? QStringLiteral("Update the &final bill (the quote is kept as given)")
+                : QStringLiteral("Record the &final bill (the quote is kept as "
+                                 "given)"),
+            this);
         final_->setObjectName(QStringLiteral("optFinal"));
         (finalByDefault ? final_ : quote)->setChecked(true);
+        // With a final bill, the one shown is saved: the other is never
+        // overwritten by it.
+        (finalByDefault ? quote : final_)->setEnabled(!fixed);
         layout->addWidget(final_);
         layout->addWidget(quote);
     }
@@ -116,10 +127,11 @@ SaveEstimateDialog::SaveEstimateDialog(const EstimateRecord& record, bool finalB
     customer_->selectAll();
 }
 
-std::optional<SaveEstimateDialog::Answer>
-SaveEstimateDialog::ask(QWidget* parent, const EstimateRecord& record, bool finalByDefault)
+std::optional<SaveEstimateDialog::Answer> SaveEstimateDialog::ask(QWidget* parent,
+                                                                  const EstimateRecord& record,
+                                                                  bool finalByDefault, bool fixed)
 {
-    SaveEstimateDialog dialog(record, finalByDefault, parent);
+    SaveEstimateDialog dialog(record, finalByDefault, fixed, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.answer();
@@ -144,10 +156,9 @@ void SaveEstimateDialog::accept()
 
 // ---------------------------------------------------------------- the Estimates window
 
-EstimatesWindow::EstimatesWindow(EstimateBook& book, EstimateScreen& screen)
-    : QWidget(&screen, Qt::Window)
+EstimatesWindow::EstimatesWindow(EstimateBook& book, QWidget* parent)
+    : QWidget(parent, Qt::Window)
     , book_(book)
-    , screen_(screen)
 {
     setObjectName(QStringLiteral("frmEstimates"));
     setWindowTitle(QStringLiteral("Saved Estimates"));
@@ -256,13 +267,13 @@ qint64 EstimatesWindow::selectedNumber() const
 void EstimatesWindow::openSelected()
 {
     if (const qint64 number = selectedNumber())
-        screen_.openEstimate(number);
+        emit openRequested(number);
 }
 
 void EstimatesWindow::printSelected()
 {
     if (const qint64 number = selectedNumber())
-        screen_.printSavedEstimate(number);
+        emit printRequested(number);
 }
 
 void EstimatesWindow::deleteSelected()
@@ -281,7 +292,7 @@ void EstimatesWindow::deleteSelected()
     if (!removed.done)
         Dialogs::warn(this, removed.problem);
     else
-        screen_.forgetEstimate(number);
+        emit deleted(number);
     refresh();
 }
 

@@ -32,12 +32,15 @@ public:
     };
 
     // Shows the record's name, phone and note to confirm or change; the choice
-    // of quote or final bill only when the record was saved before.
-    SaveEstimateDialog(const EstimateRecord& record, bool finalByDefault, QWidget* parent);
+    // of quote or final bill only when the record was saved before, and not
+    // open to change when it is `fixed` (a final bill exists: what is shown
+    // is saved).
+    SaveEstimateDialog(const EstimateRecord& record, bool finalByDefault, bool fixed,
+                       QWidget* parent);
 
     // Asks modally; no value when the clerk cancels.
     static std::optional<Answer> ask(QWidget* parent, const EstimateRecord& record,
-                                     bool finalByDefault);
+                                     bool finalByDefault, bool fixed);
 
     Answer answer() const;
 
@@ -63,7 +66,7 @@ public:
     // older ones.
     static constexpr int ShownRows = 200;
 
-    EstimatesWindow(EstimateBook& book, EstimateScreen& screen);
+    EstimatesWindow(EstimateBook& book, QWidget* parent);
 
     // Fills the table afresh from the book, for the search as typed.
     void refresh();
@@ -74,6 +77,14 @@ public:
     // CSV to the file. False, and the clerk told why, when it cannot.
     bool exportTo(const QString& path);
 
+signals:
+    // The clerk asked for a saved estimate on the Estimate screen.
+    void openRequested(qint64 number);
+    // The clerk asked for a saved estimate printed.
+    void printRequested(qint64 number);
+    // A saved estimate was deleted.
+    void deleted(qint64 number);
+
 private:
     void openSelected();
     void printSelected();
@@ -81,7 +92,6 @@ private:
     void exportList();
 
     EstimateBook& book_;
-    EstimateScreen& screen_;
     QLineEdit* search_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* status_ = nullptr;

@@ -1,32 +1,69 @@
-// The curing worksheet frmCure in its three roles: driven through the real
-// Estimate screen from the pork Curing, Sausage and Cutlets rows, and on its
-// own against a stand-in host.
+// The curing worksheet frmCure in its three roles: its figuring over an
+// estimate priced from memory (what it totals, rounds, prices, writes and
+// refuses), the window over a stand-in Estimate screen, and the window opened
+// from the pork Curing, Sausage and Cutlets rows of the real Estimate screen.
+#include "estimate/worksheet_figuring.h"
 #include "estimate_counter.h"
-#include "fake_host.h"
+#include "memory_prices.h"
 #include "pricelist/price_items.h"
-#include "screens/estimate_screen.h"
-#include "test_price_list.h"
+#include "sheet_host.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
 #include "widgets.h"
 #include "worksheets/curing_worksheet.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSqlDatabase>
 #include <QTest>
-#include <memory>
 
 namespace {
 
+namespace R = CuringRules;
+
 const QString CutletMessage = QStringLiteral("Sorry You Cannot Make Cutlets Out oF Bellie Meat!");
+const QLatin1String Replaced("no longer on the Estimate screen");
 
 enum Cut { Hams = 0, Bacon = 1, ArkansasBacon = 2, Loins = 3, Jowl = 4, WholeHog = 10 };
 
-// Pork services that open the curing worksheet.
-constexpr int CuringRow = 9, SausageRow = 10, CutletsRow = 11;
+// One role's figuring over an estimate with the service ticked and the hanging
+// weight given, priced from memory: curing 0.5, sausage seasoning 0.3,
+// cutlets 0.25 a pound in the list.
+struct Cure {
+    MemoryPrices prices;
+    SheetClerk clerk;
+    SheetHost host;
+    CuringFiguring sheet;
+    R::CutSelection shown{}; // what the list shows
+
+    explicit Cure(ServiceId service = ServiceId::PorkCuring,
+                  const QString& hanging = QStringLiteral("250"))
+        : host(prices, service, hanging)
+        , sheet(host.estimate, service, clerk)
+    {
+        prices.set(PriceItem::Curing, 0.5)
+            .set(PriceItem::SausageSeasoning, 0.3)
+            .set(PriceItem::MinuteSteaks, 0.25);
+    }
+    // The clerk clicks cuts in turn; the list then shows what the figuring
+    // gave back. The total after the last.
+    QString click(const QList<int>& cuts)
+    {
+        for (const int cut : cuts) {
+            R::CutSelection next = shown;
+            next[cut] = !next[cut];
+            shown = sheet.select(next);
+        }
+        return sheet.total();
+    }
+    QString written() const { return rowOf(host.estimate, sheet.service()); }
+    QList<int> chosen() const { return host.estimate.row(sheet.service()).entries.chosen; }
+    QStringList said() const { return clerk.told + clerk.warned; }
+};
+
+// ------------------------------------------------------------ the windows
 
 QListWidget* cutList(QWidget* sheet)
 {
@@ -38,19 +75,9 @@ QString total(QWidget* sheet)
     return textOf(sheet, QStringLiteral("Text1"));
 }
 
-void pickCut(QWidget* sheet, int cut)
-{
-    clickItem(cutList(sheet), cut);
-}
-
 void apply(QWidget* sheet)
 {
     click(control<QPushButton>(sheet, QStringLiteral("cmdApply")));
-}
-
-QColor background(QWidget* sheet)
-{
-    return sheet->palette().color(QPalette::Window);
 }
 
 // Discards the screens that closed: they go at the next turn of the event loop.
@@ -59,8 +86,39 @@ void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// The counter: a price list with known prices, the clerk's answers and the
-// Estimate screen, with pork chosen, the services shown and a hanging weight.
+// The window over a stand-in Estimate screen, priced from memory.
+struct Window {
+    MemoryPrices prices;
+    SheetHost host;
+    ServiceId service;
+    DialogAnswerer dialogs;
+    QPointer<CuringWorksheet> sheet;
+
+    explicit Window(ServiceId role)
+        : host(prices, role, QStringLiteral("250"))
+        , service(role)
+    {
+        prices.set(PriceItem::Curing, 0.5).set(PriceItem::MinuteSteaks, 0.25);
+        open();
+    }
+    ~Window()
+    {
+        delete sheet.data();
+        settle();
+    }
+    void open()
+    {
+        sheet = new CuringWorksheet(host.estimate, host, service);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->show();
+        QApplication::setActiveWindow(sheet);
+    }
+};
+
+// The counter over a price list file with known prices, pork chosen, the
+// services shown and a hanging weight typed.
+constexpr int CuringRow = 9, SausageRow = 10, CutletsRow = 11;
+
 struct Counter : EstimateCounter {
     Counter()
     {
@@ -70,20 +128,15 @@ struct Counter : EstimateCounter {
             .price(PriceItem::Curing, 0.5)
             .price(PriceItem::SausageSeasoning, 0.3)
             .price(PriceItem::MinuteSteaks, 0.25);
+        start();
+        pick(QStringLiteral("Option2"));
+        expand();
+        typeInto(edit(QStringLiteral("Text2")), QStringLiteral("250"));
     }
     ~Counter()
     {
         screen.reset();
         settle();
-    }
-
-    // Starts the counter, pork with the given hanging weight, services shown.
-    void start(const QString& hanging)
-    {
-        EstimateCounter::start();
-        pick(QStringLiteral("Option2"));
-        expand();
-        typeInto(edit(QStringLiteral("Text2")), hanging);
     }
     // Ticks a pork service and finds the curing worksheet it shows.
     QWidget* open(int row)
@@ -91,54 +144,11 @@ struct Counter : EstimateCounter {
         tick(row);
         return findScreen(QStringLiteral("frmCure"));
     }
-    // The database flag unticked by the clerk: prices are the built-in ones.
-    void untickFlag() const
+    QString row(ServiceId s) const
     {
-        click(flag());
-        QVERIFY(!flag()->isChecked());
+        return text6(WeightField(s)) + QLatin1Char('|') + text6(ChargeField(s));
     }
-    int openSheets() const
-    {
-        int count = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            count += w->objectName() == QLatin1String("frmCure") && w->isVisible() ? 1 : 0;
-        return count;
-    }
-};
-
-// The worksheet alone, against a stand-in host.
-struct Alone {
-    FakeEstimateHost host;
-    TestPriceList file;
-    DialogAnswerer dialogs;
-    QPointer<CuringWorksheet> sheet;
-    ServiceId service = ServiceId::PorkCuring;
-
-    // The worksheet in the role of the service priced at that item.
-    explicit Alone(const QString& cureItem, bool flag = true, const QString& hanging = "250")
-    {
-        file.withSample().price(PriceItem::Curing, 0.35);
-        host.path = file.path();
-        host.flag = flag;
-        host.hanging = hanging;
-        service = cureItem == PriceItem::Curing             ? ServiceId::PorkCuring
-                  : cureItem == PriceItem::SausageSeasoning ? ServiceId::PorkSausage
-                                                            : ServiceId::Cutlets;
-    }
-    ~Alone()
-    {
-        delete sheet.data();
-        settle();
-    }
-    CuringWorksheet* open()
-    {
-        sheet = new CuringWorksheet(host, service);
-        sheet->setAttribute(Qt::WA_DeleteOnClose);
-        sheet->show();
-        QApplication::setActiveWindow(sheet);
-        return sheet;
-    }
-    bool stillOpen() const { return sheet && sheet->isVisible(); }
+    double total() const { return text(QStringLiteral("Text5")).toDouble(); }
 };
 
 } // namespace
@@ -147,463 +157,418 @@ class TestCuringWorksheet : public QObject {
     Q_OBJECT
 
 private slots:
-    // ------------------------------------------------------------ through the Estimate screen
+    // ------------------------------------------------------------ the figuring
 
-    void curingRoleFiguresHamsAndBacon()
+    void cutsTotalTheirSharesOfTheHangingWeight()
     {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("100"));
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        QCOMPARE(sheet->windowTitle(), QStringLiteral("Curing Worksheet"));
-        QCOMPARE(background(sheet), QColor(255, 224, 192));
-        QVERIFY(sheet->autoFillBackground());
-        QVERIFY(sheet->isWindow());
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-
-        pickCut(sheet, Hams);
-        QCOMPARE(total(sheet), QStringLiteral("50"));
-        pickCut(sheet, Bacon); // "Bacon" adds 0.075 of the hanging weight
-        QCOMPARE(total(sheet), QStringLiteral("68.75"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
-
-        // Without the price list the curing rate is 0.42, not the listed 0.5.
-        c.untickFlag();
-        QPointer<QWidget> guard(sheet);
-        apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("69"));
-        QCOMPARE(c.text6(26), QStringLiteral("28.98"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("148.98"));
-        QVERIFY(!findScreen(QStringLiteral("frmCure")));
-        settle();
-        QVERIFY(!guard);
-        QCOMPARE(c.dialogs.seen().size(), 0);
-    }
-
-    void arkansasBaconAddsItsShareInEveryRole_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::newRow("curing") << CuringRow;
-        QTest::newRow("sausage seasoning") << SausageRow;
-        QTest::newRow("cutlets") << CutletsRow;
-    }
-    void arkansasBaconAddsItsShareInEveryRole()
-    {
-        QFETCH(int, row);
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(row);
-        QVERIFY(sheet);
-        pickCut(sheet, Hams);
-        if (row == CutletsRow)
-            c.dialogs.press(QMessageBox::Ok);
-        pickCut(sheet, Bacon);
-        pickCut(sheet, ArkansasBacon);
-        // 50 + 18.75 + 35, or 50 + 35 where bacon is refused.
-        QCOMPARE(total(sheet), row == CutletsRow ? QStringLiteral("85") : QStringLiteral("103.75"));
-        QCOMPARE(c.dialogs.unexpected(), 0);
-    }
-
-    void applyRoundsHalvesToTheEvenPound_data()
-    {
-        QTest::addColumn<QString>("hanging");
-        QTest::addColumn<int>("cut");
-        QTest::addColumn<QString>("figured");
-        QTest::addColumn<QString>("weight");
-        QTest::addColumn<QString>("charge");
-        // The listed curing price is 0.5 a pound.
-        QTest::newRow("12.5 down") << "62.5" << int(Hams) << "12.5"
-                                   << "12"
-                                   << "6";
-        QTest::newRow("14.5 down") << "72.5" << int(Hams) << "14.5"
-                                   << "14"
-                                   << "7";
-        QTest::newRow("whole hog up") << "250" << int(WholeHog) << "237.5"
-                                      << "238"
-                                      << "119";
-        QTest::newRow("13.5 up") << "67.5" << int(Hams) << "13.5"
-                                 << "14"
-                                 << "7";
-    }
-    void applyRoundsHalvesToTheEvenPound()
-    {
-        QFETCH(QString, hanging);
-        QFETCH(int, cut);
-        QFETCH(QString, figured);
-        QFETCH(QString, weight);
-        QFETCH(QString, charge);
-        Counter c;
-        c.start(hanging);
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        pickCut(sheet, cut);
-        QCOMPARE(total(sheet), figured);
-        apply(sheet);
-        QCOMPARE(c.text6(19), weight);
-        QCOMPARE(c.text6(26), charge);
-        QVERIFY(!findScreen(QStringLiteral("frmCure")));
-    }
-
-    void cutletRoleRefusesBacon()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CutletsRow);
-        QVERIFY(sheet);
-        QCOMPARE(sheet->windowTitle(), QStringLiteral("Cutlet Worksheet"));
-        QCOMPARE(background(sheet), QColor(255, 192, 192));
-        pickCut(sheet, Hams);
-        QCOMPARE(total(sheet), QStringLiteral("50"));
-
-        bool baconSelectedWhileTold = false;
-        c.dialogs.onDialog = [&](const SeenDialog&) {
-            baconSelectedWhileTold = cutList(sheet)->item(Bacon)->isSelected();
+        const struct {
+            ServiceId service;
+            const char* hanging;
+            QList<int> clicks;
+            const char* total;
+        } cases[] = {
+            {ServiceId::PorkCuring, "250", {Hams}, "50"},
+            {ServiceId::PorkCuring, "250", {Hams, Bacon}, "68.75"}, // bacon adds 0.075
+            {ServiceId::PorkCuring, "250", {Hams, Hams}, "0"},      // cleared again
+            {ServiceId::PorkCuring, "250", {WholeHog}, "237.5"},
+            {ServiceId::PorkCuring, "100", {Hams, Loins, Jowl}, "37.3"},
+            {ServiceId::PorkSausage, "250", {Bacon}, "18.75"},
+            // Arkansas bacon adds its share (for cutlets: cutletsAreNotMadeOfBacon).
+            {ServiceId::PorkCuring, "250", {Hams, Bacon, ArkansasBacon}, "103.75"},
+            {ServiceId::PorkSausage, "250", {Hams, Bacon, ArkansasBacon}, "103.75"},
         };
-        c.dialogs.press(QMessageBox::Ok);
-        pickCut(sheet, Bacon);
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        const SeenDialog told = c.dialogs.seen()[0];
+        for (const auto& k : cases) {
+            Cure c{k.service, QLatin1String(k.hanging)};
+            QCOMPARE(c.sheet.total(), QStringLiteral("0"));
+            QCOMPARE(c.click(k.clicks), QLatin1String(k.total));
+            QCOMPARE(c.said(), QStringList());
+            QCOMPARE(c.written(), QStringLiteral("0|0")); // nothing until Apply
+        }
+    }
+
+    void applyRoundsToWholePoundsHalvesToEven()
+    {
+        // At the listed 0.5 a pound: from a cut, or from a total typed.
+        const struct {
+            const char* hanging;
+            int cut;
+            const char* typed;
+            const char* figured;
+            const char* written;
+        } cases[] = {
+            {"62.5", Hams, nullptr, "12.5", "12|6"},
+            {"72.5", Hams, nullptr, "14.5", "14|7"},
+            {"67.5", Hams, nullptr, "13.5", "14|7"},
+            {"250", WholeHog, nullptr, "237.5", "238|119"},
+            {"250", -1, "40000.5", "40000.5", "40000|20000"}, // beyond sixteen bits
+        };
+        for (const auto& k : cases) {
+            Cure c{ServiceId::PorkCuring, QLatin1String(k.hanging)};
+            if (k.cut >= 0)
+                c.click({k.cut});
+            if (k.typed)
+                c.sheet.setTotal(QLatin1String(k.typed));
+            QCOMPARE(c.sheet.total(), QLatin1String(k.figured));
+            QVERIFY(c.sheet.apply());
+            QCOMPARE(c.written(), QLatin1String(k.written));
+            QCOMPARE(c.sheet.total(), c.written().section(QLatin1Char('|'), 0, 0)); // shown rounded
+            QCOMPARE(c.said(), QStringList());
+        }
+    }
+
+    void applyWritesItsRoleAtThePriceOfTheMoment()
+    {
+        const struct {
+            ServiceId service;
+            QList<int> clicks;
+            const char* typed;
+            double listed; // set after the picking
+            bool flagWhilePicking, flagAtApply;
+            const char* written;
+        } cases[] = {
+            {ServiceId::PorkCuring, {Hams, Bacon}, nullptr, 0.5, true, true, "69|34.5"},
+            // Unticked: curing's built-in 0.42, not the listed price.
+            {ServiceId::PorkCuring, {Hams, Bacon}, nullptr, 0.5, true, false, "69|28.98"},
+            // Unticked while picking, ticked since: the list's price at Apply.
+            {ServiceId::PorkCuring, {WholeHog}, nullptr, 0.35, false, true, "238|83.3"},
+            // Sausage seasoning's built-in 0.2; a typed total keeps the cuts chosen.
+            {ServiceId::PorkSausage, {Bacon}, "10", 0.3, true, false, "10|2"},
+            {ServiceId::Cutlets, {Hams, ArkansasBacon}, nullptr, 0.25, true, true, "85|21.25"},
+        };
+        for (const auto& k : cases) {
+            Cure c{k.service};
+            c.host.setFlag(k.flagWhilePicking);
+            c.click(k.clicks);
+            if (k.typed)
+                c.sheet.setTotal(QLatin1String(k.typed));
+            c.host.setFlag(k.flagAtApply);
+            c.prices.set(Service(k.service).priceItem, k.listed);
+            QVERIFY(c.sheet.apply());
+            QCOMPARE(c.written(), QLatin1String(k.written));
+            QCOMPARE(c.chosen(), k.clicks);
+            for (const R::Role& other : R::Roles())
+                if (other.service != k.service)
+                    QCOMPARE(rowOf(c.host.estimate, other.service), QStringLiteral("0|0"));
+            QCOMPARE(c.said(), QStringList());
+        }
+    }
+
+    void theRateKeptWithTheEstimateWins()
+    {
+        Cure c;
+        EstimateValue saved = c.host.estimate.value();
+        saved.rates.insert(PriceItem::Curing, 0.35);
+        saved.basis = PriceBasis::Kept;
+        c.host.estimate.replace(saved); // an estimate saved at 0.35, opened again
+        c.prices.set(PriceItem::Curing, 0.9);
+        CuringFiguring sheet(c.host.estimate, ServiceId::PorkCuring, c.clerk);
+        sheet.setTotal(QStringLiteral("30"));
+        QVERIFY(sheet.apply());
+        QCOMPARE(c.written(), QStringLiteral("30|10.5"));
+
+        // At today's prices the list's price counts.
+        c.host.estimate.useTodaysPrices();
+        CuringFiguring today(c.host.estimate, ServiceId::PorkCuring, c.clerk);
+        today.setTotal(QStringLiteral("40"));
+        QVERIFY(today.apply());
+        QCOMPARE(c.written(), QStringLiteral("40|36"));
+        QCOMPARE(c.said(), QStringList());
+    }
+
+    void cutletsAreNotMadeOfBacon()
+    {
+        Cure c(ServiceId::Cutlets);
+        QCOMPARE(c.click({Hams}), QStringLiteral("50"));
+        QCOMPARE(c.click({Bacon}), QStringLiteral("50"));
+        QCOMPARE(c.clerk.told, QStringList{CutletMessage});
+        QVERIFY(c.shown[Hams] && !c.shown[Bacon]);
+        QCOMPARE(c.click({ArkansasBacon}), QStringLiteral("85")); // not affected by the rule
+        QCOMPARE(c.clerk.told.size(), 1);
+
+        // Everything selected at once: bacon still goes.
+        c.host.setHanging(QStringLiteral("100"));
+        R::CutSelection all;
+        all.fill(true);
+        c.shown = c.sheet.select(all);
+        QCOMPARE(c.clerk.told.size(), 2);
+        QVERIFY(!c.shown[Bacon]);
+        QCOMPARE(std::count(c.shown.begin(), c.shown.end(), true), 10);
+        QCOMPARE(c.sheet.total(), QStringLiteral("180.7")); // 188.2 less 7.5
+        QVERIFY(c.sheet.apply());
+        QVERIFY(!c.chosen().contains(Bacon));
+        QCOMPARE(c.chosen().size(), 10);
+        QCOMPARE(c.clerk.warned, QStringList());
+    }
+
+    void nothingSelectedWritesZeros()
+    {
+        Cure c;
+        const QString before = c.host.estimate.total();
+        c.host.estimate.setServiceCharge(ServiceId::PorkCuring, QStringLiteral("9")); // earlier
+        QVERIFY(c.host.estimate.total() != before);
+        QCOMPARE(c.click({Hams, Hams}), QStringLiteral("0"));
+        QVERIFY(c.sheet.apply());
+        QCOMPARE(c.written(), QStringLiteral("0|0"));
+        QCOMPARE(c.chosen(), QList<int>());
+        QCOMPARE(c.host.estimate.total(), before);
+    }
+
+    void aTotalOrPriceThatCannotBeUsedWritesNothing()
+    {
+        Cure c;
+        QCOMPARE(c.click({Hams, Bacon}), QStringLiteral("68.75")); // picking needs no price
+        for (const char* typed : {"abc", "", "-", "1e3", "99999999999999999999"}) {
+            c.sheet.setTotal(QLatin1String(typed));
+            QVERIFY(!c.sheet.apply());
+            QCOMPARE(c.sheet.total(), QLatin1String(typed));
+        }
+        // The item missing, not a price, the prices out of reach.
+        c.sheet.setTotal(QStringLiteral("68.75"));
+        c.prices.remove(PriceItem::Curing);
+        QVERIFY(!c.sheet.apply());
+        c.prices.unusable(PriceItem::Curing);
+        QVERIFY(!c.sheet.apply());
+        c.prices.set(PriceItem::Curing, 0.35).outOfReach = true;
+        QVERIFY(!c.sheet.apply());
+        QCOMPARE(c.clerk.warned.size(), 8);
+        for (const QString& warned : c.clerk.warned)
+            QVERIFY2(warned.startsWith(QLatin1String("Nothing was written")), qPrintable(warned));
+        QVERIFY(c.clerk.warned[5].contains(QLatin1String("\"Curing\" is not in the")));
+        QVERIFY(c.clerk.warned[6].contains(QLatin1String("\"Curing\" is not a price")));
+        QVERIFY(c.clerk.warned[7].contains(QLatin1String("\"Curing\"")) &&
+                c.clerk.warned[7].contains(QLatin1String("cannot be reached")));
+        QCOMPARE(c.sheet.total(), QStringLiteral("68.75")); // not even rounded
+        QCOMPARE(c.written(), QStringLiteral("0|0"));
+
+        // Once the price is there, Apply finds it; a number typed is applied as well.
+        c.prices.outOfReach = false;
+        QVERIFY(c.sheet.apply());
+        QCOMPARE(c.written(), QStringLiteral("69|24.15"));
+        c.prices.set(PriceItem::Curing, 0.5);
+        c.sheet.setTotal(QStringLiteral("3"));
+        QVERIFY(c.sheet.apply());
+        QCOMPARE(c.written(), QStringLiteral("3|1.5"));
+        QCOMPARE(c.clerk.warned.size(), 8);
+    }
+
+    void aHangingWeightThatCannotBeFigured()
+    {
+        Cure c;
+        QCOMPARE(c.click({Hams}), QStringLiteral("50"));
+        c.host.setHanging(QStringLiteral("two fifty"));
+        QCOMPARE(c.click({Loins}), QStringLiteral("50"));
+        QCOMPARE(c.clerk.warned.size(), 1);
+        QVERIFY(c.clerk.warned[0].contains(QLatin1String("\"two fifty\"")));
+        QVERIFY(c.shown[Loins]); // as the clerk left it
+        c.host.setHanging(QStringLiteral("100"));
+        QCOMPARE(c.click({Jowl}), QStringLiteral("37.3")); // 20 + 15 + 2.3
+        QCOMPARE(c.clerk.warned.size(), 1);
+
+        // 1.7e308 pounds: a fifth of it can be figured, 1.15 of it cannot.
+        const QString huge = QStringLiteral("17") + QString(307, QLatin1Char('0'));
+        const QString fifth = QStringLiteral("34") + QString(306, QLatin1Char('0'));
+        Cure h(ServiceId::PorkCuring, huge);
+        QCOMPARE(h.click({Hams}), fifth);
+        QCOMPARE(h.click({WholeHog}), fifth);
+        QCOMPARE(h.clerk.warned.size(), 1);
+        QVERIFY(h.clerk.warned[0].contains(huge));
+        QVERIFY(!h.sheet.apply()); // far beyond any whole number of pounds
+        QCOMPARE(h.clerk.warned.size(), 2);
+        QVERIFY(h.clerk.warned[1].startsWith(QLatin1String("Nothing was written")));
+        QCOMPARE(h.written(), QStringLiteral("0|0"));
+    }
+
+    void nothingIsWrittenIntoAnotherEstimate()
+    {
+        for (const bool cleared : {true, false}) {
+            Cure c;
+            const EstimateValue other = c.host.estimate.value();
+            c.click({Hams, Bacon});
+            if (cleared)
+                c.host.estimate.clear();
+            else
+                c.host.estimate.replace(other); // another estimate opened
+            const auto rows = c.host.estimate.value().rows;
+            QVERIFY(!c.sheet.stillItsEstimate());
+            QVERIFY(!c.sheet.apply());
+            QCOMPARE(c.clerk.warned.size(), 1);
+            QVERIFY(c.clerk.warned[0].contains(Replaced));
+            QVERIFY(c.host.estimate.value().rows == rows);
+            QCOMPARE(c.sheet.total(), QStringLiteral("68.75"));
+        }
+    }
+
+    // ------------------------------------------------------------ the window
+
+    void theWindowInEachRole()
+    {
+        const ServiceId roles[] = {ServiceId::PorkCuring, ServiceId::PorkSausage,
+                                   ServiceId::Cutlets};
+        for (int i = 0; i < R::RoleCount; ++i) {
+            const R::Role& looks = R::Roles()[i];
+            QCOMPARE(looks.service, roles[i]);
+            Window w(roles[i]);
+            QCOMPARE(w.sheet->objectName(), QStringLiteral("frmCure"));
+            QCOMPARE(w.sheet->windowTitle(), looks.caption);
+            QVERIFY(w.sheet->autoFillBackground());
+            QCOMPARE(w.sheet->palette().color(QPalette::Window),
+                     QColor(looks.background.red, looks.background.green, looks.background.blue));
+        }
+        Window w(ServiceId::PorkCuring);
+        QListWidget* list = cutList(w.sheet);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
+        QCOMPARE(list->count(), R::CutCount);
+        for (int i = 0; i < R::CutCount; ++i)
+            QCOMPARE(list->item(i)->text(), QLatin1String(R::Cuts[i].name));
+        QCOMPARE(w.sheet->findChildren<QLabel*>().size(), 0);
+
+        // The list has the focus, then Tab goes to the total, then to Apply.
+        QWidget* applyButton = control<QPushButton>(w.sheet, QStringLiteral("cmdApply"));
+        QWidget* totalWeight = field(w.sheet, QStringLiteral("Text1"));
+        QTRY_COMPARE(QApplication::focusWidget(), list);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), totalWeight);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), applyButton);
+
+        // The list on top, the total at the left under it, Apply at the right.
+        const QRect listAt = list->geometry(), totalAt = totalWeight->geometry(),
+                    buttonAt = applyButton->geometry();
+        QVERIFY(totalAt.top() >= listAt.bottom() && buttonAt.top() >= listAt.bottom());
+        QVERIFY(totalAt.right() < buttonAt.left());
+        QVERIFY(w.sheet->rect().contains(listAt) && w.sheet->rect().contains(totalAt) &&
+                w.sheet->rect().contains(buttonAt));
+        QCOMPARE(w.dialogs.seen().size(), 0);
+    }
+
+    void theWindowFollowsTheFiguringAndWritesOnlyAtApply()
+    {
+        Window w(ServiceId::Cutlets);
+        QListWidget* list = cutList(w.sheet);
+        clickItem(list, Hams);
+        QCOMPARE(total(w.sheet), QStringLiteral("50"));
+        bool baconSelectedWhileTold = false;
+        w.dialogs.onDialog = [&](const SeenDialog&) {
+            baconSelectedWhileTold = list->item(Bacon)->isSelected();
+        };
+        w.dialogs.press(QMessageBox::Ok);
+        clickItem(list, Bacon);
+        QCOMPARE(w.dialogs.seen().size(), 1);
+        const SeenDialog told = w.dialogs.seen()[0];
         QCOMPARE(told.text, CutletMessage);
         QCOMPARE(told.title, Dialogs::appTitle());
         QCOMPARE(told.icon, QMessageBox::NoIcon);
         QCOMPARE(told.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(baconSelectedWhileTold); // deselected when the clerk has read it
-        QVERIFY(!cutList(sheet)->item(Bacon)->isSelected());
-        QVERIFY(cutList(sheet)->item(Hams)->isSelected());
-        QCOMPARE(total(sheet), QStringLiteral("50"));
+        QVERIFY(!list->item(Bacon)->isSelected() && list->item(Hams)->isSelected());
+        w.dialogs.onDialog = nullptr;
 
-        pickCut(sheet, ArkansasBacon); // not affected by the rule
-        QCOMPARE(total(sheet), QStringLiteral("85"));
-        QCOMPARE(c.dialogs.seen().size(), 1);
+        // A total that is not a number is marked; Apply is refused with a warning.
+        QLineEdit* totalWeight = field(w.sheet, QStringLiteral("Text1"));
+        typeInto(totalWeight, QStringLiteral("abc"));
+        QVERIFY(IsMarkedInvalid(totalWeight));
+        w.dialogs.press(QMessageBox::Ok);
+        apply(w.sheet);
+        QCOMPARE(w.dialogs.seen().size(), 2);
+        QCOMPARE(w.dialogs.seen()[1].icon, QMessageBox::Warning);
+        QVERIFY(w.sheet && w.sheet->isVisible());
+        QCOMPARE(total(w.sheet), QStringLiteral("abc"));
+        QVERIFY(w.host.writes.isEmpty());
+        QCOMPARE(w.host.totRefigures, 0);
 
-        apply(sheet); // the listed cutlet price is 0.25
-        QCOMPARE(c.text6(21), QStringLiteral("85"));
-        QCOMPARE(c.text6(28), QStringLiteral("21.25"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("141.25"));
-        QCOMPARE(c.text6(19), QStringLiteral("0"));
-        QCOMPARE(c.text6(26), QStringLiteral("0"));
+        // Apply writes, has the total figured again and closes.
+        typeInto(totalWeight, QStringLiteral("3"));
+        QVERIFY(!IsMarkedInvalid(totalWeight));
+        apply(w.sheet);
+        QCOMPARE(w.host.writes.size(), 1);
+        QCOMPARE(w.host.writes[0].service, ServiceId::Cutlets);
+        QCOMPARE(w.host.writes[0].weight + QLatin1Char('|') + w.host.writes[0].charge, "3|0.75");
+        QCOMPARE(w.host.totRefigures, 1);
+        settle();
+        QVERIFY(!w.sheet);
+
+        // The close box writes nothing.
+        w.open();
+        clickItem(cutList(w.sheet), Hams);
+        QVERIFY(w.sheet->close());
+        settle();
+        QVERIFY(!w.sheet);
+        QCOMPARE(w.host.writes.size(), 1);
+        QCOMPARE(w.host.totRefigures, 1);
+        QCOMPARE(rowOf(w.host.estimate, ServiceId::Cutlets), QStringLiteral("3|0.75"));
+        QCOMPARE(w.dialogs.unexpected(), 0);
     }
 
-    void sausageSeasoningRoleWritesItsOwnRow()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(SausageRow);
-        QVERIFY(sheet);
-        QCOMPARE(sheet->windowTitle(), QStringLiteral("Sausage Worksheet"));
-        QCOMPARE(background(sheet), QColor(192, 255, 192));
-        pickCut(sheet, Bacon); // allowed here
-        QCOMPARE(total(sheet), QStringLiteral("18.75"));
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("10"));
-        c.untickFlag(); // the sausage seasoning rate is then 0.2, not the listed 0.3
-        apply(sheet);
-        QCOMPARE(c.text6(20), QStringLiteral("10"));
-        QCOMPARE(c.text6(27), QStringLiteral("2"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("122"));
-        for (int other : {19, 21, 26, 28})
-            QCOMPARE(c.text6(other), QStringLiteral("0"));
-        QCOMPARE(c.dialogs.seen().size(), 0);
-    }
+    // ------------------------------------------------------------ through the Estimate screen
 
-    void listedPriceIsUsedWithThePriceList()
+    void throughTheEstimateScreen()
     {
         Counter c;
-        c.file.price(PriceItem::Curing, 0.35);
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        c.file.price(PriceItem::Curing, 0.9); // a change after load does not count
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("20"));
-        apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("20"));
-        QCOMPARE(c.text6(26), QStringLiteral("7"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("127"));
-    }
-
-    void nothingSelectedWritesNothingButZeros()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        pickCut(sheet, Hams);
-        pickCut(sheet, Hams); // selected and cleared again
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-        c.edit(QStringLiteral("Text6_26"))->setText(QStringLiteral("9")); // an earlier charge
-        apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("0"));
-        QCOMPARE(c.text6(26), QStringLiteral("0"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
-    }
-
-    void closeBoxWritesNothing()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
         const int connections = QSqlDatabase::connectionNames().size();
         QPointer<QWidget> sheet = c.open(CuringRow);
         QVERIFY(sheet);
-        QCOMPARE(QSqlDatabase::connectionNames().size(), connections + 1); // its own
-        pickCut(sheet, Hams);
-        QCOMPARE(total(sheet), QStringLiteral("50"));
+        QCOMPARE(QSqlDatabase::connectionNames().size(), connections); // no price list of its own
+        clickItem(cutList(sheet), Hams);
         // A charge put in without a refiguring: a refiguring would count it.
         c.edit(QStringLiteral("Text6_26"))->setText(QStringLiteral("9"));
-        const QString before = c.text(QStringLiteral("Text5"));
-        QCOMPARE(before, QStringLiteral("120"));
         QVERIFY(sheet->close());
         settle();
         QVERIFY(!sheet);
-        QCOMPARE(QSqlDatabase::connectionNames().size(), connections); // released
-        QCOMPARE(c.text6(19), QStringLiteral("0"));
-        QCOMPARE(c.text6(26), QStringLiteral("9"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), before);
-        QCOMPARE(c.dialogs.seen().size(), 0);
+        QCOMPARE(c.row(ServiceId::PorkCuring), QStringLiteral("0|9"));
+        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
 
         // The next showing starts afresh.
         click(c.service(CuringRow)); // unticked
-        QWidget* again = c.open(CuringRow);
-        QVERIFY(again);
-        QCOMPARE(total(again), QStringLiteral("0"));
-        QCOMPARE(cutList(again)->selectedItems().size(), 0);
-    }
-
-    void aSingleScreenKeepsTheRoleItLoadedWith()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
+        sheet = c.open(CuringRow);
         QVERIFY(sheet);
-        pickCut(sheet, Hams);
-        // The Cutlets row names another cure item: the open screen comes to the front.
-        QCOMPARE(c.open(CutletsRow), sheet);
-        QCOMPARE(c.openSheets(), 1);
-        QCOMPARE(sheet->windowTitle(), QStringLiteral("Curing Worksheet"));
-        pickCut(sheet, Bacon); // still allowed: the screen serves curing
+        QCOMPARE(total(sheet), QStringLiteral("0"));
+        QCOMPARE(cutList(sheet)->selectedItems().size(), 0);
+        clickItem(cutList(sheet), Hams);
+        // The Cutlets row: the open window comes to the front, still curing.
+        QCOMPARE(c.open(CutletsRow), sheet.data());
+        QCOMPARE(c.s()->findChildren<CuringWorksheet*>().size(), 1);
+        QCOMPARE(sheet->windowTitle(), R::RoleFor(ServiceId::PorkCuring)->caption);
+        clickItem(cutList(sheet), Bacon); // still allowed
         QCOMPARE(total(sheet), QStringLiteral("68.75"));
+        click(c.flag()); // unticked: the built-in 0.42
+        QVERIFY(!c.flag()->isChecked());
+        const double before = c.total();
         apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("69"));
-        QCOMPARE(c.text6(26), QStringLiteral("34.5"));
-        QCOMPARE(c.text6(21), QStringLiteral("0"));
-        QCOMPARE(c.text6(28), QStringLiteral("0"));
+        QCOMPARE(c.row(ServiceId::PorkCuring), QStringLiteral("69|28.98"));
+        QCOMPARE(c.row(ServiceId::Cutlets), QStringLiteral("0|0"));
+        QCOMPARE(c.total(), before + 28.98);
+        QVERIFY(!findScreen(QStringLiteral("frmCure")));
+        settle();
+        QVERIFY(!sheet);
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
-    void roundingHoldsWeightsBeyondSixteenBits()
+    void aPriceListFileDeletedMeanwhileWritesNothing()
     {
         Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
+        QPointer<QWidget> sheet = c.open(SausageRow);
         QVERIFY(sheet);
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("40000.5"));
-        apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("40000"));
-        QCOMPARE(c.text6(26), QStringLiteral("20000"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("20120"));
-        QCOMPARE(c.dialogs.seen().size(), 0);
-    }
-
-    void missingPriceIsToldAndTheEstimateStaysAsItWas()
-    {
-        Counter c;
-        c.file.without(PriceItem::Curing);
-        c.start(QStringLiteral("250"));
-        QPointer<QWidget> sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        QCOMPARE(c.dialogs.seen().size(), 0); // told at Apply, where it matters
-        pickCut(sheet, Hams);
-        pickCut(sheet, Bacon);
+        clickItem(cutList(sheet), Hams);
+        QVERIFY(QFile::remove(c.file.path()));
         c.dialogs.press(QMessageBox::Ok);
         apply(sheet);
         QCOMPARE(c.dialogs.seen().size(), 1);
-        QVERIFY2(c.dialogs.seen()[0].text.contains(QLatin1String("\"Curing\"")),
-                 qPrintable(c.dialogs.seen()[0].text));
-        QCOMPARE(c.dialogs.seen()[0].icon, QMessageBox::Warning);
+        const SeenDialog told = c.dialogs.seen()[0];
+        QVERIFY2(told.text.contains(QLatin1String("\"SausageSeasoning\"")), qPrintable(told.text));
+        QVERIFY2(told.text.contains(c.file.path()), qPrintable(told.text));
+        QCOMPARE(told.icon, QMessageBox::Warning);
         QVERIFY(sheet && sheet->isVisible());
-        QCOMPARE(total(sheet), QStringLiteral("68.75")); // not even rounded
-        QCOMPARE(c.text6(19), QStringLiteral("0"));
-        QCOMPARE(c.text6(26), QStringLiteral("0"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
-
-        // Once the price is there, Apply finds it.
-        c.file.price(PriceItem::Curing, 0.35);
-        apply(sheet);
-        QCOMPARE(c.text6(19), QStringLiteral("69"));
-        QCOMPARE(c.text6(26), QStringLiteral("24.15"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("144.15"));
-        QCOMPARE(c.dialogs.seen().size(), 1);
-    }
-
-    void totalThatIsNoNumberIsTold_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("letters") << "abc";
-        QTest::newRow("empty") << "";
-        QTest::newRow("sign only") << "-";
-        QTest::newRow("exponent") << "1e3";
-        QTest::newRow("twenty digits") << "99999999999999999999";
-    }
-    void totalThatIsNoNumberIsTold()
-    {
-        QFETCH(QString, typed);
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        QLineEdit* totalWeight = field(sheet, QStringLiteral("Text1"));
-        typeInto(totalWeight, typed);
-        QVERIFY(IsMarkedInvalid(totalWeight));
-        c.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        QVERIFY(c.dialogs.seen()[0].text.startsWith(QLatin1String("Nothing was written")));
-        QCOMPARE(findScreen(QStringLiteral("frmCure")), sheet);
-        QCOMPARE(total(sheet), typed);
-        QCOMPARE(c.text6(19), QStringLiteral("0"));
-        QCOMPARE(c.text6(26), QStringLiteral("0"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("120"));
-
-        typeInto(totalWeight, QStringLiteral("3"));
-        QVERIFY(!IsMarkedInvalid(totalWeight));
-        apply(sheet);
-        QCOMPARE(c.text6(26), QStringLiteral("1.5"));
-    }
-
-    void hangingWeightThatIsNoNumberIsTold()
-    {
-        Counter c;
-        c.start(QStringLiteral("250"));
-        QWidget* sheet = c.open(CuringRow);
-        QVERIFY(sheet);
-        pickCut(sheet, Hams);
         QCOMPARE(total(sheet), QStringLiteral("50"));
-        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("two fifty"));
-        c.dialogs.press(QMessageBox::Ok);
-        pickCut(sheet, Loins);
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        QVERIFY2(c.dialogs.seen()[0].text.contains(QLatin1String("\"two fifty\"")),
-                 qPrintable(c.dialogs.seen()[0].text));
-        QCOMPARE(total(sheet), QStringLiteral("50"));
-        QVERIFY(cutList(sheet)->item(Loins)->isSelected()); // as the clerk left it
+        QCOMPARE(c.row(ServiceId::PorkSausage), QStringLiteral("0|0"));
 
-        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("100"));
-        pickCut(sheet, Jowl); // 20 + 15 + 2.3
-        QCOMPARE(total(sheet), QStringLiteral("37.3"));
-        QCOMPARE(c.dialogs.seen().size(), 1);
-    }
-
-    // ------------------------------------------------------------ against a stand-in host
-
-    void controlsNamesAndTabOrder()
-    {
-        Alone a(PriceItem::Curing);
-        CuringWorksheet* sheet = a.open();
-        QCOMPARE(sheet->objectName(), QStringLiteral("frmCure"));
-        QListWidget* list = cutList(sheet);
-        QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
-        QCOMPARE(list->count(), 11);
-        const char* names[] = {"Hams",       "Bacon", "Arkansas Bacon", "Loins",
-                               "Jowl",       "Hocks", "Shoulders",      "Picnic",
-                               "BostonButt", "Ribs",  "Whole Hog Cured"};
-        for (int i = 0; i < 11; ++i)
-            QCOMPARE(list->item(i)->text(), QLatin1String(names[i]));
-        auto* applyButton = control<QPushButton>(sheet, QStringLiteral("cmdApply"));
-        QCOMPARE(applyButton->text(), QStringLiteral("&Apply"));
-        QCOMPARE(sheet->findChildren<QLabel*>().size(), 0);
-
-        // The list has the focus, then Tab goes to the total, then to Apply.
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(field(sheet, "Text1")));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(applyButton));
-
-        // The list on top, the total at the left under it, Apply at the right.
-        const QRect listAt = list->geometry(), totalAt = field(sheet, "Text1")->geometry(),
-                    buttonAt = applyButton->geometry();
-        QVERIFY(totalAt.top() >= listAt.bottom() && buttonAt.top() >= listAt.bottom());
-        QVERIFY(totalAt.right() < buttonAt.left());
-        QVERIFY(sheet->rect().contains(listAt) && sheet->rect().contains(totalAt) &&
-                sheet->rect().contains(buttonAt));
-    }
-
-    void priceIsLookedUpAtApplyWhenTheFlagWasClearAtLoad()
-    {
-        Alone a(PriceItem::Curing, false);
-        const int before = QSqlDatabase::connectionNames().size();
-        CuringWorksheet* sheet = a.open();
-        QCOMPARE(QSqlDatabase::connectionNames().size(), before); // nothing opened at load
-        pickCut(sheet, WholeHog);
-        QCOMPARE(total(sheet), QStringLiteral("237.5"));
-        a.host.flag = true; // ticked since
+        // Unticked, the built-in 0.2 needs no price list.
+        click(c.flag());
+        const double before = c.total();
         apply(sheet);
-        QCOMPARE(a.host.writes.size(), 1);
-        QCOMPARE(a.host.writes[0].weight, QStringLiteral("238"));
-        QCOMPARE(a.host.writes[0].charge, QStringLiteral("83.3")); // 238 x the listed 0.35
-        QCOMPARE(a.dialogs.seen().size(), 0);
-    }
-
-    void noPriceListAtApplyIsToldAndNothingChanges()
-    {
-        Alone a(PriceItem::SausageSeasoning, false);
-        a.host.path = a.file.folder() + QStringLiteral("/gone.db");
-        CuringWorksheet* sheet = a.open();
-        pickCut(sheet, Hams);
-        a.host.flag = true;
-        a.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QCOMPARE(a.dialogs.seen().size(), 1);
-        QVERIFY2(a.dialogs.seen()[0].text.contains(QLatin1String("\"SausageSeasoning\"")),
-                 qPrintable(a.dialogs.seen()[0].text));
-        QVERIFY2(a.dialogs.seen()[0].text.contains(a.host.path),
-                 qPrintable(a.dialogs.seen()[0].text));
-        QVERIFY(a.stillOpen());
-        QCOMPARE(total(sheet), QStringLiteral("50"));
-        QCOMPARE(a.host.writes.size(), 0);
-        QCOMPARE(a.host.totRefigures, 0);
-
-        // Unticked again: the built-in rate needs no price list.
-        a.host.flag = false;
-        apply(sheet);
-        QCOMPARE(a.host.writes.size(), 1);
-        QCOMPARE(a.host.writes[0].charge, QStringLiteral("10"));
-        QCOMPARE(a.dialogs.seen().size(), 1);
-    }
-
-    void selectingEverythingAtOnceStillRefusesBacon()
-    {
-        Alone a(PriceItem::MinuteSteaks, false, QStringLiteral("100"));
-        CuringWorksheet* sheet = a.open();
-        a.dialogs.press(QMessageBox::Ok);
-        cutList(sheet)->selectAll();
-        QCOMPARE(a.dialogs.seen().size(), 1);
-        QVERIFY(!cutList(sheet)->item(Bacon)->isSelected());
-        QCOMPARE(cutList(sheet)->selectedItems().size(), 10);
-        QCOMPARE(total(sheet), QStringLiteral("180.7")); // 188.2 less 7.5
-    }
-
-    void aHangingWeightTooLargeToFigureIsTold()
-    {
-        // 1.7e308 pounds: a fifth of it can be figured, 1.15 of it cannot.
-        const QString huge = QStringLiteral("17") + QString(307, QLatin1Char('0'));
-        Alone a(PriceItem::Curing, false, huge);
-        CuringWorksheet* sheet = a.open();
-        pickCut(sheet, Hams);
-        const QString fifth = QStringLiteral("34") + QString(306, QLatin1Char('0'));
-        QCOMPARE(total(sheet), fifth);
-        a.dialogs.press(QMessageBox::Ok);
-        pickCut(sheet, WholeHog);
-        QCOMPARE(a.dialogs.seen().size(), 1);
-        QVERIFY2(a.dialogs.seen()[0].text.contains(huge), qPrintable(a.dialogs.seen()[0].text));
-        QCOMPARE(total(sheet), fifth);
-
-        a.dialogs.press(QMessageBox::Ok);
-        apply(sheet); // far beyond any whole number of pounds
-        QCOMPARE(a.dialogs.seen().size(), 2);
-        QVERIFY(a.dialogs.seen()[1].text.startsWith(QLatin1String("Nothing was written")));
-        QCOMPARE(a.host.writes.size(), 0);
-        QCOMPARE(a.host.totRefigures, 0);
-        QVERIFY(a.stillOpen());
+        QCOMPARE(c.row(ServiceId::PorkSausage), QStringLiteral("50|10"));
+        QCOMPARE(c.total(), before + 10);
+        QVERIFY(!findScreen(QStringLiteral("frmCure")));
+        QCOMPARE(c.dialogs.unexpected(), 0);
     }
 };
 

@@ -1,11 +1,14 @@
-// The jerky and fajita worksheets, opened from their service rows on the
-// Estimate screen (and, where that is simpler, against a stand-in host).
+// The jerky and fajita worksheets: their figuring over an estimate priced from
+// memory (the running total, the full round, what Apply writes and refuses),
+// the window over a stand-in Estimate screen, and the window opened from its
+// service row on the real Estimate screen over a price list file.
 
+#include "estimate/worksheet_figuring.h"
 #include "estimate_counter.h"
-#include "fake_host.h"
+#include "memory_prices.h"
 #include "pricelist/price_items.h"
-#include "screens/estimate_screen.h"
-#include "test_price_list.h"
+#include "sheet_host.h"
+#include "ui/dialogs.h"
 #include "widgets.h"
 #include "worksheets/cut_worksheet.h"
 
@@ -13,36 +16,56 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-#include <memory>
 
 namespace {
 
-const QString FullRound = QStringLiteral("Can't make current selection with full round selected");
+namespace R = CutRules;
+using Kind = R::CutScreenKind;
 
-// The cut rows of the list.
+const QString FullRound = QStringLiteral("Can't make current selection with full round selected");
+const QLatin1String Replaced("no longer on the Estimate screen");
+
 enum { Arm, Chuck, Flank, RoundA, RoundB, RoundC, RoundD, SirloinTip, Sirloin, Trimmings };
 
-// One counter: a price list file, the clerk's answers, the Estimate screen.
-struct Counter : EstimateCounter {
-    Counter() { file.withSample(); }
+// One worksheet's figuring over an estimate with its service ticked and the
+// hanging weight given, priced from memory (the sample prices).
+struct Cuts {
+    MemoryPrices prices;
+    SheetClerk clerk;
+    SheetHost host;
+    CutFiguring sheet;
+    R::CutSelection shown{}; // what the list shows
 
-    // Beef with a live weight, expanded.
-    void beef(const QString& live) const { animal(QStringLiteral("Option1"), live); }
-    // Ticks (or unticks) a service and gives its worksheet.
-    QWidget* open(int serviceIndex, const QString& name) const
+    explicit Cuts(Kind kind, const QString& hanging = QStringLiteral("500"))
+        : host(prices, R::CutScreenOf(kind).service, hanging)
+        , sheet(host.estimate, kind, clerk)
+    {}
+    // The clerk clicks rows in turn; the list then shows what the figuring
+    // gave back. The total after the last.
+    QString click(const QList<int>& rows)
     {
-        return openWorksheet(serviceIndex, name);
+        for (const int row : rows) {
+            R::CutSelection next = shown;
+            next[row] = !next[row];
+            shown = sheet.select(next);
+        }
+        return sheet.total();
     }
-    // A fresh worksheet on the ticked row: untick (which shows it), close, tick.
-    QWidget* reopen(int serviceIndex, const QString& name) const
+    QList<int> selected() const
     {
-        if (QWidget* shown = open(serviceIndex, name))
-            shown->close();
-        return open(serviceIndex, name);
+        QList<int> rows;
+        for (int row = 0; row < R::CutCount; ++row)
+            if (shown[row])
+                rows << row;
+        return rows;
     }
+    QString item() const { return Service(sheet.service()).priceItem; }
+    QString written() const { return rowOf(host.estimate, sheet.service()); }
+    QList<int> chosen() const { return host.estimate.row(sheet.service()).entries.chosen; }
 };
+
+// ------------------------------------------------------------ the windows
 
 QListWidget* listOf(QWidget* sheet)
 {
@@ -52,14 +75,12 @@ QListWidget* listOf(QWidget* sheet)
 QList<int> selectedRows(QWidget* sheet)
 {
     QList<int> rows;
-    QListWidget* list = listOf(sheet);
-    for (int row = 0; row < list->count(); ++row)
-        if (list->item(row)->isSelected())
+    for (int row = 0; row < listOf(sheet)->count(); ++row)
+        if (listOf(sheet)->item(row)->isSelected())
             rows << row;
     return rows;
 }
 
-// Clicks the rows given, in order.
 void clickRows(QWidget* sheet, std::initializer_list<int> rows)
 {
     for (const int row : rows)
@@ -76,18 +97,35 @@ void apply(QWidget* sheet)
     click(control<QPushButton>(sheet, QStringLiteral("cmdFigure")));
 }
 
-// The two screens: their name, service row, item and the fields they fill.
-void screensData()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("service");
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<int>("weightField");
-    QTest::addColumn<int>("chargeField");
-    QTest::addColumn<QString>("sirloinAt1000");
-    QTest::newRow("jerky") << "frmJerky" << 7 << PriceItem::Slicing << 16 << 7 << "31";
-    QTest::newRow("fajita") << "frmFajita" << 6 << PriceItem::FajitaStrips << 15 << 6 << "22";
-}
+// The Estimate screen over the sample price list with the worksheet's item at
+// 1.5 a pound, beef 1000 pounds live (hanging 500), expanded: kill 17 +
+// processing 185 = 202.
+struct Counter : EstimateCounter {
+    const R::CutScreen& design;
+    ServiceId id;
+
+    explicit Counter(Kind kind)
+        : design(R::CutScreenOf(kind))
+        , id(design.service)
+    {
+        file.withSample().price(Service(id).priceItem, 1.5);
+        start();
+        animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+    }
+    // Ticks (or unticks) the service and gives its worksheet.
+    QWidget* open() const { return openWorksheet(ServiceBox(id), design.objectName); }
+    // A fresh worksheet on the ticked row: untick (which shows it), close, tick.
+    QWidget* reopen() const
+    {
+        if (QWidget* shown = open())
+            shown->close();
+        return open();
+    }
+    QString row() const
+    {
+        return text6(WeightField(id)) + QLatin1Char('|') + text6(ChargeField(id));
+    }
+};
 
 } // namespace
 
@@ -95,362 +133,293 @@ class TestCutWorksheets : public QObject {
     Q_OBJECT
 
 private slots:
-    void opensFromItsServiceRow_data() { screensData(); }
-    void opensFromItsServiceRow()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        Counter c;
-        c.start();
-        c.beef(QStringLiteral("1000"));
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
-        QVERIFY(sheet->isWindow());
-        QCOMPARE(sheet->windowTitle(), name == QLatin1String("frmJerky")
-                                           ? QStringLiteral("Jerky Worksheet")
-                                           : QStringLiteral("Fajita Worksheet"));
-        // The labels read the same on both screens.
-        QCOMPARE(control<QLabel>(sheet, QStringLiteral("Label1"))->text(),
-                 QStringLiteral("Select Cuts To Make Fajita Out Of"));
-        QCOMPARE(control<QLabel>(sheet, QStringLiteral("Label2"))->text(),
-                 QStringLiteral("Total Fajita weight"));
-        auto* applyButton = control<QPushButton>(sheet, QStringLiteral("cmdFigure"));
-        QCOMPARE(applyButton->text(), QStringLiteral("&Apply"));
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-        QListWidget* list = listOf(sheet);
-        QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
-        const QStringList cuts =
-            QStringLiteral("Arm|Chuck|Flank And Skirt|Round A (Full)|Round B (Top Only)|"
-                           "Round C (Bottom Only)|Round D (Eye Only)|Sirloin Tip|Sirloin|Trimmings")
-                .split(QLatin1Char('|'));
-        QCOMPARE(list->count(), cuts.size());
-        for (int row = 0; row < list->count(); ++row) {
-            QCOMPARE(list->item(row)->text(), cuts[row]);
-            // Every cut shows without scrolling.
-            QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(row))));
-        }
-        QVERIFY(selectedRows(sheet).isEmpty());
+    // ------------------------------------------------------------ the figuring
 
-        // The arrangement: heading, list, then the total at the left and Apply at the right.
-        QLineEdit* totalWeight = field(sheet, QStringLiteral("Text1"));
-        auto* totalHeading = control<QLabel>(sheet, QStringLiteral("Label2"));
-        QVERIFY(control<QLabel>(sheet, QStringLiteral("Label1"))->geometry().bottom() <
-                list->geometry().top());
-        QVERIFY(list->geometry().bottom() < totalHeading->geometry().top());
-        QVERIFY(totalHeading->geometry().bottom() < totalWeight->geometry().top());
-        QVERIFY(applyButton->geometry().left() > totalWeight->geometry().right());
-        QVERIFY(applyButton->geometry().top() > list->geometry().bottom());
-        QVERIFY(sheet->rect().contains(applyButton->geometry()));
-
-        // Apply has the focus; the tab order is Apply, the list, the total.
-        QCOMPARE(sheet->focusWidget(), applyButton);
-        applyButton->setFocus();
-        QTest::keyClick(applyButton, Qt::Key_Tab);
-        QCOMPARE(sheet->focusWidget(), list);
-        QTest::keyClick(list, Qt::Key_Tab);
-        QCOMPARE(sheet->focusWidget(), totalWeight);
-
-        // The Estimate screen stays usable while the worksheet is open.
-        QVERIFY(!sheet->isModal());
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
-        QCOMPARE(c.dialogs.seen().size(), 0);
-    }
-
-    void totalsFollowTheSelection_data() { screensData(); }
     void totalsFollowTheSelection()
     {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        QFETCH(QString, sirloinAt1000);
-        Counter c;
-        c.start();
-        c.beef(QStringLiteral("1000")); // hanging weight 500
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
+        for (const auto& [kind, sirloinAt1000] :
+             {std::pair{Kind::Jerky, "31"}, {Kind::Fajita, "22"}}) {
+            Cuts c(kind); // hanging weight 500
+            QCOMPARE(c.sheet.total(), QStringLiteral("0"));
+            QCOMPARE(c.click({Arm, Chuck}), QStringLiteral("35"));
+            QCOMPARE(c.click({Arm, Chuck, Flank}), QStringLiteral("2.05"));
 
-        clickRows(sheet, {Arm, Chuck});
-        QCOMPARE(total(sheet), QStringLiteral("35"));
-        clickRows(sheet, {Arm, Chuck, Flank});
-        QCOMPARE(total(sheet), QStringLiteral("2.05"));
+            // A new hanging weight counts from the next click in the list.
+            c.host.setHanging(QStringLiteral("600"));
+            QCOMPARE(c.sheet.total(), QStringLiteral("2.05"));
+            QCOMPARE(c.click({SirloinTip}), QStringLiteral("13.26"));
+            c.host.setHanging(QStringLiteral("1000"));
+            QCOMPARE(c.click({Flank, SirloinTip, Sirloin}), QLatin1String(sirloinAt1000));
+            QCOMPARE(c.click({Sirloin, SirloinTip}), QStringLiteral("18"));
+            QCOMPARE(c.click({SirloinTip}), QStringLiteral("0"));
+            QVERIFY(c.selected().isEmpty());
 
-        // A new hanging weight counts from the next click in the list.
-        typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("1200"));
-        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("600"));
-        QCOMPARE(total(sheet), QStringLiteral("2.05"));
-        clickRows(sheet, {SirloinTip});
-        QCOMPARE(total(sheet), QStringLiteral("13.26"));
-
-        typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("2000"));
-        clickRows(sheet, {Flank, SirloinTip, Sirloin});
-        QCOMPARE(total(sheet), sirloinAt1000);
-        clickRows(sheet, {Sirloin, SirloinTip});
-        QCOMPARE(total(sheet), QStringLiteral("18"));
-
-        // Deselecting everything brings the total back to 0.
-        clickRows(sheet, {SirloinTip});
-        QVERIFY(selectedRows(sheet).isEmpty());
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-
-        // Trimmings weigh 6 pounds whatever the hanging weight, even 0.
-        clickRows(sheet, {Trimmings});
-        QCOMPARE(total(sheet), QStringLiteral("6"));
-        typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("0"));
-        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("0"));
-        clickRows(sheet, {Trimmings, Trimmings});
-        QCOMPARE(total(sheet), QStringLiteral("6"));
-        clickRows(sheet, {Arm});
-        QCOMPARE(total(sheet), QStringLiteral("6"));
-        QCOMPARE(c.dialogs.seen().size(), 0);
+            // Trimmings weigh 6 pounds whatever the hanging weight, even 0.
+            QCOMPARE(c.click({Trimmings}), QStringLiteral("6"));
+            c.host.setHanging(QStringLiteral("0"));
+            QCOMPARE(c.click({Trimmings, Trimmings}), QStringLiteral("6"));
+            QCOMPARE(c.click({Arm}), QStringLiteral("6"));
+            QCOMPARE(c.clerk.told + c.clerk.warned, QStringList());
+        }
     }
 
-    void theFullRoundWins_data() { screensData(); }
     void theFullRoundWins()
     {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        Counter c;
-        c.start();
-        c.beef(QStringLiteral("1000")); // hanging weight 500: the full round is 30
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
+        for (const Kind kind : {Kind::Jerky, Kind::Fajita}) {
+            Cuts c(kind); // hanging weight 500: the full round is 30
+            // The full round first, then a part: the part goes again.
+            c.click({RoundA, Chuck});
+            QCOMPARE(c.click({RoundB}), QStringLiteral("50")); // 20 + 30
+            QCOMPARE(c.clerk.told, QStringList{FullRound});
+            QCOMPARE(c.selected(), (QList<int>{Chuck, RoundA}));
+            // Parts first, then the full round: the parts go.
+            QCOMPARE(c.click({RoundA, Chuck, RoundB, RoundC}), QStringLiteral("25"));
+            QCOMPARE(c.click({RoundA}), QStringLiteral("30"));
+            QCOMPARE(c.clerk.told, (QStringList{FullRound, FullRound}));
+            QCOMPARE(c.selected(), (QList<int>{RoundA}));
+            // Without the full round the parts go together freely.
+            QCOMPARE(c.click({RoundA, RoundB, RoundC, RoundD}), QStringLiteral("30"));
+            QCOMPARE(c.clerk.told.size(), 2);
+            QVERIFY(c.sheet.apply());
+            QCOMPARE(c.chosen(), (QList<int>{RoundB, RoundC, RoundD}));
+            QCOMPARE(c.clerk.warned, QStringList());
+        }
+    }
 
-        // The full round first, then a part: the part goes again.
+    void applyWritesTheRow()
+    {
+        const struct {
+            Kind kind;
+            bool flag;
+            double price; // set after the picking
+            QList<int> clicks;
+            const char* typed;
+            const char* written;
+        } cases[] = {
+            {Kind::Jerky, true, 1.5, {Arm}, "10", "10|15"},
+            {Kind::Fajita, true, 1.5, {Arm}, "10", "10|15"},
+            // The charge is not rounded to cents.
+            {Kind::Jerky, true, 0.75, {}, "12.5", "12.5|9.375"},
+            {Kind::Fajita, true, 0.75, {}, "12.5", "12.5|9.375"},
+            // The price list's price whatever the flag: there is no built-in one.
+            {Kind::Jerky, false, 2.5, {Arm, Chuck}, nullptr, "35|87.5"},
+            {Kind::Fajita, false, 0.5, {Flank}, nullptr, "2.05|1.025"},
+        };
+        for (const auto& k : cases) {
+            Cuts c(k.kind);
+            c.click(k.clicks);
+            if (k.typed)
+                c.sheet.setTotal(QLatin1String(k.typed));
+            c.host.setFlag(k.flag);
+            c.prices.set(c.item(), k.price);
+            QVERIFY(c.sheet.apply());
+            QCOMPARE(c.written(), QLatin1String(k.written));
+            QCOMPARE(c.chosen(), k.clicks);
+            QCOMPARE(c.clerk.told + c.clerk.warned, QStringList());
+        }
+    }
+
+    void whatStandsInTheWayIsTold()
+    {
+        for (const Kind kind : {Kind::Jerky, Kind::Fajita}) {
+            Cuts c(kind);
+            QCOMPARE(c.click({Arm}), QStringLiteral("15"));
+            const auto lastWarned = [&] {
+                return c.clerk.warned.value(c.clerk.warned.size() - 1);
+            };
+
+            // A hanging weight that is not a number: the total stays as it was.
+            c.host.setHanging(QStringLiteral("5OO"));
+            QCOMPARE(c.click({Chuck}), QStringLiteral("15"));
+            QCOMPARE(c.clerk.warned.size(), 1);
+            QVERIFY(lastWarned().contains(QLatin1String("\"5OO\"")));
+            // Chuck still needs it when Arm goes; nothing and Trimmings do not.
+            c.click({Arm});
+            QCOMPARE(c.clerk.warned.size(), 2);
+            QCOMPARE(c.click({Chuck}), QStringLiteral("0"));
+            QCOMPARE(c.click({Trimmings}), QStringLiteral("6"));
+            QCOMPARE(c.clerk.warned.size(), 2);
+
+            // A total that is not a number at Apply.
+            for (const QString& typed : {QStringLiteral("12 lb"), QString(), QStringLiteral("-"),
+                                         QStringLiteral("1.2.3"), QString(400, QLatin1Char('9'))}) {
+                c.sheet.setTotal(typed);
+                QVERIFY(!c.sheet.apply());
+                QVERIFY(lastWarned().contains(QLatin1Char('"') + typed + QLatin1Char('"')));
+                QVERIFY(lastWarned().contains(QLatin1String("not a number")));
+            }
+            QCOMPARE(c.clerk.warned.size(), 7);
+
+            // The item missing, without a price, or the prices out of reach.
+            c.sheet.setTotal(QStringLiteral("10"));
+            const QString quoted = QLatin1Char('"') + c.item() + QLatin1Char('"');
+            c.prices.remove(c.item());
+            QVERIFY(!c.sheet.apply());
+            QVERIFY2(lastWarned().contains(quoted), qPrintable(lastWarned()));
+            c.prices.unusable(c.item());
+            QVERIFY(!c.sheet.apply());
+            QVERIFY(lastWarned().contains(quoted + QLatin1String(" is not a price")));
+            c.prices.set(c.item(), 2).outOfReach = true;
+            QVERIFY(!c.sheet.apply());
+            QVERIFY(lastWarned().contains(QLatin1String("cannot be reached")));
+            c.prices.outOfReach = false;
+
+            // A charge too large to be a figure.
+            c.prices.set(c.item(), 1e5);
+            c.sheet.setTotal(QStringLiteral("1") + QString(305, QLatin1Char('0')));
+            QVERIFY(!c.sheet.apply());
+            QVERIFY(lastWarned().contains(QLatin1String("too large")));
+            QCOMPARE(c.written(), QStringLiteral("0|0"));
+            QCOMPARE(c.clerk.warned.size(), 11);
+
+            // With the price mended, Apply goes through.
+            c.prices.set(c.item(), 2);
+            c.sheet.setTotal(QStringLiteral("10"));
+            QVERIFY(c.sheet.apply());
+            QCOMPARE(c.written(), QStringLiteral("10|20"));
+            QCOMPARE(c.chosen(), QList<int>{Trimmings});
+            QCOMPARE(c.clerk.warned.size(), 11);
+        }
+    }
+
+    void nothingIsWrittenIntoAnotherEstimate()
+    {
+        for (const auto& [kind, cleared] : {std::pair{Kind::Jerky, true}, {Kind::Fajita, false}}) {
+            Cuts c(kind);
+            const EstimateValue other = c.host.estimate.value();
+            c.click({Arm});
+            if (cleared)
+                c.host.estimate.clear();
+            else
+                c.host.estimate.replace(other); // another estimate opened
+            const auto rows = c.host.estimate.value().rows;
+            QVERIFY(!c.sheet.apply());
+            QCOMPARE(c.clerk.warned.size(), 1);
+            QVERIFY(c.clerk.warned[0].contains(Replaced));
+            QVERIFY(c.host.estimate.value().rows == rows);
+        }
+    }
+
+    // ------------------------------------------------------------ the window
+
+    void theWindowFollowsTheFullRoundAndTellsTheHostOfTheWrite()
+    {
+        MemoryPrices prices;
+        prices.set(PriceItem::Slicing, 2.5);
+        SheetHost host(prices, ServiceId::Slicing, QStringLiteral("500"));
+        DialogAnswerer dialogs;
+        QPointer<CutWorksheet> sheet = new CutWorksheet(Kind::Jerky, host.estimate, host);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->show();
+
+        // The list is kept in step with the full round rule.
         clickRows(sheet, {RoundA, Chuck});
-        c.dialogs.press(QMessageBox::Ok);
+        dialogs.press(QMessageBox::Ok);
         clickRows(sheet, {RoundB});
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        const SeenDialog& told = c.dialogs.seen().first();
+        QCOMPARE(dialogs.seen().size(), 1);
+        const SeenDialog& told = dialogs.seen().first();
         QCOMPARE(told.text, FullRound);
-        QCOMPARE(told.title, QStringLiteral("Locker Estimate"));
+        QCOMPARE(told.title, Dialogs::appTitle());
         QCOMPARE(told.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(told.icon, QMessageBox::NoIcon);
         QCOMPARE(selectedRows(sheet), (QList<int>{Chuck, RoundA}));
-        QCOMPARE(total(sheet), QStringLiteral("50")); // 20 + 30
+        QCOMPARE(total(sheet), QStringLiteral("50"));
 
-        // Parts first, then the full round: the parts go.
-        clickRows(sheet, {RoundA, Chuck, RoundB, RoundC});
-        QCOMPARE(total(sheet), QStringLiteral("25"));
-        c.dialogs.press(QMessageBox::Ok);
-        clickRows(sheet, {RoundA});
-        QCOMPARE(c.dialogs.seen().size(), 2);
-        QCOMPARE(c.dialogs.seen().last().text, FullRound);
-        QCOMPARE(selectedRows(sheet), (QList<int>{RoundA}));
-        QCOMPARE(total(sheet), QStringLiteral("30"));
-
-        // Without the full round the parts go together freely.
-        clickRows(sheet, {RoundA, RoundB, RoundC, RoundD});
-        QCOMPARE(total(sheet), QStringLiteral("30"));
-        QCOMPARE(c.dialogs.seen().size(), 2);
-        QCOMPARE(c.dialogs.unexpected(), 0);
+        clickRows(sheet, {RoundA, Arm});
+        apply(sheet);
+        QCOMPARE(host.writes.size(), 1);
+        QCOMPARE(host.writes[0].service, ServiceId::Slicing);
+        QCOMPARE(host.writes[0].weight + QLatin1Char('|') + host.writes[0].charge, "35|87.5");
+        QCOMPARE(host.totRefigures, 0); // the cut worksheets leave the total to the write
+        QTRY_VERIFY(!sheet);
     }
 
-    void applyWritesTheServiceRow_data() { screensData(); }
-    void applyWritesTheServiceRow()
+    // ------------------------------------------------------------ through the Estimate screen
+
+    void throughTheEstimateScreen()
     {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        QFETCH(QString, item);
-        QFETCH(int, weightField);
-        QFETCH(int, chargeField);
-        Counter c;
-        c.file.price(item, 1.5);
-        c.start();
-        c.beef(QStringLiteral("1000")); // kill 17 + processing 185 = 202
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
-        QPointer<QWidget> guard(sheet);
-        clickRows(sheet, {Arm});
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("10"));
-        apply(sheet);
-        QCOMPARE(c.text6(weightField), QStringLiteral("10"));
-        QCOMPARE(c.text6(chargeField), QStringLiteral("15"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("217"));
-        QVERIFY(!findScreen(name));
-        QTRY_VERIFY(!guard); // discarded
+        for (const Kind kind : {Kind::Jerky, Kind::Fajita}) {
+            Counter c(kind);
+            QPointer<QWidget> sheet = c.open();
+            QVERIFY(sheet);
+            QVERIFY(sheet->isWindow() && !sheet->isModal());
+            QCOMPARE(sheet->windowTitle(), c.design.caption);
+            QCOMPARE(total(sheet), QStringLiteral("0"));
+            QListWidget* list = listOf(sheet);
+            QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
+            QCOMPARE(list->count(), R::CutCount);
+            for (int row = 0; row < list->count(); ++row) {
+                QCOMPARE(list->item(row)->text(), QLatin1String(R::CutNames[row]));
+                // Every cut shows without scrolling.
+                QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(row))));
+            }
+            QVERIFY(selectedRows(sheet).isEmpty());
 
-        // A fresh worksheet on the ticked row (unticking shows it; close; tick).
-        c.file.price(item, 0.75);
-        sheet = c.reopen(service, name);
-        QVERIFY(sheet);
-        QVERIFY(c.service(service)->isChecked());
-        QVERIFY(selectedRows(sheet).isEmpty());
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("12.5"));
-        apply(sheet);
-        // The charge is not rounded to cents.
-        QCOMPARE(c.text6(weightField), QStringLiteral("12.5"));
-        QCOMPARE(c.text6(chargeField), QStringLiteral("9.375"));
-        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("211.375"));
-        QVERIFY(!findScreen(name));
+            // Heading, list, heading, then the total at the left and Apply at the right.
+            QWidget* applyButton = control<QPushButton>(sheet, QStringLiteral("cmdFigure"));
+            QWidget* totalWeight = field(sheet, QStringLiteral("Text1"));
+            const QRect heading = control<QLabel>(sheet, QStringLiteral("Label1"))->geometry(),
+                        listAt = list->geometry(), totalAt = totalWeight->geometry(),
+                        totalHeading = control<QLabel>(sheet, QStringLiteral("Label2"))->geometry();
+            QVERIFY(heading.bottom() < listAt.top() && listAt.bottom() < totalHeading.top());
+            QVERIFY(totalHeading.bottom() < totalAt.top());
+            QVERIFY(applyButton->geometry().left() > totalAt.right());
+            QVERIFY(applyButton->geometry().top() > listAt.bottom());
+            QVERIFY(sheet->rect().contains(applyButton->geometry()));
 
-        // The close box writes nothing, and the next opening shows no selection.
-        sheet = c.reopen(service, name);
-        QVERIFY(sheet);
-        const QString charge = c.text6(chargeField);
-        const QString estimate = c.text(QStringLiteral("Text5"));
-        guard = sheet;
-        clickRows(sheet, {Chuck, Sirloin});
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("99"));
-        sheet->close(); // as the window's close box does
-        QVERIFY(!findScreen(name));
-        QTRY_VERIFY(!guard);
-        QCOMPARE(c.text6(weightField), QStringLiteral("12.5"));
-        QCOMPARE(c.text6(chargeField), charge);
-        QCOMPARE(c.text(QStringLiteral("Text5")), estimate);
-        sheet = c.open(service, name);
-        QVERIFY(sheet);
-        QVERIFY(selectedRows(sheet).isEmpty());
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-        QCOMPARE(c.dialogs.seen().size(), 0);
-    }
+            // Apply has the focus; the tab order is Apply, the list, the total.
+            QCOMPARE(sheet->focusWidget(), applyButton);
+            QTest::keyClick(applyButton, Qt::Key_Tab);
+            QCOMPARE(sheet->focusWidget(), list);
+            QTest::keyClick(list, Qt::Key_Tab);
+            QCOMPARE(sheet->focusWidget(), totalWeight);
 
-    void theClerkIsToldWhatStandsInTheWay_data() { screensData(); }
-    void theClerkIsToldWhatStandsInTheWay()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        QFETCH(QString, item);
-        QFETCH(int, weightField);
-        QFETCH(int, chargeField);
-        Counter c;
-        c.start();
-        c.beef(QStringLiteral("1000"));
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
-        clickRows(sheet, {Arm});
-        QCOMPARE(total(sheet), QStringLiteral("15"));
+            // Apply writes the row, which the Estimate screen shows at once, and closes.
+            clickRows(sheet, {Arm});
+            typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("10"));
+            apply(sheet);
+            QCOMPARE(c.row(), QStringLiteral("10|15"));
+            QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("217"));
+            QVERIFY(!findScreen(c.design.objectName));
+            QTRY_VERIFY(!sheet); // discarded
 
-        // A hanging weight that is not a number: the total stays as it was.
-        typeInto(field(c.s(), QStringLiteral("Text2")), QStringLiteral("5OO"));
-        const QString estimate = c.text(QStringLiteral("Text5"));
-        const auto unchanged = [&] {
-            return findScreen(name) == sheet && c.text6(weightField) == QLatin1String("0") &&
-                   c.text6(chargeField) == QLatin1String("0") &&
-                   c.text(QStringLiteral("Text5")) == estimate;
-        };
-        c.dialogs.press(QMessageBox::Ok);
-        clickRows(sheet, {Chuck});
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("\"5OO\"")));
-        QCOMPARE(c.dialogs.seen().last().icon, QMessageBox::Warning);
-        QCOMPARE(total(sheet), QStringLiteral("15"));
-        // Chuck still needs the hanging weight when Arm goes; nothing and Trimmings do not.
-        c.dialogs.press(QMessageBox::Ok);
-        clickRows(sheet, {Arm});
-        QCOMPARE(c.dialogs.seen().size(), 2);
-        clickRows(sheet, {Chuck});
-        QCOMPARE(total(sheet), QStringLiteral("0"));
-        clickRows(sheet, {Trimmings});
-        QCOMPARE(total(sheet), QStringLiteral("6"));
-        QCOMPARE(c.dialogs.seen().size(), 2);
+            // A fresh worksheet on the ticked row; its close box writes nothing.
+            sheet = c.reopen();
+            QVERIFY(sheet);
+            QVERIFY(c.service(ServiceBox(c.id))->isChecked());
+            QVERIFY(selectedRows(sheet).isEmpty());
+            QCOMPARE(total(sheet), QStringLiteral("0"));
+            const QString row = c.row(), estimate = c.text(QStringLiteral("Text5"));
+            clickRows(sheet, {Chuck, Sirloin});
+            typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("99"));
+            sheet->close(); // as the window's close box does
+            QVERIFY(!findScreen(c.design.objectName));
+            QTRY_VERIFY(!sheet);
+            QCOMPARE(c.row(), row);
+            QCOMPARE(c.text(QStringLiteral("Text5")), estimate);
+            QCOMPARE(c.dialogs.seen().size(), 0);
 
-        // A total that is not a number at Apply.
-        for (const QString& typed : {QStringLiteral("12 lb"), QString(), QStringLiteral("-"),
-                                     QStringLiteral("1.2.3"), QString(400, QLatin1Char('9'))}) {
-            typeInto(field(sheet, QStringLiteral("Text1")), typed);
+            // The price list file deleted meanwhile: told, nothing written, left open.
+            sheet = c.reopen();
+            QVERIFY(sheet);
+            QVERIFY(selectedRows(sheet).isEmpty());
+            clickRows(sheet, {Arm});
+            QVERIFY(QFile::remove(c.file.path()));
             c.dialogs.press(QMessageBox::Ok);
             apply(sheet);
-            QCOMPARE(c.dialogs.seen().last().text.contains(typed), true);
-            QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("not a number")));
-            QVERIFY(unchanged());
+            QCOMPARE(c.dialogs.seen().size(), 1);
+            const SeenDialog told = c.dialogs.seen().last();
+            QVERIFY2(told.text.contains(c.file.path()), qPrintable(told.text));
+            QVERIFY(told.text.contains(QLatin1Char('"') + Service(c.id).priceItem + '"'));
+            QCOMPARE(told.icon, QMessageBox::Warning);
+            QCOMPARE(findScreen(c.design.objectName), sheet.data());
+            QCOMPARE(c.row(), row);
+            // Once the file is back, Apply finds the price in it.
+            c.file.withSample().price(Service(c.id).priceItem, 2);
+            apply(sheet);
+            QCOMPARE(c.row(), QStringLiteral("15|30"));
+            QCOMPARE(c.dialogs.seen().size(), 1);
         }
-        QCOMPARE(c.dialogs.seen().size(), 7);
-
-        // The item missing from the price list, or without a price.
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("10"));
-        c.file.without(item);
-        c.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QVERIFY(c.dialogs.seen().last().text.contains(QStringLiteral("\"%1\"").arg(item)));
-        QVERIFY(unchanged());
-        c.file.sql(
-            {QStringLiteral("Insert Into Charges1 Values ('%1', NULL, 'Service')").arg(item)});
-        c.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QVERIFY(c.dialogs.seen().last().text.contains(QStringLiteral("\"%1\"").arg(item)));
-        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("no price")));
-        QVERIFY(unchanged());
-
-        // A charge too large to be a figure.
-        c.file.without(item).price(item, 1e5);
-        typeInto(field(sheet, QStringLiteral("Text1")),
-                 QStringLiteral("1") + QString(305, QLatin1Char('0')));
-        c.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("too large")));
-        QVERIFY(unchanged());
-
-        // With the price mended, Apply goes through.
-        c.file.price(item, 2);
-        typeInto(field(sheet, QStringLiteral("Text1")), QStringLiteral("10"));
-        apply(sheet);
-        QCOMPARE(c.text6(chargeField), QStringLiteral("20"));
-        QCOMPARE(c.dialogs.seen().size(), 10);
-        QCOMPARE(c.dialogs.unexpected(), 0);
-    }
-
-    void noPriceListIsTold_data() { screensData(); }
-    void noPriceListIsTold()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, service);
-        QFETCH(QString, item);
-        QFETCH(int, chargeField);
-        Counter c;
-        c.start();
-        c.beef(QStringLiteral("1000"));
-        // The file goes while the program runs: the worksheet cannot open it.
-        QVERIFY(QFile::remove(c.file.path()));
-        QWidget* sheet = c.open(service, name);
-        QVERIFY(sheet);
-        clickRows(sheet, {Arm});
-        c.dialogs.press(QMessageBox::Ok);
-        apply(sheet);
-        QCOMPARE(c.dialogs.seen().size(), 1);
-        QVERIFY(c.dialogs.seen().last().text.contains(c.file.path()));
-        QVERIFY(c.dialogs.seen().last().text.contains(QStringLiteral("\"%1\"").arg(item)));
-        QCOMPARE(findScreen(name), sheet);
-        QCOMPARE(c.text6(chargeField), QStringLiteral("0"));
-
-        // Once the file is back, Apply opens it.
-        c.file.withSample().price(item, 2);
-        apply(sheet);
-        QCOMPARE(c.text6(chargeField), QStringLiteral("30"));
-        QCOMPARE(c.dialogs.seen().size(), 1);
-    }
-
-    void pricesFromTheListWhateverTheFlag()
-    {
-        // The worksheets open the price list even while the database flag is clear.
-        TestPriceList file;
-        file.withSample().price(PriceItem::Slicing, 2.5).price(PriceItem::FajitaStrips, 0.5);
-        FakeEstimateHost host;
-        host.path = file.path();
-        host.flag = false;
-        host.hanging = QStringLiteral("500");
-        DialogAnswerer dialogs;
-        QPointer<CutWorksheet> jerky = CutWorksheet::jerky(host);
-        QPointer<CutWorksheet> fajita = CutWorksheet::fajita(host);
-        jerky->setAttribute(Qt::WA_DeleteOnClose);
-        fajita->setAttribute(Qt::WA_DeleteOnClose);
-        jerky->show();
-        fajita->show();
-        QCOMPARE(jerky->objectName(), QStringLiteral("frmJerky"));
-        QCOMPARE(fajita->objectName(), QStringLiteral("frmFajita"));
-        clickRows(jerky, {Arm, Chuck});
-        clickRows(fajita, {Flank});
-        apply(jerky);
-        apply(fajita);
-        QCOMPARE(host.writes.size(), 2);
-        QCOMPARE(host.writes[0].service, ServiceId::Slicing);
-        QCOMPARE(host.writes[0].weight, QStringLiteral("35"));
-        QCOMPARE(host.writes[0].charge, QStringLiteral("87.5"));
-        QCOMPARE(host.writes[1].service, ServiceId::FajitaStrips);
-        QCOMPARE(host.writes[1].weight, QStringLiteral("2.05"));
-        QCOMPARE(host.writes[1].charge, QStringLiteral("1.025"));
-        QTRY_VERIFY(!jerky && !fajita);
-        QCOMPARE(host.totRefigures, 0);
-        QCOMPARE(dialogs.seen().size(), 0);
     }
 };
 

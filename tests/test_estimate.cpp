@@ -1,14 +1,15 @@
-// The estimate as data: its figuring, without any screen. A real price list
-// file in a temporary folder gives the prices; a recording view stands in for
-// the clerk's message boxes.
+// The estimate as a value and its figuring, without any screen or file:
+// prices in memory, a recording view for the clerk's message boxes, a clock
+// set by hand.
 
 #include "core/numbers.h"
 #include "estimate/estimate.h"
+#include "estimate/worksheet_figuring.h"
+#include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
-#include "pricelist/price_list.h"
-#include "support/test_price_list.h"
+#include "support/counter_screen.h"
+#include "support/memory_prices.h"
 
-#include <QFile>
 #include <QTest>
 
 namespace {
@@ -31,55 +32,46 @@ public:
     void showCureProducts() override {}
 };
 
-// An estimate over a price list file (the sample one unless told otherwise).
+// An estimate over the sample prices in memory (or, without the list, the
+// built-in prices after the start-up notice).
 struct Counter {
-    TestPriceList file;
-    PriceList prices{file.path()};
+    MemoryPrices prices;
+    TestClock clock;
     RecordingView view;
-    Estimate estimate{prices, view};
+    Estimate estimate{prices, clock};
 
-    explicit Counter(bool withFile = true)
+    explicit Counter(bool withList = true)
     {
-        if (withFile)
-            file.withSample();
+        if (!withList)
+            prices.opens = PriceSource::OpenResult::FileMissing;
+        clock.at = QDateTime(QDate(2026, 11, 2), QTime(9, 30));
+        estimate.setView(&view);
         estimate.startUp();
         view.said.clear();
     }
-    QString charge(ServiceId id) const { return estimate.row(id).charge; }
-    QString weight(ServiceId id) const { return estimate.row(id).weight; }
-};
-
-// Everything of the two estimates that the clerk sees or the figuring reads.
-void compareEstimates(const Estimate& a, const Estimate& b)
-{
-    QCOMPARE(int(a.species()), int(b.species()));
-    QCOMPARE(a.expanded(), b.expanded());
-    const QStringList textsA = {
-        a.weightCaption(),    a.speciesHint(),    a.liveWeight(), a.hangingWeight(),
-        a.processingCharge(), a.processingRate(), a.killCharge(), a.total()};
-    const QStringList textsB = {
-        b.weightCaption(),    b.speciesHint(),    b.liveWeight(), b.hangingWeight(),
-        b.processingCharge(), b.processingRate(), b.killCharge(), b.total()};
-    QCOMPARE(textsA, textsB);
-    QCOMPARE(a.porkNoteShown(), b.porkNoteShown());
-    QCOMPARE(a.cureProductsShown(), b.cureProductsShown());
-    QCOMPARE(a.cureProducts(), b.cureProducts());
-    QCOMPARE(a.topRoundOnly(), b.topRoundOnly());
-    for (const ServiceInfo& s : Services()) {
-        const ServiceRow &x = a.row(s.id), &y = b.row(s.id);
-        QCOMPARE((QList<bool>{x.ticked, x.accepted, x.boxShown, x.fieldsShown}),
-                 (QList<bool>{y.ticked, y.accepted, y.boxShown, y.fieldsShown}));
-        QCOMPARE((QStringList{x.weight, x.charge, x.rate}),
-                 (QStringList{y.weight, y.charge, y.rate}));
-        QCOMPARE(x.figuredFor, y.figuredFor);
-        QCOMPARE(a.isStale(s.id), b.isStale(s.id));
+    const ServiceRow& row(ServiceId id) const { return estimate.row(id); }
+    QString charge(ServiceId id) const { return row(id).charge.text; }
+    QString weight(ServiceId id) const { return row(id).weight.text; }
+    void write(ServiceId id, const char* weight, const char* charge, SheetEntries entries = {})
+    {
+        QVERIFY(estimate.applySheet(estimate.identity(), id,
+                                    {QLatin1String(weight), QLatin1String(charge), entries}));
     }
-}
+    // Saved as the keeper saves it, and opened again on this counter.
+    EstimateValue saveAndReopen()
+    {
+        const EstimateValue kept = estimate.keptForSaving(clock.now());
+        estimate.markSaved(kept);
+        const auto read = EstimateValue::fromRecord(kept.toRecord());
+        estimate.replace(*read);
+        return *read;
+    }
+};
 
 // Estimates of every kind the counter makes, each on a counter of its own.
 struct Kind {
     const char* name;
-    bool withFile;
+    bool withList;
     void (*make)(Counter&);
 };
 
@@ -97,10 +89,13 @@ const Kind Kinds[] = {
              e.clickService(id, true);
          c.view.answers = {true}; // top round only
          e.chooseCureProducts({false, true, false, true, false});
-         e.writeService(ServiceId::ExtraBoning, QStringLiteral("20"), QStringLiteral("3.4"));
-         e.writeService(ServiceId::BeefSausage, QStringLiteral("25"), QStringLiteral("61.25"));
-         e.writeService(ServiceId::FajitaStrips, QStringLiteral("76"), QStringLiteral("95"));
-         e.writeService(ServiceId::Slicing, QStringLiteral("35"), QStringLiteral("52.5"));
+         c.write(ServiceId::ExtraBoning, "20", "3.4", {{0, 6}, {}, {}});
+         c.write(ServiceId::BeefSausage, "25", "61.25",
+                 {{},
+                  {{1, QStringLiteral("Summer"), QStringLiteral("20"), QStringLiteral("10.0")}},
+                  QStringLiteral("0")});
+         c.write(ServiceId::FajitaStrips, "76", "95", {{0, 1}, {}, {}});
+         c.write(ServiceId::Slicing, "35", "52.5");
          e.setLiveWeight(QStringLiteral("1000.7")); // the worksheet rows go stale
          e.setKillCharge(QStringLiteral("20"));
          e.setServiceWeight(ServiceId::ExtraBoning, QStringLiteral("21 lb"));
@@ -126,10 +121,10 @@ const Kind Kinds[] = {
               {ServiceId::Cooling, ServiceId::PorkCuring, ServiceId::PorkSausage,
                ServiceId::Cutlets, ServiceId::Quartering})
              e.clickService(id, true);
-         e.writeService(ServiceId::PorkCuring, QStringLiteral("46"), QStringLiteral("19.32"));
-         e.writeService(ServiceId::PorkSausage, QStringLiteral("25"), QStringLiteral("5"));
+         c.write(ServiceId::PorkCuring, "46", "19.32", {{0, 1}, {}, {}});
+         c.write(ServiceId::PorkSausage, "25", "5");
          e.setHangingWeight(QStringLiteral("170.123456789012"));
-         e.writeService(ServiceId::Cutlets, QStringLiteral("12.5"), QStringLiteral("2.5"));
+         c.write(ServiceId::Cutlets, "12.5", "2.5");
      }},
     {"deer", true,
      [](Counter& c) {
@@ -137,6 +132,39 @@ const Kind Kinds[] = {
          c.estimate.setLiveWeight(QStringLiteral("120"));
      }},
 };
+
+// Answers a worksheet's questions: Yes, and a price of 2 at the price prompt.
+class YesDialogs : public SheetDialogs {
+public:
+    QStringList said;
+    void tell(const QString& text) override { said << text; }
+    void warn(const QString& text) override { said << text; }
+    bool askCritical(const QString&, const QString&) override { return true; }
+    std::optional<QString> askText(const QString&, const QString&) override
+    {
+        return QStringLiteral("2");
+    }
+};
+
+// The figures of an estimate that are not current, by what they are.
+QStringList notCurrent(const Estimate& e)
+{
+    QStringList found;
+    const EstimateValue& v = e.value();
+    const std::pair<const char*, const Figure*> figures[] = {
+        {"hanging", &v.hanging},
+        {"processing", &v.processing},
+        {"kill", &v.kill},
+        {"total", &v.total},
+    };
+    for (const auto& [name, f] : figures)
+        if (!f->isCurrent())
+            found << QLatin1String(name);
+    for (const ServiceInfo& s : Services())
+        if (e.counts(s.id) && !e.row(s.id).charge.isCurrent())
+            found << QLatin1String(s.caption);
+    return found;
+}
 
 } // namespace
 
@@ -172,6 +200,124 @@ private slots:
         QCOMPARE(c.estimate.processingCharge(), QStringLiteral("185"));
         QCOMPARE(c.estimate.total(), QStringLiteral("208.86"));
         QVERIFY(c.view.said.isEmpty());
+        QVERIFY(notCurrent(c.estimate).isEmpty());
+        QCOMPARE(c.prices.lookups, 0); // the built-in prices: nothing asked of a price list
+    }
+
+    // Choosing a species figures the estimate for it from the weight already
+    // typed: no figure of the species before stays.
+    void theSpeciesChosenFiguresTheEstimateAtOnce()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("250"));
+        c.estimate.chooseSpecies(Species::Pork);
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("165"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("61.05"));
+        QCOMPARE(c.estimate.speciesHint(), QStringLiteral("About 2/3 Of Live Weight"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("78.05"));
+
+        c.estimate.chooseSpecies(Species::Deer);
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("85")); // the flat deer charge
+        QCOMPARE(c.estimate.killCharge(), QStringLiteral("0"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("85"));
+        c.estimate.setLiveWeight(QStringLiteral("150"));
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("99"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("85"));
+
+        c.prices.set(PriceItem::BeefKill, 13.5);
+        c.estimate.chooseSpecies(Species::Beef); // not the deer's 85 as processing
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("75"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("27.75"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("41.25"));
+        QVERIFY(notCurrent(c.estimate).isEmpty());
+        QVERIFY(c.view.said.isEmpty());
+    }
+
+    // A price taken away at another counter: the figure that needed it is
+    // marked as not figured (its text kept, the reason told), the total as
+    // incomplete; both are figured at the first action once it is back.
+    void aFigureThatCannotBeFiguredIsNeverShownAsCurrent()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.expand();
+        c.estimate.clickService(ServiceId::Tenderising, true);
+        QVERIFY(notCurrent(c.estimate).isEmpty());
+
+        c.prices.remove(PriceItem::Processing).remove(PriceItem::MinuteSteaks);
+        for (const char* typed : {"1", "10", "100"})
+            c.estimate.setLiveWeight(QLatin1String(typed));
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("50"));
+        QCOMPARE(notCurrent(c.estimate),
+                 (QStringList{QStringLiteral("processing"), QStringLiteral("total"),
+                              QStringLiteral("Tenderising")}));
+        QVERIFY(c.estimate.value().processing.why.contains(PriceItem::Processing));
+        QVERIFY(c.estimate.value().total.why.startsWith(QLatin1String("Incomplete")));
+        QCOMPARE(c.view.said.size(), 2); // each missing price once, not at every key
+        const QStringList problems = c.estimate.problems();
+        QVERIFY2(problems.size() == 2 && problems[0].contains(QLatin1String("Processing Charge")) &&
+                     problems[1].contains(QLatin1String("Tenderising charge")),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
+
+        // Back: figured again at the next action, whatever it is, and not told.
+        c.prices.set(PriceItem::Processing, 0.37).set(PriceItem::MinuteSteaks, 0.2);
+        c.view.said.clear();
+        c.estimate.expand();
+        QVERIFY(notCurrent(c.estimate).isEmpty());
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("18.5"));
+        QCOMPARE(c.charge(ServiceId::Tenderising), QStringLiteral("0.69"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("36.19"));
+        QVERIFY(c.estimate.problems().isEmpty());
+        QVERIFY(c.view.said.isEmpty());
+    }
+
+    // A charge typed that is not a number leaves the total incomplete, and
+    // the estimate says what to mend.
+    void aChargeThatIsNotANumberMakesTheTotalIncomplete()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.setKillCharge(QStringLiteral("2O"));
+        QVERIFY(!c.estimate.value().total.isCurrent());
+        QVERIFY(c.estimate.value().total.why.contains(QLatin1String("\"2O\"")));
+        QCOMPARE(c.estimate.problems(),
+                 QStringList{QStringLiteral("Mend the Kill Charge: \"2O\" is not a number.")});
+        c.estimate.setKillCharge(QStringLiteral("20"));
+        QVERIFY(c.estimate.value().total.isCurrent());
+        QCOMPARE(c.estimate.total(), QStringLiteral("205"));
+        QVERIFY(c.estimate.problems().isEmpty());
+    }
+
+    // Prices kept on a server that cannot be reached: the built-in prices
+    // never stand in; nothing is figured until it is reached, then everything.
+    void aServerOutOfReachIsNeverReplacedByBuiltInPrices()
+    {
+        MemoryPrices prices;
+        prices.server = true;
+        prices.outOfReach = true;
+        TestClock clock;
+        RecordingView view;
+        Estimate e(prices, clock);
+        e.setView(&view);
+        e.startUp();
+        QVERIFY(e.priceListFlag());
+        QCOMPARE(view.said.size(), 1);
+        QVERIFY(view.said[0].contains(QLatin1String("database locker on office")));
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1000"));
+        QVERIFY(e.killCharge() != QLatin1String("17.00"));
+        QCOMPARE(notCurrent(e), (QStringList{QStringLiteral("processing"), QStringLiteral("kill"),
+                                             QStringLiteral("total")}));
+        QCOMPARE(view.said.size(), 2); // the server told once for the action
+
+        prices.outOfReach = false;
+        e.setLiveWeight(QStringLiteral("1000"));
+        QVERIFY(notCurrent(e).isEmpty());
+        QCOMPARE(e.killCharge(), QStringLiteral("17"));
+        QCOMPARE(e.total(), QStringLiteral("202"));
     }
 
     // A click refused for want of the price list leaves the service out of
@@ -200,8 +346,9 @@ private slots:
         QVERIFY(LeadingNumber(c.charge(ServiceId::Cooling)) > 0);
     }
 
-    // A worksheet's row remembers the hanging weight it was figured for.
-    void worksheetRowsGoStaleWithTheHangingWeight()
+    // A worksheet's row remembers the hanging weight it was figured for, and
+    // takes nothing from a worksheet opened for an estimate no longer here.
+    void worksheetRowsBelongToTheirEstimate()
     {
         Counter c;
         c.estimate.chooseSpecies(Species::Beef);
@@ -211,19 +358,76 @@ private slots:
         c.estimate.clickService(ServiceId::ExtraBoning, true);
         QCOMPARE(c.view.worksheets,
                  (QList<ServiceId>{ServiceId::FajitaStrips, ServiceId::ExtraBoning}));
-        c.estimate.writeService(ServiceId::FajitaStrips, QStringLiteral("76"),
-                                QStringLiteral("95"));
-        c.estimate.writeService(ServiceId::ExtraBoning, QStringLiteral("20"),
-                                QStringLiteral("3.4"));
+        c.write(ServiceId::FajitaStrips, "76", "95");
+        c.write(ServiceId::ExtraBoning, "20", "3.4");
+        QCOMPARE(c.estimate.total(), QStringLiteral("300.4"));
         QVERIFY(!c.estimate.isStale(ServiceId::FajitaStrips));
         c.estimate.setLiveWeight(QStringLiteral("12"));
         QVERIFY(c.estimate.isStale(ServiceId::FajitaStrips));
         QVERIFY(!c.estimate.isStale(ServiceId::ExtraBoning)); // figured from cuts, not weight
+        QCOMPARE(c.estimate.staleServices(), QList<ServiceId>{ServiceId::FajitaStrips});
         c.estimate.setLiveWeight(QStringLiteral("1000"));
         QVERIFY(!c.estimate.isStale(ServiceId::FajitaStrips));
         c.estimate.setLiveWeight(QStringLiteral("12"));
         c.estimate.clickService(ServiceId::FajitaStrips, false);
         QVERIFY(!c.estimate.isStale(ServiceId::FajitaStrips));
+
+        const quint64 before = c.estimate.identity();
+        c.estimate.clear();
+        QVERIFY(!c.estimate.applySheet(before, ServiceId::ExtraBoning,
+                                       {QStringLiteral("30"), QStringLiteral("5.1"), {}}));
+        QCOMPARE(c.weight(ServiceId::ExtraBoning), QStringLiteral("0"));
+        const EstimateValue other = Counter().estimate.value();
+        const quint64 cleared = c.estimate.identity();
+        c.estimate.replace(other);
+        QVERIFY(!c.estimate.applySheet(cleared, ServiceId::ExtraBoning,
+                                       {QStringLiteral("30"), QStringLiteral("5.1"), {}}));
+        QCOMPARE(c.estimate.value().row(ServiceId::ExtraBoning), ServiceRow());
+    }
+
+    // Every item that the figuring asks the price list for is among the names
+    // the price list guards (an item the program looks up cannot be renamed or
+    // removed without a word).
+    void everyItemAskedForIsGuarded()
+    {
+        MemoryPrices asked(false);
+        for (const Kind& kind : Kinds) {
+            Counter c(kind.withList);
+            kind.make(c);
+            asked.asked += c.prices.asked;
+        }
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        YesDialogs yes;
+        for (const auto kind : {CutRules::CutScreenKind::Jerky, CutRules::CutScreenKind::Fajita}) {
+            CutFiguring cuts(c.estimate, kind, yes);
+            cuts.select({true});
+            QVERIFY(cuts.apply());
+        }
+        for (const ServiceId id :
+             {ServiceId::PorkCuring, ServiceId::PorkSausage, ServiceId::Cutlets}) {
+            CuringFiguring curing(c.estimate, id, yes);
+            curing.select({true});
+            QVERIFY(curing.apply());
+        }
+        BoningFiguring boning(c.estimate, yes);
+        boning.clickCut(0, true);
+        QVERIFY(boning.done());
+        SausageFiguring sausage(c.estimate, yes);
+        QList<SausageRules::Entry> entries;
+        for (const SausageRules::Kind& kind : SausageRules::Kinds)
+            if (kind.enabled)
+                entries << SausageRules::Entry{kind.row, QLatin1String(kind.entryName),
+                                               QStringLiteral("10"), QStringLiteral("5")};
+        QVERIFY(sausage.figure(entries, QStringLiteral("0")));
+        QVERIFY2(yes.said.isEmpty(), qPrintable(yes.said.join(QLatin1Char('\n'))));
+        asked.asked += c.prices.asked;
+
+        const QStringList guarded = ItemNames::lookedUpNames();
+        QCOMPARE(asked.asked.size(), guarded.size()); // every one of them is asked for
+        for (const QString& item : std::as_const(asked.asked))
+            QVERIFY2(guarded.contains(item), qPrintable(item));
     }
 
     // Three brisket products are refused; what stays selected is figured again.
@@ -239,7 +443,7 @@ private slots:
         QCOMPARE(c.charge(ServiceId::BeefCuring), QStringLiteral("6.3"));
         c.estimate.chooseCureProducts({true, true, true, false, true});
         QCOMPARE(c.view.said.size(), 1);
-        QCOMPARE(c.estimate.cureProducts(),
+        QCOMPARE(c.estimate.value().cure,
                  (EstimateRules::CureSelection{false, true, false, false, false}));
         QCOMPARE(c.weight(ServiceId::BeefCuring), QStringLiteral("7.5"));
         QCOMPARE(c.charge(ServiceId::BeefCuring), QStringLiteral("3.15"));
@@ -255,145 +459,217 @@ private slots:
         QCOMPARE(c.view.questions, 1);
     }
 
-    // A missing price is told once while the clerk types a weight.
-    void aMissingPriceIsToldOncePerTypingRun()
+    // A saved estimate keeps the prices it was figured with: opened and
+    // edited (the carcass weighed), it is figured at them, every figure alike;
+    // "use today's prices" figures the whole of it at today's at once.
+    void aSavedEstimateKeepsItsPrices()
     {
         Counter c;
-        c.file.without(PriceItem::Processing);
         c.estimate.chooseSpecies(Species::Beef);
-        for (const char* typed : {"1", "12", "125"})
-            c.estimate.setLiveWeight(QLatin1String(typed));
-        QCOMPARE(c.view.said.size(), 1);
-        QVERIFY(c.view.said.first().contains(PriceItem::Processing));
-        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("0"));
-        c.estimate.expand(); // another action: the next typing run tells again
-        c.estimate.setLiveWeight(QStringLiteral("1250"));
-        QCOMPARE(c.view.said.size(), 2);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.expand();
+        c.estimate.clickService(ServiceId::Tenderising, true);
+        c.estimate.clickService(ServiceId::ExtraBoning, true);
+        c.write(ServiceId::ExtraBoning, "20", "3.4", {{0, 6}, {}, {}});
+        const EstimateValue before = c.estimate.value();
+        const EstimateValue kept = c.estimate.keptForSaving(c.clock.now());
+        QCOMPARE(c.estimate.value(), before); // nothing changes until it is saved
+        QCOMPARE(kept.basis, PriceBasis::Kept);
+        QCOMPARE(kept.rates.value(PriceItem::Cooling), 0.05); // a price it may need later
+        QCOMPARE(kept.savedAt, c.clock.now());
+        c.estimate.markSaved(kept);
+        QVERIFY(!c.estimate.hasUnsavedChanges());
+
+        // Every price goes up; the estimate is opened again, the carcass weighed.
+        for (const char* item : {"BeefKill", "Processing", "MinuteSteaks", "ExtraBoning"})
+            c.prices.set(QLatin1String(item), 9);
+        c.estimate.replace(*EstimateValue::fromRecord(kept.toRecord()));
+        c.estimate.setHangingWeight(QStringLiteral("520"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("192.4"));
+        QCOMPARE(c.charge(ServiceId::Tenderising), QStringLiteral("7.13"));
+        QCOMPARE(c.estimate.killCharge(), QStringLiteral("17"));
+        c.estimate.clickService(ServiceId::Tenderising, false);
+        c.estimate.clickService(ServiceId::MinuteSteaks, true); // added at the final bill
+        QCOMPARE(c.charge(ServiceId::MinuteSteaks), QStringLiteral("6.24"));
+        QCOMPARE(c.estimate.total(), QStringLiteral("219.04"));
+
+        c.estimate.useTodaysPrices();
+        QCOMPARE(c.estimate.value().basis, PriceBasis::Today);
+        QCOMPARE(c.estimate.value().ratesFrom, c.clock.today());
+        QCOMPARE(c.estimate.killCharge(), QStringLiteral("9"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("4680"));
+        QCOMPARE(c.charge(ServiceId::MinuteSteaks), QStringLiteral("280.8"));
+        QCOMPARE(c.charge(ServiceId::ExtraBoning), QStringLiteral("180")); // 20 lb at 9
+        QVERIFY(notCurrent(c.estimate).isEmpty());
     }
 
-    // An estimate kept as text comes back exactly, without a lookup: into a
-    // counter with no price list file at all. The next edit then figures the
-    // restored estimate as it would have figured the first.
-    void keptEstimatesComeBackExactly()
+    // Today's prices for a sausage row are figured from its products again;
+    // a row without them says to open its worksheet.
+    void todaysPricesForWorksheetRows()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.expand();
+        c.estimate.clickService(ServiceId::BeefSausage, true);
+        c.estimate.clickService(ServiceId::Slicing, true);
+        SheetEntries sausage;
+        sausage.sausage = {
+            {1, QStringLiteral("Summer"), QStringLiteral("20"), QStringLiteral("10.0")}};
+        sausage.startingCharge = QStringLiteral("1");
+        c.write(ServiceId::BeefSausage, "30", "88", sausage);
+        c.write(ServiceId::Slicing, "35", "52.5");
+        c.saveAndReopen();
+        c.prices.set(PriceItem::Summer, 3).set(PriceItem::PorkTrim, 2).set(PriceItem::Slicing, 2);
+        c.estimate.useTodaysPrices();
+        QCOMPARE(c.charge(ServiceId::BeefSausage), QStringLiteral("111")); // 1 + 30 * 3 + 10 * 2
+        QCOMPARE(c.charge(ServiceId::Slicing), QStringLiteral("70"));
+
+        c.estimate.setServiceCharge(ServiceId::Slicing, QStringLiteral("50")); // the clerk's own
+        SheetEntries none;
+        c.write(ServiceId::BeefSausage, "30", "88", none);
+        c.prices.set(PriceItem::Slicing, 4);
+        c.estimate.useTodaysPrices();
+        QCOMPARE(c.charge(ServiceId::Slicing), QStringLiteral("50"));
+        QVERIFY(!c.row(ServiceId::BeefSausage).charge.isCurrent());
+        QVERIFY(c.row(ServiceId::BeefSausage).charge.why.contains(QLatin1String("worksheet")));
+    }
+
+    // The record of an estimate gives back the same value exactly, without a
+    // lookup, on a counter without any price list; the next edit then figures
+    // it as the first would have been figured.
+    void recordsComeBackExactly()
     {
         for (const Kind& kind : Kinds) {
-            Counter a(kind.withFile);
+            Counter a(kind.withList);
             kind.make(a);
-            a.view.said.clear();
-            a.view.questions = 0;
-            const QString state = a.estimate.saveState();
+            const QString record = a.estimate.value().toRecord();
+            const std::optional<EstimateValue> read = EstimateValue::fromRecord(record);
+            QVERIFY2(read, kind.name);
+            QCOMPARE(*read, a.estimate.value());
+            QCOMPARE(read->toRecord(), record);
 
             Counter bare(false);
-            QVERIFY2(bare.estimate.restoreState(state), kind.name);
-            compareEstimates(a.estimate, bare.estimate);
-            QCOMPARE(bare.estimate.saveState(), state);
+            bare.estimate.replace(*read);
+            QCOMPARE(bare.prices.lookups, 0);
             QVERIFY(bare.view.said.isEmpty() && bare.view.questions == 0);
+            QVERIFY(!bare.estimate.hasUnsavedChanges());
 
-            Counter b(kind.withFile);
-            QVERIFY(b.estimate.restoreState(state));
+            Counter b(kind.withList);
+            b.estimate.replace(*read);
+            a.estimate.replace(*read); // both at the rates kept with it
             for (Counter* c : {&a, &b}) {
                 c->estimate.setLiveWeight(QStringLiteral("900"));
-                c->estimate.chooseCureProducts(c->estimate.cureProducts());
+                c->estimate.chooseCureProducts(c->estimate.value().cure);
             }
-            compareEstimates(a.estimate, b.estimate);
-            QCOMPARE(b.view.questions, a.view.questions);
+            QCOMPARE(b.estimate.value(), a.estimate.value());
             if (QTest::currentTestFailed())
                 qWarning("in the estimate of %s", kind.name);
         }
     }
 
-    // Opening a kept estimate never reprices it, whatever became of the price
-    // list; the next edit figures with the prices of the day.
-    void keptFiguresAreNotRepriced()
+    // A record of the first program (every figure as text, no rates) is read
+    // as current figures, at the rates that its figures show.
+    void firstRecordsAreRead()
     {
+        const QString first = QStringLiteral(
+            R"({"kind":"locker-estimate","version":1,"species":"Beef","weightFactor":0.5,)"
+            R"("expanded":true,"weightCaption":"Live Weight","speciesHint":"About 1/2 Of Live Weight",)"
+            R"("live":"1000","hanging":"500","processing":"200","processingRate":"0.4","kill":"17",)"
+            R"("total":"223.86","porkNoteShown":false,"services":{%1},)"
+            R"("cure":{"shown":false,"selected":[false,false,false,false,false],)"
+            R"("topRoundAsked":false,"topRoundOnly":false}})");
+        QStringList rows;
+        for (const char* key : {"tenderising", "minuteSteaks", "extraBoning", "beefCuring",
+                                "beefSausage", "paperWrapp", "fajitaStrips", "slicing",
+                                "porkCuring", "porkSausage", "cutlets", "cooling", "quartering"}) {
+            const bool tender = QLatin1String(key) == QLatin1String("tenderising");
+            rows << QStringLiteral(R"("%1":{"ticked":%2,"accepted":%2,"boxShown":true,)"
+                                   R"("fieldsShown":%2,"weight":"%3","charge":"%4","rate":"%5",)"
+                                   R"("figuredFor":null})")
+                        .arg(QLatin1String(key), tender ? "true" : "false", tender ? "34.3" : "0",
+                             tender ? "6.86" : "0", tender ? "0.2" : "");
+        }
+        const auto read = EstimateValue::fromRecord(first.arg(rows.join(QLatin1Char(','))));
+        QVERIFY(read);
+        QCOMPARE(read->total.text, QStringLiteral("223.86"));
+        QVERIFY(read->total.isCurrent() && read->row(ServiceId::Tenderising).charge.isCurrent());
+        QVERIFY(read->shown.expanded && read->shown.boxShown[0]);
+        QCOMPARE(read->rates.value(PriceItem::Processing), 0.4);
+        QCOMPARE(read->rates.value(PriceItem::MinuteSteaks), 0.2);
         Counter c;
-        Kinds[0].make(c);
-        const QString state = c.estimate.saveState();
-        const QString total = c.estimate.total();
-        c.file.price(PriceItem::PaperWrapp, 0.6).price(PriceItem::MinuteSteaks, 1);
-        c.estimate.clear();
-        QVERIFY(c.estimate.restoreState(state));
-        QCOMPARE(c.estimate.total(), total);
-        QVERIFY(QFile::remove(c.file.path()));
-        Counter gone(false);
-        QVERIFY(gone.estimate.restoreState(state));
-        QCOMPARE(gone.estimate.total(), total);
-
-        c.file.withSample().price(PriceItem::PaperWrapp, 0.6);
-        c.estimate.setLiveWeight(QStringLiteral("1000"));
-        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("300")); // paper wrapped
-        QCOMPARE(c.charge(ServiceId::MinuteSteaks), QStringLiteral("6"));
+        c.estimate.replace(*read);
+        c.estimate.setLiveWeight(QStringLiteral("1100"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("220")); // at its own 0.4
     }
 
-    // Text that is not a whole record of an estimate changes nothing.
+    // Text that is not a whole record of an estimate is refused.
     void onlyWholeRecordsAreTaken()
     {
         Counter c;
         Kinds[2].make(c);
-        const QString good = c.estimate.saveState();
-        Counter other;
-        Kinds[0].make(other);
-        const QString before = other.estimate.saveState();
-        const auto refused = [&](const QString& state) {
-            QVERIFY2(!other.estimate.restoreState(state), qPrintable(state));
-            QCOMPARE(other.estimate.saveState(), before);
-            QVERIFY(other.estimate.hasUnsavedChanges());
+        const QString good = c.estimate.value().toRecord();
+        const auto refused = [&](const QString& record) {
+            QVERIFY2(!EstimateValue::fromRecord(record), qPrintable(record));
         };
-        for (int n = 0; n < good.size(); ++n)
+        for (int n = 0; n < good.size(); n += 7)
             refused(good.left(n));
-        for (const char* garbage : {"{}", "[]", "null", "Pork 251 lb", "{\"version\":1}"})
+        for (const char* garbage : {"{}", "[]", "null", "Pork 251 lb", "{\"version\":2}"})
             refused(QLatin1String(garbage));
         refused(good + QLatin1Char('}'));
         const QList<QPair<const char*, const char*>> edits = {
-            {"\"version\":1", "\"version\":2"},
-            {"\"version\":1", "\"version\":\"1\""},
+            {"\"version\":2", "\"version\":3"},
+            {"\"version\":2", "\"version\":\"2\""},
             {"\"kind\":\"locker-estimate\"", "\"kind\":\"other\""},
             {"\"species\":\"Pork\"", "\"species\":\"Goat\""},
             {"\"weightFactor\":0.66", "\"weightFactor\":0"},
             {"\"weightFactor\":0.66", "\"weightFactor\":1e300"},
-            {"\"weightCaption\":\"Live Weight\"", "\"weightCaption\":\"Weight\""},
             {"\"live\":\"251\"", "\"live\":251"},
             {"\"cooling\":", "\"cool\":"},
             {"\"figuredFor\":null", "\"figuredFor\":\"170\""},
             {"[false,false,false,false,false]", "[false,false,false,false]"},
             {"\"ticked\":true", "\"ticked\":1"},
+            {"\"basis\":\"today\"", "\"basis\":\"yesterday\""},
+            {"\"chosen\":[0,1]", "\"chosen\":[0,\"1\"]"},
         };
         for (const auto& [from, to] : edits) {
             QVERIFY2(good.contains(QLatin1String(from)), from);
             refused(QString(good).replace(QLatin1String(from), QLatin1String(to)));
         }
-        QVERIFY(other.estimate.restoreState(good));
-        compareEstimates(c.estimate, other.estimate);
+        QVERIFY(EstimateValue::fromRecord(good));
     }
 
     // The next customer starts from the start-up state; changes since the
-    // last save, restore or clear are known.
+    // last save, opening or clearing are known (what is only shown is not a
+    // change).
     void clearingAndUnsavedChanges()
     {
         for (const Kind& kind : Kinds) {
-            const bool withFile = kind.withFile;
-            Counter fresh(withFile), c(withFile);
+            const bool withList = kind.withList;
+            Counter fresh(withList), c(withList);
             QVERIFY(!fresh.estimate.hasUnsavedChanges());
             kind.make(c);
             QVERIFY(c.estimate.hasUnsavedChanges());
-            c.estimate.markSaved();
+            const EstimateValue kept = c.estimate.keptForSaving(c.clock.now());
+            c.estimate.markSaved(kept);
             QVERIFY(!c.estimate.hasUnsavedChanges());
-            const QString saved = c.estimate.saveState();
             c.estimate.setLiveWeight(QStringLiteral("1200"));
             QVERIFY(c.estimate.hasUnsavedChanges());
 
             c.estimate.clear();
-            QCOMPARE(c.estimate.saveState(), fresh.estimate.saveState());
-            compareEstimates(c.estimate, fresh.estimate);
-            QCOMPARE(c.estimate.priceListFlag(), withFile);
+            QCOMPARE(c.estimate.value(), fresh.estimate.value());
+            QCOMPARE(c.estimate.priceListFlag(), withList);
             QVERIFY(!c.estimate.hasUnsavedChanges());
+            c.estimate.expand();
+            QVERIFY(!c.estimate.hasUnsavedChanges());
+            fresh.estimate.expand();
             c.estimate.chooseSpecies(Species::Pork); // figured as on a fresh counter
             fresh.estimate.chooseSpecies(Species::Pork);
             c.estimate.setLiveWeight(QStringLiteral("300"));
             fresh.estimate.setLiveWeight(QStringLiteral("300"));
-            compareEstimates(c.estimate, fresh.estimate);
+            QCOMPARE(c.estimate.value(), fresh.estimate.value());
 
-            QVERIFY(c.estimate.restoreState(saved));
+            c.estimate.replace(kept);
             QVERIFY(!c.estimate.hasUnsavedChanges());
             c.estimate.clickService(ServiceId::Tenderising, false);
             QVERIFY(c.estimate.hasUnsavedChanges());

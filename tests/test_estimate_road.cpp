@@ -3,7 +3,7 @@
 // jerky figured on its worksheet, then tenderising.
 
 #include "dialog_answerer.h"
-#include "screens/estimate_screen.h"
+#include "support/counter_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 
@@ -24,7 +24,7 @@ private slots:
         TestPriceList file;
         file.withSample();
         DialogAnswerer dialogs;
-        EstimateScreen screen(file.path());
+        CounterScreen screen(file.path());
         screen.startUp();
         screen.show();
         QApplication::setActiveWindow(&screen);

@@ -101,8 +101,10 @@ private slots:
         QCOMPARE(c.text("Text4"), QStringLiteral("17"));
         QCOMPARE(control<QLabel>(c.screen.get(), QStringLiteral("Label6"))->text(),
                  QStringLiteral("About 2/3 Of Live Weight"));
-        // The new factor counts from the next edit of the weight.
-        QCOMPARE(c.text("Text2"), QStringLiteral("500"));
+        // The estimate follows the species at once: 2/3 of the weight typed.
+        QCOMPARE(c.text("Text2"), QStringLiteral("660"));
+        QCOMPARE(c.text("Text3"), QStringLiteral("244.2"));
+        QCOMPARE(c.text("Text5"), QStringLiteral("261.2"));
         c.weight(QStringLiteral("251"));
         QCOMPARE(c.text("Text2"), QStringLiteral("165.66"));
         QCOMPARE(c.text("Text3"), QStringLiteral("61.2942"));
@@ -164,7 +166,9 @@ private slots:
         QCOMPARE(c.text("Text5"), QStringLiteral("217"));
         c.pick("Option2");
         QCOMPARE(c.text("Text4"), QStringLiteral("20.5"));
-        QCOMPARE(c.text("Text5"), QStringLiteral("220.5")); // the total follows the kill charge
+        QCOMPARE(c.text("Text2"), QStringLiteral("660")); // figured for pork at once
+        QCOMPARE(c.text("Text3"), QStringLiteral("264"));
+        QCOMPARE(c.text("Text5"), QStringLiteral("284.5"));
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
@@ -201,9 +205,12 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 2);
         QVERIFY(
             c.dialogs.seen()[1].text.contains(QLatin1String("deer charge needs the price list")));
-        QCOMPARE(c.text("Text3"), QStringLiteral("185"));
-        QCOMPARE(c.text("Text4"), QStringLiteral("17.00"));
-        QCOMPARE(c.text("Text5"), QStringLiteral("202"));
+        // No beef left in it: the deer's hanging weight at the built-in processing price,
+        // and no kill charge.
+        QCOMPARE(c.text("Text2"), QStringLiteral("660"));
+        QCOMPARE(c.text("Text3"), QStringLiteral("244.2"));
+        QCOMPARE(c.text("Text4"), QStringLiteral("0"));
+        QCOMPARE(c.text("Text5"), QStringLiteral("244.2"));
     }
 
     void deerWithFlagUntickedStillLooksUp()
@@ -226,17 +233,18 @@ private slots:
         c.file.withSample().without(PriceItem::BeefKill).without(PriceItem::Processing);
         c.start();
         typeInto(c.edit("Text4"), QStringLiteral("3"));
-        c.dialogs.press(QMessageBox::Ok);
+        c.dialogs.press(QMessageBox::Ok).press(QMessageBox::Ok);
         c.pick("Option1");
-        QCOMPARE(c.dialogs.seen().size(), 1);
+        QCOMPARE(c.dialogs.seen().size(), 2);
         QVERIFY(c.dialogs.seen()[0].text.contains(
             QLatin1String("\"BeefKill\" is not in the price list")));
         QCOMPARE(c.text("Text4"), QStringLiteral("3"));
-        // A missing processing price is told once while the clerk types, not at each key.
-        c.dialogs.press(QMessageBox::Ok);
+        QVERIFY(c.edit("Text4")->property("notFigured").toBool());
+        // The missing processing price, told at the click, is not told again at each key.
+        QVERIFY(c.dialogs.seen()[1].text.contains(QLatin1String("Processing")));
         c.weight(QStringLiteral("1000"));
         QCOMPARE(c.dialogs.seen().size(), 2);
-        QVERIFY(c.dialogs.seen()[1].text.contains(QLatin1String("Processing")));
+        QVERIFY(c.edit("Text3")->property("notFigured").toBool());
         QCOMPARE(c.text("Text2"), QStringLiteral("500"));
         QCOMPARE(c.text("Text3"), QStringLiteral("0"));
         QCOMPARE(c.dialogs.unexpected(), 0);

@@ -362,7 +362,10 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("214.5"));
         QVERIFY(!control<QWidget>(c.s(), QStringLiteral("tot"))->isVisible());
         QTRY_VERIFY(c.edit(QStringLiteral("Text2"))->hasFocus());
-        c.screen->writeService(ServiceId::ExtraBoning, QStringLiteral("20"), QStringLiteral("3.4"));
+        Estimate& estimate = c.screen->liveEstimate();
+        QVERIFY(estimate.applySheet(estimate.identity(), ServiceId::ExtraBoning,
+                                    {QStringLiteral("20"), QStringLiteral("3.4"), {}}));
+        c.screen->sheetWritten(ServiceId::ExtraBoning);
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("205.4"));
     }
 

@@ -7,7 +7,7 @@
 #include "estimate_counter.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
-#include "screens/estimate_screen.h"
+#include "support/counter_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
 
@@ -435,7 +435,7 @@ private slots:
     {
         Counter c;
         c.dialogs.press(QMessageBox::Ok); // the start-up notice
-        c.screen = std::make_unique<EstimateScreen>(c.file.path());
+        c.screen = std::make_unique<CounterScreen>(c.file.path());
         c.screen->startUp();
         c.screen->show();
         c.dialogs.press(QMessageBox::Ok);

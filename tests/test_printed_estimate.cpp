@@ -1,6 +1,7 @@
 // The printed estimate: rendered to PDF, read back with pdftotext, and held
 // against what the Estimate screen shows.
 
+#include "core/money.h"
 #include "core/shop_settings.h"
 #include "estimate/estimate_summary.h"
 #include "estimate_counter.h"
@@ -24,6 +25,19 @@
 #include <memory>
 
 namespace {
+
+// The estimate on the counter's screen as it prints it today.
+EstimateSummary summaryOf(const EstimateCounter& c)
+{
+    EstimateSummary summary = Summarize(c.screen->estimate().value());
+    const ShopDetails shop = LoadShopDetails();
+    summary.shopName = shop.name.trimmed().isEmpty() ? QStringLiteral("Tallowbrook Processing")
+                                                     : shop.name.trimmed();
+    summary.shopAddress = shop.address.trimmed();
+    summary.shopPhone = shop.phone.trimmed();
+    summary.printed = QDate::currentDate();
+    return summary;
+}
 
 using Counter = EstimateCounter;
 
@@ -152,8 +166,8 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("267.36"));
 
         QTemporaryDir dir;
-        const QStringList lines = pdfTextLines(
-            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("beef.pdf"))));
+        const QStringList lines =
+            pdfTextLines(printToPdf(summaryOf(c), dir.filePath(QStringLiteral("beef.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Tallowbrook Processing")),
                  qPrintable(lines.join('\n')));
         QVERIFY(hasLine(
@@ -186,7 +200,7 @@ private slots:
         Counter c;
         c.startWithSample();
         c.animal("Option1", QStringLiteral("600"));
-        EstimateSummary summary = c.screen->estimate().summary();
+        EstimateSummary summary = summaryOf(c);
         summary.number = 1042;
         summary.customer = QStringLiteral("O'Brien & Sons");
         summary.customerPhone = QStringLiteral("555 1234");
@@ -210,7 +224,7 @@ private slots:
         c.animal("Option1", QStringLiteral("1000"));
         c.tick(0); // Tenderising
         c.tick(1); // Minute Steaks
-        const EstimateSummary quote = c.screen->estimate().summary();
+        const EstimateSummary quote = summaryOf(c);
         c.weight(QStringLiteral("1107"));
         c.tick(1); // Minute Steaks off
         c.tick(7); // Slicing: the jerky worksheet
@@ -218,7 +232,7 @@ private slots:
         QVERIFY(jerky);
         clickItem(control<QListWidget>(jerky, QStringLiteral("List1")), 0);
         click(control<QPushButton>(jerky, QStringLiteral("cmdFigure")));
-        EstimateSummary billed = c.screen->estimate().summary();
+        EstimateSummary billed = summaryOf(c);
         billed.number = 7;
         billed.customer = QStringLiteral("Ann Lee");
         QCOMPARE(billed.total, QStringLiteral("254.2925"));
@@ -278,8 +292,8 @@ private slots:
         QCOMPARE(total, QStringLiteral("138.776")); // 17 + 92.796 + 28.98
 
         QTemporaryDir dir;
-        const QStringList lines = pdfTextLines(
-            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("pork.pdf"))));
+        const QStringList lines =
+            pdfTextLines(printToPdf(summaryOf(c), dir.filePath(QStringLiteral("pork.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Species Pork")), qPrintable(lines.join('\n')));
         QVERIFY(hasLine(lines, QStringLiteral("Live Weight 380 lb")));
         QVERIFY(hasLine(lines, QStringLiteral("Hanging Weight 250.8 lb")));
@@ -301,8 +315,8 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("110.8972"));
 
         QTemporaryDir dir;
-        const QStringList lines = pdfTextLines(
-            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("cents.pdf"))));
+        const QStringList lines =
+            pdfTextLines(printToPdf(summaryOf(c), dir.filePath(QStringLiteral("cents.pdf"))));
         static const QRegularExpression amount(QStringLiteral("^(.*) \\$(\\d+)\\.(\\d\\d)$"));
         int cents = 0, printedTotal = -1;
         for (const QString& line : lines)
@@ -328,8 +342,8 @@ private slots:
         c.pick("Option3");
         typeInto(field(c.s(), QStringLiteral("Text1")), QStringLiteral("120"));
         QTemporaryDir dir;
-        const QStringList lines = pdfTextLines(
-            printToPdf(c.screen->estimate().summary(), dir.filePath(QStringLiteral("deer.pdf"))));
+        const QStringList lines =
+            pdfTextLines(printToPdf(summaryOf(c), dir.filePath(QStringLiteral("deer.pdf"))));
         QVERIFY2(hasLine(lines, QStringLiteral("Field Dressed 120 lb")),
                  qPrintable(lines.join('\n')));
         QVERIFY2(hasLine(lines, QStringLiteral("Processing Charge 79.2 lb flat $85.00")),

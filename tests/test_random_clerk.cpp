@@ -2,10 +2,12 @@
 // answers to the message and input boxes, on every open screen, starting from
 // a real Estimate screen over a real price list file. After every action it
 // checks what the shop relies on: the total is the sum of its charges, every
-// figure shown is a number or is marked as not being one, the price list holds
-// exactly what the clerk added through the sausage worksheet's price prompt,
-// every estimate it opens again from the saved estimates equals what was saved,
-// and nothing crashed.
+// figure shown is a number or is marked as not being one, every figure shown
+// as current is the one its rule gives from the prices the estimate stands
+// for, no worksheet of an estimate that was replaced stays open to write into
+// the next one, the price list holds exactly what the clerk added through the
+// sausage worksheet's price prompt, every estimate it opens again from the
+// saved estimates equals what was saved, and nothing crashed.
 //
 // Every run prints its seeds. To replay one seed (or several, in order):
 //   LOCKER_CLERK_SEED=<n>[,<n>...] tests/test_random_clerk
@@ -16,9 +18,10 @@
 #include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "dialog_answerer.h"
+#include "estimate/estimate_rules.h"
 #include "pricelist/price_items.h"
 #include "save_dialog.h"
-#include "screens/estimate_screen.h"
+#include "support/counter_screen.h"
 #include "test_price_list.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
@@ -360,6 +363,7 @@ public:
     QString promisesBroken();
 
     QWidget* estimate() const { return estimate_.get(); }
+    CounterScreen& counter() { return *estimate_; }
     TestPriceList& file() { return file_; }
 
 private:
@@ -378,6 +382,8 @@ private:
     QString checkTotal() const;
     QString checkRefused() const;
     QString checkFigures() const;
+    QString checkCurrentFigures() const;
+    QString checkWorksheetsBelong();
     QString checkPriceList();
     // The estimate opened from the saved estimates is what was saved.
     QString checkOpened(qint64 number) const;
@@ -404,8 +410,10 @@ private:
     QString awaitingPriceFor_; // a Yes to the missing-item question, before the price
 
     DialogAnswerer dialogs_;
-    std::unique_ptr<EstimateScreen> estimate_;
+    std::unique_ptr<CounterScreen> estimate_;
     QList<QPointer<QWidget>> seenScreens_;
+    // Each open worksheet, with the estimate it was opened for.
+    QList<std::pair<QPointer<QWidget>, quint64>> sheetsOf_;
     int dialogsThisAction_ = 0;
     QString loop_; // a dialog that kept coming back, or one the clerk cannot answer
     QTimer strangeDialogs_;
@@ -451,6 +459,10 @@ QString Clerk::promisesBroken()
     if (problem.isEmpty())
         problem = checkFigures();
     if (problem.isEmpty())
+        problem = checkCurrentFigures();
+    if (problem.isEmpty())
+        problem = checkWorksheetsBelong();
+    if (problem.isEmpty())
         problem = checkPriceList();
     return problem;
 }
@@ -488,7 +500,7 @@ void Clerk::setUp()
     saving_.policy = [this](const SaveDialogSeen& seen) {
         return answerSave(seen);
     };
-    estimate_ = std::make_unique<EstimateScreen>(file_.path());
+    estimate_ = std::make_unique<CounterScreen>(file_.path());
     estimate_->startUp();
     estimate_->show();
     QApplication::setActiveWindow(estimate_.get());
@@ -729,7 +741,7 @@ void Clerk::noteSaved()
         return;
     keptNumber_ = record.number;
     keptRevision_ = record.revision;
-    kept_[record.number] = {estimate_->estimate().saveState(), fieldTexts()};
+    kept_[record.number] = {estimate_->estimate().value().toRecord(), fieldTexts()};
 }
 
 SaveDialogAnswer Clerk::answerSave(const SaveDialogSeen& seen)
@@ -794,7 +806,7 @@ QString Clerk::checkOpened(qint64 number) const
             .arg(number)
             .arg(problem);
     const QString state = saved->hasFinal() ? saved->finalState : saved->quoteState;
-    if (estimate_->estimate().saveState() != state)
+    if (estimate_->estimate().value().toRecord() != state)
         return QStringLiteral("estimate %1 was opened otherwise than it was saved").arg(number);
     const auto kept = kept_.constFind(number);
     if (kept != kept_.cend() && kept->state == state && kept->fields != fieldTexts())
@@ -921,7 +933,7 @@ QString Clerk::checkRefused() const
         if (!row.ticked || row.accepted)
             continue;
         const QString charge =
-            textOf(estimate_.get(), QStringLiteral("Text6_%1").arg(s.chargeField()));
+            textOf(estimate_.get(), QStringLiteral("Text6_%1").arg(ChargeField(s.id)));
         if (charge != QLatin1String("0"))
             return QStringLiteral("%1 was refused, yet its charge reads %2")
                 .arg(QLatin1String(s.caption), shown(charge));
@@ -955,6 +967,79 @@ QString Clerk::checkFigures() const
                 .arg(screen->objectName(), edit->objectName(), shown(text));
         }
     }
+    return QString();
+}
+
+// Every figure shown as current is the one its rule gives now, from what is
+// typed and the prices the estimate stands for: figured again from scratch on
+// an estimate of its own, it comes out the same. (A beef charge that a
+// worksheet wrote is rounded to cents at the next click; it is compared in
+// cents.)
+QString Clerk::checkCurrentFigures() const
+{
+    const ::Estimate& onScreen = estimate_->estimate();
+    const EstimateValue& v = onScreen.value();
+    TestClock clock;
+    ::Estimate again(estimate_->priceList(), clock);
+    again.startUp();
+    if (!onScreen.priceListFlag())
+        again.setPriceListFlag(false);
+    again.replace(v);
+    again.refigureAll();
+    const EstimateValue& w = again.value();
+    const auto differs = [](const Figure& a, const Figure& b, bool inCents) {
+        if (!a.isCurrent() || a.typed)
+            return false;
+        if (inCents) {
+            const auto value = StrictNumber(a.text);
+            const auto again = StrictNumber(b.text);
+            return !value || !again ||
+                   EstimateRules::WholeCents(*value) != EstimateRules::WholeCents(*again);
+        }
+        return a.text != b.text;
+    };
+    const auto told = [](const char* what, const Figure& a, const Figure& b) {
+        return QStringLiteral("the %1 reads %2 as current, but figured again it is %3%4")
+            .arg(QLatin1String(what), shown(a.text), shown(b.text),
+                 b.isCurrent() ? QString() : QStringLiteral(" (not figured: %1)").arg(b.why));
+    };
+    if (differs(v.hanging, w.hanging, false))
+        return told("hanging weight", v.hanging, w.hanging);
+    if (differs(v.processing, w.processing, false))
+        return told("processing charge", v.processing, w.processing);
+    if (differs(v.kill, w.kill, false))
+        return told("kill charge", v.kill, w.kill);
+    for (const ServiceInfo& s : Services()) {
+        if (!v.counts(s.id) || v.isStale(s.id))
+            continue;
+        const ServiceRow &a = v.row(s.id), &b = w.row(s.id);
+        if (!a.weight.typed && differs(a.weight, b.weight, false))
+            return told(s.caption, a.weight, b.weight);
+        if (differs(a.charge, b.charge, s.column == Column::Beef))
+            return told(s.caption, a.charge, b.charge);
+    }
+    return QString();
+}
+
+// A worksheet belongs to the estimate it was opened for: once that estimate
+// is replaced (a new one, another opened), the worksheet is gone.
+QString Clerk::checkWorksheetsBelong()
+{
+    const quint64 now = estimate_->estimate().identity();
+    for (const QString& name : Worksheets) {
+        QWidget* sheet = findScreen(name);
+        if (!sheet)
+            continue;
+        auto known = std::find_if(sheetsOf_.begin(), sheetsOf_.end(),
+                                  [sheet](const auto& s) { return s.first == sheet; });
+        if (known == sheetsOf_.end())
+            sheetsOf_.append({sheet, now});
+        else if (known->second != now)
+            return QStringLiteral("the worksheet %1 of an estimate that was replaced is still "
+                                  "open")
+                .arg(name);
+    }
+    sheetsOf_.removeIf([](const auto& s) { return s.first.isNull(); });
     return QString();
 }
 
@@ -1145,6 +1230,40 @@ private slots:
             stray.setObjectName(QStringLiteral("Stray"));
             QVERIFY(clerk.promisesBroken().contains(QLatin1String("frmEst.Stray")));
         }
+        QCOMPARE(clerk.promisesBroken(), QString());
+
+        // A figure shown as current that its rule does not give.
+        for (const QString& name : Worksheets)
+            if (QWidget* sheet = findScreen(name))
+                sheet->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ::Estimate& live = clerk.counter().liveEstimate();
+        live.clear();
+        live.setPriceListFlag(true);
+        live.chooseSpecies(Species::Beef);
+        live.setLiveWeight(QStringLiteral("1000"));
+        clerk.counter().sheetWritten(ServiceId::Tenderising); // shown again
+        QCOMPARE(clerk.promisesBroken(), QString());
+        EstimateValue wrong = live.value();
+        wrong.processing.text = NumberText(LeadingNumber(wrong.processing.text) + 1);
+        wrong.total.text = NumberText(LeadingNumber(wrong.total.text) + 1);
+        live.replace(wrong);
+        clerk.counter().sheetWritten(ServiceId::Tenderising);
+        QVERIFY2(clerk.promisesBroken().contains(QLatin1String("processing charge reads")),
+                 qPrintable(clerk.promisesBroken()));
+        live.clear();
+        clerk.counter().sheetWritten(ServiceId::Tenderising);
+        QCOMPARE(clerk.promisesBroken(), QString());
+
+        // A worksheet left open when its estimate is replaced behind the screen's back.
+        live.chooseSpecies(Species::Beef);
+        live.expand();
+        clerk.counter().showWorksheet(ServiceId::ExtraBoning);
+        QCOMPARE(clerk.promisesBroken(), QString());
+        live.clear();
+        QVERIFY(clerk.promisesBroken().contains(QLatin1String("frmEB of an estimate")));
+        findScreen(QStringLiteral("frmEB"))->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(clerk.promisesBroken(), QString());
 
         clerk.file().price(PriceItem::Jerky, 9.99);

@@ -4,9 +4,11 @@
 // a file that refuses never costs the estimate on the screen.
 
 #include "book/estimate_book.h"
+#include "core/money.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
 #include "estimate/estimate_summary.h"
+#include "estimate/estimate_value.h"
 #include "estimate_counter.h"
 #include "pricelist/price_items.h"
 #include "print_watch.h"
@@ -14,8 +16,10 @@
 #include "screens/estimates_window.h"
 #include "widgets.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -81,7 +85,6 @@ private slots:
         c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
         c.tick(0); // tenderising
         const QStringList quoted = shownOn(c.s());
-        const QString quoteState = c.screen->estimate().saveState();
         const QString quotedTotal = c.text(QStringLiteral("Text5"));
         QVERIFY(c.screen->estimate().hasUnsavedChanges());
 
@@ -91,6 +94,7 @@ private slots:
         QTest::keyClick(c.s(), Qt::Key_S, Qt::ControlModifier);
         const qint64 first = c.screen->record().number;
         QVERIFY(first > 0);
+        const QString quoteState = c.screen->estimate().value().toRecord();
         QVERIFY(!c.screen->estimate().hasUnsavedChanges());
         QCOMPARE(shownOn(c.s()), quoted); // saving changes nothing shown
         QVERIFY(!c.saving.seen().last().offersFinal);
@@ -119,7 +123,7 @@ private slots:
         QCOMPARE(cell(window, 0, 6), quotedTotal);
         click(control<QPushButton>(window, QStringLiteral("cmdOpen")));
         QCOMPARE(shownOn(c.s()), quoted);
-        QCOMPARE(c.screen->estimate().saveState(), quoteState);
+        QCOMPARE(c.screen->estimate().value().toRecord(), quoteState);
         QVERIFY(!c.screen->estimate().hasUnsavedChanges());
         QVERIFY(control<QLabel>(c.s(), QStringLiteral("lblEstimate"))->text().contains(name));
 
@@ -237,14 +241,14 @@ private slots:
             }
         }
         // A damaged file never stops the start nor the pricing.
-        c.screen = std::make_unique<EstimateScreen>(c.file.path(), path);
+        c.screen = std::make_unique<CounterScreen>(c.file.path(), path);
         c.screen->startUp();
         c.screen->show();
         QApplication::setActiveWindow(c.s());
         c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
         QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("202"));
         const QStringList before = shownOn(c.s());
-        const QString state = c.screen->estimate().saveState();
+        const QString state = c.screen->estimate().value().toRecord();
         c.dialogs.press(QMessageBox::Ok);
         c.saving.save(QStringLiteral("Dee"));
         QVERIFY(!c.screen->saveEstimate());
@@ -253,7 +257,7 @@ private slots:
         QVERIFY2(told.contains(QLatin1String("not saved")) && told.contains(path),
                  qPrintable(told));
         QCOMPARE(shownOn(c.s()), before);
-        QCOMPARE(c.screen->estimate().saveState(), state);
+        QCOMPARE(c.screen->estimate().value().toRecord(), state);
         QVERIFY(c.screen->estimate().hasUnsavedChanges());
         QCOMPARE(c.screen->record().number, qint64(0));
         c.weight(QStringLiteral("1200")); // estimating goes on
@@ -337,6 +341,218 @@ private slots:
         QCOMPARE(textOf(window(), QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
         QCOMPARE(c.dialogs.unexpected(), 0);
         qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // After Yes to "save them first?", a save cancelled or refused keeps the
+    // estimate on the screen: nothing is cleared, opened over it or closed.
+    void aSaveThatDidNotHappenKeepsTheEstimate()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("800"));
+        c.saving.save(QStringLiteral("First"));
+        QVERIFY(c.screen->saveEstimate());
+        const qint64 first = c.screen->record().number;
+        click(c.button(QStringLiteral("cmdNewEstimate"))); // saved: nothing asked
+        c.animal(QStringLiteral("Option2"), QStringLiteral("300"));
+        const QStringList before = shownOn(c.s());
+
+        c.dialogs.press(QMessageBox::Yes);
+        c.saving.cancel();
+        click(c.button(QStringLiteral("cmdNewEstimate")));
+        QCOMPARE(shownOn(c.s()), before);
+        c.dialogs.press(QMessageBox::Yes);
+        c.saving.cancel();
+        QVERIFY(!c.screen->openEstimate(first));
+        QCOMPARE(shownOn(c.s()), before);
+        c.dialogs.press(QMessageBox::Yes);
+        c.saving.cancel();
+        QVERIFY(!c.s()->close());
+        QCOMPARE(shownOn(c.s()), before);
+
+        // Refused: a figure that could not be figured is never saved, so Yes
+        // leaves everything as it was too.
+        c.file.without(PriceItem::Processing);
+        c.dialogs.press(QMessageBox::Ok);
+        c.weight(QStringLiteral("310"));
+        const QStringList marked = shownOn(c.s());
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        click(c.button(QStringLiteral("cmdNewEstimate")));
+        QVERIFY(c.dialogs.texts().last().contains(QLatin1String("Processing Charge could not be "
+                                                                "figured")));
+        QCOMPARE(shownOn(c.s()), marked);
+        QCOMPARE(c.saving.unanswered(), 0);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // Once a final bill exists, a save changes only what is shown: the final
+    // bill (shown at first), or the quote (shown at a click). The final bill
+    // is offered first only when the carcass was weighed.
+    void aFinalBillNeverOverwritesItsQuote()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        c.saving.save(QStringLiteral("Dale"));
+        QVERIFY(c.screen->saveEstimate());
+        const qint64 number = c.screen->record().number;
+        const QString quoteState = c.screen->record().quoteState;
+        QVERIFY(!control<QPushButton>(c.s(), QStringLiteral("cmdQuoteOrFinal"))->isVisible());
+
+        c.tick(0); // a service added: the quote is mended
+        c.saving.save(QStringLiteral("Dale"));
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.saving.seen().last().offersFinal && !c.saving.seen().last().finalChecked);
+        QVERIFY(!c.saving.seen().last().choiceFixed);
+        QVERIFY(!c.screen->record().hasFinal());
+        const QString mended = c.screen->record().quoteState;
+        QVERIFY(mended != quoteState);
+
+        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("530")); // weighed
+        c.saving.save(QStringLiteral("Dale"));
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.saving.seen().last().finalChecked);
+        QVERIFY(c.screen->record().hasFinal());
+        QCOMPARE(c.screen->record().quoteState, mended);
+
+        // Saved again as it is, even with the quote asked for: the final bill.
+        c.saving.answer({QStringLiteral("Dale"), {}, {}, false, false});
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.saving.seen().last().finalChecked && c.saving.seen().last().choiceFixed);
+        QString problem;
+        auto kept = EstimateBook(c.estimatesPath()).open(number, &problem);
+        QVERIFY2(kept, qPrintable(problem));
+        QCOMPARE(kept->quoteState, mended);
+        QVERIFY(kept->finalTotal != kept->quoteTotal);
+
+        // The quote shown: a save changes the quote, and the final bill stays.
+        auto* toggle = control<QPushButton>(c.s(), QStringLiteral("cmdQuoteOrFinal"));
+        QVERIFY(toggle->isVisible());
+        click(toggle);
+        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("500"));
+        QVERIFY(control<QLabel>(c.s(), QStringLiteral("lblEstimate"))
+                    ->text()
+                    .contains(QLatin1String("quote")));
+        typeInto(c.edit(QStringLiteral("Text4")), QStringLiteral("15"));
+        c.saving.answer({QStringLiteral("Dale"), {}, {}, true, false});
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(!c.saving.seen().last().finalChecked && c.saving.seen().last().choiceFixed);
+        kept = EstimateBook(c.estimatesPath()).open(number, &problem);
+        QVERIFY(kept->quoteState != mended);
+        QCOMPARE(EstimateValue::fromRecord(kept->quoteState)->kill.text, QStringLiteral("15"));
+        QCOMPARE(EstimateValue::fromRecord(kept->finalState)->hanging.text, QStringLiteral("530"));
+        click(toggle);
+        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("530"));
+        QCOMPARE(c.saving.unanswered(), 0);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // A reopened estimate is figured at the prices it was saved with until the
+    // clerk asks for today's, and the screen says which.
+    void aReopenedEstimateKeepsItsPricesUntilToday()
+    {
+        Counter c;
+        c.startWithSample();
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 1), QTime(10, 0));
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        c.tick(0);
+        c.saving.save(QStringLiteral("Ed"));
+        QVERIFY(c.screen->saveEstimate());
+        const qint64 number = c.screen->record().number;
+        c.dialogs.press(QMessageBox::No);
+        click(c.button(QStringLiteral("cmdNewEstimate")));
+        c.file.price(PriceItem::Processing, 0.5).price(PriceItem::MinuteSteaks, 0.3);
+
+        QVERIFY(c.screen->openEstimate(number));
+        auto* today = control<QPushButton>(c.s(), QStringLiteral("cmdTodaysPrices"));
+        const auto label = [&] {
+            return control<QLabel>(c.s(), QStringLiteral("lblEstimate"))->text();
+        };
+        QVERIFY(today->isVisible());
+        QVERIFY2(label().contains(QLatin1String("prices of 2026-10-01")), qPrintable(label()));
+        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("520"));
+        QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("192.4")); // 520 at 0.37
+        QCOMPARE(c.text6(0), QStringLiteral("7.13"));                       // 35.672 lb at 0.2
+
+        click(today);
+        QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("260"));
+        QCOMPARE(c.text6(0), QStringLiteral("10.7"));
+        QVERIFY(!today->isVisible());
+        QVERIFY2(label().contains(QLatin1String("today's prices")), qPrintable(label()));
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // A worksheet belongs to the estimate it was opened for: New Estimate and
+    // opening another close it, and it writes nothing into the next one.
+    void worksheetsCloseWithTheirEstimate()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        c.saving.save(QStringLiteral("Fay"));
+        QVERIFY(c.screen->saveEstimate());
+        const qint64 number = c.screen->record().number;
+        QPointer<QWidget> sheet = c.openWorksheet(2, QStringLiteral("frmEB"));
+        QVERIFY(sheet);
+        c.dialogs.press(QMessageBox::No);
+        click(c.button(QStringLiteral("cmdNewEstimate")));
+        QVERIFY(!sheet);
+
+        c.animal(QStringLiteral("Option1"), QStringLiteral("600"));
+        sheet = c.openWorksheet(2, QStringLiteral("frmEB"));
+        click(control<QCheckBox>(sheet, QStringLiteral("Check1_0")));
+        c.dialogs.press(QMessageBox::No);
+        QVERIFY(c.screen->openEstimate(number));
+        QVERIFY(!sheet);
+        QCOMPARE(c.text6(11), QStringLiteral("0"));
+        QCOMPARE(c.text6(2), QStringLiteral("0"));
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // Money listed, exported and printed comes from one rounding to the cent:
+    // the list, the file and the page agree.
+    void theListAndThePrintoutAgreeToTheCent()
+    {
+        Counter c;
+        c.file.withSample().price(PriceItem::Processing, 0.4435).price(PriceItem::BeefKill, 16);
+        c.start();
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 1), QTime(10, 0));
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000")); // 500 lb at 0.4435
+        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("237.75"));
+        typeInto(c.edit(QStringLiteral("Text4")), QStringLiteral("16.005"));
+        QCOMPARE(c.text(QStringLiteral("Text5")), QStringLiteral("237.755"));
+        c.saving.save(QStringLiteral("Gil"));
+        QVERIFY(c.screen->saveEstimate());
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 3), QTime(16, 0));
+        typeInto(c.edit(QStringLiteral("Text4")), QStringLiteral("16.015")); // 237.765
+        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("500.0"));
+        c.saving.answer({QStringLiteral("Gil"), {}, {}, true, false});
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.screen->record().hasFinal());
+
+        QWidget* window = c.estimatesWindow();
+        QCOMPARE(cell(window, 0, 6), QStringLiteral("237.76"));
+        QCOMPARE(cell(window, 0, 7), QStringLiteral("237.76"));
+        QCOMPARE(cell(window, 0, 8), QStringLiteral("$0.00"));
+        QTemporaryDir dir;
+        auto* list = qobject_cast<EstimatesWindow*>(window);
+        QVERIFY(list->exportTo(dir.filePath(QStringLiteral("list.csv"))));
+        QVERIFY(readFile(dir.filePath(QStringLiteral("list.csv")))
+                    .contains(QLatin1String(",237.76,237.76,$0.00")));
+
+        // Printed on another day: the days it was quoted and billed, and today.
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 9), QTime(9, 0));
+        PrintToPdfWatch watch(dir.filePath(QStringLiteral("bill.pdf")));
+        c.screen->printSavedEstimate(c.screen->record().number);
+        QCOMPARE(watch.shown, 1);
+        const QStringList lines = pdfTextLines(watch.pdf);
+        const QString page = lines.join(QLatin1Char('\n'));
+        QVERIFY2(page.contains(QLatin1String("Final bill of 2026-10-03, quoted on 2026-10-01")),
+                 qPrintable(page));
+        QVERIFY2(page.contains(QLatin1String("Printed 2026-10-09")), qPrintable(page));
+        QVERIFY2(page.contains(QLatin1String("Total Price $237.76 $237.76 $0.00")),
+                 qPrintable(page));
+        QCOMPARE(c.dialogs.unexpected(), 0);
     }
 };
 

@@ -352,7 +352,7 @@ int runCopyToServer(const Invocation& call)
             return complain(QStringLiteral("%1 Nothing was copied.").arg(source.openProblem()));
         PriceList server(url);
         there = server.open();
-        if (there == PriceList::OpenResult::FileMissing) // the server cannot be reached
+        if (there == PriceList::OpenResult::Unreachable)
             return complain(server.openProblem());
     }
     if (there != PriceList::OpenResult::Opened && !madeServerTables(url))

@@ -6,14 +6,13 @@
 // prices it, writes weight and charge into the service's row of the Estimate screen, has the
 // estimate's total figured again and closes.
 
-#include "estimate/curing_rules.h"
+#include "estimate/worksheet_figuring.h"
+#include "ui/sheet_dialogs.h"
 
 #include <QWidget>
-#include <memory>
-#include <optional>
 
+class Estimate;
 class WorksheetHost;
-class ServicePrice;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -24,22 +23,17 @@ class CuringWorksheet : public QWidget {
 public:
     // The worksheet for one of the pork services PorkCuring, PorkSausage and
     // Cutlets.
-    CuringWorksheet(WorksheetHost& host, ServiceId service, QWidget* parent = nullptr);
+    CuringWorksheet(Estimate& estimate, WorksheetHost& host, ServiceId service,
+                    QWidget* parent = nullptr);
     ~CuringWorksheet() override;
 
 private:
     void onSelectionChanged();
     void onApply();
 
-    // The price per pound for Apply: the role's own rate while the database
-    // flag is unticked, else the price found in the price list (at load, or
-    // now when none was found then). Tells the clerk when there is none.
-    std::optional<double> pricePerPound();
-
+    WindowDialogs dialogs_{this};
+    CuringFiguring figuring_;
     WorksheetHost& host_;
-    const CuringRules::Role& role_;
-    const ServiceInfo& service_; // its price item and built-in price
-    std::unique_ptr<ServicePrice> price_;
 
     QListWidget* cuts_ = nullptr;        // List1
     QLineEdit* totalWeight_ = nullptr;   // Text1: the selected cuts' pounds

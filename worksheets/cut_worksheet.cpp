@@ -1,9 +1,6 @@
 #include "worksheets/cut_worksheet.h"
 
-#include "core/numbers.h"
 #include "estimate/estimate_rules.h"
-#include "pricelist/service_price.h"
-#include "ui/dialogs.h"
 #include "ui/field_cues.h"
 #include "ui/list_selection.h"
 #include "ui/twips.h"
@@ -24,42 +21,21 @@ namespace {
 const QString ListCaption = QStringLiteral("Select Cuts To Make Fajita Out Of");
 const QString TotalCaption = QStringLiteral("Total Fajita weight");
 const QString ApplyCaption = QStringLiteral("&Apply");
-const QString FullRoundMessage =
-    QStringLiteral("Can't make current selection with full round selected");
-
-// What the clerk is told when something stands in the way.
-const QString TotalNotANumber = QStringLiteral(
-    "The total weight \"%1\" is not a number that can be figured, so nothing was written to the "
-    "estimate. Type a number of pounds, or pick the cuts again.");
-const QString NoPrice = QStringLiteral("%1\n\nNothing was written to the estimate.");
-const QString TooLarge = QStringLiteral("The total weight %1 at %2 a pound is too large to be "
-                                        "figured, so nothing was written to the estimate.");
 
 // The screen's client area and its controls, in twips.
 constexpr int Width = 4200, Height = 4020;
 
 } // namespace
 
-CutWorksheet* CutWorksheet::jerky(WorksheetHost& host, QWidget* parent)
-{
-    return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Jerky), host, parent);
-}
-
-CutWorksheet* CutWorksheet::fajita(WorksheetHost& host, QWidget* parent)
-{
-    return new CutWorksheet(R::CutScreenOf(R::CutScreenKind::Fajita), host, parent);
-}
-
-CutWorksheet::CutWorksheet(const R::CutScreen& design, WorksheetHost& host, QWidget* parent)
+CutWorksheet::CutWorksheet(R::CutScreenKind kind, Estimate& estimate, WorksheetHost& host,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , design_(design)
+    , figuring_(estimate, kind, dialogs_)
     , host_(host)
-    , price_(std::make_unique<ServicePrice>(host.priceListPath(), Service(design.service).priceItem,
-                                            PriceList::CostStatement::Plain))
 {
-    setObjectName(design_.objectName);
-    setWindowTitle(design_.caption);
-
+    const R::CutScreen& design = figuring_.design();
+    setObjectName(design.objectName);
+    setWindowTitle(design.caption);
     auto* listHeading = new QLabel(ListCaption, this);
     listHeading->setObjectName(QStringLiteral("Label1"));
     PlaceTwips(listHeading, 120, 120, Width - 240, 285);
@@ -76,8 +52,10 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, WorksheetHost& host, QWid
     totalHeading->setObjectName(QStringLiteral("Label2"));
     PlaceTwips(totalHeading, 120, 3120, 2280, 285);
 
-    totalWeight_ = new QLineEdit(QStringLiteral("0"), this);
+    totalWeight_ = new QLineEdit(figuring_.total(), this);
     totalWeight_->setObjectName(QStringLiteral("Text1"));
+    connect(totalWeight_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { figuring_.setTotal(text); });
     SelectAllOnFocus(totalWeight_);
     MarkInvalidWhile(totalWeight_, EstimateRules::PoundsProblem);
     PlaceTwips(totalWeight_, 120, 3450, 1695, 345);
@@ -93,57 +71,27 @@ CutWorksheet::CutWorksheet(const R::CutScreen& design, WorksheetHost& host, QWid
     applyButton_->setFocus();
 
     setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
-
-    // Each screen prices on a connection of its own, opened as it loads.
-    price_->open();
 }
 
 CutWorksheet::~CutWorksheet() = default;
 
 void CutWorksheet::onSelectionChanged()
 {
-    R::CutSelection selected = SelectedRows<R::CutCount>(cuts_);
-    if (R::FullRoundConflict(selected)) {
-        Dialogs::tell(this, FullRoundMessage);
-        selected = R::FullRoundWins(selected);
+    const R::CutSelection shown = figuring_.select(SelectedRows<R::CutCount>(cuts_));
+    {
         const QSignalBlocker quiet(cuts_);
-        for (const int part : R::PartRounds)
-            cuts_->item(part)->setSelected(false);
+        for (int cut = 0; cut < R::CutCount; ++cut)
+            if (cuts_->item(cut)->isSelected() != shown[cut])
+                cuts_->item(cut)->setSelected(shown[cut]);
     }
-
-    double hanging = 0;
-    if (R::NeedsHangingWeight(selected)) {
-        const QString hangingText = host_.hangingWeightText();
-        QString problem;
-        const auto value = EstimateRules::ReadHangingWeight(hangingText, &problem);
-        if (!value) {
-            Dialogs::warn(this, problem);
-            return;
-        }
-        hanging = *value;
-    }
-    totalWeight_->setText(R::RunningTotal(selected, hanging, design_.sirloinShare));
+    totalWeight_->setText(figuring_.total());
 }
 
 void CutWorksheet::onApply()
 {
-    const QString total = totalWeight_->text();
-    const auto weight = StrictNumber(total);
-    if (!weight) {
-        Dialogs::warn(this, TotalNotANumber.arg(total));
+    if (!figuring_.apply())
         return;
-    }
-    QString problem;
-    const auto price = price_->current(&problem); // looked up at every Apply
-    if (!price) {
-        Dialogs::warn(this, NoPrice.arg(problem));
-        return;
-    }
-    const auto charge = R::CutCharge(*weight, *price);
-    if (!charge) {
-        Dialogs::warn(this, TooLarge.arg(total.trimmed(), NumberText(*price)));
-        return;
-    }
-    host_.writeService(design_.service, total, *charge);
+    totalWeight_->setText(figuring_.total());
+    host_.sheetWritten(figuring_.service());
     close();
 }

@@ -1,11 +1,6 @@
 #include "worksheets/extra_boning_worksheet.h"
 
-#include "core/numbers.h"
 #include "estimate/estimate_rules.h"
-#include "estimate/extra_boning_rules.h"
-#include "pricelist/price_items.h"
-#include "pricelist/service_price.h"
-#include "ui/dialogs.h"
 #include "ui/field_cues.h"
 #include "ui/twips.h"
 #include "worksheets/worksheet_host.h"
@@ -21,25 +16,6 @@ namespace {
 // Texts of the screen, exactly as the shop knows them.
 const QString Caption = QStringLiteral("Extra Boning Worksheet");
 const QString DoneCaption = QStringLiteral("Done");
-// The cut boxes: 0 to 7 down the left column, 8 to 15 down the right. The
-// two "T-Bone" boxes count each by itself.
-const char* const Cuts[16] = {
-    "Short Ribs", "Boiling Beef", "Soup Bones",       "RibSteak",    "Chuck Steak", "Chuck Roast",
-    "Arm Roast",  "Sirloin Tip",  "T-Bone",           "Porterhouse", "Round Steak", "Sirloin Steak",
-    "T-Bone",     "Rump Roast",   "Pikes Peak Roast", "Stew Meat",
-};
-
-// What the clerk is told when something stands in the way.
-const QString WeightNotANumberAtClick = QStringLiteral(
-    "The weight to bone \"%1\" is not a number that can be figured, so this cut was not counted. "
-    "Type a number of pounds in it.");
-const QString WeightNotANumberAtDone = QStringLiteral(
-    "The weight to bone \"%1\" is not a number that can be figured, so nothing was written to the "
-    "estimate. Type a number of pounds, then press Done again.");
-const QString WeightTooLarge = QStringLiteral("The weight to bone \"%1\" is too large to be "
-                                              "figured. Type a smaller number of pounds.");
-const QString NoPrice = QStringLiteral("%1\n\nThe extra boning charge cannot be figured, so "
-                                       "nothing was written to the estimate.");
 
 // The screen's client area and its controls, in twips.
 constexpr int Width = 5040, Height = 3960;
@@ -48,24 +24,28 @@ constexpr int BoxTop = 240, BoxStep = 360, BoxWidth = 2280, BoxHeight = 300;
 
 } // namespace
 
-ExtraBoningWorksheet::ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent)
+ExtraBoningWorksheet::ExtraBoningWorksheet(Estimate& estimate, WorksheetHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , figuring_(estimate, dialogs_)
     , host_(host)
 {
     setObjectName(QStringLiteral("frmEB"));
     setWindowTitle(Caption);
 
     for (int i = 0; i < int(cutBoxes_.size()); ++i) {
-        auto* box = new QCheckBox(QLatin1String(Cuts[i]), this);
+        auto* box = new QCheckBox(QLatin1String(R::CutNames[i]), this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         PlaceTwips(box, ColumnLeft[i / 8], BoxTop + (i % 8) * BoxStep, BoxWidth, BoxHeight);
-        connect(box, &QCheckBox::toggled, this, &ExtraBoningWorksheet::onCutClicked);
+        connect(box, &QCheckBox::toggled, this,
+                [this, i](bool ticked) { onCutClicked(i, ticked); });
         cutBoxes_[i] = box;
     }
 
     const int below = BoxTop + 8 * BoxStep + 120;
-    weightToBone_ = new QLineEdit(QStringLiteral("0"), this);
+    weightToBone_ = new QLineEdit(figuring_.weight(), this);
     weightToBone_->setObjectName(QStringLiteral("Text1"));
+    connect(weightToBone_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { figuring_.setWeight(text); });
     SelectAllOnFocus(weightToBone_);
     MarkInvalidWhile(weightToBone_, EstimateRules::PoundsProblem);
     PlaceTwips(weightToBone_, ColumnLeft[0], below, 1455, 345);
@@ -76,62 +56,21 @@ ExtraBoningWorksheet::ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent)
     connect(doneButton_, &QPushButton::clicked, this, &ExtraBoningWorksheet::onDone);
 
     setFixedSize(TwipsX(this, Width), TwipsY(this, Height));
-
-    // With the database flag ticked, the price is looked up as the screen
-    // loads and kept for "Done".
-    price_ = std::make_unique<ServicePrice>(host_.priceListPath(),
-                                            Service(ServiceId::ExtraBoning).priceItem,
-                                            PriceList::CostStatement::WideFrom);
-    if (host_.priceListFlag())
-        price_->lookUp();
 }
 
 ExtraBoningWorksheet::~ExtraBoningWorksheet() = default;
 
-std::optional<double> ExtraBoningWorksheet::price()
+void ExtraBoningWorksheet::onCutClicked(int box, bool ticked)
 {
-    QString problem;
-    const auto found = price_->priceOr(host_.priceListFlag(),
-                                       Service(ServiceId::ExtraBoning).builtInPrice, &problem);
-    if (!found)
-        Dialogs::warn(this, NoPrice.arg(problem));
-    return found;
-}
-
-void ExtraBoningWorksheet::onCutClicked(bool ticked)
-{
-    const QString text = weightToBone_->text();
-    const auto weight = StrictNumber(text);
-    if (!weight) {
-        Dialogs::warn(this, WeightNotANumberAtClick.arg(text));
-        return;
-    }
-    const auto next = R::AfterCutClicked(*weight, ticked);
-    if (!next) {
-        Dialogs::warn(this, WeightTooLarge.arg(text));
-        return;
-    }
-    weightToBone_->setText(*next);
+    figuring_.clickCut(box, ticked);
+    weightToBone_->setText(figuring_.weight());
 }
 
 void ExtraBoningWorksheet::onDone()
 {
-    const QString text = weightToBone_->text();
-    const auto weight = StrictNumber(text);
-    if (!weight) {
-        Dialogs::warn(this, WeightNotANumberAtDone.arg(text));
+    if (!figuring_.done())
         return;
-    }
-    // The price comes first, so that nothing changes when there is none.
-    const auto pricePerPound = price();
-    if (!pricePerPound)
-        return;
-    const auto figure = R::DoubledAndPriced(*weight, *pricePerPound);
-    if (!figure) {
-        Dialogs::warn(this, WeightTooLarge.arg(text));
-        return;
-    }
-    weightToBone_->setText(figure->weight);
-    host_.writeService(ServiceId::ExtraBoning, weightToBone_->text(), figure->charge);
+    weightToBone_->setText(figuring_.weight());
+    host_.sheetWritten(figuring_.service());
     close();
 }

@@ -4,13 +4,14 @@
 // out; the screen keeps a running weight to bone, and "Done" doubles it,
 // prices it and writes both into the ExtraBoning row of the Estimate screen.
 
+#include "estimate/worksheet_figuring.h"
+#include "ui/sheet_dialogs.h"
+
 #include <QWidget>
 #include <array>
-#include <memory>
-#include <optional>
 
+class Estimate;
 class WorksheetHost;
-class ServicePrice;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -19,17 +20,16 @@ class ExtraBoningWorksheet : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ExtraBoningWorksheet(WorksheetHost& host, QWidget* parent = nullptr);
+    ExtraBoningWorksheet(Estimate& estimate, WorksheetHost& host, QWidget* parent = nullptr);
     ~ExtraBoningWorksheet() override;
 
 private:
-    void onCutClicked(bool ticked);
+    void onCutClicked(int box, bool ticked);
     void onDone();
-    // The price per pound to charge; tells the clerk when there is none.
-    std::optional<double> price();
 
+    WindowDialogs dialogs_{this};
+    BoningFiguring figuring_;
     WorksheetHost& host_;
-    std::unique_ptr<ServicePrice> price_;
     std::array<QCheckBox*, 16> cutBoxes_{}; // Check1_0 to Check1_15
     QLineEdit* weightToBone_ = nullptr;     // Text1: the running weight
     QPushButton* doneButton_ = nullptr;     // Command1, the Done button

@@ -1,8 +1,6 @@
 #include "worksheets/sausage_worksheet.h"
 
 #include "core/numbers.h"
-#include "pricelist/price_items.h"
-#include "pricelist/price_list.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
 #include "ui/twips.h"
@@ -24,29 +22,14 @@ const QString Caption = QStringLiteral("Summer Sausage Worksheet For ");
 const QString ConfirmTitle = QStringLiteral("Is All Information Correct?");
 const QString AskTotalPrompt = QStringLiteral("Please Enter Total Deer Weight");
 const QString AskTotalTitle = QStringLiteral("Weight Of Total Meat Carryied In");
-const QString NoDatabase = QStringLiteral("Cannot Figure Withouot Database");
-const QString MissingTitle = QStringLiteral("File Not Found");
-const QString MissingQuestion = QStringLiteral(" Could Not Be Found Do you want to add It?");
-const QString PricePrompt = QStringLiteral("Enter Price Per Pound For ");
 
 // Texts that tell the clerk why the figuring stopped.
-const QString NothingFigured = QStringLiteral("Nothing was figured; the worksheet is as it was.");
-const QString NotAdded =
-    QStringLiteral("\"%1\" is not in the price list and was not added, so nothing was figured. "
-                   "The worksheet is as it was.");
-const QString PriceRefused = QStringLiteral("%1 Type the price per pound of \"%2\", for example "
-                                            "2.5, or press Cancel to leave it out.");
-const QString PorkTrimMissing =
-    QStringLiteral("\"%1\" is not in the price list, so the pork added to the sausage cannot be "
-                   "priced. Nothing was figured; the worksheet is as it was.");
 const QString ChargeTotalNotANumber =
     QStringLiteral("The charge total \"%1\" is not a number, so nothing was figured. Type a "
                    "number in it (0 when there are no other sausage charges).");
 const QString ChargeTotalCue =
     QStringLiteral("Not a number: Figure refuses it. Type a number (0 when there are no other "
                    "sausage charges).");
-const QString TooLarge = QStringLiteral("The weights are too large to be charged, so nothing was "
-                                        "figured. Check the pounds typed.");
 const QString ColumnsTooLarge = QStringLiteral("The weights are too large to be added up, so "
                                                "nothing was figured. Check the pounds typed.");
 
@@ -86,8 +69,9 @@ QLabel* newLabel(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-SausageWorksheet::SausageWorksheet(WorksheetHost& host, QWidget* parent)
+SausageWorksheet::SausageWorksheet(Estimate& estimate, WorksheetHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , figuring_(estimate, dialogs_)
     , host_(host)
 {
     setObjectName(QStringLiteral("frmWsEst"));
@@ -175,6 +159,15 @@ void SausageWorksheet::build()
     figureButton_->setObjectName(QStringLiteral("cmdClose"));
     PlaceTwips(figureButton_, PorkX, ChargeTop - 120, FieldWidth, 615);
     connect(figureButton_, &QPushButton::clicked, this, &SausageWorksheet::onFigure);
+
+    // The products of the estimate's last figuring, to change a few pounds
+    // (a final bill) without typing them all again.
+    lastEntries_ = new QPushButton(QStringLiteral("&Last Entries"), this);
+    lastEntries_->setObjectName(QStringLiteral("cmdLastEntries"));
+    lastEntries_->setToolTip(QStringLiteral("Take up the products figured for this estimate last"));
+    PlaceTwips(lastEntries_, DeerX, ChargeTop - 120, FieldWidth + 240, 615);
+    lastEntries_->setVisible(!figuring_.lastEntries().isEmpty());
+    connect(lastEntries_, &QPushButton::clicked, this, &SausageWorksheet::takeUpLastEntries);
 }
 
 void SausageWorksheet::setTabOrder()
@@ -328,101 +321,40 @@ void SausageWorksheet::reset()
     porkTotal_->setText(QStringLiteral("0"));
 }
 
+void SausageWorksheet::takeUpLastEntries()
+{
+    reset();
+    QList<Entry> taken;
+    for (const Entry& entry : figuring_.lastEntries())
+        if (KindAt(entry.row) && kindBoxes_[entry.row - 1]->isEnabled())
+            taken << entry;
+    // The kinds ticked first, in their order: a tick gives the kind's deer
+    // field the focus, and a deer field losing it figures its pork again.
+    for (const Entry& entry : taken)
+        kindBoxes_[entry.row - 1]->setChecked(true);
+    kindBoxes_[0]->setFocus(Qt::OtherFocusReason);
+    // Then the pounds, the pork as it was figured.
+    for (const Entry& entry : taken) {
+        const Kind& kind = *KindAt(entry.row);
+        deerWeights_[entry.row - 1]->setText(entry.deer);
+        if (kind.takesPork())
+            porkWeights_[kind.porkField - 1]->setText(entry.pork);
+        entries_.store(entry.row, entry.deer, kind.takesPork() ? entry.pork : QString());
+    }
+    // The other sausage charges they were figured from, so that the same
+    // products figure to the same charge.
+    chargeTotal_->setText(figuring_.lastStartingCharge());
+}
+
 // ---------------------------------------------------------------- figuring
 
 void SausageWorksheet::figureCharges()
 {
-    if (!host_.priceListFlag()) {
-        Dialogs::tell(this, NoDatabase);
+    const std::optional<QString> charge =
+        figuring_.figure(entries_.entries(), chargeTotal_->text());
+    if (!charge)
         return;
-    }
-    const std::optional<double> start = StrictNumber(chargeTotal_->text());
-    if (!start) {
-        Dialogs::warn(this, ChargeTotalNotANumber.arg(chargeTotal_->text()));
-        return;
-    }
-    if (!openPriceList())
-        return;
-
-    ChargeTally tally(*start);
-    const QList<Entry> list = entries_.entries();
-    for (const Entry& entry : list) {
-        const std::optional<double> price = priceOf(PriceItemFor(entry.item));
-        if (!price)
-            return;
-        if (!tally.add(entry, *price)) {
-            Dialogs::warn(this, TooLarge);
-            return;
-        }
-    }
-
-    const ItemRows trim = priceList_->findItemRows(PriceItem::PorkTrim);
-    if (trim.count == 0 && trim.first.status == CostLookup::Status::Missing) {
-        Dialogs::warn(this, PorkTrimMissing.arg(PriceItem::PorkTrim));
-        return;
-    }
-    if (!trim.first.found()) {
-        Dialogs::warn(this, trim.first.problem + QLatin1Char(' ') + NothingFigured);
-        return;
-    }
-    const std::optional<QString> charge = tally.finalCharge(trim.first.cost);
-    if (!charge) {
-        Dialogs::warn(this, TooLarge);
-        return;
-    }
-
     chargeTotal_->setText(*charge);
-    host_.writeService(ServiceId::BeefSausage, tally.totalWeightText(), *charge);
+    host_.sheetWritten(figuring_.service());
     close();
-}
-
-bool SausageWorksheet::openPriceList()
-{
-    if (!priceList_)
-        priceList_ = std::make_unique<PriceList>(host_.priceListPath());
-    if (priceList_->open() == PriceList::OpenResult::Opened)
-        return true;
-    Dialogs::warn(this, priceList_->openProblem() + QLatin1Char(' ') + NothingFigured);
-    return false;
-}
-
-std::optional<double> SausageWorksheet::priceOf(const QString& item)
-{
-    const ItemRows rows = priceList_->findItemRows(item);
-    if (rows.count > 0 && rows.first.found())
-        return rows.first.cost;
-    if (rows.count == 0 && rows.first.status == CostLookup::Status::Missing)
-        return addMissingItem(item);
-    Dialogs::warn(this, rows.first.problem + QLatin1Char(' ') + NothingFigured);
-    return std::nullopt;
-}
-
-std::optional<double> SausageWorksheet::addMissingItem(const QString& item)
-{
-    if (!Dialogs::askYesNo(this, item + MissingQuestion, MissingTitle, QMessageBox::Critical)) {
-        Dialogs::warn(this, NotAdded.arg(item));
-        return std::nullopt;
-    }
-    std::optional<double> cost;
-    while (!cost) {
-        const std::optional<QString> typed =
-            Dialogs::askText(this, PricePrompt + item, Dialogs::appTitle());
-        if (!typed) {
-            Dialogs::warn(this, NotAdded.arg(item));
-            return std::nullopt;
-        }
-        cost = MoneyAmount(*typed);
-        if (!cost)
-            Dialogs::warn(this, PriceRefused.arg(MoneyAmountProblem(*typed), item));
-    }
-    const SaveResult saved = priceList_->addItem(item, *cost, PriceItem::AddedItemCategory);
-    if (!saved.saved) {
-        Dialogs::warn(this, saved.problem + QLatin1Char(' ') + NothingFigured);
-        return std::nullopt;
-    }
-    const ItemRows rows = priceList_->findItemRows(item);
-    if (rows.count > 0 && rows.first.found())
-        return rows.first.cost;
-    Dialogs::warn(this, rows.first.problem + QLatin1Char(' ') + NothingFigured);
-    return std::nullopt;
 }

@@ -6,15 +6,15 @@
 // entry from the price list (adding a missing item when the clerk wishes), and
 // writes the total weight and charge into the Estimate screen's Sausage row.
 
-#include "estimate/sausage_rules.h"
+#include "estimate/worksheet_figuring.h"
+#include "ui/sheet_dialogs.h"
 
 #include <QWidget>
 #include <array>
-#include <memory>
 #include <optional>
 
+class Estimate;
 class WorksheetHost;
-class PriceList;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -23,7 +23,7 @@ class SausageWorksheet : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SausageWorksheet(WorksheetHost& host, QWidget* parent = nullptr);
+    SausageWorksheet(Estimate& estimate, WorksheetHost& host, QWidget* parent = nullptr);
     ~SausageWorksheet() override;
 
     // Asks for the total deer weight and puts the answer into its field (txtTotal).
@@ -36,6 +36,9 @@ public:
     // Prices the entries and writes the result into the Estimate screen, then
     // closes. Stops, with the worksheet as it was, when something is missing.
     void figureCharges();
+    // Takes up again the products of the estimate's last sausage figuring,
+    // with their pounds, to change some of them.
+    void takeUpLastEntries();
 
     // The entries, in the order in which their kinds were ticked.
     const QList<SausageRules::Entry>& entries() const { return entries_.entries(); }
@@ -57,15 +60,9 @@ private:
     // Enter in a deer weight field moves on as Tab does; true when consumed.
     bool enterMovesOn(QKeyEvent* key);
 
-    // The steps of figureCharges.
-    bool openPriceList();
-    // The price per pound of an item, adding it when it is missing and the
-    // clerk wishes; no value when figuring must stop (the clerk was told).
-    std::optional<double> priceOf(const QString& item);
-    std::optional<double> addMissingItem(const QString& item);
-
+    WindowDialogs dialogs_{this};
+    SausageFiguring figuring_;
     WorksheetHost& host_;
-    std::unique_ptr<PriceList> priceList_;
     SausageRules::EntryList entries_;
     std::optional<bool> confirmed_;
     bool shownOnce_ = false;
@@ -79,4 +76,5 @@ private:
     QLineEdit* porkTotal_ = nullptr;      // pt: the pork column's sum
     QLineEdit* chargeTotal_ = nullptr;    // Text2: the figuring adds to what it holds
     QPushButton* figureButton_ = nullptr; // cmdClose, the Figure button
+    QPushButton* lastEntries_ = nullptr;  // cmdLastEntries: shown when there are some
 };

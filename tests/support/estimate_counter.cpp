@@ -7,7 +7,7 @@
 
 void EstimateCounter::start()
 {
-    screen = std::make_unique<EstimateScreen>(file.path());
+    screen = std::make_unique<CounterScreen>(file.path());
     screen->startUp();
     screen->show();
     QApplication::setActiveWindow(screen.get());

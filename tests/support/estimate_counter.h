@@ -4,8 +4,8 @@
 // folder, the clerk's answers to the dialogs, and the Estimate screen started
 // over the file, with the clerk's usual moves on it.
 
+#include "counter_screen.h"
 #include "dialog_answerer.h"
-#include "screens/estimate_screen.h"
 #include "test_price_list.h"
 
 #include <memory>
@@ -18,7 +18,7 @@ class EstimateCounter {
 public:
     TestPriceList file;
     DialogAnswerer dialogs;
-    std::unique_ptr<EstimateScreen> screen;
+    std::unique_ptr<CounterScreen> screen;
 
     // Starts the Estimate screen over the file as it is. With no file, the
     // start-up notice must have an answer queued.

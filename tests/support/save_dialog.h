@@ -28,6 +28,7 @@ struct SaveDialogSeen {
     QString customer, phone, note;
     bool offersFinal = false; // the quote / final bill choice is there
     bool finalChecked = false;
+    bool choiceFixed = false; // only the one checked can be chosen
 };
 
 class SaveDialogAnswerer {
@@ -79,8 +80,10 @@ private:
         };
         auto* final = dialog->findChild<QRadioButton*>(QStringLiteral("optFinal"));
         auto* quote = dialog->findChild<QRadioButton*>(QStringLiteral("optQuote"));
-        SaveDialogSeen seen{edit("txtCustomer")->text(), edit("txtPhone")->text(),
-                            edit("txtNote")->text(), final != nullptr, final && final->isChecked()};
+        SaveDialogSeen seen{
+            edit("txtCustomer")->text(), edit("txtPhone")->text(),
+            edit("txtNote")->text(),     final != nullptr,
+            final && final->isChecked(), final && !(final->isEnabled() && quote->isEnabled())};
         seen_.append(seen);
         SaveDialogAnswer a;
         if (!answers_.isEmpty())
@@ -97,7 +100,8 @@ private:
             edit("txtCustomer")->setText(a.customer);
             edit("txtPhone")->setText(a.phone);
             edit("txtNote")->setText(a.note);
-            if (a.final && final)
+            // The clerk's click: a choice that is not open does nothing.
+            if (a.final && final && (*a.final ? final : quote)->isEnabled())
                 (*a.final ? final : quote)->setChecked(true);
             dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         }

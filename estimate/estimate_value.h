@@ -1,0 +1,128 @@
+#pragma once
+
+// One customer's estimate as a value: what the clerk typed, exactly as typed,
+// every figured amount with its state, the choices made on the worksheets, and
+// the prices it was figured with. It is copied, compared, saved and read back
+// whole; it knows no screen, no file and no clock. What is only shown (the
+// band expanded, the captions, the hint, which rows are visible) is kept apart
+// from the figures, in `shown`.
+
+#include "core/figure.h"
+#include "estimate/estimate_rules.h"
+#include "estimate/sausage_rules.h"
+#include "estimate/service_catalog.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <array>
+#include <optional>
+
+enum class Species { None, Beef, Pork, Deer };
+
+// What a worksheet was given, kept with its service's row so that the row can
+// be printed, billed and figured again without the worksheet.
+struct SheetEntries {
+    // The cuts or boxes chosen, by their index on the worksheet.
+    QList<int> chosen;
+    // The sausage worksheet's products, in the order they were ticked.
+    QList<SausageRules::Entry> sausage;
+    // The sausage worksheet's charge total before its figuring (other sausage
+    // charges the clerk typed there).
+    QString startingCharge;
+
+    bool isEmpty() const { return chosen.isEmpty() && sausage.isEmpty(); }
+    bool operator==(const SheetEntries&) const = default;
+};
+
+// One extra service.
+struct ServiceRow {
+    bool ticked = false;
+    // The last click on its box was accepted (not refused for want of the
+    // price list). A refused service is not figured or charged.
+    bool accepted = false;
+    Figure weight;
+    Figure charge;
+    // Dollars per pound behind the charge; empty when there is no single rate.
+    QString rate;
+    // For a row written by a worksheet from the hanging weight: the hanging
+    // weight it was figured for.
+    std::optional<double> figuredFor;
+    // Its weight and charge were written by its worksheet (and can be
+    // figured again from them); unticking it takes them away.
+    bool fromSheet = false;
+    SheetEntries entries;
+
+    bool operator==(const ServiceRow&) const = default;
+};
+
+// What is only shown, never figured.
+struct EstimateShown {
+    bool expanded = false;
+    QString weightCaption = QStringLiteral("Live Weight");
+    QString speciesHint;
+    bool porkNoteShown = false;
+    bool cureProductsShown = false;
+    std::array<bool, ServiceCount> boxShown{};
+    std::array<bool, ServiceCount> fieldsShown{};
+
+    bool operator==(const EstimateShown&) const = default;
+};
+
+// Whose prices the estimate is figured at.
+enum class PriceBasis {
+    Today, // the price list's as it is now: every lookup asks it
+    Kept,  // the rates kept with the estimate when it was saved
+};
+
+struct EstimateValue {
+    Species species = Species::None;
+    // Hanging weight per pound of entered weight.
+    double weightFactor = EstimateRules::BeefFactor;
+    QString live = QStringLiteral("0"); // as typed
+    Figure hanging;
+    Figure processing;
+    // Dollars per pound of the processing charge; empty for the flat deer charge.
+    QString processingRate;
+    Figure kill;
+    Figure total;
+    std::array<ServiceRow, ServiceCount> rows{};
+
+    EstimateRules::CureSelection cure{};
+    bool topRoundAsked = false;
+    bool topRoundOnly = false;
+
+    // The prices it was figured with, by price list item.
+    QMap<QString, double> rates;
+    PriceBasis basis = PriceBasis::Today;
+    // Kept at the built-in prices (it was figured with the database flag
+    // unticked): they stand where no rate is kept.
+    bool builtInPrices = false;
+    // The day the rates were taken from the price list (or the built-in
+    // prices); unset while none were.
+    QDate ratesFrom;
+    // When it was saved last, as its quote or its final bill; unset while not.
+    QDateTime savedAt;
+
+    EstimateShown shown;
+
+    bool operator==(const EstimateValue&) const = default;
+
+    const ServiceRow& row(ServiceId service) const { return rows[static_cast<int>(service)]; }
+    ServiceRow& row(ServiceId service) { return rows[static_cast<int>(service)]; }
+    // Ticked and its click accepted: it is figured and its charge counts.
+    bool counts(ServiceId service) const { return row(service).ticked && row(service).accepted; }
+    // A row figured by a worksheet for another hanging weight than the one shown.
+    bool isStale(ServiceId service) const;
+
+    // The estimate's own record of itself, as text; read back by fromRecord
+    // into the same value exactly. Records of earlier versions of the program
+    // are read too.
+    QString toRecord() const;
+    // No value when the text is not such a record.
+    static std::optional<EstimateValue> fromRecord(const QString& record);
+};
+
+// The species' name as saved and printed ("Beef"); empty for none.
+QString SpeciesName(Species species);
