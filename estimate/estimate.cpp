@@ -38,9 +38,9 @@ const QString ChargeNotANumber =
 const QString FlagNotOpened =
     QStringLiteral("The price list could not be opened, so the built-in prices stay in use.\n\n%1");
 const QString ServerOutOfReach =
-    QStringLiteral("The shop's prices cannot be had now: %1\n\nNothing is figured without them: "
-                   "the figures that need a price stay marked until the %2 can be reached, "
-                   "which is tried again at every action.");
+    QStringLiteral("%1\n\nThe shop's prices are kept there, and the built-in prices are not used "
+                   "in their place: the figures that need a price stay marked until the %2 "
+                   "can be reached, which is tried again at every action.");
 const QString DeerNeedsPriceList =
     QStringLiteral("The deer charge needs the price list, and no price list is open. Tick the "
                    "box at the top left to open it.");

@@ -261,6 +261,11 @@ SausageFiguring::SausageFiguring(Estimate& estimate, SheetDialogs& dialogs)
     : SheetFiguring(estimate, ServiceId::BeefSausage, dialogs)
 {}
 
+QString SausageFiguring::chargeTotalProblem(const QString& chargeTotal)
+{
+    return StrictNumber(chargeTotal) ? QString() : ChargeTotalNotANumber.arg(chargeTotal);
+}
+
 QList<SausageRules::Entry> SausageFiguring::lastEntries() const
 {
     return estimate_.row(service_).entries.sausage;
@@ -286,7 +291,7 @@ std::optional<QString> SausageFiguring::figure(const QList<SausageRules::Entry>&
     }
     const std::optional<double> start = StrictNumber(chargeTotal);
     if (!start) {
-        dialogs_.warn(ChargeTotalNotANumber.arg(chargeTotal));
+        dialogs_.warn(chargeTotalProblem(chargeTotal));
         return std::nullopt;
     }
     SausageRules::ChargeTally tally(*start);

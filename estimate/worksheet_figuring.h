@@ -126,6 +126,9 @@ class SausageFiguring : public SheetFiguring {
 public:
     SausageFiguring(Estimate& estimate, SheetDialogs& dialogs);
 
+    // Why the charge total that a figuring starts from cannot be used, in
+    // plain words; empty when it can (it is a number).
+    static QString chargeTotalProblem(const QString& chargeTotal);
     // The products the estimate holds from the last figuring, to take up again.
     QList<SausageRules::Entry> lastEntries() const;
     // The charge total those products were figured from (other sausage

@@ -24,9 +24,6 @@ const QString AskTotalPrompt = QStringLiteral("Please Enter Total Deer Weight");
 const QString AskTotalTitle = QStringLiteral("Weight Of Total Meat Carryied In");
 
 // Texts that tell the clerk why the figuring stopped.
-const QString ChargeTotalNotANumber =
-    QStringLiteral("The charge total \"%1\" is not a number, so nothing was figured. Type a "
-                   "number in it (0 when there are no other sausage charges).");
 const QString ChargeTotalCue =
     QStringLiteral("Not a number: Figure refuses it. Type a number (0 when there are no other "
                    "sausage charges).");
@@ -277,8 +274,9 @@ void SausageWorksheet::onFigure()
     for (int row = 1; row <= KindCount; ++row)
         if (deerWeights_[row - 1]->hasFocus())
             storeWeight(row);
-    if (!StrictNumber(chargeTotal_->text())) {
-        Dialogs::warn(this, ChargeTotalNotANumber.arg(chargeTotal_->text()));
+    if (const QString problem = SausageFiguring::chargeTotalProblem(chargeTotal_->text());
+        !problem.isEmpty()) {
+        Dialogs::warn(this, problem);
         return;
     }
     QStringList porkColumn, deerColumn;
