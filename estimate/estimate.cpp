@@ -1,9 +1,6 @@
 #include "estimate/estimate.h"
 
 #include "core/numbers.h"
-#include "estimate/curing_rules.h"
-#include "estimate/cut_rules.h"
-#include "estimate/extra_boning_rules.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_source.h"
@@ -46,16 +43,12 @@ const QString DeerNeedsPriceList =
                    "box at the top left to open it.");
 const QString LiveNotAWeight = QStringLiteral("The live weight \"%1\" is not a weight that can be "
                                               "figured: %2");
-const QString NeedsHanging = QStringLiteral("The hanging weight \"%1\" is not a number, so this "
-                                            "could not be figured.");
+const QString NeedsHanging =
+    QStringLiteral("The hanging weight cannot be used, so this could not be figured: %1");
 const QString SheetAgain = QStringLiteral("Figured at other prices: open the %1 worksheet again "
                                           "to figure it.");
 
 const QString Zero = QStringLiteral("0");
-
-} // namespace
-
-namespace {
 
 // A view that tells and asks nothing: No to every question.
 class QuietView : public EstimateView {
@@ -489,7 +482,7 @@ void Estimate::setHangingWeight(const QString& text)
         return; // nothing to figure from until it holds a weight again
     const QScopedValueRollback<bool> typing(typing_, true);
     if (const QString problem = R::WeightProblem(text); !problem.isEmpty()) {
-        hangingWeightUnusable(NeedsHanging.arg(text));
+        hangingWeightUnusable(NeedsHanging.arg(problem));
         refigureTotal();
         return;
     }

@@ -154,6 +154,10 @@ public:
     const ServiceRow& row(ServiceId service) const { return value_.row(service); }
     bool counts(ServiceId service) const { return value_.counts(service); }
     bool isStale(ServiceId service) const { return value_.isStale(service); }
+    // The hanging weight figured from: no value, and `problem` says why, when
+    // it is not a number or not a weight that can be right (what its field
+    // marks as not right).
+    std::optional<double> hangingWeightValue(QString* problem) const;
 
 private:
     // Every action starts here: what could not be figured is tried again.
@@ -185,7 +189,6 @@ private:
     // unticked. No value, and `problem` says why, when there is none.
     std::optional<double> price(const QString& item, std::optional<double> builtIn,
                                 QString* problem);
-    std::optional<double> hangingWeightValue(QString* problem) const;
     // Tells the clerk; while the clerk types, the same words only once; not
     // at all while figures are tried again quietly.
     void report(const QString& text);

@@ -88,7 +88,7 @@ bool SheetFiguring::stillItsEstimate() const
 std::optional<double> SheetFiguring::hangingWeight()
 {
     QString problem;
-    const auto value = EstimateRules::ReadHangingWeight(estimate_.hangingWeight(), &problem);
+    const auto value = estimate_.hangingWeightValue(&problem);
     if (!value)
         dialogs_.warn(problem);
     return value;
