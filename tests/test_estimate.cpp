@@ -1,6 +1,7 @@
 // The estimate as a value and its figuring, without any screen or file:
 // prices in memory, a recording view for the clerk's message boxes, a clock
-// set by hand.
+// set by hand. What the Estimate screen itself does (its controls, message
+// boxes, marks and focus) is tested in test_estimate_screen.
 
 #include "core/numbers.h"
 #include "estimate/estimate.h"
@@ -11,6 +12,8 @@
 #include "support/memory_prices.h"
 
 #include <QTest>
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -20,12 +23,14 @@ public:
     QList<ServiceId> worksheets;
     QList<bool> answers; // to the questions, in turn; No when none is left
     int questions = 0;
+    QStringList asked; // each question as "title: text"
 
     void tell(const QString& text) override { said << text; }
     void warn(const QString& text) override { said << text; }
-    bool askYesNo(const QString&, const QString&) override
+    bool askYesNo(const QString& text, const QString& title) override
     {
         ++questions;
+        asked << title + QStringLiteral(": ") + text;
         return !answers.isEmpty() && answers.takeFirst();
     }
     void showWorksheet(ServiceId service) override { worksheets << service; }
@@ -164,6 +169,157 @@ QStringList notCurrent(const Estimate& e)
         if (e.counts(s.id) && !e.row(s.id).charge.isCurrent())
             found << QLatin1String(s.caption);
     return found;
+}
+
+const QString Notice = QStringLiteral(
+    "This Program Was designed to be used by Tallowbrook Processing. Some Prices may not be "
+    "current after 1/1/2015.");
+const QString Refused = QStringLiteral("Cannot Use Sausage Program From Here");
+const QString QuarteringNotice =
+    QStringLiteral(" There Is No Additional Charge For Quartering Same As Processing");
+const QString TooManyBriskets =
+    QStringLiteral("There Are only 2 Briskets On A Beef Please select only 2 Brisket Options");
+
+// The total as the clerk would add it up: kill, processing and the charge of
+// every service that counts, each read for its leading number (to the
+// fifteen digits that the total keeps).
+bool totalAddsUp(const Estimate& e)
+{
+    double sum = LeadingNumber(e.killCharge()) + LeadingNumber(e.processingCharge());
+    for (const ServiceInfo& s : Services())
+        if (e.counts(s.id))
+            sum += LeadingNumber(e.row(s.id).charge.text);
+    return std::fabs(LeadingNumber(e.total()) - sum) < 1e-6 + 1e-13 * std::fabs(sum);
+}
+
+// A service by its caption ("Minute Steaks", "pork Curing").
+ServiceId serviceNamed(const QString& caption)
+{
+    for (const ServiceInfo& s : Services())
+        if (ServiceCaption(s) == caption)
+            return s.id;
+    qFatal("no service %s", qPrintable(caption));
+}
+
+// Beef cure products by their places in the list ("0,3").
+EstimateRules::CureSelection cureProducts(const QString& places)
+{
+    EstimateRules::CureSelection selected{};
+    for (const QString& place : places.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        selected[place.toInt()] = true;
+    return selected;
+}
+
+// A counter for a worked example: "none" for no price list, else the sample
+// prices with some changed ("Processing=0.4") or taken away ("Cooling=").
+std::unique_ptr<Counter> counterWith(const QString& prices)
+{
+    auto c = std::make_unique<Counter>(prices != QLatin1String("none"));
+    if (prices == QLatin1String("none"))
+        return c;
+    for (const QString& price : prices.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString item = price.section(QLatin1Char('='), 0, 0);
+        const QString cost = price.section(QLatin1Char('='), 1);
+        if (cost.isEmpty())
+            c->prices.remove(item);
+        else
+            c->prices.set(item, cost.toDouble());
+    }
+    return c;
+}
+
+// One of the clerk's moves as a worked example writes it: "Beef", "live 1000",
+// "hanging 300", "kill 3", "processing 12abc", "expand", "tick Minute Steaks",
+// "untick Paper Wrapp", "charge Tenderising=six", "weight Tenderising=1",
+// "sheet Slicing=17.05/25.575" (its worksheet writes the row), "cure 0,3",
+// "answer yes" (to the next question), "flag off".
+void play(Counter& c, const QString& move)
+{
+    Estimate& e = c.estimate;
+    const QString verb = move.section(QLatin1Char(' '), 0, 0);
+    const QString rest = move.section(QLatin1Char(' '), 1);
+    const QString service = rest.section(QLatin1Char('='), 0, 0);
+    const QString value = rest.section(QLatin1Char('='), 1);
+    if (verb == QLatin1String("Beef"))
+        e.chooseSpecies(Species::Beef);
+    else if (verb == QLatin1String("Pork"))
+        e.chooseSpecies(Species::Pork);
+    else if (verb == QLatin1String("Deer"))
+        e.chooseSpecies(Species::Deer);
+    else if (verb == QLatin1String("live"))
+        e.setLiveWeight(rest);
+    else if (verb == QLatin1String("hanging"))
+        e.setHangingWeight(rest);
+    else if (verb == QLatin1String("kill"))
+        e.setKillCharge(rest);
+    else if (verb == QLatin1String("processing"))
+        e.setProcessingCharge(rest);
+    else if (verb == QLatin1String("expand"))
+        e.expand();
+    else if (verb == QLatin1String("tick") || verb == QLatin1String("untick"))
+        e.clickService(serviceNamed(rest), verb == QLatin1String("tick"));
+    else if (verb == QLatin1String("charge"))
+        e.setServiceCharge(serviceNamed(service), value);
+    else if (verb == QLatin1String("weight"))
+        e.setServiceWeight(serviceNamed(service), value);
+    else if (verb == QLatin1String("sheet"))
+        QVERIFY(e.applySheet(
+            e.identity(), serviceNamed(service),
+            {value.section(QLatin1Char('/'), 0, 0), value.section(QLatin1Char('/'), 1), {}}));
+    else if (verb == QLatin1String("cure"))
+        e.chooseCureProducts(cureProducts(rest));
+    else if (verb == QLatin1String("answer"))
+        c.view.answers << (rest == QLatin1String("yes"));
+    else if (verb == QLatin1String("flag"))
+        e.setPriceListFlag(rest == QLatin1String("on"));
+    else
+        QFAIL(qPrintable(QStringLiteral("no such move: ") + move));
+}
+
+// What the estimate shows of the figure that `expected` names, written as it
+// is: "processing 185", "Tenderising 34.3 6.86" (a service's weight and
+// charge), followed by " (not figured)" when it is not current; "live 1000",
+// "caption Field Dressed", "hint About 1/2 Of Live Weight", "cure 1,3".
+QString shown(const Estimate& e, const QString& expected)
+{
+    const auto mark = [](bool current) {
+        return current ? QString() : QStringLiteral(" (not figured)");
+    };
+    const auto figure = [&](const Figure& f) {
+        return f.text + mark(f.isCurrent());
+    };
+    const EstimateValue& v = e.value();
+    QStringList cure;
+    for (int i = 0; i < EstimateRules::CureProductCount; ++i)
+        if (v.cure[i])
+            cure << QString::number(i);
+    QList<std::pair<QString, QString>> all = {{"hanging", figure(v.hanging)},
+                                              {"processing", figure(v.processing)},
+                                              {"kill", figure(v.kill)},
+                                              {"total", figure(v.total)},
+                                              {"live", v.live},
+                                              {"caption", v.shown.weightCaption},
+                                              {"hint", v.shown.speciesHint},
+                                              {"cure", cure.join(QLatin1Char(','))}};
+    for (const ServiceInfo& s : Services()) {
+        const ServiceRow& r = v.row(s.id);
+        all.append({ServiceCaption(s), r.weight.text + QLatin1Char(' ') + r.charge.text +
+                                           mark(r.weight.isCurrent() && r.charge.isCurrent())});
+    }
+    for (const auto& [name, text] : all)
+        if (expected.startsWith(name + QLatin1Char(' ')))
+            return name + QLatin1Char(' ') + text;
+    return QStringLiteral("(no figure of that name)");
+}
+
+// One worked example: its moves and its figures each written as one text,
+// with ", " between them (see play and shown).
+void example(const QString& name, const QString& prices, const QString& moves,
+             const QString& figures, const QStringList& told = {})
+{
+    const QString between = QStringLiteral(", ");
+    QTest::newRow(qPrintable(name))
+        << prices << moves.split(between) << figures.split(between) << told;
 }
 
 } // namespace
@@ -674,6 +830,366 @@ private slots:
             c.estimate.clickService(ServiceId::Tenderising, false);
             QVERIFY(c.estimate.hasUnsavedChanges());
         }
+    }
+
+    // How the price list opens at start-up: the flag, what the clerk is told,
+    // and whose kill charge a beef of 1000 lb gets.
+    void startingUp_data()
+    {
+        QTest::addColumn<int>("opens");
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("kill");
+        using O = PriceSource::OpenResult;
+        QTest::newRow("opened") << int(O::Opened) << true << QString() << "17";
+        QTest::newRow("no price list") << int(O::FileMissing) << false << Notice << "17.00";
+        QTest::newRow("not a price list")
+            << int(O::Unusable) << false << "There is no price list in memory."
+            << "17.00";
+    }
+    void startingUp()
+    {
+        QFETCH(int, opens);
+        QFETCH(bool, flag);
+        QFETCH(QString, told);
+        QFETCH(QString, kill);
+        MemoryPrices prices;
+        prices.opens = PriceSource::OpenResult(opens);
+        TestClock clock;
+        RecordingView view;
+        Estimate e(prices, clock);
+        e.setView(&view);
+        e.startUp();
+        QCOMPARE(e.priceListFlag(), flag);
+        const QStringList said = told.isEmpty() ? QStringList() : QStringList{told};
+        QCOMPARE(view.said, said);
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1000"));
+        QCOMPARE(e.killCharge(), kill);
+        QCOMPARE(e.total(), QStringLiteral("202"));
+        QCOMPARE(view.said, said);
+    }
+
+    // Worked examples: the prices, the clerk's moves, the figures shown and
+    // what the clerk is told (each text in turn, once each). After every move
+    // the total adds up, and no question is asked without an answer ready.
+    void workedExamples_data()
+    {
+        QTest::addColumn<QString>("prices");
+        QTest::addColumn<QStringList>("moves");
+        QTest::addColumn<QStringList>("figures");
+        QTest::addColumn<QStringList>("told");
+        const QString sample;
+
+        // The top band: species, weights, kill and processing.
+        example("beef at the list's processing price", "Processing=0.4", "Beef, live 1000",
+                "kill 17, hanging 500, processing 200, total 217");
+        example(
+            "pork after beef at the list's prices", "Processing=0.4;PorkKill=20.5",
+            "Beef, live 1000, Pork",
+            "hint About 2/3 Of Live Weight, kill 20.5, hanging 660, processing 264, total 284.5");
+        example("pork after beef at the built-in prices", "none", "Beef, live 1000, Pork",
+                "kill 17, hanging 660, processing 244.2, total 261.2");
+        example("pork at the built-in prices", "none", "Pork, live 251",
+                "hanging 165.66, processing 61.2942, total 78.2942");
+        example("deer at the list's flat charge", "Deer=95", "Beef, live 200, Deer",
+                "caption Field Dressed, hint About 1/2 Of Live Weight, processing 95, kill 0, "
+                "total 95");
+        example("the flat deer charge whatever the weight", "Deer=95",
+                "Beef, live 200, Deer, live 150", "hanging 99, processing 95, total 95");
+        example("deer without the price list", "none", "Beef, live 1000, Deer",
+                "hanging 660, processing 244.2, kill 0, total 244.2",
+                {"The deer charge needs the price list"});
+        example("deer with the flag unticked: the built-in price a pound", sample,
+                "flag off, Deer, live 150", "hanging 99, processing 36.63, kill 0, total 36.63");
+        example("before any species: half the weight, no kill charge", sample, "live 300",
+                "hanging 150, kill 0, total 55.5");
+        example("an empty live weight counts as 0", sample, "Beef, live 1000, live ",
+                "live , hanging 0, processing 0, total 17");
+        example("ticking the flag figures the estimate at the list's prices", "BeefKill=25",
+                "Beef, live 1000, flag off, flag on", "kill 25, processing 185, total 210");
+        example("a cleared hanging weight stops the figuring from the live weight", sample,
+                "Beef, live 1000, hanging , live 600", "hanging , processing 185, total 202");
+        example("a hanging weight typed is figured from", sample,
+                "Beef, live 1000, hanging , live 600, hanging 300", "processing 111, total 128");
+        example("the live weight figures a typed hanging weight again", sample,
+                "Beef, live 1000, hanging 300, live 700", "hanging 350, processing 129.5");
+        example("a hanging weight that is not a weight figures nothing", sample,
+                "Beef, live 700, hanging x, hanging x3, hanging x30",
+                "hanging x30, processing 129.5 (not figured), total 146.5 (not figured)");
+        example("missing kill and processing prices: told once, the text kept",
+                "BeefKill=;Processing=", "kill 3, Beef, live 1, live 10, live 100, live 1000",
+                "kill 3 (not figured), hanging 500, processing 0 (not figured)",
+                {"\"BeefKill\" is not in the price list", "\"Processing\""});
+
+        // A live weight that cannot be used, typed key by key: each key
+        // figures while the text is a usable weight, the last usable one stays
+        // figured and nothing is told. Set at once (pasted), it leaves the
+        // figures as they were.
+        const struct {
+            const char* name;
+            QString typed;
+            const char* figures;
+        } weights[] = {
+            {"letters", QStringLiteral("abc"), "hanging 500 (not figured), total 202"},
+            {"negative", QStringLiteral("-5"), "hanging 500 (not figured), total 202"},
+            {"above 100,000 pounds", QStringLiteral("100001"),
+             "hanging 5000 (not figured), total 1867"},
+            {"beyond a double", QString(400, QLatin1Char('9')),
+             "hanging 49999.5 (not figured), total 18516.815"},
+            {"thousands separator", QStringLiteral("1,000"),
+             "hanging 0.5 (not figured), total 17.185"},
+        };
+        for (const auto& [name, typed, figures] : weights) {
+            QString keys = QStringLiteral("Beef, live 1000");
+            for (int n = 1; n <= typed.size(); ++n)
+                keys += QStringLiteral(", live ") + typed.left(n);
+            example(QStringLiteral("a live weight of %1, typed").arg(QLatin1String(name)), sample,
+                    keys, QLatin1String(figures));
+            example(QStringLiteral("a live weight of %1, pasted").arg(QLatin1String(name)), sample,
+                    QStringLiteral("Beef, live 1000, live ") + typed,
+                    "hanging 500 (not figured), processing 185, total 202");
+        }
+        example("a usable live weight after one that is not", sample,
+                "Beef, live 1000, live abc, live 200", "hanging 100, total 54");
+
+        // The services.
+        example("tenderising and minute steaks at the list's price", "MinuteSteaks=0.35",
+                "Beef, live 1000, tick Minute Steaks, tick Tenderising",
+                "Minute Steaks 30 10.5, Tenderising 34.3 12, total 224.5");
+        example("the services follow the live weight, the paper wrap price kept", sample,
+                "Beef, live 1000, tick Tenderising, tick Minute Steaks, tick Paper Wrapp, live 800",
+                "hanging 400, Tenderising 27.44 5.49, Minute Steaks 24 4.8, processing 188, "
+                "Paper Wrapp 188 0, total 215.29");
+        example("unticking figures the row again, then zeroes its charge", "none",
+                "Beef, live 1000, tick Tenderising, weight Tenderising=1, untick Tenderising",
+                "Tenderising 34.3 0, total 202");
+        example("cooling follows the hanging weight", sample,
+                "Pork, live 100, tick pork Cooling, live 200", "pork Cooling 132 6.6");
+        example("pork charges are not rounded; quartering only tells", "Cooling=0.0125",
+                "Pork, live 251, tick pork Cooling, tick pork Quartering, untick pork Quartering",
+                "hanging 165.66, pork Cooling 165.66 2.07075, pork Quartering 0 0, "
+                "total 80.36495",
+                {QuarteringNotice, QuarteringNotice});
+        example("a worksheet's charge is written as figured", sample,
+                "Beef, live 1000, tick Slicing, sheet Slicing=17.05/25.575",
+                "Slicing 17.05 25.575, total 227.575");
+        example("the next click rounds it to the even cent", sample,
+                "Beef, live 1000, tick Slicing, sheet Slicing=17.05/25.575, tick Tenderising",
+                "Slicing 17.05 25.58, Tenderising 34.3 6.86, total 234.44");
+        // A charge typed counts at once as typed, and is rounded at the next click.
+        const std::pair<const char*, const char*> cents[] = {
+            {"0.185", "0.18"}, {"0.195", "0.2"},   {"12.355", "12.36"},
+            {"7", "7"},        {"400.005", "400"}, {"98765432.125", "98765432.12"}};
+        for (const auto& [typed, rounded] : cents)
+            example(QStringLiteral("a beef charge of %1, rounded").arg(QLatin1String(typed)),
+                    sample,
+                    QStringLiteral("Beef, live 1000, tick Tenderising, charge Tenderising=%1, "
+                                   "tick Minute Steaks")
+                        .arg(QLatin1String(typed)),
+                    QStringLiteral("Tenderising 34.3 ") + QLatin1String(rounded));
+        example("the running sum of the beef charges is kept at 15 digits", sample,
+                "Beef, live 1000, tick Tenderising, tick Minute Steaks, tick ExtraBoning, "
+                "tick Curing, charge Tenderising=714533768827.8, "
+                "charge Minute Steaks=349992251495.604, charge ExtraBoning=309544715995, "
+                "charge Curing=793183946365.284",
+                "total 2167254682885.68");
+        example("a missing service price is named, once while typing", "MinuteSteaks=;Cooling=",
+                "Beef, live 1000, tick Tenderising, Pork, live 1, live 10, live 100, "
+                "tick pork Cooling",
+                "Tenderising 0 0 (not figured), pork Cooling 0 0 (not figured)",
+                {"\"MinuteSteaks\"", "\"MinuteSteaks\"", "\"Cooling\""});
+        example("a service needs a hanging weight that is a number", sample,
+                "Beef, live 1000, tick Tenderising, hanging heavy, tick Minute Steaks",
+                "processing 185 (not figured), Tenderising 34.3 6.86 (not figured), "
+                "Minute Steaks 0 0 (not figured)",
+                {"hanging weight"});
+        example("a charge that is not a number stops the rounding", sample,
+                "Beef, live 1000, tick Tenderising, charge Tenderising=six, tick Minute Steaks",
+                "Tenderising 34.3 six, Minute Steaks 30 6, total 208 (not figured)",
+                {"The Tenderising charge \"six\" is not a number"});
+        example("a charge of blanks counts as 0 and is not rounded", sample,
+                "Beef, live 1000, tick Tenderising, charge Tenderising=  , tick Minute Steaks",
+                "Tenderising 34.3   , total 208");
+        example("the charges that count make the total, whatever the clerk does", sample,
+                "Beef, live 1000, tick Tenderising, live 1234, tick Paper Wrapp, live 900, "
+                "tick Curing, cure 1, Pork, kill 30, processing 12abc, untick Tenderising, "
+                "untick Paper Wrapp, tick Minute Steaks, flag off, tick Sausage, "
+                "untick Minute Steaks",
+                "hanging 594, kill 30, processing 219.78, Curing 8.91 3.74, "
+                "Minute Steaks 35.64 0, total 253.52",
+                {Refused});
+
+        // The beef cure products.
+        example("cure products at the list's curing price", "Curing=0.5",
+                "Beef, live 1000, tick Curing, cure 4", "Curing 7.5 3.75");
+        example("cure products follow the hanging weight, the top round answered once", sample,
+                "Beef, live 1000, tick Curing, cure 0, answer yes, cure 0,3, live 800",
+                "Curing 19.2 8.06");
+        example("a third brisket is refused; what stays is figured", "none",
+                "Beef, live 1000, tick Curing, cure 1, answer no, cure 1,3, cure 0,1,3, "
+                "cure 0,1,2,3, cure 0,1,2,3,4",
+                "cure 1,3, Curing 40.5 17.01", {TooManyBriskets});
+    }
+    void workedExamples()
+    {
+        QFETCH(QString, prices);
+        QFETCH(QStringList, moves);
+        QFETCH(QStringList, figures);
+        QFETCH(QStringList, told);
+        const std::unique_ptr<Counter> c = counterWith(prices);
+        int answers = 0;
+        for (const QString& move : std::as_const(moves)) {
+            answers += move.startsWith(QLatin1String("answer ")) ? 1 : 0;
+            play(*c, move);
+            QVERIFY2(totalAddsUp(c->estimate), qPrintable(QStringLiteral("after ") + move));
+            QVERIFY2(c->view.questions <= answers, qPrintable(QStringLiteral("asked at ") + move));
+        }
+        QCOMPARE(c->view.questions, answers);
+        for (const QString& figure : std::as_const(figures))
+            QCOMPARE(shown(c->estimate, figure), figure);
+        QVERIFY2(c->view.said.size() == told.size(),
+                 qPrintable(c->view.said.join(QLatin1Char('\n'))));
+        for (int i = 0; i < told.size(); ++i)
+            QVERIFY2(c->view.said[i].contains(told[i]), qPrintable(c->view.said[i]));
+    }
+
+    // "Click To Add Other Charges" shows the boxes of the chosen species'
+    // column (the pork note with the pork); a later species shows no others.
+    void expandingShowsTheChosenSpeciesColumn_data()
+    {
+        QTest::addColumn<int>("species");
+        QTest::newRow("no species") << int(Species::None);
+        QTest::newRow("deer") << int(Species::Deer);
+        QTest::newRow("beef") << int(Species::Beef);
+        QTest::newRow("pork") << int(Species::Pork);
+    }
+    void expandingShowsTheChosenSpeciesColumn()
+    {
+        QFETCH(int, species);
+        const Species chosen = Species(species);
+        Counter c;
+        if (chosen != Species::None)
+            c.estimate.chooseSpecies(chosen);
+        c.estimate.expand();
+        QVERIFY(c.estimate.expanded());
+        const QList<ServiceId> pork = {ServiceId::PorkCuring, ServiceId::PorkSausage,
+                                       ServiceId::Cutlets, ServiceId::Cooling,
+                                       ServiceId::Quartering};
+        const EstimateShown shown = c.estimate.value().shown;
+        for (const ServiceInfo& s : Services()) {
+            const bool ofSpecies =
+                pork.contains(s.id) ? chosen == Species::Pork : chosen == Species::Beef;
+            QVERIFY2(shown.boxShown[int(s.id)] == ofSpecies, qPrintable(ServiceCaption(s)));
+            QVERIFY(!shown.fieldsShown[int(s.id)]);
+        }
+        QCOMPARE(shown.porkNoteShown, chosen == Species::Pork);
+        for (const Species later : {Species::Deer, Species::Beef, Species::Pork}) {
+            c.estimate.chooseSpecies(later);
+            QCOMPARE(c.estimate.value().shown.boxShown, shown.boxShown);
+            QCOMPARE(c.estimate.value().shown.porkNoteShown, shown.porkNoteShown);
+        }
+    }
+
+    // Without the price list, a click on a service that needs it is refused
+    // (told each time); its box stays as the click left it, its fields stay
+    // hidden, and it counts for nothing. The others are figured.
+    void withoutThePriceListSomeServicesAreRefused()
+    {
+        const QList<ServiceId> refused = {ServiceId::BeefSausage, ServiceId::FajitaStrips,
+                                          ServiceId::Slicing,     ServiceId::PorkCuring,
+                                          ServiceId::PorkSausage, ServiceId::Cutlets,
+                                          ServiceId::Cooling,     ServiceId::Quartering};
+        for (const ServiceInfo& s : Services()) {
+            Counter c(false);
+            c.estimate.chooseSpecies(s.column == Column::Beef ? Species::Beef : Species::Pork);
+            c.estimate.setLiveWeight(QStringLiteral("1000"));
+            c.estimate.expand();
+            c.estimate.clickService(s.id, true);
+            const bool isRefused = refused.contains(s.id);
+            QVERIFY2(c.view.said.contains(Refused) == isRefused, s.caption);
+            QVERIFY(c.row(s.id).ticked);
+            QCOMPARE(c.estimate.counts(s.id), !isRefused);
+            QCOMPARE(c.estimate.value().shown.fieldsShown[int(s.id)], !isRefused);
+            QVERIFY(totalAddsUp(c.estimate));
+            if (isRefused) {
+                c.estimate.clickService(s.id, false);
+                QCOMPARE(c.view.said, (QStringList{Refused, Refused}));
+            }
+        }
+    }
+
+    // The beef cure products: pounds of the hanging weight by product, at the
+    // curing price; the corned round asks once while it stays selected whether
+    // only the top round is corned.
+    void cureProductsWorkedExample()
+    {
+        Counter c(false);
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.expand();
+        c.estimate.clickService(ServiceId::BeefCuring, true);
+        QVERIFY(c.estimate.value().shown.cureProductsShown);
+        const auto choose = [&](const char* places, const char* pounds, const char* charge) {
+            c.estimate.chooseCureProducts(cureProducts(QLatin1String(places)));
+            QCOMPARE(c.weight(ServiceId::BeefCuring), QLatin1String(pounds));
+            QCOMPARE(c.charge(ServiceId::BeefCuring), QLatin1String(charge));
+            QVERIFY(totalAddsUp(c.estimate));
+        };
+        choose("0,1", "15", "6.3");
+        QCOMPARE(c.estimate.total(), QStringLiteral("208.3"));
+        c.view.answers = {false};
+        choose("0,1,3", "48", "20.16");
+        QCOMPARE(c.view.asked, QStringList{QStringLiteral(
+                                   "CORNED BEEF BRISKET: Are we Making Top Round Only Corned?")});
+        QCOMPARE(c.estimate.total(), QStringLiteral("222.16"));
+        choose("0,3", "40.5", "17.01");
+        choose("0", "7.5", "3.15");
+        QCOMPARE(c.view.questions, 1);
+        c.view.answers = {true}; // selected again: asked again; the top round only
+        choose("0,3", "24", "10.08");
+        QCOMPARE(c.view.questions, 2);
+        choose("", "0", "0");
+        QVERIFY(c.view.said.isEmpty());
+    }
+
+    // Every row that a worksheet figured from the hanging weight is stale
+    // while the hanging weight differs (its figures kept as written), and
+    // current again once written for the weight shown; rows figured from
+    // cuts or products, or no longer ticked, never are.
+    void worksheetRowsGoStaleWithTheHangingWeight()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.clickService(ServiceId::BeefCuring, true);
+        c.estimate.chooseCureProducts({true, false, false, false, false});
+        QList<ServiceId> sheets;
+        for (const ServiceInfo& s : Services())
+            if (s.figuring == Figuring::Worksheet) {
+                sheets << s.id;
+                c.estimate.clickService(s.id, true);
+                c.write(s.id, "15", "18.75");
+            }
+        QVERIFY(c.estimate.staleServices().isEmpty());
+        c.estimate.setLiveWeight(QStringLiteral("12"));
+        const QList<ServiceId> stale = {ServiceId::FajitaStrips, ServiceId::Slicing,
+                                        ServiceId::PorkCuring, ServiceId::PorkSausage,
+                                        ServiceId::Cutlets};
+        QCOMPARE(c.estimate.staleServices(), stale);
+        for (const ServiceId id : std::as_const(sheets)) {
+            QCOMPARE(c.charge(id), QStringLiteral("18.75"));
+            QVERIFY(c.row(id).charge.isCurrent());
+        }
+        QCOMPARE(c.weight(ServiceId::BeefCuring), QStringLiteral("0.09")); // figured again
+
+        for (const ServiceId id : std::as_const(sheets))
+            c.write(id, "0.18", "0.23");
+        QVERIFY(c.estimate.staleServices().isEmpty());
+        c.estimate.setLiveWeight(QStringLiteral("800"));
+        QCOMPARE(c.estimate.staleServices(), stale);
+        c.estimate.clickService(ServiceId::Cutlets, false);
+        QVERIFY(!c.estimate.isStale(ServiceId::Cutlets));
     }
 };
 
