@@ -28,11 +28,12 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString path = QString::fromLocal8Bit(argv[floor ? 2 : 1]);
-    std::unique_ptr<QWidget> window;
+    // The stores and the estimate go after the window that shows them.
     std::unique_ptr<PriceList> prices;
     std::unique_ptr<EstimateBook> book;
     SystemClock clock;
     std::unique_ptr<Estimate> estimate;
+    std::unique_ptr<QWidget> window;
     if (floor) {
         window = std::make_unique<QWidget>();
         window->resize(735, 233);

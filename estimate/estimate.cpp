@@ -265,6 +265,11 @@ bool Estimate::pricesMoved()
     // Only today's prices move; the rates kept with a saved estimate stay.
     if (value_.basis != PriceBasis::Today || !flag_)
         return false;
+    // Nothing changed in the price list since the rates were last checked.
+    const quint64 revision = prices_.revision();
+    if (revision == ratesChecked_)
+        return false;
+    ratesChecked_ = revision;
     for (auto rate = value_.rates.cbegin(); rate != value_.rates.cend(); ++rate) {
         const CostLookup now = prices_.lookupCost(rate.key());
         // A price list that cannot be read now tells nothing of its prices.

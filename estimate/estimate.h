@@ -209,6 +209,8 @@ private:
     // Set while figures are tried again without a word.
     bool quiet_ = false;
     QSet<QString> toldWhileTyping_;
+    // The price list's revision when the rates were last checked against it.
+    quint64 ratesChecked_ = ~quint64(0);
     // Set when the last price could not be had because the price list itself
     // failed: such a failure is told once an action.
     QString failureKey_;

@@ -159,7 +159,7 @@ void PriceList::close()
     costTrailing_.reset();
     costWide_.reset();
     rows_.reset();
-    costs_.clear();
+    forgetAnswers();
     if (listening_) {
         QObject::disconnect(notified_);
         if (db_.isOpen())
@@ -260,7 +260,7 @@ bool PriceList::stillTheFile(QString* problem)
         return true;
     }
     if (!now.sameContent(*mark_))
-        costs_.clear(); // changed since the answers were given
+        forgetAnswers(); // changed since the answers were given
     *mark_ = now;
     return true;
 }
@@ -367,7 +367,7 @@ PriceList::OpenResult PriceList::openServer()
         notified_ = QObject::connect(driver, &QSqlDriver::notification, driver,
                                      [this](const QString& name) {
                                          if (name == PricesChanged)
-                                             costs_.clear();
+                                             forgetAnswers();
                                      });
     lost_ = false;
     open_ = true;
@@ -432,6 +432,20 @@ template <typename Use> auto PriceList::onceMoreWhenReconnected(Use use)
     if (lost_ && !wasLost && reconnect(nullptr))
         result = use();
     return result;
+}
+
+void PriceList::forgetAnswers()
+{
+    costs_.clear();
+    ++revision_;
+}
+
+quint64 PriceList::revision()
+{
+    QString problem;
+    if (open_)
+        stillTheFile(&problem); // a change made meanwhile moves it on
+    return revision_;
 }
 
 bool PriceList::isServer() const

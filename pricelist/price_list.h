@@ -58,6 +58,7 @@ public:
     // price (negative, or more than MaxMoneyAmount) is NoPrice, told in plain
     // words, and never used.
     CostLookup lookupCost(const QString& item, CostStatement form) override;
+    quint64 revision() override;
 
     // All columns of the rows carrying the item (Select * ... with a blank
     // after it): their number and the Cost, by position, of the first.
@@ -115,6 +116,9 @@ private:
     ItemRows findItemRowsOnce(const QString& item);
     QList<PriceEntry> entriesOnce(QString* problem);
     void close();
+    // The answers kept may be out of date: they are dropped, and the revision
+    // moves on.
+    void forgetAnswers();
     // Before each use: the file is still the one opened. When another file
     // has taken its place, the connection moves to it; when there is none or
     // it cannot be opened, `problem` says why and the use must not go on.
@@ -147,6 +151,7 @@ private:
     // The lookups answered since the file last changed, by item name: a
     // lookup of the same item is answered again without SQL.
     QHash<QString, CostLookup> costs_;
+    quint64 revision_ = 0;
     std::unique_ptr<QSqlQuery> costPlain_;
     std::unique_ptr<QSqlQuery> costTrailing_;
     std::unique_ptr<QSqlQuery> costWide_;

@@ -71,6 +71,9 @@ public:
     // The Cost of the first row carrying the item.
     virtual CostLookup lookupCost(const QString& item, CostStatement form) = 0;
     CostLookup lookupCost(const QString& item) { return lookupCost(item, CostStatement::Plain); }
+    // A number that moves on whenever the prices may have changed (here or
+    // elsewhere); while it stays, every price looked up is as it was.
+    virtual quint64 revision() = 0;
     // All rows carrying the item: their number and the Cost of the first.
     virtual ItemRows findItemRows(const QString& item) = 0;
     // Adds one item with its price; afterwards every lookup finds it.

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <optional>
 
 namespace R = EstimateRules;
 
@@ -24,28 +25,65 @@ const QColor StaleColour(255, 236, 170);
 const QColor NotFiguredColour(210, 210, 210);
 const QColor NotFiguredText(105, 105, 105);
 
-// Paints a field's figure mark (its "stale" or "notFigured" property, with the
-// reason in "markReason" as its tool tip), or takes it away.
-void paintMark(QLineEdit* field)
-{
-    if (IsMarkedInvalid(field))
-        return;
-    const bool stale = field->property("stale").toBool();
-    const bool notFigured = field->property("notFigured").toBool();
-    if (!field->property("ownBase").isValid()) {
-        field->setProperty("ownBase", field->palette().color(QPalette::Base));
-        field->setProperty("ownText", field->palette().color(QPalette::Text));
+// A figure field's mark, kept beside it: it is looked at for every field at
+// every keystroke, which dynamic properties would make slow. The properties
+// "stale" and "notFigured" tell it to whoever looks at the field from outside.
+class FigureMarkState : public QObject {
+public:
+    explicit FigureMarkState(QLineEdit* field)
+        : QObject(field)
+    {}
+    FigureMark mark = FigureMark::None;
+    QString reason;
+    // The field's own colours, taken before it is first painted with a mark
+    // (until then its palette is its own, or the invalid mark's).
+    std::optional<QColor> ownBase, ownText;
+
+    void keepOwnColours(const QLineEdit* field)
+    {
+        if (ownBase || IsMarkedInvalid(field))
+            return;
+        ownBase = field->palette().color(QPalette::Base);
+        ownText = field->palette().color(QPalette::Text);
     }
+};
+
+FigureMarkState* markStateOf(QLineEdit* field)
+{
+    for (QObject* child : field->children())
+        if (auto* state = dynamic_cast<FigureMarkState*>(child))
+            return state;
+    return nullptr;
+}
+
+// Paints a field's figure mark, with the reason as its tool tip, or takes it
+// away; while the field is marked as invalid, that mark shows.
+void paintMark(QLineEdit* field, FigureMarkState& state)
+{
+    state.keepOwnColours(field);
+    if (IsMarkedInvalid(field) || !state.ownBase)
+        return;
+    const bool stale = state.mark == FigureMark::Stale;
+    const bool notFigured = state.mark == FigureMark::NotFigured;
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, notFigured ? NotFiguredColour
                                      : stale    ? StaleColour
-                                                : field->property("ownBase").value<QColor>());
+                                                : *state.ownBase);
     // A figure that could not be figured reads dimmed: it is not to be quoted.
-    palette.setColor(QPalette::Text,
-                     notFigured ? NotFiguredText : field->property("ownText").value<QColor>());
+    palette.setColor(QPalette::Text, notFigured ? NotFiguredText : *state.ownText);
     if (palette != field->palette())
         field->setPalette(palette);
-    field->setToolTip(stale || notFigured ? field->property("markReason").toString() : QString());
+    const QString tip = stale || notFigured ? state.reason : QString();
+    if (field->toolTip() != tip)
+        field->setToolTip(tip);
+}
+
+// Gives a figure field its mark, painted again whenever its text changes.
+void watchFigureMark(QLineEdit* field)
+{
+    auto* state = new FigureMarkState(field);
+    QObject::connect(field, &QLineEdit::textChanged, field,
+                     [field, state] { paintMark(field, *state); });
 }
 
 // A place on the screen, in twips.
@@ -170,7 +208,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.totalCaption = label(screen, "Label5", QStringLiteral("Total Estimated Price"));
     place(c.totalCaption, {5880, 150, 2300, 300});
     c.total = field(screen, "Text5", R::FigureProblem);
-    QObject::connect(c.total, &QLineEdit::textChanged, c.total, [f = c.total] { paintMark(f); });
+    watchFigureMark(c.total);
     c.total->setReadOnly(true); // the total is figured, never typed
     paintWith(c.total, QPalette::Base, PaleBlue);
     place(c.total, {8280, 120, 1695, 345});
@@ -193,7 +231,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         place(caption, {240, 630 + row * 480, 1800, 300});
         place(edit, {2160, 600 + row * 480, 1335, 345});
         c.*r.slot = edit;
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { paintMark(edit); });
+        watchFigureMark(edit);
         if (row == 0)
             c.weightCaption = caption;
     }
@@ -266,7 +304,7 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
         place(row.charge, {x[2], top, fieldWidth, fieldHeight});
         for (QLineEdit* edit : {row.weight, row.charge}) {
             MarkInvalidWhile(edit, R::FigureProblem);
-            QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { paintMark(edit); });
+            watchFigureMark(edit);
             edit->hide();
         }
     }
@@ -320,17 +358,16 @@ EstimateControls MakeEstimateControls(QWidget* screen)
 
 void ShowFigureMark(QLineEdit* field, FigureMark mark, const QString& reason)
 {
-    const bool stale = mark == FigureMark::Stale;
-    const bool notFigured = mark == FigureMark::NotFigured;
+    FigureMarkState* state = markStateOf(field);
     const QString shown = mark == FigureMark::None ? QString() : reason;
-    if (field->property("stale").toBool() == stale &&
-        field->property("notFigured").toBool() == notFigured &&
-        field->property("markReason").toString() == shown)
+    if (!state || (state->mark == mark && state->reason == shown))
         return;
-    field->setProperty("stale", stale);
-    field->setProperty("notFigured", notFigured);
-    field->setProperty("markReason", shown);
-    paintMark(field);
+    state->keepOwnColours(field);
+    state->mark = mark;
+    state->reason = shown;
+    field->setProperty("stale", mark == FigureMark::Stale);
+    field->setProperty("notFigured", mark == FigureMark::NotFigured);
+    paintMark(field, *state);
 }
 
 QString PriceFlagTip(const QString& priceListPath, bool open, bool ticked)

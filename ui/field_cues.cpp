@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
+#include <optional>
 
 namespace {
 
@@ -31,23 +32,35 @@ protected:
     }
 };
 
-void mark(QLineEdit* field, const QString& reason)
+// The invalid mark of one field, kept beside it: reading it back is asked at
+// every keystroke, which a dynamic property would make slow.
+class InvalidMark : public QObject {
+public:
+    explicit InvalidMark(QLineEdit* field)
+        : QObject(field)
+    {}
+    bool invalid = false;
+    std::optional<QPalette> validPalette;
+    QString validToolTip;
+};
+
+void mark(QLineEdit* field, InvalidMark& state, const QString& reason)
 {
     const bool invalid = !reason.isEmpty();
-    const bool wasInvalid = field->property(InvalidProperty).toBool();
-    if (wasInvalid == invalid && (!invalid || field->toolTip() == reason))
+    if (state.invalid == invalid && (!invalid || field->toolTip() == reason))
         return;
-    if (!field->property("validPalette").isValid())
-        field->setProperty("validPalette", field->palette());
+    if (!state.validPalette)
+        state.validPalette = field->palette();
     // The field's own tool tip is kept while the reason shows, and comes back after.
-    if (!wasInvalid)
-        field->setProperty("validToolTip", field->toolTip());
-    QPalette palette = field->property("validPalette").value<QPalette>();
+    if (!state.invalid)
+        state.validToolTip = field->toolTip();
+    QPalette palette = *state.validPalette;
     if (invalid)
         palette.setColor(QPalette::Base, QColor(255, 200, 200));
+    state.invalid = invalid;
     field->setPalette(palette);
-    field->setToolTip(invalid ? reason : field->property("validToolTip").toString());
-    field->setProperty(InvalidProperty, invalid);
+    field->setToolTip(invalid ? reason : state.validToolTip);
+    field->setProperty(InvalidProperty, invalid); // for whoever looks at the field from outside
 }
 
 } // namespace
@@ -59,12 +72,17 @@ void SelectAllOnFocus(QLineEdit* field)
 
 void MarkInvalidWhile(QLineEdit* field, std::function<QString(const QString&)> problem)
 {
-    QObject::connect(field, &QLineEdit::textChanged, field,
-                     [field, problem](const QString& text) { mark(field, problem(text)); });
-    mark(field, problem(field->text()));
+    auto* state = new InvalidMark(field);
+    QObject::connect(
+        field, &QLineEdit::textChanged, field,
+        [field, state, problem](const QString& text) { mark(field, *state, problem(text)); });
+    mark(field, *state, problem(field->text()));
 }
 
 bool IsMarkedInvalid(const QWidget* field)
 {
-    return field->property(InvalidProperty).toBool();
+    for (const QObject* child : field->children())
+        if (const auto* state = dynamic_cast<const InvalidMark*>(child))
+            return state->invalid;
+    return false;
 }

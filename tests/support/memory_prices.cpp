@@ -16,18 +16,21 @@ MemoryPrices::MemoryPrices(bool sample)
 
 MemoryPrices& MemoryPrices::set(const QString& item, double cost)
 {
+    ++revision_;
     items_.insert(item, cost);
     return *this;
 }
 
 MemoryPrices& MemoryPrices::remove(const QString& item)
 {
+    ++revision_;
     items_.remove(item);
     return *this;
 }
 
 MemoryPrices& MemoryPrices::unusable(const QString& item)
 {
+    ++revision_;
     items_.insert(item, std::nullopt);
     return *this;
 }
@@ -94,6 +97,7 @@ SaveResult MemoryPrices::addItem(const QString& item, double cost, const QString
 {
     if (outOfReach || !open_)
         return {false, openProblem()};
+    ++revision_;
     items_.insert(item, cost);
     return {true, QString()};
 }

@@ -39,10 +39,12 @@ public:
     CostLookup lookupCost(const QString& item, CostStatement form) override;
     using PriceSource::lookupCost;
     ItemRows findItemRows(const QString& item) override;
+    quint64 revision() override { return revision_; }
     SaveResult addItem(const QString& item, double cost, const QString& category) override;
 
 private:
     // No value: the item is there without a usable price.
     QHash<QString, std::optional<double>> items_;
     bool open_ = false;
+    quint64 revision_ = 0;
 };
