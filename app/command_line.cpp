@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 
 #include "core/shop_settings.h"
-#include "pricelist/database.h"
+#include "store/database.h"
 #include "pricelist/price_list.h"
 
 #include <QCommandLineParser>

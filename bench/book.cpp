@@ -21,7 +21,7 @@
 // and prints them as key=value lines (book_server.* with --server).
 
 #include "book/estimate_book.h"
-#include "pricelist/database.h"
+#include "store/database.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

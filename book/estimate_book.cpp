@@ -1,7 +1,7 @@
 #include "book/estimate_book.h"
 
-#include "pricelist/database.h"
-#include "pricelist/sqlite_errors.h"
+#include "store/database.h"
+#include "store/sqlite_errors.h"
 
 #include <QDir>
 #include <QFile>

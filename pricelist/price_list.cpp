@@ -1,9 +1,9 @@
 #include "pricelist/price_list.h"
 
 #include "core/numbers.h"
-#include "pricelist/csv.h"
-#include "pricelist/database.h"
-#include "pricelist/sqlite_errors.h"
+#include "store/csv.h"
+#include "store/database.h"
+#include "store/sqlite_errors.h"
 #include "sample_prices.h"
 
 #include <QDir>

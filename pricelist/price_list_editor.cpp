@@ -1,11 +1,12 @@
 #include "pricelist/price_list_editor.h"
 
 #include "core/numbers.h"
-#include "pricelist/csv.h"
-#include "pricelist/database.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
-#include "pricelist/sqlite_errors.h"
+#include "store/csv.h"
+#include "store/database.h"
+#include "store/file_writer.h"
+#include "store/sqlite_errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,139 +162,6 @@ struct ImportLine {
     std::optional<QString> category;
 };
 
-// The cause of a failed write to a file, in plain words.
-QString writeFailure(int error, const QString& folder)
-{
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("the disk is full");
-    case EDQUOT:
-        return QStringLiteral("this user's disk quota is used up");
-    case EFBIG:
-        return QStringLiteral("the file would be larger than this user may write (the file size "
-                              "limit)");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("this user may not write in the folder %1 (permission denied)")
-            .arg(folder);
-    case EROFS:
-        return QStringLiteral("the disk is read-only");
-    case ENOENT:
-        return QStringLiteral("the folder %1 does not exist").arg(folder);
-    case ENOTDIR:
-        return QStringLiteral("a part of the path %1 is not a folder").arg(folder);
-    case EIO:
-        return QStringLiteral("the disk could not be written (input/output error)");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
-QString fileKind(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe (FIFO)");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    return QStringLiteral("not a regular file");
-}
-
-// Writes the bytes as the whole file at `path`: into a new file beside it,
-// checked to the last byte and flushed to the disk, then put in its place.
-// An existing file keeps its permissions, and is left as it was on any
-// failure. Empty when written; otherwise why not, in plain words.
-QString writeWholeFile(const QString& path, const QByteArray& bytes, const QString& priceList)
-{
-    const QByteArray given = QFile::encodeName(path);
-    QString target = path;
-    struct stat info;
-    bool existed = false;
-    mode_t keepMode = 0;
-    if (::lstat(given.constData(), &info) == 0) {
-        existed = true;
-        if (S_ISLNK(info.st_mode)) {
-            // A link to a file: the link stays and the file it names gets the
-            // new content.
-            target = QFileInfo(path).canonicalFilePath();
-            if (target.isEmpty() || ::stat(QFile::encodeName(target).constData(), &info) != 0)
-                return QStringLiteral("%1 is a link to %2, which is not there. Give the name of "
-                                      "a CSV file.")
-                    .arg(path, QFileInfo(path).symLinkTarget());
-        }
-        if (!S_ISREG(info.st_mode))
-            return QStringLiteral("%1 is %2, not a CSV file; it was left as it is. Give the name "
-                                  "of a CSV file.")
-                .arg(path, fileKind(info.st_mode));
-        keepMode = info.st_mode & 07777;
-    }
-    const QFileInfo targetInfo(target);
-    if (existed && targetInfo.canonicalFilePath() == QFileInfo(priceList).canonicalFilePath())
-        return QStringLiteral("%1 is the price list itself; give the CSV file another name.")
-            .arg(path);
-    const QString folder = targetInfo.absolutePath();
-    const QString kept = existed ? QStringLiteral(" %1 was left as it was.").arg(path)
-                                 : QStringLiteral(" Nothing was written.");
-    const auto failed = [&](int error) {
-        return QStringLiteral("%1 could not be written: %2.%3")
-            .arg(path, writeFailure(error, folder), kept);
-    };
-
-    QString temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = QStringLiteral("%1/.%2.%3.writing")
-                        .arg(folder, targetInfo.fileName())
-                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        // A new file gets the usual permissions (the umask applies); a
-        // replaced one gets its own below.
-        fd = ::open(QFile::encodeName(temporary).constData(),
-                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            return failed(errno);
-    }
-    if (fd < 0)
-        return failed(EEXIST);
-    const QByteArray temporaryName = QFile::encodeName(temporary);
-    const auto abandon = [&](int error) {
-        ::close(fd);
-        ::unlink(temporaryName.constData());
-        return failed(error);
-    };
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon(errno);
-        }
-        if (written == 0)
-            return abandon(ENOSPC);
-        data += written;
-        left -= written;
-    }
-    if (existed && ::fchmod(fd, keepMode) != 0)
-        return abandon(errno);
-    if (::fsync(fd) != 0)
-        return abandon(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporaryName.constData());
-        return failed(error);
-    }
-    if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporaryName.constData());
-        return failed(error);
-    }
-    return QString();
-}
-
 } // namespace
 
 const QString PriceListEditor::DefaultCategory = PriceItem::AddedItemCategory;
@@ -340,42 +208,6 @@ QString PriceListEditor::moneyText(const QString& stored)
     const int decimals = point < 0 ? 0 : int(text.size()) - point - 1;
     for (int d = decimals; d < 2; ++d)
         text += QLatin1Char('0');
-    return text;
-}
-
-namespace {
-
-// The first characters that make a spreadsheet read a cell as a formula, and
-// the apostrophe that keeps it text.
-bool startsAFormula(const QString& text)
-{
-    if (text.isEmpty())
-        return false;
-    const QChar c = text.front();
-    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
-}
-
-const QChar Apostrophe = QLatin1Char('\'');
-
-} // namespace
-
-QString PriceListEditor::inertCsvText(const QString& text)
-{
-    // An apostrophe of the text's own is doubled too, so that the import can
-    // tell it from the one added here.
-    const bool guarded = text.startsWith(Apostrophe) && startsAFormula(text.mid(1));
-    if (startsAFormula(text) || guarded ||
-        (text.startsWith(Apostrophe) && text.size() > 1 && text[1] == Apostrophe))
-        return Apostrophe + text;
-    return text;
-}
-
-QString PriceListEditor::fromInertCsvText(const QString& text)
-{
-    if (text.startsWith(Apostrophe) && text.size() > 1 &&
-        (startsAFormula(text.mid(1)) || text[1] == Apostrophe))
-        return text.mid(1);
     return text;
 }
 
@@ -696,8 +528,8 @@ QString PriceListEditor::csvFrom(const QList<PriceEntry>& rows)
     QString text = Csv::format(CsvHeader) + QLatin1Char('\n');
     for (const PriceEntry& row : rows) {
         const QString cost = moneyText(row.cost);
-        text += Csv::format({inertCsvText(row.item), StrictNumber(cost) ? cost : inertCsvText(cost),
-                             inertCsvText(row.category)}) +
+        text += Csv::format({Csv::inert(row.item), StrictNumber(cost) ? cost : Csv::inert(cost),
+                             Csv::inert(row.category)}) +
                 QLatin1Char('\n');
     }
     return text;
@@ -706,20 +538,15 @@ QString PriceListEditor::csvFrom(const QList<PriceEntry>& rows)
 EditResult PriceListEditor::exportCsv(const QString& csvPath)
 {
     EditResult result;
-    const QFileInfo target(csvPath);
-    if (target.exists() && target.canonicalFilePath() == QFileInfo(path()).canonicalFilePath()) {
-        result.problem = QStringLiteral("%1 is the price list itself; give the CSV file another "
-                                        "name.")
-                             .arg(csvPath);
-        return result;
-    }
     QString problem;
     const QList<PriceEntry> rows = entries(&problem);
     if (!problem.isEmpty()) {
         result.problem = problem;
         return result;
     }
-    result.problem = writeWholeFile(csvPath, csvFrom(rows).toUtf8(), path());
+    result.problem = WriteWholeFile(csvPath, csvFrom(rows).toUtf8(),
+                                    {{path(), QStringLiteral("the price list")}})
+                         .problem;
     if (!result.problem.isEmpty())
         return result;
     result.done = true;
@@ -789,8 +616,8 @@ EditResult PriceListEditor::importCsvText(const QString& text, bool confirmedNew
                            .arg(fields.size()));
         ImportLine line;
         line.line = record.line;
-        line.item = fromInertCsvText(fields[0]);
-        const QString category = fields.size() == 3 ? fromInertCsvText(fields[2]) : QString();
+        line.item = Csv::fromInert(fields[0]);
+        const QString category = fields.size() == 3 ? Csv::fromInert(fields[2]) : QString();
         const QString why = rowProblem(line.item, fields[1], category);
         if (!why.isEmpty())
             return bad(why);

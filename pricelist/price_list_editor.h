@@ -119,12 +119,6 @@ public:
     // (ItemNames::nameProblem).
     static QString itemNameProblem(const QString& item);
 
-    // Text written to a CSV file so that a spreadsheet shows it and never runs
-    // it as a formula: one beginning with =, +, -, @, a tab or a carriage
-    // return, or with the apostrophe that this adds, gets a leading apostrophe.
-    static QString inertCsvText(const QString& text);
-    // The text that inertCsvText() was given.
-    static QString fromInertCsvText(const QString& text);
 
 private:
     // Runs `work` inside one write transaction and commits it; when the file

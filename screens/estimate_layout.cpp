@@ -1,7 +1,7 @@
 #include "screens/estimate_layout.h"
 
 #include "estimate/estimate_rules.h"
-#include "pricelist/database.h"
+#include "store/database.h"
 #include "ui/field_cues.h"
 #include "ui/twips.h"
 

@@ -3,8 +3,8 @@
 #include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/estimate_summary.h"
-#include "pricelist/csv.h"
-#include "pricelist/price_list_editor.h"
+#include "store/csv.h"
+#include "store/file_writer.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -315,13 +314,16 @@ bool EstimatesWindow::exportTo(const QString& path)
             // A cell that a spreadsheet would run as a formula is made inert.
             QStringList cells;
             for (const QString& cell : columnsOf(e))
-                cells << PriceListEditor::inertCsvText(cell);
+                cells << Csv::inert(cell);
             text += Csv::format(cells) + QLatin1Char('\n');
         }
-        QSaveFile file(path);
-        const QByteArray bytes = text.toUtf8();
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            problem = file.errorString();
+        const StoreResult written = WriteWholeFile(
+            path, text.toUtf8(), {{book_.path(), QStringLiteral("the book of saved estimates")}});
+        if (!written.done()) {
+            Dialogs::warn(
+                this, QStringLiteral("The estimates were not exported. %1").arg(written.problem));
+            return false;
+        }
     }
     if (!problem.isEmpty()) {
         Dialogs::warn(this, QStringLiteral("The estimates were not exported to %1. %2")

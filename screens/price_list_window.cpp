@@ -2,7 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/shop_settings.h"
-#include "pricelist/database.h"
+#include "store/database.h"
 #include "pricelist/item_names.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"

@@ -9,19 +9,25 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-# Bottom first. Folders on one line are one layer apart each.
-layers=(core pricelist book estimate ui worksheets screens app tools)
+# Bottom first, one layer each; folders joined by "+" sit side by side on one
+# layer and include nothing of each other.
+layers=(core store pricelist+book estimate ui worksheets screens app tools)
+folders=()
+for layer in "${layers[@]}"; do
+    IFS=+ read -r -a side <<<"$layer"
+    folders+=("${side[@]}")
+done
 
 rank_of() {
     local i
     for i in "${!layers[@]}"; do
-        [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }
+        case "+${layers[$i]}+" in *"+$1+"*) echo "$i"; return ;; esac
     done
     echo -1
 }
 
 bad=0
-for folder in "${layers[@]}"; do
+for folder in "${folders[@]}"; do
     [ -d "$folder" ] || continue
     own=$(rank_of "$folder")
     while IFS= read -r hit; do

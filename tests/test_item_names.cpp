@@ -1,7 +1,7 @@
 // Which texts can be item names, which new names only look like others, and
 // what the program uses each name it looks up for.
 
-#include "pricelist/csv.h"
+#include "store/csv.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"

@@ -2,7 +2,7 @@
 // CSV export and import, and files that refuse a change.
 
 #include "core/numbers.h"
-#include "pricelist/csv.h"
+#include "store/csv.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"

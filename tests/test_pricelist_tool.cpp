@@ -5,7 +5,7 @@
 #include "core/numbers.h"
 #include "core/shop_settings.h"
 #include "pg_server.h"
-#include "pricelist/csv.h"
+#include "store/csv.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"

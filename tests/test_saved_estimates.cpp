@@ -25,6 +25,7 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -303,6 +304,23 @@ private slots:
         QVERIFY(estimates->exportTo(csv));
         QCOMPARE(readFile(csv).split(QLatin1Char('\n')).value(1).section(QLatin1Char(','), 2, 2),
                  QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\""));
+
+        // Never over the book, a price list or a pipe: told, each left as it was.
+        const QString fifo = dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString book = readFile(c.estimatesPath());
+        const QString prices = readFile(c.file.path());
+        for (const QString& target : {c.estimatesPath(), c.file.path(), fifo}) {
+            c.dialogs.clear();
+            c.dialogs.press(QMessageBox::Ok);
+            QVERIFY(!estimates->exportTo(target));
+            QCOMPARE(c.dialogs.seen().size(), 1);
+        }
+        c.dialogs.clear();
+        QCOMPARE(readFile(c.estimatesPath()), book);
+        QCOMPARE(readFile(c.file.path()), prices);
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 
         auto* remove = control<QPushButton>(window, QStringLiteral("cmdDelete"));
         c.dialogs.press(QMessageBox::No).press(QMessageBox::Yes);

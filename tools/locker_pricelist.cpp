@@ -23,7 +23,7 @@
 #include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
-#include "pricelist/database.h"
+#include "store/database.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"

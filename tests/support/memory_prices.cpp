@@ -1,7 +1,7 @@
 #include "memory_prices.h"
 
 #include "core/numbers.h"
-#include "pricelist/csv.h"
+#include "store/csv.h"
 #include "pricelist/price_list.h"
 
 MemoryPrices::MemoryPrices(bool sample)

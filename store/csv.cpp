@@ -1,4 +1,4 @@
-#include "pricelist/csv.h"
+#include "store/csv.h"
 
 namespace Csv {
 
@@ -87,6 +87,42 @@ QString format(const QStringList& fields)
         }
     }
     return out.join(QLatin1Char(','));
+}
+
+namespace {
+
+// The first characters that make a spreadsheet read a cell as a formula, and
+// the apostrophe that keeps it text.
+bool startsAFormula(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+const QChar Apostrophe = QLatin1Char('\'');
+
+} // namespace
+
+QString inert(const QString& text)
+{
+    // An apostrophe of the text's own is doubled too, so that the import can
+    // tell it from the one added here.
+    const bool guarded = text.startsWith(Apostrophe) && startsAFormula(text.mid(1));
+    if (startsAFormula(text) || guarded ||
+        (text.startsWith(Apostrophe) && text.size() > 1 && text[1] == Apostrophe))
+        return Apostrophe + text;
+    return text;
+}
+
+QString fromInert(const QString& text)
+{
+    if (text.startsWith(Apostrophe) && text.size() > 1 &&
+        (startsAFormula(text.mid(1)) || text[1] == Apostrophe))
+        return text.mid(1);
+    return text;
 }
 
 } // namespace Csv

@@ -23,4 +23,11 @@ QList<Record> parse(const QString& text, QString* problem);
 // One record as a line, without the line break.
 QString format(const QStringList& fields);
 
+// Text written to a CSV file so that a spreadsheet shows it and never runs it
+// as a formula: one beginning with =, +, -, @, a tab or a carriage return, or
+// with the apostrophe that this adds, gets a leading apostrophe.
+QString inert(const QString& text);
+// The text that inert() was given.
+QString fromInert(const QString& text);
+
 } // namespace Csv

@@ -1,4 +1,4 @@
-#include "pricelist/database.h"
+#include "store/database.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "pricelist/sqlite_errors.h"
+#include "store/sqlite_errors.h"
 
 #include <QSqlError>
 
