@@ -228,6 +228,7 @@ table=$(
 | Save of a new estimate, 100,000 saved, median | $book_save ms | < 10 ms | $book_save_met | $book_save_note |
 | Save of a new estimate, 100,000 saved on PostgreSQL, median | $book_save_server ms | < 10 ms | $book_save_server_met | one transaction, its commit synced to disk by the server; slowest ${m[book_server.save.max_ms]} ms |
 | Estimates list, first 100 of 100,000, newest first, median | $book_list ms | < 50 ms | $book_list_met | read from the listing index alone |
+| First look at a book of 100,000 estimates (check of every page, then the first 100), median of 5 | ${m[book.first_list.median_ms]} ms | | | SQLite's quick check, once per file a counter finds in the book's place |
 | Estimates list, first 100 of 100,000 on PostgreSQL, newest first, median | $book_list_server ms | < 50 ms | $book_list_server_met | the table's key (Number) read backwards |
 | Search keystroke, 100,000 saved estimates, median of ${m[book.search.count]} | $book_search ms | < 50 ms | $book_search_met | slowest ${m[book.search.max_ms]} ms: a name held by one estimate, every estimate looked at |
 | Search keystroke, 100,000 saved estimates on PostgreSQL, median of ${m[book_server.search.count]} | $book_search_server ms | < 50 ms | $book_search_server_met | slowest ${m[book_server.search.max_ms]} ms: a name held by one estimate, every estimate looked at |

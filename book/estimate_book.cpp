@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -345,6 +346,47 @@ qint64 insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
     return server ? query.value(0).toLongLong() : query.lastInsertId().toLongLong();
 }
 
+// Whether the book's file is sound: SQLite's own check of every page, made
+// once for each file that is found in the book's place (a file put back from
+// a copy is checked again). A damaged file is never read from or written to.
+class SoundnessCheck {
+public:
+    bool sound(QSqlDatabase& db, const QString& path, QString* problem)
+    {
+        struct stat info;
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return true; // not there: the use tells it
+        if (checked_ && info.st_dev == device_ && info.st_ino == inode_) {
+            if (!damaged_)
+                return true;
+            *problem = damagedWords(path);
+            return false;
+        }
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        bool ok = query.exec(QStringLiteral("Pragma quick_check(1)")) && query.next();
+        const QSqlError error = query.lastError();
+        if (!ok && !damaged(error))
+            return true; // locked, or another failure: told by the use itself
+        ok = ok && query.value(0).toString() == QLatin1String("ok");
+        query.finish();
+        checked_ = true;
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+        damaged_ = !ok;
+        if (ok)
+            return true;
+        *problem = damagedWords(path);
+        return false;
+    }
+
+private:
+    bool checked_ = false;
+    bool damaged_ = false;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
+
 // An open connection to the file for one use of the book; closed when it
 // goes, so that the book never holds on to a file that another may replace.
 class Session {
@@ -352,9 +394,10 @@ public:
     // A file is opened for each use and closed after it, so that the book
     // never holds on to a file that another may replace; a server's
     // connection stays open until it fails.
-    explicit Session(QSqlDatabase& db)
+    explicit Session(QSqlDatabase& db, SoundnessCheck* check = nullptr)
         : db_(db)
         , server_(Database::IsServer(db))
+        , check_(check)
     {
         opened_ = db_.isValid() && (db_.isOpen() || db_.open());
     }
@@ -377,6 +420,8 @@ public:
                                      : Database::DriverMissingWords();
             return false;
         }
+        if (!server_ && check_ && !check_->sound(db_, path, problem))
+            return false;
         if (begin(change, path, problem, empty))
             return true;
         // A server's connection found broken (the server restarted, the
@@ -460,6 +505,7 @@ public:
 private:
     QSqlDatabase& db_;
     bool server_ = false;
+    SoundnessCheck* check_ = nullptr;
     bool opened_ = false;
     bool failed_ = false;
 };
@@ -490,6 +536,7 @@ struct EstimateBook::Connection {
     QString name = Database::NextConnectionName("book");
     QSqlDatabase db;
     QString problem; // a server address that cannot be used
+    SoundnessCheck check;
 };
 
 EstimateBook::EstimateBook(QString path)
@@ -627,7 +674,7 @@ BookResult EstimateBook::save(EstimateRecord& record)
         }
     }
 
-    Session session(connection_->db);
+    Session session(connection_->db, &connection_->check);
     QString problem;
     if (!session.start(true, path_, &problem)) {
         result.problem = QStringLiteral("%1. %2").arg(what, problem);
@@ -707,7 +754,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
     }
     if (!Database::IsServerUrl(path_) && !QFileInfo::exists(path_))
         return listings;
-    Session session(connection_->db);
+    Session session(connection_->db, &connection_->check);
     bool empty = false;
     if (session.start(false, path_, &why, &empty) && !empty) {
         const QString wanted = search.trimmed();
@@ -778,7 +825,7 @@ std::optional<EstimateRecord> EstimateBook::open(qint64 number, QString* problem
     }
     if (!Database::IsServerUrl(path_) && !QFileInfo::exists(path_))
         return found;
-    Session session(connection_->db);
+    Session session(connection_->db, &connection_->check);
     bool empty = false;
     if (session.start(false, path_, &why, &empty) && !empty) {
         QSqlQuery query(connection_->db);
@@ -830,7 +877,7 @@ BookResult EstimateBook::remove(qint64 number)
         result.problem = none;
         return result;
     }
-    Session session(connection_->db);
+    Session session(connection_->db, &connection_->check);
     QString problem;
     if (!session.start(true, path_, &problem)) {
         result.problem = QStringLiteral("%1. %2").arg(what, problem);
@@ -870,7 +917,7 @@ BookResult EstimateBook::prepare()
         result.problem = connection_->problem;
         return result;
     }
-    Session session(connection_->db);
+    Session session(connection_->db, &connection_->check);
     QSqlError error;
     if (!session.start(true, path_, &result.problem))
         return result;

@@ -380,6 +380,7 @@ private slots:
         QTest::newRow("text") << "text" << damaged;
         QTest::newRow("price list") << "price list" << damaged;
         QTest::newRow("no table") << "no table" << damaged;
+        QTest::newRow("garbage inside") << "garbage inside" << damaged;
         QTest::newRow("newer") << "newer"
                                << QStringLiteral("made by a newer version of Locker Estimate");
     }
@@ -399,6 +400,22 @@ private slots:
             sql(s.path,
                 {QStringLiteral("Create Table Other (x)"),
                  QStringLiteral("Pragma user_version = %1").arg(EstimateBook::SchemaVersion)});
+        } else if (made == QLatin1String("garbage inside")) {
+            // Estimates saved by an earlier run; then 8 KB of the middle of
+            // the file overwritten.
+            {
+                EstimateBook earlier(s.path);
+                for (int i = 0; i < 300; ++i) {
+                    EstimateRecord record = sample(QStringLiteral("Customer %1").arg(i));
+                    QVERIFY(earlier.save(record).done);
+                }
+            }
+            QFile file(s.path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2));
+            QByteArray garbage(8192, '\0');
+            for (int i = 0; i < garbage.size(); ++i)
+                garbage[i] = char((i * 7919 + 13) % 251);
+            file.write(garbage);
         } else {
             s.saved(QStringLiteral("Anna"));
             sql(s.path,
