@@ -171,12 +171,8 @@ QString newerWords(const QString& path, int version)
 // SQLite's error in plain words, with its own words after.
 QString errorWords(const QString& path, const QSqlError& error, bool changing)
 {
-    if (Database::IsServerUrl(path)) {
-        return QStringLiteral("The estimates server did not answer or refused (%1). Check that "
-                              "the server is running and this machine can reach it, then try "
-                              "again. (%2)")
-            .arg(Database::Described(path), Database::ServerErrorDetail(error));
-    }
+    if (Database::IsServerUrl(path))
+        return Database::ServerReason(error, Database::Described(path));
     if (damaged(error))
         return QStringLiteral("%1 (%2)").arg(damagedWords(path), SqliteErrorDetail(error));
     // While a change runs on the open file, what cannot be opened is the

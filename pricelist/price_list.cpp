@@ -1,10 +1,10 @@
 #include "pricelist/price_list.h"
 
 #include "core/numbers.h"
+#include "sample_prices.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/sqlite_errors.h"
-#include "sample_prices.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,8 +211,8 @@ bool PriceList::stillTheFile(QString* problem)
         // file replaced by one that is not a price list) is tried again, now
         // and then, at a use: nothing stands in for the shop's prices.
         if (!lastTry_.isValid() || lastTry_.hasExpired(RetryAfterMs)) {
-            lastTry_.start();
             open();
+            lastTry_.start(); // the pause counts from the end of the attempt
         }
         if (!open_) {
             *problem = openProblem_;
@@ -392,14 +392,14 @@ QString PriceList::failure(const QString& what, const QSqlError& error)
 {
     if (!Database::IsServer(db_))
         return QStringLiteral("%1. %2 (%3)").arg(what, errorWords(error), path_);
-    // The connection may be gone (the server stopped, the network cut): the
-    // next use connects again.
-    Q_UNUSED(what);
+    // A connection that is gone (the server stopped, the network cut) is made
+    // again at the next use; a refusal (no right, a lock held elsewhere) is
+    // the server's answer, and the connection stays.
+    if (Database::ServerErrorKind(error) != StoreKind::Unreachable)
+        return QStringLiteral("%1. %2").arg(what, Database::ServerReason(error, describe()));
     lost_ = true;
-    return QStringLiteral("The price list server did not answer (%1), so prices cannot be looked "
-                          "up now. Check that the server is running and that this machine can "
-                          "reach it; the next try connects again. (%2)")
-        .arg(Database::Described(path_), Database::ServerErrorDetail(error));
+    return QStringLiteral("Prices cannot be looked up now. %1")
+        .arg(Database::ServerReason(error, describe()));
 }
 
 bool PriceList::reconnect(QString* problem)
@@ -411,9 +411,10 @@ bool PriceList::reconnect(QString* problem)
             *problem = openProblem_;
         return false;
     }
-    lastTry_.start();
     close();
-    if (open() == OpenResult::Opened)
+    const bool opened = open() == OpenResult::Opened;
+    lastTry_.start(); // the pause counts from the end of the attempt
+    if (opened)
         return true;
     // Still the price list in use: the next use tries again.
     open_ = true;

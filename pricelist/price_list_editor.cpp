@@ -214,10 +214,11 @@ QString PriceListEditor::moneyText(const QString& stored)
 QString PriceListEditor::refusal(const QString& what, const QSqlError& error)
 {
     if (Database::IsServer(list_.db_)) {
-        list_.lost_ = true; // the connection may be gone: the next try makes it again
-        return QStringLiteral("%1: the price list server refused the change or did not answer. "
-                              "Nothing was changed (%2).")
-            .arg(what, Database::ServerErrorDetail(error));
+        // A connection that is gone is made again at the next try.
+        if (Database::ServerErrorKind(error) == StoreKind::Unreachable)
+            list_.lost_ = true;
+        return QStringLiteral("%1. Nothing was changed. %2")
+            .arg(what, Database::ServerReason(error, list_.describe()));
     }
     // The file is open already: what cannot be opened now is the journal
     // that SQLite makes beside it, in its folder.

@@ -3,29 +3,138 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
+#include <algorithm>
 
 namespace {
 
 // How long a change waits for another program that holds an SQLite file locked.
 constexpr int BusyTimeoutMs = 2000;
 
-// How long a counter waits for a server that does not answer, in seconds.
-constexpr int ConnectTimeoutS = 5;
+// The longest a clerk's action waits on a server: for a connection (libpq
+// counts whole seconds, 2 at least), for data sent to be taken by the other
+// side, and for a statement or a lock on the server.
+constexpr int ConnectTimeoutS = 2;
+constexpr int WaitLimitMs = 2000;
+// A lock is given up a little before the statement's limit, so that a wait
+// for another session is told as that.
+constexpr int LockWaitMs = 1500;
+
+// libpq's settings that a server address may carry in its query; anything
+// else is refused rather than passed on unread.
+const QStringList KnownSettings = {
+    QStringLiteral("application_name"),
+    QStringLiteral("connect_timeout"),
+    QStringLiteral("gssencmode"),
+    QStringLiteral("keepalives"),
+    QStringLiteral("keepalives_count"),
+    QStringLiteral("keepalives_idle"),
+    QStringLiteral("keepalives_interval"),
+    QStringLiteral("options"),
+    QStringLiteral("passfile"),
+    QStringLiteral("service"),
+    QStringLiteral("sslcert"),
+    QStringLiteral("sslcompression"),
+    QStringLiteral("sslcrl"),
+    QStringLiteral("sslkey"),
+    QStringLiteral("sslmode"),
+    QStringLiteral("sslrootcert"),
+    QStringLiteral("target_session_attrs"),
+    QStringLiteral("tcp_user_timeout"),
+};
+
+const QString PasswordWords =
+    QStringLiteral("The server address holds a password. Take it out: keep it in ~/.pgpass or "
+                   "give it in PGPASSWORD, as for any PostgreSQL program.");
+
+// A value as libpq reads it in a connection string: in single quotes, with a
+// backslash before a quote or a backslash of its own.
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// Percent-decoding as in a URL; false when a % is not followed by two hex digits.
+bool decoded(const QString& text, QString* out)
+{
+    QByteArray bytes;
+    const QByteArray raw = text.toUtf8();
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '%') {
+            bytes += raw[i];
+            continue;
+        }
+        bool ok = false;
+        const int value = raw.mid(i + 1, 2).toInt(&ok, 16);
+        if (!ok || raw.mid(i + 1, 2).size() != 2)
+            return false;
+        bytes += char(value);
+        i += 2;
+    }
+    *out = QString::fromUtf8(bytes);
+    return true;
+}
 
 } // namespace
 
 QString ServerAddress::described() const
 {
-    QString where = host.isEmpty() ? QStringLiteral("this machine") : host;
-    if (port > 0)
+    QString where;
+    if (host.isEmpty())
+        where = QStringLiteral("this machine");
+    else if (host.startsWith(QLatin1Char('/')))
+        where = QStringLiteral("this machine (socket in %1)").arg(host);
+    else
+        where = QStringLiteral("host %1").arg(host);
+    if (port > 0 && !host.startsWith(QLatin1Char('/')))
         where += QStringLiteral(":%1").arg(port);
     const QString name = database.isEmpty() ? QStringLiteral("(the default)") : database;
-    return QStringLiteral("database %1 on %2").arg(name, where);
+    QString text = QStringLiteral("database %1 on %2").arg(name, where);
+    if (!user.isEmpty())
+        text += QStringLiteral(" (user %1)").arg(user);
+    return text;
+}
+
+QString ServerAddress::connectOptions() const
+{
+    QStringList parts;
+    bool connectTimeout = false;
+    bool userTimeout = false;
+    bool keepalives = false;
+    QString sessionOptions;
+    for (const auto& [key, value] : settings) {
+        if (key == QLatin1String("options")) {
+            sessionOptions = value;
+            continue;
+        }
+        connectTimeout = connectTimeout || key == QLatin1String("connect_timeout");
+        userTimeout = userTimeout || key == QLatin1String("tcp_user_timeout");
+        keepalives = keepalives || key.startsWith(QLatin1String("keepalives"));
+        parts << QStringLiteral("%1=%2").arg(key, quoted(value));
+    }
+    if (!connectTimeout)
+        parts << QStringLiteral("connect_timeout=%1").arg(ConnectTimeoutS);
+    // A cut cable or a server gone away is found out within seconds, not at
+    // TCP's own limit of a quarter of an hour.
+    if (!userTimeout)
+        parts << QStringLiteral("tcp_user_timeout=%1").arg(WaitLimitMs);
+    if (!keepalives)
+        parts << QStringLiteral("keepalives=1") << QStringLiteral("keepalives_idle=5")
+              << QStringLiteral("keepalives_interval=2") << QStringLiteral("keepalives_count=2");
+    // No statement, and no wait for a lock held by another session, outlasts
+    // the limit: the action is told it and the clerk gets the screen back.
+    for (const auto& [limit, ms] : {std::pair{"statement_timeout", WaitLimitMs},
+                                    std::pair{"lock_timeout", LockWaitMs}})
+        if (!sessionOptions.contains(QLatin1String(limit)))
+            sessionOptions += QStringLiteral(" -c %1=%2").arg(QLatin1String(limit)).arg(ms);
+    parts << QStringLiteral("options=%1").arg(quoted(sessionOptions.trimmed()));
+    return parts.join(QLatin1Char(';'));
 }
 
 namespace Database {
@@ -49,50 +158,115 @@ std::optional<ServerAddress> ParseServerUrl(const QString& text, QString* proble
     QString ignored;
     if (!problem)
         problem = &ignored;
-    const QUrl url(text, QUrl::StrictMode);
-    if (!IsServerUrl(text) || !url.isValid()) {
-        *problem = QStringLiteral("%1 is not a server address; write it as "
-                                  "postgresql://user@host:port/database.")
-                       .arg(text);
+    const auto refuse = [&](const QString& why) {
+        *problem = why;
         return std::nullopt;
+    };
+    const QString notAnAddress = QStringLiteral("%1 is not a server address; write it as "
+                                                "postgresql://user@host:port/database.")
+                                     .arg(text);
+    if (!IsServerUrl(text))
+        return refuse(notAnAddress);
+    // postgresql://[user@][host][:port][/database][?key=value&...], each part
+    // percent-encoded, as libpq reads it.
+    QString rest = text.mid(text.indexOf(QLatin1String("://")) + 3);
+    QString query;
+    if (const int q = int(rest.indexOf(QLatin1Char('?'))); q >= 0) {
+        query = rest.mid(q + 1);
+        rest.truncate(q);
     }
-    if (!url.password().isEmpty()) {
-        *problem = QStringLiteral("The server address holds a password. Take it out: keep it in "
-                                  "~/.pgpass or give it in PGPASSWORD, as for any PostgreSQL "
-                                  "program.");
-        return std::nullopt;
+    QString path;
+    if (const int slash = int(rest.indexOf(QLatin1Char('/'))); slash >= 0) {
+        path = rest.mid(slash + 1);
+        rest.truncate(slash);
     }
     ServerAddress address;
-    address.host = url.host();
-    address.port = url.port(0);
-    address.user = url.userName();
-    address.database = url.path().mid(1);
-    QStringList options;
-    bool timeout = false;
-    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
-        if (key == QLatin1String("password")) {
-            *problem = QStringLiteral("The server address holds a password. Take it out: keep it "
-                                      "in ~/.pgpass or give it in PGPASSWORD.");
-            return std::nullopt;
-        }
-        if (key.contains(QLatin1Char('=')) || key.contains(QLatin1Char(';')) ||
-            value.contains(QLatin1Char(';'))) {
-            *problem =
-                QStringLiteral("The setting \"%1\" in the server address cannot be used.").arg(key);
-            return std::nullopt;
-        }
-        timeout = timeout || key == QLatin1String("connect_timeout");
-        options << QStringLiteral("%1=%2").arg(key, value);
+    if (const int at = int(rest.lastIndexOf(QLatin1Char('@'))); at >= 0) {
+        const QString userInfo = rest.left(at);
+        rest = rest.mid(at + 1);
+        if (userInfo.contains(QLatin1Char(':')))
+            return refuse(PasswordWords);
+        if (!decoded(userInfo, &address.user))
+            return refuse(notAnAddress);
     }
-    if (!timeout)
-        options << QStringLiteral("connect_timeout=%1").arg(ConnectTimeoutS);
-    address.options = options.join(QLatin1Char(';'));
-    if (address.database.isEmpty() && !address.options.contains(QLatin1String("service="))) {
-        *problem = QStringLiteral("The server address %1 names no database; add it after the "
-                                  "host: postgresql://user@host/database.")
-                       .arg(text);
-        return std::nullopt;
+    QString portText;
+    if (rest.startsWith(QLatin1Char('['))) {
+        const int close = int(rest.indexOf(QLatin1Char(']')));
+        if (close < 0)
+            return refuse(notAnAddress);
+        address.host = rest.mid(1, close - 1);
+        rest = rest.mid(close + 1);
+        if (!rest.isEmpty() && !rest.startsWith(QLatin1Char(':')))
+            return refuse(notAnAddress);
+        portText = rest.mid(1);
+    } else {
+        const int colon = int(rest.lastIndexOf(QLatin1Char(':')));
+        QString host = colon >= 0 ? rest.left(colon) : rest;
+        if (colon >= 0)
+            portText = rest.mid(colon + 1);
+        if (!decoded(host, &address.host))
+            return refuse(notAnAddress);
     }
+    if (address.host.contains(QLatin1Char(',')))
+        return refuse(
+            QStringLiteral("The server address %1 names several hosts; name one.").arg(text));
+    const auto setPort = [&](const QString& given) {
+        bool ok = false;
+        const int port = given.toInt(&ok);
+        if (!ok || port < 1 || port > 65535 || given.trimmed() != given)
+            return false;
+        address.port = port;
+        return true;
+    };
+    const QString badPort = QStringLiteral("The port in the server address %1 is not a port "
+                                           "number (1 to 65535).")
+                                .arg(text);
+    if (!portText.isEmpty() && !setPort(portText))
+        return refuse(badPort);
+    if (!decoded(path, &address.database) || address.database.contains(QLatin1Char('/')))
+        return refuse(notAnAddress);
+    for (const QString& pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const int equals = int(pair.indexOf(QLatin1Char('=')));
+        QString key;
+        QString value;
+        if (equals < 0 || !decoded(pair.left(equals), &key) ||
+            !decoded(pair.mid(equals + 1), &value))
+            return refuse(notAnAddress);
+        // A password may hide in any value ("sslmode=disable password=x").
+        static const QRegularExpression Password(QStringLiteral("password\\s*="),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        if (key == QLatin1String("password") || value.contains(Password))
+            return refuse(PasswordWords);
+        // Qt's driver turns ';' into the blank between settings.
+        if (value.contains(QLatin1Char(';')))
+            return refuse(QStringLiteral("The setting \"%1\" in the server address cannot hold a "
+                                         "semicolon.")
+                              .arg(key));
+        if (key == QLatin1String("host") || key == QLatin1String("hostaddr")) {
+            address.host = value;
+        } else if (key == QLatin1String("port")) {
+            if (!setPort(value))
+                return refuse(badPort);
+        } else if (key == QLatin1String("user")) {
+            address.user = value;
+        } else if (key == QLatin1String("dbname")) {
+            address.database = value;
+        } else if (KnownSettings.contains(key)) {
+            address.settings.append({key, value});
+        } else {
+            return refuse(
+                QStringLiteral("The setting \"%1\" in the server address is not one that this "
+                               "program knows.")
+                    .arg(key));
+        }
+    }
+    const bool service =
+        std::any_of(address.settings.cbegin(), address.settings.cend(),
+                    [](const auto& s) { return s.first == QLatin1String("service"); });
+    if (address.database.isEmpty() && !service)
+        return refuse(QStringLiteral("The server address %1 names no database; add it after the "
+                                     "host: postgresql://user@host/database.")
+                          .arg(text));
     return address;
 }
 
@@ -126,7 +300,7 @@ QSqlDatabase AddServer(const QString& name, const ServerAddress& address)
         db.setPort(address.port);
     db.setUserName(address.user);
     db.setDatabaseName(address.database);
-    db.setConnectOptions(address.options);
+    db.setConnectOptions(address.connectOptions());
     return db;
 }
 
@@ -206,6 +380,69 @@ QString ServerErrorDetail(const QSqlError& error)
     if (text.isEmpty())
         text = error.driverText().trimmed();
     return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+StoreKind ServerErrorKind(const QSqlError& error)
+{
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("57014"))
+        return StoreKind::TimedOut; // the statement outlasted its limit
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
+        return StoreKind::Locked; // a lock not had in time, or a deadlock
+    if (state == QLatin1String("42501") || state.startsWith(QLatin1String("28")))
+        return StoreKind::PermissionDenied;
+    if (state == QLatin1String("3D000") || state == QLatin1String("42P01"))
+        return StoreKind::Missing; // no such database, or no such table
+    if (state == QLatin1String("53100"))
+        return StoreKind::DiskFull;
+    if (state == QLatin1String("25006"))
+        return StoreKind::ReadOnly;
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")) ||
+        (state.isEmpty() && error.type() == QSqlError::ConnectionError) ||
+        (state.isEmpty() && error.databaseText().isEmpty()))
+        return StoreKind::Unreachable;
+    if (state.isEmpty())
+        return StoreKind::Unreachable; // no answer to give a state: the connection failed
+    return StoreKind::Failed;
+}
+
+QString ServerReason(const QSqlError& error, const QString& where)
+{
+    const QString detail = ServerErrorDetail(error);
+    switch (ServerErrorKind(error)) {
+    case StoreKind::Unreachable:
+        return QStringLiteral("The server did not answer (%1). Check that the server is running "
+                              "and that this machine can reach it; the next try connects again. "
+                              "(%2)")
+            .arg(where, detail);
+    case StoreKind::TimedOut:
+        return QStringLiteral("The server (%1) did not finish within %2 seconds; it may be busy "
+                              "with maintenance. Try again in a moment. (%3)")
+            .arg(where)
+            .arg(WaitLimitMs / 1000)
+            .arg(detail);
+    case StoreKind::Locked:
+        return QStringLiteral("Another session on the server (%1) holds what this needs (a "
+                              "change at another counter, or maintenance). Nothing was waited "
+                              "for longer than %2 seconds; try again in a moment. (%3)")
+            .arg(where)
+            .arg(WaitLimitMs / 1000)
+            .arg(detail);
+    case StoreKind::PermissionDenied:
+        return QStringLiteral("The server (%1) refused: this user may not do this (%2). The "
+                              "owner of the database grants it, for example: GRANT SELECT, "
+                              "INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO the "
+                              "user; GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO the user.")
+            .arg(where, detail);
+    case StoreKind::DiskFull:
+        return QStringLiteral("The server's disk is full (%1); its owner must make room. (%2)")
+            .arg(where, detail);
+    case StoreKind::ReadOnly:
+        return QStringLiteral("The server (%1) takes no changes now (read-only). (%2)")
+            .arg(where, detail);
+    default:
+        return QStringLiteral("The server (%1) refused: %2.").arg(where, detail);
+    }
 }
 
 } // namespace Database

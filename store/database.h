@@ -10,6 +10,10 @@
 // which stands where a file's path would. Passwords are never part of it:
 // libpq's own ways (~/.pgpass, PGPASSWORD, PGSERVICE) give them.
 
+#include "store/store_result.h"
+
+#include <QList>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
 #include <optional>
@@ -19,14 +23,20 @@ class QSqlError;
 
 // A PostgreSQL server's address, read from its URL.
 struct ServerAddress {
-    QString host; // empty: libpq's default (PGHOST, or the local socket)
+    QString host; // empty: libpq's default (PGHOST, or the local socket); "/..." a socket folder
     int port = 0; // 0: libpq's default
     QString user; // empty: libpq's default (PGUSER, or the login name)
     QString database;
-    QString options; // libpq's own settings, "key=value;key=value" (sslmode, service, ...)
+    // libpq's own settings from the address (sslmode, service, options, ...),
+    // decoded, in the order given.
+    QList<QPair<QString, QString>> settings;
 
-    // "database locker on shop-office:5432", as a person reads it.
+    // "database locker on host shop-office:5432 (user clerk)", as a person
+    // reads it; never with a secret.
     QString described() const;
+    // The settings as Qt's driver passes them to libpq, each value quoted,
+    // with the time limits of this program where the address sets none.
+    QString connectOptions() const;
 };
 
 namespace Database {
@@ -79,5 +89,16 @@ bool BeginWriting(QSqlDatabase& db, const QString& table, QSqlError* error);
 
 // The server's own words for a failure, first line only.
 QString ServerErrorDetail(const QSqlError& error);
+
+// What kind of failure the server's error is, by its SQL state: a connection
+// lost or never made is Unreachable, a statement cut at the time limit
+// TimedOut, a lock not had in time Locked, a right not given
+// PermissionDenied, ...
+StoreKind ServerErrorKind(const QSqlError& error);
+
+// Why the server refused, in plain words chosen by the kind, with what to
+// do and the server's own words after; `where` is the address as people read
+// it ("database locker on host office (user clerk)").
+QString ServerReason(const QSqlError& error, const QString& where);
 
 } // namespace Database

@@ -78,11 +78,8 @@ private slots:
     void init()
     {
         QString problem;
-        url_ = server_.createDatabase(&problem);
+        url_ = server_.createShopDatabase(&problem);
         QVERIFY2(!url_.isEmpty(), qPrintable(problem));
-        const SaveResult made = PriceList::createServerTables(url_);
-        QVERIFY2(made.saved, qPrintable(made.problem));
-        QVERIFY2(EstimateBook(url_).prepare().done, "the book's tables");
     }
 
     void priceListWorksAsInAFile()

@@ -1,5 +1,8 @@
 #include "pg_server.h"
 
+#include "book/estimate_book.h"
+#include "pricelist/price_list.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QProcess>
@@ -122,4 +125,20 @@ QString PgTestServer::createDatabase(QString* problem)
     }
     ++databases_;
     return url(name);
+}
+
+QString PgTestServer::createShopDatabase(QString* problem)
+{
+    const QString url = createDatabase(problem);
+    if (url.isEmpty())
+        return url;
+    if (const SaveResult made = PriceList::createServerTables(url); !made.saved) {
+        tell(problem, made.problem);
+        return QString();
+    }
+    if (const BookResult made = EstimateBook(url).prepare(); !made.done) {
+        tell(problem, made.problem);
+        return QString();
+    }
+    return url;
 }

@@ -22,12 +22,16 @@ public:
     // Fast shutdown; the data is kept.
     bool stop(QString* problem);
     int port() const { return port_; }
+    // The folder of the server's Unix socket.
+    QString socketFolder() const { return dir_.path(); }
     // postgresql://locker@127.0.0.1:PORT/DATABASE
     QString url(const QString& database) const;
     // Creates a new empty database with a name not used before in this server
     // (locker_test_1, locker_test_2, ...) and returns url(name); empty, with
     // `problem` set, on failure.
     QString createDatabase(QString* problem);
+    // A new database holding the price list's and the book's tables, empty.
+    QString createShopDatabase(QString* problem);
 
 private:
     // Runs the script on the folder and gives what it printed on stdout.
