@@ -1,6 +1,7 @@
 #include "book/estimate_book.h"
 
 #include "store/database.h"
+#include "store/server_watch.h"
 #include "store/sqlite_errors.h"
 
 #include <QDir>
@@ -390,15 +391,19 @@ public:
     // A file is opened for each use and closed after it, so that the book
     // never holds on to a file that another may replace; a server's
     // connection stays open until it fails.
+    // A clerk's use (`check` given) waits on a server for a bounded time.
     explicit Session(QSqlDatabase& db, SoundnessCheck* check = nullptr)
         : db_(db)
         , server_(Database::IsServer(db))
         , check_(check)
     {
         opened_ = db_.isValid() && (db_.isOpen() || db_.open());
+        if (opened_ && server_ && check_)
+            watch_.emplace(db_);
     }
     ~Session()
     {
+        watch_.reset(); // before the connection may close
         if (db_.isOpen() && (!server_ || failed_))
             db_.close();
     }
@@ -422,9 +427,13 @@ public:
             return true;
         // A server's connection found broken (the server restarted, the
         // network came back): made again at once, and tried once more.
-        if (server_) {
+        // One that did not answer within the limit is not waited for again.
+        if (server_ && !(watch_ && watch_->cut())) {
+            watch_.reset();
             db_.close();
-            if (!db_.open())
+            if (db_.open() && check_)
+                watch_.emplace(db_);
+            if (!db_.isOpen())
                 *problem = errorWords(path, db_.lastError(), change);
             else if (begin(change, path, problem, empty))
                 return true;
@@ -502,6 +511,7 @@ private:
     QSqlDatabase& db_;
     bool server_ = false;
     SoundnessCheck* check_ = nullptr;
+    std::optional<ServerWatch> watch_;
     bool opened_ = false;
     bool failed_ = false;
 };

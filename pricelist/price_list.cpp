@@ -4,6 +4,8 @@
 #include "sample_prices.h"
 #include "store/csv.h"
 #include "store/database.h"
+#include "store/server_probe.h"
+#include "store/server_watch.h"
 #include "store/sqlite_errors.h"
 
 #include <QDir>
@@ -210,7 +212,12 @@ bool PriceList::stillTheFile(QString* problem)
         // A price list that could not be opened (a server out of reach, a
         // file replaced by one that is not a price list) is tried again, now
         // and then, at a use: nothing stands in for the shop's prices.
-        if (!lastTry_.isValid() || lastTry_.hasExpired(RetryAfterMs)) {
+        // A server is tried away from the screen, and connected to here
+        // only once it answered there.
+        if (isServer()) {
+            if (serverAnswered())
+                open();
+        } else if (!lastTry_.isValid() || lastTry_.hasExpired(RetryAfterMs)) {
             open();
             lastTry_.start(); // the pause counts from the end of the attempt
         }
@@ -404,34 +411,82 @@ QString PriceList::failure(const QString& what, const QSqlError& error)
 
 bool PriceList::reconnect(QString* problem)
 {
-    // A server that was not reached a moment ago is not tried again at once:
-    // the clerk's next action does, not every lookup of this one.
-    if (lost_ && lastTry_.isValid() && !lastTry_.hasExpired(RetryAfterMs)) {
+    // A server out of reach is not tried at the clerk's actions: a probe
+    // away from the screen tells when it answers again.
+    if (outOfReach_ && !serverAnswered()) {
         if (problem)
             *problem = openProblem_;
         return false;
     }
     close();
-    const bool opened = open() == OpenResult::Opened;
-    lastTry_.start(); // the pause counts from the end of the attempt
-    if (opened)
+    if (open() == OpenResult::Opened) {
+        outOfReach_ = false;
         return true;
-    // Still the price list in use: the next use tries again.
+    }
+    // Still the price list in use: connected again once the server answers.
     open_ = true;
     lost_ = true;
+    outOfReach_ = true;
+    serverAnswered();
     if (problem)
         *problem = openProblem_;
     return false;
 }
 
+bool PriceList::serverAnswered()
+{
+    if (!probe_)
+        probe_ = std::make_unique<ServerProbe>(path_);
+    if (probe_->takeAnswered())
+        return true;
+    probe_->start();
+    return false;
+}
+
+bool PriceList::connectWhenAnswering()
+{
+    if (!outOfReach())
+        return true;
+    if (!open_) {
+        if (serverAnswered())
+            open();
+    } else {
+        reconnect(nullptr);
+    }
+    return !outOfReach();
+}
+
+bool PriceList::outOfReach() const
+{
+    return isServer() && ((!open_ && triedOpening_) || outOfReach_);
+}
+
 template <typename Use> auto PriceList::onceMoreWhenReconnected(Use use)
 {
     const bool wasLost = lost_;
-    auto result = use();
+    auto result = watched(use);
     // The use found the server's connection broken (the server restarted, the
     // network came back): it is made again at once, and the use tried once more.
     if (lost_ && !wasLost && reconnect(nullptr))
-        result = use();
+        result = watched(use);
+    return result;
+}
+
+template <typename Use> auto PriceList::watched(Use use)
+{
+    ServerWatch watch(db_);
+    auto result = use();
+    if (watch.cut()) {
+        // No answer within the limit: out of reach until a probe finds it.
+        lost_ = true;
+        outOfReach_ = true;
+        openProblem_ = QStringLiteral("Prices cannot be looked up now: the server (%1) did not "
+                                      "answer within %2 seconds. This counter connects again as "
+                                      "soon as it answers.")
+                           .arg(describe())
+                           .arg(ServerWatch::LimitMs / 1000);
+        serverAnswered();
+    }
     return result;
 }
 
@@ -559,6 +614,7 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         return result;
     }
     const QString what = QStringLiteral("\"%1\" could not be added to the price list").arg(item);
+    ServerWatch watch(db_);
     // A server's connection found broken at the start is made again, and
     // tried once more: nothing was sent yet.
     if (!db_.transaction() &&

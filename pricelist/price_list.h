@@ -52,6 +52,13 @@ public:
     // first where there is one.
     QString openProblem() const override { return openProblem_; }
     bool isServer() const override;
+    // A server that does not answer now: nothing is asked of it at a use
+    // until a probe away from the screen finds it answering again.
+    bool outOfReach() const;
+    // Connects again when a probe found the server answering; true when not
+    // out of reach (then or already). Never waits for a server that does
+    // not answer.
+    bool connectWhenAnswering();
     QString describe() const override;
 
     // The Cost of the first row carrying the item. A Cost that is not a
@@ -109,9 +116,14 @@ private:
     // A server's connection closed and made again; false when the server
     // cannot be reached, and `problem` says why.
     bool reconnect(QString* problem);
+    // Whether a probe found the server answering; starts one when none is
+    // under way.
+    bool serverAnswered();
     // Runs a use of the price list; when it found a server's connection
     // broken, connects again and runs it once more.
     template <typename Use> auto onceMoreWhenReconnected(Use use);
+    // Runs a use with its waits on a server bounded (ServerWatch).
+    template <typename Use> auto watched(Use use);
     CostLookup lookupCostOnce(const QString& item, CostStatement form);
     ItemRows findItemRowsOnce(const QString& item);
     QList<PriceEntry> entriesOnce(QString* problem);
@@ -140,6 +152,8 @@ private:
     // prices, and whether the connection failed and must be made again.
     bool listening_ = false;
     bool lost_ = false;
+    bool outOfReach_ = false;
+    std::unique_ptr<class ServerProbe> probe_;
     QMetaObject::Connection notified_;
     QElapsedTimer lastTry_;     // the last attempt to connect again
     QElapsedTimer lastContact_; // the last word with the server

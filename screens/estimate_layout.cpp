@@ -253,6 +253,11 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.recordLabel->setTextFormat(Qt::PlainText); // a customer's name is shown as typed
     place(c.recordLabel, {540, 150, 5200, 300});
 
+    c.connection = label(screen, "lblConnection", QString());
+    c.connection->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
+    place(c.connection, {240, 2420, 10500, 270});
+    c.connection->hide();
+
     auto* line = new QFrame(screen);
     line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);

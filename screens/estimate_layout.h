@@ -50,6 +50,7 @@ struct EstimateControls {
     QPushButton* todaysPrices = nullptr; // hidden while figured at today's prices
     QPushButton* quoteOrFinal = nullptr; // hidden while there is no final bill
     QLabel* recordLabel = nullptr;       // names the saved estimate on the screen
+    QLabel* connection = nullptr;        // shown while the price list's server is out of reach
     QPushButton* tot = nullptr;          // hidden; its focus has the total figured
     QFrame* porkFrame = nullptr;
     QLabel* porkNote = nullptr;

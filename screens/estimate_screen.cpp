@@ -13,6 +13,7 @@
 #include "worksheets/extra_boning_worksheet.h"
 #include "worksheets/sausage_worksheet.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEvent>
@@ -24,6 +25,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
+#include <QTimer>
 
 namespace R = EstimateRules;
 
@@ -36,6 +38,10 @@ void setChangedText(QLineEdit* field, const QString& text)
     if (field->text() != text)
         field->setText(text);
 }
+
+// How often the screen looks whether a server out of reach answers again
+// (the looking itself is done away from the screen).
+constexpr int ConnectionWatchMs = 500;
 
 } // namespace
 
@@ -57,6 +63,28 @@ EstimateScreen::EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBo
     resize(TwipsX(this, EstimateDesignWidth), TwipsY(this, EstimateCollapsedHeight));
     page_ = ScrollingPage(this);
     EnterPressesButtons(this);
+    if (priceList_.isServer()) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] { watchConnection(); });
+        timer->start(ConnectionWatchMs);
+    }
+}
+
+void EstimateScreen::watchConnection()
+{
+    // Never under a message box or dialog: the clerk answers it first.
+    if (rendering_ || QApplication::activeModalWidget())
+        return;
+    const bool connected = priceList_.connectWhenAnswering();
+    if (connected != ui_.connection->isHidden()) {
+        ui_.connection->setText(
+            QStringLiteral("Not connected to %1: prices cannot be looked up. This counter "
+                           "connects again as soon as the server answers.")
+                .arg(priceList_.describe()));
+        ui_.connection->setVisible(!connected);
+        if (connected)
+            act([&] { estimate_.refreshPending(); });
+    }
 }
 
 EstimateScreen::~EstimateScreen()

@@ -91,6 +91,9 @@ private:
     void showReplaced();
     // Closes the open worksheets without writing: their estimate is going.
     void closeWorksheets();
+    // Tells whether the price list's server is out of reach, and figures
+    // again what waited for it once it is back.
+    void watchConnection();
 
     Estimate& estimate_;
     PriceList& priceList_;

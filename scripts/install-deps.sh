@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake make g++
     qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
-    postgresql-15 libqt6sql6-psql
+    postgresql-15 libqt6sql6-psql libpq-dev
     fonts-dejavu-core
     poppler-utils
     "$@"

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QSet>
 #include <QSqlDatabase>
@@ -376,8 +377,16 @@ private slots:
                     ->property("notFigured")
                     .toBool());
 
+        // Told on the screen until the server is back, and then what waited
+        // for it figured without a key pressed.
+        auto* connection = control<QLabel>(c.s(), QStringLiteral("lblConnection"));
+        QTRY_VERIFY(connection->isVisible());
+        QVERIFY2(
+            connection->text().contains(QLatin1String("Not connected to database locker_test")),
+            qPrintable(connection->text()));
         QVERIFY2(server_.start(&problem), qPrintable(problem));
-        QTest::qWait(1600);              // a lost server is tried again after a moment
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->isVisible(), 10000);
+        QVERIFY(!c.edit(QStringLiteral("Text3"))->property("notFigured").toBool());
         c.tick(ServiceBox(cooling->id)); // off
         c.tick(ServiceBox(cooling->id)); // on again: priced from the server
         QCOMPARE(told(), 1);

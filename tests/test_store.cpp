@@ -5,6 +5,7 @@
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "store/database.h"
+#include "tcp_relay.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -216,6 +217,46 @@ private slots:
             QCOMPARE(hung.lookupCost(QStringLiteral("Kill Beef")).status,
                      CostLookup::Status::Failed);
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void aSilentLinkIsCutAtTheLimit()
+    {
+        TcpRelay relay(server_.port());
+        const QString through = QString(url_).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                                      QStringLiteral(":%1/").arg(relay.port()));
+        PriceList prices(through);
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status,
+                 CostLookup::Status::Missing);
+        EstimateBook book(through);
+        QString problem;
+        book.list(QString(), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+        relay.setMode(TcpRelay::Mode::Silent);
+        QTest::qWait(50);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Pork")).status, CostLookup::Status::Failed);
+        QVERIFY2(clock.elapsed() < BoundMs, qPrintable(QString::number(clock.elapsed())));
+        // Out of reach now: the next lookups ask nothing of it.
+        clock.restart();
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Pork")).status, CostLookup::Status::Failed);
+        QVERIFY(prices.outOfReach());
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        clock.restart();
+        QVERIFY(book.list(QString(), &problem).isEmpty());
+        QVERIFY(!problem.isEmpty());
+        QVERIFY2(clock.elapsed() < BoundMs, qPrintable(QString::number(clock.elapsed())));
+
+        // The link back: both find the server again.
+        relay.setMode(TcpRelay::Mode::Forward);
+        QTRY_COMPARE_WITH_TIMEOUT(prices.lookupCost(QStringLiteral("Kill Pork")).status,
+                                  CostLookup::Status::Missing, 10000);
+        EstimateRecord record;
+        record.customer = QStringLiteral("Anna");
+        record.quoteState = QStringLiteral("x");
+        QVERIFY(book.save(record).done);
     }
 };
 

@@ -1,0 +1,32 @@
+#pragma once
+
+// A relay between the program and its test server, on a port of its own,
+// that makes the faults of a shop's network for real: a link that goes
+// silent (connections stay up, nothing passes), or the server's replies lost
+// from the moment a connection sends a COMMIT.
+
+#include <atomic>
+#include <thread>
+
+class TcpRelay {
+public:
+    enum class Mode { Forward, Silent, LoseRepliesAfterCommit };
+
+    explicit TcpRelay(int serverPort);
+    ~TcpRelay();
+    TcpRelay(const TcpRelay&) = delete;
+    TcpRelay& operator=(const TcpRelay&) = delete;
+
+    int port() const { return port_; }
+    void setMode(Mode mode) { mode_ = mode; }
+
+private:
+    void run();
+
+    int serverPort_;
+    int listener_ = -1;
+    int port_ = 0;
+    int wake_[2] = {-1, -1};
+    std::atomic<Mode> mode_{Mode::Forward};
+    std::thread thread_;
+};
