@@ -445,6 +445,18 @@ bool PriceList::serverAnswered()
 
 bool PriceList::connectWhenAnswering()
 {
+    // A connection found gone (the server stopped, a link cut) is out of
+    // reach until a probe finds the server again: a reconnection here could
+    // wait for a server that does not answer.
+    if (open_ && !lost_ && isServer() && Database::ConnectionBroken(db_)) {
+        lost_ = true;
+        outOfReach_ = true;
+        openProblem_ = QStringLiteral("Prices cannot be looked up now: the connection to %1 "
+                                      "was lost. This counter connects again as soon as the "
+                                      "server answers.")
+                           .arg(describe());
+        serverAnswered();
+    }
     if (!outOfReach())
         return true;
     if (!open_) {
@@ -480,9 +492,9 @@ template <typename Use> auto PriceList::watched(Use use)
         // No answer within the limit: out of reach until a probe finds it.
         lost_ = true;
         outOfReach_ = true;
-        openProblem_ = QStringLiteral("Prices cannot be looked up now: the server (%1) did not "
-                                      "answer within %2 seconds. This counter connects again as "
-                                      "soon as it answers.")
+        openProblem_ = QStringLiteral("Prices cannot be looked up now: %1 did not answer within "
+                                      "%2 seconds. This counter connects again as soon as the "
+                                      "server answers.")
                            .arg(describe())
                            .arg(ServerWatch::LimitMs / 1000);
         serverAnswered();

@@ -77,10 +77,9 @@ void EstimateScreen::watchConnection()
         return;
     const bool connected = priceList_.connectWhenAnswering();
     if (connected != ui_.connection->isHidden()) {
-        ui_.connection->setText(
-            QStringLiteral("Not connected to %1: prices cannot be looked up. This counter "
-                           "connects again as soon as the server answers.")
-                .arg(priceList_.describe()));
+        ui_.connection->setText(QStringLiteral("Not connected to %1.").arg(priceList_.describe()));
+        ui_.connection->setToolTip(QStringLiteral("Prices cannot be looked up until the server "
+                                                  "answers; this counter connects again then."));
         ui_.connection->setVisible(!connected);
         if (connected)
             act([&] { estimate_.refreshPending(); });

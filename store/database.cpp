@@ -8,7 +8,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QVariant>
 #include <algorithm>
+#include <libpq-fe.h>
 
 namespace {
 
@@ -129,8 +131,8 @@ QString ServerAddress::connectOptions() const
               << QStringLiteral("keepalives_interval=2") << QStringLiteral("keepalives_count=2");
     // No statement, and no wait for a lock held by another session, outlasts
     // the limit: the action is told it and the clerk gets the screen back.
-    for (const auto& [limit, ms] : {std::pair{"statement_timeout", WaitLimitMs},
-                                    std::pair{"lock_timeout", LockWaitMs}})
+    for (const auto& [limit, ms] :
+         {std::pair{"statement_timeout", WaitLimitMs}, std::pair{"lock_timeout", LockWaitMs}})
         if (!sessionOptions.contains(QLatin1String(limit)))
             sessionOptions += QStringLiteral(" -c %1=%2").arg(QLatin1String(limit)).arg(ms);
     parts << QStringLiteral("options=%1").arg(quoted(sessionOptions.trimmed()));
@@ -380,6 +382,24 @@ QString ServerErrorDetail(const QSqlError& error)
     if (text.isEmpty())
         text = error.driverText().trimmed();
     return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+PGconn* ServerConnection(const QSqlDatabase& db)
+{
+    // Not isOpen(): Qt's driver counts a broken connection as closed.
+    if (!db.isValid() || !IsServer(db))
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    // Qt names the type by its C name, "pg_conn*" (PGconn is a typedef of it).
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+bool ConnectionBroken(const QSqlDatabase& db)
+{
+    PGconn* connection = ServerConnection(db);
+    return connection && PQstatus(connection) == CONNECTION_BAD;
 }
 
 StoreKind ServerErrorKind(const QSqlError& error)

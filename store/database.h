@@ -19,6 +19,8 @@
 #include <optional>
 
 class QSqlDriver;
+struct pg_conn;
+using PGconn = pg_conn;
 class QSqlError;
 
 // A PostgreSQL server's address, read from its URL.
@@ -72,6 +74,14 @@ QString DriverMissingWords();
 enum class ServerOpening { Opened, Refused, NotReached };
 ServerOpening OpenServer(QSqlDatabase& db, const QString& name, const QString& url,
                          QString* problem);
+
+// libpq's connection under Qt's, for what Qt does not tell; null when the
+// connection is not to a server or was closed.
+PGconn* ServerConnection(const QSqlDatabase& db);
+
+// Whether a server connection is known to be gone (the server closed it, or
+// the link was found cut), without asking the server anything.
+bool ConnectionBroken(const QSqlDatabase& db);
 
 // Whether the connection is to a PostgreSQL server.
 bool IsServer(const QSqlDatabase& db);

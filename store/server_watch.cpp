@@ -2,8 +2,6 @@
 
 #include "store/database.h"
 
-#include <QSqlDriver>
-#include <QVariant>
 #include <chrono>
 #include <condition_variable>
 #include <libpq-fe.h>
@@ -116,13 +114,7 @@ Watcher& watcher()
 // The socket of a server connection; -1 when there is none.
 int socketOf(const QSqlDatabase& db)
 {
-    if (!db.isOpen() || !Database::IsServer(db))
-        return -1;
-    const QVariant handle = db.driver()->handle();
-    // Qt names the type by its C name, "pg_conn*" (PGconn is a typedef of it).
-    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return -1;
-    PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    PGconn* connection = db.isOpen() ? Database::ServerConnection(db) : nullptr;
     return connection ? PQsocket(connection) : -1;
 }
 

@@ -219,6 +219,25 @@ private slots:
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
     }
 
+    void aServerGoneIsFoundWithoutAskingIt()
+    {
+        PriceList prices(url_);
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status,
+                 CostLookup::Status::Missing);
+        QString problem;
+        QVERIFY2(server_.stop(&problem), qPrintable(problem));
+        QTRY_VERIFY(!prices.connectWhenAnswering());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status, CostLookup::Status::Failed);
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+        QTRY_VERIFY_WITH_TIMEOUT(prices.connectWhenAnswering(), 10000);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status,
+                 CostLookup::Status::Missing);
+    }
+
     void aSilentLinkIsCutAtTheLimit()
     {
         TcpRelay relay(server_.port());
