@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 #include <QVariant>
 #include <cerrno>
 #include <cstring>
@@ -54,6 +55,9 @@ const QStringList Steps[] = {
      QStringLiteral("Create Index Estimates_Listing On Estimates (Number, CustomerKey, PhoneKey, "
                     "PhoneDigits, Created, Customer, Phone, Species, LiveWeight, QuoteTotal, "
                     "FinalTotal)")},
+    // The key of each save, by which a save whose reply was lost is found.
+    {QStringLiteral("Alter Table Estimates Add Column SaveKey Text"),
+     QStringLiteral("Create Unique Index Estimates_SaveKey On Estimates (SaveKey)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 
@@ -73,6 +77,8 @@ const QStringList ServerSteps[] = {
          "QuoteState Text Not Null, FinalState Text Not Null, "
          "Revision Bigint Not Null, "
          "CustomerKey Text Not Null, PhoneKey Text Not Null, PhoneDigits Text Not Null)")},
+    {QStringLiteral("Alter Table Estimates Add Column SaveKey Text"),
+     QStringLiteral("Create Unique Index Estimates_SaveKey On Estimates (SaveKey)")},
 };
 static_assert(std::size(ServerSteps) == EstimateBook::SchemaVersion, "one step for each version");
 
@@ -323,7 +329,7 @@ void bindContent(QSqlQuery& query, const EstimateRecord& record)
 
 // Adds the record as a new estimate; its number on success, else 0.
 qint64 insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
-              QSqlError* error)
+              const QString& key, QSqlError* error)
 {
     const bool server = Database::IsServer(db);
     QSqlQuery query(db);
@@ -331,11 +337,12 @@ qint64 insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
         QStringLiteral(
             "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
             "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
-            "Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)%1")
+            "SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)%1")
             .arg(server ? QStringLiteral(" Returning Number") : QString()));
     query.addBindValue(timeText(time));
     query.addBindValue(timeText(time));
     bindContent(query, record);
+    query.addBindValue(key);
     if (!query.exec() || (server && !query.next())) {
         *error = query.lastError();
         return 0;
@@ -566,6 +573,76 @@ QString EstimateBook::pathBeside(const QString& priceListPath)
 
 namespace {
 
+// The key of one save, made by the counter.
+QString newSaveKey()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// The estimate saved under a key: its number, times and revision.
+struct SavedUnder {
+    qint64 number = 0;
+    QDateTime created;
+    QDateTime updated;
+    qint64 revision = 0;
+};
+
+// Looks up the save with the key; no value when there is none, or when the
+// book could not be asked (then `error` is set).
+std::optional<SavedUnder> savedUnder(QSqlDatabase& db, const QString& key, QSqlError* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
+        "Select Number, Created, Updated, Revision From Estimates Where SaveKey = ?"));
+    query.addBindValue(key);
+    if (!query.exec()) {
+        *error = query.lastError();
+        return std::nullopt;
+    }
+    if (!query.next())
+        return std::nullopt;
+    return SavedUnder{query.value(0).toLongLong(), timeFrom(query.value(1)),
+                      timeFrom(query.value(2)), query.value(3).toLongLong()};
+}
+
+void adopt(EstimateRecord& record, const SavedUnder& saved)
+{
+    record.number = saved.number;
+    record.created = saved.created;
+    record.updated = saved.updated;
+    record.revision = saved.revision;
+}
+
+enum class Outcome { Saved, NotSaved, Unknown };
+
+// Whether the save with the key went through, asked on a connection of its
+// own after the reply to its commit was lost.
+Outcome outcomeOf(const QString& url, const QString& key, SavedUnder* saved)
+{
+    const std::optional<ServerAddress> address = Database::ParseServerUrl(url, nullptr);
+    if (!address)
+        return Outcome::Unknown;
+    const QString name = Database::NextConnectionName("outcome");
+    Outcome outcome = Outcome::Unknown;
+    {
+        QSqlDatabase db = Database::AddServer(name, *address);
+        if (db.isValid() && db.open()) {
+            ServerWatch watch(db);
+            QSqlError error;
+            if (const std::optional<SavedUnder> found = savedUnder(db, key, &error)) {
+                *saved = *found;
+                outcome = Outcome::Saved;
+            } else if (!error.isValid()) {
+                outcome = Outcome::NotSaved;
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return outcome;
+}
+
 enum class Creation { Made, There, Failed };
 
 // The first save: a new file holding the book's tables and the record,
@@ -599,7 +676,7 @@ Creation create(const QString& path, EstimateRecord& record, QString* problem)
         if (!ok)
             error = db.lastError();
         ok = ok && run(db, QStringLiteral("Begin"), &error) && upgrade(db, 0, &error);
-        ok = ok && (number = insert(db, record, time, &error)) > 0;
+        ok = ok && (number = insert(db, record, time, newSaveKey(), &error)) > 0;
         ok = ok && run(db, QStringLiteral("Commit"), &error);
         db.close();
         if (!ok)
@@ -686,20 +763,35 @@ BookResult EstimateBook::save(EstimateRecord& record)
         result.problem = QStringLiteral("%1. %2").arg(what, problem);
         return result;
     }
-    const QDateTime time = now();
     QSqlError error;
+    // The last save of this record could not be told: when its key is in
+    // the book it went through, and this save goes on from it.
+    if (!record.saveKey.isEmpty()) {
+        const std::optional<SavedUnder> earlier =
+            savedUnder(connection_->db, record.saveKey, &error);
+        if (error.isValid()) {
+            session.end(false);
+            result.problem = QStringLiteral("%1. %2").arg(what, errorWords(path_, error, true));
+            return result;
+        }
+        if (earlier)
+            adopt(record, *earlier);
+    }
+    const QDateTime time = now();
+    const QString key = newSaveKey();
     qint64 number = record.number;
     if (number == 0) {
-        number = insert(connection_->db, record, time, &error);
+        number = insert(connection_->db, record, time, key, &error);
     } else {
         QSqlQuery update(connection_->db);
         update.prepare(QStringLiteral(
             "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
             "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
-            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, Revision = Revision + 1 "
-            "Where Number = ? And Revision = ?"));
+            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, SaveKey = ?, "
+            "Revision = Revision + 1 Where Number = ? And Revision = ?"));
         update.addBindValue(timeText(time));
         bindContent(update, record);
+        update.addBindValue(key);
         update.addBindValue(record.number);
         update.addBindValue(record.revision);
         if (!update.exec()) {
@@ -731,9 +823,32 @@ BookResult EstimateBook::save(EstimateRecord& record)
     }
     if (number == 0 || !session.end(true, &error)) {
         session.end(false);
+        // Every statement went through and the reply to the commit was lost:
+        // the book is asked again whether the save was kept.
+        if (number != 0 && server && Database::ServerErrorKind(error) == StoreKind::Unreachable) {
+            SavedUnder saved;
+            switch (outcomeOf(path_, key, &saved)) {
+            case Outcome::Saved:
+                adopt(record, saved);
+                record.saveKey.clear();
+                result.done = true;
+                return result;
+            case Outcome::Unknown:
+                record.saveKey = key;
+                result.problem =
+                    QStringLiteral("%1: the server's answer was lost, and whether it was kept "
+                                   "cannot be told until the server answers again. Save it "
+                                   "again then: it will not be saved twice. %2")
+                        .arg(what, errorWords(path_, error, true));
+                return result;
+            case Outcome::NotSaved:
+                break;
+            }
+        }
         result.problem = QStringLiteral("%1. %2").arg(what, errorWords(path_, error, true));
         return result;
     }
+    record.saveKey.clear();
     if (record.number == 0) {
         record.number = number;
         record.created = time;

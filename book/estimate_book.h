@@ -33,6 +33,10 @@ struct EstimateRecord {
     // the book's is refused (the estimate was changed elsewhere since it was
     // opened).
     qint64 revision = 0;
+    // The key of a save whose outcome could not be told (the server's reply
+    // was lost and it could not be asked again): the next save of the record
+    // looks for it first, so that the estimate is never saved twice.
+    QString saveKey;
 
     bool hasFinal() const { return !finalState.isEmpty(); }
 };
@@ -60,7 +64,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     explicit EstimateBook(QString path);
     ~EstimateBook();
@@ -78,7 +82,10 @@ public:
     // at the first save. Nothing is changed when it fails: the record stays as
     // it was, and the problem says why (locked, read-only, disk full, damaged,
     // made by a newer program, changed elsewhere since it was opened, no
-    // customer name).
+    // customer name). Each save carries a key of its own: when the server's
+    // reply to it is lost, the book asks again whether it went through, and
+    // when that cannot be told either, the record keeps the key (saveKey) for
+    // the next save.
     BookResult save(EstimateRecord& record);
 
     // The saved estimates, newest first, whose customer or phone holds

@@ -123,7 +123,9 @@ bool EstimateKeeper::saveEstimate()
     (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
     const BookResult saved = book_.save(next);
     if (!saved.done) {
-        // The estimate stays on the screen as it is, to be saved again or printed.
+        // The estimate stays on the screen as it is, to be saved again or
+        // printed; a save whose outcome could not be told is looked for then.
+        record_.saveKey = next.saveKey;
         Dialogs::warn(&screen_, saved.problem);
         return false;
     }

@@ -80,6 +80,13 @@ private:
     int port_ = 0;
 };
 
+// The relay's address for the test's database.
+QString throughRelay(const QString& url, int serverPort, const TcpRelay& relay)
+{
+    return QString(url).replace(QStringLiteral(":%1/").arg(serverPort),
+                                QStringLiteral(":%1/").arg(relay.port()));
+}
+
 } // namespace
 
 class TestStore : public QObject {
@@ -238,11 +245,53 @@ private slots:
                  CostLookup::Status::Missing);
     }
 
+    void aSaveWhoseReplyIsLostIsToldAsItWent()
+    {
+        TcpRelay relay(server_.port());
+        EstimateBook book(throughRelay(url_, server_.port(), relay));
+        EstimateBook direct(url_);
+        EstimateRecord record;
+        record.customer = QStringLiteral("Anna");
+        record.quoteState = QStringLiteral("x");
+        QString problem;
+
+        // The commit's reply lost: asked again, and told as saved.
+        relay.setMode(TcpRelay::Mode::LoseRepliesAfterCommit);
+        QElapsedTimer clock;
+        clock.start();
+        BookResult saved = book.save(record);
+        QVERIFY2(saved.done, qPrintable(saved.problem));
+        QVERIFY(clock.elapsed() < 2 * BoundMs);
+        QCOMPARE(record.number, 1);
+        record.note = QStringLiteral("changed");
+        saved = book.save(record);
+        QVERIFY2(saved.done, qPrintable(saved.problem));
+        QCOMPARE(record.revision, 2);
+
+        // Nothing answers after the commit: not told as saved, and saved
+        // again once the server answers, never twice nor as a conflict.
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        EstimateRecord bob;
+        bob.customer = QStringLiteral("Bob");
+        bob.quoteState = QStringLiteral("x");
+        saved = book.save(bob);
+        QVERIFY(!saved.done);
+        QVERIFY(!bob.saveKey.isEmpty());
+        record.note = QStringLiteral("changed again");
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        QVERIFY(!book.save(record).done);
+        relay.setMode(TcpRelay::Mode::Forward);
+        QVERIFY(book.save(bob).done);
+        saved = book.save(record);
+        QVERIFY2(saved.done, qPrintable(saved.problem));
+        QCOMPARE(direct.list(QString(), &problem).size(), 2);
+        QCOMPARE(direct.open(1, &problem)->note, QStringLiteral("changed again"));
+    }
+
     void aSilentLinkIsCutAtTheLimit()
     {
         TcpRelay relay(server_.port());
-        const QString through = QString(url_).replace(QStringLiteral(":%1/").arg(server_.port()),
-                                                      QStringLiteral(":%1/").arg(relay.port()));
+        const QString through = throughRelay(url_, server_.port(), relay);
         PriceList prices(through);
         QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
         QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status,

@@ -113,8 +113,12 @@ void TcpRelay::run()
                 link.client = link.server = -1;
                 continue;
             }
-            if (fromClient && holdsCommit(buffer, got))
+            if (fromClient && holdsCommit(buffer, got)) {
                 link.committed = true;
+                if (mode == Mode::SilentAfterCommit) {
+                    mode_ = Mode::Silent; // the COMMIT itself still goes
+                }
+            }
             if (!fromClient && link.committed && mode == Mode::LoseRepliesAfterCommit)
                 continue;
             const int to = fromClient ? link.server : link.client;

@@ -3,14 +3,17 @@
 // A relay between the program and its test server, on a port of its own,
 // that makes the faults of a shop's network for real: a link that goes
 // silent (connections stay up, nothing passes), or the server's replies lost
-// from the moment a connection sends a COMMIT.
+// from the moment a connection sends a COMMIT, or everything after it.
 
 #include <atomic>
 #include <thread>
 
 class TcpRelay {
 public:
-    enum class Mode { Forward, Silent, LoseRepliesAfterCommit };
+    // LoseRepliesAfterCommit: a connection that sent a COMMIT gets nothing
+    // back after it. SilentAfterCommit: the first COMMIT sent makes the
+    // relay Silent, for every connection, old and new.
+    enum class Mode { Forward, Silent, LoseRepliesAfterCommit, SilentAfterCommit };
 
     explicit TcpRelay(int serverPort);
     ~TcpRelay();
