@@ -27,8 +27,6 @@ const QString Driver = QStringLiteral("QSQLITE");
 
 // How long a server that could not be reached is left before it is tried again.
 constexpr qint64 RetryAfterMs = 1500;
-// How long the answers kept from a server are given without a word with it.
-constexpr qint64 CheckAfterMs = 2000;
 
 // The name under which the server tells every counter that the prices changed.
 const QString PricesChanged = QStringLiteral("locker_prices");
@@ -157,6 +155,7 @@ PriceList::~PriceList()
 
 void PriceList::close()
 {
+    snapshot_.reset();
     costPlain_.reset();
     costTrailing_.reset();
     costWide_.reset();
@@ -230,26 +229,24 @@ bool PriceList::stillTheFile(QString* problem)
         *problem = QStringLiteral("The price list is not open.");
         return false;
     }
-    if (Database::IsServerUrl(path_)) {
-        if (lost_)
-            return reconnect(problem);
-        // A connection that went down (the server restarted) missed the
-        // notices of the changes made meanwhile, and nothing tells of it until
-        // it is used: it is tried at a lookup now and then.
-        if (!lastContact_.isValid() || lastContact_.hasExpired(CheckAfterMs)) {
-            QSqlQuery check(db_);
-            if (!check.exec(QStringLiteral("Select 1"))) {
-                lost_ = true;
-                return reconnect(problem);
-            }
-            lastContact_.start();
-        }
+    if (isServer()) {
         // Reads the notices of changes that have come in, without asking the
         // server anything: the event loop may not have seen them yet. A driver
         // that cannot do it keeps no answers.
-        if (listening_ &&
+        if (!lost_ && listening_ &&
             !QMetaObject::invokeMethod(db_.driver(), "_q_handleNotification", Qt::DirectConnection))
             listening_ = false;
+        // A connection that is gone (the server restarted, a link found cut)
+        // is made again at once, unless the server is out of reach.
+        if (!lost_ && Database::ConnectionBroken(db_)) {
+            lost_ = true;
+            openProblem_ = QStringLiteral("Prices cannot be looked up now: %1 did not answer "
+                                          "(the connection was lost). This counter connects "
+                                          "again as soon as the server answers.")
+                               .arg(describe());
+        }
+        if (lost_)
+            return reconnect(problem);
         return true;
     }
     FileMark now;
@@ -356,14 +353,20 @@ PriceList::OpenResult PriceList::openServer()
     }
     QSqlQuery check(db_);
     if (!check.exec(QStringLiteral("Select rowid, Item, Cost, Category From Charges1 Limit 1"))) {
-        openProblem_ =
-            QStringLiteral("The %1 holds no price list: it has no table Charges1 with "
-                           "the columns Item, Cost and Category (%2). Make one with "
-                           "locker-pricelist init --database.")
-                .arg(Database::Described(path_), Database::ServerErrorDetail(check.lastError()));
+        const QSqlError error = check.lastError();
+        const StoreKind kind = Database::ServerErrorKind(error);
+        if (kind == StoreKind::Missing || kind == StoreKind::Failed)
+            openProblem_ = QStringLiteral("The %1 holds no price list: it has no table Charges1 "
+                                          "with the columns Item, Cost and Category (%2). Make "
+                                          "one with locker-pricelist init --database.")
+                               .arg(describe(), Database::ServerErrorDetail(error));
+        else
+            openProblem_ = Database::ServerReason(error, describe());
         check.finish();
         db_.close();
-        return OpenResult::Unusable;
+        return kind == StoreKind::Unreachable || kind == StoreKind::TimedOut
+                   ? OpenResult::Unreachable
+                   : OpenResult::Unusable;
     }
     check.finish();
     // Every change to the prices, made at any counter, is told to this one:
@@ -373,12 +376,22 @@ PriceList::OpenResult PriceList::openServer()
     if (listening_)
         notified_ = QObject::connect(driver, &QSqlDriver::notification, driver,
                                      [this](const QString& name) {
-                                         if (name == PricesChanged)
+                                         if (name == PricesChanged) {
                                              forgetAnswers();
+                                             ServerWatch watch(db_);
+                                             loadSnapshot();
+                                         }
                                      });
     lost_ = false;
     open_ = true;
-    lastContact_.start();
+    // Every price held here, so that a lookup asks the server nothing.
+    {
+        ServerWatch watch(db_);
+        if (listening_ && !loadSnapshot()) {
+            close();
+            return OpenResult::Unreachable;
+        }
+    }
     return OpenResult::Opened;
 }
 
@@ -431,6 +444,19 @@ bool PriceList::reconnect(QString* problem)
     if (problem)
         *problem = openProblem_;
     return false;
+}
+
+void PriceList::notAnswered()
+{
+    // No answer within the limit: out of reach until a probe finds it.
+    lost_ = true;
+    outOfReach_ = true;
+    openProblem_ = QStringLiteral("Prices cannot be looked up now: %1 did not answer within %2 "
+                                  "seconds. This counter connects again as soon as the server "
+                                  "answers.")
+                       .arg(describe())
+                       .arg(ServerWatch::LimitMs / 1000);
+    serverAnswered();
 }
 
 bool PriceList::serverAnswered()
@@ -488,17 +514,8 @@ template <typename Use> auto PriceList::watched(Use use)
 {
     ServerWatch watch(db_);
     auto result = use();
-    if (watch.cut()) {
-        // No answer within the limit: out of reach until a probe finds it.
-        lost_ = true;
-        outOfReach_ = true;
-        openProblem_ = QStringLiteral("Prices cannot be looked up now: %1 did not answer within "
-                                      "%2 seconds. This counter connects again as soon as the "
-                                      "server answers.")
-                           .arg(describe())
-                           .arg(ServerWatch::LimitMs / 1000);
-        serverAnswered();
-    }
+    if (watch.cut())
+        notAnswered();
     return result;
 }
 
@@ -546,6 +563,10 @@ CostLookup PriceList::lookupCostOnce(const QString& item, CostStatement form)
                                      .arg(problem, item);
         return result;
     }
+    if (snapshot_) {
+        const auto held = snapshot_->constFind(item);
+        return held == snapshot_->constEnd() ? missing(item) : held->first;
+    }
     if (const auto known = costs_.constFind(item); known != costs_.constEnd())
         return *known;
     std::unique_ptr<QSqlQuery>* slot = &costPlain_;
@@ -590,6 +611,13 @@ ItemRows PriceList::findItemRowsOnce(const QString& item)
         rows.first.problem = QStringLiteral("%1 So \"%2\" cannot be looked up.").arg(problem, item);
         return rows;
     }
+    if (snapshot_) {
+        const auto held = snapshot_->constFind(item);
+        if (held != snapshot_->constEnd())
+            return *held;
+        rows.first = missing(item);
+        return rows;
+    }
     QSqlQuery& query = prepared(
         rows_,
         QStringLiteral("Select * From Charges1 Where Item = ? Collate Binary Order By rowid "));
@@ -630,8 +658,10 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
     // A server's connection found broken at the start is made again, and
     // tried once more: nothing was sent yet.
     if (!db_.transaction() &&
-        (!Database::IsServer(db_) || !reconnect(nullptr) || !db_.transaction())) {
+        (!Database::IsServer(db_) || watch.cut() || !reconnect(nullptr) || !db_.transaction())) {
         result.problem = failure(what, db_.lastError());
+        if (watch.cut())
+            notAnswered();
         return result;
     }
     {
@@ -645,12 +675,16 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
             result.problem = failure(what, insert.lastError());
             insert.finish();
             db_.rollback();
+            if (watch.cut())
+                notAnswered();
             return result;
         }
     }
     if (!db_.commit()) {
         result.problem = failure(what, db_.lastError());
         db_.rollback();
+        if (watch.cut())
+            notAnswered();
         return result;
     }
     noteWrite();
@@ -693,6 +727,31 @@ QList<PriceEntry> PriceList::entriesOnce(QString* problem)
     if (query.lastError().isValid() && problem)
         *problem = failure(QStringLiteral("The price list could not be read"), query.lastError());
     return list;
+}
+
+bool PriceList::loadSnapshot()
+{
+    snapshot_.reset();
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("Select Item, Cost From Charges1 Order By rowid"))) {
+        openProblem_ =
+            failure(QStringLiteral("The price list could not be read"), query.lastError());
+        return false;
+    }
+    QHash<QString, ItemRows> rows;
+    while (query.next()) {
+        ItemRows& held = rows[query.value(0).toString()];
+        if (held.count++ == 0)
+            held.first = costFrom(query.value(1), query.value(0).toString());
+    }
+    if (query.lastError().isValid()) {
+        openProblem_ =
+            failure(QStringLiteral("The price list could not be read"), query.lastError());
+        return false;
+    }
+    snapshot_ = std::move(rows);
+    return true;
 }
 
 bool PriceList::isView()

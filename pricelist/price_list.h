@@ -15,6 +15,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QSqlQuery;
 class QVariant;
@@ -116,12 +117,17 @@ private:
     // A server's connection closed and made again; false when the server
     // cannot be reached, and `problem` says why.
     bool reconnect(QString* problem);
+    // The server did not answer within the limit: out of reach.
+    void notAnswered();
     // Whether a probe found the server answering; starts one when none is
     // under way.
     bool serverAnswered();
     // Runs a use of the price list; when it found a server's connection
     // broken, connects again and runs it once more.
     template <typename Use> auto onceMoreWhenReconnected(Use use);
+    // Reads every price of a server's price list into snapshot_; false when
+    // it could not be read (openProblem_ says why).
+    bool loadSnapshot();
     // Runs a use with its waits on a server bounded (ServerWatch).
     template <typename Use> auto watched(Use use);
     CostLookup lookupCostOnce(const QString& item, CostStatement form);
@@ -155,8 +161,7 @@ private:
     bool outOfReach_ = false;
     std::unique_ptr<class ServerProbe> probe_;
     QMetaObject::Connection notified_;
-    QElapsedTimer lastTry_;     // the last attempt to connect again
-    QElapsedTimer lastContact_; // the last word with the server
+    QElapsedTimer lastTry_; // the last attempt to connect again
     // The file that is open, as it was when the answers in `costs_` were given.
     std::unique_ptr<FileMark> mark_;
     // A read-only handle on the file, to read SQLite's change counter without
@@ -165,6 +170,9 @@ private:
     // The lookups answered since the file last changed, by item name: a
     // lookup of the same item is answered again without SQL.
     QHash<QString, CostLookup> costs_;
+    // On a server: every item's rows as the server last told them, kept
+    // current by its notices of changes; a lookup is answered from it.
+    std::optional<QHash<QString, ItemRows>> snapshot_;
     quint64 revision_ = 0;
     std::unique_ptr<QSqlQuery> costPlain_;
     std::unique_ptr<QSqlQuery> costTrailing_;
