@@ -15,8 +15,18 @@
 // PostgreSQL database at URL (postgresql://user@host:port/database, empty:
 // its tables not made yet), with its index on Item, and looked up there; the
 // case is printed as CASE_server. The copy stays, for other benchmarks.
+//
+//   bench_lookup --far URL
+//
+// The price list at URL (copied there by an earlier --server run) reached
+// through a relay that holds what passes 50 ms each way, as a hosted server
+// far from the shop: the connection (lookup.far.open_ms), the first lookup
+// of items (lookup.far.first_median_us), and then, the link gone silent and
+// a change cut at the time limit, lookups while the server is out of reach
+// (lookup.unreachable.median_us).
 
 #include "pricelist/price_list.h"
+#include "tcp_relay.h"
 #include "test_price_list.h"
 
 #include <QCoreApplication>
@@ -130,6 +140,50 @@ bool measure(const QString& name, int rows, bool index, int lookups, const QStri
     return true;
 }
 
+template <typename Use> std::vector<double> timedEach(int times, Use use)
+{
+    std::vector<double> each;
+    for (int k = 0; k < times; ++k) {
+        const auto before = std::chrono::steady_clock::now();
+        use(k);
+        each.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - before)
+                .count());
+    }
+    return each;
+}
+
+bool measureFar(const QString& url)
+{
+    const int port = url.section(QLatin1Char(':'), -1).section(QLatin1Char('/'), 0, 0).toInt();
+    TcpRelay relay(port);
+    relay.setDelayMs(50);
+    const QString far = QString(url).replace(QStringLiteral(":%1/").arg(port),
+                                             QStringLiteral(":%1/").arg(relay.port()));
+    PriceList prices(far);
+    const auto open = timedEach(1, [&](int) { prices.open(); });
+    if (!prices.isOpen()) {
+        std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(prices.openProblem()));
+        return false;
+    }
+    bool found = true;
+    const auto first = timedEach(200, [&](int k) {
+        found = found && prices.lookupCost(QStringLiteral("Filler Item %1").arg(1 + k * 7)).found();
+    });
+    relay.setMode(TcpRelay::Mode::Silent);
+    prices.addItem(QStringLiteral("Jerky"), 4, QStringLiteral("Sausage")); // cut at the limit
+    const auto unreachable = timedEach(1000, [&](int) { prices.lookupCost(Wanted); });
+    if (!found || !prices.outOfReach()) {
+        std::fprintf(stderr, "bench_lookup: the far price list did not behave as planned\n");
+        return false;
+    }
+    std::printf("lookup.far.open_ms=%.2f\n", open[0] / 1000);
+    std::printf("lookup.far.first_median_us=%.2f\n", percentile(first, 0.5));
+    std::printf("lookup.far.first_p99_us=%.2f\n", percentile(first, 0.99));
+    std::printf("lookup.unreachable.median_us=%.2f\n", percentile(unreachable, 0.5));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -148,6 +202,8 @@ int main(int argc, char* argv[])
         {"rows100000_noindex", 100000, false, 200},
     };
     QStringList wanted = app.arguments().mid(1);
+    if (wanted.value(0) == QLatin1String("--far"))
+        return wanted.size() == 2 && measureFar(wanted[1]) ? 0 : 1;
     QString server;
     if (wanted.value(0) == QLatin1String("--server")) {
         server = wanted.value(1);

@@ -28,6 +28,10 @@ const QString Driver = QStringLiteral("QSQLITE");
 // How long a server that could not be reached is left before it is tried again.
 constexpr qint64 RetryAfterMs = 1500;
 
+// How long reading every price from a server may take: a large price list
+// over a slow link, at the connection or after a change.
+constexpr int SnapshotLimitMs = 10000;
+
 // The name under which the server tells every counter that the prices changed.
 const QString PricesChanged = QStringLiteral("locker_prices");
 
@@ -378,7 +382,7 @@ PriceList::OpenResult PriceList::openServer()
                                      [this](const QString& name) {
                                          if (name == PricesChanged) {
                                              forgetAnswers();
-                                             ServerWatch watch(db_);
+                                             ServerWatch watch(db_, SnapshotLimitMs);
                                              loadSnapshot();
                                          }
                                      });
@@ -386,7 +390,7 @@ PriceList::OpenResult PriceList::openServer()
     open_ = true;
     // Every price held here, so that a lookup asks the server nothing.
     {
-        ServerWatch watch(db_);
+        ServerWatch watch(db_, SnapshotLimitMs);
         if (listening_ && !loadSnapshot()) {
             close();
             return OpenResult::Unreachable;

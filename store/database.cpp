@@ -10,7 +10,9 @@
 #include <QUrl>
 #include <QVariant>
 #include <algorithm>
+#include <dlfcn.h>
 #include <libpq-fe.h>
+#include <mutex>
 
 namespace {
 
@@ -396,10 +398,46 @@ PGconn* ServerConnection(const QSqlDatabase& db)
     return *static_cast<PGconn* const*>(handle.constData());
 }
 
+namespace {
+
+// libpq's functions, from the library that Qt's driver loaded: the program
+// does not load it (and all it needs) at its start, for counters that keep
+// their prices in a file.
+struct Libpq {
+    int (*socket)(const PGconn*) = nullptr;
+    ConnStatusType (*status)(const PGconn*) = nullptr;
+};
+
+const Libpq* libpq()
+{
+    static Libpq functions;
+    static std::once_flag found;
+    // Only asked for with a connection of the driver's, so libpq is there.
+    std::call_once(found, [] {
+        if (void* library = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD)) {
+            functions.socket =
+                reinterpret_cast<int (*)(const PGconn*)>(::dlsym(library, "PQsocket"));
+            functions.status =
+                reinterpret_cast<ConnStatusType (*)(const PGconn*)>(::dlsym(library, "PQstatus"));
+        }
+    });
+    return functions.socket && functions.status ? &functions : nullptr;
+}
+
+} // namespace
+
+int ServerSocket(const QSqlDatabase& db)
+{
+    PGconn* connection = db.isOpen() ? ServerConnection(db) : nullptr;
+    const Libpq* pq = connection ? libpq() : nullptr;
+    return pq ? pq->socket(connection) : -1;
+}
+
 bool ConnectionBroken(const QSqlDatabase& db)
 {
     PGconn* connection = ServerConnection(db);
-    return connection && PQstatus(connection) == CONNECTION_BAD;
+    const Libpq* pq = connection ? libpq() : nullptr;
+    return pq && pq->status(connection) == CONNECTION_BAD;
 }
 
 StoreKind ServerErrorKind(const QSqlError& error)

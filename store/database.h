@@ -79,6 +79,9 @@ ServerOpening OpenServer(QSqlDatabase& db, const QString& name, const QString& u
 // connection is not to a server or was closed.
 PGconn* ServerConnection(const QSqlDatabase& db);
 
+// The socket of an open server connection; -1 when there is none.
+int ServerSocket(const QSqlDatabase& db);
+
 // Whether a server connection is known to be gone (the server closed it, or
 // the link was found cut), without asking the server anything.
 bool ConnectionBroken(const QSqlDatabase& db);

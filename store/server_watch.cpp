@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <libpq-fe.h>
 #include <map>
 #include <mutex>
 #include <sys/socket.h>
@@ -111,18 +110,11 @@ Watcher& watcher()
     return instance;
 }
 
-// The socket of a server connection; -1 when there is none.
-int socketOf(const QSqlDatabase& db)
-{
-    PGconn* connection = db.isOpen() ? Database::ServerConnection(db) : nullptr;
-    return connection ? PQsocket(connection) : -1;
-}
-
 } // namespace
 
 ServerWatch::ServerWatch(const QSqlDatabase& db, int limitMs)
 {
-    if (const int socket = socketOf(db); socket >= 0)
+    if (const int socket = Database::ServerSocket(db); socket >= 0)
         id_ = watcher().add(socket, limitMs);
 }
 

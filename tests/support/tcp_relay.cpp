@@ -1,10 +1,14 @@
 #include "tcp_relay.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -75,7 +79,27 @@ void TcpRelay::run()
 {
     std::vector<Link> links;
     char buffer[65536];
+    // What waits to be passed on, in the order it came.
+    struct Held {
+        std::chrono::steady_clock::time_point due;
+        int to;
+        std::string bytes;
+    };
+    std::deque<Held> held;
+    const auto pass = [](int to, const char* data, size_t size) {
+        for (size_t sent = 0; sent < size;) {
+            const ssize_t n = ::write(to, data + sent, size - sent);
+            if (n <= 0)
+                break;
+            sent += size_t(n);
+        }
+    };
     for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        while (!held.empty() && held.front().due <= now) {
+            pass(held.front().to, held.front().bytes.data(), held.front().bytes.size());
+            held.pop_front();
+        }
         const Mode mode = mode_;
         std::vector<pollfd> polled = {{wake_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
         std::vector<size_t> linkOf = {0, 0};
@@ -87,7 +111,14 @@ void TcpRelay::run()
                     linkOf.insert(linkOf.end(), {l, l});
                 }
         // A change of mode is seen within a moment.
-        if (::poll(polled.data(), polled.size(), 20) < 0)
+        int waitMs = 20;
+        if (!held.empty())
+            waitMs = int(std::clamp<long long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(held.front().due - now)
+                        .count() +
+                    1,
+                0, 20));
+        if (::poll(polled.data(), polled.size(), waitMs) < 0)
             continue;
         if (polled[0].revents)
             break;
@@ -122,12 +153,11 @@ void TcpRelay::run()
             if (!fromClient && link.committed && mode == Mode::LoseRepliesAfterCommit)
                 continue;
             const int to = fromClient ? link.server : link.client;
-            for (ssize_t sent = 0; sent < got;) {
-                const ssize_t n = ::write(to, buffer + sent, size_t(got - sent));
-                if (n <= 0)
-                    break;
-                sent += n;
-            }
+            if (const int delay = delayMs_; delay > 0)
+                held.push_back({std::chrono::steady_clock::now() + std::chrono::milliseconds(delay),
+                                to, std::string(buffer, size_t(got))});
+            else
+                pass(to, buffer, size_t(got));
         }
     }
     for (const Link& link : links)

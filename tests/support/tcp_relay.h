@@ -22,6 +22,8 @@ public:
 
     int port() const { return port_; }
     void setMode(Mode mode) { mode_ = mode; }
+    // Holds what passes for this long each way, as a far link does.
+    void setDelayMs(int ms) { delayMs_ = ms; }
 
 private:
     void run();
@@ -31,5 +33,6 @@ private:
     int port_ = 0;
     int wake_[2] = {-1, -1};
     std::atomic<Mode> mode_{Mode::Forward};
+    std::atomic<int> delayMs_{0};
     std::thread thread_;
 };
