@@ -2,10 +2,10 @@
 // CSV export and import, and files that refuse a change.
 
 #include "core/numbers.h"
-#include "store/csv.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "store/csv.h"
 #include "test_price_list.h"
 
 #include <QFile>
@@ -611,6 +611,9 @@ private slots:
         QTest::newRow("item twice") << head + "Jerky,3.75,Sausage\n\nSummer,2.70,Sausage\n"
                                     << "Line 5: \"Summer\" is already on line 2; an item may "
                                        "appear once.";
+        QTest::newRow("after a quoted line break")
+            << head + "Jerky,2.70,\"Sausage\nSpecial\"\n\"Sticks,1,Sausage\n"
+            << "Line 5: a quoted field is not closed.";
         QTest::newRow("quote not closed") << head + "\"Jerky,3.75,Sausage\n"
                                           << "Line 3: a quoted field is not closed.";
         QTest::newRow("no header") << QStringLiteral("Summer,2.60,Sausage\n")

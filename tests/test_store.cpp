@@ -4,6 +4,7 @@
 #include "book/estimate_book.h"
 #include "pg_server.h"
 #include "pricelist/price_list.h"
+#include "pricelist/price_list_editor.h"
 #include "store/database.h"
 #include "tcp_relay.h"
 
@@ -224,6 +225,28 @@ private slots:
             QCOMPARE(hung.lookupCost(QStringLiteral("Kill Beef")).status,
                      CostLookup::Status::Failed);
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void aNewNameWaitsForAnotherSessionsChange()
+    {
+        // Another session adds the name and has not committed yet: a change
+        // here waits for it (and gives up at the lock's limit) rather than
+        // adding the name a second time.
+        Session other(url_);
+        QVERIFY(!other.exec(QStringLiteral("Begin")).isValid());
+        QVERIFY(!other
+                     .exec(QStringLiteral("Insert Into Charges1 (Item, Cost, Category) Values "
+                                          "('Jerky', 4, 'Sausage')"))
+                     .isValid());
+        PriceListEditor editor(url_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!editor.setCost(QStringLiteral("Jerky"), QStringLiteral("5")).done);
+        QVERIFY(clock.elapsed() < BoundMs);
+        QVERIFY(!other.exec(QStringLiteral("Commit")).isValid());
+        QCOMPARE(other.value(QStringLiteral("Select count(*) From Charges1 Where Item = 'Jerky'")),
+                 QStringLiteral("1"));
     }
 
     void aServerGoneIsFoundWithoutAskingIt()

@@ -357,6 +357,22 @@ int runCopyToServer(const Invocation& call)
     }
     if (there != PriceList::OpenResult::Opened && !madeServerTables(url))
         return Refused;
+    // The saved estimates are checked too before anything is copied: both
+    // copies are made, or neither, so that the command can be run again.
+    const QString estimatesFile = EstimateBook::pathBeside(file);
+    if (QFileInfo::exists(estimatesFile)) {
+        QString problem;
+        EstimateBook(estimatesFile).list(QString(), &problem, 1);
+        if (!problem.isEmpty())
+            return complain(QStringLiteral("%1 Nothing was copied.").arg(problem));
+        if (!EstimateBook(url).list(QString(), &problem, 1).isEmpty() || !problem.isEmpty())
+            return complain(
+                problem.isEmpty()
+                    ? QStringLiteral("The %1 holds saved estimates already, so those of %2 "
+                                     "cannot be copied to it. Nothing was copied.")
+                          .arg(Database::Described(url), estimatesFile)
+                    : QStringLiteral("%1 Nothing was copied.").arg(problem));
+    }
     int rows = 0;
     QStringList notes;
     const SaveResult copied = PriceList::copyToServer(file, url, &rows, &notes);
@@ -365,7 +381,6 @@ int runCopyToServer(const Invocation& call)
     const QString copiedRows =
         QStringLiteral("Copied %1 of the price list").arg(counted(rows, QStringLiteral("row")));
     const QString where = Database::Described(url);
-    const QString estimatesFile = EstimateBook::pathBeside(file);
     int estimates = 0;
     if (QFileInfo::exists(estimatesFile)) {
         const BookResult book = EstimateBook(url).copyFrom(estimatesFile, &estimates);
