@@ -428,6 +428,13 @@ public:
                                      : Database::DriverMissingWords();
             return false;
         }
+        // A look at the book (the clerk's search, at every key) waits only a
+        // moment for another program that holds the file locked, and tells
+        // it; a change waits a while, as SQLite's busy timeout says.
+        if (!server_) {
+            QSqlQuery wait(db_);
+            wait.exec(QStringLiteral("Pragma busy_timeout = %1").arg(change ? 2000 : 100));
+        }
         if (!server_ && check_ && !check_->sound(db_, path, problem))
             return false;
         if (begin(change, path, problem, empty))

@@ -5,6 +5,7 @@
 #include "book/estimate_book.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -311,6 +312,14 @@ private slots:
             QVERIFY(begin.exec(QStringLiteral("Begin Exclusive")));
             expectRefused(s.book, sample(QStringLiteral("Bob")),
                           QStringLiteral("holds the estimates file locked"));
+            // A look at the list is told at once, not after the save's wait.
+            QElapsedTimer clock;
+            clock.start();
+            QString problem;
+            QVERIFY(s.book.list(QString(), &problem).isEmpty());
+            QVERIFY2(problem.contains(QLatin1String("holds the estimates file locked")),
+                     qPrintable(problem));
+            QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
             QSqlQuery(other).exec(QStringLiteral("Rollback"));
         }
         QSqlDatabase::removeDatabase(name);
