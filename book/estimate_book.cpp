@@ -627,26 +627,17 @@ enum class Outcome { Saved, NotSaved, Unknown };
 // own after the reply to its commit was lost.
 Outcome outcomeOf(const QString& url, const QString& key, SavedUnder* saved)
 {
-    const std::optional<ServerAddress> address = Database::ParseServerUrl(url, nullptr);
-    if (!address)
-        return Outcome::Unknown;
-    const QString name = Database::NextConnectionName("outcome");
     Outcome outcome = Outcome::Unknown;
-    {
-        QSqlDatabase db = Database::AddServer(name, *address);
-        if (db.isValid() && db.open()) {
-            ServerWatch watch(db);
-            QSqlError error;
-            if (const std::optional<SavedUnder> found = savedUnder(db, key, &error)) {
-                *saved = *found;
-                outcome = Outcome::Saved;
-            } else if (!error.isValid()) {
-                outcome = Outcome::NotSaved;
-            }
+    Database::OnOwnConnection(url, "outcome", [&](QSqlDatabase& db) {
+        ServerWatch watch(db);
+        QSqlError error;
+        if (const std::optional<SavedUnder> found = savedUnder(db, key, &error)) {
+            *saved = *found;
+            outcome = Outcome::Saved;
+        } else if (!error.isValid()) {
+            outcome = Outcome::NotSaved;
         }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
     return outcome;
 }
 

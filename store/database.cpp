@@ -332,6 +332,25 @@ ServerOpening OpenServer(QSqlDatabase& db, const QString& name, const QString& u
     return ServerOpening::NotReached;
 }
 
+bool OnOwnConnection(const QString& url, const char* purpose,
+                     const std::function<void(QSqlDatabase&)>& use)
+{
+    const std::optional<ServerAddress> address = ParseServerUrl(url, nullptr);
+    if (!address)
+        return false;
+    const QString name = NextConnectionName(purpose);
+    bool opened = false;
+    {
+        QSqlDatabase db = AddServer(name, *address);
+        opened = db.isValid() && db.open();
+        if (opened)
+            use(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return opened;
+}
+
 bool IsServer(const QSqlDriver* driver)
 {
     return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;

@@ -16,6 +16,7 @@
 #include <QPair>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QSqlDriver;
@@ -85,6 +86,13 @@ int ServerSocket(const QSqlDatabase& db);
 // Whether a server connection is known to be gone (the server closed it, or
 // the link was found cut), without asking the server anything.
 bool ConnectionBroken(const QSqlDatabase& db);
+
+// Makes a short-lived connection of its own to the server at `url` (for a
+// thread of its own, or a question that must not wait on a connection that
+// failed), runs `use` on it when it opens, and closes and forgets it. False
+// when it did not open.
+bool OnOwnConnection(const QString& url, const char* purpose,
+                     const std::function<void(QSqlDatabase&)>& use);
 
 // Whether the connection is to a PostgreSQL server.
 bool IsServer(const QSqlDatabase& db);

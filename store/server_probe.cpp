@@ -2,7 +2,6 @@
 
 #include "store/database.h"
 
-#include <QSqlDatabase>
 #include <chrono>
 
 ServerProbe::ServerProbe(QString url)
@@ -41,19 +40,12 @@ bool ServerProbe::takeAnswered()
 
 void ServerProbe::run()
 {
-    const std::optional<ServerAddress> address = Database::ParseServerUrl(url_, nullptr);
+    const bool usable = Database::ParseServerUrl(url_, nullptr).has_value();
     std::unique_lock lock(mutex_);
-    while (address && !stopping_) {
+    while (usable && !stopping_) {
         lock.unlock();
         // A connection of this thread's own, made, closed and forgotten here.
-        const QString name = Database::NextConnectionName("probe");
-        bool answered = false;
-        {
-            QSqlDatabase db = Database::AddServer(name, *address);
-            answered = db.isValid() && db.open();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        const bool answered = Database::OnOwnConnection(url_, "probe", [](QSqlDatabase&) {});
         lock.lock();
         if (answered) {
             answered_ = true;
