@@ -1,8 +1,9 @@
 #include "app/command_line.h"
 
 #include "core/shop_settings.h"
-#include "store/database.h"
 #include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
+#include "store/database.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -169,7 +170,7 @@ int runWithoutWindow(QCoreApplication& app)
         out << "A price list is already at " << path << "; it was left as it is.\n";
         return 0;
     }
-    const SaveResult made = PriceList::createSample(path);
+    const SaveResult made = CreateSamplePriceList(path);
     if (!made.saved) {
         QTextStream(stderr) << made.problem << "\n";
         return 1;

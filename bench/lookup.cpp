@@ -28,6 +28,7 @@
 #include "pricelist/price_list.h"
 #include "tcp_relay.h"
 #include "test_price_list.h"
+#include "tools/server_setup.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -72,11 +73,11 @@ void fill(TestPriceList& list, int rows, bool index)
 // The price list file copied into the server's database at `url`.
 void copyToServer(const TestPriceList& list, const QString& url, int rows)
 {
-    SaveResult done = PriceList::createServerTables(url);
+    SaveResult done = ServerSetup::CreatePriceTable(url);
     int copied = 0;
     QStringList notes;
     if (done.saved)
-        done = PriceList::copyToServer(list.path(), url, &copied, &notes);
+        done = ServerSetup::CopyPrices(list.path(), url, &copied, &notes);
     if (!done.saved || copied != rows) {
         std::fprintf(stderr, "bench_lookup: the price list was not copied to %s: %s\n",
                      qPrintable(url), qPrintable(done.problem));

@@ -5,7 +5,9 @@
 // any time). Each estimate has a short number the clerk writes on a tag,
 // unique and increasing; its first save is the quote, kept as given, and a
 // later one may record the final bill beside it. Every save is one
-// transaction. This class and the price list are the only code with SQL.
+// transaction.
+
+#include "store/store_location.h"
 
 #include <QDateTime>
 #include <QList>
@@ -66,12 +68,13 @@ public:
     // brought up to this version when it is opened for a save.
     static constexpr int SchemaVersion = 2;
 
-    explicit EstimateBook(QString path);
+    explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
     EstimateBook(const EstimateBook&) = delete;
     EstimateBook& operator=(const EstimateBook&) = delete;
 
-    const QString& path() const { return path_; }
+    const QString& path() const { return location_.text(); }
+    const StoreLocation& location() const { return location_; }
 
     // Estimates.db beside the price list at `priceListPath`.
     static QString pathBeside(const QString& priceListPath);
@@ -104,18 +107,8 @@ public:
     // Removes one saved estimate.
     BookResult remove(qint64 number);
 
-    // Makes the book's tables where there are none yet, or brings older ones
-    // up to this version. A save does it too; this is for setting up a server.
-    BookResult prepare();
-
-    // Copies every estimate of the book file `file`, with its number, times
-    // and revision, into this book, which must hold none yet: in one
-    // transaction, or nothing. `copied` gets their number; later estimates
-    // are numbered after the highest.
-    BookResult copyFrom(const QString& file, int* copied);
-
 private:
     struct Connection;
-    QString path_;
+    StoreLocation location_;
     std::unique_ptr<Connection> connection_;
 };

@@ -3,9 +3,12 @@
 #include "core/numbers.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
+#include "pricelist/stored_cost.h"
 #include "store/csv.h"
-#include "store/database.h"
+#include "store/dialect.h"
+#include "store/file_watch.h"
 #include "store/file_writer.h"
+#include "store/server_link.h"
 #include "store/sqlite_errors.h"
 
 #include <QDir>
@@ -140,7 +143,7 @@ bool readNames(QSqlDatabase& db, QHash<QString, QList<qint64>>* rows, QSqlError&
 // A statement prepared for one use; a failure shows as the file's refusal.
 bool prepare(QSqlQuery& query, const QString& statement, QSqlError& error)
 {
-    if (query.prepare(Database::Statement(query.driver(), statement)))
+    if (query.prepare(Dialect::Of(query.driver()).statement(statement)))
         return true;
     error = query.lastError();
     return false;
@@ -213,20 +216,8 @@ QString PriceListEditor::moneyText(const QString& stored)
 
 QString PriceListEditor::refusal(const QString& what, const QSqlError& error)
 {
-    if (Database::IsServer(list_.db_)) {
-        // A connection that is gone is made again at the next try.
-        if (Database::ServerErrorKind(error) == StoreKind::Unreachable)
-            list_.lost_ = true;
-        return QStringLiteral("%1. Nothing was changed. %2")
-            .arg(what, Database::ServerReason(error, list_.describe()));
-    }
-    // The file is open already: what cannot be opened now is the journal
-    // that SQLite makes beside it, in its folder.
-    QString reason = SqliteCannotOpen(error) ? SqliteFolderReason() : SqliteErrorReason(error);
-    if (reason.isEmpty())
-        reason = QStringLiteral("the price list refused the change");
-    return QStringLiteral("%1: %2. %3 was left as it was (%4).")
-        .arg(what, reason, path(), SqliteErrorDetail(error));
+    return QStringLiteral("%1. Nothing was changed. %2")
+        .arg(what, list_.connection()->reason(error, true));
 }
 
 template <typename Work> EditResult PriceListEditor::inTransaction(const QString& what, Work work)
@@ -239,7 +230,7 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     // A file deleted or replaced since it was opened: never write to the old
     // one in secret; move to the new one, or say that there is none.
     QString gone;
-    if (!list_.stillTheFile(&gone)) {
+    if (!list_.connection()->ready(&gone)) {
         result.problem = QStringLiteral("%1: %2").arg(what, gone);
         return result;
     }
@@ -251,14 +242,15 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
                 .arg(what, path());
         return result;
     }
-    QSqlDatabase& db = list_.db_;
+    QSqlDatabase& db = list_.connection()->db();
     QSqlError error;
     {
         QSqlError refused;
         // A server's connection found broken is made again, and tried once more.
-        if (!Database::BeginWriting(db, QStringLiteral("Charges1"), &refused) &&
-            (!Database::IsServer(db) || !list_.reconnect(nullptr) ||
-             !Database::BeginWriting(db, QStringLiteral("Charges1"), &refused))) {
+        const Dialect& dialect = Dialect::Of(db);
+        if (!dialect.beginWriting(db, QStringLiteral("Charges1"), &refused) &&
+            (!list_.isServer() || !list_.connection()->reconnect(nullptr) ||
+             !dialect.beginWriting(db, QStringLiteral("Charges1"), &refused))) {
             result.problem = refusal(what, refused);
             return result;
         }
@@ -282,7 +274,7 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
         result.lookAlike = lookAlike;
         return result;
     }
-    PriceList::noteWrite();
+    FileWatch::NoteWrite();
     result.done = true;
     return result;
 }
@@ -291,7 +283,7 @@ bool PriceListEditor::writeItem(const QString& item, double cost,
                                 const std::optional<QString>& category, bool confirmedNew,
                                 EditResult& result, QSqlError& error)
 {
-    QSqlDatabase& db = list_.db_;
+    QSqlDatabase& db = list_.connection()->db();
     {
         QSqlQuery update(db);
         if (!prepare(update, category ? UpdateCostAndCategory : UpdateCost, error))
@@ -354,7 +346,7 @@ EditResult PriceListEditor::remove(const QString& item)
 {
     return inTransaction(QStringLiteral("\"%1\" could not be removed").arg(item),
                          [&](EditResult& r, QSqlError& error) {
-                             QSqlQuery remove(list_.db_);
+                             QSqlQuery remove(list_.connection()->db());
                              if (!prepare(remove, DeleteItem, error))
                                  return false;
                              remove.addBindValue(item);
@@ -387,7 +379,7 @@ EditResult PriceListEditor::replaceAll(const QList<PriceEntry>& rows)
     }
     return inTransaction(QStringLiteral("The price list could not be saved"),
                          [&](EditResult& r, QSqlError& error) {
-                             QSqlQuery query(list_.db_);
+                             QSqlQuery query(list_.connection()->db());
                              if (!query.exec(DeleteAll)) {
                                  error = query.lastError();
                                  return false;
@@ -438,7 +430,7 @@ EditResult PriceListEditor::saveChanges(const QList<RowChange>& changes)
     }
     return inTransaction(
         QStringLiteral("The price list could not be saved"), [&](EditResult& r, QSqlError& error) {
-            QSqlDatabase& db = list_.db_;
+            QSqlDatabase& db = list_.connection()->db();
             // Rows changed elsewhere since the window read them.
             QSqlQuery read(db);
             read.setForwardOnly(true);
@@ -451,7 +443,7 @@ EditResult PriceListEditor::saveChanges(const QList<RowChange>& changes)
                 if (!run(read, error))
                     return false;
                 const bool same = read.next() && read.value(0).toString() == change.loaded.item &&
-                                  PriceList::storedText(read.value(1)) == change.loaded.cost &&
+                                  StoredCostText(read.value(1)) == change.loaded.cost &&
                                   read.value(2).toString() == change.loaded.category;
                 read.finish();
                 if (!same)
@@ -636,7 +628,7 @@ EditResult PriceListEditor::importCsvText(const QString& text, bool confirmedNew
         QStringLiteral("The import could not be saved"), [&](EditResult& r, QSqlError& error) {
             // The table is read once and the lines matched to it here: the
             // file needs no index on Item for a large import to be quick.
-            QSqlDatabase& db = list_.db_;
+            QSqlDatabase& db = list_.connection()->db();
             QHash<QString, QList<qint64>> rows;
             if (!readNames(db, &rows, error))
                 return false;

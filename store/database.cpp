@@ -1,5 +1,7 @@
 #include "store/database.h"
 
+#include "store/dialect.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -351,52 +353,6 @@ bool OnOwnConnection(const QString& url, const char* purpose,
     return opened;
 }
 
-bool IsServer(const QSqlDriver* driver)
-{
-    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;
-}
-
-bool IsServer(const QSqlDatabase& db)
-{
-    return IsServer(db.driver());
-}
-
-QString Statement(const QSqlDatabase& db, const QString& statement)
-{
-    return Statement(db.driver(), statement);
-}
-
-QString Statement(const QSqlDriver* driver, const QString& statement)
-{
-    if (!IsServer(driver))
-        return statement;
-    QString s = statement;
-    s.replace(QLatin1String(" Collate Binary"), QString());
-    s.replace(QLatin1String("Begin Immediate"), QLatin1String("Begin"));
-    return s;
-}
-
-bool BeginWriting(QSqlDatabase& db, const QString& table, QSqlError* error)
-{
-    QSqlQuery query(db);
-    if (!IsServer(db)) {
-        if (query.exec(QStringLiteral("Begin Immediate")))
-            return true;
-        *error = query.lastError();
-        return false;
-    }
-    if (!query.exec(QStringLiteral("Begin"))) {
-        *error = query.lastError();
-        return false;
-    }
-    // Share Row Exclusive: one writer at a time; readers go on.
-    if (query.exec(QStringLiteral("Lock Table %1 In Share Row Exclusive Mode").arg(table)))
-        return true;
-    *error = query.lastError();
-    query.exec(QStringLiteral("Rollback"));
-    return false;
-}
-
 QString ServerErrorDetail(const QSqlError& error)
 {
     QString text = error.databaseText().trimmed();
@@ -408,7 +364,7 @@ QString ServerErrorDetail(const QSqlError& error)
 PGconn* ServerConnection(const QSqlDatabase& db)
 {
     // Not isOpen(): Qt's driver counts a broken connection as closed.
-    if (!db.isValid() || !IsServer(db))
+    if (!db.isValid() || !Dialect::Of(db).isServer())
         return nullptr;
     const QVariant handle = db.driver()->handle();
     // Qt names the type by its C name, "pg_conn*" (PGconn is a typedef of it).
@@ -425,7 +381,15 @@ namespace {
 struct Libpq {
     int (*socket)(const PGconn*) = nullptr;
     ConnStatusType (*status)(const PGconn*) = nullptr;
+    int (*consumeInput)(PGconn*) = nullptr;
+    PGnotify* (*notifies)(PGconn*) = nullptr;
+    void (*freemem)(void*) = nullptr;
 };
+
+template <typename Function> void take(void* library, const char* name, Function*& function)
+{
+    function = reinterpret_cast<Function*>(::dlsym(library, name));
+}
 
 const Libpq* libpq()
 {
@@ -434,13 +398,17 @@ const Libpq* libpq()
     // Only asked for with a connection of the driver's, so libpq is there.
     std::call_once(found, [] {
         if (void* library = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD)) {
-            functions.socket =
-                reinterpret_cast<int (*)(const PGconn*)>(::dlsym(library, "PQsocket"));
-            functions.status =
-                reinterpret_cast<ConnStatusType (*)(const PGconn*)>(::dlsym(library, "PQstatus"));
+            take(library, "PQsocket", functions.socket);
+            take(library, "PQstatus", functions.status);
+            take(library, "PQconsumeInput", functions.consumeInput);
+            take(library, "PQnotifies", functions.notifies);
+            take(library, "PQfreemem", functions.freemem);
         }
     });
-    return functions.socket && functions.status ? &functions : nullptr;
+    return functions.socket && functions.status && functions.consumeInput && functions.notifies &&
+                   functions.freemem
+               ? &functions
+               : nullptr;
 }
 
 } // namespace
@@ -452,74 +420,34 @@ int ServerSocket(const QSqlDatabase& db)
     return pq ? pq->socket(connection) : -1;
 }
 
+bool TakeNotices(const QSqlDatabase& db, const QString& channel)
+{
+    PGconn* connection = db.isOpen() ? ServerConnection(db) : nullptr;
+    const Libpq* pq = connection ? libpq() : nullptr;
+    if (!pq)
+        return false;
+    // What has come in, read without waiting (libpq's socket never blocks).
+    pq->consumeInput(connection);
+    const QByteArray wanted = channel.toUtf8();
+    bool came = false;
+    while (PGnotify* notice = pq->notifies(connection)) {
+        came = came || wanted == notice->relname;
+        pq->freemem(notice);
+    }
+    return came;
+}
+
 bool ConnectionBroken(const QSqlDatabase& db)
 {
     PGconn* connection = ServerConnection(db);
     const Libpq* pq = connection ? libpq() : nullptr;
-    return pq && pq->status(connection) == CONNECTION_BAD;
-}
-
-StoreKind ServerErrorKind(const QSqlError& error)
-{
-    const QString state = error.nativeErrorCode();
-    if (state == QLatin1String("57014"))
-        return StoreKind::TimedOut; // the statement outlasted its limit
-    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
-        return StoreKind::Locked; // a lock not had in time, or a deadlock
-    if (state == QLatin1String("42501") || state.startsWith(QLatin1String("28")))
-        return StoreKind::PermissionDenied;
-    if (state == QLatin1String("3D000") || state == QLatin1String("42P01"))
-        return StoreKind::Missing; // no such database, or no such table
-    if (state == QLatin1String("53100"))
-        return StoreKind::DiskFull;
-    if (state == QLatin1String("25006"))
-        return StoreKind::ReadOnly;
-    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")) ||
-        (state.isEmpty() && error.type() == QSqlError::ConnectionError) ||
-        (state.isEmpty() && error.databaseText().isEmpty()))
-        return StoreKind::Unreachable;
-    if (state.isEmpty())
-        return StoreKind::Unreachable; // no answer to give a state: the connection failed
-    return StoreKind::Failed;
-}
-
-QString ServerReason(const QSqlError& error, const QString& where)
-{
-    const QString detail = ServerErrorDetail(error);
-    switch (ServerErrorKind(error)) {
-    case StoreKind::Unreachable:
-        return QStringLiteral("The server did not answer (%1). Check that the server is running "
-                              "and that this machine can reach it; the next try connects again. "
-                              "(%2)")
-            .arg(where, detail);
-    case StoreKind::TimedOut:
-        return QStringLiteral("The server (%1) did not finish within %2 seconds; it may be busy "
-                              "with maintenance. Try again in a moment. (%3)")
-            .arg(where)
-            .arg(WaitLimitMs / 1000)
-            .arg(detail);
-    case StoreKind::Locked:
-        return QStringLiteral("Another session on the server (%1) holds what this needs (a "
-                              "change at another counter, or maintenance). Nothing was waited "
-                              "for longer than %2 seconds; try again in a moment. (%3)")
-            .arg(where)
-            .arg(WaitLimitMs / 1000)
-            .arg(detail);
-    case StoreKind::PermissionDenied:
-        return QStringLiteral("The server (%1) refused: this user may not do this (%2). The "
-                              "owner of the database grants it, for example: GRANT SELECT, "
-                              "INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO the "
-                              "user; GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO the user.")
-            .arg(where, detail);
-    case StoreKind::DiskFull:
-        return QStringLiteral("The server's disk is full (%1); its owner must make room. (%2)")
-            .arg(where, detail);
-    case StoreKind::ReadOnly:
-        return QStringLiteral("The server (%1) takes no changes now (read-only). (%2)")
-            .arg(where, detail);
-    default:
-        return QStringLiteral("The server (%1) refused: %2.").arg(where, detail);
-    }
+    if (!pq)
+        return false;
+    // What the server sent meanwhile (the notice that it shuts down, or the
+    // end of the connection) is read first, without waiting.
+    if (pq->status(connection) == CONNECTION_OK)
+        pq->consumeInput(connection);
+    return pq->status(connection) == CONNECTION_BAD;
 }
 
 } // namespace Database

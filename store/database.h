@@ -83,6 +83,11 @@ PGconn* ServerConnection(const QSqlDatabase& db);
 // The socket of an open server connection; -1 when there is none.
 int ServerSocket(const QSqlDatabase& db);
 
+// Whether a notice on `channel` (sent with NOTIFY, heard after LISTEN) came
+// in on the connection since the last call: read from what the connection
+// received, without waiting and without asking the server anything.
+bool TakeNotices(const QSqlDatabase& db, const QString& channel);
+
 // Whether a server connection is known to be gone (the server closed it, or
 // the link was found cut), without asking the server anything.
 bool ConnectionBroken(const QSqlDatabase& db);
@@ -94,32 +99,7 @@ bool ConnectionBroken(const QSqlDatabase& db);
 bool OnOwnConnection(const QString& url, const char* purpose,
                      const std::function<void(QSqlDatabase&)>& use);
 
-// Whether the connection is to a PostgreSQL server.
-bool IsServer(const QSqlDatabase& db);
-bool IsServer(const QSqlDriver* driver);
-
-// The statement as this connection's database reads it. The statements are
-// written for SQLite; for the server "Collate Binary" goes (its equality of
-// texts is byte for byte already) and "Begin Immediate" is a plain Begin.
-QString Statement(const QSqlDatabase& db, const QString& statement);
-QString Statement(const QSqlDriver* driver, const QString& statement);
-
-// Begins a transaction in which this connection is the only writer of the
-// table: other writers wait until it ends, readers do not.
-bool BeginWriting(QSqlDatabase& db, const QString& table, QSqlError* error);
-
 // The server's own words for a failure, first line only.
 QString ServerErrorDetail(const QSqlError& error);
-
-// What kind of failure the server's error is, by its SQL state: a connection
-// lost or never made is Unreachable, a statement cut at the time limit
-// TimedOut, a lock not had in time Locked, a right not given
-// PermissionDenied, ...
-StoreKind ServerErrorKind(const QSqlError& error);
-
-// Why the server refused, in plain words chosen by the kind, with what to
-// do and the server's own words after; `where` is the address as people read
-// it ("database locker on host office (user clerk)").
-QString ServerReason(const QSqlError& error, const QString& where);
 
 } // namespace Database

@@ -1,10 +1,11 @@
 // Which texts can be item names, which new names only look like others, and
 // what the program uses each name it looks up for.
 
-#include "store/csv.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
+#include "store/csv.h"
 
 #include <QTest>
 
@@ -80,7 +81,7 @@ private slots:
     {
         QString problem;
         QStringList sample;
-        for (const Csv::Record& record : Csv::parse(PriceList::sampleCsv(), &problem))
+        for (const Csv::Record& record : Csv::parse(SamplePricesCsv(), &problem))
             sample << record.fields.value(0);
         for (const QString& name : ItemNames::lookedUpNames()) {
             QVERIFY2(!ItemNames::usedFor(name).isEmpty(), qPrintable(name));

@@ -4,6 +4,7 @@
 
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,7 +93,7 @@ private slots:
         QCOMPARE(list.lookupCost(PriceItem::BeefKill).cost, 17.0);
         QCOMPARE(list.entries().size(), 18);
         // It is never made over an existing file.
-        QVERIFY(!PriceList::createSample(file.path()).saved);
+        QVERIFY(!CreateSamplePriceList(file.path()).saved);
         QCOMPARE(list.entries().size(), 18);
     }
 

@@ -5,6 +5,7 @@
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/sample_price_list.h"
 #include "store/csv.h"
 #include "test_price_list.h"
 
@@ -479,7 +480,7 @@ private slots:
         const QList<Csv::Record> written = Csv::parse(readFile(csvPath), &problem);
         QVERIFY(problem.isEmpty());
         QCOMPARE(written.first().fields, PriceListEditor::CsvHeader);
-        const QList<Row> sampleRows = rowsOf(Csv::parse(PriceList::sampleCsv(), &problem));
+        const QList<Row> sampleRows = rowsOf(Csv::parse(SamplePricesCsv(), &problem));
         QCOMPARE(sampleRows.size(), 18);
         QCOMPARE(rowsOf(written), sampleRows);
 
@@ -692,7 +693,8 @@ private slots:
         result = editor.setCost(Summer, QStringLiteral("3"));
         QVERIFY(!result.done);
         QVERIFY2(result.problem.contains(QLatin1String("the folder of the price list may not be "
-                                                       "written")),
+                                                       "written"),
+                                         Qt::CaseInsensitive),
                  qPrintable(result.problem));
     }
 
@@ -832,9 +834,11 @@ private slots:
         };
         for (const EditResult& result : results) {
             QVERIFY(!result.done);
-            QVERIFY2(result.problem.contains(QLatin1String("the price list file is read-only")),
+            QVERIFY2(result.problem.contains(QLatin1String("the price list file is read-only"),
+                                             Qt::CaseInsensitive),
                      qPrintable(result.problem));
-            QVERIFY(result.problem.contains(file.path() + QStringLiteral(" was left as it was")));
+            QVERIFY(result.problem.contains(QLatin1String("Nothing was changed")));
+            QVERIFY(result.problem.contains(file.path()));
         }
         QCOMPARE(file.rows(), before);
     }
@@ -852,7 +856,8 @@ private slots:
             const EditResult set = editor.setCost(Summer, QStringLiteral("2.6"));
             QVERIFY(!set.done);
             QVERIFY2(set.problem.contains(QLatin1String("another program holds the price list "
-                                                        "locked")),
+                                                        "locked"),
+                                          Qt::CaseInsensitive),
                      qPrintable(set.problem));
             QVERIFY(set.problem.contains(file.path()));
             const EditResult imported =

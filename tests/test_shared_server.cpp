@@ -9,7 +9,9 @@
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/sample_price_list.h"
 #include "save_dialog.h"
+#include "tools/server_setup.h"
 #include "widgets.h"
 
 #include <QCheckBox>
@@ -110,7 +112,7 @@ private slots:
             prices.addItem(QStringLiteral("Summer Sausage"), 2.5, QStringLiteral("Sausage")).saved);
         QCOMPARE(prices.lookupCost(QStringLiteral("Summer Sausage")).cost, 2.5);
 
-        QVERIFY(!PriceList::createServerTables(url_).saved); // there already
+        QVERIFY(!ServerSetup::CreatePriceTable(url_).saved); // there already
         QString problem;
         PriceList bare(server_.createDatabase(&problem));
         QCOMPARE(bare.open(), PriceList::OpenResult::Unusable);
@@ -154,7 +156,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
-        QVERIFY(PriceList::createSample(lockers).saved);
+        QVERIFY(CreateSamplePriceList(lockers).saved);
         EstimateBook file(EstimateBook::pathBeside(lockers));
         for (const char* name : {"A", "B", "C"}) {
             EstimateRecord r = customer(QLatin1String(name));
@@ -165,10 +167,10 @@ private slots:
 
         QString problem;
         const QString url = server_.createDatabase(&problem);
-        QVERIFY(PriceList::createServerTables(url).saved);
+        QVERIFY(ServerSetup::CreatePriceTable(url).saved);
         int copied = 0;
         QStringList notes;
-        QVERIFY(PriceList::copyToServer(lockers, url, &copied, &notes).saved);
+        QVERIFY(ServerSetup::CopyPrices(lockers, url, &copied, &notes).saved);
         PriceList fromFile(lockers);
         PriceList fromServer(url);
         QCOMPARE(fromFile.open(), PriceList::OpenResult::Opened);
@@ -180,16 +182,17 @@ private slots:
             b << e.item + QLatin1Char('=') + e.cost;
         QCOMPARE(b, a);
         QCOMPARE(copied, int(a.size()));
-        QVERIFY(!PriceList::copyToServer(lockers, url, &copied, &notes).saved); // not twice
+        QVERIFY(!ServerSetup::CopyPrices(lockers, url, &copied, &notes).saved); // not twice
 
         EstimateBook shared(url);
-        QVERIFY(shared.copyFrom(file.path(), &copied).done);
+        QVERIFY(ServerSetup::CopyEstimates(file.path(), url, &copied).done);
         QCOMPARE(copied, 1);
         QCOMPARE(listed(shared, QString()), QStringLiteral("2"));
         EstimateRecord next = customer(QStringLiteral("D"));
         QVERIFY(shared.save(next).done);
         QCOMPARE(next.number, qint64(3));
-        QVERIFY(!shared.copyFrom(file.path(), &copied).done); // not into a book that has some
+        QVERIFY(!ServerSetup::CopyEstimates(file.path(), url, &copied)
+                     .done); // not into a book that has some
         QCOMPARE(listed(shared, QString()), QStringLiteral("3 2"));
     }
 
@@ -341,8 +344,8 @@ private slots:
         const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
         int copied = 0;
         QStringList notes;
-        QVERIFY(PriceList::createSample(lockers).saved);
-        QVERIFY(PriceList::copyToServer(lockers, url_, &copied, &notes).saved);
+        QVERIFY(CreateSamplePriceList(lockers).saved);
+        QVERIFY(ServerSetup::CopyPrices(lockers, url_, &copied, &notes).saved);
         c.dialogs.clear();
         c.screen = std::make_unique<CounterScreen>(url_);
         c.screen->startUp();

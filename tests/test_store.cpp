@@ -6,6 +6,7 @@
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "store/database.h"
+#include "store/dialect.h"
 #include "tcp_relay.h"
 
 #include <QElapsedTimer>
@@ -162,7 +163,7 @@ private slots:
         Session counter(url_);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(Database::ServerErrorKind(counter.exec(QStringLiteral("Select pg_sleep(30)"))),
+        QCOMPARE(Dialect::Server().kind(counter.exec(QStringLiteral("Select pg_sleep(30)"))),
                  StoreKind::TimedOut);
         QVERIFY(clock.elapsed() < BoundMs);
 
@@ -170,14 +171,14 @@ private slots:
         QVERIFY(
             !owner.exec(QStringLiteral("Lock Table Charges1 In Access Exclusive Mode")).isValid());
         clock.restart();
-        QCOMPARE(Database::ServerErrorKind(counter.exec(QStringLiteral("Select * From Charges1"))),
+        QCOMPARE(Dialect::Server().kind(counter.exec(QStringLiteral("Select * From Charges1"))),
                  StoreKind::Locked);
         QVERIFY(clock.elapsed() < BoundMs);
         owner.exec(QStringLiteral("Rollback"));
 
         owner.exec(QStringLiteral("Create Role clerk Login"));
         Session clerk(url_.replace(QLatin1String("locker@"), QLatin1String("clerk@")));
-        QCOMPARE(Database::ServerErrorKind(clerk.exec(QStringLiteral("Select * From Charges1"))),
+        QCOMPARE(Dialect::Server().kind(clerk.exec(QStringLiteral("Select * From Charges1"))),
                  StoreKind::PermissionDenied);
         owner.exec(QStringLiteral("Drop Owned By clerk"));
         owner.exec(QStringLiteral("Drop Role clerk"));

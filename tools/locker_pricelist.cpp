@@ -23,10 +23,12 @@
 #include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
-#include "store/database.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/sample_price_list.h"
+#include "store/database.h"
+#include "tools/server_setup.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -310,12 +312,12 @@ int runImport(const Invocation& call)
 // false when it refused, and then the tool has said why.
 bool madeServerTables(const QString& url)
 {
-    const SaveResult made = PriceList::createServerTables(url);
+    const SaveResult made = ServerSetup::CreatePriceTable(url);
     if (!made.saved) {
         complain(made.problem);
         return false;
     }
-    const BookResult book = EstimateBook(url).prepare();
+    const BookResult book = ServerSetup::PrepareBook(url);
     if (!book.done) {
         complain(QStringLiteral("The price list's table was made in the %1, but not the tables of "
                                 "the saved estimates (the first saved estimate makes them). %2")
@@ -375,7 +377,7 @@ int runCopyToServer(const Invocation& call)
     }
     int rows = 0;
     QStringList notes;
-    const SaveResult copied = PriceList::copyToServer(file, url, &rows, &notes);
+    const SaveResult copied = ServerSetup::CopyPrices(file, url, &rows, &notes);
     if (!copied.saved)
         return complain(copied.problem);
     const QString copiedRows =
@@ -383,7 +385,7 @@ int runCopyToServer(const Invocation& call)
     const QString where = Database::Described(url);
     int estimates = 0;
     if (QFileInfo::exists(estimatesFile)) {
-        const BookResult book = EstimateBook(url).copyFrom(estimatesFile, &estimates);
+        const BookResult book = ServerSetup::CopyEstimates(estimatesFile, url, &estimates);
         if (!book.done) {
             for (const QString& note : notes)
                 say(note);
@@ -412,7 +414,7 @@ int runInit(const Invocation& call)
                                        "PATH or with --pricelist."),
                         Usage);
     const QString path = call.operands.isEmpty() ? call.priceListPath : call.operands[0];
-    const SaveResult made = PriceList::createSample(path);
+    const SaveResult made = CreateSamplePriceList(path);
     if (!made.saved)
         return complain(made.problem);
     say(QStringLiteral("Created the sample price list at %1. Its prices are examples: replace "

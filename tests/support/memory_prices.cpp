@@ -1,15 +1,16 @@
 #include "memory_prices.h"
 
 #include "core/numbers.h"
-#include "store/csv.h"
 #include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
+#include "store/csv.h"
 
 MemoryPrices::MemoryPrices(bool sample)
 {
     if (!sample)
         return;
     QString problem;
-    const QList<Csv::Record> records = Csv::parse(PriceList::sampleCsv(), &problem);
+    const QList<Csv::Record> records = Csv::parse(SamplePricesCsv(), &problem);
     for (int i = 1; i < records.size(); ++i) // the header line first
         items_.insert(records[i].fields.value(0), MoneyAmount(records[i].fields.value(1)));
 }

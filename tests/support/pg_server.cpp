@@ -2,6 +2,7 @@
 
 #include "book/estimate_book.h"
 #include "pricelist/price_list.h"
+#include "tools/server_setup.h"
 
 #include <QDebug>
 #include <QDir>
@@ -132,11 +133,11 @@ QString PgTestServer::createShopDatabase(QString* problem)
     const QString url = createDatabase(problem);
     if (url.isEmpty())
         return url;
-    if (const SaveResult made = PriceList::createServerTables(url); !made.saved) {
+    if (const SaveResult made = ServerSetup::CreatePriceTable(url); !made.saved) {
         tell(problem, made.problem);
         return QString();
     }
-    if (const BookResult made = EstimateBook(url).prepare(); !made.done) {
+    if (const BookResult made = ServerSetup::PrepareBook(url); !made.done) {
         tell(problem, made.problem);
         return QString();
     }

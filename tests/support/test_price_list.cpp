@@ -1,6 +1,7 @@
 #include "test_price_list.h"
 
 #include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
 
 #include <QFile>
 #include <QProcess>
@@ -66,7 +67,7 @@ bool TestPriceList::makeReadOnly()
 
 TestPriceList& TestPriceList::withSample()
 {
-    const SaveResult made = PriceList::createSample(path_);
+    const SaveResult made = CreateSamplePriceList(path_);
     if (!made.saved)
         qFatal("%s", qPrintable(made.problem));
     return *this;

@@ -1,0 +1,213 @@
+#include "book/book_store.h"
+#include "store/database.h"
+#include "store/dialect.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QUuid>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace BookStore {
+
+namespace {
+
+const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+
+// Syncs a folder, so that a file just linked into it stays there.
+void syncFolder(const QString& folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+const QString RecordColumns =
+    QStringLiteral("Number, Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
+                   "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision");
+const QString CopiedColumns =
+    RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits");
+
+QString TimeText(const QDateTime& time)
+{
+    return time.toString(TimeFormat);
+}
+
+QDateTime TimeFrom(const QVariant& value)
+{
+    return QDateTime::fromString(value.toString(), TimeFormat);
+}
+
+QDateTime Now()
+{
+    return TimeFrom(TimeText(QDateTime::currentDateTime()));
+}
+
+QString SearchKey(const QString& value)
+{
+    return value.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+QString DigitsOf(const QString& value)
+{
+    QString digits;
+    for (const QChar c : value)
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits += c;
+    return digits;
+}
+
+bool LooksLikePhone(const QString& search)
+{
+    for (const QChar c : search)
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) &&
+            !QStringLiteral(" -().+/").contains(c))
+            return false;
+    return !DigitsOf(search).isEmpty();
+}
+
+void BindContent(QSqlQuery& query, const EstimateRecord& record)
+{
+    const Dialect& dialect = Dialect::Of(query.driver());
+    for (const QString& value :
+         {record.customer, record.phone, record.note, record.species, record.liveWeight,
+          record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
+          SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone)})
+        query.addBindValue(dialect.text(value));
+}
+
+qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
+              const QString& key, QSqlError* error)
+{
+    const Dialect& dialect = Dialect::Of(db);
+    QSqlQuery query(db);
+    query.prepare(dialect.numberedInsert(
+        QStringLiteral(
+            "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
+            "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
+            "SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+        QStringLiteral("Number")));
+    query.addBindValue(TimeText(time));
+    query.addBindValue(TimeText(time));
+    BindContent(query, record);
+    query.addBindValue(key);
+    return dialect.insertNumbered(query, QStringLiteral("Number"), error);
+}
+
+QString NewSaveKey()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
+        "Select Number, Created, Updated, Revision From Estimates Where SaveKey = ?"));
+    query.addBindValue(key);
+    if (!query.exec()) {
+        *error = query.lastError();
+        return std::nullopt;
+    }
+    if (!query.next())
+        return std::nullopt;
+    return SavedUnder{query.value(0).toLongLong(), TimeFrom(query.value(1)),
+                      TimeFrom(query.value(2)), query.value(3).toLongLong()};
+}
+
+void Adopt(EstimateRecord& record, const SavedUnder& saved)
+{
+    record.number = saved.number;
+    record.created = saved.created;
+    record.updated = saved.updated;
+    record.revision = saved.revision;
+}
+
+Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved)
+{
+    Outcome outcome = Outcome::Unknown;
+    Database::OnOwnConnection(url, "outcome", [&](QSqlDatabase& db) {
+        ServerWatch watch(db);
+        QSqlError error;
+        if (const std::optional<SavedUnder> found = FindSave(db, key, &error)) {
+            *saved = *found;
+            outcome = Outcome::Saved;
+        } else if (!error.isValid()) {
+            outcome = Outcome::NotSaved;
+        }
+    });
+    return outcome;
+}
+
+Creation Create(const QString& path, EstimateRecord& record, QString* problem)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString cannotMake =
+        QStringLiteral("The estimates file cannot be made in the folder %1: this user may not "
+                       "write in it, or it cannot be made. Let this user write in that folder, or "
+                       "keep the estimates file in another one.")
+            .arg(folder);
+    if (!QDir().mkpath(folder)) {
+        *problem = cannotMake;
+        return Creation::Failed;
+    }
+    const QString temporary =
+        QStringLiteral("%1/.%2.new-%3").arg(folder, info.fileName()).arg(::getpid());
+    QFile::remove(temporary);
+    const QDateTime time = Now();
+    qint64 number = 0;
+    QSqlError error;
+    const QString name = Database::NextConnectionName("create");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(temporary);
+        bool ok = db.open();
+        if (!ok)
+            error = db.lastError();
+        ok = ok && RunStatement(db, QStringLiteral("Begin"), &error) && MakeTables(db, &error);
+        ok = ok && (number = Insert(db, record, time, NewSaveKey(), &error)) > 0;
+        ok = ok && RunStatement(db, QStringLiteral("Commit"), &error);
+        db.close();
+        if (!ok)
+            number = 0;
+    }
+    QSqlDatabase::removeDatabase(name);
+    Creation result = Creation::Failed;
+    if (number == 0) {
+        *problem = SqliteCannotOpen(error) ? cannotMake : ErrorWords(path, error, true);
+    } else if (::link(QFile::encodeName(temporary).constData(),
+                      QFile::encodeName(path).constData()) == 0) {
+        result = Creation::Made;
+    } else if (errno == EEXIST) {
+        result = Creation::There;
+    } else if (!QFileInfo::exists(path) && ::rename(QFile::encodeName(temporary).constData(),
+                                                    QFile::encodeName(path).constData()) == 0) {
+        result = Creation::Made; // a file system without hard links
+    } else {
+        *problem = QStringLiteral("The estimates file could not be made at %1 (%2).")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    QFile::remove(temporary);
+    QFile::remove(temporary + QStringLiteral("-journal"));
+    if (result == Creation::Made) {
+        syncFolder(folder);
+        record.number = number;
+        record.created = time;
+        record.updated = time;
+        record.revision = 1;
+    }
+    return result;
+}
+
+} // namespace BookStore

@@ -1,0 +1,296 @@
+#include "book/book_store.h"
+#include "store/database.h"
+#include "store/dialect.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace BookStore {
+
+namespace {
+
+const SqliteFileWords BookWords{"the estimates file", "the estimates file", "an estimates file"};
+
+// The part of the program's data that the book's tables are, where a server
+// keeps their version.
+const QString Part = QStringLiteral("estimates");
+
+// Each step brings the tables from one version to the next; step 0 makes them
+// in a new, empty store (%1: a key numbered by the database). A later
+// version adds its step and never changes one.
+//
+// The Key columns hold the customer's name and phone in folded letter case
+// and the phone's digits, for the search. The listing index holds every column
+// that the list shows or searches, so the list reads the index alone and not
+// the estimates themselves, which are large.
+const QStringList Steps[] = {
+    {QStringLiteral(
+         "Create Table Estimates ("
+         "Number %1, "
+         "Created Text Not Null, Updated Text Not Null, "
+         "Customer Text Not Null, Phone Text Not Null, Note Text Not Null, "
+         "Species Text Not Null, LiveWeight Text Not Null, "
+         "QuoteTotal Text Not Null, FinalTotal Text Not Null, "
+         "QuoteState Text Not Null, FinalState Text Not Null, "
+         "Revision Bigint Not Null, "
+         "CustomerKey Text Not Null, PhoneKey Text Not Null, PhoneDigits Text Not Null)"),
+     QStringLiteral("Create Index Estimates_Listing On Estimates (Number, CustomerKey, PhoneKey, "
+                    "PhoneDigits, Created, Customer, Phone, Species, LiveWeight, QuoteTotal, "
+                    "FinalTotal)")},
+    // The key of each save, by which a save whose reply was lost is found.
+    {QStringLiteral("Alter Table Estimates Add Column SaveKey Text"),
+     QStringLiteral("Create Unique Index Estimates_SaveKey On Estimates (SaveKey)")},
+};
+static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
+
+// Every change to the book on a server waits for the others' to end, so
+// that tables are made once and numbers are given in the order of the saves.
+const QString WaitForOtherSaves = QStringLiteral("Select pg_advisory_xact_lock(7362201)");
+
+QString NewerWords(const StoreLocation& where, int version)
+{
+    return QStringLiteral("%1 was made by a newer version of Locker Estimate (its tables are "
+                          "version %2; this version knows up to %3), so this version neither "
+                          "reads nor changes it. Use the newer version with it.")
+        .arg(where.isServer()
+                 ? QStringLiteral("The book of saved estimates in the %1").arg(where.described())
+                 : QStringLiteral("The estimates file %1").arg(where.text()))
+        .arg(version)
+        .arg(EstimateBook::SchemaVersion);
+}
+
+// What the store holds.
+struct Shape {
+    enum Kind {
+        Empty,   // no tables yet
+        Older,   // the book's tables, of an earlier version
+        Current, // the book's tables, of this version
+        Newer,   // made by a newer program
+        Foreign, // not the book's tables
+        Failed,  // could not be read: `error` says why
+    };
+    Kind kind = Failed;
+    int version = 0;
+    QSqlError error;
+};
+
+Shape examine(QSqlDatabase& db)
+{
+    const Dialect& dialect = Dialect::Of(db);
+    Shape shape;
+    shape.version = dialect.version(db, Part, &shape.error);
+    if (shape.version < 0)
+        return shape;
+    if (shape.version > EstimateBook::SchemaVersion) {
+        shape.kind = Shape::Newer;
+        return shape;
+    }
+    if (shape.version == 0) {
+        const std::optional<bool> holds =
+            dialect.holdsTables(db, QStringLiteral("Estimates"), &shape.error);
+        if (holds)
+            shape.kind = *holds ? Shape::Foreign : Shape::Empty;
+        return shape;
+    }
+    // Of this version, every column that is read must be there; of an
+    // earlier one at least the table, which its steps bring up.
+    const bool current = shape.version == EstimateBook::SchemaVersion;
+    QSqlQuery query(db);
+    if (!query.exec(current ? QStringLiteral("Select %1 From Estimates Limit 0").arg(RecordColumns)
+                            : QStringLiteral("Select 1 From Estimates Limit 0"))) {
+        shape.error = query.lastError();
+        const StoreKind kind = dialect.kind(shape.error);
+        if (kind == StoreKind::Failed || kind == StoreKind::Missing)
+            shape.kind = Shape::Foreign;
+        return shape;
+    }
+    shape.kind = current ? Shape::Current : Shape::Older;
+    return shape;
+}
+
+bool upgrade(QSqlDatabase& db, int from, QSqlError* error)
+{
+    const Dialect& dialect = Dialect::Of(db);
+    for (int version = from; version < EstimateBook::SchemaVersion; ++version)
+        for (const QString& statement : Steps[version])
+            if (!RunStatement(db, statement.arg(dialect.numberedKey()), error))
+                return false;
+    return dialect.setVersion(db, Part, EstimateBook::SchemaVersion, error);
+}
+
+} // namespace
+
+bool MakeTables(QSqlDatabase& db, QSqlError* error)
+{
+    return upgrade(db, 0, error);
+}
+
+QString DamagedWords(const StoreLocation& where)
+{
+    if (where.isServer())
+        return QStringLiteral("The %1 holds a table Estimates that this program did not make, "
+                              "so no estimate is kept in it or read from it; it was left as it "
+                              "is. Its owner may rename or remove that table.")
+            .arg(where.described());
+    return QStringLiteral("The estimates file %1 is damaged or not an estimates file, so no "
+                          "estimate can be kept in it or read from it; it was left as it is. "
+                          "Move it to another folder (the next save then starts a new estimates "
+                          "file there), or put back a copy of it kept earlier.")
+        .arg(where.text());
+}
+
+QString ErrorWords(const StoreLocation& where, const QSqlError& error, bool changing)
+{
+    const Dialect& dialect = where.isServer() ? Dialect::Server() : Dialect::Sqlite();
+    if (!where.isServer() && dialect.kind(error) == StoreKind::Damaged)
+        return QStringLiteral("%1 (%2)").arg(DamagedWords(where), SqliteErrorDetail(error));
+    return dialect.reason(error, where.isServer() ? where.described() : where.text(), BookWords,
+                          changing);
+}
+
+bool SoundnessCheck::sound(QSqlDatabase& db, const StoreLocation& where, QString* problem)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(where.text()).constData(), &info) != 0)
+        return true; // not there: the use tells it
+    if (checked_ && info.st_dev == device_ && info.st_ino == inode_) {
+        if (!damaged_)
+            return true;
+        *problem = DamagedWords(where);
+        return false;
+    }
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    bool ok = query.exec(QStringLiteral("Pragma quick_check(1)")) && query.next();
+    const QSqlError error = query.lastError();
+    if (!ok && Dialect::Sqlite().kind(error) != StoreKind::Damaged)
+        return true; // locked, or another failure: told by the use itself
+    ok = ok && query.value(0).toString() == QLatin1String("ok");
+    query.finish();
+    checked_ = true;
+    device_ = info.st_dev;
+    inode_ = info.st_ino;
+    damaged_ = !ok;
+    if (ok)
+        return true;
+    *problem = DamagedWords(where);
+    return false;
+}
+
+Session::Session(QSqlDatabase& db, SoundnessCheck* check)
+    : db_(db)
+    , server_(Dialect::Of(db).isServer())
+    , check_(check)
+{
+    opened_ = db_.isValid() && (db_.isOpen() || db_.open());
+    if (opened_ && server_ && check_)
+        watch_.emplace(db_);
+}
+
+Session::~Session()
+{
+    watch_.reset(); // before the connection may close
+    if (db_.isOpen() && (!server_ || failed_))
+        db_.close();
+}
+
+bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty)
+{
+    if (!opened_) {
+        *problem = db_.isValid() ? ErrorWords(where, db_.lastError(), false)
+                                 : Database::DriverMissingWords();
+        return false;
+    }
+    if (!server_) {
+        // A look at the book (the clerk's search, at every key) waits only a
+        // moment for another program that holds the file locked, and tells
+        // it; a change waits a while, as SQLite's busy timeout says.
+        QSqlError ignored;
+        RunStatement(db_, QStringLiteral("Pragma busy_timeout = %1").arg(change ? 2000 : 100),
+                     &ignored);
+        if (check_ && !check_->sound(db_, where, problem))
+            return false;
+    }
+    if (begin(change, where, problem, empty))
+        return true;
+    // A server's connection found broken (the server restarted, the network
+    // came back): made again at once, and tried once more. One that did not
+    // answer within the limit is not waited for again.
+    if (server_ && !(watch_ && watch_->cut())) {
+        watch_.reset();
+        db_.close();
+        if (db_.open() && check_)
+            watch_.emplace(db_);
+        if (!db_.isOpen())
+            *problem = ErrorWords(where, db_.lastError(), change);
+        else if (begin(change, where, problem, empty))
+            return true;
+    }
+    failed_ = true;
+    return false;
+}
+
+bool Session::begin(bool change, const StoreLocation& where, QString* problem, bool* empty)
+{
+    QSqlError error;
+    // A change takes the write lock at once: a file's (Begin Immediate), or
+    // on a server the book's own, which every change to the book takes.
+    const bool begun =
+        RunStatement(db_,
+                     change ? Dialect::Of(db_).statement(QStringLiteral("Begin Immediate"))
+                            : QStringLiteral("Begin"),
+                     &error) &&
+        (!change || !server_ || RunStatement(db_, WaitForOtherSaves, &error));
+    if (!begun) {
+        *problem = ErrorWords(where, error, change);
+        return false;
+    }
+    const Shape shape = examine(db_);
+    switch (shape.kind) {
+    case Shape::Current:
+        return true;
+    case Shape::Empty:
+        if (!change) {
+            end(false);
+            *empty = true;
+            return true;
+        }
+        [[fallthrough]];
+    case Shape::Older:
+        if (!change) {
+            // Read it as this version reads: brought up first.
+            end(false);
+            return begin(true, where, problem, empty);
+        }
+        if (upgrade(db_, shape.version, &error))
+            return true;
+        *problem = ErrorWords(where, error, true);
+        break;
+    case Shape::Newer:
+        *problem = NewerWords(where, shape.version);
+        break;
+    case Shape::Foreign:
+        *problem = DamagedWords(where);
+        break;
+    case Shape::Failed:
+        *problem = ErrorWords(where, shape.error, change);
+        break;
+    }
+    end(false);
+    return false;
+}
+
+bool Session::end(bool commit, QSqlError* error)
+{
+    QSqlError ignored;
+    if (commit && RunStatement(db_, QStringLiteral("Commit"), error ? error : &ignored))
+        return true;
+    if (commit)
+        failed_ = true; // on a server, the connection may be gone: made again next time
+    RunStatement(db_, QStringLiteral("Rollback"), &ignored);
+    return !commit;
+}
+
+} // namespace BookStore

@@ -1,0 +1,130 @@
+#pragma once
+
+// The book's use of its store, shared by the book and by the tool that sets
+// up a server: the tables and their versions, a session on the file or the
+// server, the record's columns and its first save, and the failures told in
+// plain words.
+
+#include "book/estimate_book.h"
+#include "store/server_watch.h"
+#include "store/store_location.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <optional>
+#include <sys/types.h>
+
+class QSqlQuery;
+
+namespace BookStore {
+
+// The columns of a record, in the order that the book reads them.
+extern const QString RecordColumns;
+// The same, with the search keys kept beside them: what a copy takes.
+extern const QString CopiedColumns;
+
+// Times are kept as text in local time, to the second.
+QString TimeText(const QDateTime& time);
+QDateTime TimeFrom(const QVariant& value);
+QDateTime Now();
+
+// A text as the search compares it (letter case folded, accents composed),
+// and a phone's digits alone.
+QString SearchKey(const QString& value);
+QString DigitsOf(const QString& value);
+// A search written as a phone number is: digits, and blanks or the marks
+// written between them.
+bool LooksLikePhone(const QString& search);
+
+// The store's failure in plain words, with what to do.
+QString ErrorWords(const StoreLocation& where, const QSqlError& error, bool changing);
+QString DamagedWords(const StoreLocation& where);
+
+// Makes the book's tables, of this version, in an empty store.
+bool MakeTables(QSqlDatabase& db, QSqlError* error);
+
+// Whether the book's file is sound: SQLite's own check of every page, made
+// once for each file that is found in the book's place (a file put back from
+// a copy is checked again). A damaged file is never read from or written to.
+class SoundnessCheck {
+public:
+    bool sound(QSqlDatabase& db, const StoreLocation& where, QString* problem);
+
+private:
+    bool checked_ = false;
+    bool damaged_ = false;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
+
+// A use of the book: a file is opened for it and closed after it, so that the
+// book never holds on to a file that another may replace; a server's
+// connection stays open until it fails. A clerk's use (`check` given) waits
+// on a server for a bounded time.
+class Session {
+public:
+    explicit Session(QSqlDatabase& db, SoundnessCheck* check = nullptr);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The store opened and a transaction begun on tables of this version
+    // (a change, which waits for other changes to end, brings a new or older
+    // store up to it first); false when refused, and `problem` says why.
+    // When only reading a new, empty store, `empty` tells it and no
+    // transaction is left open.
+    bool start(bool change, const StoreLocation& where, QString* problem, bool* empty = nullptr);
+    // Ends the transaction: commits it, or takes it back.
+    bool end(bool commit, QSqlError* error = nullptr);
+    // A statement failed: a server's connection is made again at the next use.
+    void failed() { failed_ = true; }
+
+private:
+    bool begin(bool change, const StoreLocation& where, QString* problem, bool* empty);
+
+    QSqlDatabase& db_;
+    bool server_ = false;
+    SoundnessCheck* check_ = nullptr;
+    std::optional<ServerWatch> watch_;
+    bool opened_ = false;
+    bool failed_ = false;
+};
+
+// Binds what the clerk gave (never NULL) and the search keys made from it, in
+// the order that the insert and the update name them: Customer to
+// FinalState, then CustomerKey, PhoneKey, PhoneDigits.
+void BindContent(QSqlQuery& query, const EstimateRecord& record);
+
+// Adds the record as a new estimate saved at `time` under `key`; its number
+// on success, else 0 (and `error` says why).
+qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
+              const QString& key, QSqlError* error);
+
+// The key of one save, made by the counter.
+QString NewSaveKey();
+
+// The estimate saved under a key: its number, times and revision.
+struct SavedUnder {
+    qint64 number = 0;
+    QDateTime created;
+    QDateTime updated;
+    qint64 revision = 0;
+};
+// The save with the key; no value when there is none, or when the book could
+// not be asked (then `error` is set).
+std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error);
+void Adopt(EstimateRecord& record, const SavedUnder& saved);
+
+// Whether the save with the key went through, asked on a connection of its
+// own after the reply to its commit was lost.
+enum class Outcome { Saved, NotSaved, Unknown };
+Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved);
+
+// The first save: a new file holding the book's tables and the record,
+// written beside the file's place and linked into it whole, so that the file
+// appears with its first estimate or not at all. There when another program
+// made the file meanwhile: the record is then saved in that file.
+enum class Creation { Made, There, Failed };
+Creation Create(const QString& path, EstimateRecord& record, QString* problem);
+
+} // namespace BookStore

@@ -1,0 +1,69 @@
+#include "store/server_link.h"
+
+#include "store/dialect.h"
+#include "store/server_probe.h"
+
+#include <QSqlError>
+
+ServerLink::ServerLink(QSqlDatabase& db, QString name, QString url)
+    : db_(db)
+    , name_(std::move(name))
+    , url_(std::move(url))
+{}
+
+ServerLink::~ServerLink() = default;
+
+Database::ServerOpening ServerLink::open(QString* problem)
+{
+    const Database::ServerOpening opened = Database::OpenServer(db_, name_, url_, problem);
+    if (opened == Database::ServerOpening::Opened)
+        markConnected();
+    else if (opened == Database::ServerOpening::NotReached)
+        markOutOfReach();
+    channel_.clear();
+    return opened;
+}
+
+bool ServerLink::listen(const QString& channel)
+{
+    QSqlError error;
+    if (!RunStatement(db_, QStringLiteral("Listen %1").arg(channel), &error))
+        return false;
+    channel_ = channel;
+    return true;
+}
+
+bool ServerLink::takeNotice()
+{
+    return !channel_.isEmpty() && Database::TakeNotices(db_, channel_);
+}
+
+void ServerLink::markOutOfReach()
+{
+    lost_ = true;
+    outOfReach_ = true;
+    answered(); // a probe tells when it answers again
+}
+
+void ServerLink::markConnected()
+{
+    lost_ = false;
+    outOfReach_ = false;
+}
+
+bool ServerLink::foundBroken()
+{
+    if (!lost_ && Database::ConnectionBroken(db_))
+        lost_ = true;
+    return lost_;
+}
+
+bool ServerLink::answered()
+{
+    if (!probe_)
+        probe_ = std::make_unique<ServerProbe>(url_);
+    if (probe_->takeAnswered())
+        return true;
+    probe_->start();
+    return false;
+}
