@@ -18,12 +18,34 @@
 //                   book.search.max_ms is the slowest (a name found once,
 //                   where every estimate is looked at)
 //
-// and prints them as key=value lines (book_server.* with --server).
+// and prints them as key=value lines (book_server.* with --server). In a
+// file, the search keystrokes are typed again while another program (this
+// one, started with --hold) holds the file locked: once after it began a
+// write and inserted an estimate without committing it (book_locked_write),
+// and once after it took the whole file (Begin Exclusive, the same insert:
+// book_locked_whole). Each tells the median and slowest time, how many
+// searches listed estimates (.listed) and how many told a problem instead
+// (.told; .told_locked those that told the file locked).
+//
+//   bench_book --far URL
+//
+// The book at URL (filled by an earlier --server run) reached through the
+// test relay with 50 ms added each way: a new estimate saved, after a first
+// save that makes the connection (book_far.save.median_ms), the round trip
+// of a bare statement through the same link (book_far.round_trip_ms), and
+// how many such round trips a save takes (book_far.save.round_trips).
+//
+//   bench_book --hold FILE write|whole
+//
+// Holds the estimates file FILE locked as above, says "held" on its standard
+// output, and takes its change back and ends when its standard input closes.
 
 #include "book/estimate_book.h"
+#include "far_link.h"
 #include "store/database.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -116,52 +138,90 @@ QTemporaryDir* workFolder = nullptr;
     std::exit(1);
 }
 
-// The rest of the estimates, written straight into the book's table in one
-// transaction, with the search keys that the book keeps beside each.
+// A connection of the bench's own to the book's file or server, opened.
+QSqlDatabase openConnection(const QString& name, const QString& path)
+{
+    QSqlDatabase db;
+    if (Database::IsServerUrl(path)) {
+        QString problem;
+        const std::optional<ServerAddress> address = Database::ParseServerUrl(path, &problem);
+        if (!address)
+            fail(problem);
+        db = Database::AddServer(name, *address);
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+    }
+    if (!db.open())
+        fail(db.lastError().text());
+    return db;
+}
+
+// Estimates `from` to `to` written straight into the book's table, with the
+// search keys that the book keeps beside each, in the transaction under way.
+void insertEstimates(QSqlDatabase& db, int from, int to)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral(
+        "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
+        "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, CustomerKey, PhoneKey, "
+        "PhoneDigits) Values (?, ?, ?, ?, '', ?, ?, ?, ?, ?, ?, 1, ?, ?, ?)"));
+    const QDateTime start = QDateTime::currentDateTime().addDays(-3 * 365);
+    for (int n = from; n <= to; ++n) {
+        const EstimateRecord r = recordOf(n);
+        const QString time =
+            start.addSecs(qint64(n) * 900).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        for (const QVariant& value :
+             {QVariant(time), QVariant(time), QVariant(r.customer), QVariant(r.phone),
+              QVariant(r.species), QVariant(r.liveWeight), QVariant(r.quoteTotal),
+              QVariant(r.finalTotal.isNull() ? QStringLiteral("") : r.finalTotal),
+              QVariant(r.quoteState),
+              QVariant(r.finalState.isNull() ? QStringLiteral("") : r.finalState),
+              QVariant(r.customer.toCaseFolded()), QVariant(r.phone),
+              QVariant(QString(r.phone).remove(QRegularExpression(QStringLiteral("\\D"))))})
+            query.addBindValue(value);
+        if (!query.exec())
+            fail(query.lastError().text());
+    }
+}
+
+void exec(QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        fail(QStringLiteral("%1: %2").arg(statement, query.lastError().text()));
+}
+
+// The rest of the estimates, in one transaction.
 void fill(const QString& path, int estimates)
 {
     const QString name = QStringLiteral("bench-fill");
     {
-        QSqlDatabase db;
-        if (Database::IsServerUrl(path)) {
-            QString problem;
-            const std::optional<ServerAddress> address = Database::ParseServerUrl(path, &problem);
-            if (!address)
-                fail(problem);
-            db = Database::AddServer(name, *address);
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-        }
-        if (!db.open())
-            fail(db.lastError().text());
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("Begin"));
-        query.prepare(QStringLiteral(
-            "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
-            "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, CustomerKey, PhoneKey, "
-            "PhoneDigits) Values (?, ?, ?, ?, '', ?, ?, ?, ?, ?, ?, 1, ?, ?, ?)"));
-        const QDateTime start = QDateTime::currentDateTime().addDays(-3 * 365);
-        for (int n = 2; n <= estimates; ++n) {
-            const EstimateRecord r = recordOf(n);
-            const QString time =
-                start.addSecs(qint64(n) * 900).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-            for (const QVariant& value :
-                 {QVariant(time), QVariant(time), QVariant(r.customer), QVariant(r.phone),
-                  QVariant(r.species), QVariant(r.liveWeight), QVariant(r.quoteTotal),
-                  QVariant(r.finalTotal.isNull() ? QStringLiteral("") : r.finalTotal),
-                  QVariant(r.quoteState),
-                  QVariant(r.finalState.isNull() ? QStringLiteral("") : r.finalState),
-                  QVariant(r.customer.toCaseFolded()), QVariant(r.phone),
-                  QVariant(QString(r.phone).remove(QRegularExpression(QStringLiteral("\\D"))))})
-                query.addBindValue(value);
-            if (!query.exec())
-                fail(query.lastError().text());
-        }
-        if (!query.exec(QStringLiteral("Commit")))
-            fail(query.lastError().text());
+        QSqlDatabase db = openConnection(name, path);
+        exec(db, QStringLiteral("Begin"));
+        insertEstimates(db, 2, estimates);
+        exec(db, QStringLiteral("Commit"));
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// Another program's hold on the estimates file: a write begun, one estimate
+// inserted and not committed (`whole`: the whole file taken first), until
+// its standard input closes; then the change is taken back.
+int hold(const QString& path, const QString& how)
+{
+    if (how != QLatin1String("write") && how != QLatin1String("whole"))
+        fail(QStringLiteral("hold the file for a write or whole, not %1").arg(how));
+    QSqlDatabase db = openConnection(QStringLiteral("bench-hold"), path);
+    exec(db, how == QLatin1String("whole") ? QStringLiteral("Begin Exclusive")
+                                           : QStringLiteral("Begin Immediate"));
+    insertEstimates(db, 999999, 999999);
+    std::printf("held\n");
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
+    exec(db, QStringLiteral("Rollback"));
+    return 0;
 }
 
 std::vector<double> timed(int times, const std::function<void()>& work)
@@ -176,12 +236,114 @@ std::vector<double> timed(int times, const std::function<void()>& work)
     return ms;
 }
 
+// Search keystrokes: names typed letter by letter, each letter a look at the
+// first 100 estimates found. How long each took, and what came back.
+struct Searching {
+    std::vector<double> ms;
+    int listed = 0;     // searches that listed estimates
+    int told = 0;       // searches that told a problem instead
+    int toldLocked = 0; // of those, the ones that told the file locked
+    int lastFound = 0;  // the estimates the last search listed
+    QString problem;    // the last problem told
+};
+
+Searching typeSearches(EstimateBook& book, const QStringList& names)
+{
+    Searching searching;
+    for (const QString& name : names) {
+        for (int letters = 1; letters <= name.size(); ++letters) {
+            const QString typed = name.left(letters);
+            QString problem;
+            QList<EstimateListing> rows;
+            searching.ms.push_back(
+                timed(1, [&] { rows = book.list(typed, &problem, ListRows); })[0]);
+            searching.lastFound = int(rows.size());
+            if (problem.isEmpty() && !rows.isEmpty()) {
+                ++searching.listed;
+            } else {
+                ++searching.told;
+                searching.toldLocked += problem.contains(QLatin1String("locked")) ? 1 : 0;
+                searching.problem = problem;
+            }
+        }
+    }
+    return searching;
+}
+
+void printSearching(const char* key, const Searching& searching)
+{
+    std::printf("%s.search.count=%zu\n", key, searching.ms.size());
+    std::printf("%s.search.median_ms=%.2f\n", key, median(searching.ms));
+    std::printf("%s.search.max_ms=%.2f\n", key,
+                *std::max_element(searching.ms.begin(), searching.ms.end()));
+}
+
+// The same search keystrokes while another program holds the file locked
+// (`how`: write or whole; see hold()).
+void searchWhileHeld(EstimateBook& book, const QStringList& names, const QString& how)
+{
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--hold"), book.path(), how});
+    while (holder.state() != QProcess::NotRunning && !holder.canReadLine())
+        holder.waitForReadyRead(10000);
+    if (holder.readLine().trimmed() != "held")
+        fail(QStringLiteral("the other program did not hold the file: %1")
+                 .arg(QString::fromLocal8Bit(holder.readAllStandardError())));
+    const Searching searching = typeSearches(book, names);
+    holder.closeWriteChannel();
+    if (!holder.waitForFinished(10000) || holder.exitCode() != 0)
+        fail(QStringLiteral("the other program did not let the file go"));
+    const QByteArray key = "book_locked_" + how.toLatin1();
+    printSearching(key.constData(), searching);
+    std::printf("%s.listed=%d\n", key.constData(), searching.listed);
+    std::printf("%s.told=%d\n", key.constData(), searching.told);
+    std::printf("%s.told_locked=%d\n", key.constData(), searching.toldLocked);
+    if (searching.told > 0)
+        std::fprintf(stderr, "bench_book: with the file held (%s): %s\n", qPrintable(how),
+                     qPrintable(searching.problem));
+}
+
+// A new estimate saved in the book at `url` through a link of 50 ms each
+// way, and the round trip of a bare statement through the same link.
+int saveFar(const QString& url)
+{
+    FarLink link(url, 50);
+    EstimateBook book(link.url());
+    int n = 5000000;
+    const auto saveOne = [&] {
+        EstimateRecord record = recordOf(++n);
+        if (const BookResult saved = book.save(record); !saved.done)
+            fail(saved.problem);
+    };
+    const std::vector<double> connect = timed(1, saveOne); // the connection made
+    const std::vector<double> save = timed(11, saveOne);
+    std::vector<double> roundTrip;
+    const QString name = QStringLiteral("bench-round-trip");
+    {
+        QSqlDatabase db = openConnection(name, link.url());
+        roundTrip = timed(11, [&] { exec(db, QStringLiteral("Select 1")); });
+    }
+    QSqlDatabase::removeDatabase(name);
+    std::printf("book_far.first_save_ms=%.2f\n", connect[0]);
+    std::printf("book_far.save.count=%zu\n", save.size());
+    std::printf("book_far.save.median_ms=%.2f\n", median(save));
+    std::printf("book_far.save.max_ms=%.2f\n", *std::max_element(save.begin(), save.end()));
+    std::printf("book_far.round_trip_ms=%.2f\n", median(roundTrip));
+    std::printf("book_far.save.round_trips=%.1f\n", median(save) / median(roundTrip));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
+    if (arguments.value(0) == QLatin1String("--hold") && arguments.size() == 3)
+        return hold(arguments[1], arguments[2]);
+    if (arguments.value(0) == QLatin1String("--far") && arguments.size() == 2)
+        return saveFar(arguments[1]);
     QString server;
     if (arguments.value(0) == QLatin1String("--server")) {
         server = arguments.value(1);
@@ -213,8 +375,8 @@ int main(int argc, char* argv[])
             fail(QStringLiteral("the list is not the newest estimates: %1").arg(problem));
     });
 
-    // A counter's first look at the book: SQLite's check of every page of the
-    // file, then the newest estimates.
+    // A counter's first look at the book: the open check (SQLite's check of
+    // every page of the file), then the newest estimates.
     const std::vector<double> firstList = timed(5, [&] {
         EstimateBook opened(book.path());
         if (opened.list(QString(), &problem, ListRows).size() != ListRows)
@@ -223,22 +385,13 @@ int main(int argc, char* argv[])
 
     // Typing names letter by letter: two family names, each held by one
     // estimate in 400, and the name of the first estimate, which only it holds.
-    std::vector<double> search;
-    int rareFound = 0;
-    for (const QString& name :
-         {familyName(7), familyName(estimates / FirstNameCount / 2), first.customer}) {
-        for (int letters = 1; letters <= name.size(); ++letters) {
-            const QString typed = name.left(letters);
-            search.push_back(timed(1, [&] {
-                const QList<EstimateListing> rows = book.list(typed, &problem, ListRows);
-                if (rows.isEmpty() || !problem.isEmpty())
-                    fail(QStringLiteral("nothing found for %1: %2").arg(typed, problem));
-                rareFound = int(rows.size());
-            })[0]);
-        }
-    }
-    if (rareFound != 1)
-        fail(QStringLiteral("the first customer's name is found %1 times").arg(rareFound));
+    const QStringList names{familyName(7), familyName(estimates / FirstNameCount / 2),
+                            first.customer};
+    const Searching search = typeSearches(book, names);
+    if (search.told > 0)
+        fail(QStringLiteral("nothing found: %1").arg(search.problem));
+    if (search.lastFound != 1)
+        fail(QStringLiteral("the first customer's name is found %1 times").arg(search.lastFound));
 
     const char* const key = server.isEmpty() ? "book" : "book_server";
     std::printf("%s.estimates=%d\n", key, estimates);
@@ -246,8 +399,10 @@ int main(int argc, char* argv[])
     std::printf("%s.save.max_ms=%.2f\n", key, *std::max_element(save.begin(), save.end()));
     std::printf("%s.list.median_ms=%.2f\n", key, median(list));
     std::printf("%s.first_list.median_ms=%.2f\n", key, median(firstList));
-    std::printf("%s.search.count=%zu\n", key, search.size());
-    std::printf("%s.search.median_ms=%.2f\n", key, median(search));
-    std::printf("%s.search.max_ms=%.2f\n", key, *std::max_element(search.begin(), search.end()));
+    printSearching(key, search);
+    if (server.isEmpty()) {
+        searchWhileHeld(book, names, QStringLiteral("write"));
+        searchWhileHeld(book, names, QStringLiteral("whole"));
+    }
     return 0;
 }

@@ -25,8 +25,9 @@
 // a change cut at the time limit, lookups while the server is out of reach
 // (lookup.unreachable.median_us).
 
+#include "far_link.h"
+#include "measure.h"
 #include "pricelist/price_list.h"
-#include "tcp_relay.h"
 #include "test_price_list.h"
 #include "tools/server_setup.h"
 
@@ -40,13 +41,6 @@ namespace {
 
 const QString Wanted = QStringLiteral("PorkTrim");
 constexpr int SampleRows = 18;
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[at];
-}
 
 // The sample rows after `rows - SampleRows` filler rows.
 void fill(TestPriceList& list, int rows, bool index)
@@ -141,27 +135,10 @@ bool measure(const QString& name, int rows, bool index, int lookups, const QStri
     return true;
 }
 
-template <typename Use> std::vector<double> timedEach(int times, Use use)
-{
-    std::vector<double> each;
-    for (int k = 0; k < times; ++k) {
-        const auto before = std::chrono::steady_clock::now();
-        use(k);
-        each.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - before)
-                .count());
-    }
-    return each;
-}
-
 bool measureFar(const QString& url)
 {
-    const int port = url.section(QLatin1Char(':'), -1).section(QLatin1Char('/'), 0, 0).toInt();
-    TcpRelay relay(port);
-    relay.setDelayMs(50);
-    const QString far = QString(url).replace(QStringLiteral(":%1/").arg(port),
-                                             QStringLiteral(":%1/").arg(relay.port()));
-    PriceList prices(far);
+    FarLink link(url, 50);
+    PriceList prices(link.url());
     const auto open = timedEach(1, [&](int) { prices.open(); });
     if (!prices.isOpen()) {
         std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(prices.openProblem()));
@@ -171,10 +148,9 @@ bool measureFar(const QString& url)
     const auto first = timedEach(200, [&](int k) {
         found = found && prices.lookupCost(QStringLiteral("Filler Item %1").arg(1 + k * 7)).found();
     });
-    relay.setMode(TcpRelay::Mode::Silent);
-    prices.addItem(QStringLiteral("Jerky"), 4, QStringLiteral("Sausage")); // cut at the limit
+    const bool lost = link.loseServer(prices);
     const auto unreachable = timedEach(1000, [&](int) { prices.lookupCost(Wanted); });
-    if (!found || !prices.outOfReach()) {
+    if (!found || !lost || !prices.outOfReach()) {
         std::fprintf(stderr, "bench_lookup: the far price list did not behave as planned\n");
         return false;
     }
