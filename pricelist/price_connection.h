@@ -73,6 +73,9 @@ public:
     QSqlQuery& prepared(const QString& statement);
     void forget(const QString& statement);
 
+    // Whether a change may be begun (a file that is read-only now may not);
+    // when not, `problem` says why.
+    bool mayChange(QString* problem) const;
     // Why the price list refused, in plain words; a server's connection
     // found gone is made again at the next use.
     QString reason(const QSqlError& error, bool changing);

@@ -134,6 +134,10 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         return result;
     }
     const QString what = QStringLiteral("\"%1\" could not be added to the price list").arg(item);
+    if (!connection_->mayChange(&problem)) {
+        result.problem = QStringLiteral("%1. %2").arg(what, problem);
+        return result;
+    }
     QSqlDatabase& db = connection_->db();
     ServerWatch watch(db);
     const auto refused = [&](const QSqlError& error) {

@@ -172,7 +172,11 @@ const QStringList PriceListEditor::CsvHeader = {QStringLiteral("Item"), QStringL
                                                 QStringLiteral("Category")};
 
 PriceListEditor::PriceListEditor(QString path)
-    : list_(std::move(path))
+    : list_(StoreLocation(std::move(path)))
+{}
+
+PriceListEditor::PriceListEditor(std::shared_ptr<PriceConnection> connection)
+    : list_(std::move(connection))
 {}
 
 PriceListEditor::~PriceListEditor() = default;
@@ -232,6 +236,10 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     QString gone;
     if (!list_.connection()->ready(&gone)) {
         result.problem = QStringLiteral("%1: %2").arg(what, gone);
+        return result;
+    }
+    if (!list_.connection()->mayChange(&gone)) {
+        result.problem = QStringLiteral("%1. Nothing was changed. %2").arg(what, gone);
         return result;
     }
     if (list_.isView()) {

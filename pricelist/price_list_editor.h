@@ -53,6 +53,8 @@ public:
     static const QStringList CsvHeader;
 
     explicit PriceListEditor(QString path);
+    // Over a connection shared with the counter's other windows.
+    explicit PriceListEditor(std::shared_ptr<PriceConnection> connection);
     ~PriceListEditor();
     PriceListEditor(const PriceListEditor&) = delete;
     PriceListEditor& operator=(const PriceListEditor&) = delete;
@@ -61,6 +63,7 @@ public:
     PriceList::OpenResult open();
     const QString& problem() const { return problem_; }
     const QString& path() const { return list_.path(); }
+    QString describe() const { return list_.describe(); }
 
     // Every row, in stored order.
     QList<PriceEntry> entries(QString* problem = nullptr);
@@ -118,7 +121,6 @@ public:
     // Why a text cannot be an item name; empty when it can
     // (ItemNames::nameProblem).
     static QString itemNameProblem(const QString& item);
-
 
 private:
     // Runs `work` inside one write transaction and commits it; when the file

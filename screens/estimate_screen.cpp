@@ -382,7 +382,7 @@ void EstimateScreen::showPriceList()
         priceListWindow_->activateWindow();
         return;
     }
-    auto* window = new PriceListWindow(priceList_.path(), this);
+    auto* window = new PriceListWindow(priceList_.connection(), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->problem().isEmpty()) {
         const QString problem = window->problem();

@@ -2,8 +2,8 @@
 
 #include "core/numbers.h"
 #include "core/shop_settings.h"
-#include "store/database.h"
 #include "pricelist/item_names.h"
+#include "store/database.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
@@ -94,11 +94,15 @@ private:
 } // namespace
 
 PriceListWindow::PriceListWindow(const QString& priceListPath, QWidget* parent)
+    : PriceListWindow(std::make_shared<PriceConnection>(StoreLocation(priceListPath)), parent)
+{}
+
+PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , editor_(priceListPath)
+    , editor_(std::move(connection))
 {
     setObjectName(QStringLiteral("frmPriceList"));
-    setWindowTitle(QStringLiteral("Price List - %1").arg(Database::Described(priceListPath)));
+    setWindowTitle(QStringLiteral("Price List - %1").arg(editor_.describe()));
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName(QStringLiteral("tblPrices"));

@@ -20,6 +20,9 @@ class PriceListWindow : public QWidget {
 
 public:
     explicit PriceListWindow(const QString& priceListPath, QWidget* parent = nullptr);
+    // Over the connection of the counter's Estimate screen.
+    explicit PriceListWindow(std::shared_ptr<PriceConnection> connection,
+                             QWidget* parent = nullptr);
     ~PriceListWindow() override;
 
     // Why the price list cannot be shown (no file, not a price list); empty

@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(list.open(), PriceList::OpenResult::Opened);
         const SaveResult saved = list.addItem(QStringLiteral("New"), 1, QString());
         QVERIFY(!saved.saved);
-        QVERIFY2(saved.problem.contains(QLatin1String("readonly")), qPrintable(saved.problem));
+        QVERIFY2(saved.problem.contains(QLatin1String("read-only")), qPrintable(saved.problem));
         QCOMPARE(list.entries().size(), 18);
     }
 

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlDatabase>
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
@@ -107,8 +108,11 @@ private slots:
         click(control<QRadioButton>(c.screen.get(), QStringLiteral("Option1")));
         QCOMPARE(textOf(c.screen.get(), QStringLiteral("Text4")), QStringLiteral("17"));
 
+        // The window works over the screen's connection: no second one.
+        const qsizetype connections = QSqlDatabase::connectionNames().size();
         QWidget* window = c.openWindow();
         QVERIFY(window);
+        QCOMPARE(QSqlDatabase::connectionNames().size(), connections);
         QTableWidget* table = tableOf(window);
         QCOMPARE(table->rowCount(), 18);
         const int row = rowOf(table, PriceItem::BeefKill);

@@ -366,7 +366,7 @@ private slots:
     void aRefusedSaveIsToldAndNothingAdded_data()
     {
         QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only file") << QStringLiteral("readonly");
+        QTest::newRow("read-only file") << QStringLiteral("read-only");
         QTest::newRow("locked by another program") << QStringLiteral("locked");
         QTest::newRow("the file refuses the row") << QStringLiteral("no HotStix here");
     }
