@@ -175,6 +175,8 @@ Creation Create(const QString& path, EstimateRecord& record, QString* problem)
         bool ok = db.open();
         if (!ok)
             error = db.lastError();
+        if (ok)
+            ToWriteAheadLog(db);
         ok = ok && RunStatement(db, QStringLiteral("Begin"), &error) && MakeTables(db, &error);
         ok = ok && (number = Insert(db, record, time, NewSaveKey(), &error)) > 0;
         ok = ok && RunStatement(db, QStringLiteral("Commit"), &error);
@@ -199,7 +201,8 @@ Creation Create(const QString& path, EstimateRecord& record, QString* problem)
                        .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
     QFile::remove(temporary);
-    QFile::remove(temporary + QStringLiteral("-journal"));
+    for (const char* beside : {"-journal", "-wal", "-shm"})
+        QFile::remove(temporary + QLatin1String(beside));
     if (result == Creation::Made) {
         syncFolder(folder);
         record.number = number;

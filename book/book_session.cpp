@@ -3,9 +3,12 @@
 #include "store/dialect.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
+#include <cerrno>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace BookStore {
 
@@ -122,6 +125,12 @@ bool upgrade(QSqlDatabase& db, int from, QSqlError* error)
 
 } // namespace
 
+void ToWriteAheadLog(QSqlDatabase& db)
+{
+    QSqlError ignored;
+    RunStatement(db, QStringLiteral("Pragma journal_mode = WAL"), &ignored);
+}
+
 bool MakeTables(QSqlDatabase& db, QSqlError* error)
 {
     return upgrade(db, 0, error);
@@ -150,7 +159,28 @@ QString ErrorWords(const StoreLocation& where, const QSqlError& error, bool chan
                           changing);
 }
 
-bool SoundnessCheck::sound(QSqlDatabase& db, const StoreLocation& where, QString* problem)
+void BookFile::closeWhenReplaced(QSqlDatabase& db, bool change)
+{
+    if (!db.isOpen())
+        return;
+    // A file that was read-only when it was opened was opened for reading
+    // only: opened again for a change.
+    if (change && !writable_) {
+        db.close();
+        return;
+    }
+    const FileWatch::Look look = watch_.look();
+    if (look == FileWatch::Look::Replaced || look == FileWatch::Look::Gone)
+        db.close(); // no statement runs now
+}
+
+void BookFile::opened(const StoreLocation& where)
+{
+    watch_.start(where.text());
+    writable_ = ::access(QFile::encodeName(where.text()).constData(), W_OK) == 0;
+}
+
+bool BookFile::sound(QSqlDatabase& db, const StoreLocation& where, QString* problem)
 {
     struct stat info;
     if (::stat(QFile::encodeName(where.text()).constData(), &info) != 0)
@@ -179,38 +209,44 @@ bool SoundnessCheck::sound(QSqlDatabase& db, const StoreLocation& where, QString
     return false;
 }
 
-Session::Session(QSqlDatabase& db, SoundnessCheck* check)
+Session::Session(QSqlDatabase& db, BookFile* file)
     : db_(db)
     , server_(Dialect::Of(db).isServer())
-    , check_(check)
-{
-    opened_ = db_.isValid() && (db_.isOpen() || db_.open());
-    if (opened_ && server_ && check_)
-        watch_.emplace(db_);
-}
+    , file_(file)
+{}
 
 Session::~Session()
 {
     watch_.reset(); // before the connection may close
-    if (db_.isOpen() && (!server_ || failed_))
+    if (db_.isOpen() && failed_)
         db_.close();
 }
 
 bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty)
 {
-    if (!opened_) {
+    if (file_ && !server_)
+        file_->closeWhenReplaced(db_, change);
+    const bool wasOpen = db_.isOpen();
+    if (!db_.isValid() || !(wasOpen || db_.open())) {
         *problem = db_.isValid() ? ErrorWords(where, db_.lastError(), false)
                                  : Database::DriverMissingWords();
+        failed_ = true;
         return false;
     }
+    if (server_ && file_)
+        watch_.emplace(db_);
     if (!server_) {
+        if (file_ && !wasOpen)
+            file_->opened(where);
+        if (change && !mayChange(where, problem))
+            return false;
         // A look at the book (the clerk's search, at every key) waits only a
         // moment for another program that holds the file locked, and tells
         // it; a change waits a while, as SQLite's busy timeout says.
         QSqlError ignored;
         RunStatement(db_, QStringLiteral("Pragma busy_timeout = %1").arg(change ? 2000 : 100),
                      &ignored);
-        if (check_ && !check_->sound(db_, where, problem))
+        if (file_ && !file_->sound(db_, where, problem))
             return false;
     }
     if (begin(change, where, problem, empty))
@@ -221,7 +257,7 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     if (server_ && !(watch_ && watch_->cut())) {
         watch_.reset();
         db_.close();
-        if (db_.open() && check_)
+        if (db_.open() && file_)
             watch_.emplace(db_);
         if (!db_.isOpen())
             *problem = ErrorWords(where, db_.lastError(), change);
@@ -282,11 +318,43 @@ bool Session::begin(bool change, const StoreLocation& where, QString* problem, b
     return false;
 }
 
+bool Session::mayChange(const StoreLocation& where, QString* problem)
+{
+    // A file made read-only is not written to: in WAL mode the change would
+    // go to the log beside it and never reach the file. A folder that may
+    // not be written takes no journal or log.
+    const QString path = where.text();
+    const auto writable = [](const QString& name) {
+        return ::access(QFile::encodeName(name).constData(), W_OK) == 0 || errno == ENOENT;
+    };
+    failed_ = true; // opened again at the next use
+    if (!writable(path)) {
+        *problem = QStringLiteral("The estimates file is read-only; let this user write it, then "
+                                  "try again (%1).")
+                       .arg(path);
+        return false;
+    }
+    if (!writable(QFileInfo(path).absolutePath())) {
+        QString reason = SqliteFolderReason(BookWords);
+        reason[0] = reason[0].toUpper();
+        *problem = QStringLiteral("%1 (%2).").arg(reason, path);
+        return false;
+    }
+    failed_ = false;
+    return true;
+}
+
 bool Session::end(bool commit, QSqlError* error)
 {
     QSqlError ignored;
-    if (commit && RunStatement(db_, QStringLiteral("Commit"), error ? error : &ignored))
+    if (commit && RunStatement(db_, QStringLiteral("Commit"), error ? error : &ignored)) {
+        // The program's own book is kept in WAL mode: a look at it is never
+        // held up by another program writing to it. A file of an earlier
+        // version is put in it after its next change.
+        if (!server_)
+            ToWriteAheadLog(db_);
         return true;
+    }
     if (commit)
         failed_ = true; // on a server, the connection may be gone: made again next time
     RunStatement(db_, QStringLiteral("Rollback"), &ignored);

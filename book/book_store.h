@@ -6,6 +6,7 @@
 // plain words.
 
 #include "book/estimate_book.h"
+#include "store/file_watch.h"
 #include "store/server_watch.h"
 #include "store/store_location.h"
 
@@ -40,30 +41,43 @@ bool LooksLikePhone(const QString& search);
 QString ErrorWords(const StoreLocation& where, const QSqlError& error, bool changing);
 QString DamagedWords(const StoreLocation& where);
 
+// Puts an SQLite file in WAL mode, where readers are never held up by a
+// writer; left as it is when that cannot be done now.
+void ToWriteAheadLog(QSqlDatabase& db);
+
 // Makes the book's tables, of this version, in an empty store.
 bool MakeTables(QSqlDatabase& db, QSqlError* error);
 
-// Whether the book's file is sound: SQLite's own check of every page, made
-// once for each file that is found in the book's place (a file put back from
-// a copy is checked again). A damaged file is never read from or written to.
-class SoundnessCheck {
+// The book's file as a counter keeps it open between its uses: whether
+// another file has taken its place (the connection then moves to it), and
+// whether it is sound: SQLite's own check of every page, made once for each
+// file that is found in the book's place (a file put back from a copy is
+// checked again). A damaged file is never read from or written to.
+class BookFile {
 public:
     bool sound(QSqlDatabase& db, const StoreLocation& where, QString* problem);
+    // Before a use: the connection is closed when the file it has open is no
+    // longer the one in the book's place.
+    // A change needs a connection that may write.
+    void closeWhenReplaced(QSqlDatabase& db, bool change);
+    // The connection was just opened on the file in the book's place.
+    void opened(const StoreLocation& where);
 
 private:
+    FileWatch watch_;
+    bool writable_ = false;
     bool checked_ = false;
     bool damaged_ = false;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };
 
-// A use of the book: a file is opened for it and closed after it, so that the
-// book never holds on to a file that another may replace; a server's
-// connection stays open until it fails. A clerk's use (`check` given) waits
-// on a server for a bounded time.
+// A use of the book. The connection stays open after it (unless it failed);
+// a clerk's use (`file` given) moves to the file that is in the book's place
+// now, never reads a damaged one, and waits on a server for a bounded time.
 class Session {
 public:
-    explicit Session(QSqlDatabase& db, SoundnessCheck* check = nullptr);
+    explicit Session(QSqlDatabase& db, BookFile* file = nullptr);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -80,13 +94,13 @@ public:
     void failed() { failed_ = true; }
 
 private:
+    bool mayChange(const StoreLocation& where, QString* problem);
     bool begin(bool change, const StoreLocation& where, QString* problem, bool* empty);
 
     QSqlDatabase& db_;
     bool server_ = false;
-    SoundnessCheck* check_ = nullptr;
+    BookFile* file_ = nullptr;
     std::optional<ServerWatch> watch_;
-    bool opened_ = false;
     bool failed_ = false;
 };
 

@@ -25,7 +25,7 @@ struct EstimateBook::Connection {
     QString name = Database::NextConnectionName("book");
     QSqlDatabase db;
     QString problem; // a server address that cannot be used
-    SoundnessCheck check;
+    BookFile file;
 };
 
 EstimateBook::EstimateBook(StoreLocation location)
@@ -90,7 +90,7 @@ BookResult EstimateBook::save(EstimateRecord& record)
         }
     }
 
-    Session session(connection_->db, &connection_->check);
+    Session session(connection_->db, &connection_->file);
     QString problem;
     if (!session.start(true, location_, &problem)) {
         result.problem = QStringLiteral("%1. %2").arg(what, problem);
@@ -207,7 +207,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
     }
     if (location_.isFile() && !QFileInfo::exists(path()))
         return listings;
-    Session session(connection_->db, &connection_->check);
+    Session session(connection_->db, &connection_->file);
     bool empty = false;
     if (session.start(false, location_, &why, &empty) && !empty) {
         const QString wanted = search.trimmed();
@@ -274,7 +274,7 @@ std::optional<EstimateRecord> EstimateBook::open(qint64 number, QString* problem
     }
     if (location_.isFile() && !QFileInfo::exists(path()))
         return found;
-    Session session(connection_->db, &connection_->check);
+    Session session(connection_->db, &connection_->file);
     bool empty = false;
     if (session.start(false, location_, &why, &empty) && !empty) {
         QSqlQuery query(connection_->db);
@@ -326,7 +326,7 @@ BookResult EstimateBook::remove(qint64 number)
         result.problem = none;
         return result;
     }
-    Session session(connection_->db, &connection_->check);
+    Session session(connection_->db, &connection_->file);
     QString problem;
     if (!session.start(true, location_, &problem)) {
         result.problem = QStringLiteral("%1. %2").arg(what, problem);

@@ -25,6 +25,7 @@ enum SqliteCode {
     NotADb = 26,
     Auth = 23,
 };
+constexpr int ShmSize = 10 | (19 << 8);
 
 // The first value of the answer to a statement, with `values` bound to it:
 // null when there is no row; no value when it failed (then `error` says why).
@@ -111,9 +112,12 @@ public:
     StoreKind kind(const QSqlError& error) const override
     {
         bool number = false;
-        const int code = error.nativeErrorCode().toInt(&number) & 0xff;
+        const int extended = error.nativeErrorCode().toInt(&number);
         if (!number)
             return StoreKind::Failed;
+        if (extended == ShmSize)
+            return StoreKind::DiskFull; // the WAL's shared memory could not grow
+        const int code = extended & 0xff;
         switch (code) {
         case Busy:
         case Locked:

@@ -19,6 +19,8 @@ enum SqliteCode {
 
 // Extended result codes that tell more than their primary code.
 constexpr int ReadOnlyDirectory = ReadOnly | (6 << 8);
+// The shared memory beside a file in WAL mode could not grow: no room left.
+constexpr int ShmSize = IoErr | (19 << 8);
 
 } // namespace
 
@@ -41,6 +43,8 @@ QString SqliteErrorReason(const QSqlError& error, const SqliteFileWords& words)
         return QString();
     if (extended == ReadOnlyDirectory)
         return SqliteFolderReason(words);
+    if (extended == ShmSize)
+        return QStringLiteral("the disk is full");
     switch (extended & 0xff) {
     case Busy:
     case Locked:
