@@ -52,10 +52,16 @@ QString fileKind(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
-// Whether the file begins as every SQLite database does: an export never
-// takes the place of a price list or a book, whatever its name.
+// Whether the file begins as every SQLite database does, or is the log,
+// journal or shared memory that SQLite keeps beside one: an export never
+// takes the place of a price list or a book, or of a part of one, whatever
+// its name.
 bool isDatabase(const QString& path)
 {
+    for (const QLatin1String beside :
+         {QLatin1String("-wal"), QLatin1String("-shm"), QLatin1String("-journal")})
+        if (path.endsWith(beside) && isDatabase(path.chopped(beside.size())))
+            return true;
     QFile file(path);
     static const QByteArray Header("SQLite format 3", 16);
     return file.open(QIODevice::ReadOnly) && file.read(Header.size()) == Header;

@@ -305,12 +305,16 @@ private slots:
         QCOMPARE(readFile(csv).split(QLatin1Char('\n')).value(1).section(QLatin1Char(','), 2, 2),
                  QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\""));
 
-        // Never over the book, a price list or a pipe: told, each left as it was.
+        // Never over the book (nor the log beside it, kept while the book is
+        // open), a price list or a pipe: told, each left as it was.
         const QString fifo = dir.filePath(QStringLiteral("pipe"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         const QString book = readFile(c.estimatesPath());
         const QString prices = readFile(c.file.path());
-        for (const QString& target : {c.estimatesPath(), c.file.path(), fifo}) {
+        const QString log = c.estimatesPath() + QStringLiteral("-wal");
+        QVERIFY(QFileInfo::exists(log));
+        const QString logged = readFile(log);
+        for (const QString& target : {c.estimatesPath(), log, c.file.path(), fifo}) {
             c.dialogs.clear();
             c.dialogs.press(QMessageBox::Ok);
             QVERIFY(!estimates->exportTo(target));
@@ -319,6 +323,7 @@ private slots:
         c.dialogs.clear();
         QCOMPARE(readFile(c.estimatesPath()), book);
         QCOMPARE(readFile(c.file.path()), prices);
+        QCOMPARE(readFile(log), logged);
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 
