@@ -98,10 +98,12 @@ Shape examine(QSqlDatabase& db)
         return shape;
     }
     // Of this version, every column that is read must be there; of an
-    // earlier one at least the table, which its steps bring up.
+    // earlier one at least the table, which its steps bring up (where the
+    // version alone does not tell it).
     const bool current = shape.version == EstimateBook::SchemaVersion;
     QSqlQuery query(db);
-    if (!query.exec(current ? QStringLiteral("Select %1 From Estimates Limit 0").arg(RecordColumns)
+    if (!dialect.versionTellsTables() &&
+        !query.exec(current ? QStringLiteral("Select %1 From Estimates Limit 0").arg(RecordColumns)
                             : QStringLiteral("Select 1 From Estimates Limit 0"))) {
         shape.error = query.lastError();
         const StoreKind kind = dialect.kind(shape.error);

@@ -64,6 +64,10 @@ public:
     virtual int version(QSqlDatabase& db, const QString& part, QSqlError* error) const = 0;
     virtual bool setVersion(QSqlDatabase& db, const QString& part, int version,
                             QSqlError* error) const = 0;
+    // Whether a part's version alone tells that its tables are this
+    // program's (kept in a table of the program's own), or whether they
+    // must be looked at.
+    virtual bool versionTellsTables() const = 0;
 
     // Whether the store holds tables that would stand in the way of making
     // `table`: in a file, any table at all (a file keeps one part of the

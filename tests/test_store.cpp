@@ -8,6 +8,7 @@
 #include "store/database.h"
 #include "store/dialect.h"
 #include "tcp_relay.h"
+#include "tools/server_setup.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -248,6 +249,43 @@ private slots:
         QVERIFY(!other.exec(QStringLiteral("Commit")).isValid());
         QCOMPARE(other.value(QStringLiteral("Select count(*) From Charges1 Where Item = 'Jerky'")),
                  QStringLiteral("1"));
+    }
+
+    void costsOnTheServerAreExact()
+    {
+        // A price list made by an earlier version: costs as binary fractions.
+        QString problem;
+        const QString url = server_.createDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        {
+            Session owner(url);
+            QVERIFY(!owner
+                         .exec(QStringLiteral("Create Table Charges1 (Item Text, Cost Double "
+                                              "Precision, Category Text, rowid Bigint Generated "
+                                              "By Default As Identity Primary Key)"))
+                         .isValid());
+            QVERIFY(!owner
+                         .exec(QStringLiteral("Insert Into Charges1 (Item, Cost, Category) "
+                                              "Values ('Jerky', 19.99, 'Sausage')"))
+                         .isValid());
+        }
+        bool upgraded = false;
+        QVERIFY(ServerSetup::CreatePriceTable(url, &upgraded).saved);
+        QVERIFY(upgraded);
+        QVERIFY(!ServerSetup::CreatePriceTable(url, &upgraded).saved); // made exact once
+        QVERIFY(!upgraded);
+        Session owner(url);
+        QCOMPARE(owner.value(QStringLiteral("Select Cost::text From Charges1")),
+                 QStringLiteral("19.99"));
+
+        PriceListEditor editor(url);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(QStringLiteral("Jerky"), QStringLiteral("0.55")).done);
+        QCOMPARE(owner.value(QStringLiteral("Select Cost::text From Charges1")),
+                 QStringLiteral("0.55"));
+        PriceList prices(url);
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(prices.lookupCost(QStringLiteral("Jerky")).cost, 0.55);
     }
 
     void aServerGoneIsFoundWithoutAskingIt()

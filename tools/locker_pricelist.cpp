@@ -310,9 +310,9 @@ int runImport(const Invocation& call)
 
 // Makes the tables of the price list and of the saved estimates on the server;
 // false when it refused, and then the tool has said why.
-bool madeServerTables(const QString& url)
+bool madeServerTables(const QString& url, bool* upgraded)
 {
-    const SaveResult made = ServerSetup::CreatePriceTable(url);
+    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded);
     if (!made.saved) {
         complain(made.problem);
         return false;
@@ -330,8 +330,16 @@ bool madeServerTables(const QString& url)
 int runInitServer(const Invocation& call)
 {
     const QString& url = call.priceListPath;
-    if (!madeServerTables(url))
+    bool upgraded = false;
+    if (!madeServerTables(url, &upgraded))
         return Refused;
+    if (upgraded) {
+        say(QStringLiteral("The %1 held a price list made by an earlier version: its costs are "
+                           "now kept as exact numbers, and the tables of the saved estimates are "
+                           "up to date. Nothing else was changed.")
+                .arg(Database::Described(url)));
+        return Done;
+    }
     say(QStringLiteral("Made the tables of the price list and of the saved estimates in the %1. "
                        "The price list is empty: import a CSV file into it (%2 --database %3 "
                        "import FILE.csv), or copy a price list file with its saved estimates "
@@ -357,7 +365,8 @@ int runCopyToServer(const Invocation& call)
         if (there == PriceList::OpenResult::Unreachable)
             return complain(server.openProblem());
     }
-    if (there != PriceList::OpenResult::Opened && !madeServerTables(url))
+    bool upgraded = false;
+    if (there != PriceList::OpenResult::Opened && !madeServerTables(url, &upgraded))
         return Refused;
     // The saved estimates are checked too before anything is copied: both
     // copies are made, or neither, so that the command can be run again.

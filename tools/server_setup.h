@@ -14,8 +14,10 @@ namespace ServerSetup {
 
 // Makes the price list's table, with its index and the notice of every
 // change to the other counters, in a database on a server (`url`), which
-// must not hold one yet.
-SaveResult CreatePriceTable(const QString& url);
+// must not hold one yet. Costs are kept as exact numbers (numeric); a table
+// made by an earlier version, whose costs were binary fractions (double
+// precision), is brought up to that instead, and `upgraded` tells it.
+SaveResult CreatePriceTable(const QString& url, bool* upgraded = nullptr);
 
 // Copies every row of the price list file `file`, in its order, into the
 // server's price list (`url`), which must be empty: all in one transaction,
