@@ -299,6 +299,33 @@ private slots:
                               carl.quoteTotal, carl.finalTotal}));
     }
 
+    // The counter keeps the file open between uses; a copy put back in its
+    // place is what it reads and saves into from then on.
+    void aFilePutInItsPlaceIsTheBook()
+    {
+        Shelf s;
+        s.saved(QStringLiteral("Anna"));
+        QCOMPARE(listed(s.book, QString()), QStringLiteral("1"));
+        // A copy of another book, taken whole once its counter closed it.
+        QTemporaryDir elsewhere;
+        const QString other = elsewhere.filePath(QStringLiteral("Estimates.db"));
+        {
+            EstimateBook book(other);
+            for (const QString& customer : {QStringLiteral("Bob"), QStringLiteral("Cy")}) {
+                EstimateRecord record = sample(customer);
+                QVERIFY(book.save(record).done);
+            }
+        }
+        const QString kept = s.dir.filePath(QStringLiteral("kept.db"));
+        QVERIFY(QFile::copy(other, kept));
+        QVERIFY(::rename(QFile::encodeName(kept).constData(),
+                         QFile::encodeName(s.path).constData()) == 0);
+        QCOMPARE(listed(s.book, QString()), QStringLiteral("2 1"));
+        QCOMPARE(s.saved(QStringLiteral("Dee")).number, qint64(3));
+        EstimateBook fresh(s.path);
+        QCOMPARE(listed(fresh, QStringLiteral("Dee")), QStringLiteral("3"));
+    }
+
     void lockedFileIsRefused()
     {
         Shelf s;
