@@ -3,9 +3,7 @@
 #include "store/dialect.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlQuery>
-#include <cerrno>
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -325,25 +323,11 @@ bool Session::mayChange(const StoreLocation& where, QString* problem)
     // A file made read-only is not written to: in WAL mode the change would
     // go to the log beside it and never reach the file. A folder that may
     // not be written takes no journal or log.
-    const QString path = where.text();
-    const auto writable = [](const QString& name) {
-        return ::access(QFile::encodeName(name).constData(), W_OK) == 0 || errno == ENOENT;
-    };
+    *problem = SqliteUnwritableReason(where.text(), BookWords, true);
+    if (problem->isEmpty())
+        return true;
     failed_ = true; // opened again at the next use
-    if (!writable(path)) {
-        *problem = QStringLiteral("The estimates file is read-only; let this user write it, then "
-                                  "try again (%1).")
-                       .arg(path);
-        return false;
-    }
-    if (!writable(QFileInfo(path).absolutePath())) {
-        QString reason = SqliteFolderReason(BookWords);
-        reason[0] = reason[0].toUpper();
-        *problem = QStringLiteral("%1 (%2).").arg(reason, path);
-        return false;
-    }
-    failed_ = false;
-    return true;
+    return false;
 }
 
 bool Session::end(bool commit, QSqlError* error)

@@ -269,12 +269,10 @@ bool PriceConnection::mayChange(QString* problem) const
     // A file made read-only while it is open would take the start of a
     // change and refuse the rest, leaving a journal that nobody can roll
     // back until it is writable again: nothing is begun.
-    if (server_ || ::access(QFile::encodeName(location_.text()).constData(), W_OK) == 0)
+    if (server_)
         return true;
-    *problem = QStringLiteral("The price list file is read-only; let this user write it, then try "
-                              "again (%1).")
-                   .arg(location_.text());
-    return false;
+    *problem = SqliteUnwritableReason(location_.text(), {}, false);
+    return problem->isEmpty();
 }
 
 QString PriceConnection::reason(const QSqlError& error, bool changing)

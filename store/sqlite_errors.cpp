@@ -1,6 +1,10 @@
 #include "store/sqlite_errors.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +81,23 @@ QString SqliteFolderReason(const SqliteFileWords& words)
                           "journal file beside %1; let this user write in that folder, or move "
                           "%1 to a folder that can be written")
         .arg(QLatin1String(words.name));
+}
+
+QString SqliteUnwritableReason(const QString& path, const SqliteFileWords& words, bool folderToo)
+{
+    const auto writable = [](const QString& name) {
+        return ::access(QFile::encodeName(name).constData(), W_OK) == 0 || errno == ENOENT;
+    };
+    QString reason;
+    if (!writable(path))
+        reason = QStringLiteral("%1 is read-only; let this user write it, then try again")
+                     .arg(QLatin1String(words.file));
+    else if (folderToo && !writable(QFileInfo(path).absolutePath()))
+        reason = SqliteFolderReason(words);
+    if (reason.isEmpty())
+        return reason;
+    reason[0] = reason[0].toUpper();
+    return QStringLiteral("%1 (%2).").arg(reason, path);
 }
 
 bool SqliteCannotOpen(const QSqlError& error)

@@ -24,6 +24,11 @@ QString SqliteErrorReason(const QSqlError& error, const SqliteFileWords& words =
 // Why a change failed when the file's folder may not be written.
 QString SqliteFolderReason(const SqliteFileWords& words = {});
 
+// Why a change to the SQLite file at `path` must not begin: the file, or
+// with `folderToo` its folder, may not be written now (a change begun would
+// leave a journal or log that nobody can take back); empty when it may.
+QString SqliteUnwritableReason(const QString& path, const SqliteFileWords& words, bool folderToo);
+
 // True when SQLite could not open a file: for a change to a price list that
 // is open already, the journal that it makes beside it.
 bool SqliteCannotOpen(const QSqlError& error);

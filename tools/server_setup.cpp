@@ -248,14 +248,16 @@ BookResult CopyEstimates(const QString& file, const QString& url, int* copied)
                 result.problem.isEmpty() && !error.isValid() && !empty &&
                 read.exec(QStringLiteral("Select %1 From Estimates Order By Number")
                               .arg(BookStore::CopiedColumns));
-            if (reading && !write.prepare(QStringLiteral("Insert Into Estimates (%1) Values "
-                                                         "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                                         "?, ?, ?)")
-                                              .arg(BookStore::CopiedColumns)))
+            // A value for each column copied.
+            const int columns = int(BookStore::CopiedColumns.count(QLatin1Char(','))) + 1;
+            const QStringList marks(columns, QStringLiteral("?"));
+            if (reading && !write.prepare(QStringLiteral("Insert Into Estimates (%1) Values (%2)")
+                                              .arg(BookStore::CopiedColumns,
+                                                   marks.join(QStringLiteral(", ")))))
                 error = write.lastError();
             int rows = 0;
             while (reading && !error.isValid() && read.next()) {
-                for (int c = 0; c < 16; ++c)
+                for (int c = 0; c < columns; ++c)
                     write.addBindValue(read.value(c));
                 if (!write.exec())
                     error = write.lastError();
