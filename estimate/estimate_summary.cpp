@@ -122,6 +122,23 @@ EstimateSummary Summarize(const EstimateValue& v)
         estimate.services << line;
     }
     estimate.total = v.total.text;
+    if (v.share) {
+        const ShareOfAnimal& share = *v.share;
+        estimate.shareNote =
+            QStringLiteral("Share %1 of %2: a %3 of %4%5, whose hanging weight is %6 lb; %7.")
+                .arg(share.share)
+                .arg(share.shares)
+                .arg(share.part, estimate.species.toLower(),
+                     share.tag.trimmed().isEmpty() ? QString()
+                                                   : QStringLiteral(" tag ") + share.tag.trimmed(),
+                     share.animalHanging, share.killFeeWords);
+        if (!share.surchargeRate.isEmpty() || !share.surcharge.isCurrent()) {
+            estimate.surcharge = share.surcharge.text;
+            estimate.surchargeRate = share.surchargeRate;
+        }
+        if (!share.total.isEmpty())
+            estimate.total = share.total;
+    }
     return estimate;
 }
 
@@ -188,6 +205,8 @@ QStringList chargesOf(const EstimateSummary& s)
     QStringList charges = {s.killCharge, s.processingCharge};
     for (const EstimateLine& line : s.services)
         charges << line.charge;
+    if (!s.surchargeRate.isEmpty() || !s.surcharge.isEmpty())
+        charges << s.surcharge;
     return charges;
 }
 
@@ -270,6 +289,8 @@ QString detailRows(const QStringList& details, int columns)
     return html;
 }
 
+const QString SurchargeName = QStringLiteral("Split-side surcharge");
+
 const QString EstimateNotice =
     QStringLiteral("<p><small>This is an estimate. The final bill follows the weights and "
                    "services of the actual work.</small></p>");
@@ -286,7 +307,10 @@ QString EstimateHtml(const EstimateSummary& s)
     html += row({QStringLiteral("Species"), speciesText(s)});
     html += row({s.weightCaption, pounds(s.enteredWeight)});
     html += row({QStringLiteral("Hanging Weight"), pounds(s.hangingWeight)});
-    html += QStringLiteral("</table><p></p>");
+    html += QStringLiteral("</table>");
+    if (!s.shareNote.isEmpty())
+        html += QStringLiteral("<p>%1</p>").arg(escaped(s.shareNote));
+    html += QStringLiteral("<p></p>");
 
     html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\">");
     html += row({QStringLiteral("Charge"), QStringLiteral("Weight"), QStringLiteral("Rate"),
@@ -309,11 +333,20 @@ QString EstimateHtml(const EstimateSummary& s)
         html += row({serviceName(line), pounds(line.weight), PrintedRate(line.rate), money(2 + i)});
         html += detailRows(line.details, 4);
     }
+    if (int(charges.size()) > 2 + int(s.services.size()))
+        html += row({SurchargeName, pounds(s.hangingWeight), PrintedRate(s.surchargeRate),
+                     money(int(charges.size()) - 1)});
     html += QStringLiteral("<tr><td colspan=\"4\"><hr/></td></tr>");
     html += QStringLiteral("<tr><th align=\"left\">Total Estimated Price</th><td></td><td></td>"
                            "<th align=\"right\">%1</th></tr>")
                 .arg(escaped(PrintedMoney(s.total)));
+    if (!s.likelyTotal.isEmpty())
+        html += QStringLiteral("<tr><td align=\"left\">Likely</td><td align=\"right\">%1</td>"
+                               "<td></td><td align=\"right\">%2</td></tr>")
+                    .arg(escaped(s.likelyHanging), escaped(s.likelyTotal));
     html += QStringLiteral("</table>");
+    if (!s.likelyWords.isEmpty())
+        html += QStringLiteral("<p><small>%1</small></p>").arg(escaped(s.likelyWords));
     html += EstimateNotice;
     return html + QStringLiteral("</body></html>");
 }
@@ -332,7 +365,10 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
     html += row({billed.weightCaption, pounds(quote.enteredWeight), pounds(billed.enteredWeight)});
     html += row({QStringLiteral("Hanging Weight"), pounds(quote.hangingWeight),
                  pounds(billed.hangingWeight)});
-    html += QStringLiteral("</table><p></p>");
+    html += QStringLiteral("</table>");
+    if (!billed.shareNote.isEmpty())
+        html += QStringLiteral("<p>%1</p>").arg(escaped(billed.shareNote));
+    html += QStringLiteral("<p></p>");
 
     // One printed line for each charge of either side: kill, processing, then
     // the services in box order. `at` is each side's index among its own
@@ -357,6 +393,14 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
                 }
         if (line.at[0] >= 0 || line.at[1] >= 0)
             lines << line;
+    }
+    {
+        Line surcharge{SurchargeName, {-1, -1}, {}};
+        for (int side = 0; side < 2; ++side)
+            if (int(chargesOf(*sides[side]).size()) > 2 + int(sides[side]->services.size()))
+                surcharge.at[side] = 2 + int(sides[side]->services.size());
+        if (surcharge.at[0] >= 0 || surcharge.at[1] >= 0)
+            lines << surcharge;
     }
 
     const QStringList charges[2] = {chargesOf(quote), chargesOf(billed)};

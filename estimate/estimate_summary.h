@@ -55,7 +55,14 @@ struct EstimateSummary {
     QString processingCharge;
     QString processingRate; // dollars per pound, or empty for a flat charge
     QList<EstimateLine> services;
+    // For a share of an animal sold in shares: which part of which animal, and
+    // the split-side surcharge with its price per pound (empty when none).
+    QString shareNote;
+    QString surcharge, surchargeRate;
     QString total;
+    // The quote's likely range (see likely_range.h): the hanging weight and the
+    // total between, and the assumption in words; empty when none is printed.
+    QString likelyHanging, likelyTotal, likelyWords;
 };
 
 // The estimate's lines as the customer reads them. The shop, the dates and

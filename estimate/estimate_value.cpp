@@ -103,6 +103,19 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateShown*)
     f("fieldsShown", v.fieldsShown);
 }
 
+template <typename V, typename F> void fieldsOf(V& v, F& f, ShareOfAnimal*)
+{
+    f("tag", v.tag);
+    f("part", v.part);
+    f("share", v.share);
+    f("shares", v.shares);
+    f("animalHanging", v.animalHanging);
+    f("killFeeWords", v.killFeeWords);
+    f("surchargeRate", v.surchargeRate);
+    f("surcharge", v.surcharge);
+    f("total", v.total);
+}
+
 template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
 {
     f("species", v.species);
@@ -122,6 +135,7 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
     f("builtInPrices", v.builtInPrices);
     f("ratesFrom", v.ratesFrom);
     f("savedAt", v.savedAt);
+    f("share", v.share);
     f("shown", v.shown);
 }
 
@@ -183,6 +197,10 @@ template <typename T> QJsonValue encode(const QList<T>& v);
 template <typename T, std::size_t N> QJsonValue encode(const std::array<T, N>& v);
 QJsonValue encode(const std::array<ServiceRow, ServiceCount>& v);
 template <typename T> requires hasFields<T> QJsonValue encode(const T& v);
+template <typename T> requires hasFields<T> QJsonValue encode(const std::optional<T>& v)
+{
+    return v ? encode(*v) : QJsonValue();
+}
 
 struct Writer {
     QJsonObject object;
@@ -301,6 +319,15 @@ template <typename T> bool decode(const QJsonValue& j, QList<T>& v);
 template <typename T, std::size_t N> bool decode(const QJsonValue& j, std::array<T, N>& v);
 bool decode(const QJsonValue& j, std::array<ServiceRow, ServiceCount>& v);
 template <typename T> requires hasFields<T> bool decode(const QJsonValue& j, T& v);
+// A part that records written before it had no key for is absent.
+template <typename T> requires hasFields<T> bool decode(const QJsonValue& j, std::optional<T>& v)
+{
+    if (j.isNull() || j.isUndefined()) {
+        v.reset();
+        return true;
+    }
+    return decode(j, v.emplace());
+}
 
 struct Reader {
     QJsonObject object;

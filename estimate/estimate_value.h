@@ -70,6 +70,25 @@ struct EstimateShown {
     bool operator==(const EstimateShown&) const = default;
 };
 
+// The part of one animal that an estimate is for, when a beef or hog is sold
+// in shares (see animal_shares.h). Each share's estimate carries it, so that
+// its sheet, its bill and the book tell which animal and which part it is.
+struct ShareOfAnimal {
+    QString tag;               // the carcass's tag, the same on every share of it
+    QString part;              // "half", "quarter", "split-side quarter", "30 %"
+    int share = 0, shares = 0; // this is share `share` (from 1) of `shares`
+    QString animalHanging;     // the whole animal's hanging weight (quoted or weighed)
+    QString killFeeWords;      // how the kill fee is divided, in words
+    QString surchargeRate;     // dollars per pound of a split side; empty when none
+    Figure surcharge;          // the split-side surcharge: "0" when there is none
+    // The share's total as billed to the cent (its kill, processing, services
+    // and surcharge, with its cent of the animal's rounding); empty until the
+    // animal is figured.
+    QString total;
+
+    bool operator==(const ShareOfAnimal&) const = default;
+};
+
 // Whose prices the estimate is figured at.
 enum class PriceBasis {
     Today, // the price list's as it is now: every lookup asks it
@@ -104,6 +123,9 @@ struct EstimateValue {
     QDate ratesFrom;
     // When it was saved last, as its quote or its final bill; unset while not.
     QDateTime savedAt;
+
+    // The part of an animal sold in shares that it is for; none for a whole one.
+    std::optional<ShareOfAnimal> share;
 
     EstimateShown shown;
 

@@ -196,3 +196,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+int SampleRows()
+{
+    // Every line after the heading is one row.
+    return int(SamplePricesCsv().trimmed().split(QLatin1Char('\n')).size()) - 1;
+}

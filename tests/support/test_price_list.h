@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <optional>
 
+// How many rows the sample price list has.
+int SampleRows();
+
 class TestPriceList {
 public:
     // A folder with no price list in it yet.

@@ -1,0 +1,164 @@
+#pragma once
+
+// One beef or hog sold in shares: a half, a quarter, a quarter cut from a
+// split side, or a percentage to each buyer. Each share is an ordinary
+// estimate of its own (its customer, its own services) whose hanging weight
+// and kill charge are its part of the animal's; a split-side quarter pays a
+// surcharge per pound on top. The shares' totals add up to the animal's total
+// to the cent: the cents that rounding leaves go to the shares that rounding
+// moved the most. What is not sold yet is shown as such, with its part of the
+// kill and processing, and counts in the animal's total.
+
+#include "core/clock.h"
+#include "estimate/estimate_value.h"
+#include "pricelist/price_source.h"
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// Parts are counted in hundredths of a percent of the whole animal.
+constexpr int WholeAnimal = 10000;
+constexpr int MostShares = 8;
+
+enum class PartKind { Half, Quarter, SplitSideQuarter, Percent };
+
+struct SharePart {
+    PartKind kind = PartKind::Quarter;
+    int hundredths = 0; // of a percent, for a Percent part (3333 is 33.33 %)
+
+    // The part in hundredths of a percent of the animal.
+    int ofWhole() const;
+    double fraction() const { return ofWhole() / double(WholeAnimal); }
+    bool splitSide() const { return kind == PartKind::SplitSideQuarter; }
+    // "half", "quarter", "split-side quarter", "33.33 %".
+    QString words() const;
+    // A part from its words, or a percentage written "30", "30 %" or "12.5%"
+    // (at most two decimals). No value, and `problem` says why, otherwise.
+    static std::optional<SharePart> fromWords(const QString& text, QString* problem);
+
+    bool operator==(const SharePart&) const = default;
+};
+
+// Why these parts cannot be saved, in plain words: no share, more than eight,
+// a part of nothing or less, or more than the whole animal between them.
+// Empty when they can (less than the whole is not sold yet: see UnsoldPart).
+QString PartsProblem(const QList<SharePart>& parts);
+
+// The part of the animal that no share holds, in hundredths of a percent
+// (0 when it is all sold, negative when the parts are over the whole).
+int UnsoldPart(const QList<SharePart>& parts);
+
+// How the kill fee is divided: the shop's own setting.
+enum class KillFeeSplit {
+    ByPart,   // each share pays its part of the animal's kill fee
+    OneBuyer, // one buyer pays all of it
+    PerShare, // each share pays the price list's fee per share
+};
+QString KillFeeSplitWords(KillFeeSplit split);
+std::optional<KillFeeSplit> KillFeeSplitFromKey(const QString& key);
+QString KillFeeSplitKey(KillFeeSplit split);
+
+// A division of something among the shares, and the part not sold yet.
+struct Division {
+    QList<double> shares;
+    double unsold = 0;
+};
+
+// The animal's hanging weight divided by part.
+Division DivideHanging(const QList<SharePart>& parts, double hanging);
+
+// The two sides weighed: each share takes its pounds from the side, or the
+// sides, it is cut from. Halves are laid out first, then quarters, then
+// percentages, each in the order given: the first half of the animal is the
+// first side, the rest the second.
+Division DivideSides(const QList<SharePart>& parts, double firstSide, double secondSide);
+
+// The kill fee divided as the shop divides it. `fee` is the animal's kill fee,
+// `perShare` the fee per share, `payer` the share that pays all of it.
+Division DivideKillFee(const QList<SharePart>& parts, KillFeeSplit split, double fee,
+                       double perShare, int payer);
+
+// Whole cents for each share's total and for the part not sold yet, adding up
+// to the animal's total (their sum to the nearest cent). No value when a total
+// is not a number.
+struct ShareCents {
+    QList<std::int64_t> shares;
+    std::int64_t unsold = 0;
+    std::int64_t animal = 0;
+};
+std::optional<ShareCents> CentsOfShares(const QList<double>& totals, double unsold);
+
+// One buyer's share.
+struct AnimalShare {
+    QString customer;
+    QString phone;
+    SharePart part;
+    // Its own estimate: the animal's species and live weight, its part of the
+    // hanging weight and of the kill fee, the services this buyer asked for,
+    // and (in `share`) which part of which animal it is.
+    EstimateValue estimate;
+    qint64 number = 0; // its saved estimate's number; 0 until saved
+
+    bool operator==(const AnimalShare&) const = default;
+};
+
+// The animal and its shares.
+struct AnimalValue {
+    QString tag;
+    Species species = Species::Beef;
+    QString live = QStringLiteral("0"); // as typed
+    KillFeeSplit killFee = KillFeeSplit::ByPart;
+    int payer = 0; // the share that pays the whole kill fee (OneBuyer)
+    QList<AnimalShare> shares;
+    // After the kill: the hanging weight weighed, whole or the two sides
+    // (empty while not weighed).
+    QString weighed;
+    QString firstSide, secondSide;
+
+    bool weighedAfterKill() const;
+    QList<SharePart> parts() const;
+    bool operator==(const AnimalValue&) const = default;
+};
+
+// What the animal's sheet shows of the part that is not sold yet.
+struct UnsoldFigures {
+    int part = 0; // hundredths of a percent
+    double hanging = 0, kill = 0, processing = 0, total = 0;
+};
+
+// The animal figured: each share's estimate brought up to date, and the sums.
+struct AnimalFigures {
+    QString hanging;      // the animal's hanging weight, as figured or weighed
+    QList<double> totals; // each share's total, before rounding to the cent
+    UnsoldFigures unsold;
+    std::optional<ShareCents> cents;
+    // What stands in the way of saving: the parts, a price that could not be
+    // had, a figure of a share that is not current. Empty when none.
+    QStringList problems;
+};
+
+// Figures the shares of an animal at the prices of `prices` (the shop's
+// price list while `priceListFlag` is ticked, else the built-in prices): each
+// share's estimate gets its part of the hanging weight (figured from the live
+// weight, or from the weights after the kill), its part of the kill fee, its
+// split-side surcharge, its services figured again for its weight, and its
+// total to the cent. The shares' own services stay as the clerk chose them.
+class AnimalShares {
+public:
+    AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag);
+
+    AnimalFigures figure(AnimalValue& animal);
+
+    // The price list items behind the division.
+    static const QString SplitSideItem; // dollars per pound of a split-side quarter
+    static const QString ShareKillItem; // the kill fee per share
+
+private:
+    std::optional<double> cost(const QString& item, QString* problem);
+
+    PriceSource& prices_;
+    const Clock& clock_;
+    bool flag_;
+};
