@@ -33,7 +33,9 @@ void syncFolder(const QString& folder)
 
 const QString RecordColumns =
     QStringLiteral("Number, Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
-                   "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision");
+                   "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, AnimalTag, "
+                   "SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
+                   "QuoteServices, FinalServices, Figured");
 const QString CopiedColumns =
     RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits");
 
@@ -81,8 +83,62 @@ void BindContent(QSqlQuery& query, const EstimateRecord& record)
     for (const QString& value :
          {record.customer, record.phone, record.note, record.species, record.liveWeight,
           record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
-          SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone)})
+          SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone),
+          record.animalTag, record.sharePart})
         query.addBindValue(dialect.text(value));
+    BindFigures(query, record);
+}
+
+void BindFigures(QSqlQuery& query, const EstimateRecord& record)
+{
+    const auto number = [](const auto& value) {
+        return value ? QVariant(*value) : QVariant();
+    };
+    query.addBindValue(number(record.quoteCents));
+    query.addBindValue(number(record.finalCents));
+    query.addBindValue(number(record.livePounds));
+    query.addBindValue(number(record.weighedHanging));
+    query.addBindValue(record.quoteServices);
+    query.addBindValue(record.finalServices);
+    query.addBindValue(record.figured ? 1 : 0);
+}
+
+const QString FigureColumns = QStringLiteral(
+    "QuoteCents = ?, FinalCents = ?, LivePounds = ?, WeighedHanging = ?, QuoteServices = ?, "
+    "FinalServices = ?, Figured = ?");
+
+void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
+{
+    record.number = query.value(0).toLongLong();
+    record.created = TimeFrom(query.value(1));
+    record.updated = TimeFrom(query.value(2));
+    record.customer = query.value(3).toString();
+    record.phone = query.value(4).toString();
+    record.note = query.value(5).toString();
+    record.species = query.value(6).toString();
+    record.liveWeight = query.value(7).toString();
+    record.quoteTotal = query.value(8).toString();
+    record.finalTotal = query.value(9).toString();
+    record.quoteState = query.value(10).toString();
+    record.finalState = query.value(11).toString();
+    record.revision = query.value(12).toLongLong();
+    record.animalTag = query.value(13).toString();
+    record.sharePart = query.value(14).toString();
+    const auto cents = [&](int i) {
+        return query.value(i).isNull() ? std::nullopt
+                                       : std::optional<qint64>(query.value(i).toLongLong());
+    };
+    const auto pounds = [&](int i) {
+        return query.value(i).isNull() ? std::nullopt
+                                       : std::optional<double>(query.value(i).toDouble());
+    };
+    record.quoteCents = cents(15);
+    record.finalCents = cents(16);
+    record.livePounds = pounds(17);
+    record.weighedHanging = pounds(18);
+    record.quoteServices = query.value(19).toInt();
+    record.finalServices = query.value(20).toInt();
+    record.figured = query.value(21).toInt() != 0;
 }
 
 qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
@@ -94,7 +150,9 @@ qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
         QStringLiteral(
             "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
             "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
-            "SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+            "AnimalTag, SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
+            "QuoteServices, FinalServices, Figured, SaveKey, Revision) "
+            "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
         QStringLiteral("Number")));
     query.addBindValue(TimeText(time));
     query.addBindValue(TimeText(time));
@@ -149,7 +207,7 @@ Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved)
     return outcome;
 }
 
-Creation Create(const QString& path, EstimateRecord& record, QString* problem)
+Creation Create(const QString& path, const QList<EstimateRecord*>& records, QString* problem)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
@@ -166,7 +224,7 @@ Creation Create(const QString& path, EstimateRecord& record, QString* problem)
         QStringLiteral("%1/.%2.new-%3").arg(folder, info.fileName()).arg(::getpid());
     QFile::remove(temporary);
     const QDateTime time = Now();
-    qint64 number = 0;
+    QList<qint64> numbers;
     QSqlError error;
     const QString name = Database::NextConnectionName("create");
     {
@@ -178,15 +236,19 @@ Creation Create(const QString& path, EstimateRecord& record, QString* problem)
         if (ok)
             ToWriteAheadLog(db);
         ok = ok && RunStatement(db, QStringLiteral("Begin"), &error) && MakeTables(db, &error);
-        ok = ok && (number = Insert(db, record, time, NewSaveKey(), &error)) > 0;
+        for (const EstimateRecord* record : records) {
+            const qint64 number = ok ? Insert(db, *record, time, NewSaveKey(), &error) : 0;
+            ok = ok && number > 0;
+            numbers << number;
+        }
         ok = ok && RunStatement(db, QStringLiteral("Commit"), &error);
         db.close();
         if (!ok)
-            number = 0;
+            numbers.clear();
     }
     QSqlDatabase::removeDatabase(name);
     Creation result = Creation::Failed;
-    if (number == 0) {
+    if (numbers.isEmpty()) {
         *problem = SqliteCannotOpen(error) ? cannotMake : ErrorWords(path, error, true);
     } else if (::link(QFile::encodeName(temporary).constData(),
                       QFile::encodeName(path).constData()) == 0) {
@@ -205,10 +267,12 @@ Creation Create(const QString& path, EstimateRecord& record, QString* problem)
         QFile::remove(temporary + QLatin1String(beside));
     if (result == Creation::Made) {
         syncFolder(folder);
-        record.number = number;
-        record.created = time;
-        record.updated = time;
-        record.revision = 1;
+        for (int i = 0; i < int(records.size()); ++i) {
+            records[i]->number = numbers[i];
+            records[i]->created = time;
+            records[i]->updated = time;
+            records[i]->revision = 1;
+        }
     }
     return result;
 }

@@ -43,6 +43,21 @@ const QStringList Steps[] = {
     // The key of each save, by which a save whose reply was lost is found.
     {QStringLiteral("Alter Table Estimates Add Column SaveKey Text"),
      QStringLiteral("Create Unique Index Estimates_SaveKey On Estimates (SaveKey)")},
+    // The figures kept beside the states, for the report on the quotes and the
+    // shares of an animal; Figured is 0 for the records saved before them,
+    // until they are filled in. The report reads its index alone.
+    {QStringLiteral("Alter Table Estimates Add Column AnimalTag Text Not Null Default ''"),
+     QStringLiteral("Alter Table Estimates Add Column SharePart Text Not Null Default ''"),
+     QStringLiteral("Alter Table Estimates Add Column QuoteCents Bigint"),
+     QStringLiteral("Alter Table Estimates Add Column FinalCents Bigint"),
+     QStringLiteral("Alter Table Estimates Add Column LivePounds Numeric"),
+     QStringLiteral("Alter Table Estimates Add Column WeighedHanging Numeric"),
+     QStringLiteral("Alter Table Estimates Add Column QuoteServices Integer Not Null Default 0"),
+     QStringLiteral("Alter Table Estimates Add Column FinalServices Integer Not Null Default 0"),
+     QStringLiteral("Alter Table Estimates Add Column Figured Integer Not Null Default 0"),
+     QStringLiteral("Create Index Estimates_Report On Estimates (Created, Species, FinalCents, "
+                    "QuoteCents, LivePounds, WeighedHanging, QuoteServices, FinalServices)"),
+     QStringLiteral("Create Index Estimates_Animal On Estimates (AnimalTag, Number)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

@@ -6,6 +6,7 @@
 // plain words.
 
 #include "book/estimate_book.h"
+#include "store/database.h"
 #include "store/file_watch.h"
 #include "store/server_watch.h"
 #include "store/store_location.h"
@@ -106,8 +107,16 @@ private:
 
 // Binds what the clerk gave (never NULL) and the search keys made from it, in
 // the order that the insert and the update name them: Customer to
-// FinalState, then CustomerKey, PhoneKey, PhoneDigits.
+// FinalState, then CustomerKey, PhoneKey, PhoneDigits, AnimalTag, SharePart,
+// and the figures (BindFigures).
 void BindContent(QSqlQuery& query, const EstimateRecord& record);
+// Binds the figures kept beside the states, in the order of FigureColumns.
+void BindFigures(QSqlQuery& query, const EstimateRecord& record);
+// "QuoteCents = ?, ..., Figured = ?", for an update.
+extern const QString FigureColumns;
+
+// A record read with RecordColumns.
+void ReadRecord(const QSqlQuery& query, EstimateRecord& record);
 
 // Adds the record as a new estimate saved at `time` under `key`; its number
 // on success, else 0 (and `error` says why).
@@ -134,11 +143,28 @@ void Adopt(EstimateRecord& record, const SavedUnder& saved);
 enum class Outcome { Saved, NotSaved, Unknown };
 Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved);
 
-// The first save: a new file holding the book's tables and the record,
+// The first save: a new file holding the book's tables and the records,
 // written beside the file's place and linked into it whole, so that the file
-// appears with its first estimate or not at all. There when another program
-// made the file meanwhile: the record is then saved in that file.
+// appears with its first estimates or not at all. There when another program
+// made the file meanwhile: the records are then saved in that file.
 enum class Creation { Made, There, Failed };
-Creation Create(const QString& path, EstimateRecord& record, QString* problem);
+Creation Create(const QString& path, const QList<EstimateRecord*>& records, QString* problem);
 
 } // namespace BookStore
+
+// The book's connection to its store, kept open between its uses.
+struct EstimateBook::Connection {
+    explicit Connection(const StoreLocation& location)
+    {
+        if (!location.isServer()) {
+            db = Database::AddSqliteFile(name, location.text());
+            return;
+        }
+        if (const auto address = Database::ParseServerUrl(location.text(), &problem))
+            db = Database::AddServer(name, *address);
+    }
+    QString name = Database::NextConnectionName("book");
+    QSqlDatabase db;
+    QString problem; // a server address that cannot be used
+    BookStore::BookFile file;
+};

@@ -12,22 +12,6 @@
 
 using namespace BookStore;
 
-struct EstimateBook::Connection {
-    explicit Connection(const StoreLocation& location)
-    {
-        if (!location.isServer()) {
-            db = Database::AddSqliteFile(name, location.text());
-            return;
-        }
-        if (const auto address = Database::ParseServerUrl(location.text(), &problem))
-            db = Database::AddServer(name, *address);
-    }
-    QString name = Database::NextConnectionName("book");
-    QSqlDatabase db;
-    QString problem; // a server address that cannot be used
-    BookFile file;
-};
-
 EstimateBook::EstimateBook(StoreLocation location)
     : location_(std::move(location))
     , connection_(std::make_unique<Connection>(location_))
@@ -47,12 +31,84 @@ QString EstimateBook::pathBeside(const QString& priceListPath)
 
 BookResult EstimateBook::save(EstimateRecord& record)
 {
+    return saveAll({&record});
+}
+
+namespace {
+
+// Why the record cannot be written where it stands; empty when it was. The
+// number is 0 when it was not, and `error` says why when the book failed.
+struct Written {
+    qint64 number = 0;
+    QString refused;
+};
+
+Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const QDateTime& time,
+              const QString& key, const QString& what, QSqlError* error)
+{
+    Written written;
+    if (record.number == 0) {
+        written.number = Insert(db, record, time, key, error);
+        return written;
+    }
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral(
+        "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
+        "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
+        "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, %1, "
+        "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
+                       .arg(FigureColumns));
+    update.addBindValue(TimeText(time));
+    BindContent(update, record);
+    update.addBindValue(key);
+    update.addBindValue(record.number);
+    update.addBindValue(record.revision);
+    if (!update.exec()) {
+        *error = update.lastError();
+        session.failed();
+        return written;
+    }
+    if (update.numRowsAffected() == 1) {
+        written.number = record.number;
+        return written;
+    }
+    update.finish();
+    QSqlQuery there(db);
+    there.prepare(QStringLiteral("Select 1 From Estimates Where Number = ?"));
+    there.addBindValue(record.number);
+    const bool stillThere = there.exec() && there.next();
+    there.finish();
+    written.refused =
+        stillThere ? QStringLiteral("%1: estimate %2 was changed since it was opened (in another "
+                                    "window or at another counter), and this save would undo "
+                                    "that change. Open the estimate again and make the changes "
+                                    "there; this one stays on the screen to be printed.")
+                         .arg(what)
+                         .arg(record.number)
+                   : QStringLiteral("%1: estimate %2 was deleted since it was opened. Start a "
+                                    "new estimate to save it again.")
+                         .arg(what)
+                         .arg(record.number);
+    return written;
+}
+
+} // namespace
+
+BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
+{
     BookResult result;
-    const QString what = QStringLiteral("The estimate was not saved");
-    if (record.customer.trimmed().isEmpty()) {
-        result.problem = QStringLiteral("%1: it needs the customer's name (blanks alone are not a "
-                                        "name). Type the name, then save again.")
-                             .arg(what);
+    const QString what = records.size() == 1 ? QStringLiteral("The estimate was not saved")
+                                             : QStringLiteral("The estimates were not saved");
+    for (const EstimateRecord* record : records) {
+        if (record->customer.trimmed().isEmpty()) {
+            result.problem = QStringLiteral("%1: it needs the customer's name (blanks alone are "
+                                            "not a name). Type the name, then save again.")
+                                 .arg(what);
+            return result;
+        }
+    }
+    if (records.isEmpty()) {
+        result.done = true;
         return result;
     }
     if (!connection_->problem.isEmpty()) {
@@ -68,17 +124,20 @@ BookResult EstimateBook::save(EstimateRecord& record)
         return result;
     }
     if (!server && !info.exists()) {
-        if (record.number != 0) {
-            result.problem = QStringLiteral("%1: estimate %2 cannot be changed, because there is "
-                                            "no estimates file at %3 (moved or deleted since the "
-                                            "estimate was opened).")
-                                 .arg(what)
-                                 .arg(record.number)
-                                 .arg(path());
-            return result;
+        for (const EstimateRecord* record : records) {
+            if (record->number != 0) {
+                result.problem =
+                    QStringLiteral("%1: estimate %2 cannot be changed, because there is no "
+                                   "estimates file at %3 (moved or deleted since the estimate "
+                                   "was opened).")
+                        .arg(what)
+                        .arg(record->number)
+                        .arg(path());
+                return result;
+            }
         }
         QString problem;
-        switch (Create(path(), record, &problem)) {
+        switch (Create(path(), records, &problem)) {
         case Creation::Made:
             result.done = true;
             return result;
@@ -97,76 +156,58 @@ BookResult EstimateBook::save(EstimateRecord& record)
         return result;
     }
     QSqlError error;
-    // The last save of this record could not be told: when its key is in
-    // the book it went through, and this save goes on from it.
-    if (!record.saveKey.isEmpty()) {
-        const std::optional<SavedUnder> earlier = FindSave(connection_->db, record.saveKey, &error);
+    // The last save of a record could not be told: when its key is in the
+    // book it went through, and this save goes on from it.
+    for (EstimateRecord* record : records) {
+        if (record->saveKey.isEmpty())
+            continue;
+        const std::optional<SavedUnder> earlier = FindSave(connection_->db, record->saveKey, &error);
         if (error.isValid()) {
             session.end(false);
             result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
             return result;
         }
         if (earlier)
-            Adopt(record, *earlier);
+            Adopt(*record, *earlier);
     }
     const QDateTime time = Now();
-    const QString key = NewSaveKey();
-    qint64 number = record.number;
-    if (number == 0) {
-        number = Insert(connection_->db, record, time, key, &error);
-    } else {
-        QSqlQuery update(connection_->db);
-        update.prepare(QStringLiteral(
-            "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
-            "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
-            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, SaveKey = ?, "
-            "Revision = Revision + 1 Where Number = ? And Revision = ?"));
-        update.addBindValue(TimeText(time));
-        BindContent(update, record);
-        update.addBindValue(key);
-        update.addBindValue(record.number);
-        update.addBindValue(record.revision);
-        if (!update.exec()) {
-            error = update.lastError();
-            session.failed();
-            number = 0;
-        } else if (update.numRowsAffected() != 1) {
-            update.finish();
-            QSqlQuery there(connection_->db);
-            there.prepare(QStringLiteral("Select 1 From Estimates Where Number = ?"));
-            there.addBindValue(record.number);
-            const bool stillThere = there.exec() && there.next();
-            there.finish();
+    QStringList keys;
+    QList<qint64> numbers;
+    for (EstimateRecord* record : records) {
+        keys << NewSaveKey();
+        const Written written =
+            write(connection_->db, session, *record, time, keys.last(), what, &error);
+        if (!written.refused.isEmpty()) {
             session.end(false);
-            result.problem =
-                stillThere
-                    ? QStringLiteral("%1: estimate %2 was changed since it was opened (in another "
-                                     "window or at another counter), and this save would undo "
-                                     "that change. Open the estimate again and make the changes "
-                                     "there; this one stays on the screen to be printed.")
-                          .arg(what)
-                          .arg(record.number)
-                    : QStringLiteral("%1: estimate %2 was deleted since it was opened. Start a "
-                                     "new estimate to save it again.")
-                          .arg(what)
-                          .arg(record.number);
+            result.problem = written.refused;
             return result;
         }
+        numbers << written.number;
+        if (written.number == 0)
+            break;
     }
-    if (number == 0 || !session.end(true, &error)) {
+    if (numbers.last() == 0 || !session.end(true, &error)) {
         session.end(false);
         // Every statement went through and the reply to the commit was lost:
-        // the book is asked again whether the save was kept.
-        if (number != 0 && server && Dialect::Server().kind(error) == StoreKind::Unreachable) {
-            SavedUnder saved;
-            switch (OutcomeOf(path(), key, &saved)) {
+        // the book is asked again whether the save was kept (one transaction:
+        // when the first record is, they all are).
+        if (numbers.last() != 0 && server &&
+            Dialect::Server().kind(error) == StoreKind::Unreachable) {
+            QList<SavedUnder> saved(records.size());
+            Outcome outcome = Outcome::Saved;
+            for (int i = 0; i < int(records.size()) && outcome == Outcome::Saved; ++i)
+                outcome = OutcomeOf(path(), keys[i], &saved[i]);
+            switch (outcome) {
             case Outcome::Saved:
-                Adopt(record, saved);
-                record.saveKey.clear();
+                for (int i = 0; i < int(records.size()); ++i) {
+                    Adopt(*records[i], saved[i]);
+                    records[i]->saveKey.clear();
+                }
                 result.done = true;
                 return result;
             case Outcome::Unknown:
-                record.saveKey = key;
+                for (int i = 0; i < int(records.size()); ++i)
+                    records[i]->saveKey = keys[i];
                 result.problem =
                     QStringLiteral("%1: the server's answer was lost, and whether it was kept "
                                    "cannot be told until the server answers again. Save it "
@@ -180,15 +221,18 @@ BookResult EstimateBook::save(EstimateRecord& record)
         result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
         return result;
     }
-    record.saveKey.clear();
-    if (record.number == 0) {
-        record.number = number;
-        record.created = time;
-        record.revision = 1;
-    } else {
-        ++record.revision;
+    for (int i = 0; i < int(records.size()); ++i) {
+        EstimateRecord& record = *records[i];
+        record.saveKey.clear();
+        if (record.number == 0) {
+            record.number = numbers[i];
+            record.created = time;
+            record.revision = 1;
+        } else {
+            ++record.revision;
+        }
+        record.updated = time;
     }
-    record.updated = time;
     result.done = true;
     return result;
 }
@@ -284,19 +328,7 @@ std::optional<EstimateRecord> EstimateBook::open(qint64 number, QString* problem
         query.addBindValue(number);
         if (query.exec() && query.next()) {
             EstimateRecord record;
-            record.number = query.value(0).toLongLong();
-            record.created = TimeFrom(query.value(1));
-            record.updated = TimeFrom(query.value(2));
-            record.customer = query.value(3).toString();
-            record.phone = query.value(4).toString();
-            record.note = query.value(5).toString();
-            record.species = query.value(6).toString();
-            record.liveWeight = query.value(7).toString();
-            record.quoteTotal = query.value(8).toString();
-            record.finalTotal = query.value(9).toString();
-            record.quoteState = query.value(10).toString();
-            record.finalState = query.value(11).toString();
-            record.revision = query.value(12).toLongLong();
+            ReadRecord(query, record);
             found = record;
         }
         if (query.lastError().isValid()) {

@@ -7,11 +7,13 @@
 // later one may record the final bill beside it. Every save is one
 // transaction.
 
+#include "book/quote_report.h"
 #include "store/store_location.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -40,6 +42,20 @@ struct EstimateRecord {
     // looks for it first, so that the estimate is never saved twice.
     QString saveKey;
 
+    // The figures kept beside the states, for the report on the quotes'
+    // accuracy and the list of an animal's shares. The estimate layer writes
+    // them from the states (the book never looks inside those).
+    QString animalTag; // the carcass's tag of a share of an animal; empty otherwise
+    QString sharePart; // its part ("quarter"); empty for a whole animal
+    std::optional<qint64> quoteCents, finalCents;
+    // The live (or field-dressed) weight of its part of the animal, and the
+    // hanging weight weighed after the kill for its final bill.
+    std::optional<double> livePounds, weighedHanging;
+    // One bit for each service charged, by the estimate layer's numbers.
+    int quoteServices = 0, finalServices = 0;
+    // False for a record read from a book that did not keep the figures yet.
+    bool figured = true;
+
     bool hasFinal() const { return !finalState.isEmpty(); }
 };
 
@@ -66,7 +82,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -90,6 +106,23 @@ public:
     // when that cannot be told either, the record keeps the key (saveKey) for
     // the next save.
     BookResult save(EstimateRecord& record);
+    // Saves several records in one transaction (the shares of one animal):
+    // all of them, or none and the problem says why.
+    BookResult saveAll(const QList<EstimateRecord*>& records);
+
+    // The saved estimates of one animal's shares, by its tag, in the order
+    // of their numbers; empty when there are none.
+    QList<EstimateRecord> animal(const QString& tag, QString* problem);
+
+    // Fills in the figures of records saved before the book kept them, from
+    // `figure` (which reads a record's states and sets its figures). How many
+    // were filled; -1 when the book refused, and `problem` says why.
+    int fillFigures(const std::function<void(EstimateRecord&)>& figure, QString* problem);
+
+    // How near the quotes came to the final bills (see quote_report.h).
+    // Estimates saved before the book kept its figures are counted once
+    // fillFigures has filled them in.
+    AccuracyReport report(const ReportRange& range, QString* problem);
 
     // The saved estimates, newest first, whose customer or phone holds
     // `search` or whose number starts with it (letter case ignored, blanks

@@ -59,7 +59,11 @@ ShopDetails LoadShopDetails()
     return details;
 }
 
-bool SaveShopDetails(const ShopDetails& details, QString* problem)
+namespace {
+
+// Writes to the settings file, making its folder when needed; false, with a
+// plain sentence in *problem, when it cannot be written.
+template <typename Write> bool WriteSettings(Write write, QString* problem)
 {
     const QString path = ShopSettingsPath();
     const QString folder = QFileInfo(path).absolutePath();
@@ -71,11 +75,7 @@ bool SaveShopDetails(const ShopDetails& details, QString* problem)
         return false;
     }
     QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(QLatin1String(kGroup));
-    settings.setValue(QStringLiteral("name"), details.name);
-    settings.setValue(QStringLiteral("address"), details.address);
-    settings.setValue(QStringLiteral("phone"), details.phone);
-    settings.endGroup();
+    write(settings);
     settings.sync();
     if (settings.status() != QSettings::NoError) {
         if (problem)
@@ -83,6 +83,88 @@ bool SaveShopDetails(const ShopDetails& details, QString* problem)
         return false;
     }
     return true;
+}
+
+// The settings file, when there is one that can be read.
+template <typename Read> void ReadSettings(Read read)
+{
+    const QString path = ShopSettingsPath();
+    if (!QFileInfo(path).isFile())
+        return;
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() == QSettings::NoError)
+        read(settings);
+}
+
+const char kEstimates[] = "Estimates";
+
+} // namespace
+
+bool SaveShopDetails(const ShopDetails& details, QString* problem)
+{
+    return WriteSettings(
+        [&](QSettings& settings) {
+            settings.beginGroup(QLatin1String(kGroup));
+            settings.setValue(QStringLiteral("name"), details.name);
+            settings.setValue(QStringLiteral("address"), details.address);
+            settings.setValue(QStringLiteral("phone"), details.phone);
+            settings.endGroup();
+        },
+        problem);
+}
+
+std::optional<RatioSetting> LoadRatioSetting(const QString& species)
+{
+    std::optional<RatioSetting> found;
+    ReadSettings([&](QSettings& settings) {
+        const QStringList values =
+            ValueText(settings.value(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species)))
+                .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (values.size() != 2 && values.size() != 3)
+            return;
+        RatioSetting setting;
+        bool lowOk = false, highOk = false, middleOk = true;
+        setting.low = values[0].toDouble(&lowOk);
+        setting.high = values[1].toDouble(&highOk);
+        if (values.size() == 3)
+            setting.middle = values[2].toDouble(&middleOk);
+        if (lowOk && highOk && middleOk)
+            found = setting;
+    });
+    return found;
+}
+
+bool SaveRatioSetting(const QString& species, const RatioSetting& setting, QString* problem)
+{
+    const QString value = QStringLiteral("%1 %2 %3")
+                              .arg(QString::number(setting.low, 'g', 15),
+                                   QString::number(setting.high, 'g', 15),
+                                   QString::number(setting.middle, 'g', 15));
+    return WriteSettings(
+        [&](QSettings& settings) {
+            settings.setValue(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species),
+                              value);
+        },
+        problem);
+}
+
+QString KillFeeSplitSetting()
+{
+    QString key;
+    ReadSettings([&](QSettings& settings) {
+        key = ValueText(settings.value(QStringLiteral("%1/killFee").arg(QLatin1String(kEstimates))))
+                  .trimmed();
+    });
+    return key;
+}
+
+bool SaveKillFeeSplitSetting(const QString& key, QString* problem)
+{
+    return WriteSettings(
+        [&](QSettings& settings) {
+            settings.setValue(QStringLiteral("%1/killFee").arg(QLatin1String(kEstimates)), key);
+        },
+        problem);
 }
 
 QString DatabaseSetting()

@@ -6,6 +6,7 @@
 // locker-pricelist tool both find them. Qt Core only.
 
 #include <QString>
+#include <optional>
 
 struct ShopDetails {
     QString name, address, phone;
@@ -23,6 +24,24 @@ bool SaveShopDetails(const ShopDetails& details, QString* problem);
 // The settings file: the standard configuration folder (XDG_CONFIG_HOME,
 // ~/.config by default) + "/locker-estimate/shop.conf".
 QString ShopSettingsPath();
+
+// The shop's settings for estimates, by species key ("Beef", "Pork", "Deer"):
+// the range of the hanging weight as a share of the live (or field-dressed)
+// weight, and the measured middle of it when the owner adopted one (0 while
+// none was). No value when the shop has set none for the species (the
+// published figures then stand).
+struct RatioSetting {
+    double low = 0, high = 0, middle = 0;
+};
+std::optional<RatioSetting> LoadRatioSetting(const QString& species);
+// Writes the species' range; false, with a plain sentence in *problem, when
+// the settings file cannot be written. The range is not checked here.
+bool SaveRatioSetting(const QString& species, const RatioSetting& setting, QString* problem);
+
+// How the kill fee of an animal sold in shares is divided, as a key
+// ("by-part", "one-buyer", "per-share"); empty when the shop set none.
+QString KillFeeSplitSetting();
+bool SaveKillFeeSplitSetting(const QString& key, QString* problem);
 
 // The database that this machine uses, as the settings file names it under
 // the key "database" (a server's address, postgresql://...); empty when none

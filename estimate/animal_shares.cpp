@@ -404,6 +404,7 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         info.share = i + 1;
         info.shares = int(parts.size());
         info.animalHanging = out.hanging;
+        info.weighed = animal.weighedAfterKill();
         info.killFeeWords = KillFeeSplitWords(animal.killFee);
         if (animal.killFee == KillFeeSplit::PerShare && perShare > 0)
             v.rates.insert(ShareKillItem, perShare);

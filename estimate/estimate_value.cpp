@@ -110,6 +110,7 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, ShareOfAnimal*)
     f("share", v.share);
     f("shares", v.shares);
     f("animalHanging", v.animalHanging);
+    f("weighed", v.weighed);
     f("killFeeWords", v.killFeeWords);
     f("surchargeRate", v.surchargeRate);
     f("surcharge", v.surcharge);

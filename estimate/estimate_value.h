@@ -78,6 +78,7 @@ struct ShareOfAnimal {
     QString part;              // "half", "quarter", "split-side quarter", "30 %"
     int share = 0, shares = 0; // this is share `share` (from 1) of `shares`
     QString animalHanging;     // the whole animal's hanging weight (quoted or weighed)
+    bool weighed = false;      // weighed after the kill, not figured from the live weight
     QString killFeeWords;      // how the kill fee is divided, in words
     QString surchargeRate;     // dollars per pound of a split side; empty when none
     Figure surcharge;          // the split-side surcharge: "0" when there is none

@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "estimate/book_figures.h"
 #include "screens/estimate_layout.h"
 #include "screens/estimate_print.h"
 #include "screens/estimates_window.h"
@@ -121,6 +122,7 @@ bool EstimateKeeper::saveEstimate()
     next.liveWeight = kept.live;
     (final ? next.finalState : next.quoteState) = kept.toRecord();
     (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
+    FillBookFigures(next);
     const BookResult saved = book_.save(next);
     if (!saved.done) {
         // The estimate stays on the screen as it is, to be saved again or

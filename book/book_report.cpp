@@ -1,0 +1,258 @@
+// The book's answers about many estimates at once: the shares of one animal,
+// the figures kept beside the records, and the report on the quotes.
+
+#include "book/book_store.h"
+#include "book/estimate_book.h"
+#include "store/dialect.h"
+
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+
+using namespace BookStore;
+
+double Percentile(const QList<double>& sorted, double p)
+{
+    if (sorted.isEmpty())
+        return 0;
+    const double at = std::clamp(p, 0.0, 1.0) * double(sorted.size() - 1);
+    const int below = int(std::floor(at));
+    const int above = std::min(below + 1, int(sorted.size()) - 1);
+    return sorted[below] + (sorted[above] - sorted[below]) * (at - below);
+}
+
+namespace {
+
+// Runs `read` in a reading session; false, with the problem, when the book refused.
+template <typename Read>
+bool Reading(QSqlDatabase& db, BookFile& file, const StoreLocation& where, QString* problem,
+             Read read)
+{
+    if (where.isFile() && !QFileInfo::exists(where.text()))
+        return true;
+    Session session(db, &file);
+    bool empty = false;
+    QString why;
+    if (!session.start(false, where, &why, &empty)) {
+        *problem = why;
+        return false;
+    }
+    if (empty)
+        return true;
+    QSqlError error;
+    read(&error);
+    if (error.isValid()) {
+        session.failed();
+        session.end(false);
+        *problem = ErrorWords(where, error, false);
+        return false;
+    }
+    session.end(true);
+    return true;
+}
+
+// The days of the range as the book keeps times, and the species.
+QString RangeCondition(const ReportRange& range, QVariantList* values)
+{
+    QStringList conditions;
+    if (range.from.isValid()) {
+        conditions << QStringLiteral("Created >= ?");
+        *values << TimeText(range.from.startOfDay());
+    }
+    if (range.to.isValid()) {
+        conditions << QStringLiteral("Created < ?");
+        *values << TimeText(range.to.addDays(1).startOfDay());
+    }
+    if (!range.species.isEmpty()) {
+        conditions << QStringLiteral("Species = ?");
+        *values << range.species;
+    }
+    return conditions.isEmpty() ? QString()
+                                : QStringLiteral(" And ") + conditions.join(QStringLiteral(" And "));
+}
+
+bool Run(QSqlQuery& query, const QString& statement, const QVariantList& values, QSqlError* error)
+{
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (query.exec())
+        return true;
+    *error = query.lastError();
+    return false;
+}
+
+} // namespace
+
+QList<EstimateRecord> EstimateBook::animal(const QString& tag, QString* problem)
+{
+    QList<EstimateRecord> records;
+    problem->clear();
+    if (!connection_->problem.isEmpty()) {
+        *problem = connection_->problem;
+        return records;
+    }
+    Reading(connection_->db, connection_->file, location_, problem, [&](QSqlError* error) {
+        QSqlQuery query(connection_->db);
+        if (!Run(query,
+                 QStringLiteral("Select %1 From Estimates Where AnimalTag = ? And AnimalTag <> '' "
+                                "Order By Number")
+                     .arg(RecordColumns),
+                 {tag.trimmed()}, error))
+            return;
+        while (query.next())
+            ReadRecord(query, records.emplace_back());
+        if (query.lastError().isValid())
+            *error = query.lastError();
+    });
+    if (!problem->isEmpty())
+        records.clear();
+    return records;
+}
+
+int EstimateBook::fillFigures(const std::function<void(EstimateRecord&)>& figure,
+                              QString* problem)
+{
+    problem->clear();
+    if (!connection_->problem.isEmpty()) {
+        *problem = connection_->problem;
+        return -1;
+    }
+    if (location_.isFile() && !QFileInfo::exists(path()))
+        return 0;
+    Session session(connection_->db, &connection_->file);
+    if (!session.start(true, location_, problem))
+        return -1;
+    QSqlError error;
+    QList<EstimateRecord> records;
+    {
+        QSqlQuery query(connection_->db);
+        if (Run(query,
+                QStringLiteral("Select %1 From Estimates Where Figured = 0").arg(RecordColumns), {},
+                &error))
+            while (query.next())
+                ReadRecord(query, records.emplace_back());
+        if (!error.isValid() && query.lastError().isValid())
+            error = query.lastError();
+    }
+    QSqlQuery update(connection_->db);
+    if (!error.isValid() && !records.isEmpty() &&
+        !update.prepare(QStringLiteral("Update Estimates Set %1 Where Number = ?")
+                            .arg(FigureColumns)))
+        error = update.lastError();
+    for (EstimateRecord& record : records) {
+        if (error.isValid())
+            break;
+        figure(record);
+        record.figured = true;
+        BindFigures(update, record);
+        update.addBindValue(record.number);
+        if (!update.exec())
+            error = update.lastError();
+    }
+    update.finish();
+    if (error.isValid() || !session.end(true, &error)) {
+        session.failed();
+        session.end(false);
+        *problem = ErrorWords(location_, error, true);
+        return -1;
+    }
+    return int(records.size());
+}
+
+AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
+{
+    AccuracyReport report;
+    problem->clear();
+    if (!connection_->problem.isEmpty()) {
+        *problem = connection_->problem;
+        return report;
+    }
+    const QStringList order = {QStringLiteral("Beef"), QStringLiteral("Pork"),
+                               QStringLiteral("Deer")};
+    QMap<QString, SpeciesAccuracy> bySpecies;
+    QMap<QString, QList<double>> ratios, differences;
+    Reading(connection_->db, connection_->file, location_, problem, [&](QSqlError* error) {
+        QVariantList values;
+        const QString where = RangeCondition(range, &values);
+        QSqlQuery counts(connection_->db);
+        if (!Run(counts,
+                 QStringLiteral("Select Species, Count(*), Sum(Figured) From Estimates "
+                                "Where Species <> ''%1 Group By Species")
+                     .arg(where),
+                 values, error))
+            return;
+        while (counts.next()) {
+            SpeciesAccuracy& s = bySpecies[counts.value(0).toString()];
+            s.species = counts.value(0).toString();
+            s.estimates = counts.value(1).toInt();
+            report.notFigured += s.estimates - counts.value(2).toInt();
+        }
+        counts.finish();
+        QSqlQuery billed(connection_->db);
+        if (!Run(billed,
+                 QStringLiteral("Select Species, QuoteCents, FinalCents, LivePounds, "
+                                "WeighedHanging, QuoteServices, FinalServices From Estimates "
+                                "Where FinalCents Is Not Null And Species <> ''%1")
+                     .arg(where),
+                 values, error))
+            return;
+        while (billed.next()) {
+            SpeciesAccuracy& s = bySpecies[billed.value(0).toString()];
+            ++s.billed;
+            const qint64 quote = billed.value(1).toLongLong();
+            const qint64 final = billed.value(2).toLongLong();
+            if (!billed.value(1).isNull() && quote > 0) {
+                s.finalOverQuote << double(final) / double(quote);
+                differences[s.species] << double(final - quote);
+            }
+            const double live = billed.value(3).toDouble();
+            if (!billed.value(4).isNull() && live > 0) {
+                ++s.weighed;
+                ratios[s.species] << billed.value(4).toDouble() / live;
+            }
+            const int quoted = billed.value(5).toInt(), charged = billed.value(6).toInt();
+            for (int bit = 0; bit < 31; ++bit) {
+                const int mask = 1 << bit;
+                if ((charged & mask) && !(quoted & mask))
+                    ++s.added[bit];
+                else if ((quoted & mask) && !(charged & mask))
+                    ++s.dropped[bit];
+            }
+        }
+        if (billed.lastError().isValid())
+            *error = billed.lastError();
+    });
+    if (!problem->isEmpty())
+        return AccuracyReport();
+    for (const QString& species : order) {
+        if (!bySpecies.contains(species))
+            continue;
+        SpeciesAccuracy s = bySpecies.take(species);
+        std::sort(s.finalOverQuote.begin(), s.finalOverQuote.end());
+        QList<double>& r = ratios[species];
+        std::sort(r.begin(), r.end());
+        if (!r.isEmpty())
+            s.ratio = Spread{Percentile(r, 0.1), Percentile(r, 0.5), Percentile(r, 0.9)};
+        QList<double>& d = differences[species];
+        std::sort(d.begin(), d.end());
+        s.medianDifference = std::llround(Percentile(d, 0.5));
+        if (!s.finalOverQuote.isEmpty()) {
+            s.medianDifferenceShare = Percentile(s.finalOverQuote, 0.5) - 1;
+            const auto within = [&](double share) {
+                const auto n = std::count_if(s.finalOverQuote.begin(), s.finalOverQuote.end(),
+                                             [&](double x) { return std::abs(x - 1) <= share + 1e-12; });
+                return double(n) / double(s.finalOverQuote.size());
+            };
+            s.within5 = within(0.05);
+            s.within10 = within(0.10);
+        }
+        report.estimates += s.estimates;
+        report.billed += s.billed;
+        report.species << s;
+    }
+    return report;
+}
