@@ -69,8 +69,9 @@ QString RangeCondition(const ReportRange& range, QVariantList* values)
         conditions << QStringLiteral("Species = ?");
         *values << range.species;
     }
-    return conditions.isEmpty() ? QString()
-                                : QStringLiteral(" And ") + conditions.join(QStringLiteral(" And "));
+    return conditions.isEmpty()
+               ? QString()
+               : QStringLiteral(" And ") + conditions.join(QStringLiteral(" And "));
 }
 
 bool Run(QSqlQuery& query, const QString& statement, const QVariantList& values, QSqlError* error)
@@ -113,8 +114,7 @@ QList<EstimateRecord> EstimateBook::animal(const QString& tag, QString* problem)
     return records;
 }
 
-int EstimateBook::fillFigures(const std::function<void(EstimateRecord&)>& figure,
-                              QString* problem)
+int EstimateBook::fillFigures(const std::function<void(EstimateRecord&)>& figure, QString* problem)
 {
     problem->clear();
     if (!connection_->problem.isEmpty()) {
@@ -140,8 +140,8 @@ int EstimateBook::fillFigures(const std::function<void(EstimateRecord&)>& figure
     }
     QSqlQuery update(connection_->db);
     if (!error.isValid() && !records.isEmpty() &&
-        !update.prepare(QStringLiteral("Update Estimates Set %1 Where Number = ?")
-                            .arg(FigureColumns)))
+        !update.prepare(
+            QStringLiteral("Update Estimates Set %1 Where Number = ?").arg(FigureColumns)))
         error = update.lastError();
     for (EstimateRecord& record : records) {
         if (error.isValid())
@@ -243,8 +243,9 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
         if (!s.finalOverQuote.isEmpty()) {
             s.medianDifferenceShare = Percentile(s.finalOverQuote, 0.5) - 1;
             const auto within = [&](double share) {
-                const auto n = std::count_if(s.finalOverQuote.begin(), s.finalOverQuote.end(),
-                                             [&](double x) { return std::abs(x - 1) <= share + 1e-12; });
+                const auto n =
+                    std::count_if(s.finalOverQuote.begin(), s.finalOverQuote.end(),
+                                  [&](double x) { return std::abs(x - 1) <= share + 1e-12; });
                 return double(n) / double(s.finalOverQuote.size());
             };
             s.within5 = within(0.05);

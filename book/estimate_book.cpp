@@ -52,12 +52,13 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
         return written;
     }
     QSqlQuery update(db);
-    update.prepare(QStringLiteral(
-        "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
-        "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
-        "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, %1, "
-        "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
-                       .arg(FigureColumns));
+    update.prepare(
+        QStringLiteral(
+            "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
+            "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
+            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, %1, "
+            "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
+            .arg(FigureColumns));
     update.addBindValue(TimeText(time));
     BindContent(update, record);
     update.addBindValue(key);
@@ -161,7 +162,8 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
     for (EstimateRecord* record : records) {
         if (record->saveKey.isEmpty())
             continue;
-        const std::optional<SavedUnder> earlier = FindSave(connection_->db, record->saveKey, &error);
+        const std::optional<SavedUnder> earlier =
+            FindSave(connection_->db, record->saveKey, &error);
         if (error.isValid()) {
             session.end(false);
             result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));

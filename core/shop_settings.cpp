@@ -118,7 +118,8 @@ std::optional<RatioSetting> LoadRatioSetting(const QString& species)
     std::optional<RatioSetting> found;
     ReadSettings([&](QSettings& settings) {
         const QStringList values =
-            ValueText(settings.value(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species)))
+            ValueText(settings.value(
+                          QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species)))
                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (values.size() != 2 && values.size() != 3)
             return;
@@ -136,10 +137,10 @@ std::optional<RatioSetting> LoadRatioSetting(const QString& species)
 
 bool SaveRatioSetting(const QString& species, const RatioSetting& setting, QString* problem)
 {
-    const QString value = QStringLiteral("%1 %2 %3")
-                              .arg(QString::number(setting.low, 'g', 15),
-                                   QString::number(setting.high, 'g', 15),
-                                   QString::number(setting.middle, 'g', 15));
+    const QString value =
+        QStringLiteral("%1 %2 %3")
+            .arg(QString::number(setting.low, 'g', 15), QString::number(setting.high, 'g', 15),
+                 QString::number(setting.middle, 'g', 15));
     return WriteSettings(
         [&](QSettings& settings) {
             settings.setValue(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species),

@@ -3,6 +3,7 @@
 // and the file as they were.
 
 #include "book/estimate_book.h"
+#include "support/book_checks.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -183,6 +184,55 @@ private slots:
         QVERIFY2(opened, qPrintable(problem));
         QCOMPARE(fields(*opened), fields(record));
         QVERIFY(!again.open(2, &problem) && problem.isEmpty());
+    }
+
+    void sharesOfAnAnimalAreSavedTogether()
+    {
+        Shelf shelf;
+        BookChecks::SharesSavedTogether(shelf.book);
+        // The first save of a new file holds them all.
+        Shelf fresh;
+        EstimateRecord a = sample(QStringLiteral("A")), b = sample(QStringLiteral("B"));
+        QVERIFY(fresh.book.saveAll({&a, &b}).done);
+        QCOMPARE(b.number, a.number + 1);
+        QCOMPARE(listed(fresh.book, QString()), QStringLiteral("2 1"));
+    }
+
+    void reportOverKnownBills()
+    {
+        Shelf shelf;
+        BookChecks::ReportOverKnownBills(shelf.book);
+    }
+
+    void aBookOfTheFirstVersionIsBroughtUp()
+    {
+        // A book as the first version of the program left it.
+        Shelf shelf;
+        sql(shelf.path,
+            {QStringLiteral("Create Table Estimates (Number Integer Primary Key Autoincrement, "
+                            "Created Text Not Null, Updated Text Not Null, Customer Text Not Null, "
+                            "Phone Text Not Null, Note Text Not Null, Species Text Not Null, "
+                            "LiveWeight Text Not Null, QuoteTotal Text Not Null, FinalTotal Text "
+                            "Not Null, QuoteState Text Not Null, FinalState Text Not Null, "
+                            "Revision Bigint Not Null, CustomerKey Text Not Null, PhoneKey Text "
+                            "Not Null, PhoneDigits Text Not Null)"),
+             QStringLiteral("Insert Into Estimates Values (7, '2025-10-01T09:00:00', "
+                            "'2025-10-01T09:00:00', 'Old Timer', '', '', 'Beef', '1000', '202', "
+                            "'', 'old quote', '', 1, 'old timer', '', '')"),
+             QStringLiteral("Pragma user_version = 1")});
+        QString problem;
+        const std::optional<EstimateRecord> old = shelf.book.open(7, &problem);
+        QVERIFY2(old, qPrintable(problem));
+        QCOMPARE(old->customer, QStringLiteral("Old Timer"));
+        QVERIFY(!old->figured);
+        QCOMPARE(old->quoteCents, std::nullopt);
+        QCOMPARE(sql(shelf.path, {QStringLiteral("Pragma user_version")}).toInt(),
+                 EstimateBook::SchemaVersion);
+        QCOMPARE(shelf.book.report({}, &problem).notFigured, 1);
+        QCOMPARE(shelf.book.fillFigures([](EstimateRecord& r) { r.quoteCents = 20200; }, &problem),
+                 1);
+        QCOMPARE(shelf.book.open(7, &problem)->quoteCents, std::optional<qint64>(20200));
+        QCOMPARE(shelf.saved(QStringLiteral("New")).number, 8);
     }
 
     void noFileUntilTheFirstSave()

@@ -11,6 +11,7 @@
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
 #include "save_dialog.h"
+#include "support/book_checks.h"
 #include "tools/server_setup.h"
 #include "widgets.h"
 
@@ -150,6 +151,17 @@ private slots:
         EstimateRecord next = customer(QStringLiteral("Ben"));
         QVERIFY(book.save(next).done);
         QVERIFY(next.number > anna.number); // never given twice
+    }
+
+    void sharesAndTheReportAsInAFile()
+    {
+        EstimateBook book(url_);
+        BookChecks::SharesSavedTogether(book);
+        if (QTest::currentTestFailed())
+            return;
+        QString problem;
+        EstimateBook fresh(server_.createShopDatabase(&problem));
+        BookChecks::ReportOverKnownBills(fresh);
     }
 
     void copiedFromFilesKeepsNumbersAndOrder()

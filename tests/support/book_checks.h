@@ -1,0 +1,152 @@
+#pragma once
+
+// Checks of the book that hold alike on an SQLite file and on a server: the
+// shares of one animal saved together, and the report on the quotes. Each
+// runs in the calling test; a failed check ends that test.
+
+#include "book/estimate_book.h"
+
+#include <QDate>
+#include <QTest>
+
+namespace BookChecks {
+
+inline EstimateRecord Billed(const QString& species, qint64 quote, std::optional<qint64> final,
+                             std::optional<double> live, std::optional<double> weighed)
+{
+    EstimateRecord r;
+    r.customer = QStringLiteral("Customer");
+    r.species = species;
+    r.liveWeight = live ? QString::number(*live) : QString();
+    r.quoteTotal = QString::number(quote / 100.0);
+    r.quoteState = QStringLiteral("quote");
+    r.quoteCents = quote;
+    if (final) {
+        r.finalState = QStringLiteral("final");
+        r.finalTotal = QString::number(*final / 100.0);
+        r.finalCents = final;
+    }
+    r.livePounds = live;
+    r.weighedHanging = weighed;
+    return r;
+}
+
+// Three buyers' shares of one animal saved together, read back by its tag;
+// a save of several that cannot be made whole saves none of them.
+inline void SharesSavedTogether(EstimateBook& book)
+{
+    QList<EstimateRecord> shares(3);
+    const char* parts[] = {"half", "quarter", "split-side quarter"};
+    for (int i = 0; i < 3; ++i) {
+        shares[i] = Billed(QStringLiteral("Beef"), 30000 + i, std::nullopt, 300, std::nullopt);
+        shares[i].customer = QStringLiteral("Buyer %1").arg(i + 1);
+        shares[i].animalTag = QStringLiteral("B-7");
+        shares[i].sharePart = QLatin1String(parts[i]);
+        shares[i].quoteServices = 1 << i;
+    }
+    QVERIFY(book.saveAll({&shares[0], &shares[1], &shares[2]}).done);
+    QCOMPARE(shares[1].number, shares[0].number + 1);
+    QCOMPARE(shares[2].number, shares[0].number + 2);
+    QString problem;
+    const QList<EstimateRecord> animal = book.animal(QStringLiteral(" B-7 "), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(animal.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(animal[i].number, shares[i].number);
+        QCOMPARE(animal[i].sharePart, QLatin1String(parts[i]));
+        QCOMPARE(animal[i].quoteCents, std::optional<qint64>(30000 + i));
+        QCOMPARE(animal[i].finalCents, std::nullopt);
+        QCOMPARE(animal[i].livePounds, std::optional<double>(300));
+        QCOMPARE(animal[i].weighedHanging, std::nullopt);
+        QCOMPARE(animal[i].quoteServices, 1 << i);
+        QVERIFY(animal[i].figured);
+    }
+    QVERIFY(book.animal(QString(), &problem).isEmpty()); // a whole animal has no tag
+
+    // The final bills of two, with a third changed elsewhere meanwhile: none is kept.
+    EstimateRecord elsewhere = animal[2];
+    elsewhere.note = QStringLiteral("changed at another counter");
+    QVERIFY(book.save(elsewhere).done);
+    EstimateRecord newcomer = Billed(QStringLiteral("Beef"), 100, std::nullopt, 1, std::nullopt);
+    newcomer.animalTag = QStringLiteral("B-7");
+    shares[0].finalCents = 31000;
+    shares[0].finalState = QStringLiteral("final");
+    const BookResult refused = book.saveAll({&newcomer, &shares[0], &shares[2]});
+    QVERIFY(!refused.done);
+    QVERIFY2(refused.problem.contains(QString::number(shares[2].number)),
+             qPrintable(refused.problem));
+    const QList<EstimateRecord> after = book.animal(QStringLiteral("B-7"), &problem);
+    QCOMPARE(after.size(), 3);
+    QCOMPARE(after[0].finalCents, std::nullopt);
+}
+
+// The report over a known set of bills, by species and range, and the
+// figures of older records filled in.
+inline void ReportOverKnownBills(EstimateBook& book)
+{
+    // Beef quoted at $1000.00 each, billed 900, 1000, 1040, 1100 and 1200;
+    // four weighed at 580, 600, 620 and 640 lb of 1000 lb live.
+    const qint64 finals[] = {90000, 100000, 104000, 110000, 120000};
+    const std::optional<double> weighed[] = {600, 620, 580, std::nullopt, 640};
+    for (int i = 0; i < 5; ++i) {
+        EstimateRecord r = Billed(QStringLiteral("Beef"), 100000, finals[i], 1000, weighed[i]);
+        r.quoteServices = 0b01;
+        r.finalServices = i == 0 ? 0b10 : 0b01; // one bill swapped a service for another
+        QVERIFY(book.save(r).done);
+    }
+    EstimateRecord pork = Billed(QStringLiteral("Pork"), 20000, std::nullopt, 250, std::nullopt);
+    QVERIFY(book.save(pork).done);
+    EstimateRecord older = Billed(QStringLiteral("Deer"), 8500, 9000, std::nullopt, std::nullopt);
+    older.figured = false;
+    older.quoteCents.reset();
+    older.finalCents.reset();
+    QVERIFY(book.save(older).done);
+
+    QString problem;
+    const QDate today = QDate::currentDate();
+    AccuracyReport report = book.report({today, today, QString()}, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(report.estimates, 7);
+    QCOMPARE(report.billed, 5);
+    QCOMPARE(report.notFigured, 1);
+    QCOMPARE(report.species.size(), 3);
+    const SpeciesAccuracy& beef = report.species[0];
+    QCOMPARE(beef.species, QStringLiteral("Beef"));
+    QCOMPARE(beef.billed, 5);
+    QCOMPARE(beef.weighed, 4);
+    QVERIFY(beef.ratio);
+    QCOMPARE(beef.ratio->median, 0.61);
+    QVERIFY(qAbs(beef.ratio->low - 0.586) < 1e-9);
+    QVERIFY(qAbs(beef.ratio->high - 0.634) < 1e-9);
+    QCOMPARE(beef.medianDifference, 4000);
+    QVERIFY(qAbs(beef.medianDifferenceShare - 0.04) < 1e-9);
+    QCOMPARE(beef.within5, 0.4);
+    QCOMPARE(beef.within10, 0.8);
+    QCOMPARE(beef.finalOverQuote.first(), 0.9);
+    QCOMPARE(beef.added.value(1), 1);
+    QCOMPARE(beef.dropped.value(0), 1);
+    QCOMPARE(report.species[1].billed, 0);
+    QVERIFY(!report.species[1].ratio);
+
+    report = book.report({QDate(), today.addDays(-1), QString()}, &problem);
+    QCOMPARE(report.estimates, 0);
+    report = book.report({today, QDate(), QStringLiteral("Pork")}, &problem);
+    QCOMPARE(report.estimates, 1);
+    QCOMPARE(report.billed, 0);
+
+    // The older record's figures, filled in from its states, count from then on.
+    const int filled = book.fillFigures(
+        [](EstimateRecord& r) {
+            r.quoteCents = 8500;
+            r.finalCents = r.finalState.isEmpty() ? std::nullopt : std::optional<qint64>(9000);
+        },
+        &problem);
+    QVERIFY2(filled == 1, qPrintable(problem));
+    QCOMPARE(book.fillFigures([](EstimateRecord&) {}, &problem), 0);
+    report = book.report({today, today, QStringLiteral("Deer")}, &problem);
+    QCOMPARE(report.notFigured, 0);
+    QCOMPARE(report.billed, 1);
+    QCOMPARE(report.species[0].finalOverQuote, QList<double>({9000.0 / 8500}));
+}
+
+} // namespace BookChecks
