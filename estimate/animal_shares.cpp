@@ -405,6 +405,11 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         info.shares = int(parts.size());
         info.animalHanging = out.hanging;
         info.weighed = animal.weighedAfterKill();
+        info.weighedWhole = animal.weighed.trimmed();
+        info.firstSide = animal.firstSide.trimmed();
+        info.secondSide = animal.secondSide.trimmed();
+        info.killFeeKey = KillFeeSplitKey(animal.killFee);
+        info.paysKillFee = animal.killFee == KillFeeSplit::OneBuyer && animal.payer == i;
         info.killFeeWords = KillFeeSplitWords(animal.killFee);
         if (animal.killFee == KillFeeSplit::PerShare && perShare > 0)
             v.rates.insert(ShareKillItem, perShare);
@@ -441,4 +446,115 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         for (int i = 0; i < int(parts.size()); ++i)
             animal.shares[i].estimate.share->total = CentsText(out.cents->shares[i]);
     return out;
+}
+
+void AnimalShares::keep(AnimalValue& animal, const QDateTime& now)
+{
+    for (AnimalShare& share : animal.shares) {
+        Estimate e(prices_, clock_);
+        e.setPriceListFlag(flag_);
+        e.replace(share.estimate);
+        share.estimate = e.keptForSaving(now);
+    }
+}
+
+AnimalValue AnimalOf(const QList<AnimalShare>& shares)
+{
+    AnimalValue animal;
+    animal.shares = shares;
+    for (int i = 0; i < int(shares.size()); ++i) {
+        const EstimateValue& v = shares[i].estimate;
+        if (i == 0) {
+            animal.species = v.species;
+            animal.live = v.live;
+        }
+        if (!v.share)
+            continue;
+        const ShareOfAnimal& info = *v.share;
+        if (animal.tag.isEmpty())
+            animal.tag = info.tag;
+        if (const auto split = KillFeeSplitFromKey(info.killFeeKey))
+            animal.killFee = *split;
+        if (info.paysKillFee)
+            animal.payer = i;
+        if (info.weighed) {
+            animal.weighed = info.weighedWhole;
+            animal.firstSide = info.firstSide;
+            animal.secondSide = info.secondSide;
+        }
+    }
+    return animal;
+}
+
+namespace {
+
+QString cell(const QString& text, bool right = true)
+{
+    return QStringLiteral("<td align=\"%1\">%2</td>")
+        .arg(right ? QStringLiteral("right") : QStringLiteral("left"), text.toHtmlEscaped());
+}
+
+} // namespace
+
+QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
+                        const AnimalFigures& figures)
+{
+    const QString species = SpeciesName(animal.species);
+    QString html = PageHeadHtml(
+        head, QStringLiteral("%1%2 sold in shares")
+                  .arg(species, animal.tag.trimmed().isEmpty()
+                                    ? QString()
+                                    : QStringLiteral(", tag ") + animal.tag.trimmed()));
+    html += QStringLiteral("<p>Live weight %1 lb. Hanging weight %2 lb (%3). The kill fee: %4.</p>")
+                .arg(animal.live.trimmed().toHtmlEscaped(), figures.hanging.toHtmlEscaped(),
+                     animal.weighedAfterKill() ? QStringLiteral("weighed after the kill")
+                                               : QStringLiteral("figured from the live weight"),
+                     KillFeeSplitWords(animal.killFee));
+    html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><tr>");
+    for (const char* heading : {"Share", "Customer", "Part", "Hanging", "Kill", "Processing",
+                                "Services", "Surcharge", "Total"})
+        html += QStringLiteral("<th align=\"left\">%1</th>").arg(QLatin1String(heading));
+    html += QStringLiteral("</tr>");
+    const auto money = [](double amount) {
+        return PrintedMoney(NumberText(amount));
+    };
+    for (int i = 0; i < int(animal.shares.size()); ++i) {
+        const AnimalShare& share = animal.shares[i];
+        const EstimateValue& v = share.estimate;
+        double services = 0;
+        for (const ServiceInfo& s : Services())
+            if (v.counts(s.id))
+                services += LeadingNumber(v.row(s.id).charge.text);
+        const double surcharge = v.share ? LeadingNumber(v.share->surcharge.text) : 0;
+        html += QStringLiteral("<tr>") +
+                cell(share.number ? QString::number(share.number)
+                                  : QStringLiteral("%1 (not saved)").arg(i + 1),
+                     false) +
+                cell(share.customer, false) + cell(share.part.words(), false) +
+                cell(v.hanging.text + QStringLiteral(" lb")) + cell(PrintedMoney(v.kill.text)) +
+                cell(PrintedMoney(v.processing.text)) + cell(money(services)) +
+                cell(surcharge > 0 ? money(surcharge) : QString()) +
+                cell(figures.cents ? MoneyText(figures.cents->shares.value(i))
+                                   : money(figures.totals.value(i))) +
+                QStringLiteral("</tr>");
+    }
+    if (figures.unsold.part > 0)
+        html +=
+            QStringLiteral("<tr>") + cell(QString(), false) +
+            cell(QStringLiteral("Not sold yet"), false) +
+            cell(UnitsText(figures.unsold.part, 2, false) + QStringLiteral(" %"), false) +
+            cell(NumberText(figures.unsold.hanging) + QStringLiteral(" lb")) +
+            cell(money(figures.unsold.kill)) + cell(money(figures.unsold.processing)) +
+            cell(QString()) + cell(QString()) +
+            cell(figures.cents ? MoneyText(figures.cents->unsold) : money(figures.unsold.total)) +
+            QStringLiteral("</tr>");
+    html += QStringLiteral("<tr><td colspan=\"9\"><hr/></td></tr>");
+    html += QStringLiteral("<tr><th align=\"left\" colspan=\"8\">The animal</th>"
+                           "<th align=\"right\">%1</th></tr></table>")
+                .arg(figures.cents ? MoneyText(figures.cents->animal) : QString());
+    html += QStringLiteral("<p><small>Each share's total is its kill fee, processing, services and "
+                           "surcharge, with the cents that rounding leaves given to the shares "
+                           "that rounding moved the most, so that the shares add up to the "
+                           "animal.</small></p>");
+    return html + QStringLiteral("</body></html>");
 }

@@ -150,6 +150,9 @@ public:
     AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag);
 
     AnimalFigures figure(AnimalValue& animal);
+    // Each share's estimate as it is to be saved at `now`: the prices it was
+    // figured at kept with it.
+    void keep(AnimalValue& animal, const QDateTime& now);
 
     // The price list items behind the division.
     static const QString SplitSideItem; // dollars per pound of a split-side quarter
@@ -162,3 +165,14 @@ private:
     const Clock& clock_;
     bool flag_;
 };
+
+// The animal as its shares' saved estimates tell it: the species, live
+// weight, tag, the division of the kill fee and the weights after the kill.
+AnimalValue AnimalOf(const QList<AnimalShare>& shares);
+
+// The shop's sheet of the animal: each share's part, weight, charges and
+// total to the cent, the part not sold yet, and the animal's total. `head`
+// gives the shop and the day printed.
+struct EstimateSummary;
+QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
+                        const AnimalFigures& figures);

@@ -225,9 +225,11 @@ QString serviceName(const EstimateLine& line)
     return name;
 }
 
+} // namespace
+
 // The top of the page: the shop's name with its address and phone under it,
 // the page's title line, and the estimate's number and customer when saved.
-QString pageHead(const EstimateSummary& s, const QString& title)
+QString PageHeadHtml(const EstimateSummary& s, const QString& title)
 {
     QString html = QStringLiteral("<html><body>");
     html += QStringLiteral("<h2>%1</h2>").arg(escaped(s.shopName));
@@ -250,6 +252,13 @@ QString pageHead(const EstimateSummary& s, const QString& title)
     if (!saved.isEmpty())
         html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">%1</table>").arg(saved);
     return html;
+}
+
+namespace {
+
+QString pageHead(const EstimateSummary& s, const QString& title)
+{
+    return PageHeadHtml(s, title);
 }
 
 QString speciesText(const EstimateSummary& s)

@@ -78,6 +78,11 @@ EstimateSummary Summarize(const EstimateValue& value);
 // the total is further from the amounts' sum than a cent for each amount.
 std::optional<QList<std::int64_t>> CentsAddingUp(const QStringList& amounts, const QString& total);
 
+// The top of a printed page: the shop's name with its address and phone
+// under it, the page's title, and the saved estimate's number and customer
+// when it has them. HTML, left open for the page's body.
+QString PageHeadHtml(const EstimateSummary& summary, const QString& title);
+
 // A price per pound as printed, cents at least ("$0.37/lb", "$0.20/lb",
 // "$0.0125/lb"); empty for no rate.
 QString PrintedRate(const QString& rate);

@@ -111,6 +111,11 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, ShareOfAnimal*)
     f("shares", v.shares);
     f("animalHanging", v.animalHanging);
     f("weighed", v.weighed);
+    f("weighedWhole", v.weighedWhole);
+    f("firstSide", v.firstSide);
+    f("secondSide", v.secondSide);
+    f("killFeeKey", v.killFeeKey);
+    f("paysKillFee", v.paysKillFee);
     f("killFeeWords", v.killFeeWords);
     f("surchargeRate", v.surchargeRate);
     f("surcharge", v.surcharge);

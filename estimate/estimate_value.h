@@ -79,9 +79,14 @@ struct ShareOfAnimal {
     int share = 0, shares = 0; // this is share `share` (from 1) of `shares`
     QString animalHanging;     // the whole animal's hanging weight (quoted or weighed)
     bool weighed = false;      // weighed after the kill, not figured from the live weight
-    QString killFeeWords;      // how the kill fee is divided, in words
-    QString surchargeRate;     // dollars per pound of a split side; empty when none
-    Figure surcharge;          // the split-side surcharge: "0" when there is none
+    // What was weighed after the kill, as typed: the whole hanging weight, or
+    // the two sides (empty while not weighed).
+    QString weighedWhole, firstSide, secondSide;
+    QString killFeeKey;       // how the kill fee is divided ("by-part", ...)
+    bool paysKillFee = false; // this share pays the whole kill fee (one buyer pays it)
+    QString killFeeWords;     // how the kill fee is divided, in words
+    QString surchargeRate;    // dollars per pound of a split side; empty when none
+    Figure surcharge;         // the split-side surcharge: "0" when there is none
     // The share's total as billed to the cent (its kill, processing, services
     // and surcharge, with its cent of the animal's rounding); empty until the
     // animal is figured.

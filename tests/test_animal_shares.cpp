@@ -245,6 +245,21 @@ private slots:
         // Its services follow the weighed pounds.
         QCOMPARE(beef.shares[0].estimate.row(ServiceId::Tenderising).weight.text,
                  QStringLiteral("21.266"));
+
+        // The animal as its shares tell it, and the shop's sheet of it.
+        const AnimalValue back = AnimalOf(beef.shares);
+        QCOMPARE(back.tag, beef.tag);
+        QCOMPARE(back.live, beef.live);
+        QCOMPARE(back.firstSide, QStringLiteral("310"));
+        QCOMPARE(back.secondSide, QStringLiteral("296"));
+        QCOMPARE(back.killFee, KillFeeSplit::ByPart);
+        EstimateSummary head;
+        head.shopName = QStringLiteral("Shop");
+        const QString shopSheet = AnimalSheetHtml(head, beef, f);
+        for (const std::int64_t cents : f.cents->shares)
+            QVERIFY2(shopSheet.contains(MoneyText(cents)), qPrintable(MoneyText(cents)));
+        QVERIFY(shopSheet.contains(MoneyText(f.cents->animal)));
+        QVERIFY(shopSheet.contains(QLatin1String("weighed after the kill")));
     }
 
     void theKillFeeOnOneBuyerOrPerShareAndWhatIsNotSold()
@@ -269,6 +284,8 @@ private slots:
         f = shop.figure(hog);
         QCOMPARE(hog.shares[0].estimate.kill.text, QStringLiteral("0"));
         QCOMPARE(hog.shares[1].estimate.kill.text, QStringLiteral("17"));
+
+        QCOMPARE(AnimalOf(hog.shares).payer, 1);
 
         hog.killFee = KillFeeSplit::PerShare;
         f = shop.figure(hog);
