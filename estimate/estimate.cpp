@@ -154,7 +154,7 @@ void Estimate::setPriceListFlag(bool ticked)
     }
     // The flag switches between the shop's prices and the built-in ones: the
     // estimate is figured at the prices it now stands for.
-    if (flag_ != was && value_.species != Species::None)
+    if (flag_ != was)
         refigureAll();
 }
 

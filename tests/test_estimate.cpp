@@ -502,6 +502,21 @@ private slots:
         QVERIFY(LeadingNumber(c.charge(ServiceId::Cooling)) > 0);
     }
 
+    // The flag switches the prices of a weight typed before any species is
+    // chosen too: the processing charge is never left at the other prices.
+    void theFlagRefiguresAnEstimateWithoutSpecies()
+    {
+        Counter c;
+        c.prices.set(PriceItem::Processing, 0.3725);
+        c.estimate.setPriceListFlag(false);
+        c.estimate.setLiveWeight(QStringLiteral("150"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("27.75")); // 75 lb at 0.37
+        c.estimate.setPriceListFlag(true);
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("27.9375"));
+        c.estimate.setPriceListFlag(false);
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("27.75"));
+    }
+
     // A worksheet's row remembers the hanging weight it was figured for, and
     // takes nothing from a worksheet opened for an estimate no longer here.
     void worksheetRowsBelongToTheirEstimate()
