@@ -133,7 +133,11 @@ bool upgrade(QSqlDatabase& db, int from, QSqlError* error)
     const Dialect& dialect = Dialect::Of(db);
     for (int version = from; version < EstimateBook::SchemaVersion; ++version)
         for (const QString& statement : Steps[version])
-            if (!RunStatement(db, statement.arg(dialect.numberedKey()), error))
+            if (!RunStatement(db,
+                              statement.contains(QLatin1String("%1"))
+                                  ? statement.arg(dialect.numberedKey())
+                                  : statement,
+                              error))
                 return false;
     return dialect.setVersion(db, Part, EstimateBook::SchemaVersion, error);
 }

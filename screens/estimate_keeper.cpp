@@ -11,14 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-
-// The shop the program was made for, named on the printed estimate until the
-// owner sets the shop's own name.
-const QString ShopName = QStringLiteral("Tallowbrook Processing");
-
-} // namespace
-
 EstimateKeeper::EstimateKeeper(QWidget& screen, Estimate& estimate, EstimateBook& book,
                                const Clock& clock)
     : screen_(screen)
@@ -49,11 +41,7 @@ EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record,
                                           const EstimateValue& value) const
 {
     EstimateSummary summary = Summarize(value);
-    const ShopDetails shop = LoadShopDetails();
-    summary.shopName = shop.name.trimmed().isEmpty() ? ShopName : shop.name.trimmed();
-    summary.shopAddress = shop.address.trimmed();
-    summary.shopPhone = shop.phone.trimmed();
-    summary.printed = clock_.today();
+    AddShopHead(summary, clock_);
     summary.number = record.number;
     if (record.number) {
         summary.customer = record.customer;
@@ -94,6 +82,11 @@ bool EstimateKeeper::readyTo(const char* what)
 
 bool EstimateKeeper::saveEstimate()
 {
+    // A buyer's share is saved with the others, from the Shares window.
+    if (shareBack_) {
+        takeShareBack();
+        return true;
+    }
     if (!readyTo("saved"))
         return false;
     const bool savedBefore = record_.number != 0;
@@ -142,6 +135,10 @@ bool EstimateKeeper::saveEstimate()
 
 bool EstimateKeeper::settleUnsaved(const QString& before)
 {
+    if (shareBack_) {
+        takeShareBack(); // its changes go back to the Shares window
+        return true;
+    }
     if (!estimate_.hasUnsavedChanges())
         return true;
     const QMessageBox::StandardButton answer = Dialogs::ask(
@@ -263,7 +260,9 @@ void EstimateKeeper::printShown()
             return;
         }
     }
-    PrintEstimateWithDialog(&screen_, summaryOf(record_, shown));
+    EstimateSummary quote = summaryOf(record_, shown);
+    AddLikelyRange(quote, shown);
+    PrintEstimateWithDialog(&screen_, quote);
 }
 
 void EstimateKeeper::printSavedEstimate(qint64 number)
@@ -281,10 +280,13 @@ void EstimateKeeper::printSavedEstimate(qint64 number)
                                   .arg(number));
         return;
     }
-    if (billed)
+    if (billed) {
         PrintFinalBillWithDialog(parent, summaryOf(*found, *quote), summaryOf(*found, *billed));
-    else
-        PrintEstimateWithDialog(parent, summaryOf(*found, *quote));
+        return;
+    }
+    EstimateSummary sheet = summaryOf(*found, *quote);
+    AddLikelyRange(sheet, *quote);
+    PrintEstimateWithDialog(parent, sheet);
 }
 
 void EstimateKeeper::forgetEstimate(qint64 number)
@@ -315,6 +317,33 @@ void EstimateKeeper::showEstimates()
     estimatesWindow_->activateWindow();
 }
 
+bool EstimateKeeper::showShare(const EstimateValue& share, const QString& caption,
+                               std::function<void(const EstimateValue&)> back)
+{
+    takeShareBack();
+    if (!settleUnsaved(QStringLiteral("showing the buyer's share")))
+        return false;
+    record_ = EstimateRecord();
+    showingFinal_ = false;
+    shareBack_ = std::move(back);
+    shareCaption_ = caption;
+    replaceWith(share);
+    screen_.raise();
+    screen_.activateWindow();
+    return true;
+}
+
+void EstimateKeeper::takeShareBack()
+{
+    if (!shareBack_)
+        return;
+    const std::function<void(const EstimateValue&)> back = std::move(shareBack_);
+    shareBack_ = nullptr;
+    const EstimateValue share = estimate_.value();
+    replaceWith(std::nullopt);
+    back(share);
+}
+
 void EstimateKeeper::showRecord()
 {
     if (quoteOrFinal_) {
@@ -324,6 +353,14 @@ void EstimateKeeper::showRecord()
     }
     if (!recordLabel_)
         return;
+    if (shareBack_) {
+        recordLabel_->setText(shareCaption_);
+        recordLabel_->setToolTip(QStringLiteral("The services of %1. Save Estimate or Back to "
+                                                "Shares takes them back to the shares.")
+                                     .arg(shareCaption_));
+        return;
+    }
+    recordLabel_->setToolTip(QString());
     if (!record_.number) {
         recordLabel_->clear();
         return;

@@ -72,6 +72,19 @@ public:
     // Names the saved estimate on the screen, and the prices it is at.
     void showRecord();
 
+    // A buyer's share of an animal shown for its services (see SharesWindow),
+    // after the question about changes that are not saved: saving it, or
+    // going on to another estimate, gives it back through `back`. False when
+    // the clerk stayed with the estimate on the screen.
+    bool showShare(const EstimateValue& share, const QString& caption,
+                   std::function<void(const EstimateValue&)> back);
+    // Gives the share on the screen back, as the clerk left it, and clears
+    // the screen; nothing when no share is shown.
+    void takeShareBack();
+    bool showingShare() const { return bool(shareBack_); }
+    // The estimate on the screen is a saved estimate's final bill.
+    bool showingFinal() const { return showingFinal_; }
+
 private:
     // The estimate on the screen replaced by `value` (none: cleared).
     void replaceWith(const std::optional<EstimateValue>& value);
@@ -98,5 +111,7 @@ private:
     bool showingFinal_ = false;
     QPointer<EstimatesWindow> estimatesWindow_;
     QLabel* recordLabel_ = nullptr;
+    std::function<void(const EstimateValue&)> shareBack_;
+    QString shareCaption_;
     QPushButton* quoteOrFinal_ = nullptr;
 };

@@ -159,6 +159,12 @@ const ButtonDesign Buttons[] = {
      "Find a saved estimate by name, phone or number (Ctrl+F)",
      {3660, 1980, 2100, 420},
      &EstimateControls::estimates},
+    // One animal sold in shares to several buyers.
+    {"cmdShares",
+     "Sh&ares...",
+     "Sell a beef or hog in halves and quarters to several buyers",
+     {3660, 570, 2100, 420},
+     &EstimateControls::shares},
     // A saved estimate: its final bill or its quote, at the rates kept with it.
     {"cmdQuoteOrFinal",
      "Show the &Quote",
@@ -257,6 +263,10 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.connection->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
     place(c.connection, {240, 2420, 10500, 270});
     c.connection->hide();
+
+    c.likely = label(screen, "lblLikely", QString());
+    c.likely->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(c.likely, {5880, 2420, 4960, 270});
 
     auto* line = new QFrame(screen);
     line->setObjectName(QStringLiteral("Line1"));

@@ -47,10 +47,12 @@ struct EstimateControls {
     QPushButton* save = nullptr;
     QPushButton* newEstimate = nullptr;
     QPushButton* estimates = nullptr;
+    QPushButton* shares = nullptr;
     QPushButton* todaysPrices = nullptr; // hidden while figured at today's prices
     QPushButton* quoteOrFinal = nullptr; // hidden while there is no final bill
     QLabel* recordLabel = nullptr;       // names the saved estimate on the screen
     QLabel* connection = nullptr;        // shown while the price list's server is out of reach
+    QLabel* likely = nullptr;            // a quote's likely range, under the total's column
     QPushButton* tot = nullptr;          // hidden; its focus has the total figured
     QFrame* porkFrame = nullptr;
     QLabel* porkNote = nullptr;

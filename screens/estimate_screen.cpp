@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "pricelist/price_list.h"
+#include "screens/estimate_print.h"
 #include "screens/price_list_window.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
@@ -50,9 +51,11 @@ EstimateScreen::EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBo
     : QWidget(parent)
     , estimate_(estimate)
     , priceList_(prices)
+    , clock_(clock)
     , keeper_(std::make_unique<EstimateKeeper>(*this, estimate, book, clock))
 {
     setObjectName(QStringLiteral("frmEst"));
+    loadRatios();
     setWindowTitle(QStringLiteral("Estimate"));
     estimate_.setView(this);
     keeper_->onReplacing([this] { closeWorksheets(); });
@@ -143,6 +146,7 @@ void EstimateScreen::connectControls()
     });
     onPress(ui_.newEstimate, QKeySequence::New, [this] { newEstimate(); });
     onPress(ui_.estimates, QKeySequence::Find, [this] { keeper_->showEstimates(); });
+    onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
     onPress(ui_.todaysPrices, QKeySequence::UnknownKey,
             [this] { act([&] { estimate_.useTodaysPrices(); }); });
     onPress(ui_.quoteOrFinal, QKeySequence::UnknownKey, [this] { keeper_->showQuoteOrFinal(); });
@@ -214,6 +218,7 @@ void EstimateScreen::render()
     }
     ui_.todaysPrices->setVisible(v.basis == PriceBasis::Kept && keeper_->record().number != 0);
     keeper_->showRecord();
+    showLikelyRange();
     if (e.expanded() && !shownExpanded_) {
         shownExpanded_ = true;
         setHeightTwips(EstimateFullHeight);
@@ -227,6 +232,26 @@ void EstimateScreen::render()
         if (ui_.cureProducts->item(i)->isSelected() != cure[i])
             ui_.cureProducts->item(i)->setSelected(cure[i]);
     renderServices();
+}
+
+void EstimateScreen::showLikelyRange()
+{
+    // A final bill is of the weight on the rail: no range to give.
+    const std::optional<LikelyRange> likely =
+        keeper_->showingFinal() || !ui_.connection->isHidden()
+            ? std::nullopt
+            : Likely(estimate_.value(), ratios_[static_cast<int>(estimate_.species())]);
+    const QString text = likely ? LikelyText(*likely).replace(0, 1, QLatin1Char('L')) : QString();
+    if (ui_.likely->text() != text) {
+        ui_.likely->setText(text);
+        ui_.likely->setToolTip(likely ? likely->words : QString());
+    }
+}
+
+void EstimateScreen::loadRatios()
+{
+    for (const Species species : {Species::Beef, Species::Pork, Species::Deer})
+        ratios_[static_cast<int>(species)] = ShopRatio(species);
 }
 
 void EstimateScreen::renderServices()
@@ -367,6 +392,16 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void EstimateScreen::changeEvent(QEvent* event)
+{
+    // The shop's ranges may have been changed (the quote accuracy window).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        loadRatios();
+        showLikelyRange();
+    }
+    QWidget::changeEvent(event);
+}
+
 // ---------------------------------------------------------------- the shop's tools
 
 void EstimateScreen::printEstimate()
@@ -418,8 +453,48 @@ void EstimateScreen::showReplaced()
     render();
 }
 
+void EstimateScreen::showShares()
+{
+    if (keeper_->showingShare()) {
+        takeShareBack(); // the Shares window comes up with it
+        return;
+    }
+    if (!sharesWindow_) {
+        sharesWindow_ = new SharesWindow(*this, priceList_, keeper_->book(), clock_, this);
+        sharesWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        const Species species = estimate_.species();
+        sharesWindow_->startAnimal(species, species == Species::Beef || species == Species::Pork
+                                                ? estimate_.liveWeight()
+                                                : QStringLiteral("0"));
+    }
+    sharesWindow_->show();
+    sharesWindow_->raise();
+    sharesWindow_->activateWindow();
+}
+
+bool EstimateScreen::showShare(const EstimateValue& share, const QString& caption,
+                               std::function<void(const EstimateValue&)> back)
+{
+    const bool shown = keeper_->showShare(share, caption, std::move(back));
+    render();
+    if (shown)
+        ui_.shares->setText(QStringLiteral("Back to Sh&ares"));
+    return shown;
+}
+
+void EstimateScreen::takeShareBack()
+{
+    if (!keeper_->showingShare())
+        return;
+    ui_.shares->setText(QStringLiteral("Sh&ares..."));
+    keeper_->takeShareBack();
+    render();
+}
+
 void EstimateScreen::closeEvent(QCloseEvent* event)
 {
+    if (sharesWindow_ && !sharesWindow_->settleUnsaved())
+        return event->ignore();
     if (!keeper_->settleUnsaved(QStringLiteral("closing")))
         return event->ignore();
     closeWorksheets();

@@ -8,8 +8,10 @@
 // the estimate, and hands them to it.
 
 #include "estimate/estimate.h"
+#include "estimate/likely_range.h"
 #include "screens/estimate_keeper.h"
 #include "screens/estimate_layout.h"
+#include "screens/shares_window.h"
 #include "worksheets/worksheet_host.h"
 
 #include <QPointer>
@@ -19,7 +21,7 @@
 
 class PriceList;
 
-class EstimateScreen : public QWidget, public EstimateView, public WorksheetHost {
+class EstimateScreen : public QWidget, public EstimateView, public WorksheetHost, public ShareHost {
     Q_OBJECT
 
 public:
@@ -68,8 +70,22 @@ public:
     // The quote of a saved estimate with a final bill, or its final bill again.
     bool showQuoteOrFinal() { return keeper_->showQuoteOrFinal(); }
 
+    // ------------------------------------------------------------ shares of an animal
+
+    // The Shares window (a new animal of the species and weight on the
+    // screen), or, while a buyer's share is on the screen, back to it.
+    void showShares();
+    SharesWindow* sharesWindow() const { return sharesWindow_; }
+
+    // ShareHost
+    bool showShare(const EstimateValue& share, const QString& caption,
+                   std::function<void(const EstimateValue&)> back) override;
+    void takeShareBack() override;
+    bool priceListFlag() const override { return estimate_.priceListFlag(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // Asks about changes that are not saved before the program closes.
     void closeEvent(QCloseEvent* event) override;
 
@@ -85,6 +101,10 @@ private:
     void renderServices();
     // The flag's tool tip: where prices come from, or the file looked for.
     void showFlagTip();
+    // A quote's likely range beside the total, at the shop's ranges (read
+    // when the screen starts and whenever it comes to the front).
+    void showLikelyRange();
+    void loadRatios();
 
     // Shows the whole estimate after it was replaced (cleared or opened): the
     // band collapsed or full, the species buttons, the cure product list.
@@ -97,6 +117,7 @@ private:
 
     Estimate& estimate_;
     PriceList& priceList_;
+    const Clock& clock_;
     std::unique_ptr<EstimateKeeper> keeper_;
     bool rendering_ = false;
     bool totRan_ = false;
@@ -109,4 +130,6 @@ private:
     // The open worksheets, one instance each while open.
     std::array<QPointer<QWidget>, 6> worksheets_;
     QPointer<QWidget> priceListWindow_;
+    QPointer<SharesWindow> sharesWindow_;
+    std::array<HangingRatio, 4> ratios_{};
 };

@@ -3,6 +3,7 @@
 #include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/estimate_summary.h"
+#include "screens/accuracy_window.h"
 #include "store/csv.h"
 #include "store/file_writer.h"
 #include "ui/dialogs.h"
@@ -187,11 +188,14 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, QWidget* parent)
     QPushButton* remove = button(this, "cmdDelete", QStringLiteral("&Delete"));
     QPushButton* exportCsv = button(this, "cmdExport", QStringLiteral("&Export..."));
     exportCsv->setToolTip(QStringLiteral("Write the estimates found as a CSV file"));
+    QPushButton* accuracy = button(this, "showAccuracy", QStringLiteral("&Quote accuracy\u2026"));
+    accuracy->setToolTip(QStringLiteral("How near the quotes came to the final bills"));
     QPushButton* close = button(this, "cmdClose", QStringLiteral("&Close"));
     connect(open, &QPushButton::clicked, this, &EstimatesWindow::openSelected);
     connect(print, &QPushButton::clicked, this, &EstimatesWindow::printSelected);
     connect(remove, &QPushButton::clicked, this, &EstimatesWindow::deleteSelected);
     connect(exportCsv, &QPushButton::clicked, this, &EstimatesWindow::exportList);
+    connect(accuracy, &QPushButton::clicked, this, &EstimatesWindow::showAccuracy);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* top = new QHBoxLayout;
@@ -200,7 +204,7 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, QWidget* parent)
     top->addWidget(find);
     top->addWidget(search_);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {open, print, remove, exportCsv})
+    for (QPushButton* b : {open, print, remove, exportCsv, accuracy})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -293,6 +297,19 @@ void EstimatesWindow::deleteSelected()
     else
         emit deleted(number);
     refresh();
+}
+
+void EstimatesWindow::showAccuracy()
+{
+    if (!accuracy_) {
+        accuracy_ = new AccuracyWindow(book_, this);
+        accuracy_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        accuracy_->refresh();
+    }
+    accuracy_->show();
+    accuracy_->raise();
+    accuracy_->activateWindow();
 }
 
 void EstimatesWindow::exportList()

@@ -7,9 +7,11 @@
 #include "book/estimate_book.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
+class AccuracyWindow;
 class EstimateScreen;
 class QLabel;
 class QLineEdit;
@@ -57,7 +59,7 @@ private:
 // frmEstimates: every saved estimate, newest first, filtered as the clerk
 // types in the search field. Open loads one into the Estimate screen, Print
 // prints it, Delete removes it (asking first), Export writes the list shown
-// as CSV.
+// as CSV, Quote accuracy opens the report on the quotes against the bills.
 class EstimatesWindow : public QWidget {
     Q_OBJECT
 
@@ -90,9 +92,11 @@ private:
     void printSelected();
     void deleteSelected();
     void exportList();
+    void showAccuracy();
 
     EstimateBook& book_;
     QLineEdit* search_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* status_ = nullptr;
+    QPointer<AccuracyWindow> accuracy_;
 };

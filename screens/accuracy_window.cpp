@@ -1,0 +1,400 @@
+#include "screens/accuracy_window.h"
+
+#include "core/money.h"
+#include "core/shop_settings.h"
+#include "estimate/book_figures.h"
+#include "estimate/estimate_value.h"
+#include "estimate/likely_range.h"
+#include "estimate/service_catalog.h"
+#include "ui/dialogs.h"
+#include "ui/spread_chart.h"
+#include "ui/window_keys.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QStringList Columns = {
+    QStringLiteral("Species"),           QStringLiteral("Estimates"),
+    QStringLiteral("Final bills"),       QStringLiteral("Hanging \u00f7 live"),
+    QStringLiteral("Final vs quote"),    QStringLiteral("Within \u00b15 %"),
+    QStringLiteral("Within \u00b110 %"),
+};
+const QString None = QStringLiteral("\u2014");
+
+QString dayText(const QDate& day)
+{
+    return day.toString(QStringLiteral("d MMM yyyy"));
+}
+
+// A ratio as the shop's ranges are written: two decimals.
+double twoDecimals(double value)
+{
+    return std::round(value * 100) / 100;
+}
+
+QString ratioText(double value)
+{
+    return QString::number(value, 'f', 2);
+}
+
+// "+3.0 %", "-0.4 %", "0.0 %" for a share.
+QString signedPercent(double share)
+{
+    const double percent = share * 100;
+    if (std::abs(percent) < 0.05)
+        return QStringLiteral("0.0 %");
+    return (percent > 0 ? QStringLiteral("+") : QString()) + QString::number(percent, 'f', 1) +
+           QStringLiteral(" %");
+}
+
+// "60 % (3 of 5)": the share of the bills compared with their quotes.
+QString withinText(double share, qsizetype compared)
+{
+    if (compared == 0)
+        return None;
+    return QStringLiteral("%1 % (%2 of %3)")
+        .arg(std::lround(share * 100))
+        .arg(std::lround(share * double(compared)))
+        .arg(compared);
+}
+
+Species speciesOf(const QString& name)
+{
+    for (const Species s : {Species::Beef, Species::Pork, Species::Deer})
+        if (SpeciesName(s) == name)
+            return s;
+    return Species::None;
+}
+
+// What the hanging weight is a share of, for the species.
+QString weightOf(const QString& species)
+{
+    return speciesOf(species) == Species::Deer ? QStringLiteral("the field-dressed weight")
+                                               : QStringLiteral("the live weight");
+}
+
+// "Beef: 0.59 to 0.63 of the live weight, middle 0.61"
+QString rangeWords(const QString& species, const RatioSetting& setting)
+{
+    QString words =
+        QStringLiteral("%1: %2 to %3 of %4")
+            .arg(species, ratioText(setting.low), ratioText(setting.high), weightOf(species));
+    if (setting.middle > 0)
+        words += QStringLiteral(", middle %1").arg(ratioText(setting.middle));
+    return words;
+}
+
+// "Tenderising (5), Minute Steaks (2)": the most frequent first.
+QString servicesText(const QMap<int, int>& counts)
+{
+    QList<std::pair<int, int>> byCount;
+    for (auto it = counts.begin(); it != counts.end(); ++it)
+        if (it.key() >= 0 && it.key() < ServiceCount)
+            byCount.append({it.value(), it.key()});
+    std::stable_sort(byCount.begin(), byCount.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList words;
+    for (const auto& [count, service] : byCount)
+        words << QStringLiteral("%1 (%2)")
+                     .arg(ServiceCaption(Service(ServiceId(service))))
+                     .arg(count);
+    return words.join(QStringLiteral(", "));
+}
+
+QTableWidgetItem* cellItem(const QString& text, bool number)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return item;
+}
+
+} // namespace
+
+AccuracyWindow::AccuracyWindow(EstimateBook& book, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , book_(book)
+{
+    setObjectName(QStringLiteral("frmAccuracy"));
+    setWindowTitle(QStringLiteral("Quote accuracy"));
+
+    const QDate today = QDate::currentDate();
+    const auto dateEdit = [this](const char* name, const QDate& day) {
+        auto* edit = new QDateEdit(day, this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("d MMM yyyy"));
+        return edit;
+    };
+    from_ = dateEdit("dateFrom", QDate(today.year(), 1, 1));
+    to_ = dateEdit("dateTo", today);
+    species_ = new QComboBox(this);
+    species_->setObjectName(QStringLiteral("speciesChoice"));
+    species_->addItem(QStringLiteral("All species"), QString());
+    for (const Species s : {Species::Beef, Species::Pork, Species::Deer})
+        species_->addItem(SpeciesName(s), SpeciesName(s));
+
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("reportNote"));
+    note_->setWordWrap(true);
+
+    table_ = new QTableWidget(0, int(Columns.size()), this);
+    table_->setObjectName(QStringLiteral("reportTable"));
+    table_->setHorizontalHeaderLabels(Columns);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setFocusPolicy(Qt::NoFocus);
+    table_->verticalHeader()->hide();
+    table_->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px 6px; }"));
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 0; column < table_->columnCount(); ++column)
+        table_->horizontalHeaderItem(column)->setTextAlignment(
+            (column > 0 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    // Room for the three species without a scroll bar.
+    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
+                           3 * table_->verticalHeader()->defaultSectionSize() +
+                           2 * table_->frameWidth() + 2);
+
+    chart_ = new SpreadChart(this);
+    services_ = new QLabel(this);
+    services_->setObjectName(QStringLiteral("servicesChanged"));
+    services_->setWordWrap(true);
+    services_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    services_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* servicesBox =
+        new QGroupBox(QStringLiteral("Services added or dropped on the bill"), this);
+    auto* servicesLayout = new QVBoxLayout(servicesBox);
+    servicesLayout->addWidget(services_);
+    servicesLayout->addStretch();
+
+    auto* adopt = new QPushButton(QStringLiteral("&Adopt measured ranges\u2026"), this);
+    adopt->setObjectName(QStringLiteral("adoptRanges"));
+    adopt->setToolTip(QStringLiteral("Make the 10th to 90th percentile of the hanging weight "
+                                     "measured here the shop's range for each species shown"));
+    middle_ = new QCheckBox(QStringLiteral("and the measured &middle"), this);
+    middle_->setObjectName(QStringLiteral("adoptMiddle"));
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(adopt, &QPushButton::clicked, this, &AccuracyWindow::adoptRanges);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* top = new QHBoxLayout;
+    const auto labelled = [&](const QString& caption, QWidget* buddy) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(buddy);
+        top->addWidget(label);
+        top->addWidget(buddy);
+    };
+    labelled(QStringLiteral("&From:"), from_);
+    labelled(QStringLiteral("&to:"), to_);
+    top->addSpacing(16);
+    labelled(QStringLiteral("&Species:"), species_);
+    top->addStretch();
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(chart_, 3);
+    middle->addWidget(servicesBox, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(adopt);
+    buttons->addWidget(middle_);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(note_);
+    layout->addWidget(table_);
+    layout->addLayout(middle, 1);
+    layout->addLayout(buttons);
+    resize(1040, 680);
+    EnterPressesButtons(this);
+    EscapeCloses(this);
+
+    refresh();
+    connect(from_, &QDateEdit::dateChanged, this, &AccuracyWindow::refresh);
+    connect(to_, &QDateEdit::dateChanged, this, &AccuracyWindow::refresh);
+    connect(species_, &QComboBox::currentIndexChanged, this, &AccuracyWindow::refresh);
+}
+
+void AccuracyWindow::refresh()
+{
+    report_ = AccuracyReport();
+    const ReportRange range{from_->date(), to_->date(), species_->currentData().toString()};
+    const QString which =
+        range.species.isEmpty() ? QString() : range.species.toLower() + QLatin1Char(' ');
+    QString problem, unfilled;
+    if (range.from > range.to) {
+        note_->setText(QStringLiteral("The first day (%1) is after the last (%2): pick a first "
+                                      "day on or before the last.")
+                           .arg(dayText(range.from), dayText(range.to)));
+    } else {
+        report_ = book_.report(range, &problem);
+        // Estimates saved before the book kept its figures are figured once
+        // from their states, then counted.
+        if (problem.isEmpty() && report_.notFigured > 0 &&
+            book_.fillFigures(FillBookFigures, &unfilled) >= 0)
+            report_ = book_.report(range, &problem);
+        if (!problem.isEmpty())
+            note_->setText(QStringLiteral("The saved estimates cannot be read. %1").arg(problem));
+        else if (report_.estimates == 0)
+            note_->setText(QStringLiteral("No %1estimate was saved from %2 to %3.")
+                               .arg(which, dayText(range.from), dayText(range.to)));
+        else if (report_.billed == 0)
+            note_->setText(report_.estimates == 1
+                               ? QStringLiteral("The one %1estimate in this range has no final "
+                                                "bill yet, so there is nothing to compare.")
+                                     .arg(which)
+                               : QStringLiteral("None of the %1 %2estimates in this range has a "
+                                                "final bill yet, so there is nothing to compare.")
+                                     .arg(report_.estimates)
+                                     .arg(which));
+        else
+            note_->setText(QStringLiteral("%1 %2estimate%3 saved from %4 to %5, %6 of them with a "
+                                          "final bill.")
+                               .arg(report_.estimates)
+                               .arg(which, report_.estimates == 1 ? QString() : QStringLiteral("s"),
+                                    dayText(range.from), dayText(range.to))
+                               .arg(report_.billed));
+        if (problem.isEmpty() && report_.notFigured > 0)
+            note_->setText(
+                note_->text() +
+                QStringLiteral(" %1 older estimate%2 could not be counted. %3")
+                    .arg(report_.notFigured)
+                    .arg(report_.notFigured == 1 ? QString() : QStringLiteral("s"), unfilled));
+    }
+    showFigures();
+}
+
+void AccuracyWindow::showFigures()
+{
+    // Nothing to compare: no figures at all rather than empty ones.
+    const bool figures = report_.billed > 0;
+    table_->clearContents();
+    table_->setRowCount(figures ? int(report_.species.size()) : 0);
+    QList<SpreadRow> rows;
+    QStringList changes;
+    for (int row = 0; figures && row < report_.species.size(); ++row) {
+        const SpeciesAccuracy& s = report_.species[row];
+        const qsizetype compared = s.finalOverQuote.size();
+        const QString ratio = s.ratio ? QStringLiteral("%1 (%2\u2013%3)")
+                                            .arg(ratioText(s.ratio->median),
+                                                 ratioText(s.ratio->low), ratioText(s.ratio->high))
+                                      : None;
+        const QString difference =
+            compared == 0 ? None
+                          : QStringLiteral("%1 (%2)").arg(SignedMoneyText(s.medianDifference),
+                                                          signedPercent(s.medianDifferenceShare));
+        const QStringList cells = {
+            s.species,  QString::number(s.estimates),    QString::number(s.billed),       ratio,
+            difference, withinText(s.within5, compared), withinText(s.within10, compared)};
+        for (int column = 0; column < cells.size(); ++column)
+            table_->setItem(row, column, cellItem(cells[column], column > 0));
+        if (s.ratio)
+            table_->item(row, 3)->setToolTip(
+                QStringLiteral("The median of %1 weighed bills, and their 10th to 90th percentile")
+                    .arg(s.weighed));
+        rows.append({s.species, s.finalOverQuote});
+        if (s.billed == 0)
+            continue;
+        QStringList parts;
+        if (!s.added.isEmpty())
+            parts << QStringLiteral("added %1").arg(servicesText(s.added));
+        if (!s.dropped.isEmpty())
+            parts << QStringLiteral("dropped %1").arg(servicesText(s.dropped));
+        changes << QStringLiteral("%1: %2.").arg(
+            s.species, parts.isEmpty() ? QStringLiteral("none added or dropped")
+                                       : parts.join(QStringLiteral("; ")));
+    }
+    chart_->setRows(rows);
+    services_->setText(changes.join(QStringLiteral("\n\n")));
+}
+
+void AccuracyWindow::adoptRanges()
+{
+    struct Adopted {
+        QString species;
+        RatioSetting setting;
+    };
+    QList<Adopted> adopted;
+    QStringList set, leftAsTheyAre, refused;
+    for (const SpeciesAccuracy& s : report_.species) {
+        if (!s.ratio || s.weighed < FewestWeighed) {
+            leftAsTheyAre << QStringLiteral("%1: %2 weighed bill%3, and %4 are needed")
+                                 .arg(s.species)
+                                 .arg(s.weighed)
+                                 .arg(s.weighed == 1 ? QString() : QStringLiteral("s"))
+                                 .arg(FewestWeighed);
+            continue;
+        }
+        const RatioSetting setting{twoDecimals(s.ratio->low), twoDecimals(s.ratio->high),
+                                   middle_->isChecked() ? twoDecimals(s.ratio->median) : 0};
+        const QString words = rangeWords(s.species, setting);
+        const QString problem = RatioProblem(setting.low, setting.high);
+        if (!problem.isEmpty()) {
+            refused << QStringLiteral("%1. %2").arg(words, problem);
+            continue;
+        }
+        const HangingRatio now = [&] {
+            const auto saved = LoadRatioSetting(s.species);
+            return saved ? HangingRatio{saved->low, saved->high, saved->middle}
+                         : DefaultRatio(speciesOf(s.species));
+        }();
+        set << QStringLiteral("%1 (now %2 to %3)")
+                   .arg(words, ratioText(now.low), ratioText(now.high));
+        adopted.append({s.species, setting});
+    }
+    QString others;
+    if (!refused.isEmpty())
+        others += QStringLiteral("\n\nNot set, as the range is not allowed:\n") +
+                  refused.join(QLatin1Char('\n'));
+    if (!leftAsTheyAre.isEmpty())
+        others += QStringLiteral("\n\nLeft as they are, with too few weighed bills:\n") +
+                  leftAsTheyAre.join(QLatin1Char('\n'));
+
+    if (adopted.isEmpty()) {
+        const QString why = report_.species.isEmpty()
+                                ? QStringLiteral("There are no bills in this range to measure "
+                                                 "the hanging weight from.")
+                                : QStringLiteral("No range can be adopted from the bills in this "
+                                                 "range.") +
+                                      others;
+        Dialogs::tell(this, why + QStringLiteral("\n\nNothing was changed."),
+                      QMessageBox::Information);
+        return;
+    }
+    if (!Dialogs::askYesNo(this,
+                           QStringLiteral("Make these the shop's ranges of the hanging weight, "
+                                          "measured from the weighed bills shown?\n\n") +
+                               set.join(QLatin1Char('\n')) + others,
+                           QStringLiteral("Adopt measured ranges"), QMessageBox::Question))
+        return;
+    QStringList done, failed;
+    for (const Adopted& a : adopted) {
+        QString problem;
+        const QString words = rangeWords(a.species, a.setting);
+        if (SaveRatioSetting(a.species, a.setting, &problem))
+            done << words;
+        else
+            failed << QStringLiteral("%1. %2").arg(words, problem);
+    }
+    QString told;
+    if (!done.isEmpty())
+        told = QStringLiteral("The shop's ranges are now:\n") + done.join(QLatin1Char('\n'));
+    if (!failed.isEmpty())
+        told += (told.isEmpty() ? QString() : QStringLiteral("\n\n")) +
+                QStringLiteral("Not set:\n") + failed.join(QLatin1Char('\n'));
+    if (failed.isEmpty())
+        Dialogs::tell(this, told, QMessageBox::Information);
+    else
+        Dialogs::warn(this, told);
+}

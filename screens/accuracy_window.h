@@ -1,0 +1,48 @@
+#pragma once
+
+// frmAccuracy: how near the shop's quotes came to its final bills, over the
+// days and the species the owner picks, from the book of saved estimates. A
+// row a species (the bills, the hanging weight as a share of the live weight,
+// the bill against the quote), the spread of the bills drawn, the services
+// added or dropped on the bill; and the measured ranges of the hanging weight
+// adopted as the shop's own.
+
+#include "book/estimate_book.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QTableWidget;
+class SpreadChart;
+
+class AccuracyWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // A species' range is adopted from at least this many weighed bills.
+    static constexpr int FewestWeighed = 5;
+
+    AccuracyWindow(EstimateBook& book, QWidget* parent);
+
+    // Reads the report afresh from the book for the days and species chosen.
+    void refresh();
+    const AccuracyReport& report() const { return report_; }
+
+private:
+    void showFigures();
+    void adoptRanges();
+
+    EstimateBook& book_;
+    AccuracyReport report_;
+    QDateEdit* from_ = nullptr;
+    QDateEdit* to_ = nullptr;
+    QComboBox* species_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLabel* note_ = nullptr;
+    QLabel* services_ = nullptr;
+    SpreadChart* chart_ = nullptr;
+    QCheckBox* middle_ = nullptr;
+};
