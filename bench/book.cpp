@@ -41,6 +41,7 @@
 // output, and takes its change back and ends when its standard input closes.
 
 #include "book/estimate_book.h"
+#include "connection.h"
 #include "far_link.h"
 #include "store/database.h"
 
@@ -141,20 +142,7 @@ QTemporaryDir* workFolder = nullptr;
 // A connection of the bench's own to the book's file or server, opened.
 QSqlDatabase openConnection(const QString& name, const QString& path)
 {
-    QSqlDatabase db;
-    if (Database::IsServerUrl(path)) {
-        QString problem;
-        const std::optional<ServerAddress> address = Database::ParseServerUrl(path, &problem);
-        if (!address)
-            fail(problem);
-        db = Database::AddServer(name, *address);
-    } else {
-        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-    }
-    if (!db.open())
-        fail(db.lastError().text());
-    return db;
+    return OpenBenchConnection(name, path, fail);
 }
 
 // Estimates `from` to `to` written straight into the book's table, with the

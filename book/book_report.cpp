@@ -178,53 +178,52 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
     Reading(connection_->db, connection_->file, location_, problem, [&](QSqlError* error) {
         QVariantList values;
         const QString where = RangeCondition(range, &values);
-        QSqlQuery counts(connection_->db);
-        if (!Run(counts,
-                 QStringLiteral("Select Species, Count(*), Sum(Figured) From Estimates "
-                                "Where Species <> ''%1 Group By Species")
+        // One pass over the report's index: every estimate counted, and the
+        // figures of those with a final bill (the ratio figured by the store).
+        QSqlQuery rows(connection_->db);
+        if (!Run(rows,
+                 QStringLiteral("Select Species, Figured, QuoteCents, FinalCents, "
+                                "Cast(WeighedHanging As Double Precision) / "
+                                "Cast(LivePounds As Double Precision), QuoteServices, "
+                                "FinalServices From Estimates Where Species <> ''%1")
                      .arg(where),
                  values, error))
             return;
-        while (counts.next()) {
-            SpeciesAccuracy& s = bySpecies[counts.value(0).toString()];
-            s.species = counts.value(0).toString();
-            s.estimates = counts.value(1).toInt();
-            report.notFigured += s.estimates - counts.value(2).toInt();
-        }
-        counts.finish();
-        QSqlQuery billed(connection_->db);
-        if (!Run(billed,
-                 QStringLiteral("Select Species, QuoteCents, FinalCents, LivePounds, "
-                                "WeighedHanging, QuoteServices, FinalServices From Estimates "
-                                "Where FinalCents Is Not Null And Species <> ''%1")
-                     .arg(where),
-                 values, error))
-            return;
-        while (billed.next()) {
-            SpeciesAccuracy& s = bySpecies[billed.value(0).toString()];
-            ++s.billed;
-            const qint64 quote = billed.value(1).toLongLong();
-            const qint64 final = billed.value(2).toLongLong();
-            if (!billed.value(1).isNull() && quote > 0) {
-                s.finalOverQuote << double(final) / double(quote);
-                differences[s.species] << double(final - quote);
+        SpeciesAccuracy* s = nullptr;
+        while (rows.next()) {
+            const QString species = rows.value(0).toString();
+            if (!s || s->species != species) {
+                s = &bySpecies[species];
+                s->species = species;
             }
-            const double live = billed.value(3).toDouble();
-            if (!billed.value(4).isNull() && live > 0) {
-                ++s.weighed;
-                ratios[s.species] << billed.value(4).toDouble() / live;
+            ++s->estimates;
+            if (rows.value(1).toInt() == 0)
+                ++report.notFigured;
+            const QVariant final = rows.value(3);
+            if (final.isNull())
+                continue;
+            ++s->billed;
+            const QVariant quote = rows.value(2);
+            if (!quote.isNull() && quote.toLongLong() > 0) {
+                s->finalOverQuote << final.toDouble() / quote.toDouble();
+                differences[species] << double(final.toLongLong() - quote.toLongLong());
             }
-            const int quoted = billed.value(5).toInt(), charged = billed.value(6).toInt();
+            const QVariant ratio = rows.value(4);
+            if (!ratio.isNull() && ratio.toDouble() > 0) {
+                ++s->weighed;
+                ratios[species] << ratio.toDouble();
+            }
+            const int quoted = rows.value(5).toInt(), charged = rows.value(6).toInt();
             for (int bit = 0; bit < 31; ++bit) {
                 const int mask = 1 << bit;
                 if ((charged & mask) && !(quoted & mask))
-                    ++s.added[bit];
+                    ++s->added[bit];
                 else if ((quoted & mask) && !(charged & mask))
-                    ++s.dropped[bit];
+                    ++s->dropped[bit];
             }
         }
-        if (billed.lastError().isValid())
-            *error = billed.lastError();
+        if (rows.lastError().isValid())
+            *error = rows.lastError();
     });
     if (!problem->isEmpty())
         return AccuracyReport();

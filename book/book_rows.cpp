@@ -35,7 +35,7 @@ const QString RecordColumns =
     QStringLiteral("Number, Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
                    "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, AnimalTag, "
                    "SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
-                   "QuoteServices, FinalServices, Figured");
+                   "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh");
 const QString CopiedColumns =
     RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits");
 
@@ -101,11 +101,13 @@ void BindFigures(QSqlQuery& query, const EstimateRecord& record)
     query.addBindValue(record.quoteServices);
     query.addBindValue(record.finalServices);
     query.addBindValue(record.figured ? 1 : 0);
+    query.addBindValue(number(record.likelyLow));
+    query.addBindValue(number(record.likelyHigh));
 }
 
 const QString FigureColumns = QStringLiteral(
     "QuoteCents = ?, FinalCents = ?, LivePounds = ?, WeighedHanging = ?, QuoteServices = ?, "
-    "FinalServices = ?, Figured = ?");
+    "FinalServices = ?, Figured = ?, LikelyLow = ?, LikelyHigh = ?");
 
 void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
 {
@@ -139,6 +141,8 @@ void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
     record.quoteServices = query.value(19).toInt();
     record.finalServices = query.value(20).toInt();
     record.figured = query.value(21).toInt() != 0;
+    record.likelyLow = cents(22);
+    record.likelyHigh = cents(23);
 }
 
 qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
@@ -151,8 +155,9 @@ qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
             "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
             "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
             "AnimalTag, SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
-            "QuoteServices, FinalServices, Figured, SaveKey, Revision) "
-            "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+            "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, SaveKey, Revision) "
+            "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "1)"),
         QStringLiteral("Number")));
     query.addBindValue(TimeText(time));
     query.addBindValue(TimeText(time));

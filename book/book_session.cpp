@@ -54,9 +54,12 @@ const QStringList Steps[] = {
      QStringLiteral("Alter Table Estimates Add Column WeighedHanging Numeric"),
      QStringLiteral("Alter Table Estimates Add Column QuoteServices Integer Not Null Default 0"),
      QStringLiteral("Alter Table Estimates Add Column FinalServices Integer Not Null Default 0"),
+     QStringLiteral("Alter Table Estimates Add Column LikelyLow Bigint"),
+     QStringLiteral("Alter Table Estimates Add Column LikelyHigh Bigint"),
      QStringLiteral("Alter Table Estimates Add Column Figured Integer Not Null Default 0"),
-     QStringLiteral("Create Index Estimates_Report On Estimates (Created, Species, FinalCents, "
-                    "QuoteCents, LivePounds, WeighedHanging, QuoteServices, FinalServices)"),
+     QStringLiteral("Create Index Estimates_Report On Estimates (Created, Species, Figured, "
+                    "FinalCents, QuoteCents, LivePounds, WeighedHanging, QuoteServices, "
+                    "FinalServices)"),
      QStringLiteral("Create Index Estimates_Animal On Estimates (AnimalTag, Number)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");

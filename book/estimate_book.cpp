@@ -259,7 +259,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
         const QString wanted = search.trimmed();
         QString statement =
             QStringLiteral("Select Number, Created, Customer, Phone, Species, LiveWeight, "
-                           "QuoteTotal, FinalTotal From Estimates");
+                           "QuoteTotal, FinalTotal, LikelyLow, LikelyHigh From Estimates");
         QVariantList values;
         // Whether a text holds another, and whether a number begins with one.
         const Dialect& dialect = Dialect::Of(connection_->db);
@@ -288,11 +288,16 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
         for (const QVariant& value : values)
             query.addBindValue(value);
         if (query.exec()) {
+            const auto cents = [&](int i) {
+                return query.value(i).isNull() ? std::nullopt
+                                               : std::optional<qint64>(query.value(i).toLongLong());
+            };
             while (query.next())
                 listings.append({query.value(0).toLongLong(), TimeFrom(query.value(1)),
                                  query.value(2).toString(), query.value(3).toString(),
                                  query.value(4).toString(), query.value(5).toString(),
-                                 query.value(6).toString(), query.value(7).toString()});
+                                 query.value(6).toString(), query.value(7).toString(), cents(8),
+                                 cents(9)});
         }
         if (query.lastError().isValid()) {
             listings.clear();

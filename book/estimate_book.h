@@ -48,6 +48,8 @@ struct EstimateRecord {
     QString animalTag; // the carcass's tag of a share of an animal; empty otherwise
     QString sharePart; // its part ("quarter"); empty for a whole animal
     std::optional<qint64> quoteCents, finalCents;
+    // The quote's likely range of the total, in cents, as it was given.
+    std::optional<qint64> likelyLow, likelyHigh;
     // The live (or field-dressed) weight of its part of the animal, and the
     // hanging weight weighed after the kill for its final bill.
     std::optional<double> livePounds, weighedHanging;
@@ -69,6 +71,8 @@ struct EstimateListing {
     QString liveWeight;
     QString quoteTotal;
     QString finalTotal; // empty while there is no final bill
+    // The quote's likely range of the total, in cents; none when it had none.
+    std::optional<qint64> likelyLow, likelyHigh;
 };
 
 // The outcome of a change to the book.

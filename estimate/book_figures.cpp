@@ -28,6 +28,22 @@ int servicesOf(const EstimateValue& v)
 
 } // namespace
 
+void FillBookFiguresAt(EstimateRecord& record, const std::function<HangingRatio(Species)>& ratioOf)
+{
+    const std::optional<qint64> low = record.likelyLow, high = record.likelyHigh;
+    FillBookFigures(record);
+    if (low && high) {
+        record.likelyLow = low;
+        record.likelyHigh = high;
+        return;
+    }
+    const std::optional<EstimateValue> quote = EstimateValue::fromRecord(record.quoteState);
+    const std::optional<LikelyRange> likely =
+        quote ? Likely(*quote, ratioOf(quote->species)) : std::nullopt;
+    record.likelyLow = likely ? std::optional<qint64>(likely->totalLow) : std::nullopt;
+    record.likelyHigh = likely ? std::optional<qint64>(likely->totalHigh) : std::nullopt;
+}
+
 void FillBookFigures(EstimateRecord& record)
 {
     const std::optional<EstimateValue> quote = EstimateValue::fromRecord(record.quoteState);

@@ -115,7 +115,9 @@ bool EstimateKeeper::saveEstimate()
     next.liveWeight = kept.live;
     (final ? next.finalState : next.quoteState) = kept.toRecord();
     (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
-    FillBookFigures(next);
+    if (!final)
+        next.likelyLow = next.likelyHigh = std::nullopt; // the quote given now
+    FillBookFiguresAt(next, ShopRatio);
     const BookResult saved = book_.save(next);
     if (!saved.done) {
         // The estimate stays on the screen as it is, to be saved again or

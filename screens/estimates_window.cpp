@@ -42,6 +42,7 @@ const QStringList Columns = {
     QStringLiteral("Number"),       QStringLiteral("Date"),        QStringLiteral("Customer"),
     QStringLiteral("Phone"),        QStringLiteral("Species"),     QStringLiteral("Live Weight"),
     QStringLiteral("Quoted Total"), QStringLiteral("Final Total"), QStringLiteral("Difference"),
+    QStringLiteral("Likely Total"),
 };
 
 // A total to the cent, as the printout gives it; as it stands when it is not
@@ -66,15 +67,13 @@ QString difference(const EstimateListing& e)
 // One estimate's columns, as shown and as exported.
 QStringList columnsOf(const EstimateListing& e)
 {
-    return {QString::number(e.number),
-            e.created.toString(QStringLiteral("yyyy-MM-dd hh:mm")),
-            e.customer,
-            e.phone,
-            e.species,
-            e.liveWeight,
-            totalCents(e.quoteTotal),
-            e.finalTotal.isEmpty() ? QString() : totalCents(e.finalTotal),
-            difference(e)};
+    return {QString::number(e.number), e.created.toString(QStringLiteral("yyyy-MM-dd hh:mm")),
+            e.customer, e.phone, e.species, e.liveWeight, totalCents(e.quoteTotal),
+            e.finalTotal.isEmpty() ? QString() : totalCents(e.finalTotal), difference(e),
+            // The quote's likely range, as it was given.
+            e.likelyLow && e.likelyHigh
+                ? QStringLiteral("%1 to %2").arg(CentsText(*e.likelyLow), CentsText(*e.likelyHigh))
+                : QString()};
 }
 
 } // namespace

@@ -493,7 +493,9 @@ bool SharesWindow::saveAll()
         record.liveWeight = kept.live;
         (final ? record.finalState : record.quoteState) = share.estimate.toRecord();
         (final ? record.finalTotal : record.quoteTotal) = share.estimate.share->total;
-        FillBookFigures(record);
+        if (!final)
+            record.likelyLow = record.likelyHigh = std::nullopt; // the quote given now
+        FillBookFiguresAt(record, ShopRatio);
         toSave << &record;
     }
     const BookResult result = book_.saveAll(toSave);

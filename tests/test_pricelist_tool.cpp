@@ -4,6 +4,8 @@
 #include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "estimate/estimate_value.h"
+#include "estimate/service_catalog.h"
 #include "pg_server.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
@@ -94,8 +96,105 @@ QStringList sampleRows()
     return sample.rows();
 }
 
-const char* const Commands[] = {"list",   "set",  "remove", "export",
-                                "import", "init", "shop",   "help"};
+const char* const Commands[] = {"list", "set",  "remove", "export", "import",
+                                "init", "shop", "report", "help"};
+
+// The bit of a service in the figures the book keeps.
+int bit(ServiceId service)
+{
+    return 1 << static_cast<int>(service);
+}
+
+// A saved estimate with its figures as the estimate layer writes them; a
+// final bill when `finalCents` is given.
+EstimateRecord figured(const QString& species, qint64 quoteCents, std::optional<qint64> finalCents,
+                       std::optional<double> hanging, int quoted, int charged, double live = 1000)
+{
+    EstimateRecord record;
+    record.customer = QStringLiteral("%1 customer").arg(species);
+    record.species = species;
+    record.quoteState = QStringLiteral("quote");
+    record.quoteCents = quoteCents;
+    record.quoteServices = quoted;
+    record.livePounds = live;
+    if (finalCents) {
+        record.finalState = QStringLiteral("final");
+        record.finalCents = finalCents;
+        record.weighedHanging = hanging;
+        record.finalServices = charged;
+    }
+    return record;
+}
+
+// A beef estimate saved before the book kept its figures: quoted at $1000.00
+// with tenderising, billed at $1040.00 with paper wrapping added, 610 lb
+// hanging weighed of 1000 lb live. Only its states tell it.
+EstimateRecord olderRecord()
+{
+    EstimateValue quote;
+    quote.species = Species::Beef;
+    quote.live = QStringLiteral("1000");
+    quote.total = Figure::figured(QStringLiteral("1000.00"));
+    quote.row(ServiceId::Tenderising).ticked = true;
+    quote.row(ServiceId::Tenderising).accepted = true;
+    EstimateValue final = quote;
+    final.hanging = Figure::typedIn(QStringLiteral("610"));
+    final.total = Figure::figured(QStringLiteral("1040.00"));
+    final.row(ServiceId::PaperWrapp).ticked = true;
+    final.row(ServiceId::PaperWrapp).accepted = true;
+    EstimateRecord record;
+    record.customer = QStringLiteral("Earlier customer");
+    record.species = QStringLiteral("Beef");
+    record.quoteState = quote.toRecord();
+    record.finalState = final.toRecord();
+    record.figured = false;
+    return record;
+}
+
+// Saves the estimates whose report is worked out by hand in the tests of
+// report; the number of the older one.
+//   Beef: 6 estimates, 5 final bills of quotes of $1000.00: 980, 1030, 1040
+//   (the older one), 1080 and 1150 dollars, with 580, 600, 610, 620 and 640 lb
+//   hanging of 1000 lb live; tenderising dropped once, paper wrapping added
+//   twice.
+//   Pork: 2 estimates, no final bill.
+//   Deer: 1 estimate, billed as quoted, not weighed.
+qint64 saveKnownBook(EstimateBook& book)
+{
+    const int t = bit(ServiceId::Tenderising), p = bit(ServiceId::PaperWrapp);
+    const QString beef = QStringLiteral("Beef");
+    QList<EstimateRecord> records = {
+        figured(beef, 100000, 98000, 580, t, 0),
+        figured(beef, 100000, 103000, 600, t, t),
+        olderRecord(),
+        figured(beef, 100000, 108000, 620, t, t | p),
+        figured(beef, 100000, 115000, 640, t, t),
+        figured(beef, 90000, std::nullopt, std::nullopt, t, 0),
+        figured(QStringLiteral("Pork"), 45000, std::nullopt, std::nullopt, 0, 0, 250),
+        figured(QStringLiteral("Pork"), 47000, std::nullopt, std::nullopt, 0, 0, 260),
+        figured(QStringLiteral("Deer"), 30000, 30000, std::nullopt, 0, 0, 150),
+    };
+    for (EstimateRecord& record : records)
+        if (!book.save(record).done)
+            return 0;
+    return records[2].number;
+}
+
+// The value on a line of one species' part of the report ("Final bills" of
+// "Beef"); empty when there is none.
+QString reported(const QString& out, const QString& species, const QString& label)
+{
+    bool inSpecies = false;
+    for (const QString& line : out.split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1Char(' '))) {
+            inSpecies = line == species;
+            continue;
+        }
+        if (inSpecies && line.trimmed().startsWith(label))
+            return line.trimmed().mid(label.size()).trimmed();
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -419,8 +518,9 @@ private slots:
         empty.sql({CreateTable});
         r = tool.on(empty, {QStringLiteral("import"), csvPath});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out,
-                 QStringLiteral("Imported %1: %2 items added, 0 rows changed.\n").arg(csvPath).arg(SampleRows()));
+        QCOMPARE(r.out, QStringLiteral("Imported %1: %2 items added, 0 rows changed.\n")
+                            .arg(csvPath)
+                            .arg(SampleRows()));
         QCOMPARE(empty.rows(), sample.rows());
     }
 
@@ -878,6 +978,274 @@ private slots:
         QVERIFY2(server_.start(&problem), qPrintable(problem));
         QVERIFY2(r.status == 1 && r.err.contains("database " + copy.section('/', -1) + " "),
                  qPrintable(r.err));
+    }
+
+    // A book of known bills: each figure of the report as worked out by hand.
+    void reportFiguresTheQuotesAgainstTheFinalBills()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        const qint64 older = saveKnownBook(book);
+        QVERIFY(older > 0);
+
+        Run r = tool.on(file, {QStringLiteral("report")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QVERIFY2(r.out.contains(book.path()) && r.out.contains(QLatin1String("every species")),
+                 qPrintable(r.out));
+        const auto beef = [&](const char* label) {
+            return reported(r.out, QStringLiteral("Beef"), QString::fromUtf8(label));
+        };
+        QCOMPARE(beef("Estimates"), QStringLiteral("6"));
+        QCOMPARE(beef("Final bills"), QStringLiteral("5 of 6 (83 %)"));
+        // Hanging ÷ live 0.58, 0.60, 0.61, 0.62, 0.64: the 10th percentile
+        // 0.588, the 90th 0.632.
+        QCOMPARE(beef("Hanging ÷ live weight"),
+                 QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 bills "
+                                "weighed)"));
+        // Final − quote: −20, +30, +40, +80, +150 dollars.
+        QCOMPARE(beef("Final bill against quote"), QStringLiteral("median +$40.00 (+4.0 %)"));
+        QCOMPARE(beef("Within ±5 % of the quote"), QStringLiteral("3 of 5 (60 %)"));
+        QCOMPARE(beef("Within ±10 % of the quote"), QStringLiteral("4 of 5 (80 %)"));
+        QCOMPARE(beef("Services added"), QStringLiteral("Paper Wrapp (2)"));
+        QCOMPARE(beef("Services dropped"), QStringLiteral("Tenderising (1)"));
+
+        QCOMPARE(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Estimates")),
+                 QStringLiteral("2"));
+        QVERIFY(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Final bills")).isEmpty());
+        QVERIFY(reported(r.out, QStringLiteral("Pork"), QStringLiteral("No final bills"))
+                    .contains(QLatin1String("nothing to compare")));
+        const auto deer = [&](const char* label) {
+            return reported(r.out, QStringLiteral("Deer"), QString::fromUtf8(label));
+        };
+        QVERIFY(deer("Hanging ÷ live weight").startsWith(QLatin1String("nothing weighed")));
+        QCOMPARE(deer("Final bill against quote"), QStringLiteral("median $0.00 (0.0 %)"));
+        QCOMPARE(deer("Services added"), QStringLiteral("none"));
+        QVERIFY(r.out.contains(QLatin1String("In all: 9 estimates, 6 final bills.")));
+        QVERIFY(!r.out.contains(QLatin1String("Not counted")));
+        // The older estimate's figures were filled in from its states, and kept.
+        QString problem;
+        const std::optional<EstimateRecord> filled = book.open(older, &problem);
+        QVERIFY2(filled, qPrintable(problem));
+        QVERIFY(filled->figured);
+        QCOMPARE(filled->finalCents, std::optional<qint64>(104000));
+        QCOMPARE(filled->weighedHanging, std::optional<double>(610));
+
+        // One species; the days the estimates were first saved.
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--species=beef")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains(QLatin1String("beef only")));
+        QCOMPARE(reported(r.out, QStringLiteral("Beef"), QStringLiteral("Final bills")),
+                 QStringLiteral("5 of 6 (83 %)"));
+        QVERIFY(!r.out.contains(QLatin1String("\nPork\n")) &&
+                !r.out.contains(QLatin1String("In all")));
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("move-pork"));
+            db.setDatabaseName(book.path());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral(
+                "Update Estimates Set Created = '2024-03-01T10:00:00' Where Species = 'Pork'")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("move-pork"));
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--from"),
+                           QStringLiteral("2024-03-01"), QStringLiteral("--to"),
+                           QStringLiteral("2024-03-01")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Estimates")),
+                 QStringLiteral("2"));
+        QVERIFY2(reported(r.out, QStringLiteral("Beef"), QStringLiteral("Estimates")).isEmpty(),
+                 qPrintable(r.out));
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--from"),
+                           QStringLiteral("2024-03-02")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Estimates")).isEmpty());
+        QCOMPARE(reported(r.out, QStringLiteral("Beef"), QStringLiteral("Estimates")),
+                 QStringLiteral("6"));
+    }
+
+    void reportWithoutFinalBillsSaysSo()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        // No estimates file at all.
+        Run r = tool.on(file, {QStringLiteral("report")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(
+            r.out.contains(QLatin1String("No estimates of beef, pork or deer have been saved")),
+            qPrintable(r.out));
+        QVERIFY(!QFileInfo::exists(EstimateBook::pathBeside(file.path())));
+
+        // Estimates, none billed.
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        for (const qint64 quote : {45000, 47000, 52000}) {
+            EstimateRecord record =
+                figured(QStringLiteral("Pork"), quote, std::nullopt, std::nullopt, 0, 0, 250);
+            QVERIFY(book.save(record).done);
+        }
+        r = tool.on(file, {QStringLiteral("report")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Estimates")),
+                 QStringLiteral("3"));
+        QVERIFY2(r.out.contains(QLatin1String("No final bills yet")), qPrintable(r.out));
+        for (const char* empty : {"Final bills", "Hanging", "Within", "Services", "median"})
+            QVERIFY2(!r.out.contains(QLatin1String(empty)), empty);
+        // A range without estimates.
+        r = tool.on(
+            file, {QStringLiteral("report"), QStringLiteral("--to"), QStringLiteral("2001-12-31")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("were saved in that range")), qPrintable(r.out));
+        QVERIFY(!r.out.contains(QLatin1String("Pork")));
+        // --adopt has nothing to set from.
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--adopt")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("No range was set")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(tool.configFolder() + QStringLiteral("/locker-estimate")));
+    }
+
+    void reportCommandLineErrorsExitWithTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("day not written as a date")
+            << QStringList{"report", "--from", "3/1/2025"} << "--from \"3/1/2025\" is not a day";
+        QTest::newRow("no such day")
+            << QStringList{"report", "--to", "2025-02-30"} << "--to \"2025-02-30\" is not a day";
+        QTest::newRow("empty day") << QStringList{"report", "--from="} << "is not a day";
+        QTest::newRow("from after to")
+            << QStringList{"report", "--from", "2025-06-01", "--to", "2025-05-31"}
+            << "--from 2025-06-01 is after --to 2025-05-31";
+        QTest::newRow("unknown species")
+            << QStringList{"report", "--species", "Goat"} << "There is no species \"Goat\"";
+        QTest::newRow("middle without adopt")
+            << QStringList{"report", "--middle"} << "--middle goes with --adopt";
+        QTest::newRow("adopt with another command")
+            << QStringList{"list", "--adopt"} << "go with report only";
+        QTest::newRow("report with an argument")
+            << QStringList{"report", "Beef"} << "report takes fewer arguments";
+    }
+    void reportCommandLineErrorsExitWithTwo()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        ToolRunner tool;
+        TestPriceList file;
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        QVERIFY(saveKnownBook(book) > 0);
+        const Run plain = tool.on(file, arguments);
+        QCOMPARE(plain.status, 2);
+        QVERIFY2(plain.err.contains(message), qPrintable(plain.err));
+        QVERIFY(plain.out.isEmpty());
+        QVERIFY(!QFileInfo::exists(tool.configFolder() + QStringLiteral("/locker-estimate")));
+    }
+
+    // --adopt makes the measured ranges the shop's, where the program reads them.
+    void reportAdoptSetsTheShopsRanges()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        QVERIFY(saveKnownBook(book) > 0);
+        const auto setting = [&](const QString& species) {
+            qputenv("XDG_CONFIG_HOME", tool.configFolder().toUtf8());
+            const std::optional<RatioSetting> found = LoadRatioSetting(species);
+            qunsetenv("XDG_CONFIG_HOME");
+            return found ? QStringLiteral("%1 %2 %3")
+                               .arg(found->low)
+                               .arg(found->high)
+                               .arg(found->middle)
+                         : QStringLiteral("none");
+        };
+        Run r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--adopt")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("Set the beef hanging weight to 0.59 to 0.63")) &&
+                     r.out.contains(QLatin1String("0.58 to 0.64, the published figures")),
+                 qPrintable(r.out));
+        QVERIFY(r.out.contains(tool.configFolder()));
+        // Deer has no weighed bill, pork no bill at all: told, left as they are.
+        QVERIFY2(r.err.contains(QLatin1String("deer range was not set: 0 final bills")) &&
+                     r.err.contains(QLatin1String("pork range was not set")),
+                 qPrintable(r.err));
+        QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0"));
+        QCOMPARE(setting(QStringLiteral("Deer")), QStringLiteral("none"));
+
+        r = tool.on(file,
+                    {QStringLiteral("report"), QStringLiteral("--species"), QStringLiteral("Beef"),
+                     QStringLiteral("--adopt"), QStringLiteral("--middle")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("middle 0.61")) &&
+                     r.out.contains(QLatin1String("it was 0.59 to 0.63")),
+                 qPrintable(r.out));
+        QVERIFY(r.err.isEmpty());
+        QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0.61"));
+
+        // Only the days with four weighed bills: too few.
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("move-one"));
+            db.setDatabaseName(book.path());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("Update Estimates Set Created = '2024-03-01T10:00:00' Where "
+                               "WeighedHanging = 640")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("move-one"));
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--from=2025-01-01"),
+                           QStringLiteral("--adopt")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("beef range was not set: 4 final bills")),
+                 qPrintable(r.err));
+        QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0.61"));
+
+        // A measured range that the estimates cannot use is refused.
+        TestPriceList heavy;
+        EstimateBook heavyBook(EstimateBook::pathBeside(heavy.path()));
+        for (const double hanging : {930.0, 940.0, 950.0, 960.0, 970.0}) {
+            EstimateRecord record = figured(QStringLiteral("Beef"), 100000, 101000, hanging, 0, 0);
+            QVERIFY(heavyBook.save(record).done);
+        }
+        r = tool.on(heavy, {QStringLiteral("report"), QStringLiteral("--adopt")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("The beef range measured, 0.93 to 0.97, was not "
+                                              "set")) &&
+                     r.err.contains(QLatin1String("from 0.3 to 0.9")),
+                 qPrintable(r.err));
+        QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0.61"));
+    }
+
+    // The same rows on a PostgreSQL server give the same report.
+    void reportOnAServerGivesTheSameFigures()
+    {
+        ToolRunner tool;
+        QString problem;
+        const QString url = server_.createDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        EstimateBook onServer(url);
+        QVERIFY(saveKnownBook(onServer) > 0);
+        TestPriceList file;
+        EstimateBook inFile(EstimateBook::pathBeside(file.path()));
+        QVERIFY(saveKnownBook(inFile) > 0);
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("report")},
+              QStringList{QStringLiteral("report"), QStringLiteral("--species"),
+                          QStringLiteral("Beef")}}) {
+            const Run there = tool.run(QStringList{QStringLiteral("--database"), url} + arguments);
+            QCOMPARE(there.status, 0);
+            QVERIFY2(there.err.isEmpty(), qPrintable(there.err));
+            QVERIFY2(there.out.section(QLatin1Char('\n'), 0, 0)
+                         .contains(url.section(QLatin1Char('/'), -1)),
+                     qPrintable(there.out));
+            QCOMPARE(reported(there.out, QStringLiteral("Beef"),
+                              QStringLiteral("Hanging ÷ live weight")),
+                     QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 bills "
+                                    "weighed)"));
+            const Run here = tool.on(file, arguments);
+            QCOMPARE(here.status, 0);
+            // All but the first line, which names where the estimates are.
+            QCOMPARE(there.out.section(QLatin1Char('\n'), 1),
+                     here.out.section(QLatin1Char('\n'), 1));
+        }
     }
 
 private:

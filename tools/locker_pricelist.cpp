@@ -8,6 +8,8 @@
 //   locker-pricelist init [PATH]
 //   locker-pricelist init --database URL [--from FILE]
 //   locker-pricelist shop [--name NAME] [--address TEXT] [--phone TEXT]
+//   locker-pricelist [--pricelist PATH | --database URL] report [--from YYYY-MM-DD]
+//       [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt [--middle]]
 //
 // The price list is a file (Lockers.db), or, for a shop of several counters,
 // a PostgreSQL server (--database postgresql://user@host:port/database) that
@@ -15,14 +17,21 @@
 // server named under "database" in the shop's settings is used when there is
 // one, and the default file otherwise. init --database makes the server's
 // tables; with --from it also copies a price list file and the Estimates.db
-// beside it there.
+// beside it there. report tells how near the quotes came to the final bills,
+// from the saved estimates kept with the price list (Estimates.db beside the
+// file, or the same server), and with --adopt sets the shop's ranges of the
+// hanging weight from them.
 //
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
 #include "book/estimate_book.h"
+#include "core/money.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "estimate/book_figures.h"
+#include "estimate/likely_range.h"
+#include "estimate/service_catalog.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
@@ -31,13 +40,17 @@
 #include "tools/server_setup.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -97,7 +110,12 @@ struct Invocation {
     bool priceListGiven = false;
     QString databaseUrl; // --database: the server that keeps the price list
     bool databaseGiven = false;
-    std::optional<QString> fromFile; // --from: with init --database, the file to copy
+    // --from: with init --database, the file to copy; with report, the first day.
+    std::optional<QString> from;
+    std::optional<QString> to;      // --to: with report, the last day
+    std::optional<QString> species; // --species: with report, the one species
+    bool adopt = false;             // --adopt: report sets the shop's hanging-weight ranges
+    bool middle = false;            // --middle: with --adopt, the measured middle too
     std::optional<QString> category;
     bool confirmedNew = false;    // --new: a name that looks like another one is meant
     bool confirmedRemove = false; // --yes: remove an item that the program looks up
@@ -353,7 +371,7 @@ int runInitServer(const Invocation& call)
 int runCopyToServer(const Invocation& call)
 {
     const QString& url = call.priceListPath;
-    const QString& file = *call.fromFile;
+    const QString& file = *call.from;
     // The file is checked before anything is made on the server.
     PriceList::OpenResult there;
     {
@@ -415,7 +433,7 @@ int runCopyToServer(const Invocation& call)
 int runInit(const Invocation& call)
 {
     if (call.databaseGiven)
-        return call.fromFile ? runCopyToServer(call) : runInitServer(call);
+        return call.from ? runCopyToServer(call) : runInitServer(call);
     if (!call.operands.isEmpty() && call.priceListGiven &&
         QFileInfo(call.operands[0]).absoluteFilePath() !=
             QFileInfo(call.priceListPath).absoluteFilePath())
@@ -470,6 +488,287 @@ int runShop(const Invocation& call)
     say(QStringLiteral("Saved the shop's details in %1:").arg(path));
     showShop(shop);
     return Done;
+}
+
+// The species that the book reports on, in the order of the report.
+const QStringList ReportSpecies = {QStringLiteral("Beef"), QStringLiteral("Pork"),
+                                   QStringLiteral("Deer")};
+
+// The fewest weighed final bills of a species that --adopt sets its range from.
+constexpr int FewestWeighed = 5;
+
+// A day written YYYY-MM-DD; no value when the text is not one.
+std::optional<QDate> dayOf(const QString& text)
+{
+    static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    if (!shape.match(text).hasMatch())
+        return std::nullopt;
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
+}
+
+// The days and the species that report's options give; no value, and the
+// problem in a plain sentence, when they are wrong.
+std::optional<ReportRange> reportRange(const Invocation& call, QString* problem)
+{
+    ReportRange range;
+    for (const auto& [option, given, day] :
+         {std::tuple{QStringLiteral("--from"), call.from, &range.from},
+          std::tuple{QStringLiteral("--to"), call.to, &range.to}}) {
+        if (!given)
+            continue;
+        const std::optional<QDate> read = dayOf(*given);
+        if (!read) {
+            *problem = QStringLiteral("%1 \"%2\" is not a day: write it as YYYY-MM-DD "
+                                      "(2025-03-01 for the 1st of March 2025).")
+                           .arg(option, *given);
+            return std::nullopt;
+        }
+        *day = *read;
+    }
+    if (range.from.isValid() && range.to.isValid() && range.from > range.to) {
+        *problem = QStringLiteral("--from %1 is after --to %2, so no day is between them.")
+                       .arg(range.from.toString(Qt::ISODate), range.to.toString(Qt::ISODate));
+        return std::nullopt;
+    }
+    if (call.species) {
+        for (const QString& species : ReportSpecies)
+            if (call.species->trimmed().compare(species, Qt::CaseInsensitive) == 0)
+                range.species = species;
+        if (range.species.isEmpty()) {
+            *problem = QStringLiteral("There is no species \"%1\" in the book: give Beef, Pork "
+                                      "or Deer.")
+                           .arg(*call.species);
+            return std::nullopt;
+        }
+    }
+    return range;
+}
+
+// "from 2025-01-01 to 2025-06-30", "every day"; then the species.
+QString rangeWords(const ReportRange& range)
+{
+    const auto day = [](const QDate& d) {
+        return d.toString(Qt::ISODate);
+    };
+    QString days = QStringLiteral("every day");
+    if (range.from.isValid() && range.to.isValid())
+        days = QStringLiteral("from %1 to %2").arg(day(range.from), day(range.to));
+    else if (range.from.isValid())
+        days = QStringLiteral("from %1 on").arg(day(range.from));
+    else if (range.to.isValid())
+        days = QStringLiteral("up to %1").arg(day(range.to));
+    return QStringLiteral("%1, %2").arg(
+        days, range.species.isEmpty() ? QStringLiteral("every species")
+                                      : range.species.toLower() + QStringLiteral(" only"));
+}
+
+// A share as a percentage: "60 %", or with one decimal and its sign, "+4.0 %".
+QString percentText(double share)
+{
+    return QStringLiteral("%1 %").arg(std::lround(share * 100));
+}
+QString signedPercentText(double share)
+{
+    QString text = QString::number(share * 100, 'f', 1);
+    if (text == QLatin1String("-0.0"))
+        text = QStringLiteral("0.0");
+    else if (!text.startsWith(QLatin1Char('-')) && text != QLatin1String("0.0"))
+        text.prepend(QLatin1Char('+'));
+    return text + QStringLiteral(" %");
+}
+
+// A ratio as the shop's ranges are written: two decimals.
+QString ratioText(double ratio)
+{
+    return QString::number(ratio, 'f', 2);
+}
+
+// "Paper Wrapp (2), Tenderising (1)": the most often first; "none".
+QString servicesText(const QMap<int, int>& counts)
+{
+    QList<std::pair<int, int>> services; // the service's number, how many bills
+    for (auto it = counts.begin(); it != counts.end(); ++it)
+        services.append({it.key(), it.value()});
+    if (services.isEmpty())
+        return QStringLiteral("none");
+    std::stable_sort(services.begin(), services.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    QStringList words;
+    for (const auto& [number, bills] : services) {
+        const QString caption = number >= 0 && number < ServiceCount
+                                    ? ServiceCaption(Service(ServiceId(number)))
+                                    : QStringLiteral("service %1").arg(number);
+        words << QStringLiteral("%1 (%2)").arg(caption).arg(bills);
+    }
+    return words.join(QStringLiteral(", "));
+}
+
+// One species' part of the report.
+void showAccuracy(const SpeciesAccuracy& s)
+{
+    const auto line = [](const QString& label, const QString& value) {
+        say(QStringLiteral("  ") + label.leftJustified(28) + value);
+    };
+    say(s.species);
+    line(QStringLiteral("Estimates"), QString::number(s.estimates));
+    if (s.billed == 0) {
+        say(QStringLiteral("  No final bills yet: there is nothing to compare the quotes with."));
+        return;
+    }
+    line(QStringLiteral("Final bills"),
+         QStringLiteral("%1 of %2 (%3)")
+             .arg(s.billed)
+             .arg(s.estimates)
+             .arg(percentText(double(s.billed) / double(std::max(s.estimates, s.billed)))));
+    if (s.ratio)
+        line(QStringLiteral("Hanging ÷ live weight"),
+             QStringLiteral("median %1, 10th to 90th percentile %2 to %3 (%4 weighed)")
+                 .arg(ratioText(s.ratio->median), ratioText(s.ratio->low), ratioText(s.ratio->high),
+                      counted(s.weighed, QStringLiteral("bill"))));
+    else
+        line(QStringLiteral("Hanging ÷ live weight"),
+             QStringLiteral("nothing weighed: no final bill has a hanging weight weighed after "
+                            "the kill"));
+    const int compared = int(s.finalOverQuote.size());
+    if (compared == 0) {
+        line(QStringLiteral("Final bill against quote"),
+             QStringLiteral("no final bill has a quote to compare with"));
+    } else {
+        line(QStringLiteral("Final bill against quote"),
+             QStringLiteral("median %1 (%2)")
+                 .arg(SignedMoneyText(s.medianDifference),
+                      signedPercentText(s.medianDifferenceShare)));
+        const auto within = [&](double share) {
+            return QStringLiteral("%1 of %2 (%3)")
+                .arg(std::lround(share * compared))
+                .arg(compared)
+                .arg(percentText(share));
+        };
+        line(QStringLiteral("Within ±5 % of the quote"), within(s.within5));
+        line(QStringLiteral("Within ±10 % of the quote"), within(s.within10));
+    }
+    line(QStringLiteral("Services added"), servicesText(s.added));
+    line(QStringLiteral("Services dropped"), servicesText(s.dropped));
+}
+
+// The species' range as the estimates use it now: the shop's, or the
+// published figures.
+QString currentRatioWords(const QString& species)
+{
+    if (const std::optional<RatioSetting> set = LoadRatioSetting(species))
+        return QStringLiteral("it was %1 to %2").arg(ratioText(set->low), ratioText(set->high));
+    const Species known = species == QLatin1String("Pork")   ? Species::Pork
+                          : species == QLatin1String("Deer") ? Species::Deer
+                                                             : Species::Beef;
+    const HangingRatio published = DefaultRatio(known);
+    return QStringLiteral("it was %1 to %2, the published figures")
+        .arg(ratioText(published.low), ratioText(published.high));
+}
+
+// Sets each species' range of the hanging weight from its weighed bills.
+int adoptRatios(const AccuracyReport& report, bool middle)
+{
+    const auto hundredths = [](double x) {
+        return std::round(x * 100) / 100;
+    };
+    int set = 0;
+    QStringList notSet;
+    for (const SpeciesAccuracy& s : report.species) {
+        const QString name = s.species.toLower();
+        if (s.weighed < FewestWeighed || !s.ratio) {
+            notSet << QStringLiteral("The %1 range was not set: %2 weighed in the report, and it "
+                                     "takes at least %3.")
+                          .arg(name, counted(s.weighed, QStringLiteral("final bill")))
+                          .arg(FewestWeighed);
+            continue;
+        }
+        RatioSetting setting;
+        setting.low = hundredths(s.ratio->low);
+        setting.high = hundredths(s.ratio->high);
+        setting.middle = middle ? hundredths(s.ratio->median) : 0;
+        if (const QString why = RatioProblem(setting.low, setting.high); !why.isEmpty()) {
+            notSet << QStringLiteral("The %1 range measured, %2 to %3, was not set: %4")
+                          .arg(name, ratioText(setting.low), ratioText(setting.high), why);
+            continue;
+        }
+        const QString before = currentRatioWords(s.species);
+        QString problem;
+        if (!SaveRatioSetting(s.species, setting, &problem))
+            return complain(problem);
+        const QString of = s.species == QLatin1String("Deer") ? QStringLiteral("field-dressed")
+                                                              : QStringLiteral("live");
+        say(QStringLiteral("Set the %1 hanging weight to %2 to %3 of the %4 weight%5 (the 10th "
+                           "to 90th percentile of %6; %7).")
+                .arg(name, ratioText(setting.low), ratioText(setting.high), of,
+                     middle ? QStringLiteral(", middle %1").arg(ratioText(setting.middle))
+                            : QString(),
+                     counted(s.weighed, QStringLiteral("weighed bill")), before));
+        ++set;
+    }
+    for (const QString& words : notSet)
+        complain(words);
+    if (set == 0)
+        return complain(report.species.isEmpty()
+                            ? QStringLiteral("No range was set: there are no estimates in that "
+                                             "range.")
+                            : QStringLiteral("No range was set."));
+    say(QStringLiteral("Saved in %1.").arg(ShopSettingsPath()));
+    return Done;
+}
+
+int runReport(const Invocation& call)
+{
+    QString problem;
+    const std::optional<ReportRange> range = reportRange(call, &problem);
+    if (!range)
+        return complain(problem, Usage);
+    EstimateBook book(EstimateBook::pathBeside(call.priceListPath));
+    AccuracyReport report = book.report(*range, &problem);
+    if (!problem.isEmpty())
+        return complain(problem);
+    // Estimates saved before the book kept its figures: filled in from their
+    // states first, once.
+    if (report.notFigured > 0) {
+        const int filled = book.fillFigures(FillBookFigures, &problem);
+        if (filled < 0)
+            complain(QStringLiteral("%1 saved by an earlier version could not be counted: their "
+                                    "figures could not be filled in. %2")
+                         .arg(counted(report.notFigured, QStringLiteral("estimate")), problem));
+        else if (const AccuracyReport again = book.report(*range, &problem); problem.isEmpty())
+            report = again;
+        else
+            return complain(problem);
+    }
+    say(QStringLiteral("Quotes against final bills, %1: the saved estimates in the %2.")
+            .arg(rangeWords(*range), book.location().isServer()
+                                         ? book.location().described()
+                                         : QStringLiteral("file %1").arg(book.path())));
+    if (report.species.isEmpty()) {
+        const QString estimates =
+            range->species.isEmpty() ? QStringLiteral("estimates of beef, pork or deer")
+                                     : QStringLiteral("%1 estimates").arg(range->species.toLower());
+        say(range->from.isValid() || range->to.isValid()
+                ? QStringLiteral("No %1 were saved in that range.").arg(estimates)
+                : QStringLiteral("No %1 have been saved yet.").arg(estimates));
+    }
+    for (const SpeciesAccuracy& s : report.species) {
+        say(QString());
+        showAccuracy(s);
+    }
+    if (report.species.size() > 1) {
+        say(QString());
+        say(QStringLiteral("In all: %1, %2.")
+                .arg(counted(report.estimates, QStringLiteral("estimate")),
+                     counted(report.billed, QStringLiteral("final bill"))));
+    }
+    if (report.notFigured > 0)
+        say(QStringLiteral("Not counted: %1 saved by an earlier version.")
+                .arg(counted(report.notFigured, QStringLiteral("estimate"))));
+    if (!call.adopt)
+        return Done;
+    say(QString());
+    return adoptRatios(report, call.middle);
 }
 
 int runHelp(const Invocation& call);
@@ -572,6 +871,33 @@ const Command Commands[] = {
      "  locker-pricelist shop --name \"Mill Creek Lockers\" --phone \"555-0142\"\n"
      "  locker-pricelist shop --address \"12 Mill Road, Tallowbrook\"\n",
      0, 0, runShop},
+    {"report",
+     "report [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt "
+     "[--middle]]",
+     "Tells how near the quotes came to the final bills.",
+     "Reads the saved estimates kept with the price list (the Estimates.db beside the\n"
+     "file, or the same server) and tells, for each species: how many estimates were\n"
+     "saved and how many reached a final bill; the hanging weight weighed after the\n"
+     "kill as a share of the live (or field-dressed) weight, its median and its 10th\n"
+     "to 90th percentile; the final bill against the quote (the median difference in\n"
+     "money and percent, the share within 5 % and within 10 % of the quote); and the\n"
+     "services added or dropped between the quote and the final bill. --from and --to\n"
+     "take the days the estimates were first saved, both included; --species one\n"
+     "species. Estimates saved by an earlier version get their figures filled in\n"
+     "first.\n"
+     "\n"
+     "--adopt then sets the shop's range of the hanging weight for each species with\n"
+     "at least {fewest} weighed final bills in the report: the measured 10th to 90th\n"
+     "percentile, to two decimals, which the likely range of every quote uses. With\n"
+     "--middle, the median is set too, as the measured middle. A range outside\n"
+     "{lowest} to {highest} of the live weight is refused. They are kept in\n"
+     "{shopfile}\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist report\n"
+     "  locker-pricelist report --from 2025-01-01 --to 2025-12-31 --species Beef\n"
+     "  locker-pricelist report --from 2025-01-01 --adopt --middle\n",
+     0, 0, runReport},
     {"help", "help [COMMAND]", "Shows this help, or the help of one command.", "", 0, 1, runHelp},
 };
 
@@ -618,6 +944,11 @@ QString toolHelp()
       << "                                    when set.\n"
       << "  --from FILE                       With init --database: the price list file to\n"
       << "                                    copy to the server, with its Estimates.db.\n"
+      << "  --from, --to YYYY-MM-DD           With report: the first and the last day.\n"
+      << "  --species Beef|Pork|Deer          With report: one species only.\n"
+      << "  --adopt                           With report: set the shop's ranges of the\n"
+      << "                                    hanging weight from the weighed bills.\n"
+      << "  --middle                          With --adopt: set the measured middle too.\n"
       << "  -h, --help                        This help; after a command, its help.\n"
       << "  --new                             With set and import: add a new name that\n"
       << "                                    looks like one already there.\n"
@@ -637,6 +968,9 @@ QString commandHelp(const Command& command)
     QString details = QString::fromUtf8(command.details);
     details.replace(QLatin1String("{category}"), PriceListEditor::DefaultCategory);
     details.replace(QLatin1String("{shopfile}"), ShopSettingsPath());
+    details.replace(QLatin1String("{fewest}"), QString::number(FewestWeighed));
+    details.replace(QLatin1String("{lowest}"), NumberText(LowestRatio));
+    details.replace(QLatin1String("{highest}"), NumberText(HighestRatio));
     return QStringLiteral("Usage: %1 [--pricelist PATH | --database URL] %2\n\n%3")
         .arg(ToolName, QString::fromLatin1(command.synopsis), details);
 }
@@ -681,11 +1015,16 @@ Invocation parse(const QStringList& arguments, QString* problem)
             call.confirmedNew = true;
         } else if (arg == QLatin1String("--yes")) {
             call.confirmedRemove = true;
+        } else if (arg == QLatin1String("--adopt")) {
+            call.adopt = true;
+        } else if (arg == QLatin1String("--middle")) {
+            call.middle = true;
         } else if (const QString name = arg.section(QLatin1Char('='), 0, 0);
                    name == QLatin1String("--pricelist") || name == QLatin1String("--database") ||
                    name == QLatin1String("--from") || name == QLatin1String("--category") ||
                    name == QLatin1String("--name") || name == QLatin1String("--address") ||
-                   name == QLatin1String("--phone")) {
+                   name == QLatin1String("--phone") || name == QLatin1String("--to") ||
+                   name == QLatin1String("--species")) {
             const int equals = int(arg.indexOf(QLatin1Char('=')));
             QString value;
             if (equals >= 0) {
@@ -711,11 +1050,11 @@ Invocation parse(const QStringList& arguments, QString* problem)
                 call.databaseUrl = value;
                 call.databaseGiven = true;
             } else if (name == QLatin1String("--from")) {
-                if (value.isEmpty()) {
-                    *problem = QStringLiteral("--from needs the path of a price list file.");
-                    return call;
-                }
-                call.fromFile = value;
+                call.from = value; // a file or a day: the command that takes it checks it
+            } else if (name == QLatin1String("--to")) {
+                call.to = value;
+            } else if (name == QLatin1String("--species")) {
+                call.species = value;
             } else if (name == QLatin1String("--name")) {
                 call.shopName = value;
             } else if (name == QLatin1String("--address")) {
@@ -817,13 +1156,30 @@ int main(int argc, char* argv[])
                                            "takes no PATH (--from FILE copies a price list file)."),
                             Usage);
     }
-    if (call.fromFile) {
+    if ((call.to || call.species || call.adopt || call.middle) && command->run != runReport)
+        return complain(
+            QStringLiteral("--to, --species, --adopt and --middle go with report only."), Usage);
+    if (call.middle && !call.adopt)
+        return complain(QStringLiteral("--middle goes with --adopt: it sets the measured middle "
+                                       "beside the range that --adopt sets."),
+                        Usage);
+    if (call.from && command->run != runReport) {
         if (command->run != runInit || !call.databaseGiven)
-            return complain(QStringLiteral("--from goes with init --database only."), Usage);
-        if (Database::IsServerUrl(*call.fromFile))
+            return complain(
+                QStringLiteral(
+                    "--from goes with init --database (a file) and report (a day) only."),
+                Usage);
+        if (call.from->isEmpty())
+            return complain(QStringLiteral("--from needs the path of a price list file."), Usage);
+        if (Database::IsServerUrl(*call.from))
             return complain(QStringLiteral("--from names a price list file (Lockers.db), not a "
                                            "server."),
                             Usage);
+    }
+    if (command->run == runReport) {
+        QString rangeProblem;
+        if (!reportRange(call, &rangeProblem))
+            return complain(rangeProblem, Usage);
     }
     const int given = int(call.operands.size());
     if (given < command->minOperands || given > command->maxOperands)

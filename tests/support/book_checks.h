@@ -44,6 +44,8 @@ inline void SharesSavedTogether(EstimateBook& book)
         shares[i].sharePart = QLatin1String(parts[i]);
         shares[i].quoteServices = 1 << i;
     }
+    shares[1].likelyLow = 23160;
+    shares[1].likelyHigh = 25380;
     QVERIFY(book.saveAll({&shares[0], &shares[1], &shares[2]}).done);
     QCOMPARE(shares[1].number, shares[0].number + 1);
     QCOMPARE(shares[2].number, shares[0].number + 2);
@@ -59,8 +61,14 @@ inline void SharesSavedTogether(EstimateBook& book)
         QCOMPARE(animal[i].livePounds, std::optional<double>(300));
         QCOMPARE(animal[i].weighedHanging, std::nullopt);
         QCOMPARE(animal[i].quoteServices, 1 << i);
+        QCOMPARE(animal[i].likelyLow, shares[i].likelyLow);
+        QCOMPARE(animal[i].likelyHigh, shares[i].likelyHigh);
         QVERIFY(animal[i].figured);
     }
+    const QList<EstimateListing> listed = book.list(QStringLiteral("Buyer 2"), &problem);
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed[0].likelyLow, std::optional<qint64>(23160));
+    QCOMPARE(listed[0].likelyHigh, std::optional<qint64>(25380));
     QVERIFY(book.animal(QString(), &problem).isEmpty()); // a whole animal has no tag
 
     // The final bills of two, with a third changed elsewhere meanwhile: none is kept.
