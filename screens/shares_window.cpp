@@ -492,7 +492,8 @@ bool SharesWindow::saveAll()
         record.species = SpeciesName(kept.species);
         record.liveWeight = kept.live;
         (final ? record.finalState : record.quoteState) = share.estimate.toRecord();
-        (final ? record.finalTotal : record.quoteTotal) = share.estimate.share->total;
+        (final ? record.finalTotal : record.quoteTotal) =
+            share.estimate.share ? share.estimate.share->total : share.estimate.total.text;
         if (!final)
             record.likelyLow = record.likelyHigh = std::nullopt; // the quote given now
         FillBookFiguresAt(record, ShopRatio);
