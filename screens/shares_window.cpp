@@ -460,6 +460,9 @@ bool SharesWindow::readyTo(const char* what)
     figureAndShow();
     if (animal_.shares.isEmpty())
         figures_.problems << PartsProblem({});
+    if (animal_.tag.trimmed().isEmpty() && QLatin1String(what) == QLatin1String("saved"))
+        figures_.problems << QStringLiteral("Give the carcass's tag: it links the shares of the "
+                                            "animal, and finds them again.");
     if (figures_.problems.isEmpty())
         return true;
     Dialogs::warn(this, QStringLiteral("The shares were not %1.\n\n%2")

@@ -170,6 +170,18 @@ private slots:
         c.table()->item(2, 2)->setText(QStringLiteral("0"));
         QVERIFY(problems->isVisible());
 
+        // Without the carcass's tag the shares are not linked: not saved.
+        typeInto(field(c.shares(), "animalTag"), QString());
+        c.table()->item(1, 2)->setText(QStringLiteral("quarter"));
+        c.table()->item(2, 2)->setText(QStringLiteral("quarter"));
+        c.dialogs.press(QMessageBox::Ok);
+        c.press("saveShares");
+        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("tag")));
+        QCOMPARE(c.dialogs.seen().last().icon, QMessageBox::Warning);
+        QVERIFY(c.screen->book().list(QString(), nullptr).isEmpty());
+        typeInto(field(c.shares(), "animalTag"), QStringLiteral("H-9"));
+        c.table()->item(2, 2)->setText(QStringLiteral("0"));
+
         // Half sold: the rest is told as not sold yet, and may be saved.
         c.table()->selectRow(2);
         c.dialogs.press(QMessageBox::Yes);
