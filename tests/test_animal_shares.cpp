@@ -5,6 +5,7 @@
 #include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/animal_shares.h"
+#include "estimate/book_figures.h"
 #include "estimate/estimate.h"
 #include "estimate/estimate_summary.h"
 #include "estimate/likely_range.h"
@@ -335,6 +336,35 @@ private slots:
         whole.share.reset();
         QVERIFY(!EstimateValue::fromRecord(whole.toRecord())->share);
         QVERIFY(!whole.toRecord().contains(QLatin1String("\"tag\"")));
+    }
+
+    // What the book keeps beside a share's record for the report: only a
+    // weight weighed after the kill counts as a measured hanging weight.
+    void theBookKeepsAShareFigures()
+    {
+        Shop shop;
+        AnimalValue beef;
+        beef.tag = QStringLiteral("B-3");
+        beef.live = QStringLiteral("1000");
+        beef.shares = {buyer("A", "quarter"), buyer("B", "75")};
+        shop.figure(beef);
+        EstimateRecord record;
+        record.quoteState = beef.shares[0].estimate.toRecord();
+        record.finalState = record.quoteState; // billed before the weights were in
+        FillBookFigures(record);
+        QCOMPARE(record.animalTag, QStringLiteral("B-3"));
+        QCOMPARE(record.sharePart, QStringLiteral("quarter"));
+        QCOMPARE(record.livePounds, std::optional<double>(250));
+        QCOMPARE(record.quoteCents,
+                 std::optional<qint64>(*CentsOf(beef.shares[0].estimate.share->total)));
+        QCOMPARE(record.weighedHanging, std::nullopt);
+
+        beef.weighed = QStringLiteral("612");
+        shop.figure(beef);
+        record.finalState = beef.shares[0].estimate.toRecord();
+        FillBookFigures(record);
+        QCOMPARE(record.weighedHanging, std::optional<double>(153));
+        QVERIFY(*record.finalCents > *record.quoteCents);
     }
 
     void aQuoteHasALikelyRange()
