@@ -288,7 +288,7 @@ void EstimatesWindow::deleteSelected()
                            QStringLiteral("Delete estimate %1 for %2? It cannot be brought back.")
                                .arg(number)
                                .arg(customer),
-                           Dialogs::appTitle(), QMessageBox::Question))
+                           Dialogs::appTitle(), QMessageBox::Question, QMessageBox::No))
         return;
     const BookResult removed = book_.remove(number);
     if (!removed.done)
@@ -296,6 +296,11 @@ void EstimatesWindow::deleteSelected()
     else
         emit deleted(number);
     refresh();
+    // Nothing is left selected that a second Delete (or Enter) would take.
+    if (removed.done) {
+        table_->clearSelection();
+        table_->setCurrentItem(nullptr);
+    }
 }
 
 void EstimatesWindow::showAccuracy()

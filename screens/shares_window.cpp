@@ -382,7 +382,7 @@ void SharesWindow::removeShare()
         question += QStringLiteral(" Its saved estimate %1 stays in the book until it is deleted "
                                    "there.")
                         .arg(share.number);
-    if (!Dialogs::askYesNo(this, question, windowTitle(), QMessageBox::Question))
+    if (!Dialogs::askYesNo(this, question, windowTitle(), QMessageBox::Question, QMessageBox::No))
         return;
     animal_.shares.removeAt(row);
     records_.removeAt(row);

@@ -346,6 +346,37 @@ private slots:
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
+    // Delete asks with No as the default, and leaves nothing selected, so
+    // that Delete, Enter, Delete, Enter takes away one estimate, not two.
+    void aDeleteTakesOneEstimateOnly()
+    {
+        Counter c;
+        c.startWithSample();
+        for (const char* name : {"First", "Second", "Third"}) {
+            EstimateRecord record;
+            record.customer = QLatin1String(name);
+            record.quoteState = QStringLiteral("quote");
+            QVERIFY(c.screen->book().save(record).done);
+        }
+        QWidget* window = c.estimatesWindow();
+        QCOMPARE(tableOf(window)->rowCount(), 3);
+        QMessageBox::StandardButton byDefault = QMessageBox::NoButton;
+        c.dialogs.onDialog = [&](const SeenDialog&) {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                byDefault = box->standardButton(box->defaultButton());
+        };
+        c.dialogs.press(QMessageBox::Yes);
+        click(control<QPushButton>(window, QStringLiteral("cmdDelete")));
+        QCOMPARE(byDefault, QMessageBox::No);
+        QCOMPARE(tableOf(window)->rowCount(), 2);
+        QVERIFY(tableOf(window)->selectedItems().isEmpty());
+        // A second Delete finds nothing to delete, and asks nothing.
+        click(control<QPushButton>(window, QStringLiteral("cmdDelete")));
+        QCOMPARE(c.dialogs.seen().size(), 1);
+        QCOMPARE(tableOf(window)->rowCount(), 2);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
     // The shop's details typed in the price list window are kept for the
     // printed estimates, and shown there again.
     void theShopIsSetInThePriceListWindow()

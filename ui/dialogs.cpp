@@ -59,15 +59,20 @@ void warn(QWidget* parent, const QString& text)
     tell(parent, text, QMessageBox::Warning);
 }
 
-bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon)
+bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon,
+              QMessageBox::StandardButton byDefault)
 {
-    return ask(parent, text, title, QMessageBox::Yes | QMessageBox::No, icon) == QMessageBox::Yes;
+    return ask(parent, text, title, QMessageBox::Yes | QMessageBox::No, icon, byDefault) ==
+           QMessageBox::Yes;
 }
 
 QMessageBox::StandardButton ask(QWidget* parent, const QString& text, const QString& title,
-                                QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+                                QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
+                                QMessageBox::StandardButton byDefault)
 {
     QMessageBox box(icon, title, text, buttons, parent);
+    if (byDefault != QMessageBox::NoButton)
+        box.setDefaultButton(byDefault);
     fitTitle(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -22,14 +22,17 @@ void tell(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessag
 // A problem that the clerk can mend, told with the warning icon.
 void warn(QWidget* parent, const QString& text);
 
-// A question with Yes and No buttons; true for Yes.
-bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon);
+// A question with Yes and No buttons; true for Yes. `byDefault` is the button
+// that Enter presses (Qt's choice, Yes, unless given).
+bool askYesNo(QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon,
+              QMessageBox::StandardButton byDefault = QMessageBox::NoButton);
 
 // A question with the given buttons; the button the clerk pressed (Escape
 // gives the escape button Qt chooses: Cancel or No).
 QMessageBox::StandardButton ask(QWidget* parent, const QString& text, const QString& title,
                                 QMessageBox::StandardButtons buttons,
-                                QMessageBox::Icon icon = QMessageBox::Question);
+                                QMessageBox::Icon icon = QMessageBox::Question,
+                                QMessageBox::StandardButton byDefault = QMessageBox::NoButton);
 
 // An input box; no value when cancelled.
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title);
