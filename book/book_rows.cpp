@@ -109,6 +109,12 @@ const QString FigureColumns = QStringLiteral(
     "QuoteCents = ?, FinalCents = ?, LivePounds = ?, WeighedHanging = ?, QuoteServices = ?, "
     "FinalServices = ?, Figured = ?, LikelyLow = ?, LikelyHigh = ?");
 
+std::optional<qint64> CentsColumn(const QSqlQuery& query, int column)
+{
+    const QVariant value = query.value(column);
+    return value.isNull() ? std::nullopt : std::optional<qint64>(value.toLongLong());
+}
+
 void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
 {
     record.number = query.value(0).toLongLong();
@@ -127,8 +133,7 @@ void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
     record.animalTag = query.value(13).toString();
     record.sharePart = query.value(14).toString();
     const auto cents = [&](int i) {
-        return query.value(i).isNull() ? std::nullopt
-                                       : std::optional<qint64>(query.value(i).toLongLong());
+        return CentsColumn(query, i);
     };
     const auto pounds = [&](int i) {
         return query.value(i).isNull() ? std::nullopt

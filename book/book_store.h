@@ -115,6 +115,9 @@ void BindFigures(QSqlQuery& query, const EstimateRecord& record);
 // "QuoteCents = ?, ..., Figured = ?", for an update.
 extern const QString FigureColumns;
 
+// A column of whole cents that may be NULL (none).
+std::optional<qint64> CentsColumn(const QSqlQuery& query, int column);
+
 // A record read with RecordColumns.
 void ReadRecord(const QSqlQuery& query, EstimateRecord& record);
 

@@ -289,8 +289,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
             query.addBindValue(value);
         if (query.exec()) {
             const auto cents = [&](int i) {
-                return query.value(i).isNull() ? std::nullopt
-                                               : std::optional<qint64>(query.value(i).toLongLong());
+                return CentsColumn(query, i);
             };
             while (query.next())
                 listings.append({query.value(0).toLongLong(), TimeFrom(query.value(1)),

@@ -458,6 +458,15 @@ void AnimalShares::keep(AnimalValue& animal, const QDateTime& now)
     }
 }
 
+double ServicesTotal(const EstimateValue& v)
+{
+    double sum = 0;
+    for (const ServiceInfo& s : Services())
+        if (v.counts(s.id))
+            sum = Round15(sum + LeadingNumber(v.row(s.id).charge.text));
+    return sum;
+}
+
 AnimalValue AnimalOf(const QList<AnimalShare>& shares)
 {
     AnimalValue animal;
@@ -521,10 +530,7 @@ QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
     for (int i = 0; i < int(animal.shares.size()); ++i) {
         const AnimalShare& share = animal.shares[i];
         const EstimateValue& v = share.estimate;
-        double services = 0;
-        for (const ServiceInfo& s : Services())
-            if (v.counts(s.id))
-                services += LeadingNumber(v.row(s.id).charge.text);
+        const double services = ServicesTotal(v);
         const double surcharge = v.share ? LeadingNumber(v.share->surcharge.text) : 0;
         html += QStringLiteral("<tr>") +
                 cell(share.number ? QString::number(share.number)

@@ -166,6 +166,9 @@ private:
     bool flag_;
 };
 
+// The charges of an estimate's services that count, added up.
+double ServicesTotal(const EstimateValue& estimate);
+
 // The animal as its shares' saved estimates tell it: the species, live
 // weight, tag, the division of the kill fee and the weights after the kill.
 AnimalValue AnimalOf(const QList<AnimalShare>& shares);

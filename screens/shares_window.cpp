@@ -65,15 +65,6 @@ QString money(double amount)
     return PrintedMoney(NumberText(amount));
 }
 
-double servicesOf(const EstimateValue& v)
-{
-    double sum = 0;
-    for (const ServiceInfo& s : Services())
-        if (v.counts(s.id))
-            sum = Round15(sum + LeadingNumber(v.row(s.id).charge.text));
-    return sum;
-}
-
 } // namespace
 
 SharesWindow::SharesWindow(ShareHost& host, PriceSource& prices, EstimateBook& book,
@@ -311,7 +302,7 @@ void SharesWindow::showFigures(const AnimalFigures& figures)
             v.hanging.text + QStringLiteral(" lb"),
             PrintedMoney(v.kill.text),
             PrintedMoney(v.processing.text),
-            money(servicesOf(v)),
+            money(ServicesTotal(v)),
             surcharge > 0 ? money(surcharge) : QString(),
             figures.cents ? MoneyText(figures.cents->shares.value(row))
                           : money(figures.totals.value(row)),
