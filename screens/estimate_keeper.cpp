@@ -182,13 +182,15 @@ std::optional<EstimateRecord> EstimateKeeper::savedEstimate(qint64 number, const
 {
     QString problem;
     std::optional<EstimateRecord> found = book_.open(number, &problem);
+    // The book's problem names the estimate and says why; only an estimate
+    // that is simply gone is told here.
     if (!found)
-        Dialogs::warn(&screen_,
-                      QStringLiteral("Estimate %1 cannot be %2. %3")
-                          .arg(number)
-                          .arg(QLatin1String(use), problem.isEmpty()
-                                                       ? QStringLiteral("It is no longer saved.")
-                                                       : problem));
+        Dialogs::warn(&screen_, problem.isEmpty()
+                                    ? QStringLiteral("Estimate %1 cannot be %2. It is no longer "
+                                                     "saved.")
+                                          .arg(number)
+                                          .arg(QLatin1String(use))
+                                    : problem);
     return found;
 }
 

@@ -209,13 +209,16 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
 {
     c.flag = new QCheckBox(screen);
     c.flag->setObjectName(QStringLiteral("Check2"));
+    c.flag->setAccessibleName(QStringLiteral("Prices from the price list"));
     place(c.flag, {120, 120, 300, 300});
 
     c.totalCaption = label(screen, "Label5", QStringLiteral("Total Estimated Price"));
     place(c.totalCaption, {5880, 150, 2300, 300});
     c.total = field(screen, "Text5", R::FigureProblem);
     watchFigureMark(c.total);
-    c.total->setReadOnly(true); // the total is figured, never typed
+    c.total->setReadOnly(true);              // the total is figured, never typed
+    c.total->setFocusPolicy(Qt::ClickFocus); // so Tab passes it by
+    c.totalCaption->setBuddy(c.total);
     paintWith(c.total, QPalette::Base, PaleBlue);
     place(c.total, {8280, 120, 1695, 345});
 
@@ -237,6 +240,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         place(caption, {240, 630 + row * 480, 1800, 300});
         place(edit, {2160, 600 + row * 480, 1335, 345});
         c.*r.slot = edit;
+        caption->setBuddy(edit); // a screen reader names the field by its caption
         watchFigureMark(edit);
         if (row == 0)
             c.weightCaption = caption;
@@ -317,6 +321,8 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
         row.charge->setObjectName(indexed("Text6", ChargeField(s.id)));
         place(row.weight, {x[0], top, fieldWidth, fieldHeight});
         place(row.charge, {x[2], top, fieldWidth, fieldHeight});
+        row.weight->setAccessibleName(QStringLiteral("%1 weight").arg(row.box->text()));
+        row.charge->setAccessibleName(QStringLiteral("%1 charge").arg(row.box->text()));
         for (QLineEdit* edit : {row.weight, row.charge}) {
             MarkInvalidWhile(edit, R::FigureProblem);
             watchFigureMark(edit);
@@ -328,6 +334,7 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
     c.cureProducts = new QListWidget(screen);
     c.cureProducts->setObjectName(QStringLiteral("List1"));
     c.cureProducts->setSelectionMode(QAbstractItemView::MultiSelection);
+    c.cureProducts->setAccessibleName(QStringLiteral("Cure products"));
     for (const char* product : R::CureProductNames)
         c.cureProducts->addItem(QLatin1String(product));
     place(c.cureProducts, {8200, firstRowTop, 2700, 1500});

@@ -18,10 +18,13 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
-// Heights and width of the screen, in twips.
-constexpr int EstimateCollapsedHeight = 3500;
-constexpr int EstimateFullHeight = 8655;
-constexpr int EstimateDesignWidth = 11025;
+// The screen's page, in twips: as wide as its widest row, and as high as the
+// band above the line (collapsed) or both bands (expanded), with a small
+// margin below the last control and nothing more, so that a display that
+// holds the page shows no scroll bar and no empty band.
+constexpr int EstimateCollapsedHeight = 2820;
+constexpr int EstimateFullHeight = 7320;
+constexpr int EstimateDesignWidth = 10935;
 
 struct EstimateControls {
     // The controls of one extra service, hidden until the estimate shows them.

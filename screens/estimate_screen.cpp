@@ -65,6 +65,7 @@ EstimateScreen::EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBo
     connectControls();
     resize(TwipsX(this, EstimateDesignWidth), TwipsY(this, EstimateCollapsedHeight));
     page_ = ScrollingPage(this);
+    TabInReadingOrder(page_, TwipsY(this, 250));
     EnterPressesButtons(this);
     if (priceList_.isServer()) {
         auto* timer = new QTimer(this);
@@ -116,12 +117,25 @@ void EstimateScreen::connectControls()
         act([&] { estimate_.setPriceListFlag(ticked); });
     });
     const Species species[] = {Species::Beef, Species::Pork, Species::Deer};
-    for (int i = 0; i < 3; ++i)
-        connect(ui_.species[i], &QRadioButton::clicked, this, [this, chosen = species[i]] {
+    // Each species has two keys, its captions staying as they are: Alt and a
+    // letter of its name, and Ctrl and its place in the row.
+    const Qt::Key letters[] = {Qt::Key_B, Qt::Key_R, Qt::Key_D};
+    for (int i = 0; i < 3; ++i) {
+        QRadioButton* option = ui_.species[i];
+        connect(option, &QRadioButton::clicked, this, [this, chosen = species[i]] {
             act([&] { estimate_.chooseSpecies(chosen); });
             if (chosen != Species::Deer)
                 ui_.liveWeight->setFocus();
         });
+        const QKeySequence keys[] = {QKeySequence(Qt::ALT | letters[i]),
+                                     QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i))};
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, option,
+                    [option] { option->click(); });
+        option->setToolTip(QStringLiteral("%1 (%2 or %3)")
+                               .arg(option->text(), keys[0].toString(QKeySequence::NativeText),
+                                    keys[1].toString(QKeySequence::NativeText)));
+    }
     connect(ui_.liveWeight, &QLineEdit::textChanged, this,
             [this](const QString& text) { act([&] { estimate_.setLiveWeight(text); }); });
     connect(ui_.hangingWeight, &QLineEdit::textEdited, this,

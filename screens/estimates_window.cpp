@@ -243,7 +243,7 @@ void EstimatesWindow::refresh()
     }
     table_->setUpdatesEnabled(true);
     if (!problem.isEmpty())
-        status_->setText(QStringLiteral("The saved estimates cannot be read. %1").arg(problem));
+        status_->setText(problem); // the book says what could not be read, and why
     else if (found.size() > shown)
         status_->setText(QStringLiteral("The newest %1 estimates found are shown; search to "
                                         "find older ones.")

@@ -108,6 +108,36 @@ void EscapeCloses(QWidget* window)
     QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
+void TabInReadingOrder(QWidget* page, int rowHeight)
+{
+    QList<QWidget*> controls;
+    for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->isWindow())
+            controls << w;
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    // Rows: each begins at the highest control not yet in one.
+    QList<QList<QWidget*>> rows;
+    int rowTop = 0;
+    for (QWidget* w : controls) {
+        if (rows.isEmpty() || w->y() - rowTop > rowHeight) {
+            rows.append(QList<QWidget*>());
+            rowTop = w->y();
+        }
+        rows.last().append(w);
+    }
+    QWidget* previous = nullptr;
+    for (QList<QWidget*>& row : rows) {
+        std::stable_sort(row.begin(), row.end(),
+                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        for (QWidget* w : row) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+    }
+}
+
 QWidget* ScrollingPage(QWidget* window)
 {
     const QSize size = window->size();

@@ -15,6 +15,13 @@ void EnterPressesButtons(QWidget* window);
 // Escape closes the window as its close box does.
 void EscapeCloses(QWidget* window);
 
+// Sets the tab order of the controls placed on `page` (its own children, shown
+// or not) to the order a person reads the screen in: row by row from the top,
+// and along each row from the left. Controls whose tops lie within
+// `rowHeight` pixels of a row's first control belong to that row. Controls
+// that Tab does not reach (NoFocus, ClickFocus) are left out.
+void TabInReadingOrder(QWidget* page, int rowHeight);
+
 // Moves the window's controls onto a page of the window's present size, inside
 // a scroll area that fills the window, and sizes the window for the page (see
 // FitToPage). On a screen smaller than the window the page scrolls; every
