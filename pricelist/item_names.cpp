@@ -135,6 +135,10 @@ QString nameProblem(const QString& name)
 {
     if (name.trimmed().isEmpty())
         return QStringLiteral("An item needs a name.");
+    if (const qsizetype length = name.toUcs4().size(); length > MaxNameLength)
+        return QStringLiteral("An item name can be at most %1 characters long; this one has %2.")
+            .arg(MaxNameLength)
+            .arg(length);
     const QString problem = characterProblem(name, QStringLiteral("An item name"));
     if (!problem.isEmpty())
         return problem;

@@ -14,10 +14,14 @@
 
 namespace ItemNames {
 
+// The most characters an item name may have: enough for any name a clerk
+// types, few enough for a column on the screen and on paper.
+constexpr int MaxNameLength = 100;
+
 // Why the text cannot be an item name, in plain words; empty when it can. A
-// name is not empty, does not begin or end with a blank, and holds no control
-// character (line break, tab, ...), no invisible (format) character and no
-// space other than the plain blank.
+// name is not empty, has at most MaxNameLength characters, does not begin or
+// end with a blank, and holds no control character (line break, tab, ...), no
+// invisible (format) character and no space other than the plain blank.
 QString nameProblem(const QString& name);
 
 // Why the text cannot be a category, in plain words; empty when it can.

@@ -1,5 +1,6 @@
 #include "pricelist/price_list.h"
 
+#include "pricelist/price_history.h"
 #include "pricelist/stored_cost.h"
 #include "store/dialect.h"
 #include "store/file_watch.h"
@@ -152,6 +153,11 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         (!isServer() || watch.cut() || !connection_->reconnect(nullptr) || !db.transaction()))
         return refused(db.lastError());
     {
+        QSqlError recording;
+        if (!isServer() && !PriceHistory::RecordInFile(db, &recording)) {
+            db.rollback();
+            return refused(recording);
+        }
         QSqlQuery insert(db);
         insert.prepare(
             QStringLiteral("Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)"));

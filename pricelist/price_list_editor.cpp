@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "pricelist/item_names.h"
+#include "pricelist/price_history.h"
 #include "pricelist/price_items.h"
 #include "pricelist/stored_cost.h"
 #include "store/csv.h"
@@ -198,6 +199,11 @@ QList<PriceEntry> PriceListEditor::entries(QString* problem)
     return list_.entries(problem);
 }
 
+PriceHistoryRead PriceListEditor::history(const QString& item)
+{
+    return PriceHistory::Read(*list_.connection(), item);
+}
+
 QString PriceListEditor::itemNameProblem(const QString& item)
 {
     return ItemNames::nameProblem(item);
@@ -263,7 +269,9 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
             return result;
         }
     }
-    bool ok = work(result, error);
+    // In a file, the change records itself in the price history as it is
+    // made (on a server, the server's own trigger records it).
+    bool ok = (list_.isServer() || PriceHistory::RecordInFile(db, &error)) && work(result, error);
     if (ok) {
         QSqlQuery commit(db);
         ok = commit.exec(Commit);

@@ -4,7 +4,8 @@
 // removing items, saving a whole edited table, and moving the list to and from
 // CSV text (a header line Item,Cost,Category, then one item a line).
 //
-// Every change runs in one write transaction: it is saved whole or not at all.
+// Every change runs in one write transaction: it is saved whole or not at all,
+// with its record in the price history.
 // When the file refuses (read-only, locked by another program, not a price
 // list), the change says why in plain words and the file stays as it was.
 //
@@ -13,6 +14,7 @@
 // a new name that only looks like one already there or one the program looks
 // up (other capitals or blanks) is refused unless the caller confirms it.
 
+#include "pricelist/price_history.h"
 #include "pricelist/price_list.h"
 
 #include <QList>
@@ -67,6 +69,10 @@ public:
 
     // Every row, in stored order.
     QList<PriceEntry> entries(QString* problem = nullptr);
+
+    // The recorded changes of the item (of every item when empty), newest
+    // first (see price_history.h).
+    PriceHistoryRead history(const QString& item = QString());
 
     // Sets the cost of every row of the item, or adds a row when there is
     // none. A given category is written too; without one a row keeps its

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -91,6 +93,48 @@ private:
     bool was_;
 };
 
+// The recorded changes of one item, newest first, in a window of their own.
+void showItemHistory(QWidget* parent, const QString& item, const PriceHistoryRead& read)
+{
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("frmPriceHistory"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Price History - %1").arg(item));
+    auto* table = new QTableWidget(int(read.changes.size()), 4, dialog);
+    table->setObjectName(QStringLiteral("tblHistory"));
+    table->setHorizontalHeaderLabels({QStringLiteral("When"), QStringLiteral("Machine"),
+                                      QStringLiteral("User"), QStringLiteral("Change")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->hide();
+    for (int row = 0; row < read.changes.size(); ++row) {
+        const PriceChange& change = read.changes[row];
+        const QStringList cells = {change.whenText(), change.machine, change.user, change.what()};
+        for (int column = 0; column < cells.size(); ++column)
+            table->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+    table->resizeColumnsToContents();
+    QString words = read.problem.isEmpty() ? read.notKept : read.problem;
+    if (words.isEmpty())
+        words = read.changes.isEmpty()
+                    ? QStringLiteral("No change to \"%1\" has been recorded yet.").arg(item)
+                    : QStringLiteral("%1 change(s) to \"%2\", the newest first.")
+                          .arg(read.changes.size())
+                          .arg(item);
+    auto* note = new QLabel(words, dialog);
+    note->setObjectName(QStringLiteral("lblHistory"));
+    note->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(note);
+    layout->addWidget(table);
+    layout->addWidget(buttons);
+    dialog->resize(640, 360);
+    dialog->show();
+}
+
 } // namespace
 
 PriceListWindow::PriceListWindow(const QString& priceListPath, QWidget* parent)
@@ -117,11 +161,14 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     delete_ = button(this, "cmdDelete", QStringLiteral("&Delete Item"));
     reload_ = button(this, "cmdReload", QStringLiteral("&Reload"));
     reload_->setToolTip(QStringLiteral("Show the price list as the file holds it now"));
+    history_ = button(this, "cmdHistory", QStringLiteral("&History..."));
+    history_->setToolTip(QStringLiteral("Show the recorded changes of the selected item"));
     save_ = button(this, "cmdSave", QStringLiteral("&Save"));
     close_ = button(this, "cmdClose", QStringLiteral("&Close"));
     connect(add_, &QPushButton::clicked, this, &PriceListWindow::addRow);
     connect(delete_, &QPushButton::clicked, this, &PriceListWindow::deleteRows);
     connect(reload_, &QPushButton::clicked, this, &PriceListWindow::reload);
+    connect(history_, &QPushButton::clicked, this, &PriceListWindow::showHistory);
     connect(save_, &QPushButton::clicked, this, &PriceListWindow::save);
     connect(close_, &QPushButton::clicked, this, &PriceListWindow::close);
     EnterPressesButtons(this);
@@ -136,6 +183,7 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     buttons->addWidget(add_);
     buttons->addWidget(delete_);
     buttons->addWidget(reload_);
+    buttons->addWidget(history_);
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);
@@ -150,7 +198,7 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     shopAddress_->setObjectName(QStringLiteral("txtShopAddress"));
     shopPhone_ = new QLineEdit(details.phone, shop);
     shopPhone_->setObjectName(QStringLiteral("txtShopPhone"));
-    QPushButton* saveShop = button(shop, "cmdSaveShop", QStringLiteral("Save S&hop"));
+    QPushButton* saveShop = button(shop, "cmdSaveShop", QStringLiteral("Save Sh&op"));
     connect(saveShop, &QPushButton::clicked, this, &PriceListWindow::saveShop);
     auto* shopForm = new QFormLayout(shop);
     shopForm->addRow(QStringLiteral("Name:"), shopName_);
@@ -361,6 +409,20 @@ void PriceListWindow::deleteRows()
     changed_ = true;
     markCells();
     status_->setText(QStringLiteral("Changed; not saved yet."));
+}
+
+void PriceListWindow::showHistory()
+{
+    const QModelIndexList selected = table_->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? table_->currentRow() : selected.first().row();
+    // A row renamed here and not saved yet has the history of its saved name.
+    const PriceEntry* loaded = row < 0 ? nullptr : loadedRow(row);
+    const QString item = loaded ? loaded->item : cellText(table_, row, ItemColumn);
+    if (item.isEmpty()) {
+        status_->setText(QStringLiteral("Select an item to see its history."));
+        return;
+    }
+    showItemHistory(this, item, editor_.history(item));
 }
 
 void PriceListWindow::reload()

@@ -59,6 +59,8 @@ private:
     void commitEdit();
     void addRow();
     void deleteRows();
+    // Shows the recorded changes of the selected item.
+    void showHistory();
     void cellChanged();
     void showRow(int row, const PriceEntry& entry, bool fromFile);
     void noticeChangesElsewhere();
@@ -99,6 +101,7 @@ private:
     QPushButton* add_ = nullptr;
     QPushButton* delete_ = nullptr;
     QPushButton* reload_ = nullptr;
+    QPushButton* history_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     QLabel* status_ = nullptr;

@@ -3,12 +3,14 @@
 #include "store/dialect.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QUrl>
 #include <QVariant>
 #include <algorithm>
@@ -113,6 +115,7 @@ QString ServerAddress::connectOptions() const
     bool connectTimeout = false;
     bool userTimeout = false;
     bool keepalives = false;
+    bool applicationName = false;
     QString sessionOptions;
     for (const auto& [key, value] : settings) {
         if (key == QLatin1String("options")) {
@@ -122,8 +125,15 @@ QString ServerAddress::connectOptions() const
         connectTimeout = connectTimeout || key == QLatin1String("connect_timeout");
         userTimeout = userTimeout || key == QLatin1String("tcp_user_timeout");
         keepalives = keepalives || key.startsWith(QLatin1String("keepalives"));
+        applicationName = applicationName || key == QLatin1String("application_name");
         parts << QStringLiteral("%1=%2").arg(key, quoted(value));
     }
+    // The server tells which program on which machine a session is
+    // ("locker-estimate@counter-2"): the price history names the machine.
+    if (!applicationName)
+        parts << QStringLiteral("application_name=%1")
+                     .arg(quoted(QStringLiteral("%1@%2").arg(QCoreApplication::applicationName(),
+                                                             QSysInfo::machineHostName())));
     if (!connectTimeout)
         parts << QStringLiteral("connect_timeout=%1").arg(ConnectTimeoutS);
     // A cut cable or a server gone away is found out within seconds, not at

@@ -38,7 +38,8 @@ struct ServerAddress {
     // reads it; never with a secret.
     QString described() const;
     // The settings as Qt's driver passes them to libpq, each value quoted,
-    // with the time limits of this program where the address sets none.
+    // with the time limits of this program, and its name and machine as the
+    // session's application_name, where the address sets none.
     QString connectOptions() const;
 };
 

@@ -235,6 +235,30 @@ private slots:
         QCOMPARE(file.rows(), before);
     }
 
+    void itemNamesHaveAtMostAHundredCharacters()
+    {
+        TestPriceList file;
+        file.withSample();
+        PriceListEditor editor(file.path());
+        editor.open();
+        // Characters, not bytes: a hundred cows fit.
+        for (const QString& longest :
+             {QStringLiteral("x").repeated(100), QStringLiteral("🐄").repeated(100)})
+            QVERIFY2(editor.setCost(longest, QStringLiteral("1")).done, qPrintable(longest));
+        const QStringList before = file.rows();
+        const QString tooLong = QStringLiteral("y").repeated(101);
+        const QString why = QStringLiteral("An item name can be at most 100 characters long; this "
+                                           "one has 101.");
+        QCOMPARE(editor.setCost(tooLong, QStringLiteral("1")).problem, why);
+        QCOMPARE(editor.importCsvText(QStringLiteral("Item,Cost,Category\n%1,1,\n").arg(tooLong))
+                     .problem,
+                 QStringLiteral("Line 2: %1 Nothing was changed.").arg(why));
+        QVERIFY(
+            editor.saveChanges({{RowChange::Kind::Add, 0, {}, {tooLong, QStringLiteral("1"), {}}}})
+                .problem.contains(why));
+        QCOMPARE(file.rows(), before);
+    }
+
     void removeTakesEveryRowOfTheName()
     {
         TestPriceList file;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <QSysInfo>
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
@@ -184,6 +185,41 @@ private slots:
         press(window, "cmdSave");
         QCOMPARE(c.dialogs.seen().size(), 2);
         QCOMPARE(c.file.rows(), before);
+    }
+
+    void historyOfTheSelectedItem()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        QTableWidget* table = tableOf(window);
+        typeInCell(table, rowOf(table, PriceItem::BeefKill), 1, QStringLiteral("18.5"));
+        press(window, "cmdSave");
+        table->selectRow(rowOf(table, PriceItem::BeefKill));
+        press(window, "cmdHistory");
+        QWidget* history = findScreen(QStringLiteral("frmPriceHistory"));
+        QVERIFY(history);
+        QVERIFY(history->windowTitle().contains(PriceItem::BeefKill));
+        auto* changes = control<QTableWidget>(history, QStringLiteral("tblHistory"));
+        QCOMPARE(changes->rowCount(), 1);
+        QCOMPARE(changes->item(0, 3)->text(), QStringLiteral("Cost 17.00 → 18.50"));
+        QCOMPARE(changes->item(0, 1)->text(), QSysInfo::machineHostName());
+        const QDateTime when =
+            QDateTime::fromString(changes->item(0, 0)->text(), QStringLiteral("yyyy-MM-dd HH:mm"));
+        QVERIFY2(qAbs(when.secsTo(QDateTime::currentDateTime())) < 120,
+                 qPrintable(changes->item(0, 0)->text()));
+        history->close();
+
+        // An item never changed since the history began.
+        table->selectRow(rowOf(table, PriceItem::PorkKill));
+        press(window, "cmdHistory");
+        history = findScreen(QStringLiteral("frmPriceHistory"));
+        QVERIFY(history);
+        QCOMPARE(control<QTableWidget>(history, QStringLiteral("tblHistory"))->rowCount(), 0);
+        QVERIFY(control<QLabel>(history, QStringLiteral("lblHistory"))
+                    ->text()
+                    .contains(QLatin1String("No change to \"PorkKill\"")));
+        QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
     void deletingAnItem()

@@ -12,12 +12,14 @@
 
 namespace ServerSetup {
 
-// Makes the price list's table, with its index and the notice of every
-// change to the other counters, in a database on a server (`url`), which
-// must not hold one yet. Costs are kept as exact numbers (numeric); a table
-// made by an earlier version, whose costs were binary fractions (double
-// precision), is brought up to that instead, and `upgraded` tells it.
-SaveResult CreatePriceTable(const QString& url, bool* upgraded = nullptr);
+// Makes the price list's table, with its index, the notice of every change
+// to the other counters and the price history, in a database on a server
+// (`url`), which must not hold one yet. Costs are kept as exact numbers
+// (numeric). A table made by an earlier version (costs as binary fractions,
+// no price history) is brought up to this version instead, all or nothing:
+// `upgraded` tells it, and `upgrades` what was done, in words.
+SaveResult CreatePriceTable(const QString& url, bool* upgraded = nullptr,
+                            QStringList* upgrades = nullptr);
 
 // Copies every row of the price list file `file`, in its order, into the
 // server's price list (`url`), which must be empty: all in one transaction,

@@ -1,0 +1,77 @@
+#pragma once
+
+// The price history: every change of a price or an item (added, its cost or
+// category changed, removed) with when (UTC), on which machine, by which
+// user, the item, and its old and new cost and category, kept in the table
+// PriceHistory beside Charges1. A rename is the old name removed and the new
+// one added.
+//
+// In a file, the change's own write transaction records it: the table is made
+// there at the first change (opening a price list never makes or changes
+// anything), and triggers of the connection's own (temporary: the file never
+// holds them) write a row for each row of Charges1 that the change adds,
+// changes or removes. A change and its record are saved together or not at
+// all. On a server, a trigger of the server's own records every change,
+// whichever program makes it, psql included; locker-pricelist init --database
+// makes it.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class PriceConnection;
+class QSqlDatabase;
+class QSqlError;
+
+// One change of one item, as the history keeps it.
+struct PriceChange {
+    enum class Action { Added, Changed, Removed };
+
+    QDateTime changed; // UTC
+    QString machine;
+    QString user;
+    QString item;
+    Action action = Action::Changed;
+    // As stored, a number written as one; empty when none.
+    QString oldCost, newCost;
+    QString oldCategory, newCategory;
+
+    // When, in this machine's local time: "2025-03-01 14:05".
+    QString whenText() const;
+    // What changed, in words: "Cost 17.00 → 18.50", "Added at 3.25
+    // (Sausage)", "Removed (was 17.00, Kill)".
+    QString what() const;
+};
+
+// The history as it was read: newest first.
+struct PriceHistoryRead {
+    QList<PriceChange> changes;
+    QString problem; // why it could not be read, in plain words
+    // Set when the price list keeps no history yet, and so records nothing
+    // (a server set up by an earlier version): what to do about it.
+    QString notKept;
+};
+
+namespace PriceHistory {
+
+// Inside a change's write transaction on a file: makes the table when it is
+// missing, and this connection's triggers that record the change. False,
+// with `error` set, when the file refused.
+bool RecordInFile(QSqlDatabase& db, QSqlError* error);
+
+// The statements that make the table and the trigger on a server, or bring
+// them up to this version, inside one transaction; each may run again.
+QStringList ServerStatements();
+// A statement whose answer is true when the server records the history.
+QString ServerRecordsQuery();
+
+// The history of one item (of every item when `item` is empty), newest first.
+PriceHistoryRead Read(PriceConnection& connection, const QString& item = QString());
+
+// Who the history names for this program's changes to a file: the machine's
+// host name and the login name of the process.
+QString ThisMachine();
+QString ThisUser();
+
+} // namespace PriceHistory
