@@ -15,6 +15,7 @@
 #include "store/csv.h"
 #include "store/database.h"
 #include "test_price_list.h"
+#include "tool_runner.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -30,64 +32,8 @@
 
 namespace {
 
-const QString Tool = QStringLiteral(LOCKER_PRICELIST_TOOL);
 const QString CreateTable =
     QStringLiteral("Create Table Charges1 (Item Text, Cost Numeric, Category Text)");
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// The tool, run with user data and configuration folders of its own so that
-// the default price list and the shop's details are never the real ones.
-class ToolRunner {
-public:
-    // The tool's home and working folder.
-    QString home() const { return home_.path(); }
-    QString dataFolder() const { return home_.path() + QStringLiteral("/data"); }
-    QString configFolder() const { return home_.path() + QStringLiteral("/config"); }
-    QString defaultPath() const
-    {
-        return dataFolder() + QStringLiteral("/locker-estimate/Lockers.db");
-    }
-
-    // The tool with the arguments, started through `wrapper` when one is given
-    // (a command that runs the words after it), given `input` to read.
-    Run run(const QStringList& arguments, const QStringList& wrapper = {},
-            const QByteArray& input = {}) const
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home_.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dataFolder());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder());
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(home_.path());
-        if (wrapper.isEmpty())
-            process.start(Tool, arguments);
-        else
-            process.start(wrapper.first(), wrapper.mid(1) + QStringList{Tool} + arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        Run result;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.status = process.exitCode();
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
-    }
-    // The tool on a given price list.
-    Run on(const TestPriceList& file, QStringList arguments) const
-    {
-        return run(QStringList{QStringLiteral("--pricelist"), file.path()} + arguments);
-    }
-
-private:
-    QTemporaryDir home_;
-};
 
 QStringList sampleRows()
 {
@@ -96,8 +42,8 @@ QStringList sampleRows()
     return sample.rows();
 }
 
-const char* const Commands[] = {"list", "set",  "remove", "export", "import",
-                                "init", "shop", "report", "help"};
+const char* const Commands[] = {"list",    "set",  "remove", "export", "import",
+                                "history", "init", "shop",   "report", "help"};
 
 // The bit of a service in the figures the book keeps.
 int bit(ServiceId service)
@@ -295,10 +241,15 @@ private slots:
         QTest::newRow("export to no file")
             << QStringList{"export", ""} << "export needs a file name";
         QTest::newRow("init of no file") << QStringList{"init", ""} << "init needs a file name";
+        QTest::newRow("history of no item")
+            << QStringList{"history", ""} << "history needs an item name";
+        QTest::newRow("history of an unquoted name")
+            << QStringList{"history", "Paper", "Wrapp"}
+            << "Put an item name with blanks in quotes: locker-pricelist history \"Paper Wrapp\"";
         QTest::newRow("new with remove")
             << QStringList{"remove", "Summer", "--new"} << "--new goes with set and import only.";
-        QTest::newRow("yes with set")
-            << QStringList{"set", "Summer", "3", "--yes"} << "--yes goes with remove only.";
+        QTest::newRow("yes with set") << QStringList{"set", "Summer", "3", "--yes"}
+                                      << "--yes goes with remove and restore only.";
     }
     void commandLineErrorsExitWithTwo()
     {
@@ -401,6 +352,84 @@ private slots:
         QVERIFY(r.out.contains(QLatin1String("\nSmoked Sausage w/ Jalepono & Cheddar  ")));
         QVERIFY(r.out.contains(QLatin1String(" 17.00  Kill\n")));
         QVERIFY(r.out.contains(QLatin1String(" 0.1234  Test\n")));
+    }
+
+    void listKeepsItsColumnsWithAVeryLongStoredName()
+    {
+        // A name stored by an earlier version, longer than a name may be now.
+        ToolRunner tool;
+        TestPriceList file;
+        const QString longName = QStringLiteral("Custom Order ") + QString(300, QLatin1Char('x'));
+        file.withSample().sql(
+            {QStringLiteral("Insert Into Charges1 Values ('%1', 5, 'Special')").arg(longName)});
+        Run r = tool.on(file, {QStringLiteral("list")});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const qsizetype costEnd = lines[0].indexOf(QLatin1String("Cost")) + 4;
+        QVERIFY2(costEnd < 50, qPrintable(lines[0]));
+        QCOMPARE(lines.last(), longName.left(39) + QStringLiteral("…  ") +
+                                   QStringLiteral("5.00").rightJustified(costEnd - 42) +
+                                   QStringLiteral("  Special"));
+        QVERIFY(lines[1].startsWith(QLatin1String("BeefKill  ")));
+        QCOMPARE(lines[1].mid(costEnd - 5), QStringLiteral("17.00  Kill"));
+        // Whole in an export; and no longer a name that can be set.
+        const QString csvPath = tool.home() + QStringLiteral("/prices.csv");
+        QCOMPARE(tool.on(file, {QStringLiteral("export"), csvPath}).status, 0);
+        QVERIFY(readFile(csvPath).contains(QStringLiteral("\n%1,5.00,Special\n").arg(longName)));
+        const QStringList before = file.rows();
+        r = tool.on(file, {QStringLiteral("set"), longName, QStringLiteral("6")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("at most 100 characters long; this one has 313")),
+                 qPrintable(r.err));
+        QCOMPARE(file.rows(), before);
+    }
+
+    void historyTellsEveryChangeNewestFirst()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        const QString csvPath = tool.home() + QStringLiteral("/prices.csv");
+        // A spreadsheet's UTF-8 file may begin with a byte order mark.
+        writeFile(csvPath, "\xEF\xBB\xBFItem,Cost,Category\nJerky,3.75,Sausage\n");
+        for (const QStringList& arguments :
+             {QStringList{"set", "BeefKill", "18.5"},
+              QStringList{"set", "Snack Sticks", "3.25", "--category", "Sausage"},
+              QStringList{"import", csvPath}, QStringList{"remove", "Snack Sticks"}})
+            QCOMPARE(tool.on(file, arguments).status, 0);
+        QVERIFY(file.rows().contains(QStringLiteral("Jerky|3.75|Sausage")));
+
+        // One line a change, newest first, in columns.
+        Run r = tool.on(file, {QStringLiteral("history")});
+        QCOMPARE(r.status, 0);
+        QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        const qsizetype item = lines[0].indexOf(QLatin1String("Item"));
+        const qsizetype change = lines[0].indexOf(QLatin1String("Change"));
+        QVERIFY(lines[0].startsWith(QLatin1String("When ")) && item > 0 && change > item);
+        const QStringList items = {"Snack Sticks", "Jerky", "Snack Sticks", "BeefKill"};
+        const QStringList changes = {"Removed (was 3.25, Sausage)", "Cost 3.50 → 3.75",
+                                     "Added at 3.25 (Sausage)", "Cost 17.00 → 18.50"};
+        for (int i = 1; i < lines.size(); ++i) {
+            QCOMPARE(lines[i].mid(item, change - item).trimmed(), items[i - 1]);
+            QCOMPARE(lines[i].mid(change), changes[i - 1]);
+            QVERIFY2(lines[i].contains(QStringLiteral("  %1  ").arg(QSysInfo::machineHostName())),
+                     qPrintable(lines[i]));
+        }
+        // One item's changes, without the column of its name.
+        r = tool.on(file, {QStringLiteral("history"), QStringLiteral("Snack Sticks")});
+        QCOMPARE(r.status, 0);
+        lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(!lines[0].contains(QLatin1String("Item")));
+        QVERIFY(lines[1].endsWith(changes[0]) && lines[2].endsWith(changes[2]));
+        // An item never changed, and one that is not there.
+        r = tool.on(file, {QStringLiteral("history"), PriceItem::PorkKill});
+        QCOMPARE(r.out, QStringLiteral("No change to \"PorkKill\" has been recorded yet.\n"));
+        r = tool.on(file, {QStringLiteral("history"), QStringLiteral("Nothing Such")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("\"Nothing Such\" is not in the price list")),
+                 qPrintable(r.err));
     }
 
     void listOfAnEmptyPriceList()
@@ -909,9 +938,12 @@ private slots:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("older"));
         r = on(older, {"init"});
-        QVERIFY2(r.status == 0 && r.out.contains("now kept as exact numbers"),
+        QVERIFY2(r.status == 0 && r.out.contains("now kept as exact numbers") &&
+                     r.out.contains("now recorded in the price history"),
                  qPrintable(r.out + r.err));
         QCOMPARE(on(older, {"init"}).status, 1);
+        QCOMPARE(on(older, {"set", "Summer", "2.5"}).status, 0); // recorded from then on
+        QVERIFY(on(older, {"history"}).out.contains("  Summer  Added at 2.50"));
         const QString csvPath = tool.home() + "/prices.csv";
         writeFile(csvPath, "Item,Cost,Category\nSummer,2.60,Sausage\nJerky,3.75,Sausage\n");
         for (const QStringList& arguments :
@@ -921,6 +953,12 @@ private slots:
         QCOMPARE(readFile(csvPath),
                  QStringLiteral("Item,Cost,Category\nSnack Sticks,3.25,%1\nJerky,3.75,Sausage\n")
                      .arg(PriceListEditor::DefaultCategory));
+        // The server's own record, with the server's user.
+        const QStringList history = on(url, {"history", "Summer"}).out.split('\n');
+        QVERIFY2(history.size() == 4 &&
+                     history[1].endsWith("  locker  Removed (was 2.60, Sausage)") &&
+                     history[2].endsWith("  locker  Added at 2.60 (Sausage)"),
+                 qPrintable(history.join('\n')));
         const QString listed = on(url, {"list"}).out;
         QVERIFY2(listed.contains("\nSnack Sticks  3.25  "), qPrintable(listed));
         // The hint to confirm a look-alike name names the server again.

@@ -5,11 +5,14 @@
 //   locker-pricelist [--pricelist PATH | --database URL] remove ITEM [--yes]
 //   locker-pricelist [--pricelist PATH | --database URL] export FILE.csv
 //   locker-pricelist [--pricelist PATH | --database URL] import FILE.csv [--new]
+//   locker-pricelist [--pricelist PATH | --database URL] history [ITEM]
 //   locker-pricelist init [PATH]
 //   locker-pricelist init --database URL [--from FILE]
 //   locker-pricelist shop [--name NAME] [--address TEXT] [--phone TEXT]
 //   locker-pricelist [--pricelist PATH | --database URL] report [--from YYYY-MM-DD]
 //       [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt [--middle]]
+//   locker-pricelist [--pricelist PATH | --database URL] backup FOLDER
+//   locker-pricelist [--pricelist PATH | --database URL] restore FOLDER [--yes]
 //
 // The price list is a file (Lockers.db), or, for a shop of several counters,
 // a PostgreSQL server (--database postgresql://user@host:port/database) that
@@ -20,7 +23,11 @@
 // beside it there. report tells how near the quotes came to the final bills,
 // from the saved estimates kept with the price list (Estimates.db beside the
 // file, or the same server), and with --adopt sets the shop's ranges of the
-// hanging weight from them.
+// hanging weight from them. backup writes the price list and the saved
+// estimates, read at one moment, into a folder of SQLite files that any SQLite
+// program opens; restore checks such a folder whole, keeps what is there as a
+// backup of its own, and puts it back, into files or onto a server whichever
+// it came from.
 //
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
@@ -33,10 +40,12 @@
 #include "estimate/likely_range.h"
 #include "estimate/service_catalog.h"
 #include "pricelist/item_names.h"
+#include "pricelist/price_history.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
 #include "store/database.h"
+#include "tools/backup_restore.h"
 #include "tools/server_setup.h"
 
 #include <QCoreApplication>
@@ -151,6 +160,40 @@ bool opened(PriceListEditor& editor)
     return false;
 }
 
+// The most characters of a name that a column shows: a longer one (stored
+// by an earlier version or another program) is cut with an ellipsis, so that
+// it does not push every other row out of line. export gives it whole.
+constexpr int ShownNameWidth = 40;
+
+QString shownName(const QString& name)
+{
+    if (name.size() <= ShownNameWidth)
+        return name;
+    qsizetype kept = ShownNameWidth - 1;
+    if (name[kept - 1].isHighSurrogate())
+        --kept; // a character is never cut in half
+    return name.left(kept) + QStringLiteral("…");
+}
+
+// Rows of text in columns two blanks apart, each as wide as its widest cell;
+// the last column as it is.
+void sayColumns(const QList<QStringList>& rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList& row : rows)
+        for (int c = 0; c + 1 < row.size(); ++c) {
+            if (widths.size() <= c)
+                widths << 0;
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    for (const QStringList& row : rows) {
+        QString text;
+        for (int c = 0; c + 1 < row.size(); ++c)
+            text += row[c].leftJustified(widths[c]) + QStringLiteral("  ");
+        say(text + row.value(row.size() - 1));
+    }
+}
+
 int runList(const Invocation& call)
 {
     PriceListEditor editor(call.priceListPath);
@@ -171,7 +214,7 @@ int runList(const Invocation& call)
     QStringList costs;
     for (const PriceEntry& row : rows) {
         costs << PriceListEditor::moneyText(row.cost);
-        itemWidth = std::max(itemWidth, row.item.size());
+        itemWidth = std::max(itemWidth, shownName(row.item).size());
         costWidth = std::max(costWidth, costs.last().size());
     }
     const auto line = [&](const QString& a, const QString& b, const QString& c) {
@@ -189,7 +232,7 @@ int runList(const Invocation& call)
         if (seen.contains(rows[r].item))
             category += QStringLiteral("  (not used: an earlier row has this name)");
         seen.insert(rows[r].item);
-        line(rows[r].item, costs[r], category);
+        line(shownName(rows[r].item), costs[r], category);
     }
     return Done;
 }
@@ -326,11 +369,53 @@ int runImport(const Invocation& call)
     return Done;
 }
 
+int runHistory(const Invocation& call)
+{
+    const QString item = call.operands.value(0);
+    if (!call.operands.isEmpty() && item.isEmpty())
+        return complain(QStringLiteral("history needs an item name; \"\" names none."), Usage);
+    PriceListEditor editor(call.priceListPath);
+    if (!opened(editor))
+        return Refused;
+    const PriceHistoryRead read = editor.history(item);
+    if (!read.problem.isEmpty())
+        return complain(read.problem);
+    if (!read.notKept.isEmpty()) {
+        complain(read.notKept);
+        if (read.changes.isEmpty())
+            return Refused;
+    }
+    if (read.changes.isEmpty()) {
+        if (item.isEmpty())
+            say(QStringLiteral("No change to the price list at %1 has been recorded yet.")
+                    .arg(editor.path()));
+        else if (holds(editor, item))
+            say(QStringLiteral("No change to \"%1\" has been recorded yet.").arg(item));
+        else
+            return complain(QStringLiteral("\"%1\" is not in the price list, and no change to "
+                                           "it has been recorded.")
+                                .arg(item));
+        return Done;
+    }
+    // The item's own history leaves its name out of every line.
+    QList<QStringList> rows = {{QStringLiteral("When"), QStringLiteral("Machine"),
+                                QStringLiteral("User"), QStringLiteral("Item"),
+                                QStringLiteral("Change")}};
+    for (const PriceChange& change : read.changes)
+        rows << QStringList{change.whenText(), change.machine, change.user, shownName(change.item),
+                            change.what()};
+    if (!item.isEmpty())
+        for (QStringList& row : rows)
+            row.removeAt(3);
+    sayColumns(rows);
+    return Done;
+}
+
 // Makes the tables of the price list and of the saved estimates on the server;
 // false when it refused, and then the tool has said why.
-bool madeServerTables(const QString& url, bool* upgraded)
+bool madeServerTables(const QString& url, bool* upgraded, QStringList* upgrades = nullptr)
 {
-    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded);
+    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded, upgrades);
     if (!made.saved) {
         complain(made.problem);
         return false;
@@ -349,13 +434,13 @@ int runInitServer(const Invocation& call)
 {
     const QString& url = call.priceListPath;
     bool upgraded = false;
-    if (!madeServerTables(url, &upgraded))
+    QStringList upgrades;
+    if (!madeServerTables(url, &upgraded, &upgrades))
         return Refused;
     if (upgraded) {
-        say(QStringLiteral("The %1 held a price list made by an earlier version: its costs are "
-                           "now kept as exact numbers, and the tables of the saved estimates are "
-                           "up to date. Nothing else was changed.")
-                .arg(Database::Described(url)));
+        say(QStringLiteral("The %1 held a price list made by an earlier version: %2. The tables "
+                           "of the saved estimates are up to date. Nothing else was changed.")
+                .arg(Database::Described(url), upgrades.join(QStringLiteral(", and "))));
         return Done;
     }
     say(QStringLiteral("Made the tables of the price list and of the saved estimates in the %1. "
@@ -771,6 +856,65 @@ int runReport(const Invocation& call)
     return adoptRatios(report, call.middle);
 }
 
+// The program and its version, as a backup's manifest names them.
+QString programWords()
+{
+    return QStringLiteral("%1 %2").arg(ToolName, QCoreApplication::applicationVersion());
+}
+
+// "57 rows of the price list and 12 saved estimates".
+QString heldWords(const BackupRestore::Manifest& backup)
+{
+    return QStringLiteral("%1 of the price list and %2")
+        .arg(counted(int(backup.rowsOf(QStringLiteral("Charges1"))), QStringLiteral("row")),
+             counted(int(backup.rowsOf(QStringLiteral("Estimates"))),
+                     QStringLiteral("saved estimate")));
+}
+
+int runBackup(const Invocation& call)
+{
+    const BackupRestore::Outcome made =
+        BackupRestore::Backup(call.priceListPath, call.operands[0], programWords());
+    if (!made.done())
+        return complain(made.problem);
+    say(QStringLiteral("Backed up %1 of %2 in %3.")
+            .arg(heldWords(made.manifest), made.manifest.from, made.folder));
+    return Done;
+}
+
+int runRestore(const Invocation& call)
+{
+    const BackupRestore::Outcome checked = BackupRestore::Check(call.operands[0]);
+    if (!checked.done())
+        return complain(QStringLiteral("%1 Nothing was changed.").arg(checked.problem));
+    const BackupRestore::Manifest& backup = checked.manifest;
+    const QString target =
+        Database::IsServerUrl(call.priceListPath)
+            ? QStringLiteral("the %1").arg(Database::Described(call.priceListPath))
+            : Database::Described(call.priceListPath);
+    const QString replacing =
+        QStringLiteral("The price list and the saved estimates of %1 are to be replaced by the "
+                       "backup in %2 (%3, made %4 from %5); what they hold now is kept first as "
+                       "a backup of its own.")
+            .arg(target, checked.folder, heldWords(backup),
+                 backup.made.toString(QStringLiteral("yyyy-MM-dd HH:mm")), backup.from);
+    if (!call.confirmedRemove) {
+        if (!::isatty(STDIN_FILENO))
+            return complain(QStringLiteral("Nothing was restored. %1 To restore it, add --yes: %2")
+                                .arg(replacing, againWith(call, QStringLiteral("--yes"))));
+        if (!askedYes(QStringLiteral("%1 Restore it?").arg(replacing)))
+            return complain(QStringLiteral("Nothing was restored."));
+    }
+    const BackupRestore::Outcome restored =
+        BackupRestore::Restore(call.operands[0], call.priceListPath, programWords());
+    if (!restored.folder.isEmpty())
+        say(QStringLiteral("Kept what %1 held before in %2.").arg(target, restored.folder));
+    if (!restored.done())
+        return complain(restored.problem);
+    say(QStringLiteral("Restored %1 to %2.").arg(heldWords(backup), target));
+    return Done;
+}
+
 int runHelp(const Invocation& call);
 
 const Command Commands[] = {
@@ -778,7 +922,8 @@ const Command Commands[] = {
      "Shows the rows of the price list in their stored order, in columns: the item name\n"
      "exactly as the program looks it up, the cost in dollars (per pound or flat), and\n"
      "the category. When a name is there twice, the program uses the row stored first;\n"
-     "the later ones are marked as not used.\n"
+     "the later ones are marked as not used. A name longer than {shown} characters is shown\n"
+     "cut, ending in …; export writes it whole.\n"
      "\n"
      "Example:\n"
      "  locker-pricelist list\n",
@@ -837,6 +982,20 @@ const Command Commands[] = {
      "  (edit prices.csv in a spreadsheet, save it as CSV)\n"
      "  locker-pricelist import prices.csv\n",
      1, 1, runImport},
+    {"history", "history [ITEM]", "Shows the recorded changes of the prices, newest first.",
+     "Shows every recorded change of the price list, or of ITEM only, newest first, one a\n"
+     "line: when (this machine's time), the machine and the user that made it, the\n"
+     "item, and what changed (\"Cost 17.00 → 18.50\", added, removed, a new\n"
+     "category). Every change is recorded, whether made with this tool, in the Price\n"
+     "List window or by an import; on a server, whatever program made it. A renamed\n"
+     "item shows as the old name removed and the new one added. A file records its\n"
+     "changes from the first one made by this version on; a server from the time\n"
+     "init --database made or brought up its tables.\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist history\n"
+     "  locker-pricelist history \"Paper Wrapp\"\n",
+     0, 1, runHistory},
     {"init", "init [PATH | --from FILE]",
      "Creates a new price list: a file, or the tables on a server.",
      "Creates a price list at PATH (or at the --pricelist path, or the default one)\n"
@@ -898,6 +1057,39 @@ const Command Commands[] = {
      "  locker-pricelist report --from 2025-01-01 --to 2025-12-31 --species Beef\n"
      "  locker-pricelist report --from 2025-01-01 --adopt --middle\n",
      0, 0, runReport},
+    {"backup", "backup FOLDER", "Writes a backup of the price list and the saved estimates.",
+     "Writes the price list and the saved estimates, as they were at one moment, into\n"
+     "FOLDER (made when missing): Lockers.db and Estimates.db, the same files as a\n"
+     "counter keeps, which any SQLite program opens (--pricelist FOLDER/Lockers.db\n"
+     "uses the backup as it is), and Backup.txt, which tells when, from where and by\n"
+     "which version it was made and how many rows each table holds. From a server,\n"
+     "every table is read in one snapshot. A folder that holds a backup already, or a\n"
+     "file of those names, is refused. The backup appears whole or not at all.\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist backup /media/usb/lockers-2025-03-01\n"
+     "  locker-pricelist --database postgresql://locker@shop-office/locker backup \\\n"
+     "      ~/lockers-2025-03-01\n",
+     1, 1, runBackup},
+    {"restore", "restore FOLDER [--yes]",
+     "Puts a backup back in place of the price list and the saved estimates.",
+     "Checks the backup in FOLDER whole first: its Backup.txt, its files as they were\n"
+     "written, SQLite's own check, the tables and columns, the rows counted and the\n"
+     "version of the saved estimates. A damaged backup, or a folder that is not one,\n"
+     "is refused, and nothing is changed. Then it asks (y/N; --yes does not ask, and\n"
+     "without a terminal it refuses unless --yes is given), keeps what is there now as\n"
+     "a backup of its own (the folder \"Before restore DATE TIME\" beside the price\n"
+     "list file, or in the current folder for a server: restore it to undo), and puts\n"
+     "the backup in place: files are replaced whole (close Locker Estimate on this\n"
+     "machine first); a server in one transaction, which the counters see at once.\n"
+     "Every estimate keeps its number, times and revision. A backup made from a server\n"
+     "can be restored into files, and one made from files onto a server.\n"
+     "\n"
+     "Examples:\n"
+     "  locker-pricelist restore /media/usb/lockers-2025-03-01\n"
+     "  locker-pricelist --database postgresql://locker@shop-office/locker restore \\\n"
+     "      ~/lockers-2025-03-01\n",
+     1, 1, runRestore},
     {"help", "help [COMMAND]", "Shows this help, or the help of one command.", "", 0, 1, runHelp},
 };
 
@@ -953,7 +1145,8 @@ QString toolHelp()
       << "  --new                             With set and import: add a new name that\n"
       << "                                    looks like one already there.\n"
       << "  --yes                             With remove: remove an item that the\n"
-      << "                                    program looks up, without asking.\n"
+      << "                                    program looks up, without asking. With\n"
+      << "                                    restore: restore without asking.\n"
       << "  --name, --address, --phone TEXT   With shop: the shop's details to set.\n"
       << "  --version                         The version.\n"
       << "  --                                Ends the options (for an item name that\n"
@@ -967,6 +1160,7 @@ QString commandHelp(const Command& command)
 {
     QString details = QString::fromUtf8(command.details);
     details.replace(QLatin1String("{category}"), PriceListEditor::DefaultCategory);
+    details.replace(QLatin1String("{shown}"), QString::number(ShownNameWidth));
     details.replace(QLatin1String("{shopfile}"), ShopSettingsPath());
     details.replace(QLatin1String("{fewest}"), QString::number(FewestWeighed));
     details.replace(QLatin1String("{lowest}"), NumberText(LowestRatio));
@@ -1086,7 +1280,7 @@ QString operandsProblem(const Command& command, int given)
             .arg(name, ToolName, synopsis);
     QString problem =
         QStringLiteral("%1 takes fewer arguments. Usage: %2 %3").arg(name, ToolName, synopsis);
-    if (command.run == runSet || command.run == runRemove)
+    if (command.run == runSet || command.run == runRemove || command.run == runHistory)
         problem +=
             QStringLiteral(". Put an item name with blanks in quotes: %1 %2 \"Paper "
                            "Wrapp\"%3")
@@ -1134,8 +1328,8 @@ int main(int argc, char* argv[])
         return complain(QStringLiteral("--category goes with set only."), Usage);
     if (call.confirmedNew && command->run != runSet && command->run != runImport)
         return complain(QStringLiteral("--new goes with set and import only."), Usage);
-    if (call.confirmedRemove && command->run != runRemove)
-        return complain(QStringLiteral("--yes goes with remove only."), Usage);
+    if (call.confirmedRemove && command->run != runRemove && command->run != runRestore)
+        return complain(QStringLiteral("--yes goes with remove and restore only."), Usage);
     if ((call.shopName || call.shopAddress || call.shopPhone) && command->run != runShop)
         return complain(QStringLiteral("--name, --address and --phone go with shop only."), Usage);
     if (call.databaseGiven) {
@@ -1200,6 +1394,10 @@ int main(int argc, char* argv[])
         command->run == runExport || command->run == runImport || command->run == runInit;
     if (takesFile && given > 0 && call.operands[0].isEmpty())
         return complain(QStringLiteral("%1 needs a file name; \"\" names no file.")
+                            .arg(QString::fromLatin1(command->name)),
+                        Usage);
+    if ((command->run == runBackup || command->run == runRestore) && call.operands[0].isEmpty())
+        return complain(QStringLiteral("%1 needs a folder; \"\" names none.")
                             .arg(QString::fromLatin1(command->name)),
                         Usage);
     return command->run(call);
