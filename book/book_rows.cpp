@@ -35,9 +35,9 @@ const QString RecordColumns =
     QStringLiteral("Number, Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
                    "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, AnimalTag, "
                    "SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
-                   "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh");
+                   "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, Hunter");
 const QString CopiedColumns =
-    RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits");
+    RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits, NoteLine, NoteKey");
 
 QString TimeText(const QDateTime& time)
 {
@@ -68,6 +68,16 @@ QString DigitsOf(const QString& value)
     return digits;
 }
 
+QString NoteLineOf(const EstimateRecord& record)
+{
+    return record.note.left(NoteLineLength);
+}
+
+QString NoteKeyOf(const EstimateRecord& record)
+{
+    return SearchKey(NoteLineOf(record) + QLatin1Char('\n') + record.hunter);
+}
+
 bool LooksLikePhone(const QString& search)
 {
     for (const QChar c : search)
@@ -84,7 +94,7 @@ void BindContent(QSqlQuery& query, const EstimateRecord& record)
          {record.customer, record.phone, record.note, record.species, record.liveWeight,
           record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
           SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone),
-          record.animalTag, record.sharePart})
+          record.animalTag, record.sharePart, record.hunter, NoteLineOf(record), NoteKeyOf(record)})
         query.addBindValue(dialect.text(value));
     BindFigures(query, record);
 }
@@ -148,6 +158,7 @@ void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
     record.figured = query.value(21).toInt() != 0;
     record.likelyLow = cents(22);
     record.likelyHigh = cents(23);
+    record.hunter = query.value(24).toString();
 }
 
 qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
@@ -159,10 +170,10 @@ qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
         QStringLiteral(
             "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
             "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
-            "AnimalTag, SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
-            "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, SaveKey, Revision) "
-            "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-            "1)"),
+            "AnimalTag, SharePart, Hunter, NoteLine, NoteKey, QuoteCents, FinalCents, "
+            "LivePounds, WeighedHanging, QuoteServices, FinalServices, Figured, LikelyLow, "
+            "LikelyHigh, SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
         QStringLiteral("Number")));
     query.addBindValue(TimeText(time));
     query.addBindValue(TimeText(time));

@@ -61,6 +61,20 @@ const QStringList Steps[] = {
                     "FinalCents, QuoteCents, LivePounds, WeighedHanging, QuoteServices, "
                     "FinalServices)"),
      QStringLiteral("Create Index Estimates_Animal On Estimates (AnimalTag, Number)")},
+    // The hunter's tag or licence number of a deer; the note's beginning as
+    // the list shows it, and that and the tag in folded letter case for the
+    // search (the step folds the notes kept before it as the database can, a
+    // save as the program does). The list shows and searches them from its
+    // index alone, which stays small whatever a note holds.
+    {QStringLiteral("Alter Table Estimates Add Column Hunter Text Not Null Default ''"),
+     QStringLiteral("Alter Table Estimates Add Column NoteLine Text Not Null Default ''"),
+     QStringLiteral("Alter Table Estimates Add Column NoteKey Text Not Null Default ''"),
+     QStringLiteral("Update Estimates Set NoteLine = substr(Note, 1, 120), "
+                    "NoteKey = lower(substr(Note, 1, 120))"),
+     QStringLiteral("Drop Index If Exists Estimates_Listing"),
+     QStringLiteral("Create Index Estimates_List On Estimates (Number, Created, CustomerKey, "
+                    "PhoneKey, PhoneDigits, NoteKey, Customer, Phone, NoteLine, Hunter, Species, "
+                    "LiveWeight, QuoteTotal, FinalTotal, LikelyLow, LikelyHigh)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

@@ -34,6 +34,11 @@ QDateTime Now();
 // and a phone's digits alone.
 QString SearchKey(const QString& value);
 QString DigitsOf(const QString& value);
+// The beginning of a record's note that the list shows and searches, and
+// that with the hunter's tag as the search matches them.
+constexpr int NoteLineLength = 120;
+QString NoteLineOf(const EstimateRecord& record);
+QString NoteKeyOf(const EstimateRecord& record);
 // A search written as a phone number is: digits, and blanks or the marks
 // written between them.
 bool LooksLikePhone(const QString& search);

@@ -56,7 +56,8 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
         QStringLiteral(
             "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
             "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
-            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, %1, "
+            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, "
+            "Hunter = ?, NoteLine = ?, NoteKey = ?, %1, "
             "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
             .arg(FigureColumns));
     update.addBindValue(TimeText(time));
@@ -86,8 +87,8 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
                                     "there; this one stays on the screen to be printed.")
                          .arg(what)
                          .arg(record.number)
-                   : QStringLiteral("%1: estimate %2 was deleted since it was opened. Start a "
-                                    "new estimate to save it again.")
+                   : QStringLiteral("%1: estimate %2 was deleted since it was opened. Save it "
+                                    "again as a new estimate.")
                          .arg(what)
                          .arg(record.number);
     return written;
@@ -239,7 +240,8 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
     return result;
 }
 
-QList<EstimateListing> EstimateBook::list(const QString& search, QString* problem, int limit)
+QList<EstimateListing> EstimateBook::list(const QString& search, QString* problem, int limit,
+                                          const QDate& since)
 {
     QList<EstimateListing> listings;
     QString why;
@@ -259,14 +261,17 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
         const QString wanted = search.trimmed();
         QString statement =
             QStringLiteral("Select Number, Created, Customer, Phone, Species, LiveWeight, "
-                           "QuoteTotal, FinalTotal, LikelyLow, LikelyHigh From Estimates");
+                           "QuoteTotal, FinalTotal, LikelyLow, LikelyHigh, NoteLine, Hunter From "
+                           "Estimates");
         QVariantList values;
+        QStringList conditions;
         // Whether a text holds another, and whether a number begins with one.
         const Dialect& dialect = Dialect::Of(connection_->db);
         if (!wanted.isEmpty()) {
             QStringList holds{dialect.holdsText(QStringLiteral("CustomerKey")),
-                              dialect.holdsText(QStringLiteral("PhoneKey"))};
-            values << SearchKey(wanted) << SearchKey(wanted);
+                              dialect.holdsText(QStringLiteral("PhoneKey")),
+                              dialect.holdsText(QStringLiteral("NoteKey"))};
+            values << SearchKey(wanted) << SearchKey(wanted) << SearchKey(wanted);
             if (LooksLikePhone(wanted)) {
                 holds << dialect.holdsText(QStringLiteral("PhoneDigits"));
                 values << DigitsOf(wanted);
@@ -275,8 +280,14 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
                 holds << dialect.numberBegins(QStringLiteral("Number"));
                 values << wanted.size() << wanted;
             }
-            statement += QStringLiteral(" Where ") + holds.join(QStringLiteral(" Or "));
+            conditions << QStringLiteral("(%1)").arg(holds.join(QStringLiteral(" Or ")));
         }
+        if (since.isValid()) {
+            conditions << QStringLiteral("Created >= ?");
+            values << TimeText(since.startOfDay());
+        }
+        if (!conditions.isEmpty())
+            statement += QStringLiteral(" Where ") + conditions.join(QStringLiteral(" And "));
         statement += QStringLiteral(" Order By Number Desc");
         if (limit >= 0) {
             statement += QStringLiteral(" Limit ?");
@@ -296,7 +307,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
                                  query.value(2).toString(), query.value(3).toString(),
                                  query.value(4).toString(), query.value(5).toString(),
                                  query.value(6).toString(), query.value(7).toString(), cents(8),
-                                 cents(9)});
+                                 cents(9), query.value(10).toString(), query.value(11).toString()});
         }
         if (query.lastError().isValid()) {
             listings.clear();

@@ -27,6 +27,7 @@ struct EstimateRecord {
     QString customer;  // required: not empty, not only blanks
     QString phone;
     QString note;
+    QString hunter;     // a deer's hunter's tag or licence number; may be empty
     QString species;    // "Beef", "Pork", "Deer", or empty
     QString liveWeight; // as typed
     QString quoteTotal; // the total of the quote, as shown
@@ -73,6 +74,8 @@ struct EstimateListing {
     QString finalTotal; // empty while there is no final bill
     // The quote's likely range of the total, in cents; none when it had none.
     std::optional<qint64> likelyLow, likelyHigh;
+    QString note; // its first 120 characters
+    QString hunter;
 };
 
 // The outcome of a change to the book.
@@ -86,7 +89,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -128,14 +131,16 @@ public:
     // fillFigures has filled them in.
     AccuracyReport report(const ReportRange& range, QString* problem);
 
-    // The saved estimates, newest first, whose customer or phone holds
-    // `search` or whose number starts with it (letter case ignored, blanks
-    // around it too; a search written as a phone number also finds the phone
-    // written with other marks between its digits; an empty search lists them
-    // all). At most `limit` of them when it is not negative: the first rows
+    // The saved estimates, newest first, whose customer, phone, note or
+    // hunter's tag holds `search` or whose number starts with it (letter case
+    // ignored, blanks around it too; a search written as a phone number also
+    // finds the phone written with other marks between its digits; an empty
+    // search lists them all), saved first on `since` or later when it is a
+    // date. At most `limit` of them when it is not negative: the first rows
     // come quickly however many there are. Empty with no problem when there
     // is no file yet.
-    QList<EstimateListing> list(const QString& search, QString* problem, int limit = -1);
+    QList<EstimateListing> list(const QString& search, QString* problem, int limit = -1,
+                                const QDate& since = QDate());
 
     // One saved estimate; no value when there is none (or the file refused,
     // and then `problem` says why).

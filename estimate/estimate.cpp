@@ -70,6 +70,7 @@ Estimate::Estimate(PriceSource& prices, const Clock& clock)
     , clock_(clock)
 {
     saved_ = value_;
+    unsavedAnyway_ = false;
 }
 
 void Estimate::setView(EstimateView* view)
@@ -136,6 +137,7 @@ void Estimate::startUp()
         break;
     }
     saved_ = value_;
+    unsavedAnyway_ = false;
 }
 
 void Estimate::setPriceListFlag(bool ticked)
@@ -822,6 +824,7 @@ void Estimate::replace(const EstimateValue& value)
     ++identity_;
     toldWhileTyping_.clear();
     saved_ = value_;
+    unsavedAnyway_ = false;
 }
 
 void Estimate::clear()
@@ -830,6 +833,7 @@ void Estimate::clear()
     ++identity_;
     toldWhileTyping_.clear();
     saved_ = value_;
+    unsavedAnyway_ = false;
 }
 
 EstimateValue Estimate::keptForSaving(const QDateTime& now)
@@ -854,8 +858,15 @@ EstimateValue Estimate::keptForSaving(const QDateTime& now)
     return kept;
 }
 
+void Estimate::markUnsaved()
+{
+    unsavedAnyway_ = true;
+}
+
 bool Estimate::hasUnsavedChanges() const
 {
+    if (unsavedAnyway_)
+        return true;
     // What is only shown is not a change; the prices kept are not either.
     EstimateValue now = value_, then = saved_;
     now.shown = then.shown = EstimateShown();
@@ -870,4 +881,5 @@ void Estimate::markSaved(const EstimateValue& kept)
 {
     value_ = kept;
     saved_ = value_;
+    unsavedAnyway_ = false;
 }

@@ -131,6 +131,9 @@ public:
     bool hasUnsavedChanges() const;
     // It was saved as `kept` (what keptForSaving gave).
     void markSaved(const EstimateValue& kept);
+    // It is not saved as it stands (a new estimate made from a saved one),
+    // until it is saved, replaced or cleared.
+    void markUnsaved();
 
     // What stands in the way of saving or printing the estimate: each figure
     // that is not current and each field that is not right, named with why.
@@ -203,6 +206,7 @@ private:
 
     // The estimate as it was last saved, replaced or cleared.
     EstimateValue saved_;
+    bool unsavedAnyway_ = false;
 
     // Set while an action runs because of typing in a weight field.
     bool typing_ = false;

@@ -249,6 +249,10 @@ QString PageHeadHtml(const EstimateSummary& s, const QString& title)
         saved += row({QStringLiteral("Customer"), s.customer});
     if (!s.customerPhone.isEmpty())
         saved += row({QStringLiteral("Phone"), s.customerPhone});
+    if (!s.hunterTag.isEmpty())
+        saved += row({QStringLiteral("Hunter's Tag"), s.hunterTag});
+    if (!s.note.isEmpty())
+        saved += row({QStringLiteral("Note"), s.note});
     if (!saved.isEmpty())
         html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">%1</table>").arg(saved);
     return html;

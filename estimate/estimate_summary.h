@@ -47,6 +47,8 @@ struct EstimateSummary {
     qint64 number = 0;
     QString customer;
     QString customerPhone;
+    QString note;          // the clerk's note for the customer
+    QString hunterTag;     // a deer's hunter's tag or licence number
     QString species;       // "Beef", "Pork", "Deer", or empty when none is chosen
     QString weightCaption; // "Live Weight" or "Field Dressed"
     QString enteredWeight;

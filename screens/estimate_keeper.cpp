@@ -46,6 +46,8 @@ EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record,
     if (record.number) {
         summary.customer = record.customer;
         summary.customerPhone = record.phone;
+        summary.note = record.note;
+        summary.hunterTag = record.hunter;
     }
     return summary;
 }
@@ -100,17 +102,30 @@ bool EstimateKeeper::saveEstimate()
         const auto now = StrictNumber(estimate_.hangingWeight());
         finalByDefault = !quoted || !now || *quoted != *now;
     }
-    const auto answer =
-        SaveEstimateDialog::ask(&screen_, record_, finalByDefault, record_.hasFinal());
+    // What the clerk typed for a save that was refused is offered again.
+    EstimateRecord asked = record_;
+    if (typed_) {
+        asked.customer = typed_->customer;
+        asked.phone = typed_->phone;
+        asked.note = typed_->note;
+        asked.hunter = typed_->hunter;
+    }
+    const auto answer = SaveEstimateDialog::ask(&screen_, asked, finalByDefault, record_.hasFinal(),
+                                                estimate_.species() == Species::Deer);
     if (!answer)
         return false;
-    const bool final = savedBefore && (record_.hasFinal() ? showingFinal_ : answer->final);
+    const bool asNew = savedBefore && answer->asNew;
+    const bool final =
+        savedBefore && !asNew && (record_.hasFinal() ? showingFinal_ : answer->final);
     const QDateTime now = clock_.now();
     const EstimateValue kept = estimate_.keptForSaving(now);
-    EstimateRecord next = record_;
+    // A new estimate keeps nothing of the one it was saved from but what is
+    // on the screen.
+    EstimateRecord next = asNew ? EstimateRecord() : record_;
     next.customer = answer->customer;
     next.phone = answer->phone;
     next.note = answer->note;
+    next.hunter = answer->hunter;
     next.species = SpeciesName(kept.species);
     next.liveWeight = kept.live;
     (final ? next.finalState : next.quoteState) = kept.toRecord();
@@ -122,10 +137,13 @@ bool EstimateKeeper::saveEstimate()
     if (!saved.done) {
         // The estimate stays on the screen as it is, to be saved again or
         // printed; a save whose outcome could not be told is looked for then.
-        record_.saveKey = next.saveKey;
+        if (!asNew)
+            record_.saveKey = next.saveKey;
+        typed_ = answer;
         Dialogs::warn(&screen_, saved.problem);
         return false;
     }
+    typed_.reset();
     record_ = next;
     showingFinal_ = final;
     estimate_.markSaved(kept);
@@ -149,13 +167,23 @@ bool EstimateKeeper::settleUnsaved(const QString& before)
                        "before %1?")
             .arg(before),
         Dialogs::appTitle(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Yes)
-        return saveEstimate(); // a save refused or cancelled keeps the estimate
-    return answer == QMessageBox::No;
+    if (answer != QMessageBox::Yes)
+        return answer == QMessageBox::No;
+    if (!saveEstimate())
+        return false; // a save refused or cancelled keeps the estimate
+    // The screen goes on to something else: the number is told first.
+    Dialogs::tell(&screen_, SavedWords(record_), QMessageBox::Information);
+    return true;
+}
+
+QString EstimateKeeper::SavedWords(const EstimateRecord& record)
+{
+    return QStringLiteral("Saved as estimate %1 for %2.").arg(record.number).arg(record.customer);
 }
 
 void EstimateKeeper::replaceWith(const std::optional<EstimateValue>& value)
 {
+    typed_.reset();
     // The worksheets of the estimate going close first, writing nothing.
     if (replacing_)
         replacing_();
@@ -244,6 +272,49 @@ bool EstimateKeeper::showQuoteOrFinal()
     return true;
 }
 
+bool EstimateKeeper::newFromShown()
+{
+    if (shareBack_)
+        return false; // a buyer's share belongs to its animal
+    if (!record_.number)
+        return true; // not saved: it is a new estimate already
+    // The same animal and services, for another customer: nothing saved is
+    // changed, and the next save gives a new number.
+    record_ = EstimateRecord();
+    showingFinal_ = false;
+    typed_.reset();
+    estimate_.markUnsaved();
+    showRecord();
+    return true;
+}
+
+bool EstimateKeeper::newFromSaved(qint64 number)
+{
+    if (!settleUnsaved(QStringLiteral("starting a new estimate from estimate %1").arg(number)))
+        return false;
+    const std::optional<EstimateRecord> found = savedEstimate(number, "opened");
+    if (!found)
+        return false;
+    // The quote: what the customer was told, for the next customer to be
+    // told the same; figured again at today's prices.
+    const std::optional<EstimateValue> quote = sideOf(*found, false);
+    if (!quote) {
+        Dialogs::warn(&screen_, QStringLiteral("Estimate %1 cannot be opened: what was saved "
+                                               "cannot be read back. The estimate on the "
+                                               "screen is as it was.")
+                                    .arg(number));
+        return false;
+    }
+    record_ = EstimateRecord();
+    showingFinal_ = false;
+    replaceWith(quote);
+    estimate_.useTodaysPrices();
+    estimate_.markUnsaved();
+    screen_.raise();
+    screen_.activateWindow();
+    return true;
+}
+
 void EstimateKeeper::printShown()
 {
     if (!readyTo("printed"))
@@ -305,10 +376,15 @@ void EstimateKeeper::forgetEstimate(qint64 number)
 void EstimateKeeper::showEstimates()
 {
     if (!estimatesWindow_) {
-        estimatesWindow_ = new EstimatesWindow(book_, &screen_);
+        estimatesWindow_ = new EstimatesWindow(book_, clock_, &screen_);
         estimatesWindow_->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(estimatesWindow_, &EstimatesWindow::openRequested, &screen_,
                          [this](qint64 number) { openEstimate(number); });
+        QObject::connect(estimatesWindow_, &EstimatesWindow::newFromRequested, &screen_,
+                         [this](qint64 number) {
+                             if (newFromSaved(number) && newFromDone_)
+                                 newFromDone_();
+                         });
         QObject::connect(estimatesWindow_, &EstimatesWindow::printRequested, &screen_,
                          [this](qint64 number) { printSavedEstimate(number); });
         QObject::connect(estimatesWindow_, &EstimatesWindow::deleted, &screen_,

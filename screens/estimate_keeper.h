@@ -7,6 +7,7 @@
 
 #include "book/estimate_book.h"
 #include "estimate/estimate.h"
+#include "screens/estimates_window.h"
 
 #include <QPointer>
 #include <QString>
@@ -59,6 +60,19 @@ public:
     // again, asking first about changes that are not saved. False when the
     // estimate has no final bill, or the clerk stayed.
     bool showQuoteOrFinal();
+    // The estimate on the screen, same animal and services, made a new one
+    // for another customer: the saved estimate it came from stays as it was,
+    // and the next save gives it a new number. False for a buyer's share.
+    bool newFromShown();
+    // A new estimate with a saved one's animal and services (its quote, at
+    // today's prices), for another customer, asking first about changes that
+    // are not saved. False when it was not shown.
+    bool newFromSaved(qint64 number);
+    // Called after a new estimate was made from a saved one (to show it).
+    void onNewFrom(std::function<void()> done) { newFromDone_ = std::move(done); }
+    // "Saved as estimate 12 for Ann Smith."
+    static QString SavedWords(const EstimateRecord& record);
+
     // Prints the estimate on the screen through the print dialog; a saved one
     // with a final bill is printed beside its quote.
     void printShown();
@@ -114,4 +128,7 @@ private:
     std::function<void(const EstimateValue&)> shareBack_;
     QString shareCaption_;
     QPushButton* quoteOrFinal_ = nullptr;
+    // What the clerk typed in the save dialog for a save the book refused.
+    std::optional<SaveEstimateDialog::Answer> typed_;
+    std::function<void()> newFromDone_;
 };

@@ -151,7 +151,8 @@ const ButtonDesign Buttons[] = {
      &EstimateControls::save},
     {"cmdNewEstimate",
      "&New Estimate",
-     "Clear the screen for the next customer (Ctrl+N)",
+     "Clear the screen for the next customer (Ctrl+N); Ctrl+Shift+N keeps the animal and "
+     "services for a new customer",
      {3660, 1500, 2100, 420},
      &EstimateControls::newEstimate},
     {"cmdEstimates",

@@ -12,6 +12,8 @@
 #include <optional>
 
 class AccuracyWindow;
+class Clock;
+class QComboBox;
 class EstimateScreen;
 class QLabel;
 class QLineEdit;
@@ -19,45 +21,58 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
-// frmSaveEstimate: the customer's name (required), phone and a note, and, for
-// an estimate saved before, whether this save records the final bill or
-// updates the quote.
+// frmSaveEstimate: the customer's name (required), phone, a deer's hunter's
+// tag or licence number, and a note; and, for an estimate saved before,
+// whether this save records the final bill, updates the quote, or keeps the
+// saved estimate as it is and saves this one under a new number.
 class SaveEstimateDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // Each text on one line, blanks at its ends taken off.
     struct Answer {
         QString customer;
         QString phone;
         QString note;
+        QString hunter;
         bool final = false; // record the final bill (the quote is kept as given)
+        bool asNew = false; // a new estimate, the one saved before left as it is
     };
 
-    // Shows the record's name, phone and note to confirm or change; the choice
-    // of quote or final bill only when the record was saved before, and not
-    // open to change when it is `fixed` (a final bill exists: what is shown
-    // is saved).
+    // Shows the record's name, phone and note to confirm or change; the
+    // hunter's tag when `askHunter` (a deer) or the record has one; the
+    // choice of quote, final bill or a new estimate only when the record was
+    // saved before, the quote or the final bill not open to change when it
+    // is `fixed` (a final bill exists: what is shown is saved).
     SaveEstimateDialog(const EstimateRecord& record, bool finalByDefault, bool fixed,
-                       QWidget* parent);
+                       bool askHunter, QWidget* parent);
 
     // Asks modally; no value when the clerk cancels.
     static std::optional<Answer> ask(QWidget* parent, const EstimateRecord& record,
-                                     bool finalByDefault, bool fixed);
+                                     bool finalByDefault, bool fixed, bool askHunter);
 
     Answer answer() const;
 
-    // A name of blanks only is refused, and the name is asked for again.
+    // A field that cannot be saved as it is (see CustomerFields) is told, and
+    // the clerk mends it.
     void accept() override;
 
 private:
     QLineEdit* customer_ = nullptr;
     QLineEdit* phone_ = nullptr;
     QLineEdit* note_ = nullptr;
+    QLineEdit* hunter_ = nullptr;
     QRadioButton* final_ = nullptr;
+    QRadioButton* asNew_ = nullptr;
 };
 
-// frmEstimates: every saved estimate, newest first, filtered as the clerk
-// types in the search field. Open loads one into the Estimate screen, Print
+// The first day of the shop's season that `today` falls in: the season of
+// the fall's hunting and butchering begins on the first of September.
+QDate SeasonStart(const QDate& today);
+
+// frmEstimates: every saved estimate, newest first (or sorted by the column
+// whose head the clerk clicked), filtered as the clerk types in the search
+// field and by the period chosen. Open loads one into the Estimate screen, Print
 // prints it, Delete removes it (asking first), Export writes the list shown
 // as CSV, Quote accuracy opens the report on the quotes against the bills.
 class EstimatesWindow : public QWidget {
@@ -68,7 +83,8 @@ public:
     // older ones.
     static constexpr int ShownRows = 200;
 
-    EstimatesWindow(EstimateBook& book, QWidget* parent);
+    // `clock` tells which estimates were saved this season or this year.
+    EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget* parent);
 
     // Fills the table afresh from the book, for the search as typed.
     void refresh();
@@ -82,12 +98,19 @@ public:
 signals:
     // The clerk asked for a saved estimate on the Estimate screen.
     void openRequested(qint64 number);
+    // The clerk asked for a new estimate with a saved one's animal and services.
+    void newFromRequested(qint64 number);
     // The clerk asked for a saved estimate printed.
     void printRequested(qint64 number);
     // A saved estimate was deleted.
     void deleted(qint64 number);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The first day of the period chosen; none for all.
+    QDate since() const;
     void openSelected();
     void printSelected();
     void deleteSelected();
@@ -95,7 +118,9 @@ private:
     void showAccuracy();
 
     EstimateBook& book_;
+    const Clock& clock_;
     QLineEdit* search_ = nullptr;
+    QComboBox* period_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* status_ = nullptr;
     QPointer<AccuracyWindow> accuracy_;

@@ -4,6 +4,7 @@
 // hanging weight adopted as the shop's own only when the owner says Yes.
 
 #include "book/estimate_book.h"
+#include "core/clock.h"
 #include "core/shop_settings.h"
 #include "dialog_answerer.h"
 #include "estimate/likely_range.h"
@@ -151,7 +152,8 @@ private slots:
         QCOMPARE(rows[1].sortedValues.size(), 2);
 
         // The Saved Estimates window opens it over the same book, once.
-        EstimatesWindow estimates(shop.book, nullptr);
+        const SystemClock clock;
+        EstimatesWindow estimates(shop.book, clock, nullptr);
         estimates.show();
         auto* button = control<QPushButton>(&estimates, "showAccuracy");
         click(button);

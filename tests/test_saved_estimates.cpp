@@ -17,6 +17,7 @@
 #include "widgets.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -92,9 +93,11 @@ private slots:
         const QString quotedTotal = c.text(QStringLiteral("Text5"));
         QVERIFY(c.screen->estimate().hasUnsavedChanges());
 
-        // Ctrl+S: saved under the name exactly as typed, with its number.
-        const QString name = QStringLiteral(" Ann O'Smith; \"Drop\" <b>");
-        c.saving.save(name, QStringLiteral("555-0100"), QStringLiteral("tag 7"));
+        // Ctrl+S: saved under the name as typed (blanks at its ends taken
+        // off), with its number.
+        const QString typed = QStringLiteral(" Ann O'Smith; \"Drop\" <b>\t");
+        const QString name = typed.trimmed();
+        c.saving.save(typed, QStringLiteral("555-0100"), QStringLiteral("tag 7"));
         QTest::keyClick(c.s(), Qt::Key_S, Qt::ControlModifier);
         const qint64 first = c.screen->record().number;
         QVERIFY(first > 0);
@@ -124,7 +127,7 @@ private slots:
         typeInto(field(window, QStringLiteral("txtSearch")), QStringLiteral("o'sm"));
         QCOMPARE(tableOf(window)->rowCount(), 1);
         QCOMPARE(cell(window, 0, 2), name);
-        QCOMPARE(cell(window, 0, 6), quotedTotal);
+        QCOMPARE(cell(window, 0, 6), PrintedMoney(quotedTotal));
         click(control<QPushButton>(window, QStringLiteral("cmdOpen")));
         QCOMPARE(shownOn(c.s()), quoted);
         QCOMPARE(c.screen->estimate().value().toRecord(), quoteState);
@@ -147,10 +150,10 @@ private slots:
         QCOMPARE(kept->quoteState, quoteState);
         QCOMPARE(kept->finalTotal, billedTotal);
         QCOMPARE(kept->phone, QStringLiteral("555-0100"));
-        QCOMPARE(cell(window, 0, 7), billedTotal); // the list follows the save
+        QCOMPARE(cell(window, 0, 7), PrintedMoney(billedTotal)); // the list follows the save
         // The quote's likely range as it was given: kill 17, and processing
         // 185 and tenderising 6.86 at 0.58 to 0.64 of the live weight.
-        QCOMPARE(cell(window, 0, 9), QStringLiteral("239.56 to 262.58"));
+        QCOMPARE(cell(window, 0, 9), QStringLiteral("$239.56 to $262.58"));
 
         // Printed: quote, final and difference side by side, with the customer.
         QTemporaryDir dir;
@@ -165,7 +168,8 @@ private slots:
                                            PrintedMoney(NumberText(billedTotal.toDouble() -
                                                                    quoteTotal.toDouble())))),
                  qPrintable(printed));
-        QVERIFY(printed.contains(QStringLiteral("Customer ") + name.trimmed()));
+        QVERIFY(printed.contains(QStringLiteral("Customer ") + name));
+        QVERIFY(printed.contains(QStringLiteral("Note tag 7")));
         QVERIFY(printed.contains(QStringLiteral("Estimate Number %1").arg(first)));
         QCOMPARE(c.dialogs.unexpected(), 0);
         QCOMPARE(c.saving.unexpected, 0);
@@ -187,12 +191,15 @@ private slots:
         QVERIFY(!c.s()->close());
         QVERIFY(c.s()->isVisible());
 
-        // Yes: the save dialog, a name of blanks refused and asked again.
-        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        // Yes: the save dialog, a name of blanks refused and asked again;
+        // the number told before the screen is cleared.
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok).press(QMessageBox::Ok);
         c.saving.save(QStringLiteral("   ")).save(QStringLiteral("Cy"));
         QApplication::setActiveWindow(c.s()); // as the clerk's click on it makes it
         QTest::keyClick(c.s(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(c.saving.seen().size(), 2);
+        QVERIFY(c.dialogs.texts().last().startsWith(QLatin1String("Saved as estimate ")));
+        QVERIFY(c.dialogs.texts().last().endsWith(QLatin1String(" for Cy.")));
         QCOMPARE(c.text(QStringLiteral("Text1")), QStringLiteral("0"));
         QString problem;
         const auto list = EstimateBook(c.estimatesPath()).list(QString(), &problem);
@@ -375,6 +382,224 @@ private slots:
         QCOMPARE(c.dialogs.seen().size(), 1);
         QCOMPARE(tableOf(window)->rowCount(), 2);
         QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // The list from the keyboard: Up and Down from the search move along it,
+    // Enter opens; a click on a column's head sorts by it (money as money);
+    // the note and the hunter's tag are shown and found; the period chosen
+    // leaves out what was saved before it; a book that cannot be read is told
+    // in one sentence.
+    void theListFromTheKeyboard()
+    {
+        Counter c;
+        c.startWithSample();
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 15), QTime(9, 0));
+        const struct {
+            const char* customer;
+            const char* total;
+            const char* note;
+            const char* hunter;
+        } saved[] = {{"Ann", "9", "two freezer boxes", ""},
+                     {"Bob", "100", "", "WI-4471"},
+                     {"Cy", "10", "", ""}};
+        for (const auto& e : saved) {
+            EstimateRecord record;
+            record.customer = QLatin1String(e.customer);
+            record.quoteTotal = QLatin1String(e.total);
+            record.note = QLatin1String(e.note);
+            record.hunter = QLatin1String(e.hunter);
+            record.quoteState = c.screen->estimate().value().toRecord();
+            QVERIFY(c.screen->book().save(record).done);
+        }
+        QWidget* window = c.estimatesWindow();
+        QTableWidget* table = tableOf(window);
+        QLineEdit* search = field(window, QStringLiteral("txtSearch"));
+        const auto customers = [&] {
+            QStringList shown;
+            for (int row = 0; row < table->rowCount(); ++row)
+                shown << cell(window, row, 2);
+            return shown;
+        };
+        QCOMPARE(customers(), (QStringList{"Cy", "Bob", "Ann"}));
+        QCOMPARE(cell(window, 2, 11), QStringLiteral("two freezer boxes"));
+        QCOMPARE(cell(window, 1, 10), QStringLiteral("WI-4471"));
+        QCOMPARE(cell(window, 0, 6), QStringLiteral("$10.00"));
+
+        QApplication::setActiveWindow(window);
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_Down);
+        QTest::keyClick(search, Qt::Key_Down);
+        QTest::keyClick(search, Qt::Key_Down); // no further than the last
+        QCOMPARE(cell(window, table->currentRow(), 2), QStringLiteral("Ann"));
+        QTest::keyClick(search, Qt::Key_Up);
+        QCOMPARE(cell(window, table->currentRow(), 2), QStringLiteral("Bob"));
+        QVERIFY(search->hasFocus()); // typing goes on in the search
+        QTest::keyClick(search, Qt::Key_Return);
+        QCOMPARE(c.screen->record().customer, QStringLiteral("Bob"));
+
+        // Sorted by the quoted total as money: $9, $10, $100, then back.
+        const int quoted = table->horizontalHeader()->sectionViewportPosition(6) + 5;
+        QTest::mouseClick(table->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(quoted, 5));
+        QStringList ascending = customers();
+        QTest::mouseClick(table->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(quoted, 5));
+        QStringList descending = customers();
+        if (table->horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder)
+            std::swap(ascending, descending);
+        QCOMPARE(ascending, (QStringList{"Ann", "Cy", "Bob"}));
+        QCOMPARE(descending, (QStringList{"Bob", "Cy", "Ann"}));
+        table->setFocus();
+        table->selectRow(ascending == customers() ? 0 : 2); // Ann
+        QTest::keyClick(table, Qt::Key_Enter);
+        QCOMPARE(c.screen->record().customer, QStringLiteral("Ann"));
+
+        // The note and the hunter's tag are searched, in any letter case.
+        typeInto(search, QStringLiteral("FREEZER"));
+        QCOMPARE(customers(), QStringList{"Ann"});
+        typeInto(search, QStringLiteral("wi-44"));
+        QCOMPARE(customers(), QStringList{"Bob"});
+        typeInto(search, QString());
+
+        // Ann's estimate was saved last year, Bob's in August: this season
+        // (from the first of September) and this year leave them out.
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dates"));
+            db.setDatabaseName(c.estimatesPath());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral(
+                "Update Estimates Set Created = '2025-11-02T10:00:00' Where Customer = 'Ann'")));
+            QVERIFY(q.exec(QStringLiteral(
+                "Update Estimates Set Created = '2026-08-20T10:00:00' Where Customer = 'Bob'")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("dates"));
+        auto* period = control<QComboBox>(window, QStringLiteral("cboPeriod"));
+        period->setCurrentText(QStringLiteral("This season"));
+        QCOMPARE(customers(), QStringList{"Cy"});
+        period->setCurrentText(QStringLiteral("This year"));
+        QStringList thisYear = customers();
+        thisYear.sort();
+        QCOMPARE(thisYear, (QStringList{"Bob", "Cy"}));
+        period->setCurrentText(QStringLiteral("All"));
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(SeasonStart(QDate(2027, 8, 31)), QDate(2026, 9, 1));
+
+        // A book that cannot be read: told once, in one sentence.
+        TestPriceList damagedFile;
+        writeFile(damagedFile.path(), QByteArray("SQLite format 3") + QByteArray(4000, '\x5a'));
+        EstimateBook damaged(damagedFile.path());
+        EstimatesWindow list(damaged, c.screen->testClock(), nullptr);
+        const QString told = control<QLabel>(&list, QStringLiteral("lblStatus"))->text();
+        QVERIFY2(told.count(QStringLiteral("could not be read")) +
+                         told.count(QStringLiteral("cannot be read")) ==
+                     1,
+                 qPrintable(told));
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // Saving as the clerk types: names and phones on one line and checked at
+    // the field, a deer's hunter's tag, what was typed kept after a refusal,
+    // a new number on request (also for an estimate deleted elsewhere), a
+    // new estimate from a saved one, and the PDF named for the estimate.
+    void savingAsTheClerkTypes()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option3"), QStringLiteral("150"));
+        // A phone with letters is told at OK, and the dialog stays to mend it.
+        c.dialogs.press(QMessageBox::Ok);
+        c.saving
+            .answer({QStringLiteral("Ed\r\n\tLund "),
+                     QStringLiteral("555-CALL-ED"),
+                     {},
+                     {},
+                     false,
+                     QString(),
+                     false})
+            .answer({QStringLiteral("Ed\r\n\tLund "),
+                     QStringLiteral("+1 (555) 010-0199 x2"),
+                     QStringLiteral("smoked"),
+                     {},
+                     false,
+                     QStringLiteral(" WI-4471\n"),
+                     false});
+        QVERIFY(c.screen->saveEstimate());
+        QCOMPARE(c.saving.seen().size(), 2);
+        QVERIFY(c.saving.seen().first().asksHunter); // a deer
+        QVERIFY(c.dialogs.texts().last().contains(QLatin1String("phone number")));
+        const EstimateRecord first = c.screen->record();
+        QCOMPARE(first.customer, QStringLiteral("Ed Lund"));
+        QCOMPARE(first.phone, QStringLiteral("+1 (555) 010-0199 x2"));
+        QCOMPARE(first.hunter, QStringLiteral("WI-4471"));
+
+        // The hunter's tag and the note are printed; the PDF is suggested
+        // under the estimate's number and customer.
+        QTemporaryDir dir;
+        PrintToPdfWatch watch(dir.filePath(QStringLiteral("e.pdf")));
+        click(c.button(QStringLiteral("cmdPrint")));
+        QVERIFY2(watch.suggested.endsWith(
+                     QStringLiteral("/Estimate %1 - Ed Lund.pdf").arg(first.number)),
+                 qPrintable(watch.suggested));
+        const QString printed = pdfTextLines(watch.pdf).join(QLatin1Char('\n'));
+        QVERIFY2(printed.contains(QLatin1String("Hunter's Tag WI-4471")), qPrintable(printed));
+        QVERIFY(printed.contains(QLatin1String("Note smoked")));
+
+        // Saved as a new estimate: a new number, the first left as it was.
+        typeInto(c.edit(QStringLiteral("Text1")), QStringLiteral("160"));
+        c.saving.answer({QStringLiteral("Flo"), {}, {}, {}, false, QString(), true});
+        QVERIFY(c.screen->saveEstimate());
+        const qint64 second = c.screen->record().number;
+        QVERIFY(second > first.number);
+        QString problem;
+        QCOMPARE(c.screen->book().open(first.number, &problem)->liveWeight, QStringLiteral("150"));
+        QCOMPARE(c.screen->book().open(second, &problem)->customer, QStringLiteral("Flo"));
+
+        // Deleted at another counter: the save is refused, what was typed is
+        // offered again, and it is saved as a new estimate.
+        QVERIFY(EstimateBook(c.estimatesPath()).remove(second).done);
+        typeInto(c.edit(QStringLiteral("Text1")), QStringLiteral("170"));
+        c.dialogs.press(QMessageBox::Ok);
+        c.saving.save(QStringLiteral("Flo Berg"), QStringLiteral("555-0142"));
+        QVERIFY(!c.screen->saveEstimate());
+        QVERIFY(c.dialogs.texts().last().contains(QLatin1String("new estimate")));
+        c.saving.answer({QStringLiteral("Flo Berg"),
+                         QStringLiteral("555-0142"),
+                         {},
+                         {},
+                         false,
+                         QString(),
+                         true});
+        QVERIFY(c.screen->saveEstimate());
+        QCOMPARE(c.saving.seen().last().customer, QStringLiteral("Flo Berg"));
+        QCOMPARE(c.saving.seen().last().phone, QStringLiteral("555-0142"));
+        const qint64 third = c.screen->record().number;
+        QVERIFY(third > second);
+
+        // New from this: the same animal for another customer; the saved
+        // estimate stays, and the next save gives a new number.
+        QApplication::setActiveWindow(c.s());
+        QTest::keyClick(c.s(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(c.screen->record().number, qint64(0));
+        QCOMPARE(c.text(QStringLiteral("Text1")), QStringLiteral("170"));
+        QVERIFY(c.screen->estimate().hasUnsavedChanges());
+        c.saving.save(QStringLiteral("Gus"));
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.screen->record().number > third);
+        QVERIFY(c.saving.seen().last().customer.isEmpty()); // the customer asked anew
+
+        // And from the Saved Estimates window, from the first estimate.
+        QWidget* window = c.estimatesWindow();
+        typeInto(field(window, QStringLiteral("txtSearch")), QStringLiteral("ed lund"));
+        QCOMPARE(tableOf(window)->rowCount(), 1);
+        click(control<QPushButton>(window, QStringLiteral("cmdNewFromThis")));
+        QCOMPARE(c.screen->record().number, qint64(0));
+        QCOMPARE(c.text(QStringLiteral("Text1")), QStringLiteral("150"));
+        QVERIFY(c.screen->estimate().hasUnsavedChanges());
+        QCOMPARE(c.dialogs.unexpected(), 0);
+        QCOMPARE(c.saving.unexpected, 0);
     }
 
     // The shop's details typed in the price list window are kept for the
@@ -591,14 +816,19 @@ private slots:
         QVERIFY(c.screen->record().hasFinal());
 
         QWidget* window = c.estimatesWindow();
-        QCOMPARE(cell(window, 0, 6), QStringLiteral("237.76"));
-        QCOMPARE(cell(window, 0, 7), QStringLiteral("237.76"));
+        QCOMPARE(cell(window, 0, 6), QStringLiteral("$237.76"));
+        QCOMPARE(cell(window, 0, 7), QStringLiteral("$237.76"));
         QCOMPARE(cell(window, 0, 8), QStringLiteral("$0.00"));
         QTemporaryDir dir;
         auto* list = qobject_cast<EstimatesWindow*>(window);
         QVERIFY(list->exportTo(dir.filePath(QStringLiteral("list.csv"))));
-        QVERIFY(readFile(dir.filePath(QStringLiteral("list.csv")))
-                    .contains(QLatin1String(",237.76,237.76,$0.00")));
+        // Money as plain numbers, which a spreadsheet adds up; UTF-8 marked
+        // as such, so that accented names read as typed.
+        QFile exported(dir.filePath(QStringLiteral("list.csv")));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QByteArray bytes = exported.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBFNumber,Date,Customer"));
+        QVERIFY2(bytes.contains(",237.76,237.76,0.00,"), bytes.constData());
 
         // Printed on another day: the days it was quoted and billed, and today.
         c.screen->testClock().at = QDateTime(QDate(2026, 10, 9), QTime(9, 0));

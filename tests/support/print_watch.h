@@ -37,7 +37,8 @@ inline QStringList pdfTextLines(const QString& path)
 struct PrintToPdfWatch {
     QString pdf;
     int shown = 0;
-    QString title; // the last dialog's
+    QString title;     // the last dialog's
+    QString suggested; // the file the last dialog suggested
     QTimer timer;
     explicit PrintToPdfWatch(QString path = QString())
         : pdf(std::move(path))
@@ -53,8 +54,10 @@ struct PrintToPdfWatch {
                 return dialog->reject();
             dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
             dialog->printer()->setOutputFileName(pdf);
-            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))) {
+                suggested = name->text();
                 name->setText(pdf);
+            }
             dialog->accept();
         });
         timer.start();

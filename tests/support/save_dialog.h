@@ -21,6 +21,8 @@ struct SaveDialogAnswer {
     QString customer, phone, note;
     std::optional<bool> final; // pick optFinal (true) or optQuote (false); else the default
     bool cancel = false;
+    QString hunter = QString(); // typed into txtHunterTag when the dialog asks it
+    bool asNew = false;         // pick optNew
 };
 
 // What the dialog showed when it came up to be answered.
@@ -29,6 +31,8 @@ struct SaveDialogSeen {
     bool offersFinal = false; // the quote / final bill choice is there
     bool finalChecked = false;
     bool choiceFixed = false; // only the one checked can be chosen
+    bool asksHunter = false;  // txtHunterTag is there
+    QString hunter = QString();
 };
 
 class SaveDialogAnswerer {
@@ -84,6 +88,10 @@ private:
             edit("txtCustomer")->text(), edit("txtPhone")->text(),
             edit("txtNote")->text(),     final != nullptr,
             final && final->isChecked(), final && !(final->isEnabled() && quote->isEnabled())};
+        if (QLineEdit* hunter = edit("txtHunterTag")) {
+            seen.asksHunter = true;
+            seen.hunter = hunter->text();
+        }
         seen_.append(seen);
         SaveDialogAnswer a;
         if (!answers_.isEmpty())
@@ -100,6 +108,10 @@ private:
             edit("txtCustomer")->setText(a.customer);
             edit("txtPhone")->setText(a.phone);
             edit("txtNote")->setText(a.note);
+            if (QLineEdit* hunter = edit("txtHunterTag"))
+                hunter->setText(a.hunter);
+            if (a.asNew)
+                dialog->findChild<QRadioButton*>(QStringLiteral("optNew"))->setChecked(true);
             // The clerk's click: a choice that is not open does nothing.
             if (a.final && final && (*a.final ? final : quote)->isEnabled())
                 (*a.final ? final : quote)->setChecked(true);
