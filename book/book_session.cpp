@@ -271,6 +271,8 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     }
     if (server_ && file_)
         watch_.emplace(db_);
+    if (server_ && !wasOpen)
+        listen();
     if (!server_) {
         if (file_ && !wasOpen)
             file_->opened(where);
@@ -295,6 +297,8 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
         db_.close();
         if (db_.open() && file_)
             watch_.emplace(db_);
+        if (db_.isOpen())
+            listen();
         if (!db_.isOpen())
             *problem = ErrorWords(where, db_.lastError(), change);
         else if (begin(change, where, problem, empty))
@@ -304,8 +308,16 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     return false;
 }
 
+void Session::listen()
+{
+    // Every counter hears of the others' changes to the book (see end()).
+    QSqlError ignored;
+    RunStatement(db_, QStringLiteral("Listen %1").arg(ChangesChannel), &ignored);
+}
+
 bool Session::begin(bool change, const StoreLocation& where, QString* problem, bool* empty)
 {
+    changing_ = change;
     QSqlError error;
     // A change takes the write lock at once: a file's (Begin Immediate), or
     // on a server the book's own, which every change to the book takes.
@@ -369,6 +381,9 @@ bool Session::mayChange(const StoreLocation& where, QString* problem)
 bool Session::end(bool commit, QSqlError* error)
 {
     QSqlError ignored;
+    // A change on a server is told to every counter when it is committed.
+    if (commit && server_ && changing_)
+        RunStatement(db_, QStringLiteral("Notify %1").arg(ChangesChannel), &ignored);
     if (commit && RunStatement(db_, QStringLiteral("Commit"), error ? error : &ignored)) {
         // The program's own book is kept in WAL mode: a look at it is never
         // held up by another program writing to it. A file of an earlier

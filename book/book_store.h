@@ -101,6 +101,7 @@ public:
 
 private:
     bool mayChange(const StoreLocation& where, QString* problem);
+    void listen();
     bool begin(bool change, const StoreLocation& where, QString* problem, bool* empty);
 
     QSqlDatabase& db_;
@@ -108,7 +109,11 @@ private:
     BookFile* file_ = nullptr;
     std::optional<ServerWatch> watch_;
     bool failed_ = false;
+    bool changing_ = false;
 };
+
+// The channel on which a server tells every counter that the book changed.
+inline const QString ChangesChannel = QStringLiteral("locker_estimates");
 
 // Binds what the clerk gave (never NULL) and the search keys made from it, in
 // the order that the insert and the update name them: Customer to

@@ -258,6 +258,7 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
     Session session(connection_->db, &connection_->file);
     bool empty = false;
     if (session.start(false, location_, &why, &empty) && !empty) {
+        noteSeen(); // what the list shows: changes after it are told
         const QString wanted = search.trimmed();
         QString statement =
             QStringLiteral("Select Number, Created, Customer, Phone, Species, LiveWeight, "
@@ -359,6 +360,46 @@ std::optional<EstimateRecord> EstimateBook::open(qint64 number, QString* problem
     if (!why.isEmpty() && problem)
         *problem = QStringLiteral("Estimate %1 could not be opened. %2").arg(number).arg(why);
     return found;
+}
+
+void EstimateBook::noteSeen()
+{
+    QSqlDatabase& db = connection_->db;
+    if (location_.isServer()) {
+        Database::TakeNotices(db, BookStore::ChangesChannel);
+        return;
+    }
+    // Inside the list's read transaction: the version of what it reads.
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("Pragma data_version")) && query.next())
+        dataVersion_ = query.value(0).toLongLong();
+}
+
+bool EstimateBook::changedElsewhere()
+{
+    if (location_.isServer())
+        return connection_->db.isOpen() &&
+               Database::TakeNotices(connection_->db, BookStore::ChangesChannel);
+    // SQLite moves a connection's data version when another connection has
+    // committed a change to the file, as the connection next reads it: here
+    // the file's header (the version of its tables), a moment's shared lock.
+    // A file that another counter made since the last look is a change too.
+    const bool there = QFileInfo::exists(path());
+    const bool made = there && looked_ && !wasThere_;
+    wasThere_ = there;
+    looked_ = true;
+    QSqlDatabase& db = connection_->db;
+    if (!db.isOpen())
+        return made;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("Pragma user_version")) ||
+        !query.exec(QStringLiteral("Pragma data_version")) || !query.next())
+        return made;
+    const qint64 version = query.value(0).toLongLong();
+    query.finish();
+    const bool changed = dataVersion_ != 0 && version != dataVersion_;
+    dataVersion_ = version;
+    return changed || made;
 }
 
 BookResult EstimateBook::remove(qint64 number)

@@ -142,6 +142,12 @@ public:
     QList<EstimateListing> list(const QString& search, QString* problem, int limit = -1,
                                 const QDate& since = QDate());
 
+    // Whether another counter or program changed the book since the last
+    // call (the server's notice; a file's change), told without waiting: a
+    // list shown may be out of date. On a server this counter's own changes
+    // are told too. False when it cannot be told now.
+    bool changedElsewhere();
+
     // One saved estimate; no value when there is none (or the file refused,
     // and then `problem` says why).
     std::optional<EstimateRecord> open(qint64 number, QString* problem);
@@ -150,7 +156,14 @@ public:
     BookResult remove(qint64 number);
 
 private:
+    // The book as a list reads it now is the one changedElsewhere() tells
+    // changes to.
+    void noteSeen();
+
     struct Connection;
     StoreLocation location_;
     std::unique_ptr<Connection> connection_;
+    // A file's, when changedElsewhere() last looked.
+    qint64 dataVersion_ = 0;
+    bool wasThere_ = false, looked_ = false;
 };

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -392,6 +393,14 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget
     layout->addWidget(status_);
     layout->addLayout(buttons);
     resize(1100, 520);
+    // What other counters save and delete shows while the window is open.
+    auto* changes = new QTimer(this);
+    connect(changes, &QTimer::timeout, this, [this] {
+        if (isVisible() && book_.changedElsewhere())
+            refresh();
+    });
+    changes->start(ChangesLookMs);
+    book_.changedElsewhere(); // from now on
     EnterPressesButtons(this);
     EscapeCloses(this);
     refresh();

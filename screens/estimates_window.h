@@ -82,6 +82,8 @@ public:
     // At most this many rows are shown at once: the newest; a search finds
     // older ones.
     static constexpr int ShownRows = 200;
+    // How often the window looks whether other counters changed the book.
+    static constexpr int ChangesLookMs = 1500;
 
     // `clock` tells which estimates were saved this season or this year.
     EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget* parent);

@@ -198,6 +198,15 @@ private slots:
         QCOMPARE(listed(fresh.book, QString()), QStringLiteral("2 1"));
     }
 
+    void changesElsewhereAreTold()
+    {
+        Shelf shelf;
+        EstimateRecord first = sample(QStringLiteral("First"));
+        QVERIFY(shelf.book.save(first).done);
+        EstimateBook other(shelf.book.path());
+        BookChecks::ChangesElsewhereTold(shelf.book, other);
+    }
+
     void reportOverKnownBills()
     {
         Shelf shelf;

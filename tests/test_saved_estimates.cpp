@@ -500,6 +500,25 @@ private slots:
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
+    // What another counter saves or deletes shows in an open list.
+    void theListFollowsOtherCounters()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.estimatesWindow();
+        QCOMPARE(tableOf(window)->rowCount(), 0);
+        EstimateBook other(c.estimatesPath());
+        EstimateRecord record;
+        record.customer = QStringLiteral("From the other counter");
+        record.quoteState = QStringLiteral("quote");
+        QVERIFY(other.save(record).done);
+        QTRY_COMPARE(tableOf(window)->rowCount(), 1);
+        QCOMPARE(cell(window, 0, 2), record.customer);
+        QVERIFY(other.remove(record.number).done);
+        QTRY_COMPARE(tableOf(window)->rowCount(), 0);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
     // Saving as the clerk types: names and phones on one line and checked at
     // the field, a deer's hunter's tag, what was typed kept after a refusal,
     // a new number on request (also for an estimate deleted elsewhere), a
@@ -600,32 +619,6 @@ private slots:
         QVERIFY(c.screen->estimate().hasUnsavedChanges());
         QCOMPARE(c.dialogs.unexpected(), 0);
         QCOMPARE(c.saving.unexpected, 0);
-    }
-
-    // The shop's details typed in the price list window are kept for the
-    // printed estimates, and shown there again.
-    void theShopIsSetInThePriceListWindow()
-    {
-        QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        Counter c;
-        c.startWithSample();
-        const auto window = [&c] {
-            click(c.button(QStringLiteral("cmdPriceList")));
-            return findScreen(QStringLiteral("frmPriceList"));
-        };
-        QWidget* prices = window();
-        QVERIFY(prices);
-        typeInto(field(prices, QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
-        typeInto(field(prices, QStringLiteral("txtShopPhone")), QStringLiteral("555-0199"));
-        click(control<QPushButton>(prices, QStringLiteral("cmdSaveShop")));
-        QCOMPARE(LoadShopDetails().name, QStringLiteral("Hill & Sons"));
-        QCOMPARE(LoadShopDetails().phone, QStringLiteral("555-0199"));
-        prices->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(textOf(window(), QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
-        QCOMPARE(c.dialogs.unexpected(), 0);
-        qunsetenv("XDG_CONFIG_HOME");
     }
 
     // After Yes to "save them first?", a save cancelled or refused keeps the

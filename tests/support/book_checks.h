@@ -157,4 +157,25 @@ inline void ReportOverKnownBills(EstimateBook& book)
     QCOMPARE(report.species[0].finalOverQuote, QList<double>({9000.0 / 8500}));
 }
 
+// A save and a delete at another counter (`other`, a second connection to
+// the same book) are told to this one, once each.
+inline void ChangesElsewhereTold(EstimateBook& mine, EstimateBook& other)
+{
+    QString problem;
+    mine.list(QString(), &problem); // in use, as an open list has it
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    mine.changedElsewhere();
+    QVERIFY(!mine.changedElsewhere());
+    const auto toldOnce = [&mine] {
+        bool told = false; // a notice is taken by the look that finds it
+        QTRY_VERIFY(told = told || mine.changedElsewhere());
+        QVERIFY(!mine.changedElsewhere());
+    };
+    EstimateRecord record = Billed(QStringLiteral("Beef"), 10000, std::nullopt, 1000, std::nullopt);
+    QVERIFY(other.save(record).done);
+    toldOnce();
+    QVERIFY(other.remove(record.number).done);
+    toldOnce();
+}
+
 } // namespace BookChecks
