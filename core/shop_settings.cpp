@@ -43,7 +43,12 @@ QString ShopSettingsPath()
            QStringLiteral("/locker-estimate/shop.conf");
 }
 
-ShopDetails LoadShopDetails()
+bool ShopDetails::isEmpty() const
+{
+    return name.trimmed().isEmpty() && address.trimmed().isEmpty() && phone.trimmed().isEmpty();
+}
+
+ShopDetails SettingsShopDetails()
 {
     ShopDetails details;
     const QString path = ShopSettingsPath();
@@ -100,14 +105,15 @@ const char kEstimates[] = "Estimates";
 
 } // namespace
 
-bool SaveShopDetails(const ShopDetails& details, QString* problem)
+bool ForgetSettingsShopDetails(QString* problem)
 {
+    if (!QFileInfo(ShopSettingsPath()).isFile())
+        return true;
     return WriteSettings(
-        [&](QSettings& settings) {
+        [](QSettings& settings) {
             settings.beginGroup(QLatin1String(kGroup));
-            settings.setValue(QStringLiteral("name"), details.name);
-            settings.setValue(QStringLiteral("address"), details.address);
-            settings.setValue(QStringLiteral("phone"), details.phone);
+            for (const char* key : {"name", "address", "phone"})
+                settings.remove(QLatin1String(key));
             settings.endGroup();
         },
         problem);

@@ -1,25 +1,33 @@
 #pragma once
 
-// The shop's own name, address and phone, printed at the head of every
-// estimate. The owner sets them once; they are kept in a small settings file
-// at the user's standard configuration folder, where the program and the
-// locker-pricelist tool both find them. Qt Core only.
+// The machine's own settings, kept in a small settings file at the user's
+// standard configuration folder, where the program and the locker-pricelist
+// tool both find them: the server that the machine uses, the shop's ranges of
+// the hanging weight and how a kill fee is split. Qt Core only.
 
 #include <QString>
 #include <optional>
 
+// The shop's own name, address and phone, printed at the head of every
+// estimate. The price list's store keeps them, the same for every counter
+// (pricelist/shop_details.h).
 struct ShopDetails {
     QString name, address, phone;
+
+    // None of the three is set.
+    bool isEmpty() const;
+    bool operator==(const ShopDetails&) const = default;
 };
 
-// The details as the settings file holds them; empty texts for those never set
-// (and all empty when there is no file or it cannot be read).
-ShopDetails LoadShopDetails();
+// The details that an earlier version kept in the settings file, until the
+// store takes them over; all empty when there are none (or no file, or it
+// cannot be read).
+ShopDetails SettingsShopDetails();
 
-// Writes all three details to the settings file, creating its folder when
-// needed. False, with a plain sentence in *problem (when given), when the file
-// cannot be written; the file is then as it was.
-bool SaveShopDetails(const ShopDetails& details, QString* problem);
+// Takes them out of the settings file, leaving the machine's own settings as
+// they are. False, with a plain sentence in *problem (when given), when the
+// file cannot be written; the file is then as it was.
+bool ForgetSettingsShopDetails(QString* problem);
 
 // The settings file: the standard configuration folder (XDG_CONFIG_HOME,
 // ~/.config by default) + "/locker-estimate/shop.conf".

@@ -6,6 +6,7 @@
 #include "pricelist/price_items.h"
 #include "pricelist/stored_cost.h"
 #include "store/csv.h"
+#include "store/database.h"
 #include "store/dialect.h"
 #include "store/file_watch.h"
 #include "store/file_writer.h"
@@ -226,6 +227,13 @@ QString PriceListEditor::moneyText(const QString& stored)
 
 QString PriceListEditor::refusal(const QString& what, const QSqlError& error)
 {
+    // A server's login that may read the prices but not change them (a
+    // clerk's): whichever statement of the change the server refused.
+    if (list_.isServer() && Dialect::Server().kind(error) == StoreKind::PermissionDenied)
+        return QStringLiteral("%1: only the owner can change prices, and the %2 lets this login "
+                              "read them only. Nothing was changed. Ask the owner to make the "
+                              "change. (%3)")
+            .arg(what, describe(), Database::ServerErrorDetail(error));
     return QStringLiteral("%1. Nothing was changed. %2")
         .arg(what, list_.connection()->reason(error, true));
 }

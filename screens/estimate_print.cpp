@@ -2,9 +2,15 @@
 
 #include "core/money.h"
 #include "core/shop_settings.h"
+#include "pricelist/shop_details.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 namespace {
@@ -17,12 +23,18 @@ void PrintPage(QPrinter& printer, const QString& html, const QString& name)
     page.print(&printer);
 }
 
-// Qt's print dialog; false when the clerk cancels.
-bool AskForPrinter(QPrinter& printer, QWidget* parent, const QString& title)
+// Qt's print dialog, suggesting `pdf` for printing to a file (the print
+// job's name is its name too); false when the clerk cancels.
+bool AskForPrinter(QPrinter& printer, QWidget* parent, const QString& title, const QString& pdf)
 {
+    printer.setDocName(QFileInfo(pdf).completeBaseName());
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintEstimateDialog"));
     dialog.setWindowTitle(title);
+    // Qt's dialog suggests its own file in the current folder; the file's
+    // field is set here without choosing the file over the printer.
+    if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+        file->setText(pdf);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -34,11 +46,57 @@ namespace {
 // owner sets the shop's own name.
 const QString ShopName = QStringLiteral("Tallowbrook Processing");
 
+// The shop's details for the head of the page, as ReadShopHead last read
+// them; `read` once the store has answered.
+struct ShopHead {
+    ShopDetails details;
+    bool read = false;
+};
+ShopHead& LastShopHead()
+{
+    static ShopHead head;
+    return head;
+}
+
 } // namespace
+
+QString SuggestedPdf(const QString& name)
+{
+    // Characters that a file name cannot hold on this or another system.
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]+"));
+    QString file = name;
+    file.replace(unsafe, QStringLiteral(" "));
+    file = file.simplified().left(80).trimmed();
+    if (file.isEmpty())
+        file = QStringLiteral("Estimate");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(file + QStringLiteral(".pdf"));
+}
+
+QString SuggestedPdf(const EstimateSummary& summary)
+{
+    if (summary.number <= 0)
+        return SuggestedPdf(QStringLiteral("Estimate %1")
+                                .arg(summary.printed.toString(QStringLiteral("yyyy-MM-dd"))));
+    return SuggestedPdf(
+        QStringLiteral("Estimate %1 - %2").arg(summary.number).arg(summary.customer));
+}
+
+void ReadShopHead(PriceConnection& connection)
+{
+    const ShopDetailsRead read = ShopDetailsStore::Read(connection);
+    ShopHead& last = LastShopHead();
+    // A store that cannot be read now leaves the details read last; before
+    // any, those that the machine's settings still hold stand in.
+    if (read.done() || !last.read)
+        last = {read.details, read.done()};
+}
 
 void AddShopHead(EstimateSummary& summary, const Clock& clock)
 {
-    const ShopDetails shop = LoadShopDetails();
+    const ShopDetails& shop = LastShopHead().details;
     summary.shopName = shop.name.trimmed().isEmpty() ? ShopName : shop.name.trimmed();
     summary.shopAddress = shop.address.trimmed();
     summary.shopPhone = shop.phone.trimmed();
@@ -82,7 +140,7 @@ void PrintPages(QPrinter& printer, const QStringList& pages, const QString& name
 bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!AskForPrinter(printer, parent, title))
+    if (!AskForPrinter(printer, parent, title, SuggestedPdf(title)))
         return false;
     PrintPages(printer, pages, title);
     return true;
@@ -96,7 +154,7 @@ void PrintEstimate(QPrinter& printer, const EstimateSummary& summary)
 bool PrintEstimateWithDialog(QWidget* parent, const EstimateSummary& summary)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!AskForPrinter(printer, parent, QStringLiteral("Print Estimate")))
+    if (!AskForPrinter(printer, parent, QStringLiteral("Print Estimate"), SuggestedPdf(summary)))
         return false;
     PrintEstimate(printer, summary);
     return true;
@@ -111,7 +169,7 @@ bool PrintFinalBillWithDialog(QWidget* parent, const EstimateSummary& quote,
                               const EstimateSummary& billed)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!AskForPrinter(printer, parent, QStringLiteral("Print Final Bill")))
+    if (!AskForPrinter(printer, parent, QStringLiteral("Print Final Bill"), SuggestedPdf(billed)))
         return false;
     PrintFinalBill(printer, quote, billed);
     return true;

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+class PriceConnection;
 class QPrinter;
 class QWidget;
 
@@ -17,6 +18,14 @@ void PrintEstimate(QPrinter& printer, const EstimateSummary& summary);
 // Qt's print dialog (where the estimate can also be saved as a PDF file),
 // then the print. False when the clerk cancels.
 bool PrintEstimateWithDialog(QWidget* parent, const EstimateSummary& summary);
+
+// The PDF file the print dialog suggests, in the user's documents folder (the
+// home folder when there is none): "Estimate 12 - Ann Smith.pdf" for a saved
+// estimate, "Estimate 2026-12-09.pdf" for one not saved; a name made safe for
+// a file name.
+QString SuggestedPdf(const EstimateSummary& summary);
+// The same for another printout, by its name ("Print the Shares").
+QString SuggestedPdf(const QString& name);
 
 // Prints a final bill beside its quote (see FinalBillHtml).
 void PrintFinalBill(QPrinter& printer, const EstimateSummary& quote, const EstimateSummary& billed);
@@ -31,9 +40,16 @@ bool PrintFinalBillWithDialog(QWidget* parent, const EstimateSummary& quote,
 void PrintPages(QPrinter& printer, const QStringList& pages, const QString& name);
 bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title);
 
-// The shop's name, address and phone at the head of the page, and today as
-// the day printed.
+// The shop's name, address and phone at the head of the page, as
+// ReadShopHead last read them (the built-in name while none is set), and
+// today as the day printed.
 void AddShopHead(EstimateSummary& summary, const Clock& clock);
+
+// Reads the shop's details from the price list's store for the heads printed
+// from now on: when the Estimate screen starts and when the Price List window
+// has saved them, never at each print. When the store cannot be read, the
+// details read last stay.
+void ReadShopHead(PriceConnection& connection);
 
 // The shop's range of the hanging weight for a species: its own setting, or
 // the published figures.

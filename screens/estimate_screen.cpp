@@ -160,6 +160,14 @@ void EstimateScreen::connectControls()
     });
     onPress(ui_.newEstimate, QKeySequence::New, [this] { newEstimate(); });
     onPress(ui_.estimates, QKeySequence::Find, [this] { keeper_->showEstimates(); });
+    // A new estimate from the one shown: the same animal and services for
+    // another customer.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), this),
+            &QShortcut::activated, this, [this] {
+                keeper_->newFromShown();
+                render();
+            });
+    keeper_->onNewFrom([this] { render(); });
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
     onPress(ui_.todaysPrices, QKeySequence::UnknownKey,
             [this] { act([&] { estimate_.useTodaysPrices(); }); });
@@ -201,6 +209,9 @@ void EstimateScreen::startUp()
     setHeightTwips(EstimateCollapsedHeight);
     shownExpanded_ = false;
     estimate_.startUp();
+    // The shop's details for the printed head, once: the Price List window
+    // reads them again when it saves them.
+    ReadShopHead(*priceList_.connection());
     render();
 }
 

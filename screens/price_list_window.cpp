@@ -1,8 +1,8 @@
 #include "screens/price_list_window.h"
 
 #include "core/numbers.h"
-#include "core/shop_settings.h"
 #include "pricelist/item_names.h"
+#include "screens/estimate_print.h"
 #include "store/database.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
@@ -143,6 +143,7 @@ PriceListWindow::PriceListWindow(const QString& priceListPath, QWidget* parent)
 
 PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , connection_(connection)
     , editor_(std::move(connection))
 {
     setObjectName(QStringLiteral("frmPriceList"));
@@ -188,23 +189,27 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     buttons->addWidget(save_);
     buttons->addWidget(close_);
     // The shop's own name, address and phone, at the head of every printed
-    // estimate; kept in the shop's settings file, not in the price list.
+    // estimate; kept beside the price list, the same for every counter.
     auto* shop = new QGroupBox(QStringLiteral("The shop, as printed on the estimates"), this);
     shop->setObjectName(QStringLiteral("fraShop"));
-    const ShopDetails details = LoadShopDetails();
-    shopName_ = new QLineEdit(details.name, shop);
+    shopName_ = new QLineEdit(shop);
     shopName_->setObjectName(QStringLiteral("txtShopName"));
-    shopAddress_ = new QLineEdit(details.address, shop);
+    shopAddress_ = new QLineEdit(shop);
     shopAddress_->setObjectName(QStringLiteral("txtShopAddress"));
-    shopPhone_ = new QLineEdit(details.phone, shop);
+    shopPhone_ = new QLineEdit(shop);
     shopPhone_->setObjectName(QStringLiteral("txtShopPhone"));
     QPushButton* saveShop = button(shop, "cmdSaveShop", QStringLiteral("Save Sh&op"));
     connect(saveShop, &QPushButton::clicked, this, &PriceListWindow::saveShop);
+    shopStatus_ = new QLabel(shop);
+    shopStatus_->setObjectName(QStringLiteral("lblShop"));
+    shopStatus_->setWordWrap(true);
+    shopStatus_->hide();
     auto* shopForm = new QFormLayout(shop);
     shopForm->addRow(QStringLiteral("Name:"), shopName_);
     shopForm->addRow(QStringLiteral("Address:"), shopAddress_);
     shopForm->addRow(QStringLiteral("Phone:"), shopPhone_);
     shopForm->addRow(QString(), saveShop);
+    shopForm->addRow(shopStatus_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
@@ -217,8 +222,11 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
         problem_ = editor_.problem();
         return;
     }
-    if (!load())
+    if (!load()) {
         problem_ = status_->text();
+        return;
+    }
+    loadShop();
 }
 
 PriceListWindow::~PriceListWindow()
@@ -645,14 +653,54 @@ void PriceListWindow::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    if (hasUnsavedShopDetails()) {
+        const int answer = Dialogs::ask(
+            this, QStringLiteral("The shop's details have changes that are not saved. Save them?"),
+            Dialogs::appTitle(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !saveShop())) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
+}
+
+void PriceListWindow::loadShop()
+{
+    const ShopDetailsRead read = ShopDetailsStore::Read(*connection_);
+    shopSaved_ = read.details;
+    shopName_->setText(read.details.name);
+    shopAddress_->setText(read.details.address);
+    shopPhone_->setText(read.details.phone);
+    shopStatus_->setText(read.done() ? read.note : read.problem);
+    shopStatus_->setVisible(!shopStatus_->text().isEmpty());
+}
+
+ShopDetails PriceListWindow::shownShop() const
+{
+    return {shopName_->text(), shopAddress_->text(), shopPhone_->text()};
+}
+
+bool PriceListWindow::hasUnsavedShopDetails() const
+{
+    return shownShop() != shopSaved_;
 }
 
 bool PriceListWindow::saveShop()
 {
-    QString problem;
-    if (SaveShopDetails({shopName_->text(), shopAddress_->text(), shopPhone_->text()}, &problem))
-        return true;
-    Dialogs::warn(this, QStringLiteral("The shop's details were not saved. %1").arg(problem));
-    return false;
+    Busy busy(busy_);
+    const ShopDetails shop = shownShop();
+    const StoreResult saved = ShopDetailsStore::Save(*connection_, shop);
+    if (!saved.done()) {
+        Dialogs::warn(this, saved.problem);
+        return false;
+    }
+    shopSaved_ = shop;
+    // This counter's printed heads from now on; the other counters read
+    // them when they start.
+    ReadShopHead(*connection_);
+    shopStatus_->setText(QStringLiteral("Saved at %1, for every counter that uses this price list.")
+                             .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+    shopStatus_->show();
+    return true;
 }

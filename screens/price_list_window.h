@@ -3,9 +3,12 @@
 // The price list window: the shop's items, costs and categories in a table
 // that the owner or the clerk can edit, add to and delete from. Save writes
 // only the rows changed in the window, in one transaction, and refuses rows
-// that another program changed in the file meanwhile.
+// that another program changed in the file meanwhile. Below the table, the
+// shop's name, address and phone, kept beside the price list for the head of
+// every counter's printed estimates.
 
 #include "pricelist/price_list_editor.h"
+#include "pricelist/shop_details.h"
 
 #include <QHash>
 #include <QWidget>
@@ -35,9 +38,12 @@ public:
     // there was nothing to save); when a cell is not right, the clerk declines
     // a question or the file refuses, the clerk is told and nothing is written.
     bool save();
-    // Saves the shop's name, address and phone printed on the estimates. True
-    // when saved; otherwise the clerk is told why.
+    // Saves the shop's name, address and phone printed on the estimates, in
+    // the price list's store, for every counter. True when saved; otherwise
+    // the clerk is told why and the fields keep what was typed.
     bool saveShop();
+    // The shop's fields differ from the details as read or last saved.
+    bool hasUnsavedShopDetails() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,10 +87,14 @@ private:
     // away. False when the clerk says No.
     bool confirmRenames(const QList<RowChange>& changes);
     QList<RowChange> changes() const;
+    // Shows the shop's details as the store keeps them.
+    void loadShop();
+    ShopDetails shownShop() const;
     // The items whose rows the file holds otherwise than when they were
     // loaded; empty when the file cannot be read.
     QStringList changedElsewhere();
 
+    std::shared_ptr<PriceConnection> connection_;
     PriceListEditor editor_;
     QString problem_;
     bool changed_ = false;
@@ -108,4 +118,7 @@ private:
     QLineEdit* shopName_ = nullptr;
     QLineEdit* shopAddress_ = nullptr;
     QLineEdit* shopPhone_ = nullptr;
+    QLabel* shopStatus_ = nullptr;
+    // The shop's details as read or last saved.
+    ShopDetails shopSaved_;
 };

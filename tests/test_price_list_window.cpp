@@ -2,11 +2,13 @@
 // deleting items, saving them in one transaction, and the Estimate screen
 // using the new prices at its next lookup; bad cells marked as they are
 // typed, questions before the program's own items are renamed away, and
-// prices changed elsewhere meanwhile kept.
+// prices changed elsewhere meanwhile kept; the shop's details saved beside
+// the price list, and asked about before they are lost.
 
 #include "estimate_counter.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
+#include "pricelist/shop_details.h"
 #include "support/counter_screen.h"
 #include "test_price_list.h"
 #include "widgets.h"
@@ -17,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QSysInfo>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -89,6 +92,15 @@ QString textOfLabel(QWidget* window)
     return control<QLabel>(window, QStringLiteral("lblStatus"))->text();
 }
 
+// The shop's name as another program reads it from the price list.
+QString storedShopName(const QString& path)
+{
+    PriceConnection other{StoreLocation(path)};
+    other.open();
+    const ShopDetailsRead read = ShopDetailsStore::Read(other);
+    return read.done() ? read.details.name : read.problem;
+}
+
 // The clerk turns to another window and back to this one.
 void comeBack(QWidget* elsewhere, QWidget* window)
 {
@@ -101,7 +113,12 @@ void comeBack(QWidget* elsewhere, QWidget* window)
 class TestPriceListWindow : public QObject {
     Q_OBJECT
 
+    // The machine's settings of these tests, never the real ones.
+    QTemporaryDir config_;
+
 private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path())); }
+
     void aChangedPriceIsUsedAtTheNextLookup()
     {
         Counter c;
@@ -280,6 +297,56 @@ private slots:
         window->close(); // the close box, while the clerk is still typing in the cell
         QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
         QVERIFY(c.file.rows().contains(QStringLiteral("Slicing|1.75|Service")));
+        QCOMPARE(c.dialogs.seen().size(), 3);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // The shop's details typed in the window are kept in the price list:
+    // another program reads them, and the window shows them again.
+    void theShopIsSetInThePriceListWindow()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        typeInto(field(window, QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
+        typeInto(field(window, QStringLiteral("txtShopPhone")), QStringLiteral("555-0199"));
+        press(window, "cmdSaveShop");
+        QCOMPARE(storedShopName(c.file.path()), QStringLiteral("Hill & Sons"));
+        press(window, "cmdClose"); // nothing left to save: nothing asked
+        QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
+        QCOMPARE(textOf(c.openWindow(), QStringLiteral("txtShopPhone")),
+                 QStringLiteral("555-0199"));
+        QCOMPARE(c.dialogs.seen().size(), 0);
+    }
+
+    // Escape, Close and the close box ask before the shop's details typed
+    // are lost: Cancel stays, No lets them go, Yes saves them.
+    void closingWithUnsavedShopDetailsAsks()
+    {
+        Counter c;
+        c.startWithSample();
+        QWidget* window = c.openWindow();
+        typeInto(field(window, QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
+        c.dialogs.press(QMessageBox::Cancel);
+        press(window, "cmdClose");
+        QVERIFY(window->isVisible());
+        const SeenDialog asked = c.dialogs.seen().last();
+        QCOMPARE(asked.text,
+                 QStringLiteral("The shop's details have changes that are not saved. Save them?"));
+        QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QApplication::setActiveWindow(window); // back from the message box
+        c.dialogs.press(QMessageBox::No);
+        QTest::keyClick(field(window, QStringLiteral("txtShopName")), Qt::Key_Escape);
+        QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
+        QCOMPARE(storedShopName(c.file.path()), QString());
+
+        window = c.openWindow();
+        QCOMPARE(textOf(window, QStringLiteral("txtShopName")), QString());
+        typeInto(field(window, QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
+        c.dialogs.press(QMessageBox::Yes);
+        window->close(); // the close box
+        QTRY_VERIFY(!findScreen(QStringLiteral("frmPriceList")));
+        QCOMPARE(storedShopName(c.file.path()), QStringLiteral("Hill & Sons"));
         QCOMPARE(c.dialogs.seen().size(), 3);
         QCOMPARE(c.dialogs.unexpected(), 0);
     }

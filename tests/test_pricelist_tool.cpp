@@ -12,6 +12,7 @@
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
+#include "pricelist/shop_details.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "test_price_list.h"
@@ -250,6 +251,9 @@ private slots:
             << QStringList{"remove", "Summer", "--new"} << "--new goes with set and import only.";
         QTest::newRow("yes with set") << QStringList{"set", "Summer", "3", "--yes"}
                                       << "--yes goes with remove and restore only.";
+        QTest::newRow("roles without a server")
+            << QStringList{"init", "--clerk-role", "locker_clerk"}
+            << "--clerk-role and --owner-role go with init --database only";
     }
     void commandLineErrorsExitWithTwo()
     {
@@ -871,44 +875,60 @@ private slots:
         QCOMPARE(r.status, 0);
     }
 
-    // The shop's details are set with the tool where the program reads them.
+    // The shop's details are set with the tool in the price list, a file or a
+    // server, where every counter reads them.
     void shopSetsTheHeaderOfThePrintedEstimate()
     {
         ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
         const QString address = QStringLiteral("12 Mill Road\nTallowbrook, \"North\" \u00c9");
-        Run r = tool.run({QStringLiteral("shop")});
+        Run r = tool.on(file, {QStringLiteral("shop")});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.contains(QLatin1String("names Tallowbrook Processing")), qPrintable(r.out));
-        r = tool.run({QStringLiteral("shop"), QStringLiteral("--name"),
-                      QStringLiteral("Mill Creek Lockers"), QStringLiteral("--address"), address,
-                      QStringLiteral("--phone=555-0142")});
+        r = tool.on(file, {QStringLiteral("shop"), QStringLiteral("--name"),
+                           QStringLiteral("Mill Creek Lockers"), QStringLiteral("--address"),
+                           address, QStringLiteral("--phone=555-0142")});
         QCOMPARE(r.status, 0);
-        r = tool.run({QStringLiteral("shop"), QStringLiteral("--name=-Mill Creek-")});
+        r = tool.on(file, {QStringLiteral("shop"), QStringLiteral("--name=-Mill Creek-")});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.contains(QLatin1String("Phone:   555-0142")), qPrintable(r.out));
-
-        qputenv("XDG_CONFIG_HOME", tool.configFolder().toUtf8());
-        const ShopDetails shop = LoadShopDetails();
-        qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(
-            (QStringList{shop.name, shop.address, shop.phone}),
-            (QStringList{QStringLiteral("-Mill Creek-"), address, QStringLiteral("555-0142")}));
+        const auto kept = [](const QString& location) {
+            PriceConnection counter{StoreLocation(location)};
+            counter.open();
+            const ShopDetailsRead read = ShopDetailsStore::Read(counter);
+            return read.done()
+                       ? QStringList{read.details.name, read.details.address, read.details.phone}
+                       : QStringList{read.problem};
+        };
+        QCOMPARE(kept(file.path()), (QStringList{QStringLiteral("-Mill Creek-"), address,
+                                                 QStringLiteral("555-0142")}));
 
         for (const QStringList& wrong :
              {QStringList{QStringLiteral("shop"), QStringLiteral("Mill")},
               QStringList{QStringLiteral("shop"), QStringLiteral("--phone")},
               QStringList{QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("X")}}) {
-            r = tool.run(wrong);
+            r = tool.on(file, wrong);
             QCOMPARE(r.status, 2);
             QVERIFY(!r.err.isEmpty());
         }
-        // A folder that cannot be made: told, nothing written.
-        QVERIFY(QDir(tool.configFolder()).removeRecursively());
-        writeFile(tool.configFolder(), "not a folder");
-        r = tool.run({QStringLiteral("shop"), QStringLiteral("--phone"), QStringLiteral("1")});
+
+        // On a server, for every counter of it.
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        r = tool.run({QStringLiteral("--database"), url, QStringLiteral("shop"),
+                      QStringLiteral("--phone"), QStringLiteral("555-0100")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(kept(url).value(2), QStringLiteral("555-0100"));
+
+        // A price list that may not be written: told, nothing changed.
+        if (!file.makeReadOnly())
+            QSKIP("this machine cannot make a file read-only");
+        r = tool.on(file, {QStringLiteral("shop"), QStringLiteral("--phone"), QStringLiteral("1")});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(QLatin1String("could not be saved")), qPrintable(r.err));
-        QCOMPARE(readFile(tool.configFolder()), QStringLiteral("not a folder"));
+        QCOMPARE(kept(file.path()).value(2), QStringLiteral("555-0142"));
     }
 
     // The price list and the saved estimates of several counters on one
@@ -1016,6 +1036,69 @@ private slots:
         QVERIFY2(server_.start(&problem), qPrintable(problem));
         QVERIFY2(r.status == 1 && r.err.contains("database " + copy.section('/', -1) + " "),
                  qPrintable(r.err));
+    }
+
+    // The clerks' and the owner's roles made by init: a clerk's login may read
+    // the prices but its changes are refused in words that say why; the
+    // owner's are made and recorded under the owner's login.
+    void serverRolesKeepThePricesToTheOwner()
+    {
+        ToolRunner tool;
+        QString problem;
+        const QString url = server_.createDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        const auto on = [&](const QString& database, const QStringList& arguments) {
+            return tool.run(QStringList{"--database", database} + arguments);
+        };
+        const QStringList init = {"init", "--clerk-role", "tool_clerk", "--owner-role",
+                                  "tool_owner"};
+        Run r = on(url, init);
+        QVERIFY2(r.status == 0 && r.out.contains("Made the tables") &&
+                     r.out.contains("Made the role tool_clerk, a group without a login") &&
+                     r.out.contains("Made the role tool_owner, a group without a login") &&
+                     r.out.contains("GRANT tool_clerk TO anna; GRANT tool_owner TO maria;"),
+                 qPrintable(r.out + r.err));
+        r = on(url, init);
+        QVERIFY2(r.status == 0 && r.out.contains("were there already, of this version") &&
+                     r.out.count("was there already, with its rights") == 2,
+                 qPrintable(r.out + r.err));
+        QCOMPARE(on(url, {"init"}).status, 1); // without roles, still refused
+        for (const QStringList& wrong :
+             {QStringList{"init", "--clerk-role", "Tool Clerk"},
+              QStringList{"init", "--clerk-role", "tool_clerk", "--owner-role", "tool_clerk"},
+              QStringList{"list", "--owner-role", "tool_owner"}}) {
+            r = on(url, wrong);
+            QVERIFY2(r.status == 2 && r.err.contains("role"), qPrintable(r.err));
+        }
+        {
+            QSqlDatabase db = Database::AddServer(QStringLiteral("logins"),
+                                                  *Database::ParseServerUrl(url, nullptr));
+            QVERIFY(db.open());
+            for (const char* statement : {"Create Role tom Login", "Grant tool_clerk To tom",
+                                          "Create Role liv Login", "Grant tool_owner To liv"})
+                QVERIFY(QSqlQuery(db).exec(statement));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("logins"));
+        const QString clerk = QString(url).replace("//locker@", "//tom@");
+        const QString owner = QString(url).replace("//locker@", "//liv@");
+
+        QCOMPARE(on(owner, {"set", "Summer", "2.5", "--category", "Sausage"}).status, 0);
+        const QString csvPath = tool.home() + "/prices.csv";
+        writeFile(csvPath, "Item,Cost,Category\nSummer,3,Sausage\n");
+        for (const QStringList& change :
+             {QStringList{"set", "Summer", "3"}, QStringList{"remove", "--yes", "Summer"},
+              QStringList{"import", csvPath}}) {
+            r = on(clerk, change);
+            QVERIFY2(r.status == 1 && r.err.contains("only the owner can change prices") &&
+                         r.err.contains("Nothing was changed."),
+                     qPrintable(r.err));
+        }
+        QVERIFY(on(clerk, {"list"}).out.contains("Summer  2.50  Sausage"));
+        QCOMPARE(on(owner, {"set", "Summer", "2.75"}).status, 0);
+        const QStringList history = on(clerk, {"history", "Summer"}).out.split('\n');
+        QVERIFY2(history.size() == 4 && history[1].simplified().endsWith(" liv Cost 2.50 → 2.75") &&
+                     history[2].simplified().endsWith(" liv Added at 2.50 (Sausage)"),
+                 qPrintable(history.join('\n')));
     }
 
     // A book of known bills: each figure of the report as worked out by hand.

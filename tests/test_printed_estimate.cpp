@@ -5,6 +5,7 @@
 #include "core/shop_settings.h"
 #include "estimate/estimate_summary.h"
 #include "estimate_counter.h"
+#include "pricelist/shop_details.h"
 #include "print_watch.h"
 #include "screens/estimate_print.h"
 #include "screens/estimate_screen.h"
@@ -30,12 +31,7 @@ namespace {
 EstimateSummary summaryOf(const EstimateCounter& c)
 {
     EstimateSummary summary = Summarize(c.screen->estimate().value());
-    const ShopDetails shop = LoadShopDetails();
-    summary.shopName = shop.name.trimmed().isEmpty() ? QStringLiteral("Tallowbrook Processing")
-                                                     : shop.name.trimmed();
-    summary.shopAddress = shop.address.trimmed();
-    summary.shopPhone = shop.phone.trimmed();
-    summary.printed = QDate::currentDate();
+    AddShopHead(summary, c.screen->testClock());
     return summary;
 }
 
@@ -190,15 +186,21 @@ private slots:
     }
 
     // A saved estimate names its number and customer under the shop's own
-    // header, once the owner has set it.
+    // header, as the price list keeps it, once the owner has set it.
     void theShopsHeaderAndTheCustomer()
     {
-        QVERIFY(SaveShopDetails({QStringLiteral("Mill Creek Lockers"),
-                                 QStringLiteral("12 Mill Road\nTallowbrook <North>"),
-                                 QStringLiteral("555-0142")},
-                                nullptr));
         Counter c;
-        c.startWithSample();
+        c.file.withSample();
+        {
+            PriceConnection elsewhere{StoreLocation(c.file.path())};
+            QCOMPARE(elsewhere.open(), PriceConnection::OpenResult::Opened);
+            QVERIFY(ShopDetailsStore::Save(elsewhere, {QStringLiteral("Mill Creek Lockers"),
+                                                       QStringLiteral("12 Mill Road\nTallowbrook "
+                                                                      "<North>"),
+                                                       QStringLiteral("555-0142")})
+                        .done());
+        }
+        c.start();
         c.animal("Option1", QStringLiteral("600"));
         EstimateSummary summary = summaryOf(c);
         summary.number = 1042;
@@ -213,6 +215,36 @@ private slots:
                                  "Phone 555 1234", "Total Estimated Price $128.00"})
             QVERIFY2(hasLine(lines, QLatin1String(line)), qPrintable(lines.join('\n')));
         QVERIFY(!hasLine(lines, QStringLiteral("Tallowbrook Processing")));
+    }
+
+    // The head is read when the screen starts and again when the Price List
+    // window saves the details; a price list that cannot be read then leaves
+    // the details read last.
+    void theHeadFollowsThePriceListWindow()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal("Option1", QStringLiteral("600"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPriceList")));
+        QWidget* window = findScreen(QStringLiteral("frmPriceList"));
+        QVERIFY(window);
+        typeInto(field(window, QStringLiteral("txtShopName")), QStringLiteral("Hill & Sons"));
+        click(control<QPushButton>(window, QStringLiteral("cmdSaveShop")));
+        window->close();
+        QApplication::setActiveWindow(c.s());
+        QTemporaryDir dir;
+        PrintToPdfWatch printing(dir.filePath(QStringLiteral("head.pdf")));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+        QCOMPARE(printing.shown, 1);
+        QCOMPARE(pdfTextLines(printing.pdf).value(0), QStringLiteral("Hill & Sons"));
+
+        PriceConnection gone{StoreLocation(dir.filePath(QStringLiteral("gone/Lockers.db")))};
+        gone.open();
+        ReadShopHead(gone);
+        EstimateSummary head;
+        AddShopHead(head, c.screen->testClock());
+        QCOMPARE(head.shopName, QStringLiteral("Hill & Sons"));
+        QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
     // A final bill sets each charge beside its quote, with the difference; a

@@ -10,7 +10,9 @@
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
+#include "pricelist/shop_details.h"
 #include "save_dialog.h"
+#include "store/database.h"
 #include "support/book_checks.h"
 #include "tools/server_setup.h"
 #include "widgets.h"
@@ -153,6 +155,15 @@ private slots:
         QVERIFY(next.number > anna.number); // never given twice
     }
 
+    void changesAtOtherCountersAreTold()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        EstimateBook mine(url), other(url);
+        BookChecks::ChangesElsewhereTold(mine, other);
+    }
+
     void sharesAndTheReportAsInAFile()
     {
         EstimateBook book(url_);
@@ -223,6 +234,63 @@ private slots:
         QVERIFY(other.waitForFinished(30000));
         QCOMPARE(other.readAll().trimmed(), QByteArray("set"));
         QTRY_COMPARE(here.lookupCost(QStringLiteral("Paper Wrapping")).cost, 0.65);
+    }
+
+    // The shop's details saved at one counter are read at the others; a
+    // server set up by an earlier version gets their table from init, once;
+    // a login that may only read them is told why it cannot change them.
+    void shopDetailsAreTheSameAtEveryCounter()
+    {
+        const ShopDetails mill = {QStringLiteral("Mill Creek Lockers"), QString(),
+                                  QStringLiteral("555-0142")};
+        const auto name = [](PriceList& counter) {
+            const ShopDetailsRead read = ShopDetailsStore::Read(*counter.connection());
+            return read.done() ? read.details.name : read.problem;
+        };
+        PriceList front(url_), office(url_);
+        QCOMPARE(front.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(office.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(name(office), QString());
+        QVERIFY(ShopDetailsStore::Save(*front.connection(), mill).done());
+        QCOMPARE(name(office), mill.name);
+
+        const auto run = [this](const QString& statement) {
+            Database::OnOwnConnection(url_, "test", [&](QSqlDatabase& db) {
+                QSqlQuery query(db);
+                QVERIFY2(query.exec(statement), qPrintable(statement));
+            });
+        };
+        run(QStringLiteral("Drop Table ShopDetails"));
+        QVERIFY2(ShopDetailsStore::Read(*front.connection()).note.contains("init --database"),
+                 qPrintable(ShopDetailsStore::Read(*front.connection()).note));
+        const StoreResult refused = ShopDetailsStore::Save(*front.connection(), mill);
+        QCOMPARE(refused.kind, StoreKind::Missing);
+        QVERIFY2(refused.problem.contains("init --database"), qPrintable(refused.problem));
+        bool upgraded = false;
+        QStringList upgrades;
+        QVERIFY(ServerSetup::CreatePriceTable(url_, &upgraded, &upgrades).saved);
+        QVERIFY(upgraded);
+        QCOMPARE(upgrades, QStringList{"the shop's details are now kept beside it, the same for "
+                                       "every counter"});
+        QVERIFY(!ServerSetup::CreatePriceTable(url_).saved); // nothing more to do
+        QVERIFY(ShopDetailsStore::Save(*office.connection(), mill).done());
+
+        run(QStringLiteral("Create Role reader Login"));
+        run(QStringLiteral("Grant Select On Charges1, ShopDetails To reader"));
+        {
+            PriceList reading(QString(url_).replace("//locker@", "//reader@"));
+            QCOMPARE(reading.open(), PriceList::OpenResult::Opened);
+            QCOMPARE(name(reading), mill.name);
+            const StoreResult denied = ShopDetailsStore::Save(*reading.connection(), {});
+            QCOMPARE(denied.kind, StoreKind::PermissionDenied);
+            QVERIFY2(denied.problem.contains("may read the price list but not change the shop's "
+                                             "details") &&
+                         denied.problem.contains("GRANT SELECT, INSERT, DELETE ON ShopDetails"),
+                     qPrintable(denied.problem));
+        }
+        QCOMPARE(name(front), mill.name);
+        run(QStringLiteral("Drop Owned By reader"));
+        run(QStringLiteral("Drop Role reader"));
     }
 
     void savesAtTheSameMomentAreAllKept()

@@ -53,12 +53,13 @@ struct Carried {
 // from an earlier one (the history of the prices, from Charges1) comes after
 // it, and the backup's rows take the place of what the trigger wrote. They
 // are copied by their columns, so a table of the price list that is added
-// later (the shop's details) is one more line here.
+// later is one more line here.
 const QList<Carried>& CarriedTables()
 {
     static const QList<Carried> tables = {
         {QStringLiteral("Charges1"), Part::Prices, true},
         {QStringLiteral("PriceHistory"), Part::Prices, false},
+        {QStringLiteral("ShopDetails"), Part::Prices, false},
         {QStringLiteral("Estimates"), Part::Book, true},
     };
     return tables;

@@ -7,8 +7,9 @@
 //   locker-pricelist [--pricelist PATH | --database URL] import FILE.csv [--new]
 //   locker-pricelist [--pricelist PATH | --database URL] history [ITEM]
 //   locker-pricelist init [PATH]
-//   locker-pricelist init --database URL [--from FILE]
-//   locker-pricelist shop [--name NAME] [--address TEXT] [--phone TEXT]
+//   locker-pricelist init --database URL [--from FILE] [--clerk-role NAME] [--owner-role NAME]
+//   locker-pricelist [--pricelist PATH | --database URL] shop [--name NAME] [--address TEXT]
+//                    [--phone TEXT]
 //   locker-pricelist [--pricelist PATH | --database URL] report [--from YYYY-MM-DD]
 //       [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt [--middle]]
 //   locker-pricelist [--pricelist PATH | --database URL] backup FOLDER
@@ -20,7 +21,11 @@
 // server named under "database" in the shop's settings is used when there is
 // one, and the default file otherwise. init --database makes the server's
 // tables; with --from it also copies a price list file and the Estimates.db
-// beside it there. report tells how near the quotes came to the final bills,
+// beside it there, and with --clerk-role and --owner-role it makes the roles
+// that the owner grants to each person's login: the clerks' reads the prices
+// and keeps the saved estimates, the owner's may change the prices too (run
+// again, it gives them what they lack).
+// report tells how near the quotes came to the final bills,
 // from the saved estimates kept with the price list (Estimates.db beside the
 // file, or the same server), and with --adopt sets the shop's ranges of the
 // hanging weight from them. backup writes the price list and the saved
@@ -44,6 +49,7 @@
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
+#include "pricelist/shop_details.h"
 #include "store/database.h"
 #include "tools/backup_restore.h"
 #include "tools/server_setup.h"
@@ -130,6 +136,8 @@ struct Invocation {
     bool confirmedRemove = false; // --yes: remove an item that the program looks up
     // --name, --address, --phone: the shop's details to set.
     std::optional<QString> shopName, shopAddress, shopPhone;
+    // --clerk-role, --owner-role: with init --database, the roles to make.
+    std::optional<QString> clerkRole, ownerRole;
     bool help = false;
     bool version = false;
 };
@@ -412,11 +420,16 @@ int runHistory(const Invocation& call)
 }
 
 // Makes the tables of the price list and of the saved estimates on the server;
-// false when it refused, and then the tool has said why.
-bool madeServerTables(const QString& url, bool* upgraded, QStringList* upgrades = nullptr)
+// false when it refused, and then the tool has said why. With `current`, a
+// price list of this version already there is no refusal, and is told there.
+bool madeServerTables(const QString& url, bool* upgraded, QStringList* upgrades = nullptr,
+                      bool* current = nullptr)
 {
-    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded, upgrades);
-    if (!made.saved) {
+    bool there = false;
+    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded, upgrades, &there);
+    if (current)
+        *current = there;
+    if (!made.saved && !(current && there)) {
         complain(made.problem);
         return false;
     }
@@ -435,8 +448,17 @@ int runInitServer(const Invocation& call)
     const QString& url = call.priceListPath;
     bool upgraded = false;
     QStringList upgrades;
-    if (!madeServerTables(url, &upgraded, &upgrades))
+    // Made again for the roles: the tables are there, and stay as they are.
+    const bool forRoles = call.clerkRole || call.ownerRole;
+    bool current = false;
+    if (!madeServerTables(url, &upgraded, &upgrades, forRoles ? &current : nullptr))
         return Refused;
+    if (current) {
+        say(QStringLiteral("The tables of the price list and of the saved estimates in the %1 "
+                           "were there already, of this version.")
+                .arg(Database::Described(url)));
+        return Done;
+    }
     if (upgraded) {
         say(QStringLiteral("The %1 held a price list made by an earlier version: %2. The tables "
                            "of the saved estimates are up to date. Nothing else was changed.")
@@ -515,10 +537,35 @@ int runCopyToServer(const Invocation& call)
     return Done;
 }
 
+// Makes the roles that the owner grants to each person's login, or gives
+// them what they lack.
+int runRoles(const Invocation& call)
+{
+    const ServerSetup::ShopRoles roles{call.clerkRole.value_or(QString()),
+                                       call.ownerRole.value_or(QString())};
+    QStringList done;
+    const SaveResult made = ServerSetup::MakeRoles(call.priceListPath, roles, &done);
+    if (!made.saved)
+        return complain(made.problem);
+    for (const QString& line : done)
+        say(line);
+    QStringList grants;
+    if (!roles.clerk.isEmpty())
+        grants << QStringLiteral("GRANT %1 TO anna;").arg(roles.clerk);
+    if (!roles.owner.isEmpty())
+        grants << QStringLiteral("GRANT %1 TO maria;").arg(roles.owner);
+    say(QStringLiteral("Give each person's login its role, in psql as a user with CREATEROLE "
+                       "(or PostgreSQL's superuser), for example: %1")
+            .arg(grants.join(QLatin1Char(' '))));
+    return Done;
+}
+
 int runInit(const Invocation& call)
 {
-    if (call.databaseGiven)
-        return call.from ? runCopyToServer(call) : runInitServer(call);
+    if (call.databaseGiven) {
+        const int made = call.from ? runCopyToServer(call) : runInitServer(call);
+        return made == Done && (call.clerkRole || call.ownerRole) ? runRoles(call) : made;
+    }
     if (!call.operands.isEmpty() && call.priceListGiven &&
         QFileInfo(call.operands[0]).absoluteFilePath() !=
             QFileInfo(call.priceListPath).absoluteFilePath())
@@ -555,22 +602,28 @@ void showShop(const ShopDetails& shop)
 
 int runShop(const Invocation& call)
 {
-    const QString path = ShopSettingsPath();
-    const QFileInfo file(path);
-    if (file.exists() && !file.isReadable())
-        return complain(QStringLiteral("The shop's details in %1 may not be read.").arg(path));
-    ShopDetails shop = LoadShopDetails();
+    const auto connection = std::make_shared<PriceConnection>(StoreLocation(call.priceListPath));
+    PriceListEditor editor(connection);
+    if (!opened(editor))
+        return Refused;
+    const ShopDetailsRead read = ShopDetailsStore::Read(*connection);
+    if (!read.done())
+        return complain(read.problem);
+    if (!read.note.isEmpty())
+        complain(read.note);
     if (!call.shopName && !call.shopAddress && !call.shopPhone) {
-        showShop(shop);
+        showShop(read.details);
         return Done;
     }
+    ShopDetails shop = read.details;
     shop.name = call.shopName.value_or(shop.name);
     shop.address = call.shopAddress.value_or(shop.address);
     shop.phone = call.shopPhone.value_or(shop.phone);
-    QString problem;
-    if (!SaveShopDetails(shop, &problem))
-        return complain(problem);
-    say(QStringLiteral("Saved the shop's details in %1:").arg(path));
+    const StoreResult saved = ShopDetailsStore::Save(*connection, shop);
+    if (!saved.done())
+        return complain(saved.problem);
+    say(QStringLiteral("Saved the shop's details in %1, for every counter that uses it:")
+            .arg(connection->describe()));
     showShop(shop);
     return Done;
 }
@@ -996,7 +1049,7 @@ const Command Commands[] = {
      "  locker-pricelist history\n"
      "  locker-pricelist history \"Paper Wrapp\"\n",
      0, 1, runHistory},
-    {"init", "init [PATH | --from FILE]",
+    {"init", "init [PATH | --from FILE] [--clerk-role NAME] [--owner-role NAME]",
      "Creates a new price list: a file, or the tables on a server.",
      "Creates a price list at PATH (or at the --pricelist path, or the default one)\n"
      "holding the sample prices. It never replaces an existing file. The sample\n"
@@ -1011,19 +1064,32 @@ const Command Commands[] = {
      "when a copy fails, the server keeps what it held. Make the database and its\n"
      "user first with PostgreSQL's own createuser and createdb.\n"
      "\n"
+     "With --database, --clerk-role NAME and --owner-role NAME also make those roles\n"
+     "on the server, as groups without a login, and give them their rights: the\n"
+     "clerks' role may read the price list and its history and save, open and delete\n"
+     "estimates, but not change the prices; the owner's may do everything the program\n"
+     "does, prices included. Nobody else may change the prices then. Give each\n"
+     "person's login its role in psql (GRANT locker_clerk TO anna). Run again on a\n"
+     "server set up already, init makes what is missing, gives each role what it\n"
+     "lacks and tells it. Making a role needs a user with CREATEROLE.\n"
+     "\n"
      "Examples:\n"
      "  locker-pricelist init ~/Lockers.db\n"
      "  locker-pricelist init --database postgresql://locker@shop-office/locker\n"
      "  locker-pricelist init --database postgresql://locker@shop-office/locker \\\n"
-     "      --from ~/.local/share/locker-estimate/Lockers.db\n",
+     "      --from ~/.local/share/locker-estimate/Lockers.db\n"
+     "  locker-pricelist init --database postgresql://locker@shop-office/locker \\\n"
+     "      --clerk-role locker_clerk --owner-role locker_owner\n",
      0, 1, runInit},
     {"shop", "shop [--name NAME] [--address TEXT] [--phone TEXT]",
      "Shows or sets the shop's name, address and phone.",
      "Without options, shows the shop's name, address and phone, which head every\n"
      "printed estimate. --name, --address and --phone set the ones given and keep\n"
      "the others; an empty value (\"\") clears one. Until a name is set, the printed\n"
-     "estimate names Tallowbrook Processing. They are kept apart from the price list,\n"
-     "in {shopfile}\n"
+     "estimate names Tallowbrook Processing. They are kept with the price list (the\n"
+     "file, or the server), so every counter that uses it prints the same. Details\n"
+     "that an earlier version kept in {shopfile}\n"
+     "are moved there at the first use, and taken out of that file.\n"
      "\n"
      "Examples:\n"
      "  locker-pricelist shop\n"
@@ -1136,6 +1202,8 @@ QString toolHelp()
       << "                                    when set.\n"
       << "  --from FILE                       With init --database: the price list file to\n"
       << "                                    copy to the server, with its Estimates.db.\n"
+      << "  --clerk-role, --owner-role NAME   With init --database: the roles to make for\n"
+      << "                                    the clerks' logins and for the owner's.\n"
       << "  --from, --to YYYY-MM-DD           With report: the first and the last day.\n"
       << "  --species Beef|Pork|Deer          With report: one species only.\n"
       << "  --adopt                           With report: set the shop's ranges of the\n"
@@ -1218,7 +1286,8 @@ Invocation parse(const QStringList& arguments, QString* problem)
                    name == QLatin1String("--from") || name == QLatin1String("--category") ||
                    name == QLatin1String("--name") || name == QLatin1String("--address") ||
                    name == QLatin1String("--phone") || name == QLatin1String("--to") ||
-                   name == QLatin1String("--species")) {
+                   name == QLatin1String("--species") || name == QLatin1String("--clerk-role") ||
+                   name == QLatin1String("--owner-role")) {
             const int equals = int(arg.indexOf(QLatin1Char('=')));
             QString value;
             if (equals >= 0) {
@@ -1255,6 +1324,10 @@ Invocation parse(const QStringList& arguments, QString* problem)
                 call.shopAddress = value;
             } else if (name == QLatin1String("--phone")) {
                 call.shopPhone = value;
+            } else if (name == QLatin1String("--clerk-role")) {
+                call.clerkRole = value;
+            } else if (name == QLatin1String("--owner-role")) {
+                call.ownerRole = value;
             } else {
                 call.category = value;
             }
@@ -1337,17 +1410,27 @@ int main(int argc, char* argv[])
             return complain(QStringLiteral("--database and --pricelist cannot be used together: "
                                            "the price list is on the server or in a file."),
                             Usage);
-        if (command->run == runShop)
-            return complain(QStringLiteral("--database goes with the commands of the price list; "
-                                           "a machine's server is set under \"database\" in %1.")
-                                .arg(ShopSettingsPath()),
-                            Usage);
         QString urlProblem;
         if (!Database::ParseServerUrl(call.databaseUrl, &urlProblem))
             return complain(urlProblem, Usage);
         if (command->run == runInit && !call.operands.isEmpty())
             return complain(QStringLiteral("init --database makes the tables on the server; it "
                                            "takes no PATH (--from FILE copies a price list file)."),
+                            Usage);
+    }
+    if (call.clerkRole || call.ownerRole) {
+        if (command->run != runInit || !call.databaseGiven)
+            return complain(QStringLiteral("--clerk-role and --owner-role go with init --database "
+                                           "only: the roles are made on the server."),
+                            Usage);
+        for (const std::optional<QString>& role : {call.clerkRole, call.ownerRole})
+            if (role)
+                if (const QString roleProblem = ServerSetup::RoleNameProblem(*role);
+                    !roleProblem.isEmpty())
+                    return complain(roleProblem, Usage);
+        if (call.clerkRole == call.ownerRole)
+            return complain(QStringLiteral("--clerk-role and --owner-role name two roles: the "
+                                           "clerks' may not change the prices, the owner's may."),
                             Usage);
     }
     if ((call.to || call.species || call.adopt || call.middle) && command->run != runReport)
@@ -1379,8 +1462,7 @@ int main(int argc, char* argv[])
     if (given < command->minOperands || given > command->maxOperands)
         return complain(operandsProblem(*command, given), Usage);
     // Without --pricelist and --database, the machine's server when it has one.
-    const bool usesPriceList =
-        command->run != runInit && command->run != runShop && command->run != runHelp;
+    const bool usesPriceList = command->run != runInit && command->run != runHelp;
     if (usesPriceList && !call.priceListGiven && !call.databaseGiven) {
         const QString setting = DatabaseSetting();
         QString settingProblem;

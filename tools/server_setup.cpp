@@ -4,13 +4,16 @@
 #include "core/numbers.h"
 #include "pricelist/price_history.h"
 #include "pricelist/price_list.h"
+#include "pricelist/shop_details.h"
 #include "store/database.h"
 #include "store/dialect.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <optional>
 
 namespace ServerSetup {
 
@@ -54,11 +57,14 @@ public:
 
 } // namespace
 
-SaveResult CreatePriceTable(const QString& url, bool* upgraded, QStringList* upgrades)
+SaveResult CreatePriceTable(const QString& url, bool* upgraded, QStringList* upgrades,
+                            bool* current)
 {
     SaveResult result;
     if (upgraded)
         *upgraded = false;
+    if (current)
+        *current = false;
     ServerWork server(url);
     if (!server.problem.isEmpty()) {
         result.problem = server.problem;
@@ -88,7 +94,16 @@ SaveResult CreatePriceTable(const QString& url, bool* upgraded, QStringList* upg
             done << QStringLiteral("every change to it is now recorded in the price history");
         }
         there.finish();
+        if (there.exec(ShopDetailsStore::ServerKeepsQuery()) && there.next() &&
+            !there.value(0).toBool()) {
+            statements << ShopDetailsStore::ServerStatements();
+            done << QStringLiteral("the shop's details are now kept beside it, the same for "
+                                   "every counter");
+        }
+        there.finish();
         if (done.isEmpty()) {
+            if (current)
+                *current = true;
             result.problem =
                 QStringLiteral("The %1 holds a price list already; it was left as it is.")
                     .arg(server.described);
@@ -127,7 +142,8 @@ SaveResult CreatePriceTable(const QString& url, bool* upgraded, QStringList* upg
                     "Truncate On Charges1 For Each Statement Execute Function "
                     "locker_prices_changed()"),
             } +
-            PriceHistory::ServerStatements() + QStringList{QStringLiteral("Commit")})) {
+            PriceHistory::ServerStatements() + ShopDetailsStore::ServerStatements() +
+            QStringList{QStringLiteral("Commit")})) {
         result.problem = QStringLiteral("The price list could not be made in the %1. (%2)")
                              .arg(server.described, server.problem);
         return result;
@@ -309,6 +325,398 @@ BookResult CopyEstimates(const QString& file, const QString& url, int* copied)
         }
     }
     QSqlDatabase::removeDatabase(sourceName);
+    return result;
+}
+
+} // namespace ServerSetup
+
+namespace ServerSetup {
+
+namespace {
+
+// The program's tables, on which the roles get their rights, and of them the
+// price list's, which only the owner may change.
+const QStringList ShopTables = {QStringLiteral("Charges1"), QStringLiteral("PriceHistory"),
+                                QStringLiteral("Estimates"), QStringLiteral("LockerSchema")};
+const QStringList PriceTables = {QStringLiteral("Charges1"), QStringLiteral("PriceHistory")};
+// The shop's details, kept beside the price list on a server set up by this
+// version: the clerks' role reads them, the owner's sets them.
+const QString DetailsTable = QStringLiteral("ShopDetails");
+
+// The rights to change a table. Trigger too: a trigger of a clerk's on the
+// price list would run within the owner's changes.
+const QStringList Changes = {QStringLiteral("Insert"), QStringLiteral("Update"),
+                             QStringLiteral("Delete"), QStringLiteral("Truncate"),
+                             QStringLiteral("Trigger")};
+
+// The functions that the price list's triggers run.
+const QStringList TriggerFunctions = {QStringLiteral("locker_prices_changed()"),
+                                      QStringLiteral("locker_price_history()"),
+                                      QStringLiteral("locker_price_history_truncated()")};
+
+// The columns that the server numbers, each from a sequence of its own.
+const QList<QPair<QString, QString>> NumberedColumns = {
+    {QStringLiteral("Charges1"), QStringLiteral("rowid")},
+    {QStringLiteral("PriceHistory"), QStringLiteral("Id")},
+    {QStringLiteral("Estimates"), QStringLiteral("Number")},
+};
+
+// What a role may do with one of the program's objects.
+struct Right {
+    QString kind;   // Table, Sequence or Function, as Grant names them
+    QString object; // as the server finds it
+    QStringList privileges;
+};
+
+// "Insert, Update on Estimates; Execute on locker_price_history()".
+QString rightsWords(const QList<Right>& rights)
+{
+    QStringList words;
+    for (const Right& right : rights)
+        words << QStringLiteral("%1 on %2")
+                     .arg(right.privileges.join(QStringLiteral(", ")), right.object);
+    return words.join(QStringLiteral("; "));
+}
+
+// Statements run one at a time, the first failure kept.
+class Asking {
+public:
+    explicit Asking(QSqlDatabase& db)
+        : db_(db)
+    {}
+    // The answer's first value (null when there is no row); no value when it
+    // failed.
+    std::optional<QVariant> ask(const QString& statement, const QVariantList& values = {})
+    {
+        QSqlQuery query(db_);
+        // A statement without values is run as it is: the server prepares
+        // no statement but a query (not Begin, Create Role or Grant).
+        bool ran = false;
+        if (values.isEmpty()) {
+            ran = query.exec(statement);
+        } else if (query.prepare(statement)) {
+            for (const QVariant& value : values)
+                query.addBindValue(value);
+            ran = query.exec();
+        }
+        if (!ran) {
+            error = query.lastError();
+            return std::nullopt;
+        }
+        return query.next() ? query.value(0) : QVariant();
+    }
+    bool run(const QString& statement) { return ask(statement).has_value(); }
+
+    QSqlError error;
+
+private:
+    QSqlDatabase& db_;
+};
+
+// Whether a role has a privilege on an object, by any way (its own grant,
+// one of a role it belongs to, PUBLIC's).
+std::optional<bool> holds(Asking& server, const QString& role, const Right& right,
+                          const QString& privilege)
+{
+    const std::optional<QVariant> held =
+        server.ask(QStringLiteral("Select has_%1_privilege(?, ?, ?)").arg(right.kind.toLower()),
+                   {role, right.object, privilege.toUpper()});
+    return held ? std::optional<bool>(held->toBool()) : std::nullopt;
+}
+
+// The rights of `wanted` that the role lacks.
+std::optional<QList<Right>> lacking(Asking& server, const QString& role, const QList<Right>& wanted)
+{
+    QList<Right> lacked;
+    for (const Right& right : wanted) {
+        Right missing{right.kind, right.object, {}};
+        for (const QString& privilege : right.privileges) {
+            const std::optional<bool> held = holds(server, role, right, privilege);
+            if (!held)
+                return std::nullopt;
+            if (!*held)
+                missing.privileges << privilege;
+        }
+        if (!missing.privileges.isEmpty())
+            lacked << missing;
+    }
+    return lacked;
+}
+
+// The rights to change the price list that were granted to the role itself
+// ("public": to everyone).
+std::optional<QList<Right>> changesGranted(Asking& server, const QString& role)
+{
+    QList<Right> granted;
+    for (const QString& table : PriceTables) {
+        // No role may be named public, so none stands for PUBLIC (0).
+        const std::optional<QVariant> held = server.ask(
+            QStringLiteral("Select string_agg(Distinct initcap(a.privilege_type), ', ') From "
+                           "pg_class c, aclexplode(c.relacl) a Where c.oid = to_regclass(?) "
+                           "And a.grantee = Coalesce((Select oid From pg_roles Where rolname = "
+                           "?), 0) And a.privilege_type In ('INSERT', 'UPDATE', 'DELETE', "
+                           "'TRUNCATE', 'TRIGGER')"),
+            {table, role});
+        if (!held)
+            return std::nullopt;
+        if (!held->isNull())
+            granted << Right{QStringLiteral("Table"), table,
+                             held->toString().split(QStringLiteral(", "))};
+    }
+    return granted;
+}
+
+} // namespace
+
+QString RoleNameProblem(const QString& name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z][a-z0-9_]{0,62}$"));
+    if (name.isEmpty())
+        return QStringLiteral("A role needs a name.");
+    if (!plain.match(name).hasMatch())
+        return QStringLiteral("\"%1\" cannot name a role: use lower-case letters, digits and "
+                              "underscores, beginning with a letter, at most 63 of them "
+                              "(locker_clerk, say).")
+            .arg(name);
+    if (name.startsWith(QLatin1String("pg_")) || name == QLatin1String("public"))
+        return QStringLiteral("\"%1\" is a name that PostgreSQL keeps for itself: give the role "
+                              "another (locker_clerk, say).")
+            .arg(name);
+    return QString();
+}
+
+SaveResult MakeRoles(const QString& url, const ShopRoles& roles, QStringList* done)
+{
+    SaveResult result;
+    done->clear();
+    for (const QString& name : {roles.clerk, roles.owner})
+        if (!name.isEmpty() && !(result.problem = RoleNameProblem(name)).isEmpty())
+            return result;
+    if (!roles.clerk.isEmpty() && roles.clerk == roles.owner) {
+        result.problem = QStringLiteral("The clerks' role and the owner's must be two roles, not "
+                                        "both %1.")
+                             .arg(roles.clerk);
+        return result;
+    }
+    ServerWork work(url);
+    if (!work.problem.isEmpty()) {
+        result.problem = work.problem;
+        return result;
+    }
+    Asking server(work.db);
+    const QString unchanged = QStringLiteral("Nothing was changed.");
+    // A refusal: the transaction is undone, and `problem` tells it.
+    const auto refuse = [&](const QString& problem) {
+        QSqlError kept = server.error;
+        server.run(QStringLiteral("Rollback"));
+        server.error = kept;
+        result.problem = problem;
+        return result;
+    };
+    const auto failed = [&](const QString& what) {
+        return refuse(
+            QStringLiteral("%1 in the %2. %3 (%4)")
+                .arg(what, work.described, unchanged, Database::ServerErrorDetail(server.error)));
+    };
+    const QString making = QStringLiteral("The roles could not be made");
+    if (!server.run(QStringLiteral("Begin")))
+        return failed(making);
+    for (const QString& table : ShopTables) {
+        const std::optional<QVariant> there =
+            server.ask(QStringLiteral("Select to_regclass(?) Is Not Null"), {table});
+        if (!there)
+            return failed(making);
+        if (!there->toBool())
+            return refuse(QStringLiteral("The %1 has no table %2 yet: init --database makes the "
+                                         "tables first. %3")
+                              .arg(work.described, table, unchanged));
+    }
+    const std::optional<QVariant> tablesOwner = server.ask(QStringLiteral(
+        "Select pg_get_userbyid(relowner) From pg_class Where oid = to_regclass('Charges1')"));
+    if (!tablesOwner)
+        return failed(making);
+
+    // What each role is given: the clerks' to read the price list and keep
+    // the saved estimates, the owner's everything; both run the triggers.
+    QList<Right> clerk = {
+        {QStringLiteral("Table"), QStringLiteral("Charges1"), {QStringLiteral("Select")}},
+        {QStringLiteral("Table"), QStringLiteral("PriceHistory"), {QStringLiteral("Select")}},
+        {QStringLiteral("Table"),
+         QStringLiteral("Estimates"),
+         {QStringLiteral("Select"), QStringLiteral("Insert"), QStringLiteral("Update"),
+          QStringLiteral("Delete")}},
+        {QStringLiteral("Table"), QStringLiteral("LockerSchema"), {QStringLiteral("Select")}},
+    };
+    QList<Right> owner;
+    QStringList tables = ShopTables;
+    const std::optional<QVariant> details =
+        server.ask(QStringLiteral("Select to_regclass(?) Is Not Null"), {DetailsTable});
+    if (!details)
+        return failed(making);
+    if (details->toBool()) {
+        tables << DetailsTable;
+        clerk << Right{QStringLiteral("Table"), DetailsTable, {QStringLiteral("Select")}};
+    }
+    for (const QString& table : tables)
+        owner << Right{QStringLiteral("Table"),
+                       table,
+                       {QStringLiteral("Select"), QStringLiteral("Insert"),
+                        QStringLiteral("Update"), QStringLiteral("Delete"),
+                        QStringLiteral("Truncate")}};
+    for (const auto& [table, column] : NumberedColumns) {
+        const std::optional<QVariant> sequence =
+            server.ask(QStringLiteral("Select pg_get_serial_sequence(?, ?)"),
+                       {table.toLower(), column.toLower()});
+        if (!sequence)
+            return failed(making);
+        if (sequence->isNull())
+            continue;
+        owner << Right{
+            QStringLiteral("Sequence"),
+            sequence->toString(),
+            {QStringLiteral("Usage"), QStringLiteral("Select"), QStringLiteral("Update")}};
+        if (table == QLatin1String("Estimates"))
+            clerk << Right{QStringLiteral("Sequence"),
+                           sequence->toString(),
+                           {QStringLiteral("Usage"), QStringLiteral("Select")}};
+    }
+    for (const QString& function : TriggerFunctions) {
+        const std::optional<QVariant> there =
+            server.ask(QStringLiteral("Select to_regprocedure(?) Is Not Null"), {function});
+        if (!there)
+            return failed(making);
+        if (!there->toBool())
+            continue;
+        const Right run{QStringLiteral("Function"), function, {QStringLiteral("Execute")}};
+        clerk << run;
+        owner << run;
+    }
+
+    const QPair<QString, bool> given[] = {{roles.clerk, true}, {roles.owner, false}};
+    for (const auto& [role, isClerk] : given) {
+        if (role.isEmpty())
+            continue;
+        const QList<Right>& wanted = isClerk ? clerk : owner;
+        const QString may =
+            isClerk ? QStringLiteral("it may read the price list and its history and save, open "
+                                     "and delete estimates, but not change the prices")
+                    : QStringLiteral("it may do everything the program does, prices included");
+        const std::optional<QVariant> super =
+            server.ask(QStringLiteral("Select rolsuper From pg_roles Where rolname = ?"), {role});
+        if (!super)
+            return failed(making);
+        const bool there = !super->isNull();
+        if (isClerk && there && super->toBool())
+            return refuse(QStringLiteral("%1 is a superuser, which may do anything, prices "
+                                         "included: name another role for the clerks. %2")
+                              .arg(role, unchanged));
+        if (isClerk && role == tablesOwner->toString())
+            return refuse(QStringLiteral("%1 owns the program's tables, and with them every "
+                                         "right on them: name another role for the clerks. %2")
+                              .arg(role, unchanged));
+        QList<Right> lacked, taken;
+        if (there) {
+            const std::optional<QList<Right>> missing = lacking(server, role, wanted);
+            const std::optional<QList<Right>> granted =
+                isClerk ? changesGranted(server, role) : QList<Right>();
+            if (!missing || !granted)
+                return failed(making);
+            lacked = *missing;
+            taken = *granted;
+        } else if (!server.run(QStringLiteral("Create Role %1 NoLogin").arg(role))) {
+            if (Dialect::Server().kind(server.error) == StoreKind::PermissionDenied)
+                return refuse(QStringLiteral("The role %1 could not be made: the user of the %2 "
+                                             "may not make roles. Make it as PostgreSQL's "
+                                             "superuser (sudo -u postgres createuser --no-login "
+                                             "%1), or give this user CREATEROLE, then run init "
+                                             "again. %3 (%4)")
+                                  .arg(role, work.described, unchanged,
+                                       Database::ServerErrorDetail(server.error)));
+            return failed(QStringLiteral("The role %1 could not be made").arg(role));
+        }
+        for (const Right& right : wanted)
+            if (!server.run(QStringLiteral("Grant %1 On %2 %3 To %4")
+                                .arg(right.privileges.join(QStringLiteral(", ")), right.kind,
+                                     right.object, role))) {
+                if (Dialect::Server().kind(server.error) == StoreKind::PermissionDenied)
+                    return refuse(QStringLiteral("The role %1 could not be given its rights: "
+                                                 "only %2, who made the tables, may give them. "
+                                                 "Run init --database as %2. %3 (%4)")
+                                      .arg(role, tablesOwner->toString(), unchanged,
+                                           Database::ServerErrorDetail(server.error)));
+                return failed(
+                    QStringLiteral("The role %1 could not be given its rights").arg(role));
+            }
+        if (isClerk)
+            for (const QString& table : PriceTables)
+                if (!server.run(QStringLiteral("Revoke %1 On Table %2 From %3")
+                                    .arg(Changes.join(QStringLiteral(", ")), table, role)))
+                    return failed(
+                        QStringLiteral("The role %1 could not be kept from changing the prices")
+                            .arg(role));
+        QStringList changed;
+        if (!lacked.isEmpty())
+            changed << QStringLiteral("it was given what it lacked (%1)").arg(rightsWords(lacked));
+        if (!taken.isEmpty())
+            changed << QStringLiteral("its right to change the price list was taken away (%1)")
+                           .arg(rightsWords(taken));
+        if (!there)
+            done->append(
+                QStringLiteral("Made the role %1, a group without a login: %2.").arg(role, may));
+        else if (changed.isEmpty())
+            done->append(QStringLiteral("The role %1 was there already, with its rights: %2.")
+                             .arg(role, may));
+        else
+            done->append(QStringLiteral("The role %1 was there already; %2. Now %3.")
+                             .arg(role, changed.join(QStringLiteral(", and ")), may));
+    }
+
+    if (!roles.clerk.isEmpty()) {
+        // Nobody may change the prices but through the owner's role.
+        const std::optional<QList<Right>> everyone =
+            changesGranted(server, QStringLiteral("public"));
+        if (!everyone)
+            return failed(making);
+        for (const QString& table : PriceTables)
+            if (!server.run(QStringLiteral("Revoke %1 On Table %2 From Public")
+                                .arg(Changes.join(QStringLiteral(", ")), table)))
+                return failed(making);
+        if (!everyone->isEmpty())
+            done->append(QStringLiteral("Everyone's (PUBLIC's) right to change the price list "
+                                        "was taken away (%1).")
+                             .arg(rightsWords(*everyone)));
+        // A right still had through another role, or granted by another user.
+        for (const QString& table : PriceTables) {
+            const std::optional<bool> still =
+                holds(server, roles.clerk, Right{QStringLiteral("Table"), table, {}},
+                      QStringLiteral("Insert, Update, Delete, Truncate, Trigger"));
+            if (!still)
+                return failed(making);
+            if (!*still)
+                continue;
+            const std::optional<QVariant> groups = server.ask(
+                QStringLiteral("Select string_agg(g.rolname, ', ' Order By g.rolname) From "
+                               "pg_auth_members m Join pg_roles g On g.oid = m.roleid Join "
+                               "pg_roles r On r.oid = m.member Where r.rolname = ?"),
+                {roles.clerk});
+            if (!groups)
+                return failed(making);
+            return refuse(QStringLiteral("The role %1 could still change the price list (%2), "
+                                         "%3. %4")
+                              .arg(roles.clerk, table,
+                                   groups->isNull()
+                                       ? QStringLiteral("by a right that another user gave it, "
+                                                        "which only that user can take away")
+                                       : QStringLiteral("through the roles it belongs to (%1): "
+                                                        "take it out of them (REVOKE %1 FROM "
+                                                        "%2)")
+                                             .arg(groups->toString(), roles.clerk),
+                                   unchanged));
+        }
+    }
+    if (!server.run(QStringLiteral("Commit")))
+        return failed(making);
+    result.saved = true;
     return result;
 }
 

@@ -8,14 +8,41 @@
 #include "dialog_answerer.h"
 #include "test_price_list.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <memory>
 
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
 
+// The machine's settings of a test that sets none of its own: a temporary
+// folder, so that no test reads or changes the settings of the person who
+// runs it (the shop's details there are taken over by a price list).
+class OwnSettingsFolder {
+public:
+    OwnSettingsFolder()
+    {
+        if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+            folder_ = std::make_unique<QTemporaryDir>();
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder_->path()));
+        }
+    }
+    ~OwnSettingsFolder()
+    {
+        if (folder_)
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    OwnSettingsFolder(const OwnSettingsFolder&) = delete;
+    OwnSettingsFolder& operator=(const OwnSettingsFolder&) = delete;
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+};
+
 class EstimateCounter {
 public:
+    OwnSettingsFolder settings; // first: the screen reads them
     TestPriceList file;
     DialogAnswerer dialogs;
     std::unique_ptr<CounterScreen> screen;

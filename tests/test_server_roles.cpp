@@ -1,0 +1,184 @@
+// Clerks and the owner on one server: a login of the clerks' role reads the
+// prices and keeps the saved estimates, and its price change is refused in
+// words that say why; a login of the owner's role changes the prices, and
+// the history names it. Made again, the roles get back what they lack.
+
+#include "book/estimate_book.h"
+#include "pg_server.h"
+#include "pricelist/price_items.h"
+#include "pricelist/price_list_editor.h"
+#include "store/database.h"
+#include "tools/server_setup.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+const QString Summer = PriceItem::Summer;
+const QString OnlyTheOwner = QStringLiteral("only the owner can change prices");
+
+// Runs statements as the test server's superuser.
+void sql(const QString& url, const QStringList& statements)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("roles-test-%1").arg(++counter);
+    {
+        QSqlDatabase db = Database::AddServer(name, *Database::ParseServerUrl(url, nullptr));
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(url));
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            if (!query.exec(statement))
+                qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The same database as another login.
+QString as(const QString& url, const QString& login)
+{
+    return QString(url).replace(QStringLiteral("//locker@"), QStringLiteral("//%1@").arg(login));
+}
+
+QString costOf(const QString& url, const QString& item)
+{
+    PriceListEditor editor(url);
+    if (editor.open() != PriceList::OpenResult::Opened)
+        return editor.problem();
+    for (const PriceEntry& row : editor.entries())
+        if (row.item == item)
+            return row.cost;
+    return QString();
+}
+
+} // namespace
+
+class TestServerRoles : public QObject {
+    Q_OBJECT
+
+    PgTestServer server_;
+    QString url_;
+    QString clerk_; // anna, of the clerks' role
+    QString owner_; // maria, of the owner's
+
+private slots:
+    void initTestCase()
+    {
+        QString problem;
+        QVERIFY2(server_.start(&problem), qPrintable(problem));
+        url_ = server_.createShopDatabase(&problem);
+        QVERIFY2(!url_.isEmpty(), qPrintable(problem));
+        QStringList done;
+        const SaveResult made =
+            ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
+        QVERIFY2(made.saved, qPrintable(made.problem));
+        QCOMPARE(done.size(), 2);
+        sql(url_, {"Create Role anna Login", "Grant locker_clerk To anna",
+                   "Create Role maria Login", "Grant locker_owner To maria"});
+        clerk_ = as(url_, "anna");
+        owner_ = as(url_, "maria");
+        PriceListEditor editor(url_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(Summer, "2.50", QStringLiteral("Sausage")).done);
+    }
+
+    void aClerkReadsThePricesAndKeepsTheEstimates()
+    {
+        QCOMPARE(costOf(clerk_, Summer), QStringLiteral("2.5"));
+        PriceListEditor editor(clerk_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(editor.history(Summer).changes.size(), 1);
+        EstimateBook book(clerk_);
+        EstimateRecord record;
+        record.customer = QStringLiteral("Ada Miller");
+        QVERIFY(book.save(record).done);
+        record.note = QStringLiteral("two quarters");
+        const BookResult saved = book.save(record);
+        QVERIFY2(saved.done, qPrintable(saved.problem));
+        QString problem;
+        QCOMPARE(book.open(record.number, &problem).value_or(EstimateRecord()).note, record.note);
+        QVERIFY(book.remove(record.number).done);
+        QVERIFY(!book.open(record.number, &problem));
+    }
+
+    // Every change of the editor, as the window and the tool make them; the
+    // owner's is made, and the history names the owner's login.
+    void onlyTheOwnerChangesThePrices()
+    {
+        PriceListEditor editor(clerk_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        const PriceEntry row = editor.entries().value(0);
+        RowChange change{RowChange::Kind::Change, row.rowId, row, row};
+        change.now.cost = QStringLiteral("9");
+        for (const EditResult& result :
+             {editor.setCost(Summer, "3"), editor.setCost("Jerky", "4"), editor.remove(Summer),
+              editor.importCsvText("Item,Cost,Category\nSummer,3,Sausage\n"),
+              editor.saveChanges({change}), editor.replaceAll({})})
+            QVERIFY2(!result.done && result.problem.contains(OnlyTheOwner) &&
+                         result.problem.contains("(user anna)"),
+                     qPrintable(result.problem));
+        QCOMPARE(costOf(url_, Summer), QStringLiteral("2.5"));
+
+        PriceListEditor owner(owner_);
+        QCOMPARE(owner.open(), PriceList::OpenResult::Opened);
+        QVERIFY(owner.setCost(Summer, "2.75").done);
+        const PriceHistoryRead history = editor.history(Summer);
+        QCOMPARE(history.changes.size(), 2);
+        QCOMPARE(history.changes[0].user, QStringLiteral("maria"));
+        QCOMPARE(history.changes[0].what(), QStringLiteral("Cost 2.50 → 2.75"));
+    }
+
+    void madeAgainTheRolesGetWhatTheyLack()
+    {
+        sql(url_, {"Revoke Insert On Estimates From locker_clerk",
+                   "Grant Update On Charges1 To locker_clerk", "Grant Delete On Charges1 To Public",
+                   "Revoke Truncate On PriceHistory From locker_owner"});
+        QStringList done;
+        const SaveResult made =
+            ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
+        QVERIFY2(made.saved, qPrintable(made.problem));
+        QCOMPARE(done,
+                 QStringList(
+                     {"The role locker_clerk was there already; it was given what it lacked "
+                      "(Insert on Estimates), and its right to change the price list was taken "
+                      "away (Update on Charges1). Now it may read the price list and its history "
+                      "and save, open and delete estimates, but not change the prices.",
+                      "The role locker_owner was there already; it was given what it lacked "
+                      "(Truncate on PriceHistory). Now it may do everything the program does, "
+                      "prices included.",
+                      "Everyone's (PUBLIC's) right to change the price list was taken away "
+                      "(Delete on Charges1)."}));
+        PriceListEditor editor(clerk_);
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        QVERIFY(editor.setCost(Summer, "3").problem.contains(OnlyTheOwner));
+
+        QVERIFY(ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done).saved);
+        QCOMPARE(done.size(), 2);
+        for (const QString& line : done)
+            QVERIFY2(line.contains("was there already, with its rights"), qPrintable(line));
+    }
+
+    // A clerks' role that could still change the prices, and names that
+    // cannot be roles, are refused.
+    void aClerksRoleThatMayChangePricesIsRefused()
+    {
+        QStringList done;
+        sql(url_, {"Grant locker_owner To locker_clerk"});
+        SaveResult made = ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
+        QVERIFY2(!made.saved && made.problem.contains("REVOKE locker_owner FROM locker_clerk"),
+                 qPrintable(made.problem));
+        sql(url_, {"Revoke locker_owner From locker_clerk"});
+        made = ServerSetup::MakeRoles(url_, {"locker", QString()}, &done);
+        QVERIFY2(!made.saved && made.problem.contains("superuser"), qPrintable(made.problem));
+        QVERIFY(!ServerSetup::MakeRoles(url_, {"new_clerk", "new_clerk"}, &done).saved);
+        for (const char* name : {"", "Clerk", "clerk-role", "pg_clerk", "public"})
+            QVERIFY2(!ServerSetup::RoleNameProblem(name).isEmpty(), name);
+        QVERIFY(ServerSetup::RoleNameProblem("locker_clerk_2").isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerRoles)
+#include "test_server_roles.moc"
