@@ -5,7 +5,8 @@
 #                 same tests again in a build with AddressSanitizer and
 #                 UndefinedBehaviorSanitizer, and a short fuzzing run
 #   make bench    the benchmark (not part of make test)
-#   make package  a Debian package of the program
+#   make package  a Debian package of the program, checked as Debian checks
+#                 its own (lintian)
 
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
@@ -39,8 +40,15 @@ test: build build-sanitize
 bench: build
 	@bash bench/run.sh $(BUILD)
 
+# The package, then its checks: the software centre's entry, the desktop
+# entry, and lintian on the package (a warning fails too).
 package: build
+	@bash scripts/install-deps.sh lintian appstream desktop-file-utils
+	@rm -f $(BUILD)/locker-estimate_*.deb
 	@cd $(BUILD) && cpack -G DEB
+	appstreamcli validate --no-net data/org.example.LockerEstimate.metainfo.xml
+	desktop-file-validate data/org.example.LockerEstimate.desktop
+	lintian --fail-on error,warning $(BUILD)/locker-estimate_*.deb
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

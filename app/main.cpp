@@ -7,6 +7,8 @@
 #include "screens/estimate_screen.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -15,6 +17,13 @@ int main(int argc, char* argv[])
         return CommandLine::runWithoutWindow(app);
     }
     QApplication app(argc, argv);
+    // The program's icon, on every window it opens: each size built in from
+    // data/icons (app/CMakeLists.txt).
+    QIcon icon;
+    const QDir sizes(QStringLiteral(":/icons"));
+    for (const QString& size : sizes.entryList())
+        icon.addFile(sizes.filePath(size + QStringLiteral("/locker-estimate.png")));
+    app.setWindowIcon(icon);
     const CommandLine::Options options = CommandLine::parse(app);
     if (options.exitCode >= 0)
         return options.exitCode;
