@@ -362,17 +362,32 @@ std::optional<EstimateRecord> EstimateBook::open(qint64 number, QString* problem
     return found;
 }
 
+namespace {
+
+// A file's data version as the connection sees it: SQLite moves it when
+// another connection has committed a change to the file, as this one next
+// reads it. `read` first reads the file's header (the version of its tables,
+// a moment's shared lock) when no read transaction is open.
+std::optional<qint64> DataVersion(QSqlDatabase& db, bool read)
+{
+    QSqlQuery query(db);
+    if ((read && !query.exec(QStringLiteral("Pragma user_version"))) ||
+        !query.exec(QStringLiteral("Pragma data_version")) || !query.next())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+} // namespace
+
 void EstimateBook::noteSeen()
 {
-    QSqlDatabase& db = connection_->db;
     if (location_.isServer()) {
-        Database::TakeNotices(db, BookStore::ChangesChannel);
+        Database::TakeNotices(connection_->db, BookStore::ChangesChannel);
         return;
     }
     // Inside the list's read transaction: the version of what it reads.
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("Pragma data_version")) && query.next())
-        dataVersion_ = query.value(0).toLongLong();
+    if (const auto version = DataVersion(connection_->db, false))
+        dataVersion_ = *version;
 }
 
 bool EstimateBook::changedElsewhere()
@@ -380,25 +395,17 @@ bool EstimateBook::changedElsewhere()
     if (location_.isServer())
         return connection_->db.isOpen() &&
                Database::TakeNotices(connection_->db, BookStore::ChangesChannel);
-    // SQLite moves a connection's data version when another connection has
-    // committed a change to the file, as the connection next reads it: here
-    // the file's header (the version of its tables), a moment's shared lock.
     // A file that another counter made since the last look is a change too.
     const bool there = QFileInfo::exists(path());
     const bool made = there && looked_ && !wasThere_;
     wasThere_ = there;
     looked_ = true;
-    QSqlDatabase& db = connection_->db;
-    if (!db.isOpen())
+    const auto version =
+        connection_->db.isOpen() ? DataVersion(connection_->db, true) : std::nullopt;
+    if (!version)
         return made;
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("Pragma user_version")) ||
-        !query.exec(QStringLiteral("Pragma data_version")) || !query.next())
-        return made;
-    const qint64 version = query.value(0).toLongLong();
-    query.finish();
-    const bool changed = dataVersion_ != 0 && version != dataVersion_;
-    dataVersion_ = version;
+    const bool changed = dataVersion_ != 0 && *version != dataVersion_;
+    dataVersion_ = *version;
     return changed || made;
 }
 

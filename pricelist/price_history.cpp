@@ -63,10 +63,6 @@ const QString ServerMachine =
     QStringLiteral("Coalesce(substring(current_setting('application_name') From '@([^@]+)$'), "
                    "host(inet_client_addr()), 'local')");
 
-const QString FileHoldsTable = QStringLiteral(
-    "Select Count(*) > 0 From sqlite_master Where type = 'table' And name = 'PriceHistory' "
-    "Collate NoCase");
-
 PriceChange::Action actionOf(const QString& stored)
 {
     if (stored == QLatin1String("added"))
@@ -86,16 +82,29 @@ PriceHistoryRead readOnce(PriceConnection& connection, const QString& item)
     const QString what = QStringLiteral("The price history could not be read");
     QSqlQuery query(db);
     query.setForwardOnly(!dialect.readsWholeAnswer());
-    if (!query.exec(dialect.isServer() ? ServerRecordsQuery() : FileHoldsTable) || !query.next()) {
-        read.problem = connection.failure(what, query.lastError());
-        return read;
+    bool there = false;
+    if (dialect.isServer()) {
+        // On a server, the triggers that record it must be there too.
+        if (!query.exec(ServerRecordsQuery()) || !query.next()) {
+            read.problem = connection.failure(what, query.lastError());
+            return read;
+        }
+        there = query.value(0).toBool();
+        if (!query.value(1).toBool())
+            read.notKept = QStringLiteral("The %1 keeps no price history yet; locker-pricelist "
+                                          "init --database %2 starts it.")
+                               .arg(connection.describe(), connection.location().text());
+        query.finish();
+    } else {
+        QSqlError error;
+        const std::optional<bool> kept =
+            dialect.holdsTable(db, QStringLiteral("PriceHistory"), &error);
+        if (!kept) {
+            read.problem = connection.failure(what, error);
+            return read;
+        }
+        there = *kept;
     }
-    const bool there = query.value(0).toBool();
-    if (dialect.isServer() && !query.value(1).toBool())
-        read.notKept = QStringLiteral("The %1 keeps no price history yet; locker-pricelist init "
-                                      "--database %2 starts it.")
-                           .arg(connection.describe(), connection.location().text());
-    query.finish();
     if (!there)
         return read; // no change recorded yet
     QString statement = QStringLiteral("Select Changed, Machine, UserName, Item, Action, OldCost, "

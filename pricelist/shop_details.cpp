@@ -11,14 +11,12 @@
 
 namespace ShopDetailsStore {
 
+const QString Table = QStringLiteral("ShopDetails");
+
 namespace {
 
-const QString Table = QStringLiteral("ShopDetails");
 const QString MakeTable =
     QStringLiteral("Create Table If Not Exists ShopDetails (Name Text, Address Text, Phone Text)");
-const QString FileKeepsTable =
-    QStringLiteral("Select Count(*) > 0 From sqlite_master Where type = 'table' And name = "
-                   "'ShopDetails' Collate NoCase");
 const QString ReadRow = QStringLiteral("Select Name, Address, Phone From ShopDetails Limit 1");
 const QString CountRows = QStringLiteral("Select Count(*) From ShopDetails");
 const QString DeleteRows = QStringLiteral("Delete From ShopDetails");
@@ -58,11 +56,15 @@ Found readOnce(PriceConnection& connection)
                                           query.lastError());
         return found;
     };
-    if (!query.exec(dialect.isServer() ? ServerKeepsQuery() : FileKeepsTable) || !query.next())
-        return failed();
-    const bool kept = query.value(0).toBool();
-    query.finish();
+    QSqlError error;
+    const std::optional<bool> kept = dialect.holdsTable(db, Table, &error);
     if (!kept) {
+        read.kind = dialect.kind(error);
+        read.problem =
+            connection.failure(QStringLiteral("The shop's details could not be read"), error);
+        return found;
+    }
+    if (!*kept) {
         // A file that never had them saved; a server set up by an earlier
         // version, which cannot keep them yet.
         if (dialect.isServer())
@@ -208,11 +210,6 @@ QStringList ServerStatements()
         QStringLiteral("Set Local client_min_messages To warning"),
         MakeTable,
     };
-}
-
-QString ServerKeepsQuery()
-{
-    return QStringLiteral("Select to_regclass('shopdetails') Is Not Null");
 }
 
 } // namespace ShopDetailsStore

@@ -52,7 +52,7 @@ StoreResult Save(PriceConnection& connection, const ShopDetails& details);
 
 // The statements that make the table on a server; each may run again.
 QStringList ServerStatements();
-// A statement whose answer is true when the server keeps the table.
-QString ServerKeepsQuery();
+// The table's name.
+extern const QString Table;
 
 } // namespace ShopDetailsStore

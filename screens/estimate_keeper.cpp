@@ -222,6 +222,17 @@ std::optional<EstimateRecord> EstimateKeeper::savedEstimate(qint64 number, const
     return found;
 }
 
+std::optional<EstimateValue> EstimateKeeper::sideToShow(const EstimateRecord& record, bool final)
+{
+    std::optional<EstimateValue> value = sideOf(record, final);
+    if (!value)
+        Dialogs::warn(&screen_, QStringLiteral("Estimate %1 cannot be opened: what was saved "
+                                               "cannot be read back. The estimate on the "
+                                               "screen is as it was.")
+                                    .arg(record.number));
+    return value;
+}
+
 bool EstimateKeeper::openEstimate(qint64 number)
 {
     if (record_.number == number && !estimate_.hasUnsavedChanges() &&
@@ -235,15 +246,9 @@ bool EstimateKeeper::openEstimate(qint64 number)
     if (!found)
         return false;
     const bool final = found->hasFinal();
-    const std::optional<EstimateValue> value = sideOf(*found, final);
-    if (!value) {
-        Dialogs::warn(&screen_,
-                      QStringLiteral("Estimate %1 cannot be opened: what was saved cannot "
-                                     "be read back. The estimate on the screen is as it "
-                                     "was.")
-                          .arg(number));
+    const std::optional<EstimateValue> value = sideToShow(*found, final);
+    if (!value)
         return false;
-    }
     record_ = *found;
     showingFinal_ = final;
     replaceWith(value);
@@ -297,14 +302,9 @@ bool EstimateKeeper::newFromSaved(qint64 number)
         return false;
     // The quote: what the customer was told, for the next customer to be
     // told the same; figured again at today's prices.
-    const std::optional<EstimateValue> quote = sideOf(*found, false);
-    if (!quote) {
-        Dialogs::warn(&screen_, QStringLiteral("Estimate %1 cannot be opened: what was saved "
-                                               "cannot be read back. The estimate on the "
-                                               "screen is as it was.")
-                                    .arg(number));
+    const std::optional<EstimateValue> quote = sideToShow(*found, false);
+    if (!quote)
         return false;
-    }
     record_ = EstimateRecord();
     showingFinal_ = false;
     replaceWith(quote);

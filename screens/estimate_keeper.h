@@ -107,6 +107,9 @@ private:
     std::optional<EstimateRecord> savedEstimate(qint64 number, const char* use);
     // One side of a saved estimate read back; none when it cannot be.
     static std::optional<EstimateValue> sideOf(const EstimateRecord& record, bool final);
+    // The same, to be shown on the screen; none, and the clerk told, when it
+    // cannot be read back.
+    std::optional<EstimateValue> sideToShow(const EstimateRecord& record, bool final);
     // What stands in the way of saving or printing the estimate on the
     // screen (`what`: "saved", "printed"), told; true when nothing does.
     bool readyTo(const char* what);

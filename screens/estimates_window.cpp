@@ -101,12 +101,6 @@ public:
     }
 };
 
-// A line pasted into a one-line cell shows as one line.
-QString oneLine(const QString& text)
-{
-    return text.simplified();
-}
-
 // One estimate's figures in cents: the quote, the final bill and the
 // difference (none while there is no final bill or a total is not a number).
 struct ListedMoney {
@@ -142,8 +136,9 @@ QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
     QList<QTableWidgetItem*> cells = {
         new ListCell(QString::number(e.number), double(e.number)),
         new ListCell(e.created.toString(QStringLiteral("yyyy-MM-dd hh:mm"))),
-        new ListCell(oneLine(e.customer)),
-        new ListCell(oneLine(e.phone)),
+        // Saved before names were kept on one line, shown on one line.
+        new ListCell(CustomerFields::oneLine(e.customer)),
+        new ListCell(CustomerFields::oneLine(e.phone)),
         new ListCell(e.species),
         new ListCell(e.liveWeight, live ? QVariant(*live) : QVariant()),
         new ListCell(shownMoney(m.quote, e.quoteTotal), number(m.quote)),
@@ -156,8 +151,8 @@ QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
                 ? QStringLiteral("%1 to %2").arg(MoneyText(*e.likelyLow), MoneyText(*e.likelyHigh))
                 : QString(),
             number(e.likelyLow)),
-        new ListCell(oneLine(e.hunter)),
-        new ListCell(oneLine(e.note)),
+        new ListCell(CustomerFields::oneLine(e.hunter)),
+        new ListCell(CustomerFields::oneLine(e.note)),
     };
     for (int column :
          {NumberColumn, LiveWeightColumn, QuoteColumn, FinalColumn, DifferenceColumn, LikelyColumn})

@@ -116,6 +116,16 @@ public:
             Ask(db, QStringLiteral("Select count(*) From sqlite_master"), error);
         return tables ? std::optional<bool>(tables->toLongLong() > 0) : std::nullopt;
     }
+    std::optional<bool> holdsTable(QSqlDatabase& db, const QString& table,
+                                   QSqlError* error) const override
+    {
+        const std::optional<QVariant> there =
+            Ask(db,
+                QStringLiteral("Select count(*) > 0 From sqlite_master Where type = 'table' And "
+                               "name = ? Collate NoCase"),
+                error, {table});
+        return there ? std::optional<bool>(there->toBool()) : std::nullopt;
+    }
     QString holdsText(const QString& column) const override
     {
         return QStringLiteral("instr(%1, ?) > 0").arg(column);
@@ -261,6 +271,11 @@ public:
         const std::optional<QVariant> there =
             Ask(db, QStringLiteral("Select to_regclass(lower(?)) Is Not Null"), error, {table});
         return there ? std::optional<bool>(there->toBool()) : std::nullopt;
+    }
+    std::optional<bool> holdsTable(QSqlDatabase& db, const QString& table,
+                                   QSqlError* error) const override
+    {
+        return holdsTables(db, table, error); // on a server, that table itself
     }
     QString holdsText(const QString& column) const override
     {

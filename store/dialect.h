@@ -76,6 +76,11 @@ public:
     virtual std::optional<bool> holdsTables(QSqlDatabase& db, const QString& table,
                                             QSqlError* error) const = 0;
 
+    // Whether the store holds the table `table` (its name in any letter
+    // case). No value when it could not be told (then `error` says why).
+    virtual std::optional<bool> holdsTable(QSqlDatabase& db, const QString& table,
+                                           QSqlError* error) const = 0;
+
     // A condition: the text column holds the text bound to it.
     virtual QString holdsText(const QString& column) const = 0;
     // A condition: the number column, written out, begins with the text

@@ -94,8 +94,8 @@ SaveResult CreatePriceTable(const QString& url, bool* upgraded, QStringList* upg
             done << QStringLiteral("every change to it is now recorded in the price history");
         }
         there.finish();
-        if (there.exec(ShopDetailsStore::ServerKeepsQuery()) && there.next() &&
-            !there.value(0).toBool()) {
+        QSqlError error;
+        if (Dialect::Server().holdsTable(server.db, ShopDetailsStore::Table, &error) == false) {
             statements << ShopDetailsStore::ServerStatements();
             done << QStringLiteral("the shop's details are now kept beside it, the same for "
                                    "every counter");
