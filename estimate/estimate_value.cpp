@@ -15,8 +15,8 @@ bool EstimateValue::isStale(ServiceId service) const
     const ServiceRow& r = row(service);
     if (!r.figuredFor || !counts(service))
         return false;
-    const auto hanging = StrictNumber(this->hanging.text);
-    return !hanging || *hanging != *r.figuredFor;
+    const auto pounds = StrictNumber(hanging.text);
+    return !pounds || *pounds != *r.figuredFor;
 }
 
 QString SpeciesName(Species species)
