@@ -240,6 +240,11 @@ QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros)
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
+QString CountOf(qsizetype count, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 QString OneDecimalText(double value)
 {
     if (const auto units = ScaledUnits(value, 1, HalfRounding::AwayFromZero))

@@ -628,9 +628,9 @@ EditResult PriceListEditor::importCsvText(const QString& text, bool confirmedNew
             return refuse(QStringLiteral("Line %1: %2").arg(record.line).arg(why));
         };
         if (fields.size() < 2 || fields.size() > 3)
-            return bad(QStringLiteral("a line holds Item,Cost,Category, but this one has %1 "
-                                      "field(s).")
-                           .arg(fields.size()));
+            return bad(QStringLiteral("a line holds Item,Cost,Category, but this one has %1.")
+                           .arg(CountOf(fields.size(), QStringLiteral("field"),
+                                        QStringLiteral("fields"))));
         ImportLine line;
         line.line = record.line;
         line.item = Csv::fromInert(fields[0]);

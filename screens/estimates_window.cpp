@@ -215,6 +215,9 @@ SaveEstimateDialog::SaveEstimateDialog(const EstimateRecord& record, bool finalB
             return CustomerFields::hunterTagProblem(CustomerFields::oneLine(text));
         });
         form->addRow(QStringLiteral("&Hunter's tag or licence:"), hunter_);
+        // Made after the note, the tag is put before it for Tab too.
+        setTabOrder(phone_, hunter_);
+        setTabOrder(hunter_, note_);
     }
     form->addRow(QStringLiteral("N&ote:"), note_);
 
@@ -474,9 +477,9 @@ void EstimatesWindow::refresh()
     else
         status_->setText(found.isEmpty() && search_->text().isEmpty() && !since().isValid()
                              ? QStringLiteral("No estimate is saved yet.")
-                             : (found.size() == 1
-                                    ? QStringLiteral("1 estimate found.")
-                                    : QStringLiteral("%1 estimates found.").arg(found.size())));
+                             : QStringLiteral("%1 found.")
+                                   .arg(CountOf(found.size(), QStringLiteral("estimate"),
+                                                QStringLiteral("estimates"))));
     if (table_->currentRow() < 0 && shown > 0)
         table_->selectRow(0);
 }

@@ -31,6 +31,11 @@ enum Column { ItemColumn, CostColumn, CategoryColumn, ColumnCount };
 
 const QColor WrongCell(255, 200, 200);
 
+QString changesCounted(qsizetype count)
+{
+    return CountOf(count, QStringLiteral("change"), QStringLiteral("changes"));
+}
+
 // Where a row keeps the id of the file's row it shows; a row added in the
 // window has none.
 constexpr int RowIdRole = Qt::UserRole;
@@ -119,9 +124,8 @@ void showItemHistory(QWidget* parent, const QString& item, const PriceHistoryRea
     if (words.isEmpty())
         words = read.changes.isEmpty()
                     ? QStringLiteral("No change to \"%1\" has been recorded yet.").arg(item)
-                    : QStringLiteral("%1 change(s) to \"%2\", the newest first.")
-                          .arg(read.changes.size())
-                          .arg(item);
+                    : QStringLiteral("%1 to \"%2\", the newest first.")
+                          .arg(changesCounted(read.changes.size()), item);
     auto* note = new QLabel(words, dialog);
     note->setObjectName(QStringLiteral("lblHistory"));
     note->setWordWrap(true);
@@ -631,12 +635,11 @@ bool PriceListWindow::save()
     }
     const QString when = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
     if (load())
-        status_->setText(QStringLiteral("Saved %1 change(s) at %2.").arg(list.size()).arg(when));
+        status_->setText(QStringLiteral("Saved %1 at %2.").arg(changesCounted(list.size()), when));
     else
-        status_->setText(QStringLiteral("Saved %1 change(s) at %2, but the price list could not "
+        status_->setText(QStringLiteral("Saved %1 at %2, but the price list could not "
                                         "be read again (%3). Reload shows it.")
-                             .arg(list.size())
-                             .arg(when, status_->text()));
+                             .arg(changesCounted(list.size()), when, status_->text()));
     return true;
 }
 

@@ -427,6 +427,7 @@ private slots:
         // Refused: the book is open, no terminal to ask at, the answer no.
         r = tool.run(arguments + QStringList{QStringLiteral("--yes")});
         QVERIFY2(r.status == 1 && r.err.contains(QLatin1String("close it")), qPrintable(r.err));
+        QCOMPARE(r.err.count(QLatin1String("another program"), Qt::CaseInsensitive), 1); // once
         counter.reset();
         r = tool.run(arguments);
         QVERIFY2(r.status == 1 && r.err.contains(QLatin1String("add --yes")), qPrintable(r.err));

@@ -627,10 +627,10 @@ private slots:
                                  << "Line 3: \"Jerky\" has no cost.";
         QTest::newRow("one field") << head + "Jerky\n"
                                    << "Line 3: a line holds Item,Cost,Category, but this one has "
-                                      "1 field(s).";
+                                      "1 field.";
         QTest::newRow("four fields") << head + "Jerky,3.75,Sausage,extra\n"
                                      << "Line 3: a line holds Item,Cost,Category, but this one "
-                                        "has 4 field(s).";
+                                        "has 4 fields.";
         QTest::newRow("no item") << head + ",3.75,Sausage\n"
                                  << "Line 3: An item needs a name.";
         QTest::newRow("item twice") << head + "Jerky,3.75,Sausage\n\nSummer,2.70,Sausage\n"

@@ -219,6 +219,9 @@ private slots:
         QVERIFY(history->windowTitle().contains(PriceItem::BeefKill));
         auto* changes = control<QTableWidget>(history, QStringLiteral("tblHistory"));
         QCOMPARE(changes->rowCount(), 1);
+        QVERIFY(control<QLabel>(history, QStringLiteral("lblHistory"))
+                    ->text()
+                    .startsWith(QLatin1String("1 change to \"BeefKill\"")));
         QCOMPARE(changes->item(0, 3)->text(), QStringLiteral("Cost 17.00 → 18.50"));
         QCOMPARE(changes->item(0, 1)->text(), QSysInfo::machineHostName());
         const QDateTime when =

@@ -548,6 +548,10 @@ private slots:
         QVERIFY(c.screen->saveEstimate());
         QCOMPARE(c.saving.seen().size(), 2);
         QVERIFY(c.saving.seen().first().asksHunter); // a deer
+        // Tab goes down the fields as they are shown.
+        QCOMPARE(c.saving.seen().first().tabOrder,
+                 QStringList({QStringLiteral("txtPhone"), QStringLiteral("txtHunterTag"),
+                              QStringLiteral("txtNote")}));
         QVERIFY(c.dialogs.texts().last().contains(QLatin1String("phone number")));
         const EstimateRecord first = c.screen->record();
         QCOMPARE(first.customer, QStringLiteral("Ed Lund"));

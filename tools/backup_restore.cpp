@@ -165,10 +165,8 @@ public:
     bool run(const QString& statement, const QVariantList& values = {})
     {
         QSqlQuery query(db);
-        if (!execute(query, statement, values)) {
-            problem = failure(db, query.lastError(), where);
-            return false;
-        }
+        if (!execute(query, statement, values))
+            return failed(query.lastError());
         return true;
     }
     // The first value of the statement's answer; no value when it failed
@@ -178,7 +176,7 @@ public:
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!execute(query, statement, values)) {
-            problem = failure(db, query.lastError(), where);
+            failed(query.lastError());
             return std::nullopt;
         }
         return query.next() ? query.value(0) : QVariant();
@@ -188,8 +186,15 @@ public:
     QSqlDatabase db;
     QString where;
     QString problem;
+    StoreKind kind = StoreKind::Done; // of the last failure
 
 private:
+    bool failed(const QSqlError& error)
+    {
+        problem = failure(db, error, where);
+        kind = Dialect::Of(db).kind(error);
+        return false;
+    }
     // A statement with values is prepared; one without is run as it is (a
     // server prepares only reads and changes of rows, never Begin or Set).
     static bool execute(QSqlQuery& query, const QString& statement, const QVariantList& values)
@@ -210,8 +215,7 @@ private:
         }
         if (db.open())
             return true;
-        problem = failure(db, db.lastError(), where);
-        return false;
+        return failed(db.lastError());
     }
 };
 
@@ -765,9 +769,14 @@ QString takeFile(Link& link, const QString& path)
     if (mode && mode->toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 &&
         link.run(QStringLiteral("Begin Exclusive")))
         return QString();
-    return QStringLiteral("%1 is open in another program (Locker Estimate, or the price list "
-                          "tool): close it and restore again. (%2)")
-        .arg(path, link.problem.isEmpty() ? QStringLiteral("it stayed in WAL mode") : link.problem);
+    const QString open = QStringLiteral("%1 is open in another program (Locker Estimate, or the "
+                                        "price list tool): close it and restore again.")
+                             .arg(path);
+    // A lock says no more than that; another failure says what it was.
+    if (link.kind == StoreKind::Locked)
+        return open;
+    return QStringLiteral("%1 (%2)").arg(
+        open, link.problem.isEmpty() ? QStringLiteral("it stayed in WAL mode") : link.problem);
 }
 
 // Puts the backup's files in place of the price list file at `path` and the

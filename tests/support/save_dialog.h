@@ -13,6 +13,7 @@
 #include <QList>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -33,6 +34,7 @@ struct SaveDialogSeen {
     bool choiceFixed = false; // only the one checked can be chosen
     bool asksHunter = false;  // txtHunterTag is there
     QString hunter = QString();
+    QStringList tabOrder = QStringList(); // the text fields as Tab reaches them from the name
 };
 
 class SaveDialogAnswerer {
@@ -92,6 +94,10 @@ private:
             seen.asksHunter = true;
             seen.hunter = hunter->text();
         }
+        for (QWidget* w = edit("txtCustomer")->nextInFocusChain(); w != edit("txtCustomer");
+             w = w->nextInFocusChain())
+            if (qobject_cast<QLineEdit*>(w) && w->focusPolicy() & Qt::TabFocus)
+                seen.tabOrder.append(w->objectName());
         seen_.append(seen);
         SaveDialogAnswer a;
         if (!answers_.isEmpty())
