@@ -48,7 +48,7 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 	appstreamcli validate --no-net data/org.example.LockerEstimate.metainfo.xml
 	desktop-file-validate data/org.example.LockerEstimate.desktop
-	lintian --fail-on error,warning $(BUILD)/locker-estimate_*.deb
+	@bash scripts/lintian-deb.sh $(BUILD)/locker-estimate_*.deb
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
