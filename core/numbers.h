@@ -50,8 +50,7 @@ QString UnitsText(std::int64_t units, int decimals, bool keepTrailingZeros);
 // halves away from zero (9 / 2 gives "4.5", 10 / 3 gives "3.3").
 QString OneDecimalText(double value);
 
-// A count with its noun: "1 change", "3 changes", "no changes" never (0 gives
-// "0 changes"; a caller with words of its own for none says them itself).
+// A count with its noun: "1 change", "3 changes", "0 changes".
 QString CountOf(qsizetype count, const QString& one, const QString& many);
 
 // The largest price that the program takes: more is a typing error.
