@@ -226,6 +226,11 @@ void EstimateScreen::render()
     const int species = static_cast<int>(e.species());
     if (species > 0)
         ui_.species[species - 1]->setChecked(true);
+    // Tab stops at the species chosen (the arrows move along them); with
+    // none chosen yet, at each.
+    for (int i = 0; i < int(ui_.species.size()); ++i)
+        ui_.species[i]->setFocusPolicy(species <= 0 || i == species - 1 ? Qt::StrongFocus
+                                                                        : Qt::ClickFocus);
     ui_.weightCaption->setText(e.weightCaption());
     ui_.speciesHint->setText(e.speciesHint());
     const EstimateValue& v = e.value();

@@ -217,7 +217,6 @@ SaveEstimateDialog::SaveEstimateDialog(const EstimateRecord& record, bool finalB
         form->addRow(QStringLiteral("&Hunter's tag or licence:"), hunter_);
         // Made after the note, the tag is put before it for Tab too.
         setTabOrder(phone_, hunter_);
-        setTabOrder(hunter_, note_);
     }
     form->addRow(QStringLiteral("N&ote:"), note_);
 

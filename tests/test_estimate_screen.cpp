@@ -561,10 +561,11 @@ private slots:
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        // The species are one stop: the arrows move along them.
+        // The species are one stop, the one chosen: the arrows move along them.
         QCOMPARE(order.mid(0, 4),
                  (QStringList{QStringLiteral("Check2"), QStringLiteral("Text1"),
-                              QStringLiteral("cmdShares"), QStringLiteral("Option1")}));
+                              QStringLiteral("cmdShares"), QStringLiteral("Option3")}));
+        QVERIFY(!order.contains(QStringLiteral("Option1")));
         QVERIFY(!order.contains(QStringLiteral("Text5")));
         QVERIFY(order.indexOf(QStringLiteral("Text4")) < order.indexOf(QStringLiteral("cmdPrint")));
         QCOMPARE(order.last(), QStringLiteral("cmdPrint")); // the bottom right, then round
@@ -578,6 +579,11 @@ private slots:
         QCOMPARE(nameOf("Text2"), QStringLiteral("Hanging Weight"));
         QCOMPARE(nameOf("Text5"), QStringLiteral("Total Estimated Price"));
         QCOMPARE(nameOf("Text6_9"), c.service(0)->text() + QStringLiteral(" weight"));
+        // From the species' stop, the arrows choose another.
+        auto* deer = control<QRadioButton>(c.s(), QStringLiteral("Option3"));
+        deer->setFocus();
+        QTest::keyClick(deer, Qt::Key_Left);
+        QCOMPARE(e.species(), Species::Pork);
         QCOMPARE(c.dialogs.seen().size(), 0);
     }
 
