@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace CommandLine {
@@ -18,6 +19,8 @@ const char* const CreateSample = "create-sample-pricelist";
 const char* const PriceListOption = "pricelist";
 const char* const EstimatesOption = "estimates";
 const char* const DatabaseOption = "database";
+// Added with --help by the parser: the help with Qt's own options too.
+const char* const HelpAll = "help-all";
 
 // A wrong command line ends the program with this status, as for
 // locker-pricelist.
@@ -96,8 +99,24 @@ struct Parser {
         return QString();
     }
 
-    bool asksForHelpOrVersion() const { return parser.isSet(help) || parser.isSet(version); }
+    bool asksForHelp() const { return parser.isSet(help) || parser.isSet(QLatin1String(HelpAll)); }
+    bool asksForHelpOrVersion() const { return asksForHelp() || parser.isSet(version); }
 };
+
+// Whether the arguments may hold options of Qt's own (-platform NAME, -style
+// NAME, -reverse, ...): one dash before a word. The window's application
+// takes those out before the program reads the rest.
+bool mayHoldQtOptions(const QStringList& arguments)
+{
+    static const QRegularExpression qtOption(QStringLiteral("^-[a-z]{2,}$"));
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--"))
+            break;
+        if (qtOption.match(arguments[i]).hasMatch())
+            return true;
+    }
+    return false;
+}
 
 void name(QCoreApplication& app)
 {
@@ -119,8 +138,14 @@ Options parse(QCoreApplication& app)
         options.exitCode = WrongCommandLine;
         return options;
     }
-    if (p.parser.isSet(p.help)) {
-        QTextStream(stdout) << p.parser.helpText();
+    if (p.asksForHelp()) {
+        QTextStream out(stdout);
+        out << p.parser.helpText();
+        if (p.parser.isSet(QLatin1String(HelpAll)))
+            out << "\nQt's own options are taken too, before the program's: -platform NAME\n"
+                   "(offscreen, xcb, wayland, ...), -style NAME, -stylesheet FILE, -reverse,\n"
+                   "-qwindowgeometry WxH+X+Y and the others of Qt's documentation\n"
+                   "(QGuiApplication, QApplication).\n";
         options.exitCode = 0;
         return options;
     }
@@ -151,9 +176,12 @@ bool wantsNoWindow(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     Parser p;
-    // A wrong command line is told without opening a window.
-    return !p.read(arguments).isEmpty() || p.asksForHelpOrVersion() ||
-           p.parser.isSet(QLatin1String(CreateSample));
+    // A wrong command line is told without opening a window, unless what
+    // the program does not know may be Qt's own options, which only the
+    // window's application reads.
+    if (!p.read(arguments).isEmpty())
+        return !mayHoldQtOptions(arguments);
+    return p.asksForHelpOrVersion() || p.parser.isSet(QLatin1String(CreateSample));
 }
 
 int runWithoutWindow(QCoreApplication& app)
