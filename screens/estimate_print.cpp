@@ -137,12 +137,13 @@ void PrintPages(QPrinter& printer, const QStringList& pages, const QString& name
               name);
 }
 
-bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title)
+bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title,
+                          const QString& name)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!AskForPrinter(printer, parent, title, SuggestedPdf(title)))
+    if (!AskForPrinter(printer, parent, title, SuggestedPdf(name)))
         return false;
-    PrintPages(printer, pages, title);
+    PrintPages(printer, pages, name);
     return true;
 }
 

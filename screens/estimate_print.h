@@ -38,7 +38,8 @@ bool PrintFinalBillWithDialog(QWidget* parent, const EstimateSummary& quote,
 // each on a page of its own, after Qt's print dialog. False when the clerk
 // cancels.
 void PrintPages(QPrinter& printer, const QStringList& pages, const QString& name);
-bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title);
+bool PrintPagesWithDialog(QWidget* parent, const QStringList& pages, const QString& title,
+                          const QString& name);
 
 // The shop's name, address and phone at the head of the page, as
 // ReadShopHead last read them (the built-in name while none is set), and

@@ -552,7 +552,13 @@ void SharesWindow::printAll()
     EstimateSummary head;
     AddShopHead(head, clock_);
     pages << AnimalSheetHtml(head, animal_, figures_);
-    PrintPagesWithDialog(this, pages, QStringLiteral("Print the Shares"));
+    // Filed under the carcass's tag, as the shares are saved.
+    const QString tag = animal_.tag.simplified();
+    PrintPagesWithDialog(
+        this, pages, QStringLiteral("Print the Shares"),
+        tag.isEmpty()
+            ? QStringLiteral("Shares %1").arg(head.printed.toString(QStringLiteral("yyyy-MM-dd")))
+            : QStringLiteral("Shares of %1").arg(tag));
 }
 
 bool SharesWindow::settleUnsaved()

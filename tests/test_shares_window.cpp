@@ -109,6 +109,8 @@ private slots:
             PrintToPdfWatch printing(dir.filePath(QStringLiteral("shares.pdf")));
             c.press("printShares");
             QCOMPARE(printing.shown, 1);
+            QVERIFY2(printing.suggested.endsWith(QLatin1String("/Shares of B-1042.pdf")),
+                     qPrintable(printing.suggested));
         }
         const QString text = pdfTextLines(dir.filePath(QStringLiteral("shares.pdf"))).join('\n');
         for (const char* seen : {"Ann Carver", "Bo Hale", "Cy Dunn", "Split-side surcharge",
