@@ -7,6 +7,7 @@
 #include "pricelist/price_history.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list_editor.h"
+#include "sql_rows.h"
 #include "store/database.h"
 #include "test_price_list.h"
 
@@ -24,54 +25,19 @@ namespace {
 const QString Summer = PriceItem::Summer;
 const QString SnackSticks = QStringLiteral("Snack Sticks");
 
-// Runs statements on a connection of its own to the file or the server (as
-// psql, for a server); the answer of the last, a "a|b|c" line a row, "-" for
-// none and numbers written as numbers.
-QStringList sql(const QString& location, const QStringList& statements)
-{
-    static int counter = 0;
-    const QString name = QStringLiteral("history-test-%1").arg(++counter);
-    QStringList rows;
-    {
-        QSqlDatabase db =
-            Database::IsServerUrl(location)
-                ? Database::AddServer(
-                      name, *Database::ParseServerUrl(location + "?application_name=psql", nullptr))
-                : Database::AddSqliteFile(name, location);
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(location));
-        QSqlQuery query(db);
-        for (const QString& statement : statements)
-            if (!query.exec(statement))
-                qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
-        while (query.isSelect() && query.next()) {
-            QStringList fields;
-            for (int f = 0; f < query.record().count(); ++f) {
-                const QVariant value = query.value(f);
-                const std::optional<double> number = StrictNumber(value.toString());
-                fields << (value.isNull() ? QStringLiteral("-")
-                           : number       ? NumberText(*number)
-                                          : value.toString());
-            }
-            rows << fields.join(QLatin1Char('|'));
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
-}
-
 // The history as stored, oldest first.
 QStringList
 recorded(const QString& location,
          const QString& columns = QStringLiteral("Item, Action, OldCost, NewCost, OldCategory, "
                                                  "NewCategory"))
 {
-    return sql(location, {QStringLiteral("Select %1 From PriceHistory Order By Id").arg(columns)});
+    return SqlRows(location,
+                   {QStringLiteral("Select %1 From PriceHistory Order By Id").arg(columns)});
 }
 
 bool holdsHistory(const QString& path)
 {
-    return sql(path, {"Select Count(*) From sqlite_master Where name = 'PriceHistory'"}) ==
+    return SqlRows(path, {"Select Count(*) From sqlite_master Where name = 'PriceHistory'"}) ==
            QStringList{"1"};
 }
 
@@ -157,7 +123,7 @@ private slots:
         // A change whose record is refused is not saved either.
         QVERIFY(editor.setCost(Summer, "2.60").done);
         file.sql({"Create Trigger refuse_history Before Insert On PriceHistory Begin Select "
-                  "Raise(Abort, 'no more history'); End"});
+                      "Raise(Abort, 'no more history'); End"});
         const QStringList before = file.rows();
         const EditResult refused = editor.setCost(Summer, "2.70");
         QVERIFY2(refused.problem.contains("no more history"), qPrintable(refused.problem));
@@ -171,17 +137,17 @@ private slots:
         const QString url = server_.createShopDatabase(&problem);
         QVERIFY2(!url.isEmpty(), qPrintable(problem));
         // A clerk's own login, which may change the prices but not the history.
-        sql(url, {"Create Role clerk Login",
-                  "Grant Select, Insert, Update, Delete On Charges1 To clerk"});
+        SqlRows(url, {"Create Role clerk Login",
+                      "Grant Select, Insert, Update, Delete On Charges1 To clerk"});
         const QString clerk = QString(url).replace("//locker@", "//clerk@");
 
         PriceListEditor editor(url);
         QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
         QVERIFY(editor.setCost(Summer, "2.5", QStringLiteral("Sausage")).done);
         QVERIFY(editor.setCost(Summer, "2.75").done);
-        sql(clerk, {"Update Charges1 Set Cost = 3 Where Item = 'Summer'",
-                    "Update Charges1 Set Item = 'Summer Sausage'"});
-        sql(url, {"Truncate Charges1"});
+        SqlRows(clerk, {"Update Charges1 Set Cost = 3 Where Item = 'Summer'",
+                        "Update Charges1 Set Item = 'Summer Sausage'"});
+        SqlRows(url, {"Truncate Charges1"});
         QCOMPARE(
             recorded(url),
             QStringList({"Summer|added|-|2.5|-|Sausage", "Summer|changed|2.5|2.75|Sausage|Sausage",

@@ -13,6 +13,7 @@
 #include "pricelist/price_list_editor.h"
 #include "pricelist/sample_price_list.h"
 #include "pricelist/shop_details.h"
+#include "sql_rows.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "test_price_list.h"
@@ -1038,9 +1039,8 @@ private slots:
                  qPrintable(r.err));
     }
 
-    // The clerks' and the owner's roles made by init: a clerk's login may read
-    // the prices but its changes are refused in words that say why; the
-    // owner's are made and recorded under the owner's login.
+    // The clerks' and the owner's roles made by init, made again, refused
+    // when wrongly named; a clerk's price change told and refused.
     void serverRolesKeepThePricesToTheOwner()
     {
         ToolRunner tool;
@@ -1070,35 +1070,13 @@ private slots:
             r = on(url, wrong);
             QVERIFY2(r.status == 2 && r.err.contains("role"), qPrintable(r.err));
         }
-        {
-            QSqlDatabase db = Database::AddServer(QStringLiteral("logins"),
-                                                  *Database::ParseServerUrl(url, nullptr));
-            QVERIFY(db.open());
-            for (const char* statement : {"Create Role tom Login", "Grant tool_clerk To tom",
-                                          "Create Role liv Login", "Grant tool_owner To liv"})
-                QVERIFY(QSqlQuery(db).exec(statement));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("logins"));
-        const QString clerk = QString(url).replace("//locker@", "//tom@");
-        const QString owner = QString(url).replace("//locker@", "//liv@");
-
-        QCOMPARE(on(owner, {"set", "Summer", "2.5", "--category", "Sausage"}).status, 0);
-        const QString csvPath = tool.home() + "/prices.csv";
-        writeFile(csvPath, "Item,Cost,Category\nSummer,3,Sausage\n");
-        for (const QStringList& change :
-             {QStringList{"set", "Summer", "3"}, QStringList{"remove", "--yes", "Summer"},
-              QStringList{"import", csvPath}}) {
-            r = on(clerk, change);
-            QVERIFY2(r.status == 1 && r.err.contains("only the owner can change prices") &&
-                         r.err.contains("Nothing was changed."),
-                     qPrintable(r.err));
-        }
-        QVERIFY(on(clerk, {"list"}).out.contains("Summer  2.50  Sausage"));
-        QCOMPARE(on(owner, {"set", "Summer", "2.75"}).status, 0);
-        const QStringList history = on(clerk, {"history", "Summer"}).out.split('\n');
-        QVERIFY2(history.size() == 4 && history[1].simplified().endsWith(" liv Cost 2.50 → 2.75") &&
-                     history[2].simplified().endsWith(" liv Added at 2.50 (Sausage)"),
-                 qPrintable(history.join('\n')));
+        SqlRows(url, {"Create Role tom Login", "Grant tool_clerk To tom"});
+        // What a clerk may not do is the store's to refuse; the tool tells it
+        // and ends with 1.
+        r = on(QString(url).replace("//locker@", "//tom@"), {"set", "Summer", "3"});
+        QVERIFY2(r.status == 1 && r.err.contains("only the owner can change prices") &&
+                     r.err.contains("Nothing was changed."),
+                 qPrintable(r.err));
     }
 
     // A book of known bills: each figure of the report as worked out by hand.

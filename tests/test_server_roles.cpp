@@ -7,6 +7,7 @@
 #include "pg_server.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list_editor.h"
+#include "sql_rows.h"
 #include "store/database.h"
 #include "tools/server_setup.h"
 
@@ -19,23 +20,6 @@ namespace {
 
 const QString Summer = PriceItem::Summer;
 const QString OnlyTheOwner = QStringLiteral("only the owner can change prices");
-
-// Runs statements as the test server's superuser.
-void sql(const QString& url, const QStringList& statements)
-{
-    static int counter = 0;
-    const QString name = QStringLiteral("roles-test-%1").arg(++counter);
-    {
-        QSqlDatabase db = Database::AddServer(name, *Database::ParseServerUrl(url, nullptr));
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(url));
-        QSqlQuery query(db);
-        for (const QString& statement : statements)
-            if (!query.exec(statement))
-                qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(name);
-}
 
 // The same database as another login.
 QString as(const QString& url, const QString& login)
@@ -76,8 +60,8 @@ private slots:
             ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
         QVERIFY2(made.saved, qPrintable(made.problem));
         QCOMPARE(done.size(), 2);
-        sql(url_, {"Create Role anna Login", "Grant locker_clerk To anna",
-                   "Create Role maria Login", "Grant locker_owner To maria"});
+        SqlRows(url_, {"Create Role anna Login", "Grant locker_clerk To anna",
+                       "Create Role maria Login", "Grant locker_owner To maria"});
         clerk_ = as(url_, "anna");
         owner_ = as(url_, "maria");
         PriceListEditor editor(url_);
@@ -133,9 +117,10 @@ private slots:
 
     void madeAgainTheRolesGetWhatTheyLack()
     {
-        sql(url_, {"Revoke Insert On Estimates From locker_clerk",
-                   "Grant Update On Charges1 To locker_clerk", "Grant Delete On Charges1 To Public",
-                   "Revoke Truncate On PriceHistory From locker_owner"});
+        SqlRows(url_,
+                {"Revoke Insert On Estimates From locker_clerk",
+                 "Grant Update On Charges1 To locker_clerk", "Grant Delete On Charges1 To Public",
+                 "Revoke Truncate On PriceHistory From locker_owner"});
         QStringList done;
         const SaveResult made =
             ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
@@ -164,11 +149,11 @@ private slots:
     void aClerksRoleThatMayChangePricesIsRefused()
     {
         QStringList done;
-        sql(url_, {"Grant locker_owner To locker_clerk"});
+        SqlRows(url_, {"Grant locker_owner To locker_clerk"});
         SaveResult made = ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
         QVERIFY2(!made.saved && made.problem.contains("REVOKE locker_owner FROM locker_clerk"),
                  qPrintable(made.problem));
-        sql(url_, {"Revoke locker_owner From locker_clerk"});
+        SqlRows(url_, {"Revoke locker_owner From locker_clerk"});
         made = ServerSetup::MakeRoles(url_, {"locker", QString()}, &done);
         QVERIFY2(!made.saved && made.problem.contains("superuser"), qPrintable(made.problem));
         QVERIFY(!ServerSetup::MakeRoles(url_, {"new_clerk", "new_clerk"}, &done).saved);

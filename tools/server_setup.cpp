@@ -521,12 +521,14 @@ SaveResult MakeRoles(const QString& url, const ShopRoles& roles, QStringList* do
     const QString making = QStringLiteral("The roles could not be made");
     if (!server.run(QStringLiteral("Begin")))
         return failed(making);
+    const auto tableThere = [&](const QString& table) {
+        return Dialect::Server().holdsTable(work.db, table, &server.error);
+    };
     for (const QString& table : ShopTables) {
-        const std::optional<QVariant> there =
-            server.ask(QStringLiteral("Select to_regclass(?) Is Not Null"), {table});
+        const std::optional<bool> there = tableThere(table);
         if (!there)
             return failed(making);
-        if (!there->toBool())
+        if (!*there)
             return refuse(QStringLiteral("The %1 has no table %2 yet: init --database makes the "
                                          "tables first. %3")
                               .arg(work.described, table, unchanged));
@@ -549,11 +551,10 @@ SaveResult MakeRoles(const QString& url, const ShopRoles& roles, QStringList* do
     };
     QList<Right> owner;
     QStringList tables = ShopTables;
-    const std::optional<QVariant> details =
-        server.ask(QStringLiteral("Select to_regclass(?) Is Not Null"), {DetailsTable});
+    const std::optional<bool> details = tableThere(DetailsTable);
     if (!details)
         return failed(making);
-    if (details->toBool()) {
+    if (*details) {
         tables << DetailsTable;
         clerk << Right{QStringLiteral("Table"), DetailsTable, {QStringLiteral("Select")}};
     }
