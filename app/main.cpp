@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
                           ? EstimateBook::pathBeside(options.priceListPath)
                           : options.estimatesPath);
     SystemClock clock;
-    Estimate estimate(prices, clock);
+    Estimate estimate(prices, clock, ShopRules());
     EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();

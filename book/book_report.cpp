@@ -175,6 +175,12 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
                                QStringLiteral("Deer")};
     QMap<QString, SpeciesAccuracy> bySpecies;
     QMap<QString, QList<double>> ratios, differences;
+    // An animal sold in shares is weighed once: its shares' weighed hanging
+    // weights and live weights added up, by species and tag.
+    struct Animal {
+        double weighed = 0, live = 0;
+    };
+    QMap<QString, QMap<QString, Animal>> animals;
     Reading(connection_->db, connection_->file, location_, problem, [&](QSqlError* error) {
         QVariantList values;
         const QString where = RangeCondition(range, &values);
@@ -185,7 +191,10 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
                  QStringLiteral("Select Species, Figured, QuoteCents, FinalCents, "
                                 "Cast(WeighedHanging As Double Precision) / "
                                 "Cast(LivePounds As Double Precision), QuoteServices, "
-                                "FinalServices From Estimates Where Species <> ''%1")
+                                "FinalServices, AnimalTag, "
+                                "Cast(WeighedHanging As Double Precision), "
+                                "Cast(LivePounds As Double Precision) "
+                                "From Estimates Where Species <> ''%1")
                      .arg(where),
                  values, error))
             return;
@@ -209,9 +218,16 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
                 differences[species] << double(final.toLongLong() - quote.toLongLong());
             }
             const QVariant ratio = rows.value(4);
+            const QString tag = rows.value(7).toString();
             if (!ratio.isNull() && ratio.toDouble() > 0) {
-                ++s->weighed;
-                ratios[species] << ratio.toDouble();
+                if (tag.isEmpty()) {
+                    ++s->weighed;
+                    ratios[species] << ratio.toDouble();
+                } else {
+                    Animal& animal = animals[species][tag];
+                    animal.weighed += rows.value(8).toDouble();
+                    animal.live += rows.value(9).toDouble();
+                }
             }
             const int quoted = rows.value(5).toInt(), charged = rows.value(6).toInt();
             for (int bit = 0; bit < 31; ++bit) {
@@ -227,6 +243,12 @@ AccuracyReport EstimateBook::report(const ReportRange& range, QString* problem)
     });
     if (!problem->isEmpty())
         return AccuracyReport();
+    for (auto species = animals.cbegin(); species != animals.cend(); ++species)
+        for (const Animal& animal : species.value())
+            if (animal.live > 0) {
+                ++bySpecies[species.key()].weighed;
+                ratios[species.key()] << animal.weighed / animal.live;
+            }
     for (const QString& species : order) {
         if (!bySpecies.contains(species))
             continue;

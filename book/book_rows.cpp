@@ -35,7 +35,8 @@ const QString RecordColumns =
     QStringLiteral("Number, Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
                    "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, AnimalTag, "
                    "SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
-                   "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, Hunter");
+                   "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, Hunter, "
+                   "TagLine");
 const QString CopiedColumns =
     RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits, NoteLine, NoteKey");
 
@@ -75,7 +76,10 @@ QString NoteLineOf(const EstimateRecord& record)
 
 QString NoteKeyOf(const EstimateRecord& record)
 {
-    return SearchKey(NoteLineOf(record) + QLatin1Char('\n') + record.hunter);
+    QString key = NoteLineOf(record) + QLatin1Char('\n') + record.hunter;
+    if (!record.tagLine.isEmpty())
+        key += QLatin1Char('\n') + record.tagLine;
+    return SearchKey(key);
 }
 
 bool LooksLikePhone(const QString& search)
@@ -94,7 +98,8 @@ void BindContent(QSqlQuery& query, const EstimateRecord& record)
          {record.customer, record.phone, record.note, record.species, record.liveWeight,
           record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
           SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone),
-          record.animalTag, record.sharePart, record.hunter, NoteLineOf(record), NoteKeyOf(record)})
+          record.animalTag, record.sharePart, record.hunter, NoteLineOf(record), NoteKeyOf(record),
+          record.tagLine})
         query.addBindValue(dialect.text(value));
     BindFigures(query, record);
 }
@@ -159,6 +164,7 @@ void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
     record.likelyLow = cents(22);
     record.likelyHigh = cents(23);
     record.hunter = query.value(24).toString();
+    record.tagLine = query.value(25).toString();
 }
 
 qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,
@@ -170,10 +176,10 @@ qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
         QStringLiteral(
             "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
             "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
-            "AnimalTag, SharePart, Hunter, NoteLine, NoteKey, QuoteCents, FinalCents, "
+            "AnimalTag, SharePart, Hunter, NoteLine, NoteKey, TagLine, QuoteCents, FinalCents, "
             "LivePounds, WeighedHanging, QuoteServices, FinalServices, Figured, LikelyLow, "
             "LikelyHigh, SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
         QStringLiteral("Number")));
     query.addBindValue(TimeText(time));
     query.addBindValue(TimeText(time));

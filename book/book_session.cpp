@@ -75,6 +75,21 @@ const QStringList Steps[] = {
      QStringLiteral("Create Index Estimates_List On Estimates (Number, Created, CustomerKey, "
                     "PhoneKey, PhoneDigits, NoteKey, Customer, Phone, NoteLine, Hunter, Species, "
                     "LiveWeight, QuoteTotal, FinalTotal, LikelyLow, LikelyHigh)")},
+    // The animal's tag of a share as the list shows it (a share taken off
+    // its animal says so), searched with the note; the report counts an
+    // animal sold in shares once, by its tag, from its index alone.
+    {QStringLiteral("Alter Table Estimates Add Column TagLine Text Not Null Default ''"),
+     QStringLiteral("Update Estimates Set TagLine = AnimalTag"),
+     QStringLiteral("Update Estimates Set NoteKey = NoteKey || '\n' || lower(TagLine) "
+                    "Where TagLine <> ''"),
+     QStringLiteral("Drop Index If Exists Estimates_List"),
+     QStringLiteral("Create Index Estimates_List On Estimates (Number, Created, CustomerKey, "
+                    "PhoneKey, PhoneDigits, NoteKey, Customer, Phone, NoteLine, Hunter, TagLine, "
+                    "Species, LiveWeight, QuoteTotal, FinalTotal, LikelyLow, LikelyHigh)"),
+     QStringLiteral("Drop Index If Exists Estimates_Report"),
+     QStringLiteral("Create Index Estimates_Report On Estimates (Created, Species, Figured, "
+                    "FinalCents, QuoteCents, LivePounds, WeighedHanging, QuoteServices, "
+                    "FinalServices, AnimalTag)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

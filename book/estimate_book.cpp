@@ -57,7 +57,7 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
             "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
             "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
             "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, "
-            "Hunter = ?, NoteLine = ?, NoteKey = ?, %1, "
+            "Hunter = ?, NoteLine = ?, NoteKey = ?, TagLine = ?, %1, "
             "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
             .arg(FigureColumns));
     update.addBindValue(TimeText(time));
@@ -262,8 +262,8 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
         const QString wanted = search.trimmed();
         QString statement =
             QStringLiteral("Select Number, Created, Customer, Phone, Species, LiveWeight, "
-                           "QuoteTotal, FinalTotal, LikelyLow, LikelyHigh, NoteLine, Hunter From "
-                           "Estimates");
+                           "QuoteTotal, FinalTotal, LikelyLow, LikelyHigh, NoteLine, Hunter, "
+                           "TagLine From Estimates");
         QVariantList values;
         QStringList conditions;
         // Whether a text holds another, and whether a number begins with one.
@@ -308,7 +308,8 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
                                  query.value(2).toString(), query.value(3).toString(),
                                  query.value(4).toString(), query.value(5).toString(),
                                  query.value(6).toString(), query.value(7).toString(), cents(8),
-                                 cents(9), query.value(10).toString(), query.value(11).toString()});
+                                 cents(9), query.value(10).toString(), query.value(11).toString(),
+                                 query.value(12).toString()});
         }
         if (query.lastError().isValid()) {
             listings.clear();

@@ -48,6 +48,9 @@ struct EstimateRecord {
     // them from the states (the book never looks inside those).
     QString animalTag; // the carcass's tag of a share of an animal; empty otherwise
     QString sharePart; // its part ("quarter"); empty for a whole animal
+    // The tag as the list shows and searches it: a share's, or one taken off
+    // its animal ("B-1042, taken off"); empty for a whole animal.
+    QString tagLine;
     std::optional<qint64> quoteCents, finalCents;
     // The quote's likely range of the total, in cents, as it was given.
     std::optional<qint64> likelyLow, likelyHigh;
@@ -76,6 +79,7 @@ struct EstimateListing {
     std::optional<qint64> likelyLow, likelyHigh;
     QString note; // its first 120 characters
     QString hunter;
+    QString tag; // the animal's tag of a share (see EstimateRecord::tagLine)
 };
 
 // The outcome of a change to the book.
@@ -89,7 +93,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -131,8 +135,8 @@ public:
     // fillFigures has filled them in.
     AccuracyReport report(const ReportRange& range, QString* problem);
 
-    // The saved estimates, newest first, whose customer, phone, note or
-    // hunter's tag holds `search` or whose number starts with it (letter case
+    // The saved estimates, newest first, whose customer, phone, note,
+    // hunter's tag or animal's tag holds `search` or whose number starts with it (letter case
     // ignored, blanks around it too; a search written as a phone number also
     // finds the phone written with other marks between its digits; an empty
     // search lists them all), saved first on `since` or later when it is a

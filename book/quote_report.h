@@ -28,7 +28,9 @@ struct SpeciesAccuracy {
     QString species;
     int estimates = 0; // saved in the range
     int billed = 0;    // of them, with a final bill
-    int weighed = 0;   // of those, with the hanging weight weighed after the kill
+    // Of those, the animals with the hanging weight weighed after the kill (an
+    // animal sold in shares counted once, its shares' weights together).
+    int weighed = 0;
     // The weighed hanging weight ÷ the live (or field-dressed) weight; none
     // when nothing was weighed.
     std::optional<Spread> ratio;

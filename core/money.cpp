@@ -30,3 +30,16 @@ QString PrintedMoney(const QString& figure)
     const auto cents = CentsOf(figure);
     return cents ? MoneyText(*cents) : figure;
 }
+
+std::optional<QString> DollarsToCents(double amount, std::int64_t cents)
+{
+    // Both in units of 10^-10 dollars, where the difference is exact.
+    constexpr int Decimals = 10;
+    constexpr std::int64_t PerCent = 100000000;
+    const auto units = ScaledUnits(amount, Decimals, HalfRounding::ToEven);
+    std::int64_t target = 0, difference = 0;
+    if (!units || __builtin_mul_overflow(cents, PerCent, &target) ||
+        __builtin_sub_overflow(target, *units, &difference))
+        return std::nullopt;
+    return UnitsText(difference, Decimals, false);
+}

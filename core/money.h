@@ -20,6 +20,11 @@ QString MoneyText(std::int64_t cents);
 // A difference of money with its sign: "+$3.00", "-$0.25", "$0.00".
 QString SignedMoneyText(std::int64_t cents);
 
+// The dollars that take `amount` (at its 15 significant digits) exactly to
+// `cents`, as a figure's text ("0.005", "-0.0033", "0"); no value when they
+// are beyond figuring.
+std::optional<QString> DollarsToCents(double amount, std::int64_t cents);
+
 // A figure as money, to the cent ("$25.58" for 25.575, "$17.00" for "17");
 // text that is not a number stays as it is.
 QString PrintedMoney(const QString& figure);

@@ -11,6 +11,9 @@ namespace {
 
 const char kGroup[] = "Shop";
 
+// The word after a species' range whose middle figures its quotes.
+const char QuotesWord[] = "quotes";
+
 // A value as text. A file edited by hand may hold a name with a comma and no
 // quotes, which the settings format reads as a list: it is joined back.
 QString ValueText(const QVariant& value)
@@ -127,14 +130,19 @@ std::optional<RatioSetting> LoadRatioSetting(const QString& species)
             ValueText(settings.value(
                           QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species)))
                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (values.size() != 2 && values.size() != 3)
+        if (values.size() < 2 || values.size() > 4)
             return;
         RatioSetting setting;
         bool lowOk = false, highOk = false, middleOk = true;
         setting.low = values[0].toDouble(&lowOk);
         setting.high = values[1].toDouble(&highOk);
-        if (values.size() == 3)
+        if (values.size() >= 3)
             setting.middle = values[2].toDouble(&middleOk);
+        // The middle figures the quotes when the fourth word says so.
+        if (values.size() == 4) {
+            setting.forQuotes = values[3] == QLatin1String(QuotesWord);
+            middleOk = middleOk && setting.forQuotes;
+        }
         if (lowOk && highOk && middleOk)
             found = setting;
     });
@@ -143,10 +151,12 @@ std::optional<RatioSetting> LoadRatioSetting(const QString& species)
 
 bool SaveRatioSetting(const QString& species, const RatioSetting& setting, QString* problem)
 {
-    const QString value =
+    QString value =
         QStringLiteral("%1 %2 %3")
             .arg(QString::number(setting.low, 'g', 15), QString::number(setting.high, 'g', 15),
                  QString::number(setting.middle, 'g', 15));
+    if (setting.forQuotes && setting.middle > 0)
+        value += QLatin1Char(' ') + QLatin1String(QuotesWord);
     return WriteSettings(
         [&](QSettings& settings) {
             settings.setValue(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species),

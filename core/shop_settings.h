@@ -36,10 +36,12 @@ QString ShopSettingsPath();
 // The shop's settings for estimates, by species key ("Beef", "Pork", "Deer"):
 // the range of the hanging weight as a share of the live (or field-dressed)
 // weight, and the measured middle of it when the owner adopted one (0 while
-// none was). No value when the shop has set none for the species (the
-// published figures then stand).
+// none was), which figures the species' quotes when the owner adopted it for
+// them (`forQuotes`). No value when the shop has set none for the species
+// (the published figures then stand).
 struct RatioSetting {
     double low = 0, high = 0, middle = 0;
+    bool forQuotes = false;
 };
 std::optional<RatioSetting> LoadRatioSetting(const QString& species);
 // Writes the species' range; false, with a plain sentence in *problem, when

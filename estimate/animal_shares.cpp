@@ -250,8 +250,8 @@ std::optional<ShareCents> CentsOfShares(const QList<double>& totals, double unso
 
 // ---------------------------------------------------------------- figuring the animal
 
-const QString AnimalShares::SplitSideItem = QStringLiteral("SplitSide");
-const QString AnimalShares::ShareKillItem = QStringLiteral("ShareKill");
+const QString AnimalShares::SplitSideItem = PriceItem::SplitSide;
+const QString AnimalShares::ShareKillItem = PriceItem::ShareKill;
 
 bool AnimalValue::weighedAfterKill() const
 {
@@ -267,10 +267,12 @@ QList<SharePart> AnimalValue::parts() const
     return parts;
 }
 
-AnimalShares::AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag)
+AnimalShares::AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag,
+                           const QuoteRules& rules)
     : prices_(prices)
     , clock_(clock)
     , flag_(priceListFlag)
+    , rules_(rules)
 {}
 
 std::optional<double> AnimalShares::cost(const QString& item, QString* problem)
@@ -299,6 +301,33 @@ std::optional<double> keptRate(const EstimateValue& v, const QString& item)
     return v.rates.value(item);
 }
 
+// What a share's estimate holds of the animal's kill fee and processing: the
+// amounts that are divided among the shares to the cent.
+double animalPart(const EstimateValue& v)
+{
+    return Round15(LeadingNumber(v.kill.text) + LeadingNumber(v.processing.text));
+}
+
+// Each share's total to the cent as its estimate has it, the part not sold
+// yet, and the animal as their sum.
+std::optional<ShareCents> centsOf(const AnimalValue& animal, const EstimateValue& unsold)
+{
+    ShareCents cents;
+    for (const AnimalShare& share : animal.shares) {
+        const auto total = CentsOf(share.estimate.total.text);
+        if (!total)
+            return std::nullopt;
+        cents.shares << *total;
+        cents.animal += *total;
+    }
+    const auto rest = CentsOf(unsold.total.text);
+    if (!rest)
+        return std::nullopt;
+    cents.unsold = *rest;
+    cents.animal += *rest;
+    return cents;
+}
+
 } // namespace
 
 AnimalFigures AnimalShares::figure(AnimalValue& animal)
@@ -314,9 +343,25 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
     if (parts.isEmpty() || parts.size() > MostShares)
         return out;
 
+    // Each share's estimate, and one for the part not sold yet: the animal's
+    // species and live weight, a saved share at the rates kept with it.
+    const auto estimateFor = [&](const EstimateValue* start) {
+        auto e = std::make_unique<Estimate>(prices_, clock_, rules_);
+        e->setPriceListFlag(flag_);
+        if (start && start->species == animal.species)
+            e->replace(*start);
+        e->chooseSpecies(animal.species);
+        e->setLiveWeight(animal.live);
+        return e;
+    };
+    std::vector<std::unique_ptr<Estimate>> estimates;
+    for (int i = 0; i < int(parts.size()); ++i)
+        estimates.push_back(estimateFor(&animal.shares[i].estimate));
+    const auto unsoldEstimate = estimateFor(nullptr);
+
     // The animal's hanging weight: the weights after the kill, else figured
-    // from the live weight.
-    const double factor = animal.species == Species::Beef ? R::BeefFactor : R::PorkFactor;
+    // from the live weight at the factor its quotes are figured with.
+    const double factor = estimates.front()->value().weightFactor;
     Division hanging;
     const bool sides =
         !animal.firstSide.trimmed().isEmpty() || !animal.secondSide.trimmed().isEmpty();
@@ -343,22 +388,9 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         hanging = DivideHanging(parts, whole);
         out.hanging = NumberText(whole);
     }
-
-    // Each share's estimate, and one for the part not sold yet.
-    const auto estimateFor = [&](const EstimateValue* start, double pounds) {
-        auto e = std::make_unique<Estimate>(prices_, clock_);
-        e->setPriceListFlag(flag_);
-        if (start && start->species == animal.species)
-            e->replace(*start);
-        e->chooseSpecies(animal.species);
-        e->setLiveWeight(animal.live);
-        e->setHangingWeight(NumberText(pounds));
-        return e;
-    };
-    std::vector<std::unique_ptr<Estimate>> estimates;
     for (int i = 0; i < int(parts.size()); ++i)
-        estimates.push_back(estimateFor(&animal.shares[i].estimate, hanging.shares[i]));
-    const auto unsoldEstimate = estimateFor(nullptr, hanging.unsold);
+        estimates[i]->setHangingWeight(NumberText(hanging.shares[i]));
+    unsoldEstimate->setHangingWeight(NumberText(hanging.unsold));
 
     // The kill fee, as the first share's estimate prices it (a saved one at
     // the rates kept with it).
@@ -368,10 +400,10 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         fee = *killFee;
     else
         out.problems << QStringLiteral("The kill fee could not be had: %1").arg(first.kill.why);
-    std::optional<double> perShareKept = keptRate(first, ShareKillItem);
     if (animal.killFee == KillFeeSplit::PerShare) {
         QString problem;
-        const auto found = perShareKept ? perShareKept : cost(ShareKillItem, &problem);
+        const std::optional<double> kept = keptRate(first, ShareKillItem);
+        const auto found = kept ? kept : cost(ShareKillItem, &problem);
         if (found)
             perShare = *found;
         else
@@ -380,24 +412,13 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
     }
     const Division kill = DivideKillFee(parts, animal.killFee, fee, perShare, animal.payer);
 
-    // The split-side surcharge per pound, when a share is cut from a split side.
-    std::optional<double> surchargeRate;
-    QString surchargeProblem;
-    if (std::any_of(parts.begin(), parts.end(), [](const SharePart& p) { return p.splitSide(); })) {
-        for (const auto& e : estimates)
-            if (!surchargeRate)
-                surchargeRate = keptRate(e->value(), SplitSideItem);
-        if (!surchargeRate)
-            surchargeRate = cost(SplitSideItem, &surchargeProblem);
-        if (!surchargeRate)
-            out.problems << QStringLiteral("The split-side surcharge could not be had: %1")
-                                .arg(surchargeProblem);
-    }
-
+    // Which part of the animal each estimate is for; its split-side
+    // surcharge follows from it.
+    QList<ShareOfAnimal> infos;
+    QList<double> own;
     for (int i = 0; i < int(parts.size()); ++i) {
         Estimate& e = *estimates[i];
         e.setKillCharge(NumberText(kill.shares[i]));
-        EstimateValue v = e.value();
         ShareOfAnimal info;
         info.tag = animal.tag;
         info.part = parts[i].words();
@@ -411,60 +432,64 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         info.killFeeKey = KillFeeSplitKey(animal.killFee);
         info.paysKillFee = animal.killFee == KillFeeSplit::OneBuyer && animal.payer == i;
         info.killFeeWords = KillFeeSplitWords(animal.killFee);
-        if (animal.killFee == KillFeeSplit::PerShare && perShare > 0)
-            v.rates.insert(ShareKillItem, perShare);
-        double surcharge = 0;
-        if (parts[i].splitSide()) {
-            if (surchargeRate) {
-                surcharge = Round15(hanging.shares[i] * *surchargeRate);
-                info.surchargeRate = NumberText(*surchargeRate);
-                info.surcharge.set(NumberText(surcharge));
-                v.rates.insert(SplitSideItem, *surchargeRate);
-            } else {
-                info.surcharge.fail(surchargeProblem);
-            }
-        }
+        e.setShare(info);
         for (const QString& problem : e.problems())
             out.problems << QStringLiteral("Share %1 (%2): %3")
                                 .arg(i + 1)
                                 .arg(animal.shares[i].customer.trimmed(), problem);
-        out.totals << Round15(LeadingNumber(v.total.text) + surcharge);
-        v.share = info;
-        animal.shares[i].estimate = v;
+        infos << e.value().share.value_or(info);
+        own << animalPart(e.value());
     }
-
     unsoldEstimate->setKillCharge(NumberText(kill.unsold));
-    const EstimateValue& rest = unsoldEstimate->value();
+    ShareOfAnimal rest;
+    rest.tag = animal.tag;
+    rest.part = UnitsText(std::max(0, UnsoldPart(parts)), 2, false) + QStringLiteral(" %");
+    rest.animalHanging = out.hanging;
+    rest.killFeeWords = KillFeeSplitWords(animal.killFee);
+    unsoldEstimate->setShare(rest);
+    const double restOwn = animalPart(unsoldEstimate->value());
+
+    // The kill fee and processing to the cent: each share's estimate takes
+    // its cents of the rounding, which its total and its bill then carry.
+    if (const auto cents = CentsOfShares(own, restOwn)) {
+        for (int i = 0; i < int(parts.size()); ++i)
+            if (const auto leftover = DollarsToCents(own[i], cents->shares[i])) {
+                infos[i].leftover = *leftover;
+                estimates[i]->setShare(infos[i]);
+            }
+        if (const auto leftover = DollarsToCents(restOwn, cents->unsold)) {
+            rest.leftover = *leftover;
+            unsoldEstimate->setShare(rest);
+        }
+    }
+    for (int i = 0; i < int(parts.size()); ++i)
+        animal.shares[i].estimate = estimates[i]->value();
+
     out.unsold.part = std::max(0, UnsoldPart(parts));
     out.unsold.hanging = hanging.unsold;
-    out.unsold.kill = kill.unsold;
-    out.unsold.processing = out.unsold.part > 0 ? LeadingNumber(rest.processing.text) : 0;
-    out.unsold.total = out.unsold.part > 0 ? LeadingNumber(rest.total.text) : kill.unsold;
+    out.unsold.estimate = unsoldEstimate->value();
+    out.cents = centsOf(animal, out.unsold.estimate);
+    return out;
+}
 
-    out.cents = CentsOfShares(out.totals, out.unsold.total);
-    if (out.cents)
-        for (int i = 0; i < int(parts.size()); ++i)
-            animal.shares[i].estimate.share->total = CentsText(out.cents->shares[i]);
+AnimalFigures AnimalShares::sum(const AnimalValue& animal)
+{
+    // The part not sold yet, and the problems, as a figuring gives them; the
+    // shares as they stand.
+    AnimalValue figured = animal;
+    AnimalFigures out = figure(figured);
+    out.cents = centsOf(animal, out.unsold.estimate);
     return out;
 }
 
 void AnimalShares::keep(AnimalValue& animal, const QDateTime& now)
 {
     for (AnimalShare& share : animal.shares) {
-        Estimate e(prices_, clock_);
+        Estimate e(prices_, clock_, rules_);
         e.setPriceListFlag(flag_);
         e.replace(share.estimate);
         share.estimate = e.keptForSaving(now);
     }
-}
-
-double ServicesTotal(const EstimateValue& v)
-{
-    double sum = 0;
-    for (const ServiceInfo& s : Services())
-        if (v.counts(s.id))
-            sum = Round15(sum + LeadingNumber(v.row(s.id).charge.text));
-    return sum;
 }
 
 AnimalValue AnimalOf(const QList<AnimalShare>& shares)
@@ -503,6 +528,20 @@ QString cell(const QString& text, bool right = true)
         .arg(right ? QStringLiteral("right") : QStringLiteral("left"), text.toHtmlEscaped());
 }
 
+// One row of the sheet: a bill's charges to the cent as the bill itself has
+// them, so that the row adds up to its total.
+QString billCells(const EstimateValue& v)
+{
+    const std::optional<BillCents> c = CentsOfBill(v);
+    if (!c)
+        return cell(PrintedMoney(v.kill.text)) + cell(PrintedMoney(v.processing.text)) +
+               cell(QString()) + cell(QString()) + cell(PrintedMoney(v.total.text));
+    const bool splitSide = v.share && v.share->splitSide();
+    return cell(MoneyText(c->kill)) + cell(MoneyText(c->processing)) +
+           cell(c->services != 0 ? MoneyText(c->services) : QString()) +
+           cell(splitSide ? MoneyText(c->surcharge) : QString()) + cell(MoneyText(c->total));
+}
+
 } // namespace
 
 QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
@@ -520,47 +559,39 @@ QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
                                                : QStringLiteral("figured from the live weight"),
                      KillFeeSplitWords(animal.killFee));
     html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><tr>");
-    for (const char* heading : {"Share", "Customer", "Part", "Hanging", "Kill", "Processing",
-                                "Services", "Surcharge", "Total"})
-        html += QStringLiteral("<th align=\"left\">%1</th>").arg(QLatin1String(heading));
+    // Heads of one word each, never broken.
+    for (const char* heading : {"Share", "Estimate", "Customer", "Part", "Hanging", "Kill",
+                                "Processing", "Services", "Surcharge", "Total"})
+        html += QStringLiteral("<th align=\"left\" nowrap=\"nowrap\">%1</th>")
+                    .arg(QLatin1String(heading));
     html += QStringLiteral("</tr>");
-    const auto money = [](double amount) {
-        return PrintedMoney(NumberText(amount));
-    };
     for (int i = 0; i < int(animal.shares.size()); ++i) {
         const AnimalShare& share = animal.shares[i];
         const EstimateValue& v = share.estimate;
-        const double services = ServicesTotal(v);
-        const double surcharge = v.share ? LeadingNumber(v.share->surcharge.text) : 0;
-        html += QStringLiteral("<tr>") +
-                cell(share.number ? QString::number(share.number)
-                                  : QStringLiteral("%1 (not saved)").arg(i + 1),
-                     false) +
-                cell(share.customer, false) + cell(share.part.words(), false) +
-                cell(v.hanging.text + QStringLiteral(" lb")) + cell(PrintedMoney(v.kill.text)) +
-                cell(PrintedMoney(v.processing.text)) + cell(money(services)) +
-                cell(surcharge > 0 ? money(surcharge) : QString()) +
-                cell(figures.cents ? MoneyText(figures.cents->shares.value(i))
-                                   : money(figures.totals.value(i))) +
-                QStringLiteral("</tr>");
+        html +=
+            QStringLiteral("<tr>") +
+            cell(v.share ? ShareHeading(*v.share)
+                         : QStringLiteral("Share %1 of %2").arg(i + 1).arg(animal.shares.size()),
+                 false) +
+            cell(share.number ? QString::number(share.number) : QStringLiteral("not saved"),
+                 false) +
+            cell(share.customer, false) + cell(share.part.words(), false) +
+            cell(v.hanging.text + QStringLiteral(" lb")) + billCells(v) + QStringLiteral("</tr>");
     }
     if (figures.unsold.part > 0)
-        html +=
-            QStringLiteral("<tr>") + cell(QString(), false) +
-            cell(QStringLiteral("Not sold yet"), false) +
-            cell(UnitsText(figures.unsold.part, 2, false) + QStringLiteral(" %"), false) +
-            cell(NumberText(figures.unsold.hanging) + QStringLiteral(" lb")) +
-            cell(money(figures.unsold.kill)) + cell(money(figures.unsold.processing)) +
-            cell(QString()) + cell(QString()) +
-            cell(figures.cents ? MoneyText(figures.cents->unsold) : money(figures.unsold.total)) +
-            QStringLiteral("</tr>");
-    html += QStringLiteral("<tr><td colspan=\"9\"><hr/></td></tr>");
-    html += QStringLiteral("<tr><th align=\"left\" colspan=\"8\">The animal</th>"
+        html += QStringLiteral("<tr>") + cell(QStringLiteral("Not sold yet"), false) +
+                cell(QString(), false) + cell(QString(), false) +
+                cell(UnitsText(figures.unsold.part, 2, false) + QStringLiteral(" %"), false) +
+                cell(NumberText(figures.unsold.hanging) + QStringLiteral(" lb")) +
+                billCells(figures.unsold.estimate) + QStringLiteral("</tr>");
+    html += QStringLiteral("<tr><td colspan=\"10\"><hr/></td></tr>");
+    html += QStringLiteral("<tr><th align=\"left\" colspan=\"9\">The animal</th>"
                            "<th align=\"right\">%1</th></tr></table>")
                 .arg(figures.cents ? MoneyText(figures.cents->animal) : QString());
-    html += QStringLiteral("<p><small>Each share's total is its kill fee, processing, services and "
-                           "surcharge, with the cents that rounding leaves given to the shares "
-                           "that rounding moved the most, so that the shares add up to the "
-                           "animal.</small></p>");
+    html += QStringLiteral("<p><small>Each share's row is its own bill to the cent. The animal's "
+                           "kill fee and processing are divided to the cent: the cents that "
+                           "rounding leaves go to the shares that rounding moved the most, in "
+                           "their processing charge. The animal is the sum of its shares and "
+                           "the part not sold yet.</small></p>");
     return html + QStringLiteral("</body></html>");
 }

@@ -1,16 +1,18 @@
 #pragma once
 
 // One beef or hog sold in shares: a half, a quarter, a quarter cut from a
-// split side, or a percentage to each buyer. Each share is an ordinary
-// estimate of its own (its customer, its own services) whose hanging weight
-// and kill charge are its part of the animal's; a split-side quarter pays a
-// surcharge per pound on top. The shares' totals add up to the animal's total
-// to the cent: the cents that rounding leaves go to the shares that rounding
-// moved the most. What is not sold yet is shown as such, with its part of the
-// kill and processing, and counts in the animal's total.
+// split side, or a percentage to each buyer. Each share is an estimate of its
+// own, whole (its customer, its own services), whose hanging weight and kill
+// charge are its part of the animal's; a split-side quarter pays a surcharge
+// per pound on top. The animal's kill fee and processing are divided to the
+// cent: the cents that rounding leaves go to the shares that rounding moved
+// the most, each in its own estimate. The animal is the sum of its shares'
+// estimates and the part not sold yet, which is shown as such with its part
+// of the kill and processing.
 
 #include "core/clock.h"
 #include "estimate/estimate_value.h"
+#include "estimate/quote_rules.h"
 #include "pricelist/price_source.h"
 
 #include <QList>
@@ -122,17 +124,21 @@ struct AnimalValue {
     bool operator==(const AnimalValue&) const = default;
 };
 
-// What the animal's sheet shows of the part that is not sold yet.
+// The part of the animal that is not sold yet.
 struct UnsoldFigures {
     int part = 0; // hundredths of a percent
-    double hanging = 0, kill = 0, processing = 0, total = 0;
+    double hanging = 0;
+    // Figured as an estimate of its own: its part of the kill fee and the
+    // processing, and its cents of the animal's rounding.
+    EstimateValue estimate;
 };
 
-// The animal figured: each share's estimate brought up to date, and the sums.
+// The animal: the sums of its shares' estimates.
 struct AnimalFigures {
-    QString hanging;      // the animal's hanging weight, as figured or weighed
-    QList<double> totals; // each share's total, before rounding to the cent
+    QString hanging; // the animal's hanging weight, as figured or weighed
     UnsoldFigures unsold;
+    // Each share's total to the cent as its estimate has it, the part not
+    // sold yet, and the animal (their sum). None while a total is not a number.
     std::optional<ShareCents> cents;
     // What stands in the way of saving: the parts, a price that could not be
     // had, a figure of a share that is not current. Empty when none.
@@ -144,12 +150,17 @@ struct AnimalFigures {
 // share's estimate gets its part of the hanging weight (figured from the live
 // weight, or from the weights after the kill), its part of the kill fee, its
 // split-side surcharge, its services figured again for its weight, and its
-// total to the cent. The shares' own services stay as the clerk chose them.
+// cents of the animal's rounding. The shares' own services stay as the clerk
+// chose them.
 class AnimalShares {
 public:
-    AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag);
+    AnimalShares(PriceSource& prices, const Clock& clock, bool priceListFlag,
+                 const QuoteRules& rules = PublishedRules());
 
     AnimalFigures figure(AnimalValue& animal);
+    // The animal as its shares' estimates stand (as saved: nothing of them is
+    // figured again), with the part not sold yet figured.
+    AnimalFigures sum(const AnimalValue& animal);
     // Each share's estimate as it is to be saved at `now`: the prices it was
     // figured at kept with it.
     void keep(AnimalValue& animal, const QDateTime& now);
@@ -164,18 +175,16 @@ private:
     PriceSource& prices_;
     const Clock& clock_;
     bool flag_;
+    const QuoteRules& rules_;
 };
-
-// The charges of an estimate's services that count, added up.
-double ServicesTotal(const EstimateValue& estimate);
 
 // The animal as its shares' saved estimates tell it: the species, live
 // weight, tag, the division of the kill fee and the weights after the kill.
 AnimalValue AnimalOf(const QList<AnimalShare>& shares);
 
 // The shop's sheet of the animal: each share's part, weight, charges and
-// total to the cent, the part not sold yet, and the animal's total. `head`
-// gives the shop and the day printed.
+// total to the cent as its own bill has them, the part not sold yet, and the
+// animal's total, their sum. `head` gives the shop and the day printed.
 struct EstimateSummary;
 QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
                         const AnimalFigures& figures);

@@ -10,10 +10,9 @@ namespace {
 
 std::optional<qint64> totalCents(const EstimateValue& v)
 {
-    const QString& total = v.share && !v.share->total.isEmpty() ? v.share->total : v.total.text;
     if (!v.total.isCurrent())
         return std::nullopt;
-    const auto cents = CentsOf(total);
+    const auto cents = CentsOf(v.total.text);
     return cents ? std::optional<qint64>(*cents) : std::nullopt;
 }
 
@@ -28,22 +27,6 @@ int servicesOf(const EstimateValue& v)
 
 } // namespace
 
-void FillBookFiguresAt(EstimateRecord& record, const std::function<HangingRatio(Species)>& ratioOf)
-{
-    const std::optional<qint64> low = record.likelyLow, high = record.likelyHigh;
-    FillBookFigures(record);
-    if (low && high) {
-        record.likelyLow = low;
-        record.likelyHigh = high;
-        return;
-    }
-    const std::optional<EstimateValue> quote = EstimateValue::fromRecord(record.quoteState);
-    const std::optional<LikelyRange> likely =
-        quote ? Likely(*quote, ratioOf(quote->species)) : std::nullopt;
-    record.likelyLow = likely ? std::optional<qint64>(likely->totalLow) : std::nullopt;
-    record.likelyHigh = likely ? std::optional<qint64>(likely->totalHigh) : std::nullopt;
-}
-
 void FillBookFigures(EstimateRecord& record)
 {
     const std::optional<EstimateValue> quote = EstimateValue::fromRecord(record.quoteState);
@@ -54,16 +37,31 @@ void FillBookFigures(EstimateRecord& record)
     record.quoteServices = quote ? servicesOf(*quote) : 0;
     record.finalServices = final ? servicesOf(*final) : 0;
     record.figured = true;
+    // The quote's likely range, as its quote was given it (a quote kept
+    // before quotes kept their range keeps the one the book has).
+    if (quote && quote->likelyRatio.isSet()) {
+        const std::optional<LikelyRange> likely = Likely(*quote);
+        record.likelyLow = likely ? std::optional<qint64>(likely->totalLow) : std::nullopt;
+        record.likelyHigh = likely ? std::optional<qint64>(likely->totalHigh) : std::nullopt;
+    }
     const EstimateValue* latest = final ? &*final : quote ? &*quote : nullptr;
     record.animalTag.clear();
     record.sharePart.clear();
+    record.tagLine.clear();
     record.livePounds.reset();
     record.weighedHanging.reset();
     if (!latest)
         return;
     double part = 1;
     if (latest->share) {
-        record.animalTag = latest->share->tag.trimmed();
+        // A buyer taken off the animal is no longer found under its tag; the
+        // list still tells which animal it was of.
+        const QString tag = latest->share->tag.trimmed();
+        if (!latest->share->takenOff)
+            record.animalTag = tag;
+        record.tagLine = latest->share->takenOff && !tag.isEmpty()
+                             ? QStringLiteral("%1, taken off").arg(tag)
+                             : tag;
         record.sharePart = latest->share->part;
         QString problem;
         const auto share = SharePart::fromWords(latest->share->part, &problem);

@@ -23,8 +23,6 @@ const QString TooManyBriskets =
     QStringLiteral("There Are only 2 Briskets On A Beef Please select only 2 Brisket Options");
 const QString TopRoundQuestion = QStringLiteral("Are we Making Top Round Only Corned?");
 const QString TopRoundTitle = QStringLiteral("CORNED BEEF BRISKET");
-const QString BeefHint = QStringLiteral("About 1/2 Of Live Weight");
-const QString PorkHint = QStringLiteral("About 2/3 Of Live Weight");
 const QString LiveWeight = QStringLiteral("Live Weight");
 const QString FieldDressed = QStringLiteral("Field Dressed");
 
@@ -47,6 +45,19 @@ const QString NeedsHanging =
     QStringLiteral("The hanging weight cannot be used, so this could not be figured: %1");
 const QString SheetAgain = QStringLiteral("Figured at other prices: open the %1 worksheet again "
                                           "to figure it.");
+const QString SheetNotFigured =
+    QStringLiteral("The %1 worksheet has not been figured for this estimate: click its box to "
+                   "open the worksheet and figure it, or untick it.");
+const QString SheetPoundsNotFigured =
+    QStringLiteral("The %1 row holds %2 lb but no charge figured for them: click its box to "
+                   "figure it on its worksheet, or type the charge.");
+const QString NoSurchargePrice =
+    QStringLiteral("The price list is not in use (the box at the top left is unticked), so "
+                   "there is no price for %1.");
+const QString WeighedHangingKept =
+    QStringLiteral("This final bill's hanging weight, %1 lb, was typed as weighed and stays as "
+                   "it is: the live weight does not change it. Type the hanging weight again to "
+                   "change it.");
 
 const QString Zero = QStringLiteral("0");
 
@@ -64,10 +75,11 @@ QuietView quietView;
 
 } // namespace
 
-Estimate::Estimate(PriceSource& prices, const Clock& clock)
+Estimate::Estimate(PriceSource& prices, const Clock& clock, const QuoteRules& rules)
     : prices_(prices)
     , view_(&quietView)
     , clock_(clock)
+    , rules_(rules)
 {
     saved_ = value_;
     unsavedAnyway_ = false;
@@ -110,6 +122,9 @@ QStringList Estimate::problems() const
         check(caption + QStringLiteral(" weight"), r.weight, R::FigureProblem(r.weight.text));
         check(caption + QStringLiteral(" charge"), r.charge, R::FigureProblem(r.charge.text));
     }
+    if (value_.share)
+        check(QStringLiteral("split-side surcharge"), value_.share->surcharge,
+              R::FigureProblem(value_.share->surcharge.text));
     return found;
 }
 
@@ -287,8 +302,14 @@ void Estimate::refreshPending()
         return !f.isCurrent() && !f.typed;
     };
     bool any = pending(value_.hanging) || pending(value_.processing) || pending(value_.kill);
-    for (const ServiceInfo& s : Services())
-        any = any || (counts(s.id) && (pending(row(s.id).weight) || pending(row(s.id).charge)));
+    for (const ServiceInfo& s : Services()) {
+        // A worksheet's row that no worksheet figured waits for its worksheet.
+        const bool waitsForSheet = s.figuring == Figuring::Worksheet && !row(s.id).fromSheet;
+        any = any || (counts(s.id) &&
+                      (pending(row(s.id).weight) || (pending(row(s.id).charge) && !waitsForSheet)));
+    }
+    if (value_.share)
+        any = any || pending(value_.share->surcharge);
     if (!any && !pricesMoved())
         return;
     const QScopedValueRollback<bool> quiet(quiet_, true);
@@ -309,7 +330,7 @@ void Estimate::refigureAll()
             continue;
         switch (s.figuring) {
         case Figuring::Worksheet:
-            refigureSheet(s.id);
+            figureSheetRow(s.id);
             break;
         case Figuring::CureProducts:
             if (value_.shown.cureProductsShown)
@@ -324,6 +345,7 @@ void Estimate::refigureAll()
             break;
         }
     }
+    figureSurcharge();
     roundAndTotal();
 }
 
@@ -336,13 +358,24 @@ void Estimate::useTodaysPrices()
     refigureAll();
 }
 
-bool Estimate::refigureSheet(ServiceId service)
+bool Estimate::figureSheetRow(ServiceId service)
 {
     const ServiceInfo& s = Service(service);
     ServiceRow& r = value_.row(service);
-    // Only what a worksheet figured is figured again: a charge or a weight
-    // typed by the clerk stays the clerk's.
-    if (!r.fromSheet || r.charge.typed || r.weight.typed)
+    // A charge typed by the clerk stays the clerk's.
+    if (r.charge.typed)
+        return true;
+    // A charge that no worksheet figured is not a charge of 0: the row is
+    // marked until its worksheet figures it (or the clerk types one).
+    if (!r.fromSheet) {
+        const double pounds = LeadingNumber(r.weight.text);
+        r.charge.fail(pounds != 0 ? SheetPoundsNotFigured.arg(QLatin1String(s.caption),
+                                                              r.weight.text.trimmed())
+                                  : SheetNotFigured.arg(QLatin1String(s.caption)));
+        return false;
+    }
+    // A weight typed over the worksheet's keeps the charge figured before.
+    if (r.weight.typed)
         return true;
     QString problem;
     if (s.singleRate) {
@@ -434,17 +467,22 @@ void Estimate::chooseSpecies(Species species)
     beginAction();
     const Species before = value_.species;
     value_.species = species;
+    // A saved estimate keeps the factor it was quoted with; otherwise the
+    // species' factor, the shop's adopted one where there is one.
+    const bool keepsFactor = value_.basis == PriceBasis::Kept && before == species;
+    if (!keepsFactor) {
+        value_.weightFactor = QuoteFactor(rules_, species);
+        // The deer's hint is left as it was unless the shop adopted a factor.
+        if (species != Species::Deer || rules_.adoptedFactor(species))
+            value_.shown.speciesHint = FactorHint(rules_, species);
+    }
     if (species == Species::Deer) {
         value_.shown.weightCaption = FieldDressed;
-        value_.weightFactor = R::DeerFactor;
         value_.kill.set(Zero); // no kill charge for deer
         if (!shopPrices() && !value_.rates.contains(PriceItem::Deer) && !prices_.isOpen())
             report(DeerNeedsPriceList);
     } else {
-        const bool beef = species == Species::Beef;
-        value_.shown.speciesHint = beef ? BeefHint : PorkHint;
         value_.shown.weightCaption = LiveWeight;
-        value_.weightFactor = beef ? R::BeefFactor : R::PorkFactor;
         figureKill();
     }
     // The estimate follows the species: the hanging weight of the weight
@@ -476,6 +514,12 @@ void Estimate::setLiveWeight(const QString& text)
     refreshPending(); // the keystrokes of one typing run tell a problem once
     value_.live = text;
     const QScopedValueRollback<bool> typing(typing_, true);
+    if (finalBill_ && value_.hanging.typed && !value_.hanging.text.trimmed().isEmpty()) {
+        // The carcass was weighed for the bill: the weight on the rail stands.
+        report(WeighedHangingKept.arg(value_.hanging.text.trimmed()));
+        refigureTotal();
+        return;
+    }
     if (figureHangingFromLive())
         refigureFromHangingWeight();
     roundAndTotal();
@@ -556,6 +600,45 @@ void Estimate::refigureFromHangingWeight()
         else if (s.figuring == Figuring::CureProducts && value_.shown.cureProductsShown)
             figureCureProducts(value_.cure);
     }
+    figureSurcharge();
+}
+
+void Estimate::figureSurcharge()
+{
+    if (!value_.share)
+        return;
+    ShareOfAnimal& share = *value_.share;
+    if (!share.splitSide()) {
+        share.surchargeRate.clear();
+        share.surcharge = Figure::figured(Zero);
+        return;
+    }
+    // The split side's price per pound: the rate kept with a saved share,
+    // else the price list's (there is no built-in one).
+    QString problem;
+    std::optional<double> rate;
+    if (value_.basis == PriceBasis::Kept && value_.rates.contains(PriceItem::SplitSide))
+        rate = value_.rates.value(PriceItem::SplitSide);
+    else if (!shopPrices())
+        problem = NoSurchargePrice.arg(PriceItem::SplitSide);
+    else
+        rate = price(PriceItem::SplitSide, std::nullopt, &problem);
+    const auto hanging = rate ? hangingWeightValue(&problem) : std::nullopt;
+    if (!hanging) {
+        share.surcharge.fail(problem);
+        report(problem);
+        return;
+    }
+    share.surchargeRate = NumberText(*rate);
+    share.surcharge.set(R::Charge(*hanging, *rate));
+}
+
+void Estimate::setShare(const std::optional<ShareOfAnimal>& share)
+{
+    beginAction();
+    value_.share = share;
+    figureSurcharge();
+    refigureTotal();
 }
 
 // ---------------------------------------------------------------- charges typed
@@ -617,8 +700,6 @@ void Estimate::clickService(ServiceId service, bool ticked)
     }
     r.accepted = true;
     value_.shown.fieldsShown[static_cast<int>(service)] = true;
-    if (!ticked)
-        r.figuredFor.reset();
     figure(service);
     if (s.figuring == Figuring::PaperWrapp && !ticked)
         figureProcessing(); // back to the ordinary processing price
@@ -688,6 +769,10 @@ void Estimate::figure(ServiceId service)
             figureCureProducts(value_.cure);
         return;
     case Figuring::Worksheet:
+        // Ticked again: its charge follows what its worksheet was given,
+        // whatever the worksheet that opens now is then used for.
+        if (counts(service))
+            figureSheetRow(service);
         view_->showWorksheet(service);
         return;
     }
@@ -739,16 +824,35 @@ void Estimate::refigureTotal()
     part(QStringLiteral("processing charge"), value_.processing);
     for (const ServiceInfo& s : Services()) {
         ServiceRow& r = value_.row(s.id);
-        if (!counts(s.id)) {
+        // An unticked row counts nothing; what its worksheet was given stays
+        // with it, to be figured again when it is ticked again.
+        if (!counts(s.id))
             r.charge = Figure::figured(Zero);
-            r.fromSheet = false;
-        } else
+        else
             part(ServiceCaption(s) + QStringLiteral(" charge"), r.charge);
         (s.column == Column::Beef ? beef : pork) << r.charge.text;
     }
-    value_.total.set(R::Total(value_.kill.text, value_.processing.text, beef, pork));
+    QString total = R::Total(value_.kill.text, value_.processing.text, beef, pork);
+    if (value_.share) {
+        // A share's bill: its surcharge, and its cents of the animal's rounding.
+        part(QStringLiteral("split-side surcharge"), value_.share->surcharge);
+        total = NumberText(
+            Round15(Round15(LeadingNumber(total) + LeadingNumber(value_.share->surcharge.text)) +
+                    LeadingNumber(value_.share->leftover)));
+    }
+    value_.total.set(total);
     if (!incomplete.isEmpty())
         value_.total.fail(QStringLiteral("Incomplete: %1").arg(incomplete));
+    refreshLikelyRatio();
+}
+
+void Estimate::refreshLikelyRatio()
+{
+    // The quote's likely range at the shop's range as it stands now; a saved
+    // one keeps the range it was given.
+    if (value_.basis == PriceBasis::Today || !value_.likelyRatio.isSet())
+        value_.likelyRatio =
+            value_.species == Species::None ? HangingRatio() : rules_.ratio(value_.species);
 }
 
 bool Estimate::applySheet(quint64 identity, ServiceId service, const SheetResult& result)
@@ -768,6 +872,15 @@ bool Estimate::applySheet(quint64 identity, ServiceId service, const SheetResult
         r.figuredFor = StrictNumber(value_.hanging.text);
     refigureTotal();
     return true;
+}
+
+void Estimate::restoreRow(ServiceId service, const ServiceRow& row)
+{
+    beginAction();
+    value_.row(service) = row;
+    if (counts(service) && Service(service).figuring == Figuring::Worksheet)
+        figureSheetRow(service);
+    roundAndTotal();
 }
 
 // ---------------------------------------------------------------- cure products
@@ -821,6 +934,10 @@ void Estimate::figureCureProducts(const R::CureSelection& selected)
 void Estimate::replace(const EstimateValue& value)
 {
     value_ = value;
+    finalBill_ = false;
+    // A record kept before the range was kept with it: the shop's as it is.
+    if (!value_.likelyRatio.isSet() && value_.species != Species::None)
+        value_.likelyRatio = rules_.ratio(value_.species);
     ++identity_;
     toldWhileTyping_.clear();
     saved_ = value_;
@@ -830,6 +947,7 @@ void Estimate::replace(const EstimateValue& value)
 void Estimate::clear()
 {
     value_ = EstimateValue();
+    finalBill_ = false;
     ++identity_;
     toldWhileTyping_.clear();
     saved_ = value_;
@@ -874,6 +992,7 @@ bool Estimate::hasUnsavedChanges() const
     now.basis = then.basis;
     now.ratesFrom = then.ratesFrom;
     now.savedAt = then.savedAt;
+    now.likelyRatio = then.likelyRatio;
     return !(now == then);
 }
 

@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "estimate/estimate_summary.h"
 #include "estimate/estimate_value.h"
+#include "estimate/quote_rules.h"
 #include "pricelist/price_source.h"
 
 #include <QSet>
@@ -44,9 +45,11 @@ struct SheetResult {
 
 class Estimate {
 public:
-    // An estimate priced from `prices`; it tells and asks nothing until a
-    // view is set (a saved estimate read back to be printed needs none).
-    Estimate(PriceSource& prices, const Clock& clock);
+    // An estimate priced from `prices`, quoted by the shop's `rules` (its
+    // ranges of the hanging weight and any factor adopted for quotes); it
+    // tells and asks nothing until a view is set (a saved estimate read back
+    // to be printed needs none).
+    Estimate(PriceSource& prices, const Clock& clock, const QuoteRules& rules = PublishedRules());
     // The screen that shows it, or none.
     void setView(EstimateView* view);
 
@@ -79,8 +82,23 @@ public:
     void clickService(ServiceId service, bool ticked);
     // The clerk changed the beef cure products' selection.
     void chooseCureProducts(const EstimateRules::CureSelection& selected);
-    // The total from kill, processing and the charges of the ticked services.
+    // The total from kill, processing and the charges of the ticked services
+    // (and, for a share of an animal, its surcharge and its cents of the
+    // animal's rounding).
     void refigureTotal();
+
+    // The quote's likely range at the shop's range as it stands now (a saved
+    // estimate keeps the one it was given); every figuring does it too.
+    void refreshLikelyRatio();
+
+    // The part of an animal sold in shares that the estimate is for (none:
+    // a whole one): its split-side surcharge is figured from its hanging
+    // weight, and the total follows.
+    void setShare(const std::optional<ShareOfAnimal>& share);
+    // The estimate is a final bill (its hanging weight weighed): a live
+    // weight typed again does not replace a hanging weight typed for it.
+    void setFinalBill(bool finalBill) { finalBill_ = finalBill; }
+    bool isFinalBill() const { return finalBill_; }
 
     // Figures again, without a word, what could not be figured before (its
     // price back, the server back). Every action does it first.
@@ -113,10 +131,14 @@ public:
     // total follows. False, and nothing written, when the estimate has been
     // replaced since.
     bool applySheet(quint64 identity, ServiceId service, const SheetResult& result);
+    // A service's row put back as it was (before a click that opened a
+    // worksheet that was then closed unfigured); the total follows.
+    void restoreRow(ServiceId service, const ServiceRow& row);
 
     // ------------------------------------------------------------ keeping the estimate
 
     const EstimateValue& value() const { return value_; }
+    const QuoteRules& rules() const { return rules_; }
     // Replaces the estimate with one saved before, as it was saved: nothing
     // is looked up or figured again, and it goes on at the rates kept with it.
     void replace(const EstimateValue& value);
@@ -174,10 +196,13 @@ private:
     void figureProcessing();
     void figureKill();
     void figureDeer();
+    void figureSurcharge();
+    // A worksheet's row, counted: its charge from what the worksheet was
+    // given; not figured (and marked) when no worksheet has figured it.
+    bool figureSheetRow(ServiceId service);
     // The hanging weight of the live weight typed; false when it was not figured.
     bool figureHangingFromLive();
     void refigureFromHangingWeight();
-    bool refigureSheet(ServiceId service);
     // The beef charges rounded to cents, then the total.
     void roundAndTotal();
     bool roundBeefCharges();
@@ -199,9 +224,11 @@ private:
     PriceSource& prices_;
     EstimateView* view_;
     const Clock& clock_;
+    const QuoteRules& rules_;
 
     EstimateValue value_;
     bool flag_ = false;
+    bool finalBill_ = false;
     quint64 identity_ = 1;
 
     // The estimate as it was last saved, replaced or cleared.

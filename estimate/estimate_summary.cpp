@@ -87,15 +87,61 @@ QStringList detailsOf(const ServiceInfo& s, const SheetEntries& entries)
 
 } // namespace
 
+BillAmounts AmountsOf(const EstimateValue& v)
+{
+    BillAmounts bill;
+    bill.kill = v.kill.text;
+    bill.processing = v.processing.text;
+    if (v.share && LeadingNumber(v.share->leftover) != 0)
+        bill.processing = NumberText(
+            Round15(LeadingNumber(v.processing.text) + LeadingNumber(v.share->leftover)));
+    for (const ServiceInfo& s : Services())
+        if (v.counts(s.id))
+            bill.services.append({s.id, v.row(s.id).charge.text});
+    if (v.share && v.share->splitSide())
+        bill.surcharge = v.share->surcharge.text;
+    bill.total = v.total.text;
+    return bill;
+}
+
+QStringList BillAmounts::charges() const
+{
+    QStringList all = {kill, processing};
+    for (const auto& [service, charge] : services)
+        all << charge;
+    if (surcharge)
+        all << *surcharge;
+    return all;
+}
+
+std::optional<BillCents> CentsOfBill(const EstimateValue& v)
+{
+    const BillAmounts bill = AmountsOf(v);
+    const auto lines = CentsAddingUp(bill.charges(), bill.total);
+    const auto total = CentsOf(bill.total);
+    if (!lines || !total)
+        return std::nullopt;
+    BillCents cents;
+    cents.kill = lines->at(0);
+    cents.processing = lines->at(1);
+    for (int i = 0; i < int(bill.services.size()); ++i)
+        cents.services += lines->at(2 + i);
+    if (bill.surcharge)
+        cents.surcharge = lines->last();
+    cents.total = *total;
+    return cents;
+}
+
 EstimateSummary Summarize(const EstimateValue& v)
 {
+    const BillAmounts bill = AmountsOf(v);
     EstimateSummary estimate;
     estimate.species = SpeciesName(v.species);
     estimate.weightCaption = v.shown.weightCaption;
     estimate.enteredWeight = v.live;
     estimate.hangingWeight = v.hanging.text;
-    estimate.killCharge = v.kill.text;
-    estimate.processingCharge = v.processing.text;
+    estimate.killCharge = bill.kill;
+    estimate.processingCharge = bill.processing;
     estimate.processingRate = v.processingRate;
     estimate.pricesOf = v.ratesFrom;
     estimate.saved = v.savedAt.date();
@@ -121,25 +167,57 @@ EstimateSummary Summarize(const EstimateValue& v)
         }
         estimate.services << line;
     }
-    estimate.total = v.total.text;
+    estimate.total = bill.total;
     if (v.share) {
         const ShareOfAnimal& share = *v.share;
-        estimate.shareNote =
-            QStringLiteral("Share %1 of %2: a %3 of %4%5, whose hanging weight is %6 lb; %7.")
-                .arg(share.share)
-                .arg(share.shares)
-                .arg(share.part, estimate.species.toLower(),
-                     share.tag.trimmed().isEmpty() ? QString()
-                                                   : QStringLiteral(" tag ") + share.tag.trimmed(),
-                     share.animalHanging, share.killFeeWords);
-        if (!share.surchargeRate.isEmpty() || !share.surcharge.isCurrent()) {
-            estimate.surcharge = share.surcharge.text;
+        estimate.shareNote = ShareNote(share, v.species);
+        if (bill.surcharge) {
+            estimate.surcharge = *bill.surcharge;
             estimate.surchargeRate = share.surchargeRate;
         }
-        if (!share.total.isEmpty())
-            estimate.total = share.total;
     }
     return estimate;
+}
+
+QStringList StaleRowWords(const EstimateValue& v)
+{
+    QStringList stale;
+    for (const ServiceInfo& s : Services())
+        if (v.isStale(s.id))
+            stale << QStringLiteral("%1, figured for %2 lb")
+                         .arg(ServiceCaption(s), NumberText(*v.row(s.id).figuredFor));
+    return stale;
+}
+
+QString ShareHeading(const ShareOfAnimal& share)
+{
+    return QStringLiteral("Share %1 of %2").arg(share.share).arg(share.shares);
+}
+
+QString PartOfAnimal(const QString& part, Species species)
+{
+    const QString animal =
+        species == Species::Pork ? QStringLiteral("a hog") : QStringLiteral("a beef");
+    // "10 % of a hog"; "a quarter of a beef".
+    if (part.endsWith(QLatin1Char('%')))
+        return QStringLiteral("%1 of %2").arg(part, animal);
+    return QStringLiteral("a %1 of %2").arg(part, animal);
+}
+
+QString ShareNote(const ShareOfAnimal& share, Species species)
+{
+    QString note =
+        QStringLiteral("%1: %2").arg(ShareHeading(share), PartOfAnimal(share.part, species));
+    if (!share.tag.trimmed().isEmpty())
+        note += QStringLiteral(", tag ") + share.tag.trimmed();
+    note += QStringLiteral(", whose hanging weight is %1 lb; %2.")
+                .arg(share.animalHanging, share.killFeeWords);
+    if (LeadingNumber(share.leftover) != 0)
+        note += QStringLiteral(" The processing charge carries this share's cents of dividing "
+                               "the animal's kill fee and processing to the cent.");
+    if (share.takenOff)
+        note += QStringLiteral(" This buyer was taken off the animal after this was saved.");
+    return note;
 }
 
 QString PrintedServiceName(ServiceId service)
@@ -358,6 +436,8 @@ QString EstimateHtml(const EstimateSummary& s)
                                "<td></td><td align=\"right\">%2</td></tr>")
                     .arg(escaped(s.likelyHanging), escaped(s.likelyTotal));
     html += QStringLiteral("</table>");
+    if (!s.likelyCaution.isEmpty())
+        html += QStringLiteral("<p>%1</p>").arg(escaped(s.likelyCaution));
     if (!s.likelyWords.isEmpty())
         html += QStringLiteral("<p><small>%1</small></p>").arg(escaped(s.likelyWords));
     html += EstimateNotice;
@@ -371,7 +451,18 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
     };
     QString html = pageHead(
         billed, QStringLiteral("Final bill of %1, quoted on %2").arg(day(billed), day(quote)));
-    html += datesLine(billed);
+    // Each column at its own prices: the quote's, and the bill's (today's
+    // after Use Today's Prices).
+    if (quote.pricesOf.isValid() && billed.pricesOf.isValid() &&
+        quote.pricesOf != billed.pricesOf) {
+        html += QStringLiteral("<p><small>%1</small></p>")
+                    .arg(escaped(QStringLiteral("Quoted at prices of %1. Billed at prices of %2. "
+                                                "Printed %3")
+                                     .arg(isoDate(quote.pricesOf), isoDate(billed.pricesOf),
+                                          isoDate(billed.printed))));
+    } else {
+        html += datesLine(billed);
+    }
     html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">");
     html += row({QString(), QStringLiteral("Quoted"), QStringLiteral("Final")}, true);
     html += row({QStringLiteral("Species"), speciesText(quote), speciesText(billed)});

@@ -6,6 +6,8 @@
 #include "estimate/service_catalog.h"
 
 struct EstimateValue;
+struct ShareOfAnimal;
+enum class Species;
 
 #include <QDate>
 #include <QList>
@@ -13,6 +15,19 @@ struct EstimateValue;
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+
+// The rows figured by a worksheet for another hanging weight than the one
+// the estimate shows, in words ("Fajita Strips, figured for 150 lb").
+QStringList StaleRowWords(const EstimateValue& value);
+
+// "Share 3 of 8": which share of its animal an estimate is, as its sheet and
+// the animal's sheet name it.
+QString ShareHeading(const ShareOfAnimal& share);
+// "a quarter of a beef", "10 % of a hog".
+QString PartOfAnimal(const QString& part, Species species);
+// The buyer's sheet's words on the share: which part of which animal, its
+// hanging weight and how the kill fee is divided.
+QString ShareNote(const ShareOfAnimal& share, Species species);
 
 // The words the printed estimate gives a service: words the customer reads
 // ("Paper wrapping", "Slicing for jerky"), not the price list's item names
@@ -65,11 +80,37 @@ struct EstimateSummary {
     // The quote's likely range (see likely_range.h): the hanging weight and the
     // total between, and the assumption in words; empty when none is printed.
     QString likelyHanging, likelyTotal, likelyWords;
+    // When the quote's factor lies outside the range: which way the bill goes.
+    QString likelyCaution;
 };
 
 // The estimate's lines as the customer reads them. The shop, the dates and
 // the saved estimate's number and customer are the caller's to fill in.
 EstimateSummary Summarize(const EstimateValue& value);
+
+// What an estimate bills, charge by charge in the order printed: the kill
+// charge, the processing charge (a share's with its cents of the animal's
+// rounding), each service counted in the order of their boxes, and a
+// split-side quarter's surcharge; and the total. Every bill printed, listed
+// or put on a sheet is made from these.
+struct BillAmounts {
+    QString kill, processing;
+    QList<std::pair<ServiceId, QString>> services;
+    std::optional<QString> surcharge;
+    QString total;
+
+    // Every charge, in the order printed.
+    QStringList charges() const;
+};
+BillAmounts AmountsOf(const EstimateValue& value);
+
+// The same bill to the cent (see CentsAddingUp): each charge, the services
+// together, and the total they add up to. No value while a charge or the
+// total is not a number.
+struct BillCents {
+    std::int64_t kill = 0, processing = 0, services = 0, surcharge = 0, total = 0;
+};
+std::optional<BillCents> CentsOfBill(const EstimateValue& value);
 
 // Amounts of money in whole cents that add up exactly to the total in whole
 // cents (the total to the nearest cent, a half cent to the even cent): each

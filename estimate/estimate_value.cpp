@@ -1,5 +1,6 @@
 #include "estimate/estimate_value.h"
 
+#include "core/money.h"
 #include "core/numbers.h"
 #include "pricelist/price_items.h"
 
@@ -39,7 +40,11 @@ namespace {
 // The record: what it is, and the version of its layout. A later version reads
 // the records of every earlier one.
 const QString RecordKind = QStringLiteral("locker-estimate");
-constexpr int RecordVersion = 2;
+constexpr int RecordVersion = 3;
+
+// Fields that the records of version 2 did not have: absent, they keep their
+// default (see fromSecondVersion for what else a version 2 record means).
+constexpr bool AddedInVersion3 = true;
 
 // Each service's key in the record, in the order of ServiceId. The keys stay
 // as they are when captions or printed names change.
@@ -119,7 +124,15 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, ShareOfAnimal*)
     f("killFeeWords", v.killFeeWords);
     f("surchargeRate", v.surchargeRate);
     f("surcharge", v.surcharge);
-    f("total", v.total);
+    f("leftover", v.leftover, AddedInVersion3);
+    f("takenOff", v.takenOff, AddedInVersion3);
+}
+
+template <typename V, typename F> void fieldsOf(V& v, F& f, HangingRatio*)
+{
+    f("low", v.low);
+    f("high", v.high);
+    f("middle", v.middle);
 }
 
 template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
@@ -142,6 +155,7 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
     f("ratesFrom", v.ratesFrom);
     f("savedAt", v.savedAt);
     f("share", v.share);
+    f("likelyRatio", v.likelyRatio, AddedInVersion3);
     f("shown", v.shown);
 }
 
@@ -210,7 +224,7 @@ template <typename T> requires hasFields<T> QJsonValue encode(const std::optiona
 
 struct Writer {
     QJsonObject object;
-    template <typename T> void operator()(const char* key, const T& v)
+    template <typename T> void operator()(const char* key, const T& v, bool = false)
     {
         object.insert(QLatin1String(key), encode(v));
     }
@@ -338,9 +352,13 @@ template <typename T> requires hasFields<T> bool decode(const QJsonValue& j, std
 struct Reader {
     QJsonObject object;
     bool ok = true;
-    template <typename T> void operator()(const char* key, T& v)
+    // `added`: a field that earlier records lack, which keeps its default then.
+    template <typename T> void operator()(const char* key, T& v, bool added = false)
     {
-        ok = decode(object.value(QLatin1String(key)), v) && ok;
+        const QJsonValue j = object.value(QLatin1String(key));
+        if (added && j.isUndefined())
+            return;
+        ok = decode(j, v) && ok;
     }
 };
 
@@ -459,6 +477,35 @@ std::optional<EstimateValue> fromFirstVersion(const QJsonObject& record)
     return v;
 }
 
+// ---------------------------------------------------------------- version 2
+//
+// A share's record of version 2 kept its split-side surcharge and its cents
+// of the animal's rounding beside its total, as the share's total billed
+// ("total" in its share). That billed total is its total now: what moved it
+// from the estimate's own total is its leftover.
+
+bool fromSecondVersion(const QJsonObject& record, EstimateValue& v)
+{
+    if (!v.share)
+        return true;
+    const QJsonValue shareTotal =
+        record.value(QStringLiteral("share")).toObject().value(QStringLiteral("total"));
+    QString total;
+    if (!decode(shareTotal, total))
+        return false;
+    if (total.isEmpty())
+        return true; // never figured as a share
+    const auto billed = CentsOf(total);
+    const auto own = StrictNumber(v.total.text);
+    const auto surcharge = StrictNumber(v.share->surcharge.text);
+    if (!billed || !own)
+        return true;
+    if (const auto leftover = DollarsToCents(Round15(*own + surcharge.value_or(0)), *billed))
+        v.share->leftover = *leftover;
+    v.total.text = total;
+    return true;
+}
+
 } // namespace
 
 QString EstimateValue::toRecord() const
@@ -482,9 +529,10 @@ std::optional<EstimateValue> EstimateValue::fromRecord(const QString& text)
     std::optional<EstimateValue> value;
     if (version.toDouble() == 1) {
         value = fromFirstVersion(record);
-    } else if (version.toDouble() == RecordVersion) {
+    } else if (version.toDouble() == 2 || version.toDouble() == RecordVersion) {
         EstimateValue read;
-        if (decode(QJsonValue(record), read))
+        if (decode(QJsonValue(record), read) &&
+            (version.toDouble() == RecordVersion || fromSecondVersion(record, read)))
             value = read;
     }
     // A later version is a newer program's.

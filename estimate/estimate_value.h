@@ -70,9 +70,16 @@ struct EstimateShown {
     bool operator==(const EstimateShown&) const = default;
 };
 
+// The words of a quarter cut from a split side, which pays the shop's
+// surcharge per pound on top of its processing.
+inline const QString SplitSideQuarterWords = QStringLiteral("split-side quarter");
+
 // The part of one animal that an estimate is for, when a beef or hog is sold
-// in shares (see animal_shares.h). Each share's estimate carries it, so that
-// its sheet, its bill and the book tell which animal and which part it is.
+// in shares (see animal_shares.h). Each share's estimate carries it, and with
+// it everything of the buyer's bill that comes from the animal: its part of
+// the hanging weight and of the kill fee are its own weights and charges, and
+// its split-side surcharge and its cents of the animal's rounding count in
+// its own total, so its bill reads the same wherever it is shown or printed.
 struct ShareOfAnimal {
     QString tag;               // the carcass's tag, the same on every share of it
     QString part;              // "half", "quarter", "split-side quarter", "30 %"
@@ -85,14 +92,34 @@ struct ShareOfAnimal {
     QString killFeeKey;       // how the kill fee is divided ("by-part", ...)
     bool paysKillFee = false; // this share pays the whole kill fee (one buyer pays it)
     QString killFeeWords;     // how the kill fee is divided, in words
-    QString surchargeRate;    // dollars per pound of a split side; empty when none
-    Figure surcharge;         // the split-side surcharge: "0" when there is none
-    // The share's total as billed to the cent (its kill, processing, services
-    // and surcharge, with its cent of the animal's rounding); empty until the
-    // animal is figured.
-    QString total;
+    // The split-side surcharge, figured by the estimate from its hanging
+    // weight: its price per pound (empty when the part pays none) and the
+    // amount ("0" when none).
+    QString surchargeRate;
+    Figure surcharge;
+    // The animal's kill fee and processing are divided among its shares to
+    // the cent: the dollars that this share's kill and processing are moved by
+    // so that the shares' add up to the animal's (a fraction of a cent either
+    // way, "0" when none). They count in the total and are billed with the
+    // processing charge.
+    QString leftover = QStringLiteral("0");
+    // The buyer was taken off the animal after this was saved: it is an
+    // estimate of its own now, no longer found under the tag.
+    bool takenOff = false;
 
+    bool splitSide() const { return part == SplitSideQuarterWords; }
     bool operator==(const ShareOfAnimal&) const = default;
+};
+
+// The hanging weight as a share of the live (or field-dressed) weight: the
+// range it usually falls in, and the measured middle when the owner adopted
+// one from the shop's own bills (0 while none was).
+struct HangingRatio {
+    double low = 0, high = 0;
+    double middle = 0;
+
+    bool isSet() const { return low > 0 && high > 0; }
+    bool operator==(const HangingRatio&) const = default;
 };
 
 // Whose prices the estimate is figured at.
@@ -132,6 +159,11 @@ struct EstimateValue {
 
     // The part of an animal sold in shares that it is for; none for a whole one.
     std::optional<ShareOfAnimal> share;
+
+    // The shop's range of the hanging weight that the quote's likely range is
+    // figured at: the shop's as it stands at each figuring, kept as it was
+    // given once the estimate is saved. Not set while none was taken.
+    HangingRatio likelyRatio;
 
     EstimateShown shown;
 

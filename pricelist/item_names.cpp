@@ -38,10 +38,13 @@ const LookedUp& lookedUp(int i)
          "Polish, German, brat and Italian sausage on the sausage worksheet"},
         {PriceItem::SmokedSausageJalepono, "jalapeño and cheddar sausage on the sausage worksheet"},
         {PriceItem::PorkTrim, "the pork added to sausage on the sausage worksheet"},
+        {PriceItem::SplitSide, "the surcharge of a split-side quarter of an animal sold in shares"},
+        {PriceItem::ShareKill, "the kill fee per share of an animal sold in shares"},
     };
+    static_assert(sizeof(table) / sizeof(table[0]) == 20, "LookedUpCount below counts them");
     return table[i];
 }
-constexpr int LookedUpCount = 18;
+constexpr int LookedUpCount = 20;
 
 constexpr char32_t Blank = U' ';
 

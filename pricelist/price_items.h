@@ -26,6 +26,10 @@ inline const QString HotStix = QStringLiteral("HotStix");
 inline const QString SmokedSausage = QStringLiteral("Smoked Sausage");
 inline const QString SmokedSausageJalepono = QStringLiteral("Smoked Sausage w/ Jalepono & Cheddar");
 inline const QString PorkTrim = QStringLiteral("PorkTrim");
+// An animal sold in shares: the surcharge per pound of a quarter cut from a
+// split side, and the kill fee per share where the shop divides it so.
+inline const QString SplitSide = QStringLiteral("SplitSide");
+inline const QString ShareKill = QStringLiteral("ShareKill");
 
 // The category written with an item that the sausage worksheet adds.
 inline const QString AddedItemCategory = QStringLiteral("Curing/Seasoning");

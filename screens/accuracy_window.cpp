@@ -1,6 +1,7 @@
 #include "screens/accuracy_window.h"
 
 #include "core/money.h"
+#include "core/numbers.h"
 #include "core/shop_settings.h"
 #include "estimate/book_figures.h"
 #include "estimate/estimate_value.h"
@@ -38,17 +39,6 @@ QString dayText(const QDate& day)
     return day.toString(QStringLiteral("d MMM yyyy"));
 }
 
-// A ratio as the shop's ranges are written: two decimals.
-double twoDecimals(double value)
-{
-    return std::round(value * 100) / 100;
-}
-
-QString ratioText(double value)
-{
-    return QString::number(value, 'f', 2);
-}
-
 // "+3.0 %", "-0.4 %", "0.0 %" for a share.
 QString signedPercent(double share)
 {
@@ -68,32 +58,6 @@ QString withinText(double share, qsizetype compared)
         .arg(std::lround(share * 100))
         .arg(std::lround(share * double(compared)))
         .arg(compared);
-}
-
-Species speciesOf(const QString& name)
-{
-    for (const Species s : {Species::Beef, Species::Pork, Species::Deer})
-        if (SpeciesName(s) == name)
-            return s;
-    return Species::None;
-}
-
-// What the hanging weight is a share of, for the species.
-QString weightOf(const QString& species)
-{
-    return speciesOf(species) == Species::Deer ? QStringLiteral("the field-dressed weight")
-                                               : QStringLiteral("the live weight");
-}
-
-// "Beef: 0.59 to 0.63 of the live weight, middle 0.61"
-QString rangeWords(const QString& species, const RatioSetting& setting)
-{
-    QString words =
-        QStringLiteral("%1: %2 to %3 of %4")
-            .arg(species, ratioText(setting.low), ratioText(setting.high), weightOf(species));
-    if (setting.middle > 0)
-        words += QStringLiteral(", middle %1").arg(ratioText(setting.middle));
-    return words;
 }
 
 // "Tenderising (5), Minute Steaks (2)": the most frequent first.
@@ -185,6 +149,14 @@ AccuracyWindow::AccuracyWindow(EstimateBook& book, QWidget* parent)
                                      "measured here the shop's range for each species shown"));
     middle_ = new QCheckBox(QStringLiteral("and the measured &middle"), this);
     middle_->setObjectName(QStringLiteral("adoptMiddle"));
+    forQuotes_ = new QCheckBox(QStringLiteral("which &figures the quotes"), this);
+    forQuotes_->setObjectName(QStringLiteral("adoptForQuotes"));
+    forQuotes_->setToolTip(QStringLiteral("Quotes then figure the hanging weight at the measured "
+                                          "middle instead of the screen's own share of the live "
+                                          "weight; a saved estimate keeps the share it was quoted "
+                                          "with"));
+    forQuotes_->setEnabled(false);
+    connect(middle_, &QCheckBox::toggled, forQuotes_, &QWidget::setEnabled);
     auto* close = new QPushButton(QStringLiteral("&Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     connect(adopt, &QPushButton::clicked, this, &AccuracyWindow::adoptRanges);
@@ -208,6 +180,7 @@ AccuracyWindow::AccuracyWindow(EstimateBook& book, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(adopt);
     buttons->addWidget(middle_);
+    buttons->addWidget(forQuotes_);
     buttons->addStretch();
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -287,8 +260,8 @@ void AccuracyWindow::showFigures()
         const SpeciesAccuracy& s = report_.species[row];
         const qsizetype compared = s.finalOverQuote.size();
         const QString ratio = s.ratio ? QStringLiteral("%1 (%2\u2013%3)")
-                                            .arg(ratioText(s.ratio->median),
-                                                 ratioText(s.ratio->low), ratioText(s.ratio->high))
+                                            .arg(RatioText(s.ratio->median),
+                                                 RatioText(s.ratio->low), RatioText(s.ratio->high))
                                       : None;
         const QString difference =
             compared == 0 ? None
@@ -301,7 +274,8 @@ void AccuracyWindow::showFigures()
             table_->setItem(row, column, cellItem(cells[column], column > 0));
         if (s.ratio)
             table_->item(row, 3)->setToolTip(
-                QStringLiteral("The median of %1 weighed bills, and their 10th to 90th percentile")
+                QStringLiteral(
+                    "The median of %1 weighed animals, and their 10th to 90th percentile")
                     .arg(s.weighed));
         rows.append({s.species, s.finalOverQuote});
         if (s.billed == 0)
@@ -321,37 +295,28 @@ void AccuracyWindow::showFigures()
 
 void AccuracyWindow::adoptRanges()
 {
-    struct Adopted {
-        QString species;
-        RatioSetting setting;
-    };
-    QList<Adopted> adopted;
+    QList<Adoption> adopted;
     QStringList set, leftAsTheyAre, refused;
-    for (const SpeciesAccuracy& s : report_.species) {
-        if (!s.ratio || s.weighed < FewestWeighed) {
-            leftAsTheyAre << QStringLiteral("%1: %2 weighed bill%3, and %4 are needed")
-                                 .arg(s.species)
-                                 .arg(s.weighed)
-                                 .arg(s.weighed == 1 ? QString() : QStringLiteral("s"))
+    for (const Adoption& a : Adoptions(report_, middle_->isChecked(),
+                                       middle_->isChecked() && forQuotes_->isChecked())) {
+        switch (a.outcome) {
+        case Adoption::TooFew:
+            leftAsTheyAre << QStringLiteral("%1: %2, and %3 are needed")
+                                 .arg(a.species,
+                                      CountOf(a.weighed, QStringLiteral("weighed animal"),
+                                              QStringLiteral("weighed animals")))
                                  .arg(FewestWeighed);
-            continue;
+            break;
+        case Adoption::NotAllowed:
+            refused << QStringLiteral("%1. %2").arg(AdoptionWords(a.species, a.setting), a.problem);
+            break;
+        case Adoption::Set:
+            set << QStringLiteral("%1 (now %2 to %3)")
+                       .arg(AdoptionWords(a.species, a.setting), RatioText(a.before.low),
+                            RatioText(a.before.high));
+            adopted << a;
+            break;
         }
-        const RatioSetting setting{twoDecimals(s.ratio->low), twoDecimals(s.ratio->high),
-                                   middle_->isChecked() ? twoDecimals(s.ratio->median) : 0};
-        const QString words = rangeWords(s.species, setting);
-        const QString problem = RatioProblem(setting.low, setting.high);
-        if (!problem.isEmpty()) {
-            refused << QStringLiteral("%1. %2").arg(words, problem);
-            continue;
-        }
-        const HangingRatio now = [&] {
-            const auto saved = LoadRatioSetting(s.species);
-            return saved ? HangingRatio{saved->low, saved->high, saved->middle}
-                         : DefaultRatio(speciesOf(s.species));
-        }();
-        set << QStringLiteral("%1 (now %2 to %3)")
-                   .arg(words, ratioText(now.low), ratioText(now.high));
-        adopted.append({s.species, setting});
     }
     QString others;
     if (!refused.isEmpty())
@@ -379,9 +344,9 @@ void AccuracyWindow::adoptRanges()
                            QStringLiteral("Adopt measured ranges"), QMessageBox::Question))
         return;
     QStringList done, failed;
-    for (const Adopted& a : adopted) {
+    for (const Adoption& a : adopted) {
         QString problem;
-        const QString words = rangeWords(a.species, a.setting);
+        const QString words = AdoptionWords(a.species, a.setting);
         if (SaveRatioSetting(a.species, a.setting, &problem))
             done << words;
         else

@@ -22,9 +22,6 @@ class AccuracyWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // A species' range is adopted from at least this many weighed bills.
-    static constexpr int FewestWeighed = 5;
-
     AccuracyWindow(EstimateBook& book, QWidget* parent);
 
     // Reads the report afresh from the book for the days and species chosen.
@@ -45,4 +42,5 @@ private:
     QLabel* services_ = nullptr;
     SpreadChart* chart_ = nullptr;
     QCheckBox* middle_ = nullptr;
+    QCheckBox* forQuotes_ = nullptr;
 };

@@ -8,8 +8,10 @@
 #include "screens/estimates_window.h"
 #include "ui/dialogs.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 EstimateKeeper::EstimateKeeper(QWidget& screen, Estimate& estimate, EstimateBook& book,
                                const Clock& clock)
@@ -27,13 +29,16 @@ void EstimateKeeper::setControls(QLabel* recordLabel, QPushButton* quoteOrFinal)
     quoteOrFinal_ = quoteOrFinal;
 }
 
-std::optional<EstimateValue> EstimateKeeper::sideOf(const EstimateRecord& record, bool final)
+std::optional<EstimateValue> EstimateKeeper::sideOf(const EstimateRecord& record, bool final) const
 {
     std::optional<EstimateValue> value =
         EstimateValue::fromRecord(final ? record.finalState : record.quoteState);
     // A record of the first program keeps no time of its own: the book's.
     if (value && !value->savedAt.isValid())
         value->savedAt = final ? record.updated : record.created;
+    // Nor one kept before quotes kept their range: the shop's as it is.
+    if (value && !value->likelyRatio.isSet() && value->species != Species::None)
+        value->likelyRatio = estimate_.rules().ratio(value->species);
     return value;
 }
 
@@ -65,30 +70,31 @@ bool EstimateKeeper::readyTo(const char* what)
                                     .arg(verb, mend.join(QLatin1Char('\n'))));
         return false;
     }
-    QStringList stale;
-    for (const ServiceId id : estimate_.staleServices())
-        stale << QStringLiteral("%1, figured for %2 lb")
-                     .arg(ServiceCaption(Service(id)), NumberText(*estimate_.row(id).figuredFor));
+    return GoOnWithStaleRows(&screen_, StaleRowWords(estimate_.value()),
+                             verb == QLatin1String("printed") ? QStringLiteral("Print")
+                                                              : QStringLiteral("Save"),
+                             QStringLiteral("the estimate"));
+}
+
+bool GoOnWithStaleRows(QWidget* parent, const QStringList& stale, const QString& doing,
+                       const QString& what)
+{
     if (stale.isEmpty())
         return true;
-    const QString doing =
-        verb == QLatin1String("printed") ? QStringLiteral("Print") : QStringLiteral("Save");
     return Dialogs::askYesNo(
-        &screen_,
+        parent,
         QStringLiteral("These rows were figured for another hanging weight than the one "
-                       "shown:\n%1\n\nOpen their worksheets again to figure them anew. %2 the "
-                       "estimate as it stands?")
-            .arg(stale.join(QLatin1Char('\n')), doing),
+                       "shown:\n%1\n\nOpen their worksheets again to figure them anew. %2 %3 "
+                       "as it stands?")
+            .arg(stale.join(QLatin1Char('\n')), doing, what),
         Dialogs::appTitle(), QMessageBox::Question);
 }
 
 bool EstimateKeeper::saveEstimate()
 {
     // A buyer's share is saved with the others, from the Shares window.
-    if (shareBack_) {
-        takeShareBack();
-        return true;
-    }
+    if (shareBack_)
+        return saveShares_ ? saveShares_() : (takeShareBack(), false);
     if (!readyTo("saved"))
         return false;
     const bool savedBefore = record_.number != 0;
@@ -97,10 +103,15 @@ bool EstimateKeeper::saveEstimate()
     // hanging weight is no longer the quote's).
     bool finalByDefault = showingFinal_;
     if (savedBefore && !record_.hasFinal()) {
+        // A hanging weight typed for the bill is weighed, even when it is
+        // the quote's own figure.
         const std::optional<EstimateValue> quote = sideOf(record_, false);
         const auto quoted = quote ? StrictNumber(quote->hanging.text) : std::nullopt;
         const auto now = StrictNumber(estimate_.hangingWeight());
-        finalByDefault = !quoted || !now || *quoted != *now;
+        const bool sameWeight = quoted && now && *quoted == *now;
+        const bool typedForTheBill =
+            estimate_.value().hanging.typed && !(quote && quote->hanging.typed && sameWeight);
+        finalByDefault = typedForTheBill || !sameWeight;
     }
     // What the clerk typed for a save that was refused is offered again.
     EstimateRecord asked = record_;
@@ -132,7 +143,7 @@ bool EstimateKeeper::saveEstimate()
     (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
     if (!final)
         next.likelyLow = next.likelyHigh = std::nullopt; // the quote given now
-    FillBookFiguresAt(next, ShopRatio);
+    FillBookFigures(next);
     const BookResult saved = book_.save(next);
     if (!saved.done) {
         // The estimate stays on the screen as it is, to be saved again or
@@ -147,6 +158,7 @@ bool EstimateKeeper::saveEstimate()
     record_ = next;
     showingFinal_ = final;
     estimate_.markSaved(kept);
+    estimate_.setFinalBill(final);
     showRecord();
     if (estimatesWindow_)
         estimatesWindow_->refresh();
@@ -155,6 +167,9 @@ bool EstimateKeeper::saveEstimate()
 
 bool EstimateKeeper::settleUnsaved(const QString& before)
 {
+    // The worksheets open on the estimate close first, writing nothing.
+    if (replacing_)
+        replacing_();
     if (shareBack_) {
         takeShareBack(); // its changes go back to the Shares window
         return true;
@@ -252,6 +267,7 @@ bool EstimateKeeper::openEstimate(qint64 number)
     record_ = *found;
     showingFinal_ = final;
     replaceWith(value);
+    estimate_.setFinalBill(final);
     screen_.raise();
     screen_.activateWindow();
     return true;
@@ -274,6 +290,7 @@ bool EstimateKeeper::showQuoteOrFinal()
     }
     showingFinal_ = !showingFinal_;
     replaceWith(value);
+    estimate_.setFinalBill(showingFinal_);
     return true;
 }
 
@@ -322,16 +339,12 @@ void EstimateKeeper::printShown()
     EstimateValue shown = estimate_.value();
     if (estimate_.hasUnsavedChanges())
         shown.savedAt = QDateTime(); // not as it was saved: of today
-    if (record_.hasFinal()) {
-        // The final bill beside the quote it was given.
-        const std::optional<EstimateValue> other = sideOf(record_, !showingFinal_);
-        if (other) {
-            if (showingFinal_)
-                PrintFinalBillWithDialog(&screen_, summaryOf(record_, *other),
-                                         summaryOf(record_, shown));
-            else
-                PrintFinalBillWithDialog(&screen_, summaryOf(record_, shown),
-                                         summaryOf(record_, *other));
+    if (record_.hasFinal() && showingFinal_) {
+        // The final bill beside the quote it was given; the quote shown is
+        // printed alone.
+        if (const std::optional<EstimateValue> quote = sideOf(record_, false)) {
+            PrintFinalBillWithDialog(&screen_, summaryOf(record_, *quote),
+                                     summaryOf(record_, shown));
             return;
         }
     }
@@ -397,8 +410,10 @@ void EstimateKeeper::showEstimates()
     estimatesWindow_->activateWindow();
 }
 
-bool EstimateKeeper::showShare(const EstimateValue& share, const QString& caption,
-                               std::function<void(const EstimateValue&)> back)
+bool EstimateKeeper::showShare(
+    const EstimateValue& share, const QString& caption,
+    std::function<void(const EstimateValue&)> back,
+    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed)
 {
     takeShareBack();
     if (!settleUnsaved(QStringLiteral("showing the buyer's share")))
@@ -406,6 +421,7 @@ bool EstimateKeeper::showShare(const EstimateValue& share, const QString& captio
     record_ = EstimateRecord();
     showingFinal_ = false;
     shareBack_ = std::move(back);
+    shareChanged_ = std::move(changed);
     shareCaption_ = caption;
     replaceWith(share);
     screen_.raise();
@@ -413,12 +429,26 @@ bool EstimateKeeper::showShare(const EstimateValue& share, const QString& captio
     return true;
 }
 
+void EstimateKeeper::shareChanged()
+{
+    if (!shareBack_ || !shareChanged_)
+        return;
+    const std::optional<ShareOfAnimal> part = shareChanged_(estimate_.value());
+    if (part && part != estimate_.value().share)
+        estimate_.setShare(part);
+}
+
 void EstimateKeeper::takeShareBack()
 {
     if (!shareBack_)
         return;
+    // The worksheets open on it close, writing nothing: the share goes back
+    // as it was before them.
+    if (replacing_)
+        replacing_();
     const std::function<void(const EstimateValue&)> back = std::move(shareBack_);
     shareBack_ = nullptr;
+    shareChanged_ = nullptr;
     const EstimateValue share = estimate_.value();
     replaceWith(std::nullopt);
     back(share);
@@ -433,16 +463,30 @@ void EstimateKeeper::showRecord()
     }
     if (!recordLabel_)
         return;
+    // The heading whole: a name too long for the line is shortened, never
+    // the rest (the tip shows it all).
+    const auto show = [this](const QString& before, const QString& name, const QString& after,
+                             const QString& tip) {
+        // The label's lines, a word's width kept spare for where they break.
+        const QFontMetrics metrics(recordLabel_->font());
+        const int lines = std::max(1, recordLabel_->height() / metrics.lineSpacing());
+        const int room = lines * recordLabel_->width() - metrics.horizontalAdvance(before + after) -
+                         lines * metrics.averageCharWidth() * 12;
+        const QString fitted = metrics.elidedText(name, Qt::ElideRight,
+                                                  std::max(room, metrics.averageCharWidth() * 3));
+        recordLabel_->setText(before + fitted + after);
+        recordLabel_->setToolTip(tip.isEmpty() && fitted != name ? before + name + after : tip);
+    };
     if (shareBack_) {
-        recordLabel_->setText(shareCaption_);
-        recordLabel_->setToolTip(QStringLiteral("The services of %1. Save Estimate or Back to "
-                                                "Shares takes them back to the shares.")
-                                     .arg(shareCaption_));
+        show(QString(), shareCaption_, QString(),
+             QStringLiteral("The services of %1. Save Estimate saves the shares; Back to Shares "
+                            "takes them back to the shares.")
+                 .arg(shareCaption_));
         return;
     }
-    recordLabel_->setToolTip(QString());
     if (!record_.number) {
         recordLabel_->clear();
+        recordLabel_->setToolTip(QString());
         return;
     }
     const EstimateValue& v = estimate_.value();
@@ -450,9 +494,8 @@ void EstimateKeeper::showRecord()
         v.basis == PriceBasis::Kept && v.ratesFrom.isValid()
             ? QStringLiteral("prices of %1").arg(v.ratesFrom.toString(Qt::ISODate))
             : QStringLiteral("today's prices");
-    recordLabel_->setText(
-        QStringLiteral("Estimate %1 for %2: %3, at %4")
-            .arg(record_.number)
-            .arg(record_.customer,
-                 showingFinal_ ? QStringLiteral("final bill") : QStringLiteral("quote"), prices));
+    show(QStringLiteral("Estimate %1 for ").arg(record_.number), record_.customer,
+         QStringLiteral(": %1, at %2")
+             .arg(showingFinal_ ? QStringLiteral("final bill") : QStringLiteral("quote"), prices),
+         QString());
 }

@@ -14,6 +14,12 @@
 #include <functional>
 
 class EstimatesWindow;
+
+// Asks whether to go on `doing` ("Save", "Print") with rows figured for
+// another hanging weight than the one shown (`stale`, a line each, as
+// StaleRowWords gives them); true at once when there are none.
+bool GoOnWithStaleRows(QWidget* parent, const QStringList& stale, const QString& doing,
+                       const QString& what);
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -31,7 +37,12 @@ public:
 
     // Called just before the estimate is replaced (cleared or another one
     // shown), and just after.
+    // (Also before the estimate is saved on the way to another, and before a
+    // share goes back: the worksheets open on it close, writing nothing.)
     void onReplacing(std::function<void()> replacing) { replacing_ = std::move(replacing); }
+    // Saves the shares of the animal whose buyer's share is on the screen
+    // (Save Estimate there); true when they were saved.
+    void onSaveShares(std::function<bool()> save) { saveShares_ = std::move(save); }
     void onReplaced(std::function<void()> replaced) { replaced_ = std::move(replaced); }
     // The label naming the saved estimate on the screen, and the button that
     // shows its quote or its final bill.
@@ -91,7 +102,11 @@ public:
     // going on to another estimate, gives it back through `back`. False when
     // the clerk stayed with the estimate on the screen.
     bool showShare(const EstimateValue& share, const QString& caption,
-                   std::function<void(const EstimateValue&)> back);
+                   std::function<void(const EstimateValue&)> back,
+                   std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed);
+    // After an action on the share shown: the animal figured with it, and
+    // the share's part of the animal (its cents of the rounding) taken back.
+    void shareChanged();
     // Gives the share on the screen back, as the clerk left it, and clears
     // the screen; nothing when no share is shown.
     void takeShareBack();
@@ -106,7 +121,7 @@ private:
     // clerk told why, when it cannot be read.
     std::optional<EstimateRecord> savedEstimate(qint64 number, const char* use);
     // One side of a saved estimate read back; none when it cannot be.
-    static std::optional<EstimateValue> sideOf(const EstimateRecord& record, bool final);
+    std::optional<EstimateValue> sideOf(const EstimateRecord& record, bool final) const;
     // The same, to be shown on the screen; none, and the clerk told, when it
     // cannot be read back.
     std::optional<EstimateValue> sideToShow(const EstimateRecord& record, bool final);
@@ -129,6 +144,8 @@ private:
     QPointer<EstimatesWindow> estimatesWindow_;
     QLabel* recordLabel_ = nullptr;
     std::function<void(const EstimateValue&)> shareBack_;
+    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> shareChanged_;
+    std::function<bool()> saveShares_;
     QString shareCaption_;
     QPushButton* quoteOrFinal_ = nullptr;
     // What the clerk typed in the save dialog for a save the book refused.

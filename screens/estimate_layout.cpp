@@ -260,9 +260,15 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.quoteOrFinal->hide();
     c.todaysPrices->hide();
 
+    // The saved estimate's heading, on two lines when it needs them.
     c.recordLabel = label(screen, "lblEstimate", QString());
     c.recordLabel->setTextFormat(Qt::PlainText); // a customer's name is shown as typed
-    place(c.recordLabel, {540, 150, 5200, 300});
+    c.recordLabel->setWordWrap(true);
+    c.recordLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont small = c.recordLabel->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    c.recordLabel->setFont(small);
+    place(c.recordLabel, {540, 90, 5280, 480});
 
     c.connection = label(screen, "lblConnection", QString());
     c.connection->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
@@ -272,12 +278,19 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
     c.likely = label(screen, "lblLikely", QString());
     c.likely->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     place(c.likely, {5880, 2420, 4960, 270});
+    c.likelyCaution = label(screen, "lblLikelyCaution", QString());
+    c.likelyCaution->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(c.likelyCaution, {240, 2690, 10600, 270});
+
+    c.shareLine = label(screen, "lblShare", QString());
+    c.shareLine->setTextFormat(Qt::PlainText);
+    place(c.shareLine, {240, 2420, 5560, 270});
 
     auto* line = new QFrame(screen);
     line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    place(line, {0, 2700, EstimateDesignWidth, 60});
+    place(line, {0, 3000, EstimateDesignWidth, 60});
 
     c.tot = new QPushButton(QString(), screen);
     c.tot->setObjectName(QStringLiteral("tot"));
@@ -287,7 +300,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
 
 void makeServiceBand(QWidget* screen, EstimateControls& c)
 {
-    constexpr int firstRowTop = 3000, rowStep = 540, fieldHeight = 345, fieldWidth = 1000;
+    constexpr int firstRowTop = 3300, rowStep = 540, fieldHeight = 345, fieldWidth = 1000;
     // Column left edges: weight field, check box, charge field.
     constexpr int beefX[3] = {120, 1200, 3150};
     constexpr int porkX[3] = {4350, 5430, 6980};

@@ -103,23 +103,16 @@ void AddShopHead(EstimateSummary& summary, const Clock& clock)
     summary.printed = clock.today();
 }
 
-HangingRatio ShopRatio(Species species)
-{
-    const std::optional<RatioSetting> set = LoadRatioSetting(SpeciesName(species));
-    if (set && RatioProblem(set->low, set->high).isEmpty())
-        return {set->low, set->high, set->middle};
-    return DefaultRatio(species);
-}
-
 void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote)
 {
-    const std::optional<LikelyRange> likely = Likely(quote, ShopRatio(quote.species));
+    const std::optional<LikelyRange> likely = Likely(quote);
     if (!likely)
         return;
     summary.likelyHanging =
         QStringLiteral("%1 to %2 lb").arg(likely->hangingLow, likely->hangingHigh);
     summary.likelyTotal = LikelyText(*likely);
     summary.likelyWords = likely->words;
+    summary.likelyCaution = likely->caution;
 }
 
 void PrintPages(QPrinter& printer, const QStringList& pages, const QString& name)

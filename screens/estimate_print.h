@@ -52,10 +52,6 @@ void AddShopHead(EstimateSummary& summary, const Clock& clock);
 // details read last stay.
 void ReadShopHead(PriceConnection& connection);
 
-// The shop's range of the hanging weight for a species: its own setting, or
-// the published figures.
-HangingRatio ShopRatio(Species species);
-
-// A quote's likely range, in the shop's words, added to its summary (nothing
-// when there is none to give).
+// A quote's likely range (see Likely), in the shop's words, added to its
+// summary (nothing when there is none to give).
 void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote);

@@ -1,6 +1,8 @@
 #include "screens/estimate_screen.h"
 
+#include "core/money.h"
 #include "core/numbers.h"
+#include "estimate/estimate_summary.h"
 #include "pricelist/price_list.h"
 #include "screens/estimate_print.h"
 #include "screens/price_list_window.h"
@@ -18,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,11 +58,18 @@ EstimateScreen::EstimateScreen(Estimate& estimate, PriceList& prices, EstimateBo
     , keeper_(std::make_unique<EstimateKeeper>(*this, estimate, book, clock))
 {
     setObjectName(QStringLiteral("frmEst"));
-    loadRatios();
     setWindowTitle(QStringLiteral("Estimate"));
     estimate_.setView(this);
-    keeper_->onReplacing([this] { closeWorksheets(); });
+    keeper_->onReplacing([this] {
+        closeWorksheets();
+        render(); // a row put back shows so before anything is asked
+    });
     keeper_->onReplaced([this] { showReplaced(); });
+    // Save Estimate on a buyer's share saves the animal's shares together.
+    keeper_->onSaveShares([this] {
+        takeShareBack();
+        return sharesWindow_ && sharesWindow_->saveAll();
+    });
     ui_ = MakeEstimateControls(this);
     ui_.weightCaption->setText(estimate_.weightCaption());
     connectControls();
@@ -98,8 +108,14 @@ EstimateScreen::~EstimateScreen()
 
 void EstimateScreen::closeWorksheets()
 {
-    for (QPointer<QWidget>& sheet : worksheets_)
+    for (int i = 0; i < int(worksheets_.size()); ++i) {
+        QPointer<QWidget>& sheet = worksheets_[i];
+        // A worksheet still open that never figured: its row as it was.
+        if (sheet && sheet->isVisible() && rowsBefore_[i])
+            estimate_.restoreRow(rowsBefore_[i]->service, rowsBefore_[i]->row);
+        rowsBefore_[i].reset();
         delete sheet.data();
+    }
 }
 
 template <typename Action> void EstimateScreen::act(Action action)
@@ -107,6 +123,8 @@ template <typename Action> void EstimateScreen::act(Action action)
     if (rendering_)
         return; // a control's signal while the estimate is being shown
     action();
+    // A buyer's share: the animal figured with it, which this screen shows.
+    keeper_->shareChanged();
     render();
 }
 
@@ -124,8 +142,10 @@ void EstimateScreen::connectControls()
         QRadioButton* option = ui_.species[i];
         connect(option, &QRadioButton::clicked, this, [this, chosen = species[i]] {
             act([&] { estimate_.chooseSpecies(chosen); });
-            if (chosen != Species::Deer)
+            if (chosen != Species::Deer && !ui_.liveWeight->isReadOnly()) {
                 ui_.liveWeight->setFocus();
+                ui_.liveWeight->selectAll(); // typing replaces it, focused before or not
+            }
         });
         const QKeySequence keys[] = {QKeySequence(Qt::ALT | letters[i]),
                                      QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i))};
@@ -169,8 +189,11 @@ void EstimateScreen::connectControls()
             });
     keeper_->onNewFrom([this] { render(); });
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
-    onPress(ui_.todaysPrices, QKeySequence::UnknownKey,
-            [this] { act([&] { estimate_.useTodaysPrices(); }); });
+    onPress(ui_.todaysPrices, QKeySequence::UnknownKey, [this] {
+        act([&] { estimate_.useTodaysPrices(); });
+        // The button goes: the focus to the total figured, not to the next button.
+        ui_.total->setFocus(Qt::OtherFocusReason);
+    });
     onPress(ui_.quoteOrFinal, QKeySequence::UnknownKey, [this] { keeper_->showQuoteOrFinal(); });
     keeper_->setControls(ui_.recordLabel, ui_.quoteOrFinal);
     // The curing worksheet gives the hidden tot button the focus to have the
@@ -180,15 +203,30 @@ void EstimateScreen::connectControls()
     for (const ServiceInfo& s : Services()) {
         const EstimateControls::Service& c = ui_.services[static_cast<int>(s.id)];
         connect(c.box, &QCheckBox::toggled, this, [this, id = s.id](bool ticked) {
+            if (rendering_)
+                return;
+            clicked_ = RowBefore{id, estimate_.row(id)};
             act([&] { estimate_.clickService(id, ticked); });
+            clicked_.reset();
         });
-        connect(c.weight, &QLineEdit::textEdited, this, [this, id = s.id](const QString& text) {
-            act([&] { estimate_.setServiceWeight(id, text); });
-        });
+        // What the clerk types in a row is the clerk's word: a worksheet
+        // open for it no longer puts the row back when it closes unfigured.
+        const auto typedInRow = [this](ServiceId id) {
+            std::optional<RowBefore>& before = rowsBefore_[static_cast<int>(Service(id).worksheet)];
+            if (before && before->service == id)
+                before.reset();
+        };
+        connect(c.weight, &QLineEdit::textEdited, this,
+                [this, id = s.id, typedInRow](const QString& text) {
+                    typedInRow(id);
+                    act([&] { estimate_.setServiceWeight(id, text); });
+                });
         // A charge typed by hand counts at once.
-        connect(c.charge, &QLineEdit::textEdited, this, [this, id = s.id](const QString& text) {
-            act([&] { estimate_.setServiceCharge(id, text); });
-        });
+        connect(c.charge, &QLineEdit::textEdited, this,
+                [this, id = s.id, typedInRow](const QString& text) {
+                    typedInRow(id);
+                    act([&] { estimate_.setServiceCharge(id, text); });
+                });
     }
     connect(ui_.cureProducts, &QListWidget::itemSelectionChanged, this, [this] {
         act([&] {
@@ -249,6 +287,7 @@ void EstimateScreen::render()
     ui_.todaysPrices->setVisible(v.basis == PriceBasis::Kept && keeper_->record().number != 0);
     keeper_->showRecord();
     showLikelyRange();
+    showShareLine();
     if (e.expanded() && !shownExpanded_) {
         shownExpanded_ = true;
         setHeightTwips(EstimateFullHeight);
@@ -267,21 +306,51 @@ void EstimateScreen::render()
 void EstimateScreen::showLikelyRange()
 {
     // A final bill is of the weight on the rail: no range to give.
-    const std::optional<LikelyRange> likely =
-        keeper_->showingFinal() || !ui_.connection->isHidden()
-            ? std::nullopt
-            : Likely(estimate_.value(), ratios_[static_cast<int>(estimate_.species())]);
+    const std::optional<LikelyRange> likely = keeper_->showingFinal() || !ui_.connection->isHidden()
+                                                  ? std::nullopt
+                                                  : Likely(estimate_.value());
     const QString text = likely ? LikelyText(*likely).replace(0, 1, QLatin1Char('L')) : QString();
     if (ui_.likely->text() != text) {
         ui_.likely->setText(text);
         ui_.likely->setToolTip(likely ? likely->words : QString());
     }
+    const QString caution = likely ? likely->caution : QString();
+    if (ui_.likelyCaution->text() != caution) {
+        ui_.likelyCaution->setText(caution);
+        ui_.likelyCaution->setToolTip(likely ? likely->words : QString());
+    }
 }
 
-void EstimateScreen::loadRatios()
+void EstimateScreen::showShareLine()
 {
-    for (const Species species : {Species::Beef, Species::Pork, Species::Deer})
-        ratios_[static_cast<int>(species)] = ShopRatio(species);
+    const EstimateValue& v = estimate_.value();
+    const bool share = v.share && !v.share->takenOff;
+    // A share's weights and kill fee are its part of the animal's: they are
+    // changed in the Shares window, for every share at once.
+    for (QLineEdit* field : {ui_.liveWeight, ui_.hangingWeight, ui_.kill})
+        if (field->isReadOnly() != share)
+            field->setReadOnly(share);
+    QString line;
+    if (v.share) {
+        const ShareOfAnimal& s = *v.share;
+        line = ShareHeading(s) + QStringLiteral(", ") + PartOfAnimal(s.part, v.species);
+        if (!s.tag.trimmed().isEmpty())
+            line += QStringLiteral(", tag ") + s.tag.trimmed();
+        if (s.splitSide())
+            line += QStringLiteral(": split-side surcharge %1 (%2)")
+                        .arg(PrintedMoney(s.surcharge.text), PrintedRate(s.surchargeRate));
+        if (s.takenOff)
+            line += QStringLiteral(" (taken off the animal)");
+    }
+    const QFontMetrics metrics(ui_.shareLine->font());
+    const QString shown = metrics.elidedText(line, Qt::ElideRight, ui_.shareLine->width());
+    if (ui_.shareLine->text() != shown) {
+        ui_.shareLine->setText(shown);
+        ui_.shareLine->setToolTip(
+            line.isEmpty() ? QString()
+                           : line + QStringLiteral(". Its weights and kill fee are its part of the "
+                                                   "animal's: change them in the Shares window."));
+    }
 }
 
 void EstimateScreen::renderServices()
@@ -358,6 +427,9 @@ void EstimateScreen::showWorksheet(ServiceId service)
     if (slot && !slot->isVisible())
         slot = nullptr; // closed: its deletion is still to come
     if (!slot) {
+        // Its row as it was before the click that opens it.
+        rowsBefore_[static_cast<int>(sheet)] =
+            clicked_ && clicked_->service == service ? clicked_ : std::nullopt;
         switch (sheet) {
         case Worksheet::ExtraBoning:
             slot = new ExtraBoningWorksheet(estimate_, *this, this);
@@ -396,9 +468,10 @@ void EstimateScreen::showWorksheet(ServiceId service)
 
 // ---------------------------------------------------------------- the worksheets' host
 
-void EstimateScreen::sheetWritten(ServiceId)
+void EstimateScreen::sheetWritten(ServiceId service)
 {
-    render();
+    rowsBefore_[static_cast<int>(Service(service).worksheet)].reset();
+    act([] {}); // a buyer's share: the animal follows
 }
 
 void EstimateScreen::refigureTotalThroughTot()
@@ -424,11 +497,11 @@ bool EstimateScreen::eventFilter(QObject* watched, QEvent* event)
 
 void EstimateScreen::changeEvent(QEvent* event)
 {
-    // The shop's ranges may have been changed (the quote accuracy window).
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        loadRatios();
-        showLikelyRange();
-    }
+    // The shop's ranges may have been changed (the quote accuracy window, the
+    // tool): the range shown follows them.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !QApplication::activeModalWidget())
+        act([&] { estimate_.refreshLikelyRatio(); });
     QWidget::changeEvent(event);
 }
 
@@ -465,8 +538,12 @@ void EstimateScreen::showPriceList()
 
 void EstimateScreen::newEstimate()
 {
-    if (keeper_->newEstimate())
-        ui_.liveWeight->setFocus();
+    if (keeper_->newEstimate()) {
+        // Selected, so that what is typed replaces the "0" (also when the
+        // field had the focus already).
+        ui_.liveWeight->setFocus(Qt::ShortcutFocusReason);
+        ui_.liveWeight->selectAll();
+    }
 }
 
 void EstimateScreen::showReplaced()
@@ -502,10 +579,12 @@ void EstimateScreen::showShares()
     sharesWindow_->activateWindow();
 }
 
-bool EstimateScreen::showShare(const EstimateValue& share, const QString& caption,
-                               std::function<void(const EstimateValue&)> back)
+bool EstimateScreen::showShare(
+    const EstimateValue& share, const QString& caption,
+    std::function<void(const EstimateValue&)> back,
+    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed)
 {
-    const bool shown = keeper_->showShare(share, caption, std::move(back));
+    const bool shown = keeper_->showShare(share, caption, std::move(back), std::move(changed));
     render();
     if (shown)
         ui_.shares->setText(QStringLiteral("Back to Sh&ares"));
@@ -523,6 +602,8 @@ void EstimateScreen::takeShareBack()
 
 void EstimateScreen::closeEvent(QCloseEvent* event)
 {
+    // A buyer's share goes back to its animal first, as it was before any
+    // worksheet still open on it.
     if (sharesWindow_ && !sharesWindow_->settleUnsaved())
         return event->ignore();
     if (!keeper_->settleUnsaved(QStringLiteral("closing")))

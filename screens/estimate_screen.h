@@ -78,10 +78,13 @@ public:
     SharesWindow* sharesWindow() const { return sharesWindow_; }
 
     // ShareHost
-    bool showShare(const EstimateValue& share, const QString& caption,
-                   std::function<void(const EstimateValue&)> back) override;
+    bool
+    showShare(const EstimateValue& share, const QString& caption,
+              std::function<void(const EstimateValue&)> back,
+              std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed) override;
     void takeShareBack() override;
     bool priceListFlag() const override { return estimate_.priceListFlag(); }
+    const QuoteRules& quoteRules() const override { return estimate_.rules(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,15 +104,19 @@ private:
     void renderServices();
     // The flag's tool tip: where prices come from, or the file looked for.
     void showFlagTip();
-    // A quote's likely range beside the total, at the shop's ranges (read
-    // when the screen starts and whenever it comes to the front).
+    // A quote's likely range under the total, and which way its bill usually
+    // goes when the quote's factor lies outside it.
     void showLikelyRange();
-    void loadRatios();
+    // A buyer's share: its part of the animal, and its weights fixed by it.
+    void showShareLine();
 
     // Shows the whole estimate after it was replaced (cleared or opened): the
     // band collapsed or full, the species buttons, the cure product list.
     void showReplaced();
-    // Closes the open worksheets without writing: their estimate is going.
+    // Closes the open worksheets without writing: their estimate is going
+    // (or going back to its animal, or being saved on the way to another). A
+    // row whose worksheet never figured is put back as it was before the
+    // click that opened it.
     void closeWorksheets();
     // Tells whether the price list's server is out of reach, and figures
     // again what waited for it once it is back.
@@ -127,9 +134,17 @@ private:
     QWidget* page_ = nullptr;
     EstimateControls ui_;
 
-    // The open worksheets, one instance each while open.
+    // The open worksheets, one instance each while open, and for each the
+    // row of its service as it was before the click that opened it, until
+    // the worksheet writes it.
     std::array<QPointer<QWidget>, 6> worksheets_;
+    struct RowBefore {
+        ServiceId service;
+        ServiceRow row;
+    };
+    std::array<std::optional<RowBefore>, 6> rowsBefore_;
+    // The row of the box being clicked, as it was before the click.
+    std::optional<RowBefore> clicked_;
     QPointer<QWidget> priceListWindow_;
     QPointer<SharesWindow> sharesWindow_;
-    std::array<HangingRatio, 4> ratios_{};
 };

@@ -56,6 +56,7 @@ enum Column {
     FinalColumn,
     DifferenceColumn,
     LikelyColumn,
+    AnimalTagColumn,
     HunterColumn,
     NoteColumn,
     ColumnCount
@@ -64,13 +65,14 @@ const QStringList Columns = {
     QStringLiteral("Number"),       QStringLiteral("Date"),         QStringLiteral("Customer"),
     QStringLiteral("Phone"),        QStringLiteral("Species"),      QStringLiteral("Live Weight"),
     QStringLiteral("Quoted Total"), QStringLiteral("Final Total"),  QStringLiteral("Difference"),
-    QStringLiteral("Likely Total"), QStringLiteral("Hunter's Tag"), QStringLiteral("Note"),
+    QStringLiteral("Likely Total"), QStringLiteral("Animal's Tag"), QStringLiteral("Hunter's Tag"),
+    QStringLiteral("Note"),
 };
 // The export gives the likely range as two numbers.
 const QStringList ExportColumns =
     Columns.mid(0, LikelyColumn) +
     QStringList{QStringLiteral("Likely Low"), QStringLiteral("Likely High")} +
-    Columns.mid(HunterColumn);
+    Columns.mid(AnimalTagColumn);
 
 // No column is made wider than this by what it holds (a long name or note is
 // cut at the edge; the cell's tip shows it whole).
@@ -151,6 +153,7 @@ QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
                 ? QStringLiteral("%1 to %2").arg(MoneyText(*e.likelyLow), MoneyText(*e.likelyHigh))
                 : QString(),
             number(e.likelyLow)),
+        new ListCell(e.tag),
         new ListCell(CustomerFields::oneLine(e.hunter)),
         new ListCell(CustomerFields::oneLine(e.note)),
     };
@@ -180,6 +183,7 @@ QStringList exportedCells(const EstimateListing& e)
             m.difference ? CentsText(*m.difference) : QString(),
             e.likelyLow ? CentsText(*e.likelyLow) : QString(),
             e.likelyHigh ? CentsText(*e.likelyHigh) : QString(),
+            Csv::inert(e.tag),
             Csv::inert(e.hunter),
             Csv::inert(e.note)};
 }
@@ -314,7 +318,8 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget
 
     search_ = lineEdit(this, "txtSearch", QString());
     search_->setPlaceholderText(
-        QStringLiteral("Customer's name, phone, note, hunter's tag or estimate number"));
+        QStringLiteral("Customer's name, phone, note, animal's or hunter's tag, or estimate "
+                       "number"));
     search_->setClearButtonEnabled(true);
     connect(search_, &QLineEdit::textChanged, this, &EstimatesWindow::refresh);
     // Enter opens the estimate selected; Up and Down move along the list.
@@ -341,6 +346,8 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget
     table_->horizontalHeader()->setSortIndicatorShown(true);
     table_->horizontalHeader()->setSortIndicator(NumberColumn, Qt::DescendingOrder);
     table_->installEventFilter(this);
+    // Tab leaves the list (the arrows move along it).
+    table_->setTabKeyNavigation(false);
     connect(table_, &QTableWidget::cellDoubleClicked, this, &EstimatesWindow::openSelected);
 
     status_ = new QLabel(this);
@@ -398,6 +405,9 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget
     });
     changes->start(ChangesLookMs);
     book_.changedElsewhere(); // from now on
+    // Tab from the search goes to the list, then on to the period and the buttons.
+    setTabOrder(search_, table_);
+    setTabOrder(table_, period_);
     EnterPressesButtons(this);
     EscapeCloses(this);
     refresh();
@@ -425,6 +435,11 @@ bool EstimatesWindow::eventFilter(QObject* watched, QEvent* event)
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     if (watched == table_ && enter && key->modifiers() == Qt::NoModifier) {
         openSelected();
+        return true;
+    }
+    // Delete in the list deletes the estimate selected, asking first.
+    if (watched == table_ && key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        deleteSelected();
         return true;
     }
     if (watched == search_ && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&

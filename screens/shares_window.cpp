@@ -5,8 +5,10 @@
 #include "core/shop_settings.h"
 #include "estimate/book_figures.h"
 #include "estimate/estimate_summary.h"
+#include "screens/estimate_keeper.h"
 #include "screens/estimate_print.h"
 #include "ui/dialogs.h"
+#include "ui/window_keys.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -57,12 +59,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
-}
-
-// The amount of a figure as the sheet shows it, to the cent.
-QString money(double amount)
-{
-    return PrintedMoney(NumberText(amount));
 }
 
 } // namespace
@@ -141,7 +137,7 @@ SharesWindow::SharesWindow(ShareHost& host, PriceSource& prices, EstimateBook& b
     auto* buttons = new QHBoxLayout;
     QPushButton* add = button(this, "addShare", QStringLiteral("&Add Buyer"));
     QPushButton* remove = button(this, "removeShare", QStringLiteral("&Remove Buyer"));
-    QPushButton* services = button(this, "shareServices", QStringLiteral("Buyer's Ser&vices..."));
+    QPushButton* services = button(this, "shareServices", QStringLiteral("Buyer's S&ervices..."));
     QPushButton* open = button(this, "openAnimal", QStringLiteral("&Open a Tag..."));
     QPushButton* save = button(this, "saveShares", QStringLiteral("Sa&ve All"));
     QPushButton* print = button(this, "printShares", QStringLiteral("&Print All..."));
@@ -189,6 +185,13 @@ SharesWindow::SharesWindow(ShareHost& host, PriceSource& prices, EstimateBook& b
     });
     connect(save, &QPushButton::clicked, this, [this] { saveAll(); });
     connect(print, &QPushButton::clicked, this, [this] { printAll(); });
+    // Escape closes the window, asking first about what is not saved.
+    EscapeCloses(this);
+}
+
+AnimalShares SharesWindow::figuring() const
+{
+    return AnimalShares(prices_, clock_, host_.priceListFlag(), host_.quoteRules());
 }
 
 void SharesWindow::startAnimal(Species species, const QString& live)
@@ -200,6 +203,7 @@ void SharesWindow::startAnimal(Species species, const QString& live)
         animal_.killFee = *split;
     saved_ = animal_;
     records_.clear();
+    removed_.clear();
     partTyped_.clear();
     figureAndShow();
 }
@@ -235,12 +239,13 @@ bool SharesWindow::openAnimal(const QString& tag)
     }
     animal_ = AnimalOf(shares);
     records_ = records;
+    removed_.clear();
     partTyped_.clear();
-    // Opened as saved: figured again only when something changes.
-    AnimalFigures figures = AnimalShares(prices_, clock_, host_.priceListFlag()).figure(animal_);
+    // Opened as saved: each share as its estimate was saved, figured again
+    // only when something changes.
+    figures_ = figuring().sum(animal_);
     saved_ = animal_;
-    figures_ = figures;
-    showFigures(figures);
+    showFigures(figures_);
     return true;
 }
 
@@ -258,7 +263,7 @@ void SharesWindow::readHead()
 
 void SharesWindow::figureAndShow()
 {
-    figures_ = AnimalShares(prices_, clock_, host_.priceListFlag()).figure(animal_);
+    figures_ = figuring().figure(animal_);
     if (animal_.shares.isEmpty())
         figures_.problems.clear(); // nothing to tell before the first buyer
     for (auto typed = partTyped_.cbegin(); typed != partTyped_.cend(); ++typed)
@@ -294,18 +299,22 @@ void SharesWindow::showFigures(const AnimalFigures& figures)
     for (int row = 0; row < int(animal_.shares.size()); ++row) {
         const AnimalShare& share = animal_.shares[row];
         const EstimateValue& v = share.estimate;
-        const double surcharge = v.share ? LeadingNumber(v.share->surcharge.text) : 0;
+        // The share's own bill to the cent, as it prints.
+        const std::optional<BillCents> bill = CentsOfBill(v);
+        const auto cents = [&](std::int64_t BillCents::*line) {
+            return bill ? MoneyText((*bill).*line) : QString();
+        };
+        const bool splitSide = v.share && v.share->splitSide();
         const QString texts[ColumnCount] = {
             share.customer,
             share.phone,
             partTyped_.value(row, share.part.words()),
             v.hanging.text + QStringLiteral(" lb"),
-            PrintedMoney(v.kill.text),
-            PrintedMoney(v.processing.text),
-            money(ServicesTotal(v)),
-            surcharge > 0 ? money(surcharge) : QString(),
-            figures.cents ? MoneyText(figures.cents->shares.value(row))
-                          : money(figures.totals.value(row)),
+            bill ? cents(&BillCents::kill) : PrintedMoney(v.kill.text),
+            bill ? cents(&BillCents::processing) : PrintedMoney(v.processing.text),
+            bill && bill->services != 0 ? cents(&BillCents::services) : QString(),
+            splitSide ? cents(&BillCents::surcharge) : QString(),
+            bill ? cents(&BillCents::total) : PrintedMoney(v.total.text),
             share.number ? QString::number(share.number) : QString()};
         for (int column = 0; column < ColumnCount; ++column) {
             QTableWidgetItem* item = table_->item(row, column);
@@ -370,11 +379,14 @@ void SharesWindow::removeShare()
                                                                    : share.customer.trimmed(),
                                 share.part.words());
     if (share.number)
-        question += QStringLiteral(" Its saved estimate %1 stays in the book until it is deleted "
-                                   "there.")
+        question += QStringLiteral(" Save All then takes its saved estimate %1 off the tag: it "
+                                   "stays in the book as an estimate of its own.")
                         .arg(share.number);
     if (!Dialogs::askYesNo(this, question, windowTitle(), QMessageBox::Question, QMessageBox::No))
         return;
+    // Its saved estimate is taken off the animal's tag at the next Save All.
+    if (records_.value(row).number != 0)
+        removed_ << records_[row];
     animal_.shares.removeAt(row);
     records_.removeAt(row);
     QHash<int, QString> typed;
@@ -428,12 +440,29 @@ void SharesWindow::editServices()
                  animal_.tag.trimmed().isEmpty() ? QString()
                                                  : QStringLiteral(" tag ") + animal_.tag.trimmed());
     // The share follows the window's rows by its place, which a removal moves.
-    host_.showShare(share.estimate, caption,
-                    [this, row, identity = share.customer](const EstimateValue& value) {
-                        if (row < int(animal_.shares.size()) &&
-                            animal_.shares[row].customer == identity)
-                            shareEdited(row, value);
-                    });
+    const auto stillThere = [this, row, identity = share.customer] {
+        return row < int(animal_.shares.size()) && animal_.shares[row].customer == identity;
+    };
+    host_.showShare(
+        share.estimate, caption,
+        [this, row, stillThere](const EstimateValue& value) {
+            if (stillThere())
+                shareEdited(row, value);
+        },
+        [this, row, stillThere](const EstimateValue& value) -> std::optional<ShareOfAnimal> {
+            if (!stillThere())
+                return std::nullopt;
+            return shareChanging(row, value);
+        });
+}
+
+std::optional<ShareOfAnimal> SharesWindow::shareChanging(int row, const EstimateValue& value)
+{
+    // The animal figured with the share as it stands on the Estimate screen:
+    // this window shows what that screen shows.
+    animal_.shares[row].estimate = value;
+    figureAndShow();
+    return animal_.shares[row].estimate.share;
 }
 
 void SharesWindow::shareEdited(int row, const EstimateValue& value)
@@ -451,19 +480,31 @@ bool SharesWindow::readyTo(const char* what)
     figureAndShow();
     if (animal_.shares.isEmpty())
         figures_.problems << PartsProblem({});
-    if (animal_.tag.trimmed().isEmpty() && QLatin1String(what) == QLatin1String("saved"))
+    const bool saving = QLatin1String(what) == QLatin1String("saved");
+    if (animal_.tag.trimmed().isEmpty() && saving)
         figures_.problems << QStringLiteral("Give the carcass's tag: it links the shares of the "
                                             "animal, and finds them again.");
-    if (figures_.problems.isEmpty())
-        return true;
-    Dialogs::warn(this, QStringLiteral("The shares were not %1.\n\n%2")
-                            .arg(QLatin1String(what), figures_.problems.join(QLatin1Char('\n'))));
-    return false;
+    if (!figures_.problems.isEmpty()) {
+        Dialogs::warn(this,
+                      QStringLiteral("The shares were not %1.\n\n%2")
+                          .arg(QLatin1String(what), figures_.problems.join(QLatin1Char('\n'))));
+        return false;
+    }
+    // Each buyer's rows figured for another hanging weight, as the Estimate
+    // screen asks of one estimate.
+    QStringList stale;
+    for (const AnimalShare& share : animal_.shares)
+        for (const QString& row : StaleRowWords(share.estimate))
+            stale << QStringLiteral("%1: %2").arg(
+                share.customer.trimmed().isEmpty() ? share.part.words() : share.customer.trimmed(),
+                row);
+    return GoOnWithStaleRows(this, stale, saving ? QStringLiteral("Save") : QStringLiteral("Print"),
+                             QStringLiteral("the shares"));
 }
 
 bool SharesWindow::hasUnsavedChanges() const
 {
-    return !(animal_ == saved_) && !animal_.shares.isEmpty();
+    return (!(animal_ == saved_) && !animal_.shares.isEmpty()) || !removed_.isEmpty();
 }
 
 bool SharesWindow::saveAll()
@@ -472,9 +513,12 @@ bool SharesWindow::saveAll()
         return false;
     const QDateTime now = clock_.now();
     AnimalValue kept = animal_;
-    AnimalShares(prices_, clock_, host_.priceListFlag()).keep(kept, now);
-    // After the kill a share saved before gets its final bill beside its quote.
+    figuring().keep(kept, now);
+    // After the kill a share saved before gets its final bill beside its
+    // quote; a buyer added after the kill gets both, the quote figured from
+    // the live weight as every other buyer's was.
     const bool billing = animal_.weighedAfterKill();
+    std::optional<AnimalValue> quoted;
     QList<EstimateRecord> next = records_;
     QList<EstimateRecord*> toSave;
     for (int i = 0; i < int(kept.shares.size()); ++i) {
@@ -486,17 +530,46 @@ bool SharesWindow::saveAll()
         record.species = SpeciesName(kept.species);
         record.liveWeight = kept.live;
         (final ? record.finalState : record.quoteState) = share.estimate.toRecord();
-        (final ? record.finalTotal : record.quoteTotal) =
-            share.estimate.share ? share.estimate.share->total : share.estimate.total.text;
+        (final ? record.finalTotal : record.quoteTotal) = share.estimate.total.text;
+        if (billing && record.number == 0) {
+            if (!quoted) {
+                quoted = animal_;
+                quoted->weighed.clear();
+                quoted->firstSide.clear();
+                quoted->secondSide.clear();
+                figuring().figure(*quoted);
+                figuring().keep(*quoted, now);
+            }
+            const EstimateValue& quote = quoted->shares[i].estimate;
+            record.finalState = record.quoteState;
+            record.finalTotal = record.quoteTotal;
+            record.quoteState = quote.toRecord();
+            record.quoteTotal = quote.total.text;
+        }
         if (!final)
             record.likelyLow = record.likelyHigh = std::nullopt; // the quote given now
-        FillBookFiguresAt(record, ShopRatio);
+        FillBookFigures(record);
+        toSave << &record;
+    }
+    // The buyers taken off: their estimates stay, no longer under the tag.
+    QList<EstimateRecord> takenOff = removed_;
+    for (EstimateRecord& record : takenOff) {
+        for (QString* state : {&record.quoteState, &record.finalState}) {
+            std::optional<EstimateValue> value = EstimateValue::fromRecord(*state);
+            if (value && value->share) {
+                value->share->takenOff = true;
+                *state = value->toRecord();
+            }
+        }
+        FillBookFigures(record);
         toSave << &record;
     }
     const BookResult result = book_.saveAll(toSave);
     if (!result.done) {
         for (int i = 0; i < int(next.size()); ++i)
             records_[i].saveKey = next[i].saveKey;
+        for (int i = 0; i < int(takenOff.size()); ++i)
+            removed_[i].saveKey = takenOff[i].saveKey;
         Dialogs::warn(this, result.problem);
         return false;
     }
@@ -505,17 +578,27 @@ bool SharesWindow::saveAll()
         kept.shares[i].number = next[i].number;
         numbers << QString::number(next[i].number);
     }
+    QStringList off;
+    for (const EstimateRecord& record : takenOff)
+        off << QString::number(record.number);
     records_ = next;
+    removed_.clear();
     animal_ = kept;
     saved_ = animal_;
     showFigures(figures_);
-    Dialogs::tell(
-        this, QStringLiteral("Saved %1 as estimates %2%3.")
-                  .arg(billing ? QStringLiteral("the final bills") : QStringLiteral("the shares"),
-                       numbers.join(QStringLiteral(", ")),
-                       animal_.tag.trimmed().isEmpty()
-                           ? QString()
-                           : QStringLiteral(" under the tag ") + animal_.tag.trimmed()));
+    QString told =
+        QStringLiteral("Saved %1 as estimates %2%3.")
+            .arg(billing ? QStringLiteral("the final bills") : QStringLiteral("the shares"),
+                 numbers.join(QStringLiteral(", ")),
+                 animal_.tag.trimmed().isEmpty()
+                     ? QString()
+                     : QStringLiteral(" under the tag ") + animal_.tag.trimmed());
+    if (!off.isEmpty())
+        told +=
+            QStringLiteral(" %1 taken off the tag: %2 kept as an estimate of its own.")
+                .arg(CountOf(off.size(), QStringLiteral("Estimate"), QStringLiteral("Estimates")),
+                     off.join(QStringLiteral(", ")));
+    Dialogs::tell(this, told);
     return true;
 }
 
@@ -529,10 +612,8 @@ EstimateSummary SharesWindow::sheetOf(int share, const EstimateValue& value) con
     return summary;
 }
 
-void SharesWindow::printAll()
+QStringList SharesWindow::buyersPages() const
 {
-    if (!readyTo("printed"))
-        return;
     QStringList pages;
     for (int i = 0; i < int(animal_.shares.size()); ++i) {
         const EstimateValue& shown = animal_.shares[i].estimate;
@@ -549,15 +630,27 @@ void SharesWindow::printAll()
             pages << EstimateHtml(sheet);
         }
     }
+    return pages;
+}
+
+QString SharesWindow::animalSheet() const
+{
     EstimateSummary head;
     AddShopHead(head, clock_);
-    pages << AnimalSheetHtml(head, animal_, figures_);
+    return AnimalSheetHtml(head, animal_, figures_);
+}
+
+void SharesWindow::printAll()
+{
+    if (!readyTo("printed"))
+        return;
+    const QStringList pages = buyersPages() << animalSheet();
     // Filed under the carcass's tag, as the shares are saved.
     const QString tag = animal_.tag.simplified();
     PrintPagesWithDialog(
         this, pages, QStringLiteral("Print the Shares"),
         tag.isEmpty()
-            ? QStringLiteral("Shares %1").arg(head.printed.toString(QStringLiteral("yyyy-MM-dd")))
+            ? QStringLiteral("Shares %1").arg(clock_.today().toString(QStringLiteral("yyyy-MM-dd")))
             : QStringLiteral("Shares of %1").arg(tag));
 }
 
@@ -575,6 +668,7 @@ bool SharesWindow::settleUnsaved()
         return saveAll();
     if (answer == QMessageBox::No) {
         animal_ = saved_;
+        removed_.clear();
         return true;
     }
     return false;

@@ -28,14 +28,21 @@ class ShareHost {
 public:
     virtual ~ShareHost() = default;
     // Shows the share's estimate on the Estimate screen; `back` takes it back
-    // as the clerk left it. False when the clerk stayed with the estimate
-    // that was there.
-    virtual bool showShare(const EstimateValue& share, const QString& caption,
-                           std::function<void(const EstimateValue&)> back) = 0;
+    // as the clerk left it, and `changed` is told of it after every action of
+    // the clerk there, giving the share's part of the animal as the animal is
+    // figured with it (the cents of the animal's rounding may move between
+    // the shares). False when the clerk stayed with the estimate that was
+    // there.
+    virtual bool
+    showShare(const EstimateValue& share, const QString& caption,
+              std::function<void(const EstimateValue&)> back,
+              std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed) = 0;
     // The share shown on the Estimate screen goes back now, if one is.
     virtual void takeShareBack() = 0;
     // Whether the prices come from the price list (the database flag).
     virtual bool priceListFlag() const = 0;
+    // The shop's rules for quotes (its ranges, its adopted factors).
+    virtual const QuoteRules& quoteRules() const = 0;
 };
 
 class SharesWindow : public QWidget {
@@ -61,6 +68,10 @@ public:
     // Each buyer's estimate (a final bill beside its quote once there is
     // one) and the shop's sheet of the animal, through the print dialog.
     void printAll();
+    // The shop's sheet of the animal, as printAll prints it.
+    QString animalSheet() const;
+    // Each buyer's page, as printAll prints it.
+    QStringList buyersPages() const;
     // True when the shares differ from those last saved or opened.
     bool hasUnsavedChanges() const;
     // Yes saves, No forgets, Cancel stays: true when the window may close.
@@ -76,12 +87,17 @@ private:
     void removeShare();
     void editServices();
     void shareEdited(int row, const EstimateValue& value);
+    // The share on the Estimate screen changed there: the animal figured
+    // with it, and its part of the animal as that gives it.
+    std::optional<ShareOfAnimal> shareChanging(int row, const EstimateValue& value);
     void cellEdited(int row, int column);
     void readHead();
     // The share on the Estimate screen taken back and everything figured:
     // false, and the clerk told what stands in the way, when the shares
-    // cannot be `what` ("saved", "printed").
+    // cannot be `what` ("saved", "printed"); rows figured for another
+    // hanging weight go only when the clerk says so.
     bool readyTo(const char* what);
+    AnimalShares figuring() const;
     // The buyer's estimate as printed: its summary with the shop, the saved
     // estimate's number and customer, and a quote's likely range.
     EstimateSummary sheetOf(int share, const EstimateValue& value) const;
@@ -95,6 +111,9 @@ private:
     AnimalFigures figures_;
     // The saved estimate of each share (number 0 while not saved).
     QList<EstimateRecord> records_;
+    // The saved estimates of buyers taken off the animal since it was saved
+    // or opened: Save All takes them off its tag.
+    QList<EstimateRecord> removed_;
     // The part as the clerk typed it, while it is not a part.
     QHash<int, QString> partTyped_;
     bool showing_ = false;

@@ -236,7 +236,7 @@ private slots:
         shop.adopt();
         const QString asked = shop.dialogs.texts().last();
         QVERIFY(asked.contains(QLatin1String("Beef: 0.58 to 0.62 of the live weight (now ")));
-        QVERIFY(asked.contains(QLatin1String("Pork: 3 weighed bills, and 5 are needed")));
+        QVERIFY(asked.contains(QLatin1String("Pork: 3 weighed animals, and 5 are needed")));
         QVERIFY(asked.contains(QLatin1String("Deer: 0.92 to 0.96 of the field-dressed weight. ") +
                                RatioProblem(0.92, 0.96)));
         QVERIFY(!LoadRatioSetting(QStringLiteral("Beef")));

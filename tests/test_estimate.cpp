@@ -4,6 +4,7 @@
 // boxes, marks and focus) is tested in test_estimate_screen.
 
 #include "core/numbers.h"
+#include "estimate/animal_shares.h"
 #include "estimate/estimate.h"
 #include "estimate/worksheet_figuring.h"
 #include "pricelist/item_names.h"
@@ -594,6 +595,14 @@ private slots:
         QVERIFY(sausage.figure(entries, QStringLiteral("0")));
         QVERIFY2(yes.said.isEmpty(), qPrintable(yes.said.join(QLatin1Char('\n'))));
         asked.asked += c.prices.asked;
+        // A beef in shares: a split side's surcharge and a kill fee per share.
+        AnimalValue beef;
+        beef.live = QStringLiteral("1000");
+        beef.killFee = KillFeeSplit::PerShare;
+        beef.shares = {AnimalShare{}, AnimalShare{}};
+        beef.shares[0].part = SharePart{PartKind::SplitSideQuarter, 0};
+        AnimalShares(c.prices, c.clock, true).figure(beef);
+        asked.asked += c.prices.asked;
 
         const QStringList guarded = ItemNames::lookedUpNames();
         QCOMPARE(asked.asked.size(), guarded.size()); // every one of them is asked for
@@ -789,8 +798,8 @@ private slots:
             refused(QLatin1String(garbage));
         refused(good + QLatin1Char('}'));
         const QList<QPair<const char*, const char*>> edits = {
-            {"\"version\":2", "\"version\":3"},
-            {"\"version\":2", "\"version\":\"2\""},
+            {"\"version\":3", "\"version\":4"},
+            {"\"version\":3", "\"version\":\"3\""},
             {"\"kind\":\"locker-estimate\"", "\"kind\":\"other\""},
             {"\"species\":\"Pork\"", "\"species\":\"Goat\""},
             {"\"weightFactor\":0.66", "\"weightFactor\":0"},

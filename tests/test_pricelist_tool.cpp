@@ -1101,7 +1101,7 @@ private slots:
         // Hanging ÷ live 0.58, 0.60, 0.61, 0.62, 0.64: the 10th percentile
         // 0.588, the 90th 0.632.
         QCOMPARE(beef("Hanging ÷ live weight"),
-                 QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 bills "
+                 QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 animals "
                                 "weighed)"));
         // Final − quote: −20, +30, +40, +80, +150 dollars.
         QCOMPARE(beef("Final bill against quote"), QStringLiteral("median +$40.00 (+4.0 %)"));
@@ -1263,7 +1263,7 @@ private slots:
                  qPrintable(r.out));
         QVERIFY(r.out.contains(tool.configFolder()));
         // Deer has no weighed bill, pork no bill at all: told, left as they are.
-        QVERIFY2(r.err.contains(QLatin1String("deer range was not set: 0 final bills")) &&
+        QVERIFY2(r.err.contains(QLatin1String("deer range was not set: 0 weighed animals")) &&
                      r.err.contains(QLatin1String("pork range was not set")),
                  qPrintable(r.err));
         QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0"));
@@ -1293,7 +1293,7 @@ private slots:
         r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--from=2025-01-01"),
                            QStringLiteral("--adopt")});
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.contains(QLatin1String("beef range was not set: 4 final bills")),
+        QVERIFY2(r.err.contains(QLatin1String("beef range was not set: 4 weighed animals")),
                  qPrintable(r.err));
         QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0.61"));
 
@@ -1337,7 +1337,7 @@ private slots:
                      qPrintable(there.out));
             QCOMPARE(reported(there.out, QStringLiteral("Beef"),
                               QStringLiteral("Hanging ÷ live weight")),
-                     QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 bills "
+                     QStringLiteral("median 0.61, 10th to 90th percentile 0.59 to 0.63 (5 animals "
                                     "weighed)"));
             const Run here = tool.on(file, arguments);
             QCOMPARE(here.status, 0);

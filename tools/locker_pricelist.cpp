@@ -11,7 +11,8 @@
 //   locker-pricelist [--pricelist PATH | --database URL] shop [--name NAME] [--address TEXT]
 //                    [--phone TEXT]
 //   locker-pricelist [--pricelist PATH | --database URL] report [--from YYYY-MM-DD]
-//       [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt [--middle]]
+//       [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt [--middle
+//       [--use-for-quotes]]]
 //   locker-pricelist [--pricelist PATH | --database URL] backup FOLDER
 //   locker-pricelist [--pricelist PATH | --database URL] restore FOLDER [--yes]
 //
@@ -131,6 +132,7 @@ struct Invocation {
     std::optional<QString> species; // --species: with report, the one species
     bool adopt = false;             // --adopt: report sets the shop's hanging-weight ranges
     bool middle = false;            // --middle: with --adopt, the measured middle too
+    bool forQuotes = false;         // --use-for-quotes: with --middle, the quotes figure with it
     std::optional<QString> category;
     bool confirmedNew = false;    // --new: a name that looks like another one is meant
     bool confirmedRemove = false; // --yes: remove an item that the program looks up
@@ -632,9 +634,6 @@ int runShop(const Invocation& call)
 const QStringList ReportSpecies = {QStringLiteral("Beef"), QStringLiteral("Pork"),
                                    QStringLiteral("Deer")};
 
-// The fewest weighed final bills of a species that --adopt sets its range from.
-constexpr int FewestWeighed = 5;
-
 // A day written YYYY-MM-DD; no value when the text is not one.
 std::optional<QDate> dayOf(const QString& text)
 {
@@ -716,12 +715,6 @@ QString signedPercentText(double share)
     return text + QStringLiteral(" %");
 }
 
-// A ratio as the shop's ranges are written: two decimals.
-QString ratioText(double ratio)
-{
-    return QString::number(ratio, 'f', 2);
-}
-
 // "Paper Wrapp (2), Tenderising (1)": the most often first; "none".
 QString servicesText(const QMap<int, int>& counts)
 {
@@ -762,8 +755,8 @@ void showAccuracy(const SpeciesAccuracy& s)
     if (s.ratio)
         line(QStringLiteral("Hanging ÷ live weight"),
              QStringLiteral("median %1, 10th to 90th percentile %2 to %3 (%4 weighed)")
-                 .arg(ratioText(s.ratio->median), ratioText(s.ratio->low), ratioText(s.ratio->high),
-                      counted(s.weighed, QStringLiteral("bill"))));
+                 .arg(RatioText(s.ratio->median), RatioText(s.ratio->low), RatioText(s.ratio->high),
+                      counted(s.weighed, QStringLiteral("animal"))));
     else
         line(QStringLiteral("Hanging ÷ live weight"),
              QStringLiteral("nothing weighed: no final bill has a hanging weight weighed after "
@@ -790,58 +783,42 @@ void showAccuracy(const SpeciesAccuracy& s)
     line(QStringLiteral("Services dropped"), servicesText(s.dropped));
 }
 
-// The species' range as the estimates use it now: the shop's, or the
-// published figures.
-QString currentRatioWords(const QString& species)
-{
-    if (const std::optional<RatioSetting> set = LoadRatioSetting(species))
-        return QStringLiteral("it was %1 to %2").arg(ratioText(set->low), ratioText(set->high));
-    const Species known = species == QLatin1String("Pork")   ? Species::Pork
-                          : species == QLatin1String("Deer") ? Species::Deer
-                                                             : Species::Beef;
-    const HangingRatio published = DefaultRatio(known);
-    return QStringLiteral("it was %1 to %2, the published figures")
-        .arg(ratioText(published.low), ratioText(published.high));
-}
-
 // Sets each species' range of the hanging weight from its weighed bills.
-int adoptRatios(const AccuracyReport& report, bool middle)
+int adoptRatios(const AccuracyReport& report, bool middle, bool forQuotes)
 {
-    const auto hundredths = [](double x) {
-        return std::round(x * 100) / 100;
-    };
     int set = 0;
     QStringList notSet;
-    for (const SpeciesAccuracy& s : report.species) {
-        const QString name = s.species.toLower();
-        if (s.weighed < FewestWeighed || !s.ratio) {
-            notSet << QStringLiteral("The %1 range was not set: %2 weighed in the report, and it "
+    for (const Adoption& a : Adoptions(report, middle, forQuotes)) {
+        const QString name = a.species.toLower();
+        if (a.outcome == Adoption::TooFew) {
+            notSet << QStringLiteral("The %1 range was not set: %2 in the report, and it "
                                      "takes at least %3.")
-                          .arg(name, counted(s.weighed, QStringLiteral("final bill")))
+                          .arg(name, counted(a.weighed, QStringLiteral("weighed animal")))
                           .arg(FewestWeighed);
             continue;
         }
-        RatioSetting setting;
-        setting.low = hundredths(s.ratio->low);
-        setting.high = hundredths(s.ratio->high);
-        setting.middle = middle ? hundredths(s.ratio->median) : 0;
-        if (const QString why = RatioProblem(setting.low, setting.high); !why.isEmpty()) {
+        if (a.outcome == Adoption::NotAllowed) {
             notSet << QStringLiteral("The %1 range measured, %2 to %3, was not set: %4")
-                          .arg(name, ratioText(setting.low), ratioText(setting.high), why);
+                          .arg(name, RatioText(a.setting.low), RatioText(a.setting.high),
+                               a.problem);
             continue;
         }
-        const QString before = currentRatioWords(s.species);
         QString problem;
-        if (!SaveRatioSetting(s.species, setting, &problem))
+        if (!SaveRatioSetting(a.species, a.setting, &problem))
             return complain(problem);
-        const QString of = s.species == QLatin1String("Deer") ? QStringLiteral("field-dressed")
+        const QString of = a.species == QLatin1String("Deer") ? QStringLiteral("field-dressed")
                                                               : QStringLiteral("live");
+        QString middleWords;
+        if (a.setting.middle > 0)
+            middleWords = QStringLiteral(", middle %1").arg(RatioText(a.setting.middle));
+        if (a.setting.forQuotes && a.setting.middle > 0)
+            middleWords += QStringLiteral(", which figures its quotes");
         say(QStringLiteral("Set the %1 hanging weight to %2 to %3 of the %4 weight%5 (the 10th "
-                           "to 90th percentile of %6; %7).")
-                .arg(name, ratioText(setting.low), ratioText(setting.high), of,
-                     middle ? QStringLiteral(", middle %1").arg(ratioText(setting.middle))
-                            : QString(),
-                     counted(s.weighed, QStringLiteral("weighed bill")), before));
+                           "to 90th percentile of %6; it was %7 to %8%9).")
+                .arg(name, RatioText(a.setting.low), RatioText(a.setting.high), of, middleWords,
+                     counted(a.weighed, QStringLiteral("weighed animal")), RatioText(a.before.low),
+                     RatioText(a.before.high),
+                     a.beforeIsShops ? QString() : QStringLiteral(", the published figures")));
         ++set;
     }
     for (const QString& words : notSet)
@@ -906,7 +883,7 @@ int runReport(const Invocation& call)
     if (!call.adopt)
         return Done;
     say(QString());
-    return adoptRatios(report, call.middle);
+    return adoptRatios(report, call.middle, call.forQuotes);
 }
 
 // The program and its version, as a backup's manifest names them.
@@ -1098,7 +1075,7 @@ const Command Commands[] = {
      0, 0, runShop},
     {"report",
      "report [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt "
-     "[--middle]]",
+     "[--middle [--use-for-quotes]]]",
      "Tells how near the quotes came to the final bills.",
      "Reads the saved estimates kept with the price list (the Estimates.db beside the\n"
      "file, or the same server) and tells, for each species: how many estimates were\n"
@@ -1112,16 +1089,21 @@ const Command Commands[] = {
      "first.\n"
      "\n"
      "--adopt then sets the shop's range of the hanging weight for each species with\n"
-     "at least {fewest} weighed final bills in the report: the measured 10th to 90th\n"
-     "percentile, to two decimals, which the likely range of every quote uses. With\n"
-     "--middle, the median is set too, as the measured middle. A range outside\n"
-     "{lowest} to {highest} of the live weight is refused. They are kept in\n"
+     "at least {fewest} weighed animals in the report (an animal sold in shares counts\n"
+     "once): the measured 10th to 90th percentile, to two decimals as the report\n"
+     "prints it, which the likely range of every quote uses. With --middle, the\n"
+     "median is set too, as the measured middle (without it, a middle set before\n"
+     "stays); with --use-for-quotes as well, new quotes figure the hanging weight at\n"
+     "that middle instead of the screen's own share of the live weight (a saved\n"
+     "estimate keeps the share it was quoted with). A range outside {lowest} to\n"
+     "{highest} of the live weight is refused. They are kept in\n"
      "{shopfile}\n"
      "\n"
      "Examples:\n"
      "  locker-pricelist report\n"
      "  locker-pricelist report --from 2025-01-01 --to 2025-12-31 --species Beef\n"
-     "  locker-pricelist report --from 2025-01-01 --adopt --middle\n",
+     "  locker-pricelist report --from 2025-01-01 --adopt --middle\n"
+     "  locker-pricelist report --adopt --middle --use-for-quotes\n",
      0, 0, runReport},
     {"backup", "backup FOLDER", "Writes a backup of the price list and the saved estimates.",
      "Writes the price list and the saved estimates, as they were at one moment, into\n"
@@ -1209,6 +1191,8 @@ QString toolHelp()
       << "  --adopt                           With report: set the shop's ranges of the\n"
       << "                                    hanging weight from the weighed bills.\n"
       << "  --middle                          With --adopt: set the measured middle too.\n"
+      << "  --use-for-quotes                  With --middle: new quotes figure the hanging\n"
+      << "                                    weight at the measured middle.\n"
       << "  -h, --help                        This help; after a command, its help.\n"
       << "  --new                             With set and import: add a new name that\n"
       << "                                    looks like one already there.\n"
@@ -1281,6 +1265,8 @@ Invocation parse(const QStringList& arguments, QString* problem)
             call.adopt = true;
         } else if (arg == QLatin1String("--middle")) {
             call.middle = true;
+        } else if (arg == QLatin1String("--use-for-quotes")) {
+            call.forQuotes = true;
         } else if (const QString name = arg.section(QLatin1Char('='), 0, 0);
                    name == QLatin1String("--pricelist") || name == QLatin1String("--database") ||
                    name == QLatin1String("--from") || name == QLatin1String("--category") ||
@@ -1433,12 +1419,18 @@ int main(int argc, char* argv[])
                                            "clerks' may not change the prices, the owner's may."),
                             Usage);
     }
-    if ((call.to || call.species || call.adopt || call.middle) && command->run != runReport)
-        return complain(
-            QStringLiteral("--to, --species, --adopt and --middle go with report only."), Usage);
+    if ((call.to || call.species || call.adopt || call.middle || call.forQuotes) &&
+        command->run != runReport)
+        return complain(QStringLiteral("--to, --species, --adopt, --middle and --use-for-quotes "
+                                       "go with report only."),
+                        Usage);
     if (call.middle && !call.adopt)
         return complain(QStringLiteral("--middle goes with --adopt: it sets the measured middle "
                                        "beside the range that --adopt sets."),
+                        Usage);
+    if (call.forQuotes && !call.middle)
+        return complain(QStringLiteral("--use-for-quotes goes with --adopt --middle: the quotes "
+                                       "figure the hanging weight at the measured middle."),
                         Usage);
     if (call.from && command->run != runReport) {
         if (command->run != runInit || !call.databaseGiven)

@@ -20,7 +20,7 @@ struct CounterStores {
     CounterStores(const QString& priceList, const QString& estimates)
         : ownPrices(priceList)
         , ownBook(estimates.isEmpty() ? EstimateBook::pathBeside(priceList) : estimates)
-        , ownEstimate(ownPrices, ownClock)
+        , ownEstimate(ownPrices, ownClock, ShopRules())
     {}
     PriceList ownPrices;
     EstimateBook ownBook;
