@@ -330,6 +330,21 @@ std::optional<ShareCents> centsOf(const AnimalValue& animal, const EstimateValue
 
 } // namespace
 
+namespace {
+
+// The animal cannot be figured: no share's figures from it are current.
+void notFigured(AnimalValue& animal, const QString& why)
+{
+    for (AnimalShare& share : animal.shares) {
+        EstimateValue& v = share.estimate;
+        for (Figure* f : {&v.hanging, &v.kill, &v.processing})
+            f->fail(why);
+        v.total.fail(QStringLiteral("Incomplete: %1").arg(why));
+    }
+}
+
+} // namespace
+
 AnimalFigures AnimalShares::figure(AnimalValue& animal)
 {
     AnimalFigures out;
@@ -338,6 +353,7 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         out.problems << problem;
     if (animal.species != Species::Beef && animal.species != Species::Pork) {
         out.problems << QStringLiteral("Only a beef or a hog is sold in shares.");
+        notFigured(animal, out.problems.last());
         return out;
     }
     if (parts.isEmpty() || parts.size() > MostShares)
@@ -371,6 +387,7 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         if (!first || !second || animal.firstSide.trimmed().isEmpty() ||
             animal.secondSide.trimmed().isEmpty()) {
             out.problems << QStringLiteral("Give the weight of both sides.");
+            notFigured(animal, out.problems.last());
             return out;
         }
         hanging = DivideSides(parts, *first, *second);
@@ -381,6 +398,7 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         if (!pounds) {
             out.problems << QStringLiteral("The animal's weight cannot be used: %1")
                                 .arg(R::WeightProblem(weight));
+            notFigured(animal, out.problems.last());
             return out;
         }
         const double whole =

@@ -633,6 +633,16 @@ void Estimate::figureSurcharge()
     share.surcharge.set(R::Charge(*hanging, *rate));
 }
 
+void Estimate::takeAnimalPart(const EstimateValue& figured)
+{
+    if (figured.hanging.text != value_.hanging.text)
+        setHangingWeight(figured.hanging.text);
+    if (figured.kill.text != value_.kill.text)
+        setKillCharge(figured.kill.text);
+    if (figured.share != value_.share)
+        setShare(figured.share);
+}
+
 void Estimate::setShare(const std::optional<ShareOfAnimal>& share)
 {
     beginAction();

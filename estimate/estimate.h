@@ -95,6 +95,10 @@ public:
     // a whole one): its split-side surcharge is figured from its hanging
     // weight, and the total follows.
     void setShare(const std::optional<ShareOfAnimal>& share);
+    // A share's part of its animal as the animal was figured with it
+    // (`figured`, the share's estimate as the animal gives it): its hanging
+    // weight, its kill charge and its part, each taken when it differs.
+    void takeAnimalPart(const EstimateValue& figured);
     // The estimate is a final bill (its hanging weight weighed): a live
     // weight typed again does not replace a hanging weight typed for it.
     void setFinalBill(bool finalBill) { finalBill_ = finalBill; }

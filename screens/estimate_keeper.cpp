@@ -413,7 +413,7 @@ void EstimateKeeper::showEstimates()
 bool EstimateKeeper::showShare(
     const EstimateValue& share, const QString& caption,
     std::function<void(const EstimateValue&)> back,
-    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed)
+    std::function<std::optional<EstimateValue>(const EstimateValue&)> changed)
 {
     takeShareBack();
     if (!settleUnsaved(QStringLiteral("showing the buyer's share")))
@@ -433,9 +433,8 @@ void EstimateKeeper::shareChanged()
 {
     if (!shareBack_ || !shareChanged_)
         return;
-    const std::optional<ShareOfAnimal> part = shareChanged_(estimate_.value());
-    if (part && part != estimate_.value().share)
-        estimate_.setShare(part);
+    if (const std::optional<EstimateValue> figured = shareChanged_(estimate_.value()))
+        estimate_.takeAnimalPart(*figured);
 }
 
 void EstimateKeeper::takeShareBack()

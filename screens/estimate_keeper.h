@@ -103,7 +103,7 @@ public:
     // the clerk stayed with the estimate on the screen.
     bool showShare(const EstimateValue& share, const QString& caption,
                    std::function<void(const EstimateValue&)> back,
-                   std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed);
+                   std::function<std::optional<EstimateValue>(const EstimateValue&)> changed);
     // After an action on the share shown: the animal figured with it, and
     // the share's part of the animal (its cents of the rounding) taken back.
     void shareChanged();
@@ -144,7 +144,7 @@ private:
     QPointer<EstimatesWindow> estimatesWindow_;
     QLabel* recordLabel_ = nullptr;
     std::function<void(const EstimateValue&)> shareBack_;
-    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> shareChanged_;
+    std::function<std::optional<EstimateValue>(const EstimateValue&)> shareChanged_;
     std::function<bool()> saveShares_;
     QString shareCaption_;
     QPushButton* quoteOrFinal_ = nullptr;

@@ -242,6 +242,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         place(edit, {2160, 600 + row * 480, 1335, 345});
         c.*r.slot = edit;
         caption->setBuddy(edit); // a screen reader names the field by its caption
+        SelectZeroOnKeyboardFocus(edit);
         watchFigureMark(edit);
         if (row == 0)
             c.weightCaption = caption;
@@ -338,6 +339,7 @@ void makeServiceBand(QWidget* screen, EstimateControls& c)
         row.weight->setAccessibleName(QStringLiteral("%1 weight").arg(row.box->text()));
         row.charge->setAccessibleName(QStringLiteral("%1 charge").arg(row.box->text()));
         for (QLineEdit* edit : {row.weight, row.charge}) {
+            SelectZeroOnKeyboardFocus(edit);
             MarkInvalidWhile(edit, R::FigureProblem);
             watchFigureMark(edit);
             edit->hide();

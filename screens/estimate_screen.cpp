@@ -285,6 +285,11 @@ void EstimateScreen::render()
                        figure->why);
     }
     ui_.todaysPrices->setVisible(v.basis == PriceBasis::Kept && keeper_->record().number != 0);
+    // Back to the shares while a buyer's share is on the screen.
+    const QString sharesCaption =
+        keeper_->showingShare() ? QStringLiteral("Back to Sh&ares") : QStringLiteral("Sh&ares...");
+    if (ui_.shares->text() != sharesCaption)
+        ui_.shares->setText(sharesCaption);
     keeper_->showRecord();
     showLikelyRange();
     showShareLine();
@@ -325,11 +330,14 @@ void EstimateScreen::showShareLine()
 {
     const EstimateValue& v = estimate_.value();
     const bool share = v.share && !v.share->takenOff;
-    // A share's weights and kill fee are its part of the animal's: they are
-    // changed in the Shares window, for every share at once.
+    // A share's species, weights and kill fee are its part of the animal's:
+    // they are changed in the Shares window, for every share at once.
     for (QLineEdit* field : {ui_.liveWeight, ui_.hangingWeight, ui_.kill})
         if (field->isReadOnly() != share)
             field->setReadOnly(share);
+    for (QRadioButton* option : ui_.species)
+        if (option->isEnabled() == share)
+            option->setEnabled(!share);
     QString line;
     if (v.share) {
         const ShareOfAnimal& s = *v.share;
@@ -582,20 +590,25 @@ void EstimateScreen::showShares()
 bool EstimateScreen::showShare(
     const EstimateValue& share, const QString& caption,
     std::function<void(const EstimateValue&)> back,
-    std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed)
+    std::function<std::optional<EstimateValue>(const EstimateValue&)> changed)
 {
     const bool shown = keeper_->showShare(share, caption, std::move(back), std::move(changed));
     render();
-    if (shown)
-        ui_.shares->setText(QStringLiteral("Back to Sh&ares"));
     return shown;
+}
+
+void EstimateScreen::shareRefigured(const EstimateValue& figured)
+{
+    if (!keeper_->showingShare() || rendering_)
+        return;
+    estimate_.takeAnimalPart(figured);
+    render();
 }
 
 void EstimateScreen::takeShareBack()
 {
     if (!keeper_->showingShare())
         return;
-    ui_.shares->setText(QStringLiteral("Sh&ares..."));
     keeper_->takeShareBack();
     render();
 }

@@ -81,8 +81,9 @@ public:
     bool
     showShare(const EstimateValue& share, const QString& caption,
               std::function<void(const EstimateValue&)> back,
-              std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed) override;
+              std::function<std::optional<EstimateValue>(const EstimateValue&)> changed) override;
     void takeShareBack() override;
+    void shareRefigured(const EstimateValue& figured) override;
     bool priceListFlag() const override { return estimate_.priceListFlag(); }
     const QuoteRules& quoteRules() const override { return estimate_.rules(); }
 

@@ -61,6 +61,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
     return b;
 }
 
+// A share's total that cannot be given (the window tells why).
+const QString NotFigured = QStringLiteral("\u2014");
+
 } // namespace
 
 SharesWindow::SharesWindow(ShareHost& host, PriceSource& prices, EstimateBook& book,
@@ -264,6 +267,15 @@ void SharesWindow::readHead()
 void SharesWindow::figureAndShow()
 {
     figures_ = figuring().figure(animal_);
+    // The buyer's share on the Estimate screen follows the animal; while the
+    // animal cannot be figured (its species, its weights), it comes back.
+    if (shownRow_ >= 0 && shownRow_ < int(animal_.shares.size()) &&
+        animal_.shares[shownRow_].customer == shownBuyer_) {
+        if (figures_.hanging.isEmpty())
+            host_.takeShareBack();
+        else
+            host_.shareRefigured(animal_.shares[shownRow_].estimate);
+    }
     if (animal_.shares.isEmpty())
         figures_.problems.clear(); // nothing to tell before the first buyer
     for (auto typed = partTyped_.cbegin(); typed != partTyped_.cend(); ++typed)
@@ -299,8 +311,9 @@ void SharesWindow::showFigures(const AnimalFigures& figures)
     for (int row = 0; row < int(animal_.shares.size()); ++row) {
         const AnimalShare& share = animal_.shares[row];
         const EstimateValue& v = share.estimate;
-        // The share's own bill to the cent, as it prints.
-        const std::optional<BillCents> bill = CentsOfBill(v);
+        // The share's own bill to the cent, as it prints; none to show while
+        // a figure of it is not current or not a number.
+        const std::optional<BillCents> bill = v.total.isCurrent() ? CentsOfBill(v) : std::nullopt;
         const auto cents = [&](std::int64_t BillCents::*line) {
             return bill ? MoneyText((*bill).*line) : QString();
         };
@@ -314,7 +327,7 @@ void SharesWindow::showFigures(const AnimalFigures& figures)
             bill ? cents(&BillCents::processing) : PrintedMoney(v.processing.text),
             bill && bill->services != 0 ? cents(&BillCents::services) : QString(),
             splitSide ? cents(&BillCents::surcharge) : QString(),
-            bill ? cents(&BillCents::total) : PrintedMoney(v.total.text),
+            bill ? cents(&BillCents::total) : NotFigured,
             share.number ? QString::number(share.number) : QString()};
         for (int column = 0; column < ColumnCount; ++column) {
             QTableWidgetItem* item = table_->item(row, column);
@@ -384,6 +397,10 @@ void SharesWindow::removeShare()
                         .arg(share.number);
     if (!Dialogs::askYesNo(this, question, windowTitle(), QMessageBox::Question, QMessageBox::No))
         return;
+    // A share on the Estimate screen comes back first: the rows move.
+    host_.takeShareBack();
+    if (row >= int(animal_.shares.size()))
+        return;
     // Its saved estimate is taken off the animal's tag at the next Save All.
     if (records_.value(row).number != 0)
         removed_ << records_[row];
@@ -406,6 +423,8 @@ void SharesWindow::cellEdited(int row, int column)
     AnimalShare& share = animal_.shares[row];
     const QString text = table_->item(row, column)->text();
     if (column == Customer) {
+        if (row == shownRow_)
+            shownBuyer_ = text;
         share.customer = text;
     } else if (column == Phone) {
         share.phone = text;
@@ -431,6 +450,18 @@ void SharesWindow::editServices()
         Dialogs::warn(this, QStringLiteral("Choose the buyer whose services to see."));
         return;
     }
+    // At the prices as they stand now (the price list's, or the built-in ones).
+    host_.takeShareBack();
+    readHead();
+    figureAndShow();
+    if (row >= int(animal_.shares.size()))
+        return;
+    if (figures_.hanging.isEmpty()) {
+        Dialogs::warn(this, QStringLiteral("The buyer's services are chosen once the animal can be "
+                                           "figured.\n\n%1")
+                                .arg(figures_.problems.join(QLatin1Char('\n'))));
+        return;
+    }
     const AnimalShare& share = animal_.shares[row];
     const QString caption =
         QStringLiteral("%1's %2 of %3%4")
@@ -443,26 +474,31 @@ void SharesWindow::editServices()
     const auto stillThere = [this, row, identity = share.customer] {
         return row < int(animal_.shares.size()) && animal_.shares[row].customer == identity;
     };
-    host_.showShare(
+    const bool shown = host_.showShare(
         share.estimate, caption,
         [this, row, stillThere](const EstimateValue& value) {
+            shownRow_ = -1;
             if (stillThere())
                 shareEdited(row, value);
         },
-        [this, row, stillThere](const EstimateValue& value) -> std::optional<ShareOfAnimal> {
+        [this, row, stillThere](const EstimateValue& value) -> std::optional<EstimateValue> {
             if (!stillThere())
                 return std::nullopt;
             return shareChanging(row, value);
         });
+    if (shown) {
+        shownRow_ = row;
+        shownBuyer_ = share.customer;
+    }
 }
 
-std::optional<ShareOfAnimal> SharesWindow::shareChanging(int row, const EstimateValue& value)
+std::optional<EstimateValue> SharesWindow::shareChanging(int row, const EstimateValue& value)
 {
     // The animal figured with the share as it stands on the Estimate screen:
     // this window shows what that screen shows.
     animal_.shares[row].estimate = value;
     figureAndShow();
-    return animal_.shares[row].estimate.share;
+    return animal_.shares[row].estimate;
 }
 
 void SharesWindow::shareEdited(int row, const EstimateValue& value)
@@ -587,17 +623,21 @@ bool SharesWindow::saveAll()
     saved_ = animal_;
     showFigures(figures_);
     QString told =
-        QStringLiteral("Saved %1 as estimates %2%3.")
+        QStringLiteral("Saved %1 as %2 %3%4.")
             .arg(billing ? QStringLiteral("the final bills") : QStringLiteral("the shares"),
+                 numbers.size() == 1 ? QStringLiteral("estimate") : QStringLiteral("estimates"),
                  numbers.join(QStringLiteral(", ")),
                  animal_.tag.trimmed().isEmpty()
                      ? QString()
                      : QStringLiteral(" under the tag ") + animal_.tag.trimmed());
-    if (!off.isEmpty())
-        told +=
-            QStringLiteral(" %1 taken off the tag: %2 kept as an estimate of its own.")
-                .arg(CountOf(off.size(), QStringLiteral("Estimate"), QStringLiteral("Estimates")),
-                     off.join(QStringLiteral(", ")));
+    if (off.size() == 1)
+        told += QStringLiteral(" Estimate %1 was taken off the tag and is kept as an estimate of "
+                               "its own.")
+                    .arg(off[0]);
+    else if (!off.isEmpty())
+        told += QStringLiteral(" Estimates %1 were taken off the tag and are kept as estimates "
+                               "of their own.")
+                    .arg(off.join(QStringLiteral(", ")));
     Dialogs::tell(this, told);
     return true;
 }

@@ -29,16 +29,19 @@ public:
     virtual ~ShareHost() = default;
     // Shows the share's estimate on the Estimate screen; `back` takes it back
     // as the clerk left it, and `changed` is told of it after every action of
-    // the clerk there, giving the share's part of the animal as the animal is
-    // figured with it (the cents of the animal's rounding may move between
+    // the clerk there, giving the share as the animal is figured with it (its
+    // part of the animal: the cents of the animal's rounding may move between
     // the shares). False when the clerk stayed with the estimate that was
     // there.
     virtual bool
     showShare(const EstimateValue& share, const QString& caption,
               std::function<void(const EstimateValue&)> back,
-              std::function<std::optional<ShareOfAnimal>(const EstimateValue&)> changed) = 0;
+              std::function<std::optional<EstimateValue>(const EstimateValue&)> changed) = 0;
     // The share shown on the Estimate screen goes back now, if one is.
     virtual void takeShareBack() = 0;
+    // The animal was figured again in this window (a part, a weight typed):
+    // the share shown on the Estimate screen, if one is, as it gives it.
+    virtual void shareRefigured(const EstimateValue& figured) = 0;
     // Whether the prices come from the price list (the database flag).
     virtual bool priceListFlag() const = 0;
     // The shop's rules for quotes (its ranges, its adopted factors).
@@ -88,8 +91,8 @@ private:
     void editServices();
     void shareEdited(int row, const EstimateValue& value);
     // The share on the Estimate screen changed there: the animal figured
-    // with it, and its part of the animal as that gives it.
-    std::optional<ShareOfAnimal> shareChanging(int row, const EstimateValue& value);
+    // with it, and the share as that gives it.
+    std::optional<EstimateValue> shareChanging(int row, const EstimateValue& value);
     void cellEdited(int row, int column);
     void readHead();
     // The share on the Estimate screen taken back and everything figured:
@@ -116,6 +119,10 @@ private:
     QList<EstimateRecord> removed_;
     // The part as the clerk typed it, while it is not a part.
     QHash<int, QString> partTyped_;
+    // The row whose share is on the Estimate screen, and its buyer then;
+    // -1 while none is.
+    int shownRow_ = -1;
+    QString shownBuyer_;
     bool showing_ = false;
 
     QLineEdit* tag_ = nullptr;

@@ -12,7 +12,11 @@
 #include "support/counter_screen.h"
 #include "support/memory_prices.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <numeric>
 
@@ -52,6 +56,85 @@ double sum(const Division& d)
     return std::accumulate(d.shares.begin(), d.shares.end(), d.unsold);
 }
 
+// Money as printed ("$8.31", "-$0.25") in cents; 0 for an empty cell.
+std::int64_t centsIn(const QString& money)
+{
+    if (money.trimmed().isEmpty())
+        return 0;
+    const auto cents = CentsOf(QString(money).remove(QLatin1Char('$')));
+    if (!cents)
+        qFatal("not money: %s", qPrintable(money));
+    return *cents;
+}
+
+// The rows of a page's tables, each the texts of its cells.
+QList<QStringList> rowsOf(const QString& html)
+{
+    static const QRegularExpression cell(QStringLiteral("<t[dh][^>]*>([^<]*)</t[dh]>"));
+    QList<QStringList> rows;
+    for (const QString& row : html.split(QStringLiteral("<tr>")).mid(1)) {
+        QStringList cells;
+        for (auto m = cell.globalMatch(row); m.hasNext();)
+            cells << m.next().captured(1).replace(QLatin1String("&amp;"), QLatin1String("&"));
+        rows << cells;
+    }
+    return rows;
+}
+
+// What a buyer's page prints: each charge line's amount, and the total.
+struct PrintedBill {
+    QList<std::int64_t> lines;
+    std::int64_t total = 0;
+    QStringList names;
+};
+PrintedBill printedBill(const QString& html)
+{
+    PrintedBill bill;
+    bool charges = false;
+    for (const QStringList& row : rowsOf(html)) {
+        if (row.value(0) == QLatin1String("Charge")) {
+            charges = true;
+        } else if (row.value(0) == QLatin1String("Total Estimated Price")) {
+            bill.total = centsIn(row.last());
+            break;
+        } else if (charges && row.size() == 4) {
+            bill.names << row[0];
+            bill.lines << centsIn(row[3]);
+        }
+    }
+    return bill;
+}
+
+// A row of the shop's sheet: its kill, processing, services, surcharge and total.
+struct SheetRow {
+    QString share, customer;
+    std::int64_t kill = 0, processing = 0, services = 0, surcharge = 0, total = 0;
+};
+QList<SheetRow> sheetRows(const QString& html)
+{
+    QList<SheetRow> rows;
+    for (const QStringList& cells : rowsOf(html))
+        if (cells.size() == 10 && cells[0] != QLatin1String("Share"))
+            rows << SheetRow{cells[0],          cells[2],          centsIn(cells[5]),
+                             centsIn(cells[6]), centsIn(cells[7]), centsIn(cells[8]),
+                             centsIn(cells[9])};
+    return rows;
+}
+
+// The shop's rules for quotes as a test sets them.
+struct SetRules : QuoteRules {
+    HangingRatio beef = DefaultRatio(Species::Beef);
+    std::optional<double> beefFactor;
+    HangingRatio ratio(Species species) const override
+    {
+        return species == Species::Beef ? beef : DefaultRatio(species);
+    }
+    std::optional<double> adoptedFactor(Species species) const override
+    {
+        return species == Species::Beef ? beefFactor : std::nullopt;
+    }
+};
+
 struct Shop {
     MemoryPrices prices;
     TestClock clock;
@@ -63,6 +146,16 @@ struct Shop {
     AnimalFigures figure(AnimalValue& animal, bool flag = true)
     {
         return AnimalShares(prices, clock, flag).figure(animal);
+    }
+    // The shares kept as they are saved.
+    void keep(AnimalValue& animal) { AnimalShares(prices, clock, true).keep(animal, clock.now()); }
+    // The page printed for one buyer, and the shop's sheet of the animal.
+    static QString page(const EstimateValue& v) { return EstimateHtml(Summarize(v)); }
+    static QString sheet(const AnimalValue& animal, const AnimalFigures& figures)
+    {
+        EstimateSummary head;
+        head.shopName = QStringLiteral("Shop");
+        return AnimalSheetHtml(head, animal, figures);
     }
     // The clerk ticks services on a share's estimate, as on the Estimate screen.
     void tick(AnimalShare& share, std::initializer_list<ServiceId> services)
@@ -372,6 +465,24 @@ private slots:
         FillBookFigures(record);
         QCOMPARE(record.weighedHanging, std::optional<double>(153));
         QVERIFY(*record.finalCents > *record.quoteCents);
+
+        // A whole animal's final bill counts as weighed only when its hanging
+        // weight was typed for it, not when only its services changed.
+        Estimate e(shop.prices, shop.clock);
+        e.setPriceListFlag(true);
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1000"));
+        EstimateRecord whole;
+        whole.quoteState = e.value().toRecord();
+        e.expand();
+        e.clickService(ServiceId::Tenderising, true);
+        whole.finalState = e.value().toRecord();
+        FillBookFigures(whole);
+        QCOMPARE(whole.weighedHanging, std::nullopt);
+        e.setHangingWeight(QStringLiteral("590"));
+        whole.finalState = e.value().toRecord();
+        FillBookFigures(whole);
+        QCOMPARE(whole.weighedHanging, std::optional<double>(590));
     }
 
     void aQuoteHasALikelyRange()
@@ -408,6 +519,353 @@ private slots:
         QVERIFY(!RatioProblem(0.2, 0.6).isEmpty());
         QVERIFY(!RatioProblem(0.6, 0.95).isEmpty());
         QVERIFY(!RatioProblem(qQNaN(), 0.6).isEmpty());
+    }
+
+    // A beef of 1200 lb in a half, a quarter and a split-side quarter,
+    // quoted, weighed by its sides, one buyer's services changed as from
+    // Saved Estimates, printed per buyer and for the animal: each share's
+    // total is one figure wherever it is read, and the animal is their sum.
+    void aShareReadsTheSameEverywhere()
+    {
+        Shop shop;
+        AnimalValue beef;
+        beef.tag = QStringLiteral("B-1042");
+        beef.live = QStringLiteral("1200");
+        beef.shares = {buyer("Ann", "half"), buyer("Bo", "quarter"),
+                       buyer("Cy", "split-side quarter")};
+        shop.figure(beef);
+        shop.keep(beef);
+        QList<EstimateRecord> records(3);
+        for (int i = 0; i < 3; ++i) {
+            records[i].quoteState = beef.shares[i].estimate.toRecord();
+            FillBookFigures(records[i]);
+        }
+        beef.firstSide = QStringLiteral("310");
+        beef.secondSide = QStringLiteral("296");
+        AnimalFigures f = shop.figure(beef);
+        QVERIFY2(f.problems.isEmpty(), qPrintable(f.problems.join('\n')));
+        shop.keep(beef);
+
+        // The split-side buyer's bill: its surcharge is in its own total.
+        EstimateValue cy = beef.shares[2].estimate;
+        QCOMPARE(cy.hanging.text, QStringLiteral("148"));
+        QCOMPARE(cy.share->surcharge.text, QStringLiteral("14.8"));
+        QCOMPARE(*CentsOf(cy.total.text), *CentsOf(QStringLiteral("73.81")));
+
+        // Tenderising added from Saved Estimates: the estimate alone, figured.
+        Estimate e(shop.prices, shop.clock);
+        e.setPriceListFlag(true);
+        e.replace(cy);
+        e.expand();
+        e.clickService(ServiceId::Tenderising, true);
+        QVERIFY(e.problems().isEmpty());
+        cy = e.value();
+        const std::int64_t total = *CentsOf(cy.total.text);
+        QCOMPARE(total, 7381 + 203); // 10.1528 lb at 0.20
+        records[2].finalState = cy.toRecord();
+        FillBookFigures(records[2]);
+        QCOMPARE(records[2].finalCents, std::optional<qint64>(total));
+        const PrintedBill page = printedBill(Shop::page(cy));
+        QCOMPARE(page.total, total);
+        QCOMPARE(std::accumulate(page.lines.begin(), page.lines.end(), std::int64_t(0)), total);
+        QVERIFY(page.names.contains(QStringLiteral("Split-side surcharge")));
+        QVERIFY(Summarize(cy).shareNote.contains(
+            QLatin1String("Share 3 of 3: a split-side quarter of a beef, tag B-1042")));
+
+        // The animal opened again by its tag: as saved, the sum of its shares.
+        beef.shares[2].estimate = cy;
+        const AnimalValue opened = AnimalOf(beef.shares);
+        f = AnimalShares(shop.prices, shop.clock, true).sum(opened);
+        QVERIFY(f.cents);
+        QCOMPARE(f.cents->shares[2], total);
+        QCOMPARE(sum(f.cents->shares) + f.cents->unsold, f.cents->animal);
+        const QList<SheetRow> rows = sheetRows(Shop::sheet(opened, f));
+        QCOMPARE(rows.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const SheetRow& r = rows[i];
+            QCOMPARE(r.share, QStringLiteral("Share %1 of 3").arg(i + 1));
+            QCOMPARE(r.total, f.cents->shares[i]);
+            QCOMPARE(r.kill + r.processing + r.services + r.surcharge, r.total);
+        }
+        QCOMPARE(rows[2].services, 203);
+        QCOMPARE(rows[2].surcharge, 1480);
+    }
+
+    // Four like quarters of a hog: the cent that dividing the animal leaves
+    // goes to one buyer, in the processing line of its own bill, which the
+    // shop's sheet prints the same.
+    void theAnimalsCentsAreInTheProcessingLine()
+    {
+        Shop shop;
+        AnimalValue hog;
+        hog.species = Species::Pork;
+        hog.tag = QStringLiteral("H-4");
+        hog.live = QStringLiteral("250"); // 165 lb: 41.25 lb a quarter
+        hog.shares = {buyer("A", "quarter"), buyer("B", "quarter"), buyer("C", "quarter"),
+                      buyer("D", "quarter")};
+        const AnimalFigures f = shop.figure(hog);
+        QVERIFY(f.cents);
+        QCOMPARE(f.cents->animal, 7805); // 17 + 165 lb at 0.37
+        QCOMPARE(f.cents->shares, QList<std::int64_t>({1952, 1951, 1951, 1951}));
+        const QList<SheetRow> rows = sheetRows(Shop::sheet(hog, f));
+        for (int i = 0; i < 4; ++i) {
+            const EstimateValue& v = hog.shares[i].estimate;
+            QCOMPARE(v.processing.text, QStringLiteral("15.2625"));
+            QCOMPARE(*CentsOf(v.total.text), f.cents->shares[i]);
+            const PrintedBill page = printedBill(Shop::page(v));
+            QCOMPARE(page.lines, QList<std::int64_t>({425, rows[i].processing}));
+            QCOMPARE(page.total, rows[i].total);
+            QCOMPARE(rows[i].kill + rows[i].processing, rows[i].total);
+        }
+        QCOMPARE(rows[0].processing, 1527);
+        QCOMPARE(rows[3].processing, 1526);
+    }
+
+    // For random animals, parts and services, every reading of a share's
+    // total agrees to the cent: its value, its record in the book, its
+    // printed page and its lines, the shop's sheet and its lines; and the
+    // animal is the sum of its shares and the part not sold.
+    void everyReadingOfAShareAgrees()
+    {
+        Shop shop;
+        QRandomGenerator random(28);
+        const PartKind kinds[] = {PartKind::Half, PartKind::Quarter, PartKind::SplitSideQuarter,
+                                  PartKind::Percent};
+        const KillFeeSplit splits[] = {KillFeeSplit::ByPart, KillFeeSplit::OneBuyer,
+                                       KillFeeSplit::PerShare};
+        for (int round = 0; round < 150; ++round) {
+            AnimalValue animal;
+            animal.species = random.bounded(2) ? Species::Beef : Species::Pork;
+            animal.tag = QStringLiteral("R-%1").arg(round);
+            animal.live = NumberText(150 + random.bounded(140000) / 100.0);
+            animal.killFee = splits[random.bounded(3)];
+            int left = WholeAnimal;
+            const int count = 1 + int(random.bounded(MostShares));
+            for (int i = 0; i < count && left > 0; ++i) {
+                SharePart part{kinds[random.bounded(4)], 0};
+                if (part.kind == PartKind::Percent)
+                    part.hundredths = 1 + int(random.bounded(left));
+                if (part.ofWhole() > left)
+                    part = SharePart{PartKind::Percent, left};
+                left -= part.ofWhole();
+                AnimalShare share;
+                share.customer = QStringLiteral("Buyer %1").arg(i + 1);
+                share.part = part;
+                animal.shares << share;
+            }
+            animal.payer = int(random.bounded(int(animal.shares.size())));
+            shop.figure(animal);
+            // Each buyer's own services, as the Estimate screen figures them.
+            for (AnimalShare& share : animal.shares) {
+                const QList<ServiceId> offered =
+                    animal.species == Species::Beef
+                        ? QList<ServiceId>{ServiceId::Tenderising, ServiceId::MinuteSteaks,
+                                           ServiceId::PaperWrapp}
+                        : QList<ServiceId>{ServiceId::Cooling};
+                for (const ServiceId id : offered)
+                    if (random.bounded(2))
+                        shop.tick(share, {id});
+            }
+            if (random.bounded(2)) {
+                animal.firstSide = NumberText(100 + random.bounded(50000) / 100.0);
+                animal.secondSide = NumberText(100 + random.bounded(50000) / 100.0);
+            }
+            const AnimalFigures f = shop.figure(animal);
+            QVERIFY2(f.problems.isEmpty(), qPrintable(f.problems.join('\n')));
+            QVERIFY(f.cents);
+            QCOMPARE(sum(f.cents->shares) + f.cents->unsold, f.cents->animal);
+            const QList<SheetRow> rows = sheetRows(Shop::sheet(animal, f));
+            QCOMPARE(rows.size(), animal.shares.size() + (f.unsold.part > 0 ? 1 : 0));
+            for (int i = 0; i < int(animal.shares.size()); ++i) {
+                const EstimateValue& v = animal.shares[i].estimate;
+                const std::int64_t total = *CentsOf(v.total.text);
+                EstimateRecord record;
+                record.quoteState = v.toRecord();
+                FillBookFigures(record);
+                const PrintedBill page = printedBill(Shop::page(v));
+                const std::int64_t lines =
+                    std::accumulate(page.lines.begin(), page.lines.end(), std::int64_t(0));
+                const SheetRow& row = rows[i];
+                const QString where = QStringLiteral("round %1, share %2").arg(round).arg(i + 1);
+                QVERIFY2(f.cents->shares[i] == total && record.quoteCents == total &&
+                             page.total == total && lines == total && row.total == total &&
+                             row.kill + row.processing + row.services + row.surcharge == total,
+                         qPrintable(where));
+                // The page's lines are the sheet's, line for line.
+                QVERIFY2(page.lines.value(0) == row.kill && page.lines.value(1) == row.processing,
+                         qPrintable(where));
+            }
+        }
+    }
+
+    // A share saved by the previous version kept its billed total (with its
+    // surcharge and cents) beside the estimate's own: read back, its total is
+    // that billed total, and its cents of the rounding are its own.
+    void aShareOfThePreviousVersionIsReadAsBilled()
+    {
+        Shop shop;
+        AnimalValue beef;
+        beef.live = QStringLiteral("1000");
+        beef.shares = {buyer("A", "split-side quarter"), buyer("B", "75")};
+        shop.figure(beef);
+        QJsonObject record =
+            QJsonDocument::fromJson(beef.shares[0].estimate.toRecord().toUtf8()).object();
+        record.insert(QStringLiteral("version"), 2);
+        record.remove(QStringLiteral("likelyRatio"));
+        QJsonObject share = record.value(QStringLiteral("share")).toObject();
+        share.remove(QStringLiteral("leftover"));
+        share.remove(QStringLiteral("takenOff"));
+        share.insert(QStringLiteral("total"), QStringLiteral("63.01"));
+        record.insert(QStringLiteral("share"), share);
+        QJsonObject total = record.value(QStringLiteral("total")).toObject();
+        total.insert(QStringLiteral("text"), QStringLiteral("50.5")); // 4.25 + 46.25
+        record.insert(QStringLiteral("total"), total);
+        const auto read = EstimateValue::fromRecord(
+            QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)));
+        QVERIFY(read);
+        QCOMPARE(read->total.text, QStringLiteral("63.01"));
+        QCOMPARE(read->share->surcharge.text, QStringLiteral("12.5"));
+        QCOMPARE(read->share->leftover, QStringLiteral("0.01"));
+        // Figured again, it bills the same.
+        Estimate e(shop.prices, shop.clock);
+        e.setPriceListFlag(true);
+        e.replace(*read);
+        e.refigureTotal();
+        QCOMPARE(e.value().total.text, QStringLiteral("63.01"));
+    }
+
+    // The likely range is one rule, told plainly: a quote figured at half the
+    // live weight is told that its bill is usually higher; there is no range
+    // to give for a flat deer charge, a hanging weight typed (weighed) or a
+    // share weighed after the kill.
+    void theRangeIsToldPlainly()
+    {
+        Shop shop;
+        SetRules rules;
+        Estimate e(shop.prices, shop.clock, rules);
+        e.setPriceListFlag(true);
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1200"));
+        auto range = Likely(e.value());
+        QVERIFY(range);
+        QCOMPARE(range->caution, QStringLiteral("The bill is usually higher: hanging weight is "
+                                                "often 58–64 % of live weight; this quote "
+                                                "counts 50 %."));
+        // Inside the range, nothing to warn of.
+        rules.beef = {0.45, 0.55, 0};
+        e.setLiveWeight(QStringLiteral("1201"));
+        QVERIFY(Likely(e.value())->caution.isEmpty());
+        QCOMPARE(e.value().likelyRatio, rules.beef); // the shop's range as it stands
+        // What is saved is what was shown: the book's range is the value's.
+        EstimateRecord record;
+        record.quoteState = e.keptForSaving(shop.clock.now()).toRecord();
+        FillBookFigures(record);
+        QCOMPARE(record.likelyLow, std::optional<qint64>(Likely(e.value())->totalLow));
+        // A saved quote keeps the range it was given.
+        e.markSaved(*EstimateValue::fromRecord(record.quoteState));
+        rules.beef = {0.6, 0.7, 0};
+        e.setLiveWeight(QStringLiteral("1200"));
+        QCOMPARE(e.value().likelyRatio, HangingRatio({0.45, 0.55, 0}));
+
+        // A hanging weight typed for the bill: no range.
+        e.setHangingWeight(QStringLiteral("700"));
+        QVERIFY(!Likely(e.value()));
+        // Deer at its flat charge: none; at the built-in price per pound, one.
+        Estimate deer(shop.prices, shop.clock);
+        deer.setPriceListFlag(true);
+        deer.chooseSpecies(Species::Deer);
+        deer.setLiveWeight(QStringLiteral("150"));
+        QVERIFY(!Likely(deer.value()));
+        deer.setPriceListFlag(false);
+        QVERIFY(Likely(deer.value()));
+        // A share weighed after the kill: none.
+        AnimalValue beef;
+        beef.live = QStringLiteral("1000");
+        beef.shares = {buyer("A", "half"), buyer("B", "half")};
+        shop.figure(beef);
+        QVERIFY(Likely(beef.shares[0].estimate));
+        beef.weighed = QStringLiteral("600");
+        shop.figure(beef);
+        QVERIFY(!Likely(beef.shares[0].estimate));
+    }
+
+    // Quotes that learn: a middle adopted for quotes figures the hanging
+    // weight of new quotes, and their hint names it; a saved quote keeps its
+    // factor; until one is adopted the screen's own factors stand.
+    void quotesFigureAtAnAdoptedMiddle()
+    {
+        Shop shop;
+        SetRules rules;
+        Estimate e(shop.prices, shop.clock, rules);
+        e.setPriceListFlag(true);
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1000"));
+        QCOMPARE(e.hangingWeight(), QStringLiteral("500"));
+        QCOMPARE(e.speciesHint(), QStringLiteral("About 1/2 Of Live Weight"));
+        const EstimateValue saved = e.keptForSaving(shop.clock.now());
+
+        rules.beefFactor = 0.61;
+        e.chooseSpecies(Species::Pork);
+        QCOMPARE(e.speciesHint(), QStringLiteral("About 2/3 Of Live Weight"));
+        e.chooseSpecies(Species::Beef);
+        QCOMPARE(e.hangingWeight(), QStringLiteral("610"));
+        QCOMPARE(e.speciesHint(), QStringLiteral("About 61 % Of Live Weight"));
+        QVERIFY(Likely(e.value())->caution.isEmpty());
+
+        e.replace(saved);
+        e.chooseSpecies(Species::Beef);
+        e.setLiveWeight(QStringLiteral("1100"));
+        QCOMPARE(e.hangingWeight(), QStringLiteral("550")); // quoted at a half, kept
+
+        // An animal sold in shares is figured at the same factor.
+        AnimalValue beef;
+        beef.live = QStringLiteral("1000");
+        beef.shares = {buyer("A", "half")};
+        QCOMPARE(AnimalShares(shop.prices, shop.clock, true, rules).figure(beef).hanging,
+                 QStringLiteral("610"));
+    }
+
+    // Adopting the measured ranges: the report's figures to two decimals, the
+    // same that it prints (0.695 is 0.70 in both); a middle adopted before
+    // stays when none is adopted now; too few weighed animals set nothing.
+    void adoptingSetsTheFiguresTheReportPrints()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        AccuracyReport report;
+        SpeciesAccuracy pork;
+        pork.species = QStringLiteral("Pork");
+        pork.weighed = 6;
+        pork.ratio = Spread{0.695, 0.7149, 0.735};
+        SpeciesAccuracy beef;
+        beef.species = QStringLiteral("Beef");
+        beef.weighed = 4;
+        beef.ratio = Spread{0.58, 0.6, 0.62};
+        report.species = {beef, pork};
+
+        QList<Adoption> adopted = Adoptions(report, true, true);
+        QCOMPARE(adopted[0].outcome, Adoption::TooFew);
+        QCOMPARE(adopted[1].outcome, Adoption::Set);
+        QCOMPARE(RatioText(pork.ratio->low), QStringLiteral("0.70"));
+        QCOMPARE(adopted[1].setting.low, 0.70);
+        QCOMPARE(adopted[1].setting.high, RatioHundredths(0.735));
+        QCOMPARE(RatioText(adopted[1].setting.high), RatioText(pork.ratio->high));
+        QCOMPARE(adopted[1].setting.middle, 0.71);
+        QVERIFY(adopted[1].setting.forQuotes);
+        QCOMPARE(adopted[1].before, DefaultRatio(Species::Pork));
+        QString problem;
+        QVERIFY(SaveRatioSetting(QStringLiteral("Pork"), adopted[1].setting, &problem));
+        QCOMPARE(ShopRules().adoptedFactor(Species::Pork), std::optional<double>(0.71));
+
+        // Adopted again without the middle: the one adopted before stays.
+        pork.ratio = Spread{0.66, 0.69, 0.7};
+        report.species = {pork};
+        adopted = Adoptions(report, false, false);
+        QCOMPARE(adopted[0].setting.low, 0.66);
+        QCOMPARE(adopted[0].setting.middle, 0.71);
+        QVERIFY(adopted[0].setting.forQuotes);
+        QVERIFY(adopted[0].beforeIsShops);
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void aShareQuoteRangesWithItsSurcharge()

@@ -1177,6 +1177,90 @@ private slots:
         QVERIFY(c.view.said.isEmpty());
     }
 
+    // A ticked worksheet service is charged for what its worksheet was given,
+    // never an unfigured 0. The click that unticks it (to change the pounds)
+    // opens the worksheet as every click does; figured then, its entries
+    // stay with the row, and ticked again it is charged for them.
+    void aTickedWorksheetServiceIsNeverAnUnfiguredZero()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1000"));
+        c.estimate.expand();
+        const auto summer = [](const char* deer, const char* pork) {
+            return QList<SausageRules::Entry>{
+                {1, QStringLiteral("Summer"), QLatin1String(deer), QLatin1String(pork)}};
+        };
+        YesDialogs yes;
+        c.estimate.clickService(ServiceId::BeefSausage, true);
+        // Ticked and not figured yet: marked, and in the way of a save.
+        QVERIFY(!c.row(ServiceId::BeefSausage).charge.isCurrent());
+        QVERIFY(!c.estimate.value().total.isCurrent());
+        QVERIFY(c.estimate.problems().join(' ').contains(QLatin1String("Sausage")));
+        QVERIFY(SausageFiguring(c.estimate, yes).figure(summer("20", "10.0"), "0"));
+        QCOMPARE(c.weight(ServiceId::BeefSausage), QStringLiteral("30"));
+        QCOMPARE(c.charge(ServiceId::BeefSausage), QStringLiteral("87")); // 75 + 12 of pork
+        QVERIFY(c.estimate.problems().isEmpty());
+
+        // The click to change the pounds unticks it and opens the worksheet.
+        c.view.worksheets.clear();
+        c.estimate.clickService(ServiceId::BeefSausage, false);
+        QCOMPARE(c.view.worksheets, QList<ServiceId>{ServiceId::BeefSausage});
+        QCOMPARE(c.charge(ServiceId::BeefSausage), QStringLiteral("0")); // not counted
+        QVERIFY(SausageFiguring(c.estimate, yes).figure(summer("22", "11.0"), "0"));
+        QCOMPARE(c.weight(ServiceId::BeefSausage), QStringLiteral("33"));
+        // Ticked again, the worksheet closed unfigured: charged for its 33 lb.
+        c.estimate.clickService(ServiceId::BeefSausage, true);
+        QCOMPARE(c.charge(ServiceId::BeefSausage), QStringLiteral("95.7")); // 82.5 + 13.2
+        QVERIFY(c.row(ServiceId::BeefSausage).charge.isCurrent());
+        QCOMPARE(c.estimate.total(), QStringLiteral("297.7")); // 17 + 185 + 95.7
+
+        // Extra boning the same: its doubled pounds at the price, whatever
+        // the clicks between.
+        c.estimate.clickService(ServiceId::ExtraBoning, true);
+        BoningFiguring boning(c.estimate, yes);
+        boning.setWeight(QStringLiteral("15"));
+        QVERIFY(boning.done());
+        c.estimate.clickService(ServiceId::ExtraBoning, false);
+        c.estimate.clickService(ServiceId::ExtraBoning, true);
+        QCOMPARE(c.weight(ServiceId::ExtraBoning), QStringLiteral("30"));
+        QCOMPARE(c.charge(ServiceId::ExtraBoning), QStringLiteral("5.1"));
+
+        // A row put back as it was before the click that opened a worksheet.
+        const ServiceRow before = c.row(ServiceId::Slicing);
+        c.estimate.clickService(ServiceId::Slicing, true);
+        QVERIFY(!c.estimate.problems().isEmpty());
+        c.estimate.restoreRow(ServiceId::Slicing, before);
+        QVERIFY(c.estimate.problems().isEmpty());
+        // Pounds typed with no charge figured for them: marked, not charged as 0.
+        c.estimate.clickService(ServiceId::FajitaStrips, true);
+        c.estimate.setServiceWeight(ServiceId::FajitaStrips, QStringLiteral("12"));
+        c.estimate.refigureAll();
+        QVERIFY(c.row(ServiceId::FajitaStrips).charge.why.contains(QLatin1String("12 lb")));
+    }
+
+    // On a final bill, the hanging weight typed as weighed stays when the live
+    // weight is typed again, and the clerk is told so; on a quote, the live
+    // weight figures the hanging weight as Part 1.1 says.
+    void aFinalBillKeepsItsWeighedHangingWeight()
+    {
+        Counter c;
+        c.estimate.chooseSpecies(Species::Beef);
+        c.estimate.setLiveWeight(QStringLiteral("1200"));
+        c.estimate.setHangingWeight(QStringLiteral("850"));
+        c.estimate.setLiveWeight(QStringLiteral("1300"));
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("650")); // a quote: the rule
+        c.estimate.setHangingWeight(QStringLiteral("850"));
+        c.estimate.setFinalBill(true);
+        c.view.said.clear();
+        for (const char* typed : {"1", "12", "120", "1200"})
+            c.estimate.setLiveWeight(QLatin1String(typed));
+        QCOMPARE(c.estimate.hangingWeight(), QStringLiteral("850"));
+        QCOMPARE(c.estimate.processingCharge(), QStringLiteral("314.5"));
+        QCOMPARE(c.view.said.size(), 1); // told once for the typing
+        QVERIFY(c.view.said[0].contains(QLatin1String("850 lb")));
+    }
+
     // Every row that a worksheet figured from the hanging weight is stale
     // while the hanging weight differs (its figures kept as written), and
     // current again once written for the weight shown; rows figured from

@@ -211,6 +211,8 @@ private slots:
     {
         Shelf shelf;
         BookChecks::ReportOverKnownBills(shelf.book);
+        Shelf animal;
+        BookChecks::AnimalInSharesCountsOnce(animal.book);
     }
 
     void aBookOfTheFirstVersionIsBroughtUp()

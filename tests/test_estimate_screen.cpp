@@ -602,6 +602,23 @@ private slots:
         c.edit(QStringLiteral("Text3"))->setFocus();
         QTest::mouseClick(c.edit(QStringLiteral("Text1")), Qt::LeftButton);
         QTRY_COMPARE(c.edit(QStringLiteral("Text1"))->selectedText(), QStringLiteral("8"));
+
+        // From the keyboard, a field's "0" is replaced by what is typed: the
+        // next customer (Ctrl+N, No to saving), Beef, 900.
+        QApplication::setActiveWindow(c.s());
+        c.dialogs.press(QMessageBox::No);
+        QTest::keyClick(c.s(), Qt::Key_N, Qt::ControlModifier);
+        QApplication::setActiveWindow(c.s()); // back from the question, as on a desktop
+        QTest::keyClick(c.s(), Qt::Key_B, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("900"));
+        QCOMPARE(c.text(QStringLiteral("Text1")), QStringLiteral("900"));
+        // Any field of the screen holding its "0", reached by Tab.
+        c.dialogs.press(QMessageBox::No);
+        QTest::keyClick(c.s(), Qt::Key_N, Qt::ControlModifier);
+        QApplication::setActiveWindow(c.s());
+        c.edit(QStringLiteral("Text4"))->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(c.edit(QStringLiteral("Text4")), QStringLiteral("31"));
+        QCOMPARE(c.text(QStringLiteral("Text4")), QStringLiteral("31"));
     }
 
     // The whole road of one estimate against the sample price list (BeefKill

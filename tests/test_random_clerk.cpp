@@ -7,7 +7,9 @@
 // for, no worksheet of an estimate that was replaced stays open to write into
 // the next one, the price list holds exactly what the clerk added through the
 // sausage worksheet's price prompt, every estimate it opens again from the
-// saved estimates equals what was saved, and nothing crashed.
+// saved estimates equals what was saved, a buyer's share of an animal reads
+// the same total in the Shares window as on the Estimate screen and every
+// share's row adds up, and nothing crashed.
 //
 // Every run prints its seeds. To replay one seed (or several, in order):
 //   LOCKER_CLERK_SEED=<n>[,<n>...] tests/test_random_clerk
@@ -16,6 +18,7 @@
 // LOCKER_CLERK_TRACE=1 prints every action as it is taken.
 
 #include "book/estimate_book.h"
+#include "core/money.h"
 #include "core/numbers.h"
 #include "dialog_answerer.h"
 #include "estimate/estimate_rules.h"
@@ -28,9 +31,11 @@
 #include "widgets.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMap>
 #include <QPointer>
@@ -59,13 +64,23 @@ namespace {
 // clerk's own move that opens a saved estimate (it can export through a file
 // dialog).
 const QSet<QString> NeverTouched = {QStringLiteral("cmdPrint"), QStringLiteral("cmdPriceList"),
-                                    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport")};
+                                    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport"),
+                                    QStringLiteral("printShares")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");
 const QStringList Worksheets = {QStringLiteral("frmWsEst"), QStringLiteral("frmEB"),
                                 QStringLiteral("frmJerky"), QStringLiteral("frmFajita"),
                                 QStringLiteral("frmCure")};
+// The window of an animal sold in shares, opened from the Estimate screen.
+const QString Shares = QStringLiteral("frmShares");
+// Its table's columns that the clerk types in, and those of a share's bill.
+enum SharesColumn { BuyerColumn = 0, PartColumn = 2, KillColumn = 4, TotalColumn = 8 };
+// What the clerk types as a buyer's part.
+const QStringList PartWords = {
+    QStringLiteral("half"), QStringLiteral("quarter"), QStringLiteral("split-side quarter"),
+    QStringLiteral("25"),   QStringLiteral("12.5 %"),  QStringLiteral("33.33"),
+    QStringLiteral("a bit")};
 
 // The button that applies each worksheet, writes its row and closes it.
 const QMap<QString, QString> ApplyButtons = {
@@ -342,6 +357,9 @@ struct Coverage {
     int opens = 0;
     int dialogs = 0;
     int actions = 0;
+    // Times a buyer's share was on the Estimate screen with a total to
+    // compare with the Shares window's.
+    int sharesCompared = 0;
 };
 Coverage reached;
 
@@ -385,6 +403,7 @@ private:
     QString checkCurrentFigures() const;
     QString checkWorksheetsBelong();
     QString checkPriceList();
+    QString checkShares();
     // The estimate opened from the saved estimates is what was saved.
     QString checkOpened(qint64 number) const;
     // A save (or an open) seen after an action: what the screen shows is kept.
@@ -464,6 +483,8 @@ QString Clerk::promisesBroken()
         problem = checkWorksheetsBelong();
     if (problem.isEmpty())
         problem = checkPriceList();
+    if (problem.isEmpty())
+        problem = checkShares();
     return problem;
 }
 
@@ -566,6 +587,8 @@ QWidget* Clerk::chooseScreen()
     for (const QString& name : Worksheets)
         if (QWidget* screen = findScreen(name))
             open.append(screen);
+    if (QWidget* shares = findScreen(Shares); shares && shares->isVisible())
+        open.append(shares);
     if (open.isEmpty() || dice_.chance(0.3))
         return estimate_.get();
     return open[dice_.below(int(open.size()))];
@@ -602,6 +625,8 @@ int Clerk::controlWeight(const QString& screen, const QWidget* control) const
     }
     if (ApplyButtons.value(screen) == name)
         return 3;
+    if (screen == Shares)
+        return name == QLatin1String("removeShare") || name == QLatin1String("openAnimal") ? 1 : 4;
     return 4;
 }
 
@@ -625,9 +650,26 @@ void Clerk::actOn(QWidget* screen)
             lists.append(list);
     const QList<QLineEdit*> fields = controls<QLineEdit>(screen);
 
-    enum Move { Click, ClickItem, Type, Append, Enter, Tab, ClickField, Close, Open, MoveCount };
+    enum Move {
+        Click,
+        ClickItem,
+        Type,
+        Append,
+        Enter,
+        Tab,
+        ClickField,
+        Close,
+        Open,
+        EditCell,
+        Choose,
+        MoveCount
+    };
     QList<int> weights(MoveCount, 0);
     const bool estimate = name == Estimate;
+    const bool shares = name == Shares;
+    auto* table =
+        shares ? screen->findChild<QTableWidget*>(QStringLiteral("sharesTable")) : nullptr;
+    const QList<QComboBox*> combos = shares ? controls<QComboBox>(screen) : QList<QComboBox*>();
     const bool sausage = name == QLatin1String("frmWsEst");
     const bool boning = name == QLatin1String("frmEB");
     weights[Click] = estimate ? 55 : sausage ? 45 : boning ? 70 : 8;
@@ -637,8 +679,10 @@ void Clerk::actOn(QWidget* screen)
     weights[Enter] = sausage ? 10 : 3;
     weights[Tab] = sausage ? 6 : 3;
     weights[ClickField] = sausage ? 5 : 3;
-    weights[Close] = estimate ? 0 : 3;
+    weights[Close] = estimate ? 0 : shares ? 1 : 3;
     weights[Open] = estimate ? 2 : 0;
+    weights[EditCell] = table && table->rowCount() > 0 ? 25 : 0;
+    weights[Choose] = combos.isEmpty() ? 0 : 4;
     if (buttons.isEmpty())
         weights[Click] = 0;
     if (fields.isEmpty())
@@ -716,6 +760,30 @@ void Clerk::actOn(QWidget* screen)
     case Open:
         openSaved();
         return;
+    case EditCell: {
+        // A buyer's name, or a part of the animal, typed into the table.
+        const int row = dice_.below(table->rowCount());
+        const bool part = dice_.chance(0.6);
+        const QString text = part ? PartWords[dice_.below(int(PartWords.size()))]
+                                  : QStringLiteral("Buyer %1").arg(dice_.below(9));
+        note(QStringLiteral("%1: type %2 into row %3's %4")
+                 .arg(name, shown(text))
+                 .arg(row)
+                 .arg(part ? QStringLiteral("part") : QStringLiteral("buyer")));
+        table->setCurrentCell(row, part ? PartColumn : BuyerColumn);
+        table->item(row, part ? PartColumn : BuyerColumn)->setText(text);
+        return;
+    }
+    case Choose: {
+        QComboBox* box = combos[dice_.below(int(combos.size()))];
+        if (box->count() == 0)
+            return;
+        const int index = dice_.below(box->count());
+        note(QStringLiteral("%1: choose %2 in %3")
+                 .arg(name, shown(box->itemText(index)), box->objectName()));
+        box->setCurrentIndex(index);
+        return;
+    }
     default:
         note(QStringLiteral("%1: nothing to do").arg(name));
         return;
@@ -897,6 +965,9 @@ QString Clerk::checkTotal() const
         return control<QCheckBox>(s, QStringLiteral("Check1_%1").arg(i))->isChecked();
     };
     QList<double> terms = {read(QStringLiteral("Text4")), read(QStringLiteral("Text3"))};
+    // A share's own bill: its surcharge and its cents of the animal's rounding.
+    if (const auto& share = estimate_->estimate().value().share)
+        terms << LeadingNumber(share->surcharge.text) << LeadingNumber(share->leftover);
     for (int i = 0; i <= 7; ++i)
         if (ticked(i))
             terms.append(read(QStringLiteral("Text6_%1").arg(i)));
@@ -921,6 +992,51 @@ QString Clerk::checkTotal() const
         return QStringLiteral("the total reads %1, but kill + processing + the ticked charges "
                               "make %2")
             .arg(shown(total), NumberText(expected));
+    return QString();
+}
+
+// A buyer's share shown on the Estimate screen reads the same total there as
+// in the Shares window's row, and every row of the window adds up: its kill,
+// processing, services and surcharge make its total, as its bill prints them.
+QString Clerk::checkShares()
+{
+    QWidget* window = findScreen(Shares);
+    if (!window || !window->isVisible())
+        return QString();
+    auto* table = window->findChild<QTableWidget*>(QStringLiteral("sharesTable"));
+    const auto cents = [](const QString& money) {
+        return money.isEmpty() ? std::optional<std::int64_t>(0)
+                               : CentsOf(QString(money).remove(QLatin1Char('$')));
+    };
+    for (int row = 0; row < table->rowCount(); ++row) {
+        std::int64_t parts = 0;
+        for (int column = KillColumn; column < TotalColumn; ++column)
+            parts += cents(table->item(row, column)->text()).value_or(0);
+        // A row not figured shows no total (the window tells why).
+        const auto total = cents(table->item(row, TotalColumn)->text());
+        if (total && *total != parts)
+            return QStringLiteral("the Shares window's row %1 reads %2 in all, but its charges "
+                                  "make %3")
+                .arg(row)
+                .arg(table->item(row, TotalColumn)->text(), MoneyText(parts));
+    }
+    // The share on the Estimate screen (its button leads back to the shares).
+    const EstimateValue& v = estimate_->estimate().value();
+    const bool showing = control<QPushButton>(estimate_.get(), QStringLiteral("cmdShares"))
+                             ->text()
+                             .startsWith(QLatin1String("Back"));
+    if (!showing || !v.share || v.share->share < 1 || v.share->share > table->rowCount() ||
+        !v.total.isCurrent())
+        return QString();
+    const int row = v.share->share - 1;
+    const auto there = cents(table->item(row, TotalColumn)->text());
+    const auto here = CentsOf(textOf(estimate_.get(), QStringLiteral("Text5")));
+    if (there && here)
+        ++reached.sharesCompared;
+    if (there && here && *there != *here)
+        return QStringLiteral("the buyer's share reads %1 on the Estimate screen and %2 in the "
+                              "Shares window")
+            .arg(MoneyText(*here), table->item(row, TotalColumn)->text());
     return QString();
 }
 
@@ -1198,7 +1314,8 @@ private slots:
                           << reached.dialogs << "dialogs;" << summary.join(QStringLiteral("; "))
                           << "; services ticked:" << reached.servicesTicked.size()
                           << "; items added:" << reached.itemsAdded << "; saves:" << reached.saves
-                          << "; opens:" << reached.opens;
+                          << "; opens:" << reached.opens
+                          << "; shares compared:" << reached.sharesCompared;
         if (!options().defaults)
             QSKIP("only the default seeds are held to reaching every screen");
         for (const QString& name : Worksheets) {
@@ -1209,6 +1326,7 @@ private slots:
         QVERIFY(reached.saves > 0);
         QVERIFY(reached.opens > 0);
         QVERIFY(reached.itemsAdded > 0);
+        QVERIFY(reached.sharesCompared > 0);
     }
 
     // Each promise is one the clerk can see broken.

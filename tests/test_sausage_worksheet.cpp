@@ -644,11 +644,32 @@ private slots:
         s.enter(row, QStringLiteral("6"));
         QVERIFY(!IsMarkedInvalid(s.deer(row)) && !IsMarkedInvalid(porkField));
         QCOMPARE(s.dialogs.seen().size(), 0);
-        // Typed by the clerk, a pork that is not a weight is marked too.
-        typeInto(s.pork(4), QStringLiteral("5%"));
-        QVERIFY(IsMarkedInvalid(s.pork(4)));
-        typeInto(s.pork(4), QStringLiteral("7.5"));
-        QVERIFY(!IsMarkedInvalid(s.pork(4)));
+        // The pork shown is the pork charged: it follows the deer as it is
+        // typed, and takes no typing of its own.
+        const QString following = s.pork(KindAt(row)->porkField)->text();
+        typeInto(s.pork(KindAt(row)->porkField), QStringLiteral("5%"));
+        QCOMPARE(s.pork(KindAt(row)->porkField)->text(), following);
+        typeInto(s.deer(row), QStringLiteral("24"));
+        QCOMPARE(s.pork(KindAt(row)->porkField)->text(),
+                 PorkFor(*KindAt(row), QStringLiteral("24")).text);
+    }
+
+    // Deer 25 and a pork of 10 typed over Summer Sausage's: the pork shown,
+    // confirmed and charged is the rule's 12.5, the same in all three.
+    void thePorkShownIsThePorkCharged()
+    {
+        Sheet s;
+        s.open();
+        click(s.box(1));
+        typeInto(s.deer(1), QStringLiteral("25"));
+        QCOMPARE(s.pork(1)->text(), QStringLiteral("12.5"));
+        typeInto(s.pork(1), QStringLiteral("10"));
+        QCOMPARE(s.pork(1)->text(), QStringLiteral("12.5"));
+        QTest::keyClick(s.deer(1), Qt::Key_Tab);
+        QCOMPARE(s.screen->entries(),
+                 QList<Entry>({{1, QStringLiteral("Summer"), QStringLiteral("25"),
+                                QStringLiteral("12.5")}}));
+        QVERIFY(ConfirmationText(s.screen->entries()).contains(QLatin1String("25   12.5")));
     }
 
     void askingForTheTotalDeerWeight()
@@ -694,13 +715,12 @@ private slots:
         s.open();
         typeInto(s.edit("Text2"), QStringLiteral("5"));
         s.enter(QStringLiteral("1:30 3:10 11:12.25"));
-        typeInto(s.pork(2), QStringLiteral("2")); // typed by the clerk: counts in the total
         QStringList totals;
         s.dialogs.onDialog = [&](const SeenDialog&) {
             totals = s.texts("txtTotal pt");
         };
         s.figure({QMessageBox::No});
-        QCOMPARE(totals, (QStringList{"52.25", "29.25"}));
+        QCOMPARE(totals, (QStringList{"52.25", "27.25"}));
         const SeenDialog& d = s.dialogs.seen()[0];
         QCOMPARE(d.text, QStringLiteral("\nSummer  30   15.0"
                                         "\nJerky  10   "
@@ -784,25 +804,25 @@ private slots:
     }
 
     // Told before the confirmation, the totals row left as it was: a charge
-    // total that is not a number (marked as it is typed), and two pork weights
-    // near the largest number that add up beyond any ("-Infinity").
+    // total that is not a number (marked as it is typed), and two weights
+    // near the largest number (the pork copying them) that add up beyond any
+    // ("-Infinity").
     void refusedBeforeTheConfirmation()
     {
         const QString huge = QStringLiteral("-") + QString(316, QLatin1Char('9'));
         const struct {
-            QString chargeTotal, porkWeight, told;
-        } cases[] = {{"abc", "0", "not a number"},
-                     {"", "0", "not a number"},
-                     {"12x", "0", "not a number"},
+            QString chargeTotal, weight, told;
+        } cases[] = {{"abc", "30", "not a number"},
+                     {"", "30", "not a number"},
+                     {"12x", "30", "not a number"},
                      {"0", huge, "too large to be added up"}};
         for (const auto& c : cases) {
             Sheet s;
             s.open();
             typeInto(s.edit("Text2"), c.chargeTotal);
             QCOMPARE(IsMarkedInvalid(s.edit("Text2")), c.chargeTotal != QLatin1String("0"));
-            s.enter(1, QStringLiteral("30"));
-            typeInto(s.pork(2), c.porkWeight);
-            typeInto(s.pork(7), c.porkWeight);
+            s.enter(7, c.weight);  // Bratwurst: as much pork as deer
+            s.enter(11, c.weight); // Breakfast Sausage: the same
             s.figure({QMessageBox::Ok});
             QVERIFY2(s.lastTold().contains(c.told), qPrintable(s.lastTold()));
             QCOMPARE(s.texts("txtTotal pt Text2"), (QStringList{"Text2", "0", c.chargeTotal}));

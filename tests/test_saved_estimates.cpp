@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -154,6 +155,9 @@ private slots:
         // The quote's likely range as it was given: kill 17, and processing
         // 185 and tenderising 6.86 at 0.58 to 0.64 of the live weight.
         QCOMPARE(cell(window, 0, 9), QStringLiteral("$239.56 to $262.58"));
+        QCOMPARE(cell(window, 0, 8),
+                 SignedMoneyText(*CentsOf(billedTotal) - *CentsOf(quotedTotal)));
+        QVERIFY(cell(window, 0, 8).startsWith(QLatin1Char('+'))); // billed above the quote
 
         // Printed: quote, final and difference side by side, with the customer.
         QTemporaryDir dir;
@@ -372,12 +376,18 @@ private slots:
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 byDefault = box->standardButton(box->defaultButton());
         };
+        // Tab from the search goes to the list, where the Delete key deletes.
+        QApplication::setActiveWindow(window);
+        field(window, QStringLiteral("txtSearch"))->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tableOf(window));
         c.dialogs.press(QMessageBox::Yes);
-        click(control<QPushButton>(window, QStringLiteral("cmdDelete")));
+        QTest::keyClick(tableOf(window), Qt::Key_Delete);
         QCOMPARE(byDefault, QMessageBox::No);
         QCOMPARE(tableOf(window)->rowCount(), 2);
         QVERIFY(tableOf(window)->selectedItems().isEmpty());
         // A second Delete finds nothing to delete, and asks nothing.
+        QTest::keyClick(tableOf(window), Qt::Key_Delete);
         click(control<QPushButton>(window, QStringLiteral("cmdDelete")));
         QCOMPARE(c.dialogs.seen().size(), 1);
         QCOMPARE(tableOf(window)->rowCount(), 2);
@@ -723,10 +733,47 @@ private slots:
         QVERIFY(kept->quoteState != mended);
         QCOMPARE(EstimateValue::fromRecord(kept->quoteState)->kill.text, QStringLiteral("15"));
         QCOMPARE(EstimateValue::fromRecord(kept->finalState)->hanging.text, QStringLiteral("530"));
-        click(toggle);
-        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("530"));
+        // Shown, the quote prints alone; the final bill beside it.
+        QTemporaryDir dir;
+        for (const bool final : {false, true}) {
+            PrintToPdfWatch watch(dir.filePath(final ? "final.pdf" : "quote.pdf"));
+            click(c.button(QStringLiteral("cmdPrint")));
+            const QString printed = pdfTextLines(watch.pdf).join(QLatin1Char('\n'));
+            QCOMPARE(printed.contains(QLatin1String("Final bill of")), final);
+            QCOMPARE(printed.contains(QLatin1String("Total Estimated Price $")), !final);
+            click(toggle);
+        }
+        QCOMPARE(c.text(QStringLiteral("Text2")), QStringLiteral("500"));
         QCOMPARE(c.saving.unanswered(), 0);
         QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // The hanging weight typed for the bill, even to the quote's own figure,
+    // is weighed: the save records the final bill unless the clerk says the
+    // quote. The heading of a long name keeps its words whole.
+    void aWeighedHangingWeightIsAFinalBill()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        const QString name = QStringLiteral("Margaret Anne Thompson-Williamson of Tallowbrook");
+        c.saving.save(name);
+        QVERIFY(c.screen->saveEstimate());
+        auto* heading = control<QLabel>(c.s(), QStringLiteral("lblEstimate"));
+        QVERIFY2(heading->text().contains(QLatin1String(": quote, at today's prices")) ||
+                     heading->text().contains(QLatin1String(": quote, at prices of ")),
+                 qPrintable(heading->text()));
+        const QFontMetrics metrics(heading->font());
+        QVERIFY(metrics
+                    .boundingRect(QRect(0, 0, heading->width(), 10000), Qt::TextWordWrap,
+                                  heading->text())
+                    .height() <= heading->height());
+        typeInto(c.edit(QStringLiteral("Text2")), QStringLiteral("500")); // weighed at the quote's
+        c.saving.save(name);
+        QVERIFY(c.screen->saveEstimate());
+        QVERIFY(c.saving.seen().last().finalChecked);
+        QVERIFY(c.screen->record().hasFinal());
+        QVERIFY(heading->text().contains(QLatin1String(": final bill, at ")));
     }
 
     // A reopened estimate is figured at the prices it was saved with until the
@@ -756,11 +803,26 @@ private slots:
         QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("192.4")); // 520 at 0.37
         QCOMPARE(c.text6(0), QStringLiteral("7.13"));                       // 35.672 lb at 0.2
 
+        c.screen->testClock().at = QDateTime(QDate(2026, 10, 20), QTime(10, 0));
+        QApplication::setActiveWindow(c.s());
+        today->setFocus();
         click(today);
         QCOMPARE(c.text(QStringLiteral("Text3")), QStringLiteral("260"));
         QCOMPARE(c.text6(0), QStringLiteral("10.7"));
         QVERIFY(!today->isVisible());
         QVERIFY2(label().contains(QLatin1String("today's prices")), qPrintable(label()));
+        // The focus on the total, not on the next button that Enter would press.
+        QCOMPARE(QApplication::focusWidget(), c.edit(QStringLiteral("Text5")));
+        // The bill at today's prices names both days: each column's own.
+        c.saving.answer({QStringLiteral("Ed"), {}, {}, true, false});
+        QVERIFY(c.screen->saveEstimate());
+        QTemporaryDir dir;
+        PrintToPdfWatch watch(dir.filePath(QStringLiteral("bill.pdf")));
+        click(c.button(QStringLiteral("cmdPrint")));
+        const QString printed = pdfTextLines(watch.pdf).join(QLatin1Char(' '));
+        QVERIFY2(printed.contains(QLatin1String("Quoted at prices of 2026-10-01. Billed at prices "
+                                                "of 2026-10-20.")),
+                 qPrintable(printed));
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 

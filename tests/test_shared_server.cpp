@@ -173,6 +173,10 @@ private slots:
         QString problem;
         EstimateBook fresh(server_.createShopDatabase(&problem));
         BookChecks::ReportOverKnownBills(fresh);
+        if (QTest::currentTestFailed())
+            return;
+        EstimateBook animal(server_.createShopDatabase(&problem));
+        BookChecks::AnimalInSharesCountsOnce(animal);
     }
 
     void copiedFromFilesKeepsNumbersAndOrder()

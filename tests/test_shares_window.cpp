@@ -10,7 +10,9 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -199,7 +201,7 @@ private slots:
         QCOMPARE(c.saved("H-9").size(), 1);
     }
 
-    void aShareTakenOffKeepsItsSavedEstimate()
+    void aBuyerTakenOffLeavesTheTag()
     {
         Counter c;
         c.openShares("Option1", "1000", "B-7");
@@ -217,6 +219,217 @@ private slots:
         c.dialogs.press(QMessageBox::No);
         QVERIFY(c.shares()->close());
         QCOMPARE(c.saved("B-7").size(), 2);
+        {
+            // One buyer pays the whole kill fee: taking off a buyer before it
+            // leaves the fee on the same buyer.
+            Counter d;
+            d.openShares("Option2", "250", "H-1");
+            for (const char* name : {"A", "B", "C"})
+                d.buyer(name, "25");
+            auto* split = control<QComboBox>(d.shares(), "killFeeSplit");
+            split->setCurrentIndex(1);
+            control<QComboBox>(d.shares(), "killFeePayer")->setCurrentIndex(2);
+            QCOMPARE(d.cell(2, 4), QStringLiteral("$17.00"));
+            d.table()->selectRow(0);
+            d.dialogs.press(QMessageBox::Yes);
+            d.press("removeShare");
+            QCOMPARE(d.cell(1, 0), QStringLiteral("C"));
+            QCOMPARE(d.cell(1, 4), QStringLiteral("$17.00"));
+            QCOMPARE(d.cell(0, 4), QStringLiteral("$0.00"));
+            d.dialogs.press(QMessageBox::No);
+            d.shares()->close();
+        }
+
+        // Taken off and saved: the tag holds the others, and the buyer's
+        // estimate stays, listed under the tag it was taken off.
+        click(control<QPushButton>(c.s(), "cmdShares"));
+        c.dialogs.type(QStringLiteral("B-7"));
+        c.press("openAnimal");
+        QCOMPARE(c.table()->rowCount(), 2);
+        c.table()->selectRow(1);
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        c.press("removeShare");
+        c.press("saveShares");
+        QVERIFY2(c.dialogs.seen().last().text.contains(
+                     QLatin1String("Estimate 2 was taken off the tag")),
+                 qPrintable(c.dialogs.seen().last().text));
+        QCOMPARE(c.saved("B-7").size(), 1);
+        QString problem;
+        const QList<EstimateListing> found = c.screen->book().list(QStringLiteral("b-7"), &problem);
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found[0].tag, QStringLiteral("B-7, taken off"));
+        QCOMPARE(found[1].tag, QStringLiteral("B-7"));
+        // The half sold again: the animal is whole, not more.
+        c.buyer("Ivy", "half");
+        QVERIFY(!control<QLabel>(c.shares(), "sharesProblems")->isVisible());
+        c.dialogs.press(QMessageBox::Ok);
+        c.press("saveShares");
+        QCOMPARE(c.saved("B-7").size(), 2);
+        c.shares()->close();
+        c.dialogs.clear();
+        click(control<QPushButton>(c.s(), "cmdShares"));
+        c.dialogs.type(QStringLiteral("B-7"));
+        c.press("openAnimal");
+        QCOMPARE(c.table()->rowCount(), 2);
+        QCOMPARE(c.cell(1, 0), QStringLiteral("Ivy"));
+    }
+
+    // After the kill the fajita rows of a buyer keep the pounds they were
+    // figured for: Save All and Print All ask, naming the buyer and the row,
+    // as Save and Print do on the Estimate screen; No saves and prints nothing.
+    void staleRowsAreAskedAboutForEveryShare()
+    {
+        Counter c;
+        c.openShares("Option1", "1200", "B-5");
+        c.buyer("Ann", "half");
+        c.buyer("Bo", "quarter");
+        c.table()->selectRow(1);
+        c.press("shareServices");
+        c.expand();
+        QWidget* fajita = c.openWorksheet(6, QStringLiteral("frmFajita"));
+        QVERIFY(fajita);
+        clickItem(control<QListWidget>(fajita, "List1"), 0);
+        click(control<QPushButton>(fajita, "cmdFigure"));
+        click(control<QPushButton>(c.s(), "cmdShares"));
+        typeInto(field(c.shares(), "weighedHanging"), QStringLiteral("592"));
+        c.dialogs.press(QMessageBox::No);
+        c.press("saveShares");
+        const SeenDialog asked = c.dialogs.seen().last();
+        QVERIFY2(asked.text.contains(QLatin1String("Bo: Fajita Strips, figured for 150 lb")),
+                 qPrintable(asked.text));
+        QVERIFY(asked.text.contains(QLatin1String("Save the shares as it stands?")));
+        QVERIFY(c.saved("B-5").isEmpty());
+        QTemporaryDir dir;
+        {
+            PrintToPdfWatch printing(dir.filePath(QStringLiteral("s.pdf")));
+            c.dialogs.press(QMessageBox::No);
+            c.press("printShares");
+            QCOMPARE(printing.shown, 0);
+        }
+        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("Print the shares")));
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        c.press("saveShares");
+        QCOMPARE(c.saved("B-5").size(), 2);
+    }
+
+    // The quarter not sold at the quote, sold once the sides are weighed: its
+    // buyer gets a quote (from the live weight, as every buyer's) as well as
+    // the final bill, and the others their final bills beside their quotes.
+    void aBuyerAddedAfterTheKillGetsAQuoteAndABill()
+    {
+        Counter c;
+        c.openShares("Option1", "1200", "B-9");
+        c.buyer("Ann", "half");
+        c.buyer("Bo", "quarter");
+        c.dialogs.press(QMessageBox::Ok);
+        c.press("saveShares");
+        typeInto(field(c.shares(), "firstSide"), QStringLiteral("310"));
+        typeInto(field(c.shares(), "secondSide"), QStringLiteral("296"));
+        c.buyer("Cy", "quarter");
+        c.dialogs.press(QMessageBox::Ok);
+        c.press("saveShares");
+        const QList<EstimateRecord> records = c.saved("B-9");
+        QCOMPARE(records.size(), 3);
+        for (const EstimateRecord& r : records) {
+            QVERIFY2(r.quoteCents && r.finalCents, qPrintable(r.customer));
+            QCOMPARE(r.weighedHanging, std::optional<double>(r.customer == "Ann" ? 310 : 148));
+        }
+        const auto quote = EstimateValue::fromRecord(records[2].quoteState);
+        const auto bill = EstimateValue::fromRecord(records[2].finalState);
+        QCOMPARE(quote->hanging.text, QStringLiteral("150")); // a quarter of 600, figured
+        QVERIFY(!quote->share->weighed);
+        QCOMPARE(bill->hanging.text, QStringLiteral("148"));
+        QVERIFY(bill->share->weighed);
+        QCOMPARE(*records[2].finalCents, cents(c.cell(2, 8)));
+        QVERIFY(records[2].likelyLow); // its quote had its range
+    }
+
+    // The keys of the window: Escape closes it, asking about what is not
+    // saved; each key of a button is one button's; Ctrl+S on a buyer's
+    // Estimate screen saves the shares, or says why not.
+    void theWindowFromTheKeyboard()
+    {
+        Counter c;
+        c.openShares("Option2", "250", "H-3");
+        c.buyer("Dee", "half");
+        QSet<QChar> keys;
+        for (QPushButton* b : c.shares()->findChildren<QPushButton*>()) {
+            const int amp = int(b->text().indexOf(QLatin1Char('&')));
+            if (amp < 0)
+                continue;
+            const QChar key = b->text().at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(b->text()));
+            keys.insert(key);
+        }
+        // Ctrl+S on the buyer's screen: the shares saved, not only given back.
+        c.table()->selectRow(0);
+        c.press("shareServices");
+        c.dialogs.press(QMessageBox::Ok);
+        QApplication::setActiveWindow(c.s());
+        QTest::keyClick(c.s(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(c.saved("H-3").size(), 1);
+        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("under the tag H-3")));
+        // Or told why not: no tag.
+        typeInto(field(c.shares(), "animalTag"), QString());
+        c.press("shareServices");
+        c.dialogs.press(QMessageBox::Ok);
+        QApplication::setActiveWindow(c.s());
+        QTest::keyClick(c.s(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("Give the carcass's tag")));
+        QApplication::setActiveWindow(c.shares());
+        // Escape asks about the change; Cancel stays, No closes.
+        c.dialogs.press(QMessageBox::Cancel);
+        QTest::keyClick(c.shares(), Qt::Key_Escape);
+        QVERIFY(c.dialogs.seen().last().text.contains(QLatin1String("not saved")));
+        QVERIFY(c.shares() && c.shares()->isVisible());
+        c.dialogs.press(QMessageBox::No);
+        QApplication::setActiveWindow(c.shares());
+        QTest::keyClick(c.shares(), Qt::Key_Escape);
+        QVERIFY(!c.shares() || !c.shares()->isVisible());
+    }
+
+    // A buyer's share on the Estimate screen is the share in the window after
+    // every action there (paper wrapping moves the animal's cents between the
+    // shares); its weights are the animal's, not typed there. Closing the
+    // program with an unfigured worksheet open on it saves the share as it
+    // was before that worksheet.
+    void aBuyersScreenIsTheWindowsShare()
+    {
+        Counter c;
+        c.openShares("Option1", "1001", "B-5"); // 125.125 lb a quarter
+        for (const char* name : {"A", "B", "C", "D"})
+            c.buyer(name, "quarter");
+        c.table()->selectRow(1);
+        c.press("shareServices");
+        QVERIFY(c.edit(QStringLiteral("Text1"))->isReadOnly());
+        QVERIFY(c.edit(QStringLiteral("Text2"))->isReadOnly());
+        QVERIFY(
+            control<QLabel>(c.s(), "lblShare")->text().startsWith(QLatin1String("Share 2 of 4")));
+        const auto agrees = [&] {
+            std::int64_t all = 0;
+            for (int row = 0; row < 4; ++row)
+                all += cents(c.cell(row, 8));
+            return cents(c.cell(1, 8)) == *CentsOf(c.text(QStringLiteral("Text5"))) &&
+                   control<QLabel>(c.shares(), "sharesSummary")->text().contains(MoneyText(all));
+        };
+        QVERIFY(agrees());
+        c.expand();
+        c.tick(5); // paper wrapped: its processing, and its cents of the animal's, move
+        QCOMPARE(c.cell(1, 8), QStringLiteral("$63.06"));
+        QVERIFY(agrees());
+        c.tick(5);
+        QVERIFY(agrees());
+
+        // An unfigured worksheet open on the share when the program closes.
+        QWidget* fajita = c.openWorksheet(6, QStringLiteral("frmFajita"));
+        QVERIFY(fajita);
+        c.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        QVERIFY(c.screen->close());
+        const QList<EstimateRecord> saved = c.saved("B-5");
+        QCOMPARE(saved.size(), 4);
+        const auto share = EstimateValue::fromRecord(saved[1].quoteState);
+        QVERIFY(!share->row(ServiceId::FajitaStrips).ticked);
+        QVERIFY(!share->row(ServiceId::PaperWrapp).ticked);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ui/field_cues.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPointer>
@@ -27,6 +28,27 @@ protected:
                 if (guard && guard->hasFocus())
                     guard->selectAll();
             });
+        }
+        return false;
+    }
+};
+
+// Selects a field that holds only "0" when the keyboard brings the focus to
+// it, so that what is typed replaces the 0.
+class SelectZeroFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            auto* field = static_cast<QLineEdit*>(watched);
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (field->text() == QLatin1String("0") &&
+                (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                 reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason))
+                field->selectAll();
         }
         return false;
     }
@@ -68,6 +90,11 @@ void mark(QLineEdit* field, InvalidMark& state, const QString& reason)
 void SelectAllOnFocus(QLineEdit* field)
 {
     field->installEventFilter(new SelectAllFilter(field));
+}
+
+void SelectZeroOnKeyboardFocus(QLineEdit* field)
+{
+    field->installEventFilter(new SelectZeroFilter(field));
 }
 
 void MarkInvalidWhile(QLineEdit* field, std::function<QString(const QString&)> problem)

@@ -125,10 +125,21 @@ void SausageWorksheet::build()
         deerWeights_[kind.row - 1] = deer;
 
         if (kind.takesPork()) {
+            // The pork follows the deer by the kind's rule, as it is typed:
+            // the field shows what is charged, and takes no typing.
             QLineEdit* pork = newField(this, indexed("p", kind.porkField), QStringLiteral("0"));
             PlaceTwips(pork, PorkX, top, FieldWidth, FieldHeight);
             MarkInvalidWhile(pork, PorkWeightProblem);
+            pork->setReadOnly(true);
+            pork->setToolTip(kind.pork == PorkRule::SameText
+                                 ? QStringLiteral("As much pork as deer")
+                             : kind.pork == PorkRule::Third
+                                 ? QStringLiteral("A third of the deer weight in pork")
+                                 : QStringLiteral("Half the deer weight in pork"));
             porkWeights_[kind.porkField - 1] = pork;
+            connect(deer, &QLineEdit::textEdited, pork, [pork, &kind](const QString& text) {
+                pork->setText(PorkFor(kind, text).text);
+            });
         }
     }
 

@@ -41,6 +41,7 @@ inline void SharesSavedTogether(EstimateBook& book)
         shares[i] = Billed(QStringLiteral("Beef"), 30000 + i, std::nullopt, 300, std::nullopt);
         shares[i].customer = QStringLiteral("Buyer %1").arg(i + 1);
         shares[i].animalTag = QStringLiteral("B-7");
+        shares[i].tagLine = QStringLiteral("B-7");
         shares[i].sharePart = QLatin1String(parts[i]);
         shares[i].quoteServices = 1 << i;
     }
@@ -69,6 +70,9 @@ inline void SharesSavedTogether(EstimateBook& book)
     QCOMPARE(listed.size(), 1);
     QCOMPARE(listed[0].likelyLow, std::optional<qint64>(23160));
     QCOMPARE(listed[0].likelyHigh, std::optional<qint64>(25380));
+    QCOMPARE(listed[0].tag, QStringLiteral("B-7"));
+    // A search for the animal's tag finds every share of it.
+    QCOMPARE(book.list(QStringLiteral("b-7"), &problem).size(), 3);
     QVERIFY(book.animal(QString(), &problem).isEmpty()); // a whole animal has no tag
 
     // The final bills of two, with a third changed elsewhere meanwhile: none is kept.
@@ -86,6 +90,45 @@ inline void SharesSavedTogether(EstimateBook& book)
     const QList<EstimateRecord> after = book.animal(QStringLiteral("B-7"), &problem);
     QCOMPARE(after.size(), 3);
     QCOMPARE(after[0].finalCents, std::nullopt);
+}
+
+// A hog sold in eight shares and weighed after the kill is one weighed
+// animal, its hanging ÷ live weight that of its shares together; not eight
+// that would meet the least for adopting a range on their own. A buyer taken
+// off it keeps its estimate, listed and found by the tag, no longer under it.
+inline void AnimalInSharesCountsOnce(EstimateBook& book)
+{
+    QList<EstimateRecord> shares(8);
+    QList<EstimateRecord*> saving;
+    for (int i = 0; i < 8; ++i) {
+        shares[i] = Billed(QStringLiteral("Pork"), 2000, 2100, 31.25, 22.5 + (i == 0 ? 0.5 : 0));
+        shares[i].animalTag = shares[i].tagLine = QStringLiteral("H-8");
+        shares[i].sharePart = QStringLiteral("12.5 %");
+        saving << &shares[i];
+    }
+    QVERIFY(book.saveAll(saving).done);
+    EstimateRecord whole = Billed(QStringLiteral("Pork"), 9000, 9100, 250, 180);
+    QVERIFY(book.save(whole).done);
+    QString problem;
+    const AccuracyReport report = book.report({}, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(report.species.size(), 1);
+    const SpeciesAccuracy& pork = report.species[0];
+    QCOMPARE(pork.billed, 9);
+    QCOMPARE(pork.weighed, 2);
+    QVERIFY(pork.ratio);
+    // 0.72 for the whole hog, 180.5 ÷ 250 = 0.722 for the one in shares.
+    QVERIFY(qAbs(pork.ratio->median - 0.721) < 1e-12);
+    QVERIFY(qAbs(pork.ratio->low - 0.7202) < 1e-12);
+
+    EstimateRecord off = shares[7];
+    off.animalTag.clear();
+    off.tagLine = QStringLiteral("H-8, taken off");
+    QVERIFY(book.save(off).done);
+    QCOMPARE(book.animal(QStringLiteral("H-8"), &problem).size(), 7);
+    const QList<EstimateListing> found = book.list(QStringLiteral("h-8"), &problem);
+    QCOMPARE(found.size(), 8);
+    QCOMPARE(found[0].tag, QStringLiteral("H-8, taken off"));
 }
 
 // The report over a known set of bills, by species and range, and the
