@@ -128,7 +128,7 @@ int main(int argc, char* argv[])
     PriceList prices(path);
     EstimateBook book(EstimateBook::pathBeside(path));
     SystemClock clock;
-    Estimate estimate(prices, clock);
+    Estimate estimate(prices, clock, ShopRules()); // as the program does
     EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();

@@ -275,6 +275,7 @@ void Estimate::beginAction()
 {
     toldWhileTyping_.clear();
     refreshPending();
+    refreshLikelyRatio();
 }
 
 bool Estimate::pricesMoved()
@@ -487,8 +488,10 @@ void Estimate::chooseSpecies(Species species)
     }
     // The estimate follows the species: the hanging weight of the weight
     // typed, and everything figured from it.
-    if (before != species)
+    if (before != species) {
         figureHangingFromLive();
+        value_.likelyRatio = rules_.ratio(species); // the species' own range
+    }
     refigureFromHangingWeight();
     roundAndTotal();
 }
@@ -512,6 +515,7 @@ bool Estimate::figureHangingFromLive()
 void Estimate::setLiveWeight(const QString& text)
 {
     refreshPending(); // the keystrokes of one typing run tell a problem once
+    refreshLikelyRatio();
     value_.live = text;
     const QScopedValueRollback<bool> typing(typing_, true);
     if (finalBill_ && value_.hanging.typed && !value_.hanging.text.trimmed().isEmpty()) {
@@ -528,6 +532,7 @@ void Estimate::setLiveWeight(const QString& text)
 void Estimate::setHangingWeight(const QString& text)
 {
     refreshPending();
+    refreshLikelyRatio();
     value_.hanging = Figure::typedIn(text);
     if (text.trimmed().isEmpty())
         return; // nothing to figure from until it holds a weight again
@@ -853,7 +858,6 @@ void Estimate::refigureTotal()
     value_.total.set(total);
     if (!incomplete.isEmpty())
         value_.total.fail(QStringLiteral("Incomplete: %1").arg(incomplete));
-    refreshLikelyRatio();
 }
 
 void Estimate::refreshLikelyRatio()

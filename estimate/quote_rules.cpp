@@ -5,10 +5,10 @@
 #include "estimate/estimate_rules.h"
 #include "estimate/likely_range.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFile>
 #include <array>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 
@@ -42,16 +42,30 @@ private:
         bool forQuotes = false;
     };
 
+    // What tells that the file changed: its time, size and inode (all 0 while
+    // there is none).
+    struct Stamp {
+        qint64 seconds = 0, nanoseconds = 0, size = 0;
+        quint64 inode = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+
     const Setting& read(Species species) const
     {
-        const QFileInfo file(ShopSettingsPath());
-        const QDateTime changed = file.exists() ? file.lastModified() : QDateTime();
-        const qint64 size = file.exists() ? file.size() : -1;
-        if (!read_ || changed != changed_ || size != size_ || path_ != file.filePath()) {
+        // The file's place follows the configuration folder (a test sets its own).
+        const QByteArray folder = qgetenv("XDG_CONFIG_HOME");
+        if (!read_ || folder != folder_) {
+            folder_ = folder;
+            path_ = QFile::encodeName(ShopSettingsPath());
+        }
+        Stamp stamp;
+        struct stat status {};
+        if (::stat(path_.constData(), &status) == 0)
+            stamp = {status.st_mtim.tv_sec, status.st_mtim.tv_nsec, status.st_size,
+                     quint64(status.st_ino)};
+        if (!read_ || !(stamp == stamp_)) {
             read_ = true;
-            changed_ = changed;
-            size_ = size;
-            path_ = file.filePath();
+            stamp_ = stamp;
             for (const Species s : {Species::Beef, Species::Pork, Species::Deer}) {
                 Setting& setting = settings_[static_cast<int>(s)];
                 setting = Setting();
@@ -68,9 +82,8 @@ private:
     }
 
     mutable bool read_ = false;
-    mutable QDateTime changed_;
-    mutable qint64 size_ = -1;
-    mutable QString path_;
+    mutable QByteArray folder_, path_;
+    mutable Stamp stamp_;
     mutable std::array<Setting, 4> settings_{};
 };
 

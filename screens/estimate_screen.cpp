@@ -341,11 +341,11 @@ void EstimateScreen::showShareLine()
     QString line;
     if (v.share) {
         const ShareOfAnimal& s = *v.share;
-        line = ShareHeading(s) + QStringLiteral(", ") + PartOfAnimal(s.part, v.species);
+        line = ShareHeading(s);
         if (!s.tag.trimmed().isEmpty())
-            line += QStringLiteral(", tag ") + s.tag.trimmed();
+            line += QStringLiteral(" of tag ") + s.tag.trimmed();
         if (s.splitSide())
-            line += QStringLiteral(": split-side surcharge %1 (%2)")
+            line += QStringLiteral(": surcharge %1 (%2)")
                         .arg(PrintedMoney(s.surcharge.text), PrintedRate(s.surchargeRate));
         if (s.takenOff)
             line += QStringLiteral(" (taken off the animal)");
@@ -355,9 +355,11 @@ void EstimateScreen::showShareLine()
     if (ui_.shareLine->text() != shown) {
         ui_.shareLine->setText(shown);
         ui_.shareLine->setToolTip(
-            line.isEmpty() ? QString()
-                           : line + QStringLiteral(". Its weights and kill fee are its part of the "
-                                                   "animal's: change them in the Shares window."));
+            line.isEmpty()
+                ? QString()
+                : QStringLiteral("%1: %2. Its species, weights and kill fee are its part of the "
+                                 "animal's: change them in the Shares window.")
+                      .arg(line, PartOfAnimal(v.share->part, v.species)));
     }
 }
 

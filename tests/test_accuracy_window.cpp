@@ -8,6 +8,7 @@
 #include "core/shop_settings.h"
 #include "dialog_answerer.h"
 #include "estimate/likely_range.h"
+#include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
 #include "screens/accuracy_window.h"
 #include "screens/estimates_window.h"
@@ -255,6 +256,14 @@ private slots:
         shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
         shop.adopt();
         QCOMPARE(range("Beef"), QList<double>({0.58, 0.62, 0.60}));
+        QVERIFY(!LoadRatioSetting(QStringLiteral("Beef"))->forQuotes);
+        // The middle for quotes: new beef quotes figure at 0.60 of the live weight.
+        click(control<QCheckBox>(shop.window.get(), "adoptForQuotes"));
+        shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        shop.adopt();
+        QVERIFY(
+            shop.dialogs.texts().last().contains(QLatin1String("middle 0.60, used for quotes")));
+        QCOMPARE(ShopRules().adoptedFactor(Species::Beef), std::optional<double>(0.6));
 
         // Pork alone: nothing can be adopted, and nothing is asked.
         shop.choose(QStringLiteral("Pork"));
