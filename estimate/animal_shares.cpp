@@ -576,25 +576,27 @@ QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
                      animal.weighedAfterKill() ? QStringLiteral("weighed after the kill")
                                                : QStringLiteral("figured from the live weight"),
                      KillFeeSplitWords(animal.killFee));
+    // The printed page's table measures a cell by its longest word in the
+    // plain font, and squeezes every column when a cell spans several: the
+    // heads are plain (underlined), the share is told as "1 of 3" under
+    // "Share", and the animal's total stands in a table of its own.
     html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><tr>");
-    // Heads of one word each, never broken.
     for (const char* heading : {"Share", "Estimate", "Customer", "Part", "Hanging", "Kill",
                                 "Processing", "Services", "Surcharge", "Total"})
-        html += QStringLiteral("<th align=\"left\" nowrap=\"nowrap\">%1</th>")
-                    .arg(QLatin1String(heading));
+        html += QStringLiteral("<td align=\"left\"><u>%1</u></td>").arg(QLatin1String(heading));
     html += QStringLiteral("</tr>");
     for (int i = 0; i < int(animal.shares.size()); ++i) {
         const AnimalShare& share = animal.shares[i];
         const EstimateValue& v = share.estimate;
-        html +=
-            QStringLiteral("<tr>") +
-            cell(v.share ? ShareHeading(*v.share)
-                         : QStringLiteral("Share %1 of %2").arg(i + 1).arg(animal.shares.size()),
-                 false) +
-            cell(share.number ? QString::number(share.number) : QStringLiteral("not saved"),
-                 false) +
-            cell(share.customer, false) + cell(share.part.words(), false) +
-            cell(v.hanging.text + QStringLiteral(" lb")) + billCells(v) + QStringLiteral("</tr>");
+        html += QStringLiteral("<tr>") +
+                cell(v.share ? ShareOfShares(*v.share)
+                             : QStringLiteral("%1 of %2").arg(i + 1).arg(animal.shares.size()),
+                     false) +
+                cell(share.number ? QString::number(share.number) : QStringLiteral("not saved"),
+                     false) +
+                cell(share.customer, false) + cell(share.part.words(), false) +
+                cell(v.hanging.text + QStringLiteral(" lb")) + billCells(v) +
+                QStringLiteral("</tr>");
     }
     if (figures.unsold.part > 0)
         html += QStringLiteral("<tr>") + cell(QStringLiteral("Not sold yet"), false) +
@@ -602,9 +604,10 @@ QString AnimalSheetHtml(const EstimateSummary& head, const AnimalValue& animal,
                 cell(UnitsText(figures.unsold.part, 2, false) + QStringLiteral(" %"), false) +
                 cell(NumberText(figures.unsold.hanging) + QStringLiteral(" lb")) +
                 billCells(figures.unsold.estimate) + QStringLiteral("</tr>");
-    html += QStringLiteral("<tr><td colspan=\"10\"><hr/></td></tr>");
-    html += QStringLiteral("<tr><th align=\"left\" colspan=\"9\">The animal</th>"
-                           "<th align=\"right\">%1</th></tr></table>")
+    html += QStringLiteral("</table><hr/>");
+    html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\"><tr>"
+                           "<th align=\"left\">The animal</th><th align=\"right\">%1</th></tr>"
+                           "</table>")
                 .arg(figures.cents ? MoneyText(figures.cents->animal) : QString());
     html += QStringLiteral("<p><small>Each share's row is its own bill to the cent. The animal's "
                            "kill fee and processing are divided to the cent: the cents that "

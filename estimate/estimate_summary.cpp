@@ -189,9 +189,14 @@ QStringList StaleRowWords(const EstimateValue& v)
     return stale;
 }
 
+QString ShareOfShares(const ShareOfAnimal& share)
+{
+    return QStringLiteral("%1 of %2").arg(share.share).arg(share.shares);
+}
+
 QString ShareHeading(const ShareOfAnimal& share)
 {
-    return QStringLiteral("Share %1 of %2").arg(share.share).arg(share.shares);
+    return QStringLiteral("Share ") + ShareOfShares(share);
 }
 
 QString PartOfAnimal(const QString& part, Species species)

@@ -23,6 +23,8 @@ QStringList StaleRowWords(const EstimateValue& value);
 // "Share 3 of 8": which share of its animal an estimate is, as its sheet and
 // the animal's sheet name it.
 QString ShareHeading(const ShareOfAnimal& share);
+// "3 of 8", as the shop's sheet gives it under its head "Share".
+QString ShareOfShares(const ShareOfAnimal& share);
 // "a quarter of a beef", "10 % of a hog".
 QString PartOfAnimal(const QString& part, Species species);
 // The buyer's sheet's words on the share: which part of which animal, its

@@ -583,7 +583,7 @@ private slots:
         QCOMPARE(rows.size(), 3);
         for (int i = 0; i < 3; ++i) {
             const SheetRow& r = rows[i];
-            QCOMPARE(r.share, QStringLiteral("Share %1 of 3").arg(i + 1));
+            QCOMPARE(r.share, QStringLiteral("%1 of 3").arg(i + 1));
             QCOMPARE(r.total, f.cents->shares[i]);
             QCOMPARE(r.kill + r.processing + r.services + r.surcharge, r.total);
         }

@@ -1241,7 +1241,7 @@ private slots:
 
     // On a final bill, the hanging weight typed as weighed stays when the live
     // weight is typed again, and the clerk is told so; on a quote, the live
-    // weight figures the hanging weight as Part 1.1 says.
+    // weight figures the hanging weight, as the screen always did.
     void aFinalBillKeepsItsWeighedHangingWeight()
     {
         Counter c;
