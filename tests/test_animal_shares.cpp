@@ -9,6 +9,7 @@
 #include "estimate/estimate.h"
 #include "estimate/estimate_summary.h"
 #include "estimate/likely_range.h"
+#include "pricelist/price_items.h"
 #include "support/counter_screen.h"
 #include "support/memory_prices.h"
 
@@ -619,6 +620,16 @@ private slots:
         }
         QCOMPARE(rows[0].processing, 1527);
         QCOMPARE(rows[3].processing, 1526);
+        QVERIFY(Summarize(hog.shares[0].estimate).shareNote.contains(QLatin1String("processing")));
+
+        // The cent stays in the processing line when another of the buyer's
+        // lines was rounded down more (cooling, 41.25 lb at 0.0801 = 3.304125).
+        shop.prices.set(PriceItem::Cooling, 0.0801);
+        shop.tick(hog.shares[0], {ServiceId::Cooling});
+        shop.figure(hog);
+        const PrintedBill page = printedBill(Shop::page(hog.shares[0].estimate));
+        QCOMPARE(page.lines, QList<std::int64_t>({425, 1527, 330}));
+        QCOMPARE(page.total, 2282);
     }
 
     // For random animals, parts and services, every reading of a share's
