@@ -112,12 +112,14 @@ std::optional<LikelyRange> Likely(const EstimateValue& v)
     const auto percent = [](double r) {
         return NumberText(Round15(r * 100));
     };
+    const QString lowest = percent(ratio.low), highest = percent(ratio.high),
+                  counts = percent(v.weightFactor);
     const QString of = deer ? QStringLiteral("field-dressed") : QStringLiteral("live");
     range.words =
         QStringLiteral("The hanging weight is not known until after the kill: it is usually %1 % "
                        "to %2 % of the %3 weight (this quote takes %4 %). The bill follows the "
                        "weight hung on the rail.")
-            .arg(percent(ratio.low), percent(ratio.high), of, percent(v.weightFactor));
+            .arg(lowest, highest, of, counts);
     // A quote figured outside the range is told plainly which way its bill goes.
     constexpr double Margin = 1e-9;
     if (v.weightFactor < ratio.low - Margin || v.weightFactor > ratio.high + Margin)
@@ -126,7 +128,7 @@ std::optional<LikelyRange> Likely(const EstimateValue& v)
                            "weight; this quote counts %5 %.")
                 .arg(v.weightFactor < ratio.low ? QStringLiteral("higher")
                                                 : QStringLiteral("lower"),
-                     percent(ratio.low), percent(ratio.high), of, percent(v.weightFactor));
+                     lowest, highest, of, counts);
     return range;
 }
 
