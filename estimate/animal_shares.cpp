@@ -250,9 +250,6 @@ std::optional<ShareCents> CentsOfShares(const QList<double>& totals, double unso
 
 // ---------------------------------------------------------------- figuring the animal
 
-const QString AnimalShares::SplitSideItem = PriceItem::SplitSide;
-const QString AnimalShares::ShareKillItem = PriceItem::ShareKill;
-
 bool AnimalValue::weighedAfterKill() const
 {
     return !weighed.trimmed().isEmpty() || !firstSide.trimmed().isEmpty() ||
@@ -420,8 +417,8 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         out.problems << QStringLiteral("The kill fee could not be had: %1").arg(first.kill.why);
     if (animal.killFee == KillFeeSplit::PerShare) {
         QString problem;
-        const std::optional<double> kept = keptRate(first, ShareKillItem);
-        const auto found = kept ? kept : cost(ShareKillItem, &problem);
+        const std::optional<double> kept = keptRate(first, PriceItem::ShareKill);
+        const auto found = kept ? kept : cost(PriceItem::ShareKill, &problem);
         if (found)
             perShare = *found;
         else

@@ -165,10 +165,6 @@ public:
     // figured at kept with it.
     void keep(AnimalValue& animal, const QDateTime& now);
 
-    // The price list items behind the division.
-    static const QString SplitSideItem; // dollars per pound of a split-side quarter
-    static const QString ShareKillItem; // the kill fee per share
-
 private:
     std::optional<double> cost(const QString& item, QString* problem);
 

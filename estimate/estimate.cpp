@@ -90,15 +90,6 @@ void Estimate::setView(EstimateView* view)
     view_ = view ? view : &quietView;
 }
 
-QList<ServiceId> Estimate::staleServices() const
-{
-    QList<ServiceId> stale;
-    for (const ServiceInfo& s : Services())
-        if (isStale(s.id))
-            stale << s.id;
-    return stale;
-}
-
 QStringList Estimate::problems() const
 {
     // Each field by its caption on the screen, in screen order.
@@ -622,12 +613,11 @@ void Estimate::figureSurcharge()
     // else the price list's (there is no built-in one).
     QString problem;
     std::optional<double> rate;
-    if (value_.basis == PriceBasis::Kept && value_.rates.contains(PriceItem::SplitSide))
-        rate = value_.rates.value(PriceItem::SplitSide);
-    else if (!shopPrices())
-        problem = NoSurchargePrice.arg(PriceItem::SplitSide);
-    else
+    if (shopPrices() ||
+        (value_.basis == PriceBasis::Kept && value_.rates.contains(PriceItem::SplitSide)))
         rate = price(PriceItem::SplitSide, std::nullopt, &problem);
+    else
+        problem = NoSurchargePrice.arg(PriceItem::SplitSide);
     const auto hanging = rate ? hangingWeightValue(&problem) : std::nullopt;
     if (!hanging) {
         share.surcharge.fail(problem);
@@ -949,9 +939,6 @@ void Estimate::replace(const EstimateValue& value)
 {
     value_ = value;
     finalBill_ = false;
-    // A record kept before the range was kept with it: the shop's as it is.
-    if (!value_.likelyRatio.isSet() && value_.species != Species::None)
-        value_.likelyRatio = rules_.ratio(value_.species);
     ++identity_;
     toldWhileTyping_.clear();
     saved_ = value_;

@@ -102,7 +102,6 @@ public:
     // The estimate is a final bill (its hanging weight weighed): a live
     // weight typed again does not replace a hanging weight typed for it.
     void setFinalBill(bool finalBill) { finalBill_ = finalBill; }
-    bool isFinalBill() const { return finalBill_; }
 
     // Figures again, without a word, what could not be figured before (its
     // price back, the server back). Every action does it first.
@@ -164,8 +163,6 @@ public:
     // What stands in the way of saving or printing the estimate: each figure
     // that is not current and each field that is not right, named with why.
     QStringList problems() const;
-    // The services whose rows were figured for another hanging weight.
-    QList<ServiceId> staleServices() const;
 
     // ------------------------------------------------------------ what the clerk sees
 

@@ -182,10 +182,9 @@ EstimateSummary Summarize(const EstimateValue& v)
 QStringList StaleRowWords(const EstimateValue& v)
 {
     QStringList stale;
-    for (const ServiceInfo& s : Services())
-        if (v.isStale(s.id))
-            stale << QStringLiteral("%1, figured for %2 lb")
-                         .arg(ServiceCaption(s), NumberText(*v.row(s.id).figuredFor));
+    for (const ServiceId id : v.staleServices())
+        stale << QStringLiteral("%1, figured for %2 lb")
+                     .arg(ServiceCaption(Service(id)), NumberText(*v.row(id).figuredFor));
     return stale;
 }
 

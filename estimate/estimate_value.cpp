@@ -20,6 +20,15 @@ bool EstimateValue::isStale(ServiceId service) const
     return !pounds || *pounds != *r.figuredFor;
 }
 
+QList<ServiceId> EstimateValue::staleServices() const
+{
+    QList<ServiceId> stale;
+    for (const ServiceInfo& s : Services())
+        if (isStale(s.id))
+            stale << s.id;
+    return stale;
+}
+
 QString SpeciesName(Species species)
 {
     switch (species) {

@@ -175,6 +175,8 @@ struct EstimateValue {
     bool counts(ServiceId service) const { return row(service).ticked && row(service).accepted; }
     // A row figured by a worksheet for another hanging weight than the one shown.
     bool isStale(ServiceId service) const;
+    // Every such row, in the order of the boxes.
+    QList<ServiceId> staleServices() const;
 
     // The estimate's own record of itself, as text; read back by fromRecord
     // into the same value exactly. Records of earlier versions of the program

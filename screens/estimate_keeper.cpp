@@ -410,10 +410,9 @@ void EstimateKeeper::showEstimates()
     estimatesWindow_->activateWindow();
 }
 
-bool EstimateKeeper::showShare(
-    const EstimateValue& share, const QString& caption,
-    std::function<void(const EstimateValue&)> back,
-    std::function<std::optional<EstimateValue>(const EstimateValue&)> changed)
+bool EstimateKeeper::showShare(const EstimateValue& share, const QString& caption,
+                               std::function<void(const EstimateValue&)> back,
+                               std::function<void(const EstimateValue&)> changed)
 {
     takeShareBack();
     if (!settleUnsaved(QStringLiteral("showing the buyer's share")))
@@ -433,8 +432,7 @@ void EstimateKeeper::shareChanged()
 {
     if (!shareBack_ || !shareChanged_)
         return;
-    if (const std::optional<EstimateValue> figured = shareChanged_(estimate_.value()))
-        estimate_.takeAnimalPart(*figured);
+    shareChanged_(estimate_.value());
 }
 
 void EstimateKeeper::takeShareBack()

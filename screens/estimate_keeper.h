@@ -103,9 +103,10 @@ public:
     // the clerk stayed with the estimate on the screen.
     bool showShare(const EstimateValue& share, const QString& caption,
                    std::function<void(const EstimateValue&)> back,
-                   std::function<std::optional<EstimateValue>(const EstimateValue&)> changed);
-    // After an action on the share shown: the animal figured with it, and
-    // the share's part of the animal (its cents of the rounding) taken back.
+                   std::function<void(const EstimateValue&)> changed);
+    // After an action on the share shown: the animal is figured with it
+    // (which gives the share its part of the animal back, see
+    // ShareHost::shareRefigured).
     void shareChanged();
     // Gives the share on the screen back, as the clerk left it, and clears
     // the screen; nothing when no share is shown.
@@ -144,7 +145,7 @@ private:
     QPointer<EstimatesWindow> estimatesWindow_;
     QLabel* recordLabel_ = nullptr;
     std::function<void(const EstimateValue&)> shareBack_;
-    std::function<std::optional<EstimateValue>(const EstimateValue&)> shareChanged_;
+    std::function<void(const EstimateValue&)> shareChanged_;
     std::function<bool()> saveShares_;
     QString shareCaption_;
     QPushButton* quoteOrFinal_ = nullptr;

@@ -350,6 +350,8 @@ void EstimateScreen::showShareLine()
         if (s.takenOff)
             line += QStringLiteral(" (taken off the animal)");
     }
+    if (line.isEmpty() && ui_.shareLine->text().isEmpty())
+        return; // no share, at every keystroke of any other estimate
     const QFontMetrics metrics(ui_.shareLine->font());
     const QString shown = metrics.elidedText(line, Qt::ElideRight, ui_.shareLine->width());
     if (ui_.shareLine->text() != shown) {
@@ -589,10 +591,9 @@ void EstimateScreen::showShares()
     sharesWindow_->activateWindow();
 }
 
-bool EstimateScreen::showShare(
-    const EstimateValue& share, const QString& caption,
-    std::function<void(const EstimateValue&)> back,
-    std::function<std::optional<EstimateValue>(const EstimateValue&)> changed)
+bool EstimateScreen::showShare(const EstimateValue& share, const QString& caption,
+                               std::function<void(const EstimateValue&)> back,
+                               std::function<void(const EstimateValue&)> changed)
 {
     const bool shown = keeper_->showShare(share, caption, std::move(back), std::move(changed));
     render();

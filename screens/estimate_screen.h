@@ -78,10 +78,9 @@ public:
     SharesWindow* sharesWindow() const { return sharesWindow_; }
 
     // ShareHost
-    bool
-    showShare(const EstimateValue& share, const QString& caption,
-              std::function<void(const EstimateValue&)> back,
-              std::function<std::optional<EstimateValue>(const EstimateValue&)> changed) override;
+    bool showShare(const EstimateValue& share, const QString& caption,
+                   std::function<void(const EstimateValue&)> back,
+                   std::function<void(const EstimateValue&)> changed) override;
     void takeShareBack() override;
     void shareRefigured(const EstimateValue& figured) override;
     bool priceListFlag() const override { return estimate_.priceListFlag(); }

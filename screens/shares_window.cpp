@@ -481,10 +481,9 @@ void SharesWindow::editServices()
             if (stillThere())
                 shareEdited(row, value);
         },
-        [this, row, stillThere](const EstimateValue& value) -> std::optional<EstimateValue> {
-            if (!stillThere())
-                return std::nullopt;
-            return shareChanging(row, value);
+        [this, row, stillThere](const EstimateValue& value) {
+            if (stillThere())
+                shareChanging(row, value);
         });
     if (shown) {
         shownRow_ = row;
@@ -492,13 +491,13 @@ void SharesWindow::editServices()
     }
 }
 
-std::optional<EstimateValue> SharesWindow::shareChanging(int row, const EstimateValue& value)
+void SharesWindow::shareChanging(int row, const EstimateValue& value)
 {
-    // The animal figured with the share as it stands on the Estimate screen:
+    // The animal figured with the share as it stands on the Estimate screen
+    // (figureAndShow gives the screen the share as the animal gives it):
     // this window shows what that screen shows.
     animal_.shares[row].estimate = value;
     figureAndShow();
-    return animal_.shares[row].estimate;
 }
 
 void SharesWindow::shareEdited(int row, const EstimateValue& value)

@@ -29,14 +29,13 @@ public:
     virtual ~ShareHost() = default;
     // Shows the share's estimate on the Estimate screen; `back` takes it back
     // as the clerk left it, and `changed` is told of it after every action of
-    // the clerk there, giving the share as the animal is figured with it (its
-    // part of the animal: the cents of the animal's rounding may move between
-    // the shares). False when the clerk stayed with the estimate that was
-    // there.
-    virtual bool
-    showShare(const EstimateValue& share, const QString& caption,
-              std::function<void(const EstimateValue&)> back,
-              std::function<std::optional<EstimateValue>(const EstimateValue&)> changed) = 0;
+    // the clerk there (the animal is figured with it, and shareRefigured
+    // gives the screen its part of the animal: the cents of the animal's
+    // rounding may move between the shares). False when the clerk stayed
+    // with the estimate that was there.
+    virtual bool showShare(const EstimateValue& share, const QString& caption,
+                           std::function<void(const EstimateValue&)> back,
+                           std::function<void(const EstimateValue&)> changed) = 0;
     // The share shown on the Estimate screen goes back now, if one is.
     virtual void takeShareBack() = 0;
     // The animal was figured again in this window (a part, a weight typed):
@@ -91,8 +90,8 @@ private:
     void editServices();
     void shareEdited(int row, const EstimateValue& value);
     // The share on the Estimate screen changed there: the animal figured
-    // with it, and the share as that gives it.
-    std::optional<EstimateValue> shareChanging(int row, const EstimateValue& value);
+    // with it.
+    void shareChanging(int row, const EstimateValue& value);
     void cellEdited(int row, int column);
     void readHead();
     // The share on the Estimate screen taken back and everything figured:

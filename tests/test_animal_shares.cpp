@@ -394,7 +394,7 @@ private slots:
         QCOMPARE(hog.shares[0].estimate.kill.text, QStringLiteral("10"));
         QCOMPARE(f.cents->animal, 2000 + 6105);
         // Without the price list there is no fee per share: told, not guessed.
-        shop.prices.remove(AnimalShares::ShareKillItem);
+        shop.prices.remove(PriceItem::ShareKill);
         f = shop.figure(hog);
         QVERIFY(!f.problems.isEmpty());
     }
@@ -407,7 +407,7 @@ private slots:
         beef.shares = {buyer("A", "half"), buyer("B", "half"), buyer("C", "quarter")};
         QVERIFY(!shop.figure(beef).problems.isEmpty());
         beef.shares = {buyer("A", "split-side quarter")};
-        shop.prices.remove(AnimalShares::SplitSideItem);
+        shop.prices.remove(PriceItem::SplitSide);
         const AnimalFigures f = shop.figure(beef);
         QVERIFY(!f.problems.isEmpty());
         QVERIFY(!beef.shares[0].estimate.share->surcharge.isCurrent());
