@@ -1215,17 +1215,6 @@ private slots:
         QVERIFY(c.row(ServiceId::BeefSausage).charge.isCurrent());
         QCOMPARE(c.estimate.total(), QStringLiteral("297.7")); // 17 + 185 + 95.7
 
-        // Extra boning the same: its doubled pounds at the price, whatever
-        // the clicks between.
-        c.estimate.clickService(ServiceId::ExtraBoning, true);
-        BoningFiguring boning(c.estimate, yes);
-        boning.setWeight(QStringLiteral("15"));
-        QVERIFY(boning.done());
-        c.estimate.clickService(ServiceId::ExtraBoning, false);
-        c.estimate.clickService(ServiceId::ExtraBoning, true);
-        QCOMPARE(c.weight(ServiceId::ExtraBoning), QStringLiteral("30"));
-        QCOMPARE(c.charge(ServiceId::ExtraBoning), QStringLiteral("5.1"));
-
         // A row put back as it was before the click that opened a worksheet.
         const ServiceRow before = c.row(ServiceId::Slicing);
         c.estimate.clickService(ServiceId::Slicing, true);

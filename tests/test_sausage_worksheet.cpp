@@ -646,30 +646,13 @@ private slots:
         QCOMPARE(s.dialogs.seen().size(), 0);
         // The pork shown is the pork charged: it follows the deer as it is
         // typed, and takes no typing of its own.
-        const QString following = s.pork(KindAt(row)->porkField)->text();
-        typeInto(s.pork(KindAt(row)->porkField), QStringLiteral("5%"));
-        QCOMPARE(s.pork(KindAt(row)->porkField)->text(), following);
+        const QString following = porkField->text();
+        typeInto(porkField, QStringLiteral("5%"));
+        QCOMPARE(porkField->text(), following);
         typeInto(s.deer(row), QStringLiteral("24"));
-        QCOMPARE(s.pork(KindAt(row)->porkField)->text(),
-                 PorkFor(*KindAt(row), QStringLiteral("24")).text);
-    }
-
-    // Deer 25 and a pork of 10 typed over Summer Sausage's: the pork shown,
-    // confirmed and charged is the rule's 12.5, the same in all three.
-    void thePorkShownIsThePorkCharged()
-    {
-        Sheet s;
-        s.open();
-        click(s.box(1));
-        typeInto(s.deer(1), QStringLiteral("25"));
-        QCOMPARE(s.pork(1)->text(), QStringLiteral("12.5"));
-        typeInto(s.pork(1), QStringLiteral("10"));
-        QCOMPARE(s.pork(1)->text(), QStringLiteral("12.5"));
-        QTest::keyClick(s.deer(1), Qt::Key_Tab);
-        QCOMPARE(s.screen->entries(),
-                 QList<Entry>({{1, QStringLiteral("Summer"), QStringLiteral("25"),
-                                QStringLiteral("12.5")}}));
-        QVERIFY(ConfirmationText(s.screen->entries()).contains(QLatin1String("25   12.5")));
+        QCOMPARE(porkField->text(), PorkFor(*KindAt(row), QStringLiteral("24")).text);
+        s.enter(row, QStringLiteral("24"));
+        QCOMPARE(s.screen->entries().value(0).pork, porkField->text());
     }
 
     void askingForTheTotalDeerWeight()
