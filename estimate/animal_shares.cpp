@@ -272,31 +272,7 @@ AnimalShares::AnimalShares(PriceSource& prices, const Clock& clock, bool priceLi
     , rules_(rules)
 {}
 
-std::optional<double> AnimalShares::cost(const QString& item, QString* problem)
-{
-    if (!flag_) {
-        *problem = QStringLiteral("The price list is not in use (the box at the top left is "
-                                  "unticked), so there is no price for %1.")
-                       .arg(item);
-        return std::nullopt;
-    }
-    const CostLookup lookup = prices_.lookupCost(item);
-    if (!lookup.found()) {
-        *problem = lookup.problem;
-        return std::nullopt;
-    }
-    return lookup.cost;
-}
-
 namespace {
-
-// A price kept with a saved share's estimate, or none.
-std::optional<double> keptRate(const EstimateValue& v, const QString& item)
-{
-    if (v.basis != PriceBasis::Kept || !v.rates.contains(item))
-        return std::nullopt;
-    return v.rates.value(item);
-}
 
 // What a share's estimate holds of the animal's kill fee and processing: the
 // amounts that are divided among the shares to the cent.
@@ -324,10 +300,6 @@ std::optional<ShareCents> centsOf(const AnimalValue& animal, const EstimateValue
     cents.animal += *rest;
     return cents;
 }
-
-} // namespace
-
-namespace {
 
 // The animal cannot be figured: no share's figures from it are current.
 void notFigured(AnimalValue& animal, const QString& why)
@@ -417,9 +389,7 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         out.problems << QStringLiteral("The kill fee could not be had: %1").arg(first.kill.why);
     if (animal.killFee == KillFeeSplit::PerShare) {
         QString problem;
-        const std::optional<double> kept = keptRate(first, PriceItem::ShareKill);
-        const auto found = kept ? kept : cost(PriceItem::ShareKill, &problem);
-        if (found)
+        if (const auto found = estimates.front()->shopPrice(PriceItem::ShareKill, &problem))
             perShare = *found;
         else
             out.problems

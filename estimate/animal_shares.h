@@ -166,8 +166,6 @@ public:
     void keep(AnimalValue& animal, const QDateTime& now);
 
 private:
-    std::optional<double> cost(const QString& item, QString* problem);
-
     PriceSource& prices_;
     const Clock& clock_;
     bool flag_;

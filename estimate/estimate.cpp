@@ -51,7 +51,7 @@ const QString SheetNotFigured =
 const QString SheetPoundsNotFigured =
     QStringLiteral("The %1 row holds %2 lb but no charge figured for them: click its box to "
                    "figure it on its worksheet, or type the charge.");
-const QString NoSurchargePrice =
+const QString NoShopPrice =
     QStringLiteral("The price list is not in use (the box at the top left is unticked), so "
                    "there is no price for %1.");
 const QString WeighedHangingKept =
@@ -217,6 +217,14 @@ std::optional<double> Estimate::price(const QString& item, std::optional<double>
     return found;
 }
 
+std::optional<double> Estimate::shopPrice(const QString& item, QString* problem)
+{
+    if (shopPrices() || (value_.basis == PriceBasis::Kept && value_.rates.contains(item)))
+        return price(item, std::nullopt, problem);
+    *problem = NoShopPrice.arg(item);
+    return std::nullopt;
+}
+
 std::optional<double> Estimate::servicePrice(ServiceId service, QString* problem)
 {
     const ServiceInfo& s = Service(service);
@@ -266,7 +274,6 @@ void Estimate::beginAction()
 {
     toldWhileTyping_.clear();
     refreshPending();
-    refreshLikelyRatio();
 }
 
 bool Estimate::pricesMoved()
@@ -290,6 +297,7 @@ bool Estimate::pricesMoved()
 
 void Estimate::refreshPending()
 {
+    refreshLikelyRatio();
     const auto pending = [](const Figure& f) {
         return !f.isCurrent() && !f.typed;
     };
@@ -506,7 +514,6 @@ bool Estimate::figureHangingFromLive()
 void Estimate::setLiveWeight(const QString& text)
 {
     refreshPending(); // the keystrokes of one typing run tell a problem once
-    refreshLikelyRatio();
     value_.live = text;
     const QScopedValueRollback<bool> typing(typing_, true);
     if (finalBill_ && value_.hanging.typed && !value_.hanging.text.trimmed().isEmpty()) {
@@ -523,7 +530,6 @@ void Estimate::setLiveWeight(const QString& text)
 void Estimate::setHangingWeight(const QString& text)
 {
     refreshPending();
-    refreshLikelyRatio();
     value_.hanging = Figure::typedIn(text);
     if (text.trimmed().isEmpty())
         return; // nothing to figure from until it holds a weight again
@@ -609,15 +615,8 @@ void Estimate::figureSurcharge()
         share.surcharge = Figure::figured(Zero);
         return;
     }
-    // The split side's price per pound: the rate kept with a saved share,
-    // else the price list's (there is no built-in one).
     QString problem;
-    std::optional<double> rate;
-    if (shopPrices() ||
-        (value_.basis == PriceBasis::Kept && value_.rates.contains(PriceItem::SplitSide)))
-        rate = price(PriceItem::SplitSide, std::nullopt, &problem);
-    else
-        problem = NoSurchargePrice.arg(PriceItem::SplitSide);
+    const std::optional<double> rate = shopPrice(PriceItem::SplitSide, &problem);
     const auto hanging = rate ? hangingWeightValue(&problem) : std::nullopt;
     if (!hanging) {
         share.surcharge.fail(problem);

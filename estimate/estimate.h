@@ -87,10 +87,6 @@ public:
     // animal's rounding).
     void refigureTotal();
 
-    // The quote's likely range at the shop's range as it stands now (a saved
-    // estimate keeps the one it was given); every figuring does it too.
-    void refreshLikelyRatio();
-
     // The part of an animal sold in shares that the estimate is for (none:
     // a whole one): its split-side surcharge is figured from its hanging
     // weight, and the total follows.
@@ -103,8 +99,10 @@ public:
     // weight typed again does not replace a hanging weight typed for it.
     void setFinalBill(bool finalBill) { finalBill_ = finalBill; }
 
-    // Figures again, without a word, what could not be figured before (its
-    // price back, the server back). Every action does it first.
+    // Brings the estimate up to what stands now: the quote's likely range at
+    // the shop's range (a saved estimate keeps the one it was given), and,
+    // without a word, what could not be figured before (its price back, the
+    // server back). Every action does it first.
     void refreshPending();
     // Figures the whole estimate again at the price list's prices of today
     // (a saved estimate is figured at the rates kept with it until then).
@@ -125,6 +123,11 @@ public:
     // service's built-in price. No value, and `problem` says why, when there
     // is none.
     std::optional<double> servicePrice(ServiceId service, QString* problem);
+    // The price of an item the shop alone prices (there is no built-in one:
+    // the split side's surcharge, the kill fee per share): the rate kept with
+    // a saved estimate, else the price list's while the estimate is at the
+    // shop's prices. No value, and `problem` says why, when there is none.
+    std::optional<double> shopPrice(const QString& item, QString* problem);
     // The price of a price list item (the sausage worksheet's products); no
     // value, and `rows` says what the price list holds, when there is none.
     std::optional<double> itemPrice(const QString& item, ItemRows* rows);
@@ -198,6 +201,7 @@ private:
     void figureKill();
     void figureDeer();
     void figureSurcharge();
+    void refreshLikelyRatio();
     // A worksheet's row, counted: its charge from what the worksheet was
     // given; not figured (and marked) when no worksheet has figured it.
     bool figureSheetRow(ServiceId service);

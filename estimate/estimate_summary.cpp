@@ -145,11 +145,10 @@ EstimateSummary Summarize(const EstimateValue& v)
     estimate.processingRate = v.processingRate;
     estimate.pricesOf = v.ratesFrom;
     estimate.saved = v.savedAt.date();
-    for (const ServiceInfo& s : Services()) {
-        if (!v.counts(s.id))
-            continue;
-        const ServiceRow& r = v.row(s.id);
-        EstimateLine line{s.id, r.weight.text, r.rate, r.charge.text, QString(), {}};
+    for (const auto& [id, charge] : bill.services) {
+        const ServiceInfo& s = Service(id);
+        const ServiceRow& r = v.row(id);
+        EstimateLine line{id, r.weight.text, r.rate, charge, QString(), {}};
         if (s.figuring == Figuring::PaperWrapp) {
             line.weight.clear(); // its weight field holds the processing charge
             line.note = QStringLiteral("in the processing charge");

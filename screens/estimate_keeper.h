@@ -14,15 +14,15 @@
 #include <functional>
 
 class EstimatesWindow;
-
-// Asks whether to go on `doing` ("Save", "Print") with rows figured for
-// another hanging weight than the one shown (`stale`, a line each, as
-// StaleRowWords gives them); true at once when there are none.
-bool GoOnWithStaleRows(QWidget* parent, const QStringList& stale, const QString& doing,
-                       const QString& what);
 class QLabel;
 class QPushButton;
 class QWidget;
+
+// Asks whether to go on `doing` ("Save", "Print") `what` ("the estimate")
+// with rows figured for another hanging weight than the one shown (`stale`,
+// a line each, as StaleRowWords gives them); true at once when there are none.
+bool GoOnWithStaleRows(QWidget* parent, const QStringList& stale, const QString& doing,
+                       const QString& what);
 
 class EstimateKeeper {
 public:

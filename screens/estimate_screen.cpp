@@ -513,7 +513,7 @@ void EstimateScreen::changeEvent(QEvent* event)
     // tool): the range shown follows them.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
         !QApplication::activeModalWidget())
-        act([&] { estimate_.refreshLikelyRatio(); });
+        act([&] { estimate_.refreshPending(); });
     QWidget::changeEvent(event);
 }
 

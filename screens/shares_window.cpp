@@ -269,12 +269,11 @@ void SharesWindow::figureAndShow()
     figures_ = figuring().figure(animal_);
     // The buyer's share on the Estimate screen follows the animal; while the
     // animal cannot be figured (its species, its weights), it comes back.
-    if (shownRow_ >= 0 && shownRow_ < int(animal_.shares.size()) &&
-        animal_.shares[shownRow_].customer == shownBuyer_) {
+    if (const int shown = shownShare(); shown >= 0) {
         if (figures_.hanging.isEmpty())
             host_.takeShareBack();
         else
-            host_.shareRefigured(animal_.shares[shownRow_].estimate);
+            host_.shareRefigured(animal_.shares[shown].estimate);
     }
     if (animal_.shares.isEmpty())
         figures_.problems.clear(); // nothing to tell before the first buyer
@@ -470,25 +469,33 @@ void SharesWindow::editServices()
                  share.part.words(), SpeciesName(animal_.species).toLower(),
                  animal_.tag.trimmed().isEmpty() ? QString()
                                                  : QStringLiteral(" tag ") + animal_.tag.trimmed());
-    // The share follows the window's rows by its place, which a removal moves.
-    const auto stillThere = [this, row, identity = share.customer] {
-        return row < int(animal_.shares.size()) && animal_.shares[row].customer == identity;
-    };
+    const QString buyer = share.customer;
     const bool shown = host_.showShare(
         share.estimate, caption,
-        [this, row, stillThere](const EstimateValue& value) {
+        [this](const EstimateValue& value) {
+            const int back = shownShare();
             shownRow_ = -1;
-            if (stillThere())
-                shareEdited(row, value);
+            if (back >= 0)
+                shareEdited(back, value);
         },
-        [this, row, stillThere](const EstimateValue& value) {
-            if (stillThere())
-                shareChanging(row, value);
+        [this](const EstimateValue& value) {
+            if (const int changed = shownShare(); changed >= 0)
+                shareChanging(changed, value);
         });
     if (shown) {
         shownRow_ = row;
-        shownBuyer_ = share.customer;
+        shownBuyer_ = buyer;
     }
+}
+
+int SharesWindow::shownShare() const
+{
+    // The share follows the window's rows by its place, which a removal
+    // moves: it is the row's while the row holds its buyer.
+    if (shownRow_ < 0 || shownRow_ >= int(animal_.shares.size()) ||
+        animal_.shares[shownRow_].customer != shownBuyer_)
+        return -1;
+    return shownRow_;
 }
 
 void SharesWindow::shareChanging(int row, const EstimateValue& value)

@@ -100,6 +100,9 @@ private:
     // hanging weight go only when the clerk says so.
     bool readyTo(const char* what);
     AnimalShares figuring() const;
+    // The row whose share is on the Estimate screen; -1 while none is, or
+    // while its row no longer holds its buyer.
+    int shownShare() const;
     // The buyer's estimate as printed: its summary with the shop, the saved
     // estimate's number and customer, and a quote's likely range.
     EstimateSummary sheetOf(int share, const EstimateValue& value) const;
@@ -118,8 +121,8 @@ private:
     QList<EstimateRecord> removed_;
     // The part as the clerk typed it, while it is not a part.
     QHash<int, QString> partTyped_;
-    // The row whose share is on the Estimate screen, and its buyer then;
-    // -1 while none is.
+    // The row whose share is on the Estimate screen, and its buyer (renamed
+    // with the row); -1 while none is. shownShare() tells which row it is.
     int shownRow_ = -1;
     QString shownBuyer_;
     bool showing_ = false;

@@ -392,6 +392,11 @@ private slots:
         QCOMPARE(PrintedMoney(c.text(QStringLiteral("Text5"))), QStringLiteral("$63.06"));
         c.tick(5);
         QCOMPARE(PrintedMoney(c.text(QStringLiteral("Text5"))), c.cell(1, 8));
+        // The buyer renamed in the window meanwhile: still the row's share.
+        c.table()->item(1, 0)->setText(QStringLiteral("Bea"));
+        c.tick(0); // tenderising
+        QCOMPARE(PrintedMoney(c.text(QStringLiteral("Text5"))), c.cell(1, 8));
+        c.tick(0);
 
         // An unfigured worksheet open on the share when the program closes.
         QWidget* fajita = c.openWorksheet(6, QStringLiteral("frmFajita"));
