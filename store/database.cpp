@@ -31,27 +31,36 @@ constexpr int WaitLimitMs = 2000;
 // A lock is given up a little before the statement's limit, so that a wait
 // for another session is told as that.
 constexpr int LockWaitMs = 1500;
+// A session that began a transaction and then went silent (its counter died,
+// its link was cut) is ended by the server after this long, and the locks it
+// held are free for the other counters.
+constexpr int IdleInTransactionMs = 5000;
+
+// The server's own limits that every session of the program sets, and the
+// most an address may set them to: a limit may be made shorter, never
+// longer, and never switched off (0).
+struct SessionLimit {
+    const char* name;
+    int ms;
+};
+constexpr SessionLimit SessionLimits[] = {
+    {"statement_timeout", WaitLimitMs},
+    {"lock_timeout", LockWaitMs},
+    {"idle_in_transaction_session_timeout", IdleInTransactionMs},
+};
 
 // libpq's settings that a server address may carry in its query; anything
 // else is refused rather than passed on unread.
 const QStringList KnownSettings = {
-    QStringLiteral("application_name"),
-    QStringLiteral("connect_timeout"),
-    QStringLiteral("gssencmode"),
-    QStringLiteral("keepalives"),
-    QStringLiteral("keepalives_count"),
-    QStringLiteral("keepalives_idle"),
-    QStringLiteral("keepalives_interval"),
-    QStringLiteral("options"),
-    QStringLiteral("passfile"),
-    QStringLiteral("service"),
-    QStringLiteral("sslcert"),
-    QStringLiteral("sslcompression"),
-    QStringLiteral("sslcrl"),
-    QStringLiteral("sslkey"),
-    QStringLiteral("sslmode"),
-    QStringLiteral("sslrootcert"),
-    QStringLiteral("target_session_attrs"),
+    QStringLiteral("application_name"), QStringLiteral("connect_timeout"),
+    QStringLiteral("gssencmode"),       QStringLiteral("hostaddr"),
+    QStringLiteral("keepalives"),       QStringLiteral("keepalives_count"),
+    QStringLiteral("keepalives_idle"),  QStringLiteral("keepalives_interval"),
+    QStringLiteral("options"),          QStringLiteral("passfile"),
+    QStringLiteral("service"),          QStringLiteral("sslcert"),
+    QStringLiteral("sslcompression"),   QStringLiteral("sslcrl"),
+    QStringLiteral("sslkey"),           QStringLiteral("sslmode"),
+    QStringLiteral("sslrootcert"),      QStringLiteral("target_session_attrs"),
     QStringLiteral("tcp_user_timeout"),
 };
 
@@ -89,21 +98,113 @@ bool decoded(const QString& text, QString* out)
     return true;
 }
 
+// A duration as the server reads a setting in milliseconds: a number, with
+// a unit or without (milliseconds). No value when it is not one.
+std::optional<double> durationMs(const QString& text)
+{
+    static const QRegularExpression Duration(
+        QStringLiteral("^\\s*(-?[0-9]+(?:\\.[0-9]*)?)\\s*(us|ms|s|min|h|d)?\\s*$"));
+    const QRegularExpressionMatch match = Duration.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const double number = match.captured(1).toDouble();
+    const QString unit = match.captured(2);
+    const double scale = unit == QLatin1String("us")    ? 0.001
+                         : unit == QLatin1String("s")   ? 1000.0
+                         : unit == QLatin1String("min") ? 60000.0
+                         : unit == QLatin1String("h")   ? 3600000.0
+                         : unit == QLatin1String("d")   ? 86400000.0
+                                                        : 1.0;
+    return number * scale;
+}
+
+// The server settings that a libpq "options" value sets ("-c name=value",
+// "-cname=value" or "--name=value"), by name (blanks and letter case as the
+// server reads them).
+QList<QPair<QString, QString>> serverSettingsIn(const QString& options)
+{
+    QList<QPair<QString, QString>> found;
+    const QStringList words =
+        options.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    for (int i = 0; i < words.size(); ++i) {
+        QString setting;
+        if (words[i] == QLatin1String("-c") && i + 1 < words.size())
+            setting = words[++i];
+        else if (words[i].startsWith(QLatin1String("--")))
+            setting = words[i].mid(2);
+        else if (words[i].startsWith(QLatin1String("-c")))
+            setting = words[i].mid(2);
+        const int equals = int(setting.indexOf(QLatin1Char('=')));
+        if (equals <= 0)
+            continue;
+        found.append({setting.left(equals).toLower().replace(QLatin1Char('-'), QLatin1Char('_')),
+                      setting.mid(equals + 1)});
+    }
+    return found;
+}
+
+// Why a setting of the address would lengthen or switch off a limit of the
+// program; empty when it keeps within them.
+QString limitSwitchedOff(const QString& key, const QString& value)
+{
+    const auto refuse = [](const QString& name, int limitMs) {
+        return QStringLiteral("The server address sets %1 longer than this program's limit of "
+                              "%2 ms, or switches it off (0); no action at a counter may wait "
+                              "longer. Take it out, or give a shorter one.")
+            .arg(name)
+            .arg(limitMs);
+    };
+    if (key == QLatin1String("connect_timeout")) {
+        // libpq counts whole seconds, and 0 waits for good.
+        bool ok = false;
+        const int seconds = value.trimmed().toInt(&ok);
+        return ok && seconds >= 1 && seconds <= ConnectTimeoutS
+                   ? QString()
+                   : refuse(key, ConnectTimeoutS * 1000);
+    }
+    if (key == QLatin1String("tcp_user_timeout")) {
+        bool ok = false;
+        const int ms = value.trimmed().toInt(&ok);
+        return ok && ms >= 1 && ms <= WaitLimitMs ? QString() : refuse(key, WaitLimitMs);
+    }
+    if (key == QLatin1String("options"))
+        for (const auto& [name, given] : serverSettingsIn(value))
+            for (const SessionLimit& limit : SessionLimits)
+                if (name == QLatin1String(limit.name)) {
+                    const std::optional<double> ms = durationMs(given);
+                    if (!ms || *ms < 1 || *ms > limit.ms)
+                        return refuse(name, limit.ms);
+                }
+    return QString();
+}
+
+QString severalHostsWords(const QString& text)
+{
+    return QStringLiteral("The server address %1 names several hosts; name one.").arg(text);
+}
+
 } // namespace
 
 QString ServerAddress::described() const
 {
     QString where;
-    if (host.isEmpty())
+    QString name = host;
+    if (name.isEmpty())
+        for (const auto& [key, value] : settings)
+            if (key == QLatin1String("hostaddr"))
+                name = value;
+    if (name.isEmpty())
         where = QStringLiteral("this machine");
-    else if (host.startsWith(QLatin1Char('/')))
-        where = QStringLiteral("this machine (socket in %1)").arg(host);
+    else if (name.startsWith(QLatin1Char('/')))
+        where = QStringLiteral("this machine (socket in %1)").arg(name);
+    else if (name.contains(QLatin1Char(':')))
+        where = QStringLiteral("host [%1]").arg(name); // IPv6, as it is written with a port
     else
-        where = QStringLiteral("host %1").arg(host);
-    if (port > 0 && !host.startsWith(QLatin1Char('/')))
+        where = QStringLiteral("host %1").arg(name);
+    if (port > 0 && !name.startsWith(QLatin1Char('/')))
         where += QStringLiteral(":%1").arg(port);
-    const QString name = database.isEmpty() ? QStringLiteral("(the default)") : database;
-    QString text = QStringLiteral("database %1 on %2").arg(name, where);
+    const QString base = database.isEmpty() ? QStringLiteral("(the default)") : database;
+    QString text = QStringLiteral("database %1 on %2").arg(base, where);
     if (!user.isEmpty())
         text += QStringLiteral(" (user %1)").arg(user);
     return text;
@@ -145,10 +246,13 @@ QString ServerAddress::connectOptions() const
               << QStringLiteral("keepalives_interval=2") << QStringLiteral("keepalives_count=2");
     // No statement, and no wait for a lock held by another session, outlasts
     // the limit: the action is told it and the clerk gets the screen back.
-    for (const auto& [limit, ms] :
-         {std::pair{"statement_timeout", WaitLimitMs}, std::pair{"lock_timeout", LockWaitMs}})
-        if (!sessionOptions.contains(QLatin1String(limit)))
-            sessionOptions += QStringLiteral(" -c %1=%2").arg(QLatin1String(limit)).arg(ms);
+    // A session left idle inside a transaction is ended by the server.
+    const QList<QPair<QString, QString>> given = serverSettingsIn(sessionOptions);
+    for (const SessionLimit& limit : SessionLimits)
+        if (std::none_of(given.cbegin(), given.cend(),
+                         [&](const auto& s) { return s.first == QLatin1String(limit.name); }))
+            sessionOptions +=
+                QStringLiteral(" -c %1=%2").arg(QLatin1String(limit.name)).arg(limit.ms);
     parts << QStringLiteral("options=%1").arg(quoted(sessionOptions.trimmed()));
     return parts.join(QLatin1Char(';'));
 }
@@ -224,8 +328,7 @@ std::optional<ServerAddress> ParseServerUrl(const QString& text, QString* proble
             return refuse(notAnAddress);
     }
     if (address.host.contains(QLatin1Char(',')))
-        return refuse(
-            QStringLiteral("The server address %1 names several hosts; name one.").arg(text));
+        return refuse(severalHostsWords(text));
     const auto setPort = [&](const QString& given) {
         bool ok = false;
         const int port = given.toInt(&ok);
@@ -258,7 +361,12 @@ std::optional<ServerAddress> ParseServerUrl(const QString& text, QString* proble
             return refuse(QStringLiteral("The setting \"%1\" in the server address cannot hold a "
                                          "semicolon.")
                               .arg(key));
-        if (key == QLatin1String("host") || key == QLatin1String("hostaddr")) {
+        if ((key == QLatin1String("host") || key == QLatin1String("hostaddr")) &&
+            value.contains(QLatin1Char(',')))
+            return refuse(severalHostsWords(text));
+        if (const QString limit = limitSwitchedOff(key, value); !limit.isEmpty())
+            return refuse(limit);
+        if (key == QLatin1String("host")) {
             address.host = value;
         } else if (key == QLatin1String("port")) {
             if (!setPort(value))

@@ -116,15 +116,32 @@ private slots:
     {
         const QString database = url_.section(QLatin1Char('/'), -1);
         // Values with blanks and equals signs reach the server as given.
+        // A limit may be made shorter than the program's.
         Session named(url_ + QStringLiteral("?application_name=Ada%27s%20%5CFront%20Counter&"
-                                            "options=-c%20statement_timeout%3D5000"));
+                                            "options=-c%20statement_timeout%3D1000"));
         QCOMPARE(named.value(QStringLiteral("Show application_name")),
                  QStringLiteral("Ada's \\Front Counter"));
-        QCOMPARE(named.value(QStringLiteral("Show statement_timeout")), QStringLiteral("5s"));
+        QCOMPARE(named.value(QStringLiteral("Show statement_timeout")), QStringLiteral("1s"));
+        QCOMPARE(named.value(QStringLiteral("Show idle_in_transaction_session_timeout")),
+                 QStringLiteral("5s"));
         // Without limits of its own, a session gets the program's.
         Session plain(url_);
         QCOMPARE(plain.value(QStringLiteral("Show statement_timeout")), QStringLiteral("2s"));
         QCOMPARE(plain.value(QStringLiteral("Show lock_timeout")), QStringLiteral("1500ms"));
+        QCOMPARE(plain.value(QStringLiteral("Show idle_in_transaction_session_timeout")),
+                 QStringLiteral("5s"));
+        // The host's address alone, kept as libpq's hostaddr.
+        const QString byAddress =
+            QStringLiteral("postgresql://locker@/%1?hostaddr=127.0.0.1&port=%2")
+                .arg(database)
+                .arg(server_.port());
+        Session numeric(byAddress);
+        QCOMPARE(numeric.value(QStringLiteral("Select inet_server_addr()::text")),
+                 QStringLiteral("127.0.0.1/32"));
+        QCOMPARE(Database::Described(byAddress),
+                 QStringLiteral("database %1 on host 127.0.0.1:%2 (user locker)")
+                     .arg(database)
+                     .arg(server_.port()));
         // The socket folder as the host, in the address or as ?host=.
         const QString folder = QString::fromUtf8(QUrl::toPercentEncoding(server_.socketFolder()));
         for (const QString& url : {QStringLiteral("postgresql://locker@") + folder +
@@ -153,9 +170,29 @@ private slots:
             QVERIFY2(!Database::ParseServerUrl(url, &problem), qPrintable(url));
             QVERIFY(!problem.contains(QLatin1String("secret")));
         }
+        // Several hosts are refused wherever they are written, and no limit
+        // of the program can be lengthened or switched off.
+        for (const QString& url :
+             {QStringLiteral("postgresql://clerk@office,backroom/locker"),
+              QStringLiteral("postgresql://clerk@/locker?host=office,backroom"),
+              QStringLiteral("postgresql://clerk@/locker?hostaddr=10.0.0.1,10.0.0.2"),
+              QStringLiteral("postgresql://clerk@office/locker?connect_timeout=0"),
+              QStringLiteral("postgresql://clerk@office/locker?connect_timeout=30"),
+              QStringLiteral("postgresql://clerk@office/locker?tcp_user_timeout=0"),
+              QStringLiteral("postgresql://clerk@office/locker?options=-c%20statement_timeout%3D0"),
+              QStringLiteral("postgresql://clerk@office/locker?options=-cstatement_timeout%3D5s"),
+              QStringLiteral("postgresql://clerk@office/locker?options=--lock-timeout%3D1min"),
+              QStringLiteral("postgresql://clerk@office/"
+                             "locker?options=-c%20idle_in_transaction_session_timeout%3D0")}) {
+            QString problem;
+            QVERIFY2(!Database::ParseServerUrl(url, &problem), qPrintable(url));
+            QVERIFY2(!problem.isEmpty(), qPrintable(url));
+        }
         QCOMPARE(
             Database::Described(QStringLiteral("postgresql://clerk@office/locker?sslmode=require")),
             QStringLiteral("database locker on host office (user clerk)"));
+        QCOMPARE(Database::Described(QStringLiteral("postgresql://clerk@[::1]:20147/locker")),
+                 QStringLiteral("database locker on host [::1]:20147 (user clerk)"));
     }
 
     void failuresComeWithTheirKind()
@@ -305,6 +342,30 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(prices.connectWhenAnswering(), 10000);
         QCOMPARE(prices.lookupCost(QStringLiteral("Kill Beef")).status,
                  CostLookup::Status::Missing);
+    }
+
+    void aDeadCountersLockIsFreedByTheServer()
+    {
+        // A counter's link dies in the middle of a save: the server still
+        // sees its session, idle inside the transaction that holds the
+        // book's lock, and ends it within its idle limit.
+        TcpRelay relay(server_.port());
+        Session dying(throughRelay(url_, server_.port(), relay));
+        QVERIFY(!dying.exec(QStringLiteral("Begin")).isValid());
+        QVERIFY(!dying.exec(QStringLiteral("Select pg_advisory_xact_lock(7362201)")).isValid());
+        QVERIFY(!dying.exec(QStringLiteral("Lock Table Charges1 In Share Row Exclusive Mode"))
+                     .isValid());
+        relay.setMode(TcpRelay::Mode::Silent);
+        EstimateBook book(url_);
+        EstimateRecord record;
+        record.customer = QStringLiteral("Anna");
+        record.quoteState = QStringLiteral("x");
+        QVERIFY(!book.save(record).done);
+        // Within three times the server's limit of 5 s, for a busy machine.
+        QTRY_VERIFY_WITH_TIMEOUT(book.save(record).done, 15000);
+        PriceList prices(url_);
+        prices.open();
+        QVERIFY(prices.addItem(QStringLiteral("Jerky"), 4, QStringLiteral("Sausage")).saved);
     }
 
     void aSaveWhoseReplyIsLostIsToldAsItWent()
