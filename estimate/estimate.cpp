@@ -36,6 +36,10 @@ const QString ServerOutOfReach =
     QStringLiteral("%1\n\nThe shop's prices are kept there, and the built-in prices are not used "
                    "in their place: the figures that need a price stay marked until the %2 "
                    "can be reached, which is tried again at every action.");
+const QString ServerUnusable =
+    QStringLiteral("%1\n\nThe shop's prices are kept on a server, and the built-in prices are "
+                   "not used in their place: the figures that need a price stay marked until "
+                   "this is mended.");
 const QString DeerNeedsPriceList =
     QStringLiteral("The deer charge needs the price list, and no price list is open. Tick the "
                    "box at the top left to open it.");
@@ -137,6 +141,12 @@ void Estimate::startUp()
         view_->warn(ServerOutOfReach.arg(prices_.openProblem(), prices_.describe()));
         break;
     case PriceSource::OpenResult::Unusable:
+        // A shop that keeps its prices on a server never has them replaced
+        // by the built-in ones, even when its address cannot be used.
+        if (prices_.isServer()) {
+            view_->warn(ServerUnusable.arg(prices_.openProblem()));
+            break;
+        }
         // The flag must not claim a price list that is not open.
         flag_ = false;
         view_->warn(prices_.openProblem());
@@ -153,9 +163,8 @@ void Estimate::setPriceListFlag(bool ticked)
     flag_ = ticked;
     if (ticked && !prices_.isOpen()) {
         const PriceSource::OpenResult opened = prices_.open();
-        // A server out of reach is tried again at every action.
-        if (opened != PriceSource::OpenResult::Opened &&
-            !(opened == PriceSource::OpenResult::Unreachable && prices_.isServer())) {
+        // A server is tried again at every action.
+        if (opened != PriceSource::OpenResult::Opened && !prices_.isServer()) {
             flag_ = false;
             view_->warn(FlagNotOpened.arg(prices_.openProblem()));
         }

@@ -448,13 +448,23 @@ private slots:
         QVERIFY(c.estimate.problems().isEmpty());
     }
 
-    // Prices kept on a server that cannot be reached: the built-in prices
-    // never stand in; nothing is figured until it is reached, then everything.
-    void aServerOutOfReachIsNeverReplacedByBuiltInPrices()
+    // Prices kept on a server that cannot be reached, or whose address or
+    // database cannot be used: the built-in prices never stand in; nothing is
+    // figured until it is mended, then everything.
+    void aServerShopNeverQuotesBuiltInPrices_data()
     {
+        QTest::addColumn<bool>("outOfReach");
+        QTest::newRow("out of reach") << true;
+        QTest::newRow("address not usable") << false;
+    }
+    void aServerShopNeverQuotesBuiltInPrices()
+    {
+        QFETCH(bool, outOfReach);
         MemoryPrices prices;
         prices.server = true;
-        prices.outOfReach = true;
+        prices.outOfReach = outOfReach;
+        if (!outOfReach)
+            prices.opens = PriceSource::OpenResult::Unusable;
         TestClock clock;
         RecordingView view;
         Estimate e(prices, clock);
@@ -462,15 +472,20 @@ private slots:
         e.startUp();
         QVERIFY(e.priceListFlag());
         QCOMPARE(view.said.size(), 1);
-        QVERIFY(view.said[0].contains(QLatin1String("database locker on office")));
+        QVERIFY(view.said[0].contains(QLatin1String("built-in prices are not used")));
+        QVERIFY(view.said[0].contains(prices.openProblem()));
         e.chooseSpecies(Species::Beef);
         e.setLiveWeight(QStringLiteral("1000"));
         QVERIFY(e.killCharge() != QLatin1String("17.00"));
         QCOMPARE(notCurrent(e), (QStringList{QStringLiteral("processing"), QStringLiteral("kill"),
                                              QStringLiteral("total")}));
         QCOMPARE(view.said.size(), 2); // the server told once for the action
+        // Ticking the flag again keeps it ticked: no built-in prices.
+        e.setPriceListFlag(true);
+        QVERIFY(e.priceListFlag());
 
         prices.outOfReach = false;
+        prices.opens = PriceSource::OpenResult::Opened;
         e.setLiveWeight(QStringLiteral("1000"));
         QVERIFY(notCurrent(e).isEmpty());
         QCOMPARE(e.killCharge(), QStringLiteral("17"));
