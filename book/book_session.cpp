@@ -402,8 +402,9 @@ bool Session::end(bool commit, QSqlError* error)
     if (commit && RunStatement(db_, QStringLiteral("Commit"), error ? error : &ignored)) {
         // The program's own book is kept in WAL mode: a look at it is never
         // held up by another program writing to it. A file of an earlier
-        // version is put in it after its next change.
-        if (!server_)
+        // version is put in it after its next change; a file only read (a
+        // backup looked at) keeps every byte as it was.
+        if (!server_ && changing_)
             ToWriteAheadLog(db_);
         return true;
     }

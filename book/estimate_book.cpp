@@ -58,12 +58,17 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
             "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
             "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, "
             "Hunter = ?, NoteLine = ?, NoteKey = ?, TagLine = ?, %1, "
-            "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Revision = ?")
+            "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Created = ? And "
+            "Revision = ?")
             .arg(FigureColumns));
     update.addBindValue(TimeText(time));
     BindContent(update, record);
     update.addBindValue(key);
+    // The estimate that was opened: its number, and the moment it was first
+    // saved, which no other estimate under that number shares (one put back
+    // by a restore, or another store's).
     update.addBindValue(record.number);
+    update.addBindValue(TimeText(record.created));
     update.addBindValue(record.revision);
     if (!update.exec()) {
         *error = update.lastError();
@@ -76,10 +81,21 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
     }
     update.finish();
     QSqlQuery there(db);
-    there.prepare(QStringLiteral("Select 1 From Estimates Where Number = ?"));
+    there.prepare(QStringLiteral("Select Created From Estimates Where Number = ?"));
     there.addBindValue(record.number);
     const bool stillThere = there.exec() && there.next();
+    const bool same = stillThere && there.value(0).toString() == TimeText(record.created);
     there.finish();
+    if (stillThere && !same) {
+        written.refused =
+            QStringLiteral("%1: the saved estimate %2 is no longer the one that was opened (the "
+                           "saved estimates were put back from a backup, or moved to another "
+                           "store, since), and this save would write over another customer's "
+                           "estimate. Save it as a new estimate; this one stays on the screen.")
+                .arg(what)
+                .arg(record.number);
+        return written;
+    }
     written.refused =
         stillThere ? QStringLiteral("%1: estimate %2 was changed since it was opened (in another "
                                     "window or at another counter), and this save would undo "

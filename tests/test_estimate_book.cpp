@@ -317,8 +317,46 @@ private slots:
         expectRefused(s.book, here, QStringLiteral("changed since it was opened"));
         QCOMPARE(fields(*s.book.open(1, &problem)), fields(there));
 
+        // Another customer's estimate under the same number and revision (a
+        // book put back from a backup, or another store's) is never written
+        // over.
+        Shelf restored;
+        restored.saved(QStringLiteral("Rita"));
+        sql(restored.path, {QStringLiteral("Update Estimates Set Created = '2020-01-02T03:04:05', "
+                                           "Revision = %1")
+                                .arg(there.revision)});
+        expectRefused(restored.book, there, QStringLiteral("no longer the one that was opened"));
+        QCOMPARE(restored.book.open(1, &problem)->customer, QStringLiteral("Rita"));
+
         QVERIFY(s.book.remove(1).done);
         expectRefused(s.book, there, QStringLiteral("deleted since it was opened"));
+    }
+
+    void aBookOnlyReadIsLeftAsItWas()
+    {
+        // A copy kept as a backup is: in rollback-journal mode, read by a
+        // list, a search, an opened estimate, an animal's shares and the
+        // report, and left byte for byte as it was, with nothing beside it.
+        Shelf s;
+        s.saved(QStringLiteral("Anna"));
+        s.saved(QStringLiteral("Bert"));
+        const QString copy = s.dir.filePath(QStringLiteral("Backup.db"));
+        sql(s.path, {QStringLiteral("Vacuum Into '%1'").arg(copy)});
+        sql(copy, {QStringLiteral("Pragma journal_mode = Delete")});
+        const QByteArray before = bytes(copy);
+        {
+            EstimateBook reader(copy);
+            QString problem;
+            QCOMPARE(listed(reader, QString()), QStringLiteral("2 1"));
+            QCOMPARE(listed(reader, QStringLiteral("ann")), QStringLiteral("1"));
+            QCOMPARE(reader.open(2, &problem)->customer, QStringLiteral("Bert"));
+            QVERIFY(reader.animal(QStringLiteral("B-1"), &problem).isEmpty());
+            QCOMPARE(reader.report(ReportRange(), &problem).estimates, 2);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            reader.changedElsewhere();
+        }
+        QCOMPARE(bytes(copy), before);
+        QVERIFY(!QFileInfo::exists(copy + QStringLiteral("-wal")));
     }
 
     void listIsNewestFirstAndSearched()

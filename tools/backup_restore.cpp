@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -779,6 +780,30 @@ QString takeFile(Link& link, const QString& path)
         open, link.problem.isEmpty() ? QStringLiteral("it stayed in WAL mode") : link.problem);
 }
 
+// Numbers are never given again: the book put back at `restored` gives its
+// next number above every one that the book it replaces (open in `replaced`)
+// had given. Empty when done, else the problem.
+QString numbersAbove(Link& replaced, const QString& restored)
+{
+    const std::optional<qint64> given = highestGiven(replaced, QStringLiteral("Estimates"));
+    if (!given)
+        return replaced.problem;
+    if (*given == 0)
+        return QString();
+    Link book;
+    if (!book.openStore(restored) || !book.run(QStringLiteral("Begin Immediate")) ||
+        !book.run(QStringLiteral("Update sqlite_sequence Set seq = Max(seq, ?) Where name = "
+                                 "'Estimates'"),
+                  {*given}) ||
+        !book.run(QStringLiteral("Insert Into sqlite_sequence (name, seq) Select 'Estimates', ? "
+                                 "Where Not Exists (Select 1 From sqlite_sequence Where name = "
+                                 "'Estimates')"),
+                  {*given}) ||
+        !book.run(QStringLiteral("Commit")))
+        return book.problem;
+    return QString();
+}
+
 // Puts the backup's files in place of the price list file at `path` and the
 // Estimates.db beside it.
 Outcome restoreFiles(const QString& folder, const QString& path, const Manifest& manifest)
@@ -805,6 +830,8 @@ Outcome restoreFiles(const QString& folder, const QString& path, const Manifest&
         problem = takeFile(oldBook, bookPath);
     if (problem.isEmpty())
         problem = takeFile(oldPrices, path);
+    if (problem.isEmpty() && oldBook.db.isOpen())
+        problem = numbersAbove(oldBook, newBook);
     if (!problem.isEmpty()) {
         QFile::remove(newPrices);
         QFile::remove(newBook);
@@ -889,6 +916,10 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
         return fail(kind, QStringLiteral("%1. %2").arg(undone, problem));
     };
     QList<QPair<const Carried*, QList<Column>>> tables;
+    // The numbers each sequence had given before the restore (a row that a
+    // trigger adds while the rows are copied aside), which later rows stay
+    // above.
+    QHash<QString, qint64> givenBefore;
     for (const Carried& table : CarriedTables()) {
         const std::optional<QList<Column>> there = columnsOf(server, table.name);
         if (!there)
@@ -896,6 +927,16 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
         if (!there->isEmpty() &&
             !server.run(QStringLiteral("Lock Table %1 In Exclusive Mode").arg(table.name)))
             return refuse(StoreKind::Locked, server.problem);
+        const auto numbered = numberedColumns(server, table.name, *there);
+        if (!numbered)
+            return refuse(StoreKind::Failed, server.problem);
+        for (const auto& [column, sequence] : *numbered) {
+            const std::optional<QVariant> last =
+                server.ask(QStringLiteral("Select last_value From %1").arg(sequence));
+            if (!last)
+                return refuse(StoreKind::Failed, server.problem);
+            givenBefore.insert(sequence, last->toLongLong());
+        }
         tables.append({&table, *there});
     }
     for (const auto& [table, there] : tables) {
@@ -921,6 +962,9 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
                           QStringLiteral("The table %1 of the backup has a column %2 that the "
                                          "server's does not.")
                               .arg(table->name, missing));
+        const auto numbered = numberedColumns(server, table->name, there);
+        if (!numbered)
+            return refuse(StoreKind::Failed, server.problem);
         qint64 copied = 0;
         if (!server.run(QStringLiteral("Delete From %1").arg(table->name)))
             return refuse(StoreKind::Failed, server.problem);
@@ -928,17 +972,17 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
                 copyRows(file, server, table->name, *columns, RowNumber, &copied);
             !problem.isEmpty())
             return refuse(StoreKind::Failed, problem);
-        // Rows added later are numbered after the highest number the backup
-        // had given.
-        const auto numbered = numberedColumns(server, table->name, there);
+        // Rows added later are numbered after the highest number ever
+        // given: by the backup, or by the server before the restore (a
+        // number given after the backup was made is never given again).
         const std::optional<qint64> given = highestGiven(file, table->name);
-        if (!numbered || !given)
-            return refuse(StoreKind::Failed, server.problem + file.problem);
+        if (!given)
+            return refuse(StoreKind::Failed, file.problem);
         for (const auto& [column, sequence] : *numbered)
-            if (!server.ask(QStringLiteral("Select setval('%1', Greatest(Coalesce(Max(%2), 0), ?) "
-                                           "+ 1, false) From %3")
+            if (!server.ask(QStringLiteral("Select setval('%1', Greatest(Coalesce(Max(%2), 0), ?, "
+                                           "?) + 1, false) From %3")
                                 .arg(sequence, column, table->name),
-                            {*given}))
+                            {*given, givenBefore.value(sequence)}))
                 return refuse(StoreKind::Failed, server.problem);
     }
     if (!server.run(QStringLiteral("Commit")))
@@ -1010,6 +1054,12 @@ Outcome Backup(const QString& store, const QString& folder, const QString& progr
                 fail(StoreKind::Failed, QStringLiteral("%1 could not be written (%2).")
                                             .arg(dir.filePath(ManifestFile), text.errorString()));
     }
+    // A backup is kept as it was written: read-only, so that a program that
+    // looks at it cannot change it.
+    for (const QString& name : {PricesFile, BookFile, ManifestFile})
+        if (outcome.done())
+            QFile::setPermissions(dir.filePath(name),
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     if (!outcome.done()) {
         clear();
         outcome.problem += QStringLiteral(" No backup was made.");

@@ -48,7 +48,8 @@ struct Outcome {
 // Writes a backup of the price list at `store` (a file, with the Estimates.db
 // beside it, or a server) into `folder`: made when missing, refused when it
 // holds a backup or a file of the same name already. The backup appears
-// whole or not at all. `program` names the program and its version.
+// whole or not at all, its files read-only. `program` names the program and
+// its version.
 Outcome Backup(const QString& store, const QString& folder, const QString& program);
 
 // Checks the backup in `folder` whole: its manifest is this program's, its
@@ -62,7 +63,8 @@ Outcome Check(const QString& folder);
 // backup of its own (Outcome::folder), beside the price list file, or in the
 // current folder for a server. Files are replaced whole; a server in one
 // transaction, numbers, times and revisions kept, its triggers left as they
-// are; numbers given later follow the highest the backup had given. When it
+// are; numbers given later follow the highest ever given, by the backup or
+// by the store before the restore. The backup itself is never written. When it
 // fails, nothing was replaced, unless the problem tells that the price list
 // file was and the estimates file beside it could not be.
 Outcome Restore(const QString& folder, const QString& store, const QString& program);
