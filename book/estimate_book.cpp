@@ -227,11 +227,18 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
             case Outcome::Unknown:
                 for (int i = 0; i < int(records.size()); ++i)
                     records[i]->saveKey = keys[i];
+                result.mayBeSaved = true;
                 result.problem =
-                    QStringLiteral("%1: the server's answer was lost, and whether it was kept "
-                                   "cannot be told until the server answers again. Save it "
-                                   "again then: it will not be saved twice. %2")
-                        .arg(what, ErrorWords(location_, error, true));
+                    QStringLiteral("%1: the server's answer was lost, and whether %2 kept cannot "
+                                   "be told until the server answers again. Save again then: "
+                                   "nothing is saved twice, and the save tells whether it was "
+                                   "kept. %3")
+                        .arg(records.size() == 1
+                                 ? QStringLiteral("The estimate may have been saved")
+                                 : QStringLiteral("The estimates may have been saved"),
+                             records.size() == 1 ? QStringLiteral("it was")
+                                                 : QStringLiteral("they were"),
+                             ErrorWords(location_, error, true));
                 return result;
             case Outcome::NotSaved:
                 break;

@@ -86,6 +86,10 @@ struct EstimateListing {
 struct BookResult {
     bool done = false;
     QString problem; // in plain words, when not done: what is wrong and what to do
+    // The server's answer to the save was lost and it could not be asked
+    // again: the save may have been kept (the record keeps its key, and its
+    // next save tells).
+    bool mayBeSaved = false;
 };
 
 class EstimateBook {

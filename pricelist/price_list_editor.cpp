@@ -11,6 +11,7 @@
 #include "store/file_watch.h"
 #include "store/file_writer.h"
 #include "store/server_link.h"
+#include "store/server_watch.h"
 #include "store/sqlite_errors.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -256,7 +258,21 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
         result.problem = QStringLiteral("%1. Nothing was changed. %2").arg(what, gone);
         return result;
     }
+    QSqlDatabase& db = list_.connection()->db();
+    QSqlError error;
+    // No wait on a server outlasts the limit: a statement held on the way,
+    // a lock held elsewhere, a commit whose answer does not come.
+    std::optional<ServerWatch> watch;
+    if (list_.isServer())
+        watch.emplace(db);
+    const auto unwatch = [&] {
+        const bool cut = watch && watch->cut();
+        watch.reset();
+        if (cut)
+            list_.connection()->notAnswered();
+    };
     if (list_.isView()) {
+        unwatch();
         result.problem =
             QStringLiteral("%1: Charges1 in %2 is a view, not a table, so its prices cannot be "
                            "changed through it. Change them in the table that the view shows, or "
@@ -264,15 +280,21 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
                 .arg(what, path());
         return result;
     }
-    QSqlDatabase& db = list_.connection()->db();
-    QSqlError error;
     {
         QSqlError refused;
-        // A server's connection found broken is made again, and tried once more.
         const Dialect& dialect = Dialect::Of(db);
-        if (!dialect.beginWriting(db, QStringLiteral("Charges1"), &refused) &&
-            (!list_.isServer() || !list_.connection()->reconnect(nullptr) ||
-             !dialect.beginWriting(db, QStringLiteral("Charges1"), &refused))) {
+        bool begun = dialect.beginWriting(db, QStringLiteral("Charges1"), &refused);
+        // A server's connection found broken (not cut at the limit) is made
+        // again, and tried once more.
+        if (!begun && list_.isServer() && !(watch && watch->cut())) {
+            watch.reset();
+            if (list_.connection()->reconnect(nullptr)) {
+                watch.emplace(db);
+                begun = dialect.beginWriting(db, QStringLiteral("Charges1"), &refused);
+            }
+        }
+        if (!begun) {
+            unwatch();
             result.problem = refusal(what, refused);
             return result;
         }
@@ -280,8 +302,10 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     // In a file, the change records itself in the price history as it is
     // made (on a server, the server's own trigger records it).
     bool ok = (list_.isServer() || PriceHistory::RecordInFile(db, &error)) && work(result, error);
+    bool committing = false;
     if (ok) {
         QSqlQuery commit(db);
+        committing = true;
         ok = commit.exec(Commit);
         if (!ok)
             error = commit.lastError();
@@ -289,6 +313,21 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     if (!ok) {
         QSqlQuery rollback(db);
         rollback.exec(Rollback);
+        unwatch();
+        // Everything went through and the answer to the commit never came:
+        // the server may have kept the change. Told as that, never as
+        // "nothing was changed".
+        if (committing && list_.isServer() &&
+            Dialect::Server().kind(error) == StoreKind::Unreachable) {
+            result = EditResult();
+            result.mayBeSaved = true;
+            result.problem =
+                QStringLiteral("The server's answer to the save was lost, so the change may "
+                               "have been kept. The price list shows what the server holds once "
+                               "it answers; look there before changing it again. %1")
+                    .arg(list_.connection()->reason(error, true));
+            return result;
+        }
         const QString problem = result.problem;
         const QStringList conflicts = result.conflicts;
         const QString lookAlike = result.lookAlike;
@@ -298,6 +337,7 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
         result.lookAlike = lookAlike;
         return result;
     }
+    unwatch();
     FileWatch::NoteWrite();
     result.done = true;
     return result;

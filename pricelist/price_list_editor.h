@@ -36,6 +36,9 @@ struct EditResult {
     // setCost and the import: the name already there (or looked up by the
     // program) that a refused new name only differs from by case or blanks.
     QString lookAlike;
+    // The server's answer to the commit was lost: the change may have been
+    // kept. The price list as the server has it tells, once it answers.
+    bool mayBeSaved = false;
 };
 
 // One row that the price list window adds, changes or removes.

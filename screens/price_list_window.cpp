@@ -629,6 +629,8 @@ bool PriceListWindow::save()
                                                "since this window showed it. Reload shows the "
                                                "file as it is now; then make the changes again.")
                                     .arg(quoted(saved.conflicts)));
+        else if (saved.mayBeSaved)
+            Dialogs::warn(this, saved.problem);
         else
             Dialogs::warn(this, QStringLiteral("Nothing was saved. %1").arg(saved.problem));
         return false;

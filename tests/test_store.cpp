@@ -399,6 +399,9 @@ private slots:
         bob.quoteState = QStringLiteral("x");
         saved = book.save(bob);
         QVERIFY(!saved.done);
+        QVERIFY(saved.mayBeSaved);
+        QVERIFY2(saved.problem.startsWith(QLatin1String("The estimate may have been saved")),
+                 qPrintable(saved.problem));
         QVERIFY(!bob.saveKey.isEmpty());
         record.note = QStringLiteral("changed again");
         relay.setMode(TcpRelay::Mode::SilentAfterCommit);
@@ -409,6 +412,42 @@ private slots:
         QVERIFY2(saved.done, qPrintable(saved.problem));
         QCOMPARE(direct.list(QString(), &problem).size(), 2);
         QCOMPARE(direct.open(1, &problem)->note, QStringLiteral("changed again"));
+    }
+
+    void aPriceChangeIsCutAtTheLimitAndToldAsItWent()
+    {
+        TcpRelay relay(server_.port());
+        PriceListEditor editor(throughRelay(url_, server_.port(), relay));
+        QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
+        PriceList direct(url_);
+        QCOMPARE(direct.open(), PriceList::OpenResult::Opened);
+
+        // A link that holds the statements: cut at the limit, nothing kept.
+        relay.setMode(TcpRelay::Mode::Silent);
+        QElapsedTimer clock;
+        clock.start();
+        EditResult set =
+            editor.setCost(QStringLiteral("Jerky"), QStringLiteral("4"), QStringLiteral("Sausage"));
+        QVERIFY2(clock.elapsed() < BoundMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!set.done);
+        QVERIFY(!set.mayBeSaved);
+        QVERIFY2(set.problem.contains(QLatin1String("Nothing was changed")),
+                 qPrintable(set.problem));
+
+        // The answer to the commit lost: cut at the limit, and told that it
+        // may have been kept, which it was.
+        relay.setMode(TcpRelay::Mode::Forward);
+        PriceListEditor window(throughRelay(url_, server_.port(), relay));
+        QCOMPARE(window.open(), PriceList::OpenResult::Opened);
+        relay.setMode(TcpRelay::Mode::LoseRepliesAfterCommit);
+        clock.restart();
+        set =
+            window.setCost(QStringLiteral("Jerky"), QStringLiteral("4"), QStringLiteral("Sausage"));
+        QVERIFY2(clock.elapsed() < BoundMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!set.done);
+        QVERIFY2(set.mayBeSaved && set.problem.contains(QLatin1String("may have been kept")),
+                 qPrintable(set.problem));
+        QTRY_COMPARE(direct.lookupCost(QStringLiteral("Jerky")).cost, 4.0);
     }
 
     void aSilentLinkIsCutAtTheLimit()
