@@ -400,21 +400,24 @@ private slots:
         for (const QStringList& arguments :
              {QStringList{"set", "BeefKill", "18.5"},
               QStringList{"set", "Snack Sticks", "3.25", "--category", "Sausage"},
-              QStringList{"import", csvPath}, QStringList{"remove", "Snack Sticks"}})
+              QStringList{"import", csvPath}, QStringList{"remove", "Snack Sticks"},
+              QStringList{"set", "Jerky", "3.75", "--category", "Snacks"}})
             QCOMPARE(tool.on(file, arguments).status, 0);
-        QVERIFY(file.rows().contains(QStringLiteral("Jerky|3.75|Sausage")));
+        QVERIFY(file.rows().contains(QStringLiteral("Jerky|3.75|Snacks")));
 
-        // One line a change, newest first, in columns.
+        // One line a change, newest first, in columns; a category changed
+        // alone is a change too.
         Run r = tool.on(file, {QStringLiteral("history")});
         QCOMPARE(r.status, 0);
         QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
         const qsizetype item = lines[0].indexOf(QLatin1String("Item"));
         const qsizetype change = lines[0].indexOf(QLatin1String("Change"));
         QVERIFY(lines[0].startsWith(QLatin1String("When ")) && item > 0 && change > item);
-        const QStringList items = {"Snack Sticks", "Jerky", "Snack Sticks", "BeefKill"};
-        const QStringList changes = {"Removed (was 3.25, Sausage)", "Cost 3.50 → 3.75",
-                                     "Added at 3.25 (Sausage)", "Cost 17.00 → 18.50"};
+        const QStringList items = {"Jerky", "Snack Sticks", "Jerky", "Snack Sticks", "BeefKill"};
+        const QStringList changes = {"Category Sausage → Snacks", "Removed (was 3.25, Sausage)",
+                                     "Cost 3.50 → 3.75", "Added at 3.25 (Sausage)",
+                                     "Cost 17.00 → 18.50"};
         for (int i = 1; i < lines.size(); ++i) {
             QCOMPARE(lines[i].mid(item, change - item).trimmed(), items[i - 1]);
             QCOMPARE(lines[i].mid(change), changes[i - 1]);
@@ -427,7 +430,7 @@ private slots:
         lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
         QVERIFY(!lines[0].contains(QLatin1String("Item")));
-        QVERIFY(lines[1].endsWith(changes[0]) && lines[2].endsWith(changes[2]));
+        QVERIFY(lines[1].endsWith(changes[1]) && lines[2].endsWith(changes[3]));
         // An item never changed, and one that is not there.
         r = tool.on(file, {QStringLiteral("history"), PriceItem::PorkKill});
         QCOMPARE(r.out, QStringLiteral("No change to \"PorkKill\" has been recorded yet.\n"));

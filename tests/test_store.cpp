@@ -222,6 +222,37 @@ private slots:
         owner.exec(QStringLiteral("Drop Role clerk"));
     }
 
+    // Each state the server answers with is told as the kind the counter
+    // acts on: a deadlock is a lock held elsewhere, not a failure.
+    void everyServerStateHasItsKind_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<StoreKind>("kind");
+        const QList<QPair<const char*, StoreKind>> states = {
+            {"57014", StoreKind::TimedOut},         {"55P03", StoreKind::Locked},
+            {"40P01", StoreKind::Locked},           {"42501", StoreKind::PermissionDenied},
+            {"28P01", StoreKind::PermissionDenied}, {"28000", StoreKind::PermissionDenied},
+            {"3D000", StoreKind::Missing},          {"42P01", StoreKind::Missing},
+            {"53100", StoreKind::DiskFull},         {"25006", StoreKind::ReadOnly},
+            {"08006", StoreKind::Unreachable},      {"57P01", StoreKind::Unreachable},
+            {"", StoreKind::Unreachable},           {"23505", StoreKind::Failed},
+        };
+        for (const auto& [state, kind] : states)
+            QTest::newRow(*state ? state : "no state") << QString::fromLatin1(state) << kind;
+    }
+    void everyServerStateHasItsKind()
+    {
+        QFETCH(QString, state);
+        QFETCH(StoreKind, kind);
+        const QSqlError error(QStringLiteral("driver"), QStringLiteral("server"),
+                              QSqlError::StatementError, state);
+        QCOMPARE(Dialect::Server().kind(error), kind);
+        // And its words say what to do, never only the server's own.
+        QVERIFY(Dialect::Server()
+                    .reason(error, QStringLiteral("database locker"), {}, true)
+                    .contains(QLatin1String("database locker")));
+    }
+
     void noActionWaitsLongOnTheServer()
     {
         // A price change and a save while other sessions hold what they need.
