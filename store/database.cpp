@@ -248,6 +248,11 @@ QString ServerAddress::connectOptions() const
     // the limit: the action is told it and the clerk gets the screen back.
     // A session left idle inside a transaction is ended by the server.
     const QList<QPair<QString, QString>> given = serverSettingsIn(sessionOptions);
+    // The program tells what matters in its own words: the server's raw
+    // warnings and notices ("no privileges were granted") are not printed.
+    if (std::none_of(given.cbegin(), given.cend(),
+                     [](const auto& s) { return s.first == QLatin1String("client_min_messages"); }))
+        sessionOptions += QStringLiteral(" -c client_min_messages=error");
     for (const SessionLimit& limit : SessionLimits)
         if (std::none_of(given.cbegin(), given.cend(),
                          [&](const auto& s) { return s.first == QLatin1String(limit.name); }))

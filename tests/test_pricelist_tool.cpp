@@ -1076,10 +1076,19 @@ private slots:
         SqlRows(url, {"Create Role tom Login", "Grant tool_clerk To tom"});
         // What a clerk may not do is the store's to refuse; the tool tells it
         // and ends with 1.
-        r = on(QString(url).replace("//locker@", "//tom@"), {"set", "Summer", "3"});
+        const QString tom = QString(url).replace("//locker@", "//tom@");
+        r = on(tom, {"set", "Summer", "3"});
         QVERIFY2(r.status == 1 && r.err.contains("only the owner can change prices") &&
                      r.err.contains("Nothing was changed."),
                  qPrintable(r.err));
+        // A clerk's backup and init are told to be the owner's, in the tool's
+        // words, without the server's raw warnings.
+        r = on(tom, {"backup", tool.home() + "/by tom"});
+        QVERIFY2(r.status == 1 && r.err.contains("Run the backup as the shop's owner") &&
+                     !r.err.contains("GRANT"),
+                 qPrintable(r.err));
+        r = on(tom, init);
+        QVERIFY2(r.status == 1 && !(r.out + r.err).contains("WARNING"), qPrintable(r.out + r.err));
     }
 
     // A book of known bills: each figure of the report as worked out by hand.

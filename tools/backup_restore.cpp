@@ -480,17 +480,30 @@ Outcome readServer(const QString& url, const QString& prices, const QString& boo
     Link server;
     if (!server.openServer(url))
         return fail(StoreKind::Unreachable, server.problem);
+    // A login that may read only what a counter needs (a clerk's) is told
+    // to run the backup as the owner.
+    const auto serverFailed = [&server](const QString& problem) {
+        if (server.kind != StoreKind::PermissionDenied)
+            return fail(StoreKind::Failed, problem);
+        return fail(StoreKind::PermissionDenied,
+                    QStringLiteral("This login may not read everything that a backup carries in "
+                                   "the %1 (a clerk's login reads only what a counter needs). "
+                                   "Run the backup as the shop's owner: the owner's login in "
+                                   "the address (postgresql://OWNER@host/database).")
+                        .arg(server.where));
+    };
     // Every table is read in one snapshot of the server: the prices and the
     // estimates as they were at one moment, whatever the counters save
     // meanwhile. The owner's backup may read for longer than a clerk waits.
     if (!server.run(
             QStringLiteral("Begin Transaction Isolation Level Repeatable Read, Read Only")) ||
-        !server.run(QStringLiteral("Set Local statement_timeout = 0")))
-        return fail(StoreKind::Failed, server.problem);
+        !server.run(QStringLiteral("Set Local statement_timeout = 0")) ||
+        !server.run(QStringLiteral("Set Local idle_in_transaction_session_timeout = 0")))
+        return serverFailed(server.problem);
     const std::optional<QVariant> holds =
         server.ask(QStringLiteral("Select to_regclass('charges1') Is Not Null"));
     if (!holds)
-        return fail(StoreKind::Failed, server.problem);
+        return serverFailed(server.problem);
     if (!holds->toBool())
         return fail(StoreKind::Missing,
                     QStringLiteral("The %1 holds no price list, so there is nothing to back up.")
@@ -534,7 +547,7 @@ Outcome readServer(const QString& url, const QString& prices, const QString& boo
         Link& file = files[table.part == Part::Prices ? 0 : 1];
         const std::optional<QList<Column>> there = columnsOf(server, table.name);
         if (!there)
-            return fail(StoreKind::Failed, server.problem);
+            return serverFailed(server.problem);
         if (there->isEmpty())
             continue; // not on this server
         std::optional<QList<Column>> here = columnsOf(file, table.name);
@@ -543,7 +556,7 @@ Outcome readServer(const QString& url, const QString& prices, const QString& boo
         const std::optional<QString> order = keyOrder(server, table.name);
         const auto numbered = numberedColumns(server, table.name, *there);
         if (!order || !numbered)
-            return fail(StoreKind::Failed, server.problem);
+            return serverFailed(server.problem);
         if (here->isEmpty()) {
             // A table that a counter's new file does not have yet: made with
             // the server's columns, its numbered key a file's numbered key.
@@ -574,7 +587,7 @@ Outcome readServer(const QString& url, const QString& prices, const QString& boo
             return fail(StoreKind::Failed, file.problem);
         if (const QString problem = copyRows(server, file, table.name, *columns, *order, &copied);
             !problem.isEmpty())
-            return fail(StoreKind::Failed, problem);
+            return serverFailed(problem);
         // The numbers the server has given are never given again after a
         // restore, even those of rows removed since: a file keeps the
         // highest in sqlite_sequence.
@@ -591,7 +604,7 @@ Outcome readServer(const QString& url, const QString& prices, const QString& boo
                     "Select Case When is_called Then last_value Else last_value - 1 End From %1")
                     .arg(sequence));
             if (!last)
-                return fail(StoreKind::Failed, server.problem);
+                return serverFailed(server.problem);
             if (autoincrement->toLongLong() > 0 && last->toLongLong() > *given &&
                 !(file.run(QStringLiteral("Delete From sqlite_sequence Where name = ? Collate "
                                           "NoCase"),
@@ -908,7 +921,8 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
     // read is the old until it commits, then the new, which the triggers on
     // the tables tell them.
     if (!server.run(QStringLiteral("Begin")) ||
-        !server.run(QStringLiteral("Set Local statement_timeout = 0")))
+        !server.run(QStringLiteral("Set Local statement_timeout = 0")) ||
+        !server.run(QStringLiteral("Set Local idle_in_transaction_session_timeout = 60000")))
         return fail(StoreKind::Failed, server.problem);
     const QString undone = QStringLiteral("Nothing was restored on the %1").arg(server.where);
     const auto refuse = [&](StoreKind kind, const QString& problem) {
