@@ -268,26 +268,70 @@ Session::Session(QSqlDatabase& db, BookFile* file)
 
 Session::~Session()
 {
+    // A server that did not answer within the limit is out of reach: the
+    // next uses ask it nothing until a probe finds it answering.
+    if (ServerLink* link = this->link(); link && watch_ && watch_->cut() && !answeredElsewhere_)
+        link->markOutOfReach();
     watch_.reset(); // before the connection may close
     if (db_.isOpen() && failed_)
         db_.close();
 }
 
+ServerLink* Session::link() const
+{
+    return server_ && file_ ? file_->link.get() : nullptr;
+}
+
+namespace {
+
+QString OutOfReachWords(const StoreLocation& where)
+{
+    return QStringLiteral("The server (%1) did not answer within 2 seconds, so nothing is asked "
+                          "of it until it answers again; this counter connects again by itself "
+                          "as soon as it does.")
+        .arg(where.described());
+}
+
+} // namespace
+
 bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty)
 {
     if (file_ && !server_)
         file_->closeWhenReplaced(db_, change);
+    ServerLink* link = this->link();
+    if (link && !link->mayConnect()) {
+        *problem = OutOfReachWords(where);
+        return false;
+    }
+    // A connection that the server closed (it restarted) is made again now.
+    if (link && db_.isOpen() && link->foundBroken())
+        db_.close();
     const bool wasOpen = db_.isOpen();
     if (!db_.isValid() || !(wasOpen || db_.open())) {
         *problem = db_.isValid() ? ErrorWords(where, db_.lastError(), false)
                                  : Database::DriverMissingWords();
+        if (link && db_.isValid() &&
+            Dialect::Server().kind(db_.lastError()) == StoreKind::Unreachable)
+            link->markOutOfReach();
         failed_ = true;
         return false;
+    }
+    if (file_ && !wasOpen) {
+        ++file_->openings;
+        file_->current = false;
+        if (link)
+            link->markConnected();
     }
     if (server_ && file_)
         watch_.emplace(db_);
     if (server_ && !wasOpen)
         listen();
+    // A look at tables already found of this version asks its question
+    // alone: one statement needs no transaction of its own.
+    if (server_ && file_ && !change && file_->current) {
+        changing_ = false;
+        return true;
+    }
     if (!server_) {
         if (file_ && !wasOpen)
             file_->opened(where);
@@ -310,6 +354,10 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     if (server_ && !(watch_ && watch_->cut())) {
         watch_.reset();
         db_.close();
+        if (file_) {
+            ++file_->openings;
+            file_->current = false;
+        }
         if (db_.open() && file_)
             watch_.emplace(db_);
         if (db_.isOpen())
@@ -346,9 +394,12 @@ bool Session::begin(bool change, const StoreLocation& where, QString* problem, b
         *problem = ErrorWords(where, error, change);
         return false;
     }
+    began_ = true;
     const Shape shape = examine(db_);
     switch (shape.kind) {
     case Shape::Current:
+        if (file_ && server_)
+            file_->current = true;
         return true;
     case Shape::Empty:
         if (!change) {
@@ -395,6 +446,10 @@ bool Session::mayChange(const StoreLocation& where, QString* problem)
 
 bool Session::end(bool commit, QSqlError* error)
 {
+    // A look that asked its one question began no transaction.
+    if (!began_)
+        return true;
+    began_ = false;
     QSqlError ignored;
     // A change on a server is told to every counter when it is committed.
     if (commit && server_ && changing_)

@@ -8,11 +8,15 @@
 #include "book/estimate_book.h"
 #include "store/database.h"
 #include "store/file_watch.h"
+#include "store/server_link.h"
 #include "store/server_watch.h"
 #include "store/store_location.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <memory>
 #include <optional>
 #include <sys/types.h>
 
@@ -61,6 +65,17 @@ bool MakeTables(QSqlDatabase& db, QSqlError* error);
 // checked again). A damaged file is never read from or written to.
 class BookFile {
 public:
+    // On a server: the link that tells a server out of reach without
+    // waiting for it (a search at every key then asks nothing until a probe
+    // finds it answering), and whether the tables were found of this
+    // version since the connection was opened, so that a look asks its one
+    // question and nothing more.
+    std::unique_ptr<ServerLink> link;
+    bool current = false;
+    // Moves on each time the connection is opened: statements prepared on
+    // an earlier connection are gone.
+    int openings = 0;
+
     bool sound(QSqlDatabase& db, const StoreLocation& where, QString* problem);
     // Before a use: the connection is closed when the file it has open is no
     // longer the one in the book's place.
@@ -98,8 +113,16 @@ public:
     bool end(bool commit, QSqlError* error = nullptr);
     // A statement failed: a server's connection is made again at the next use.
     void failed() { failed_ = true; }
+    // The server answered on a connection of its own after this one was cut:
+    // it is not out of reach, and this connection is made again at the next use.
+    void answeredElsewhere()
+    {
+        failed_ = true;
+        answeredElsewhere_ = true;
+    }
 
 private:
+    ServerLink* link() const;
     bool mayChange(const StoreLocation& where, QString* problem);
     void listen();
     bool begin(bool change, const StoreLocation& where, QString* problem, bool* empty);
@@ -110,6 +133,8 @@ private:
     std::optional<ServerWatch> watch_;
     bool failed_ = false;
     bool changing_ = false;
+    bool began_ = false;
+    bool answeredElsewhere_ = false;
 };
 
 // The channel on which a server tells every counter that the book changed.
@@ -173,11 +198,20 @@ struct EstimateBook::Connection {
             db = Database::AddSqliteFile(name, location.text());
             return;
         }
-        if (const auto address = Database::ParseServerUrl(location.text(), &problem))
+        if (const auto address = Database::ParseServerUrl(location.text(), &problem)) {
             db = Database::AddServer(name, *address);
+            file.link = std::make_unique<ServerLink>(db, name, location.text());
+        }
     }
     QString name = Database::NextConnectionName("book");
     QSqlDatabase db;
     QString problem; // a server address that cannot be used
     BookStore::BookFile file;
+    // A look's statement, prepared once for the connection (on a server, a
+    // prepared statement is asked again with one round trip).
+    QSqlQuery& prepared(const QString& statement);
+
+private:
+    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+    int preparedAt_ = -1;
 };

@@ -24,6 +24,21 @@ EstimateBook::~EstimateBook()
     QSqlDatabase::removeDatabase(name);
 }
 
+QSqlQuery& EstimateBook::Connection::prepared(const QString& statement)
+{
+    if (preparedAt_ != file.openings) {
+        prepared_.clear();
+        preparedAt_ = file.openings;
+    }
+    std::shared_ptr<QSqlQuery>& slot = prepared_[statement];
+    if (!slot) {
+        slot = std::make_shared<QSqlQuery>(db);
+        slot->setForwardOnly(true);
+        slot->prepare(statement); // a failure shows when it runs
+    }
+    return *slot;
+}
+
 QString EstimateBook::pathBeside(const QString& priceListPath)
 {
     return StoreLocation(priceListPath).estimatesBeside().text();
@@ -216,6 +231,8 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
             Outcome outcome = Outcome::Saved;
             for (int i = 0; i < int(records.size()) && outcome == Outcome::Saved; ++i)
                 outcome = OutcomeOf(path(), keys[i], &saved[i]);
+            if (outcome != Outcome::Unknown)
+                session.answeredElsewhere();
             switch (outcome) {
             case Outcome::Saved:
                 for (int i = 0; i < int(records.size()); ++i) {
@@ -317,11 +334,10 @@ QList<EstimateListing> EstimateBook::list(const QString& search, QString* proble
             statement += QStringLiteral(" Limit ?");
             values << limit;
         }
-        QSqlQuery query(connection_->db);
-        query.setForwardOnly(true);
-        query.prepare(statement);
-        for (const QVariant& value : values)
-            query.addBindValue(value);
+        // Prepared once for the connection: a key typed asks one question.
+        QSqlQuery& query = connection_->prepared(statement);
+        for (int i = 0; i < int(values.size()); ++i)
+            query.bindValue(i, values[i]);
         if (query.exec()) {
             const auto cents = [&](int i) {
                 return CentsColumn(query, i);
