@@ -155,18 +155,17 @@ Options parse(QCoreApplication& app)
         return options;
     }
     options.estimatesPath = p.parser.value(QLatin1String(EstimatesOption));
-    // The server given, else a price list file given, else the machine's
-    // setting, else the default file.
-    const QString setting = DatabaseSetting();
-    if (p.parser.isSet(QLatin1String(DatabaseOption)))
-        options.priceListPath = p.parser.value(QLatin1String(DatabaseOption));
-    else if (p.parser.isSet(QLatin1String(PriceListOption)))
-        options.priceListPath = p.parser.value(QLatin1String(PriceListOption));
-    else if (!setting.isEmpty() && options.estimatesPath.isEmpty() &&
-             !p.parser.isSet(QLatin1String(CreateSample)))
-        options.priceListPath = setting;
-    else
-        options.priceListPath = PriceList::defaultPath();
+    const auto given = [&](const char* option) {
+        return p.parser.isSet(QLatin1String(option))
+                   ? std::optional<QString>(p.parser.value(QLatin1String(option)))
+                   : std::nullopt;
+    };
+    // A server named by the machine's setting whose address cannot be used
+    // is still the shop's store: the screen tells why nothing is figured.
+    options.priceListPath = PriceList::choose(given(DatabaseOption), given(PriceListOption),
+                                              options.estimatesPath.isEmpty() &&
+                                                  !p.parser.isSet(QLatin1String(CreateSample)))
+                                .location;
     return options;
 }
 

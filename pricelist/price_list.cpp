@@ -1,7 +1,9 @@
 #include "pricelist/price_list.h"
 
+#include "core/shop_settings.h"
 #include "pricelist/price_history.h"
 #include "pricelist/stored_cost.h"
+#include "store/database.h"
 #include "store/dialect.h"
 #include "store/file_watch.h"
 #include "store/server_watch.h"
@@ -216,6 +218,32 @@ QList<PriceEntry> PriceList::entriesOnce(QString* problem)
 bool PriceList::isView()
 {
     return Dialect::Of(connection_->db()).isView(connection_->db(), QStringLiteral("Charges1"));
+}
+
+PriceList::Choice PriceList::choose(const std::optional<QString>& database,
+                                    const std::optional<QString>& priceList, bool mayUseSetting)
+{
+    Choice choice;
+    if (database) {
+        choice.location = *database;
+        return choice;
+    }
+    if (priceList) {
+        choice.location = *priceList;
+        return choice;
+    }
+    const QString setting = mayUseSetting ? DatabaseSetting() : QString();
+    if (setting.isEmpty()) {
+        choice.location = defaultPath();
+        return choice;
+    }
+    choice.location = setting;
+    choice.fromSetting = true;
+    QString problem;
+    if (!Database::ParseServerUrl(setting, &problem))
+        choice.settingProblem = QStringLiteral("The database set in %1 cannot be used: %2")
+                                    .arg(ShopSettingsPath(), problem);
+    return choice;
 }
 
 QString PriceList::defaultPath()

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
 
 // One row of Charges1.
 struct PriceEntry {
@@ -72,6 +73,19 @@ public:
 
     // The fixed default file: Lockers.db in the user's application data folder.
     static QString defaultPath();
+
+    // Where the program and the tool keep the shop's data: the server given,
+    // else the price list file given, else the machine's server (its
+    // setting "database") when `mayUseSetting`, else the default file.
+    struct Choice {
+        QString location;         // a file's path or a server's address
+        bool fromSetting = false; // the machine's server
+        // Why the machine's server address cannot be used; it is still the
+        // shop's store (the built-in prices never stand in for it).
+        QString settingProblem;
+    };
+    static Choice choose(const std::optional<QString>& database,
+                         const std::optional<QString>& priceList, bool mayUseSetting);
 
 private:
     // Before each use: the connection ready, and the answers kept dropped

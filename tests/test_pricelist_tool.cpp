@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -989,8 +990,18 @@ private slots:
         r = on(url, {"set", "JERKY", "4"});
         QVERIFY2(r.status == 1 && r.err.contains("--database " + url + " set"), qPrintable(r.err));
         // The machine's setting names the server when the command line does not.
-        QSettings(tool.configFolder() + "/locker-estimate/shop.conf", QSettings::IniFormat)
-            .setValue("database", url);
+        QSettings settings(tool.configFolder() + "/locker-estimate/shop.conf",
+                           QSettings::IniFormat);
+        // One the tool cannot use is told, never passed over for the file.
+        settings.setValue("database",
+                          QString(url).replace(QRegularExpression(":[0-9]+/"), ":70000/"));
+        settings.sync();
+        r = tool.run({"list"});
+        QVERIFY2(r.status == 1 && r.err.contains("The database set in") &&
+                     r.err.contains("not a port number"),
+                 qPrintable(r.err));
+        settings.setValue("database", url);
+        settings.sync();
         QCOMPARE(tool.run({"list"}).out, listed);
 
         const QString lockers = tool.home() + "/Lockers.db";

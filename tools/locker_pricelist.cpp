@@ -1325,8 +1325,6 @@ Invocation parse(const QStringList& arguments, QString* problem)
     if (!operands.isEmpty())
         call.command = operands.takeFirst();
     call.operands = operands;
-    if (!call.priceListGiven)
-        call.priceListPath = call.databaseGiven ? call.databaseUrl : PriceList::defaultPath();
     return call;
 }
 
@@ -1455,15 +1453,13 @@ int main(int argc, char* argv[])
         return complain(operandsProblem(*command, given), Usage);
     // Without --pricelist and --database, the machine's server when it has one.
     const bool usesPriceList = command->run != runInit && command->run != runHelp;
-    if (usesPriceList && !call.priceListGiven && !call.databaseGiven) {
-        const QString setting = DatabaseSetting();
-        QString settingProblem;
-        if (!setting.isEmpty() && !Database::ParseServerUrl(setting, &settingProblem))
-            return complain(QStringLiteral("The database set in %1 cannot be used: %2")
-                                .arg(ShopSettingsPath(), settingProblem));
-        if (!setting.isEmpty())
-            call.priceListPath = setting;
-    }
+    const PriceList::Choice store = PriceList::choose(
+        call.databaseGiven ? std::optional<QString>(call.databaseUrl) : std::nullopt,
+        call.priceListGiven ? std::optional<QString>(call.priceListPath) : std::nullopt,
+        usesPriceList);
+    if (!store.settingProblem.isEmpty())
+        return complain(store.settingProblem);
+    call.priceListPath = store.location;
     const bool takesFile =
         command->run == runExport || command->run == runImport || command->run == runInit;
     if (takesFile && given > 0 && call.operands[0].isEmpty())
