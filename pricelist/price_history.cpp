@@ -144,18 +144,25 @@ PriceHistoryRead readOnce(PriceConnection& connection, const QString& item)
 
 bool RecordInFile(QSqlDatabase& db, QSqlError* error)
 {
+    // The file's own triggers record every change to Charges1, by this
+    // program or any other (the sqlite3 shell, another tool): the machine
+    // and the user are those that the program writing notes in PriceWriter
+    // for its transaction, and "another program" when none did.
     const QString who =
-        QStringLiteral("%1, %2, %3").arg(FileNow, literal(ThisMachine()), literal(ThisUser()));
-    // A temporary trigger lives with this connection and may write to the
-    // file's table; the file itself keeps no trigger that another program
-    // would have to run.
-    const QString trigger =
-        QStringLiteral("Create Temp Trigger If Not Exists PriceHistory_%1 After %2 On "
-                       "main.Charges1 %3 Begin %4 End");
+        QStringLiteral(
+            "%1, Coalesce((Select Machine From PriceWriter Limit 1), 'another program'), "
+            "(Select UserName From PriceWriter Limit 1)")
+            .arg(FileNow);
+    const QString trigger = QStringLiteral("Create Trigger If Not Exists main.Charges1_%1 After "
+                                           "%2 On Charges1 %3 Begin %4 End");
     const QString renamed = QStringLiteral("Old.Item Is Not New.Item Collate Binary");
     const QStringList statements = {
         table(Dialect::Sqlite()),
         Index,
+        QStringLiteral("Create Table If Not Exists PriceWriter (Machine Text, UserName Text)"),
+        QStringLiteral("Delete From PriceWriter"),
+        QStringLiteral("Insert Into PriceWriter (Machine, UserName) Values (%1, %2)")
+            .arg(literal(ThisMachine()), literal(ThisUser())),
         trigger.arg(QStringLiteral("Added"), QStringLiteral("Insert"), QString(),
                     insertRow(who, AddedRow)),
         trigger.arg(QStringLiteral("Removed"), QStringLiteral("Delete"), QString(),
@@ -173,6 +180,11 @@ bool RecordInFile(QSqlDatabase& db, QSqlError* error)
         if (!RunStatement(db, statement, error))
             return false;
     return true;
+}
+
+bool RecordedInFile(QSqlDatabase& db, QSqlError* error)
+{
+    return RunStatement(db, QStringLiteral("Delete From PriceWriter"), error);
 }
 
 QStringList ServerStatements()

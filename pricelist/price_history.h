@@ -55,10 +55,13 @@ struct PriceHistoryRead {
 
 namespace PriceHistory {
 
-// Inside a change's write transaction on a file: makes the table when it is
-// missing, and this connection's triggers that record the change. False,
-// with `error` set, when the file refused.
+// Inside a change's write transaction on a file: makes the table and the
+// file's triggers when they are missing (they record a change by any
+// program, "another program" when not this one), and notes this machine and
+// user as the writer until RecordedInFile, which the change calls before its
+// commit. False, with `error` set, when the file refused.
 bool RecordInFile(QSqlDatabase& db, QSqlError* error);
+bool RecordedInFile(QSqlDatabase& db, QSqlError* error);
 
 // The statements that make the table and the trigger on a server, or bring
 // them up to this version, inside one transaction; each may run again.

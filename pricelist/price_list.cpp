@@ -166,8 +166,10 @@ SaveResult PriceList::addItem(const QString& item, double cost, const QString& c
         insert.addBindValue(item);
         insert.addBindValue(cost);
         insert.addBindValue(category);
-        if (!insert.exec()) {
-            const QSqlError error = insert.lastError();
+        QSqlError error;
+        if (!insert.exec() || (!isServer() && !PriceHistory::RecordedInFile(db, &error))) {
+            if (!error.isValid())
+                error = insert.lastError();
             insert.finish();
             db.rollback();
             return refused(error);

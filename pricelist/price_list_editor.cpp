@@ -301,7 +301,8 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     }
     // In a file, the change records itself in the price history as it is
     // made (on a server, the server's own trigger records it).
-    bool ok = (list_.isServer() || PriceHistory::RecordInFile(db, &error)) && work(result, error);
+    bool ok = (list_.isServer() || PriceHistory::RecordInFile(db, &error)) && work(result, error) &&
+              (list_.isServer() || PriceHistory::RecordedInFile(db, &error));
     bool committing = false;
     if (ok) {
         QSqlQuery commit(db);

@@ -83,6 +83,8 @@ private slots:
         PriceList counter(file.path()); // the Estimate screen adds an item it needs
         QCOMPARE(counter.open(), PriceList::OpenResult::Opened);
         QVERIFY(counter.addItem(QStringLiteral("Bacon"), 4, QStringLiteral("Pork")).saved);
+        // Another program (the sqlite3 shell) changes a price: recorded too.
+        file.sql({"Update Charges1 Set Cost = 4.5 Where Item = 'Bacon'"});
         const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
 
         QCOMPARE(recorded(file.path()),
@@ -92,16 +94,18 @@ private slots:
                               "Jerky|changed|3.5|4.1|Sausage|Jerky",
                               "Bologna|added|-|2|-|" + PriceListEditor::DefaultCategory,
                               "Jerky|removed|4.1|-|Jerky|-", "Jerky Strips|added|-|4.1|-|Jerky",
-                              "Deer|removed|85|-|Processing|-", "Bacon|added|-|4|-|Pork"}));
+                              "Deer|removed|85|-|Processing|-", "Bacon|added|-|4|-|Pork",
+                              "Bacon|changed|4|4.5|Pork|Pork"}));
         const QString login = QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
-        QCOMPARE(recorded(file.path(), "Distinct Machine, UserName"),
-                 QStringList{QSysInfo::machineHostName() + QLatin1Char('|') + login});
+        QStringList who(9, QSysInfo::machineHostName() + QLatin1Char('|') + login);
+        QCOMPARE(recorded(file.path(), "Machine, UserName"),
+                 who << QStringLiteral("another program|-"));
 
         // Read back newest first, for every item or for one.
         const PriceHistoryRead all = editor.history();
         QVERIFY2(all.problem.isEmpty() && all.notKept.isEmpty(), qPrintable(all.problem));
-        QCOMPARE(all.changes.size(), 9);
-        QCOMPARE(all.changes.first().item, QStringLiteral("Bacon"));
+        QCOMPARE(all.changes.size(), 10);
+        QCOMPARE(all.changes.first().machine, QStringLiteral("another program"));
         for (const PriceChange& change : all.changes)
             QVERIFY(change.changed >= before && change.changed <= after);
         const PriceHistoryRead ofJerky = editor.history(QStringLiteral("Jerky"));
@@ -123,7 +127,7 @@ private slots:
         // A change whose record is refused is not saved either.
         QVERIFY(editor.setCost(Summer, "2.60").done);
         file.sql({"Create Trigger refuse_history Before Insert On PriceHistory Begin Select "
-                      "Raise(Abort, 'no more history'); End"});
+                  "Raise(Abort, 'no more history'); End"});
         const QStringList before = file.rows();
         const EditResult refused = editor.setCost(Summer, "2.70");
         QVERIFY2(refused.problem.contains("no more history"), qPrintable(refused.problem));
