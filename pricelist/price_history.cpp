@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -185,6 +186,116 @@ bool RecordInFile(QSqlDatabase& db, QSqlError* error)
 bool RecordedInFile(QSqlDatabase& db, QSqlError* error)
 {
     return RunStatement(db, QStringLiteral("Delete From PriceWriter"), error);
+}
+
+namespace {} // namespace
+
+std::optional<QString> LastRecorded(QSqlDatabase& backup, const QDateTime& made, QSqlError* error)
+{
+    const Dialect& dialect = Dialect::Of(backup);
+    const std::optional<bool> kept =
+        dialect.holdsTable(backup, QStringLiteral("PriceHistory"), error);
+    if (!kept)
+        return std::nullopt;
+    if (*kept) {
+        QSqlQuery query(backup);
+        if (!query.exec(QStringLiteral("Select Max(Changed) From PriceHistory")) || !query.next()) {
+            *error = query.lastError();
+            return std::nullopt;
+        }
+        if (!query.isNull(0))
+            return query.value(0).toString();
+    }
+    // No change recorded in the backup: what came after it was made.
+    return made.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char('Z');
+}
+
+bool NoteBeforeRestore(QSqlDatabase& db, const QString& replaced, const QString& since,
+                       QSqlError* error)
+{
+    const Dialect& dialect = Dialect::Of(db);
+    const QString from = replaced.isEmpty() ? QString() : replaced + QLatin1Char('.');
+    const QString temp = dialect.isServer() ? QStringLiteral(" On Commit Drop") : QString();
+    std::optional<bool> kept;
+    if (dialect.isServer()) {
+        kept = dialect.holdsTable(db, QStringLiteral("PriceHistory"), error);
+    } else {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("Select Count(*) From %1sqlite_master Where type = "
+                                       "'table' And name = 'PriceHistory' Collate NoCase")
+                            .arg(from)) ||
+            !query.next()) {
+            *error = query.lastError();
+            return false;
+        }
+        kept = query.value(0).toLongLong() > 0;
+    }
+    if (!kept)
+        return false;
+    QStringList statements = {
+        QStringLiteral("Create Temp Table PricesBefore%1 As Select Item, Cost, Category, rowid "
+                       "As Position From %2Charges1")
+            .arg(temp, from),
+    };
+    if (*kept)
+        statements << QStringLiteral("Create Temp Table HistoryLater%1 As Select Id, %2 From "
+                                     "%3PriceHistory Where Changed > '%4'")
+                          .arg(temp, Columns, from, since);
+    else
+        statements << QStringLiteral("Create Temp Table HistoryLater%1 As Select 0 As Id, %2 "
+                                     "From PricesBefore Where 0 = 1")
+                          .arg(temp, QStringLiteral("'' As Changed, '' As Machine, '' As "
+                                                    "UserName, Item, '' As Action, Cost As "
+                                                    "OldCost, Cost As NewCost, Category As "
+                                                    "OldCategory, Category As NewCategory"));
+    for (const QString& statement : statements)
+        if (!RunStatement(db, statement, error))
+            return false;
+    return true;
+}
+
+bool RecordRestore(QSqlDatabase& db, const QDateTime& made, QSqlError* error)
+{
+    const Dialect& dialect = Dialect::Of(db);
+    const QString who =
+        QStringLiteral("%1, %2, %3")
+            .arg(dialect.isServer() ? ServerNow : FileNow,
+                 literal(QStringLiteral("restored from the backup of %1")
+                             .arg(made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))),
+                 literal(ThisUser()));
+    // The first row of each name, before and after. A store that held no
+    // prices before (a new one) records no restore: its history is the
+    // backup's.
+    const QString before =
+        QStringLiteral("(Select Item, Cost, Category From PricesBefore b Where Position = (Select "
+                       "Min(Position) From PricesBefore c Where c.Item = b.Item))");
+    const QString after = QStringLiteral(
+        "(Select Item, Cost, Category From Charges1 n Where rowid = (Select Min(rowid) From "
+        "Charges1 m Where m.Item = n.Item))");
+    const QString insert = QStringLiteral("Insert Into PriceHistory (%1) ").arg(Columns);
+    const QStringList statements = {
+        table(dialect),
+        Index,
+        insert + QStringLiteral("Select %1 From HistoryLater Order By Id").arg(Columns),
+        insert + QStringLiteral("Select %1, o.Item, 'changed', o.Cost, n.Cost, o.Category, "
+                                "n.Category From %2 o Join %3 n On n.Item = o.Item Where "
+                                "o.Cost Is Distinct From n.Cost Or o.Category Is Distinct From "
+                                "n.Category Order By o.Item")
+                     .arg(who, before, after),
+        insert + QStringLiteral("Select %1, o.Item, 'removed', o.Cost, Null, o.Category, Null "
+                                "From %2 o Where Not Exists (Select 1 From Charges1 m Where "
+                                "m.Item = o.Item) Order By o.Item")
+                     .arg(who, before),
+        insert + QStringLiteral("Select %1, n.Item, 'added', Null, n.Cost, Null, n.Category "
+                                "From %2 n Where Not Exists (Select 1 From PricesBefore b "
+                                "Where b.Item = n.Item) And Exists (Select 1 From "
+                                "PricesBefore) Order By n.Item")
+                     .arg(who, after),
+    };
+    for (const QString& statement : statements)
+        if (!RunStatement(db, dialect.statement(statement), error))
+            return false;
+    return true;
 }
 
 QStringList ServerStatements()

@@ -19,6 +19,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class PriceConnection;
 class QSqlDatabase;
@@ -71,6 +72,22 @@ QString ServerRecordsQuery();
 
 // The history of one item (of every item when `item` is empty), newest first.
 PriceHistoryRead Read(PriceConnection& connection, const QString& item = QString());
+
+// A restore keeps the history. Before the backup's prices take the place
+// of those in `db` (on a file: of those in the attached schema `replaced`;
+// on a server: the same, in its transaction), NoteBeforeRestore keeps the
+// prices that are replaced and the changes recorded after the backup's
+// last one. Once the backup's rows (with its history) are in place,
+// RecordRestore adds those later changes back, then every difference
+// between the prices replaced and those restored, recorded as made by
+// "restored from the backup of <made>". False, with `error` set, when the
+// store refused.
+// `since`: the last change that the backup recorded (LastRecorded, read
+// from the backup); later ones are kept.
+std::optional<QString> LastRecorded(QSqlDatabase& backup, const QDateTime& made, QSqlError* error);
+bool NoteBeforeRestore(QSqlDatabase& db, const QString& replaced, const QString& since,
+                       QSqlError* error);
+bool RecordRestore(QSqlDatabase& db, const QDateTime& made, QSqlError* error);
 
 // Who the history names for this program's changes to a file: the machine's
 // host name and the login name of the process.

@@ -56,6 +56,12 @@ QStringList contentOf(const QString& path)
     return content;
 }
 
+// The rows of one table of an SQLite file, as contentOf gives them.
+QStringList rowsIn(const QString& path, const QString& table)
+{
+    return contentOf(path).filter(QRegularExpression(QStringLiteral("^%1: ").arg(table)));
+}
+
 // The saved estimates of a book, without the highest number it has given
 // (which a restore raises, and never lowers).
 QStringList estimatesIn(const QString& path)
@@ -246,9 +252,20 @@ private slots:
         late.customer = QStringLiteral("Late");
         late.quoteState = QStringLiteral("quote");
         QVERIFY(connected.save(late).done);
+        changePrice(url, QStringLiteral("Jerky"), QStringLiteral("3.95"));
         r = tool.run({QStringLiteral("--database"), url, QStringLiteral("restore"), fromFiles,
                       QStringLiteral("--yes")});
         QVERIFY2(r.status == 0, qPrintable(r.err));
+        // The server's history keeps the change made after the backup, and
+        // records the restore's.
+        const QStringList history =
+            rowsOnServer(url, QStringLiteral("PriceHistory"), QStringLiteral("Id"));
+        QVERIFY2(
+            history.size() >= 2 &&
+                history[history.size() - 2].contains(QLatin1String("|Jerky|changed|3.5|3.95|")) &&
+                history.last().contains(QLatin1String("|restored from the backup of ")) &&
+                history.last().contains(QLatin1String("|Jerky|changed|3.95|3.5|")),
+            qPrintable(history.join(QLatin1Char('\n'))));
         EstimateRecord rita;
         rita.customer = QStringLiteral("Rita");
         rita.quoteState = QStringLiteral("quote");
@@ -433,7 +450,7 @@ private slots:
             tool.run({QStringLiteral("--pricelist"), shop.path(), QStringLiteral("backup"), monday})
                 .status,
             0);
-        const QStringList mondayPrices = contentOf(shop.path());
+        const QString mondayPath = monday + QStringLiteral("/Lockers.db");
         const QStringList mondayEstimates = estimatesIn(book);
         // Looking at the backup as a counter's files leaves it as it was
         // written, read-only.
@@ -477,8 +494,19 @@ private slots:
 
         r = tool.run(arguments, ToolRunner::Terminal, "y\n");
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(contentOf(shop.path()), mondayPrices);
+        QCOMPARE(rowsIn(shop.path(), QStringLiteral("Charges1")),
+                 rowsIn(mondayPath, QStringLiteral("Charges1")));
         QCOMPARE(estimatesIn(book), mondayEstimates);
+        // The history keeps Tuesday's change, and records the restore's.
+        const QStringList history = rowsIn(shop.path(), QStringLiteral("PriceHistory"));
+        const QStringList mondayHistory = rowsIn(mondayPath, QStringLiteral("PriceHistory"));
+        QCOMPARE(history.mid(0, mondayHistory.size()), mondayHistory);
+        QCOMPARE(history.size(), mondayHistory.size() + 2);
+        QVERIFY2(history[history.size() - 2].contains(QLatin1String("|Jerky|changed|3.5|3.75|")),
+                 qPrintable(history.join('\n')));
+        QVERIFY2(history.last().contains(QLatin1String("|restored from the backup of ")) &&
+                     history.last().contains(QLatin1String("|Jerky|changed|3.75|3.5|")),
+                 qPrintable(history.last()));
         QVERIFY(!QFileInfo::exists(book + QStringLiteral("-wal")));
         // Tuesday's number is never given again.
         EstimateRecord wednesday;
@@ -494,7 +522,8 @@ private slots:
         r = tool.run({QStringLiteral("--pricelist"), shop.path(), QStringLiteral("restore"),
                       QDir(shop.folder()).filePath(kept.first()), QStringLiteral("--yes")});
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(contentOf(shop.path()), tuesdayPrices);
+        QCOMPARE(rowsIn(shop.path(), QStringLiteral("Charges1")),
+                 tuesdayPrices.filter(QRegularExpression(QStringLiteral("^Charges1: "))));
         QCOMPARE(estimatesIn(book), tuesdayEstimates);
     }
 

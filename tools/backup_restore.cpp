@@ -2,6 +2,7 @@
 
 #include "book/book_store.h"
 #include "book/estimate_book.h"
+#include "pricelist/price_history.h"
 #include "pricelist/sample_price_list.h"
 #include "store/database.h"
 #include "store/dialect.h"
@@ -793,6 +794,30 @@ QString takeFile(Link& link, const QString& path)
         open, link.problem.isEmpty() ? QStringLiteral("it stayed in WAL mode") : link.problem);
 }
 
+// The price history of the file put back at `restored` keeps what the one it
+// replaces (at `replaced`) recorded after the backup was made, and records
+// the restore's own changes. Empty when done, else the problem.
+QString keptHistory(const QString& restored, const QString& replaced, const QDateTime& made)
+{
+    Link prices;
+    QSqlError error;
+    if (!prices.openStore(restored) ||
+        !prices.run(QStringLiteral("Attach Database ? As replaced"),
+                    {QUrl::fromLocalFile(QFileInfo(replaced).absoluteFilePath())
+                         .toString(QUrl::FullyEncoded) +
+                     QStringLiteral("?mode=ro")}))
+        return prices.problem;
+    const std::optional<QString> since = PriceHistory::LastRecorded(prices.db, made, &error);
+    if (!since ||
+        !PriceHistory::NoteBeforeRestore(prices.db, QStringLiteral("replaced"), *since, &error) ||
+        !prices.run(QStringLiteral("Detach Database replaced")) ||
+        !prices.run(QStringLiteral("Begin Immediate")) ||
+        !PriceHistory::RecordRestore(prices.db, made, &error) ||
+        !prices.run(QStringLiteral("Commit")))
+        return error.isValid() ? failure(prices.db, error, restored) : prices.problem;
+    return QString();
+}
+
 // Numbers are never given again: the book put back at `restored` gives its
 // next number above every one that the book it replaces (open in `replaced`)
 // had given. Empty when done, else the problem.
@@ -838,6 +863,8 @@ Outcome restoreFiles(const QString& folder, const QString& path, const Manifest&
     QString problem = copyFile(backup.filePath(PricesFile), newPrices, sumOf(PricesFile));
     if (problem.isEmpty())
         problem = copyFile(backup.filePath(BookFile), newBook, sumOf(BookFile));
+    if (problem.isEmpty() && QFileInfo::exists(path))
+        problem = keptHistory(newPrices, path, manifest.made);
     Link oldBook, oldPrices;
     if (problem.isEmpty())
         problem = takeFile(oldBook, bookPath);
@@ -953,6 +980,16 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
         }
         tables.append({&table, *there});
     }
+    // The history keeps what came after the backup, and records the restore.
+    {
+        QSqlError error;
+        const std::optional<QString> since =
+            PriceHistory::LastRecorded(files[0].db, manifest.made, &error);
+        if (!since)
+            return refuse(StoreKind::Failed, failure(files[0].db, error, files[0].where));
+        if (!PriceHistory::NoteBeforeRestore(server.db, QString(), *since, &error))
+            return refuse(StoreKind::Failed, failure(server.db, error, server.where));
+    }
     for (const auto& [table, there] : tables) {
         Link& file = files[table->part == Part::Prices ? 0 : 1];
         const std::optional<QList<Column>> here = columnsOf(file, table->name);
@@ -998,6 +1035,11 @@ Outcome restoreServer(const QString& folder, const QString& url, const Manifest&
                                 .arg(sequence, column, table->name),
                             {*given, givenBefore.value(sequence)}))
                 return refuse(StoreKind::Failed, server.problem);
+    }
+    {
+        QSqlError error;
+        if (!PriceHistory::RecordRestore(server.db, manifest.made, &error))
+            return refuse(StoreKind::Failed, failure(server.db, error, server.where));
     }
     if (!server.run(QStringLiteral("Commit")))
         return refuse(StoreKind::Failed, server.problem);
