@@ -3,11 +3,14 @@
 #include "pricelist/price_connection.h"
 #include "pricelist/price_list_editor.h"
 #include "pricelist/stored_cost.h"
+#include "store/database.h"
 #include "store/dialect.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <QUrl>
 #include <optional>
 #include <pwd.h>
 #include <unistd.h>
@@ -296,6 +299,38 @@ bool RecordRestore(QSqlDatabase& db, const QDateTime& made, QSqlError* error)
         if (!RunStatement(db, dialect.statement(statement), error))
             return false;
     return true;
+}
+
+QString KeepInRestoredFile(const QString& restored, const QString& replaced, const QDateTime& made)
+{
+    const QString name = Database::NextConnectionName("history");
+    QString problem;
+    {
+        QSqlDatabase db = Database::AddSqliteFile(name, restored);
+        QSqlError error;
+        QSqlQuery attach(db);
+        const bool done =
+            db.open() && attach.prepare(QStringLiteral("Attach Database ? As replaced")) &&
+            (attach.addBindValue(QUrl::fromLocalFile(QFileInfo(replaced).absoluteFilePath())
+                                     .toString(QUrl::FullyEncoded) +
+                                 QStringLiteral("?mode=ro")),
+             attach.exec());
+        if (!done)
+            error = db.isOpen() ? attach.lastError() : db.lastError();
+        attach.finish();
+        std::optional<QString> since;
+        if (done && (since = LastRecorded(db, made, &error)) &&
+            NoteBeforeRestore(db, QStringLiteral("replaced"), *since, &error) &&
+            RunStatement(db, QStringLiteral("Detach Database replaced"), &error) &&
+            RunStatement(db, QStringLiteral("Begin Immediate"), &error) &&
+            RecordRestore(db, made, &error) && RunStatement(db, QStringLiteral("Commit"), &error))
+            error = QSqlError();
+        if (error.isValid())
+            problem = Dialect::Sqlite().reason(error, restored, {}, true);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return problem;
 }
 
 QStringList ServerStatements()

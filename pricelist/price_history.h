@@ -88,6 +88,11 @@ std::optional<QString> LastRecorded(QSqlDatabase& backup, const QDateTime& made,
 bool NoteBeforeRestore(QSqlDatabase& db, const QString& replaced, const QString& since,
                        QSqlError* error);
 bool RecordRestore(QSqlDatabase& db, const QDateTime& made, QSqlError* error);
+// The same for a file: the price list file put back at `restored` (the
+// backup's, made `made`) keeps what the file it replaces, at `replaced`,
+// recorded later, and records the restore's changes. Empty when done, else
+// the problem in plain words.
+QString KeepInRestoredFile(const QString& restored, const QString& replaced, const QDateTime& made);
 
 // Who the history names for this program's changes to a file: the machine's
 // host name and the login name of the process.

@@ -794,30 +794,6 @@ QString takeFile(Link& link, const QString& path)
         open, link.problem.isEmpty() ? QStringLiteral("it stayed in WAL mode") : link.problem);
 }
 
-// The price history of the file put back at `restored` keeps what the one it
-// replaces (at `replaced`) recorded after the backup was made, and records
-// the restore's own changes. Empty when done, else the problem.
-QString keptHistory(const QString& restored, const QString& replaced, const QDateTime& made)
-{
-    Link prices;
-    QSqlError error;
-    if (!prices.openStore(restored) ||
-        !prices.run(QStringLiteral("Attach Database ? As replaced"),
-                    {QUrl::fromLocalFile(QFileInfo(replaced).absoluteFilePath())
-                         .toString(QUrl::FullyEncoded) +
-                     QStringLiteral("?mode=ro")}))
-        return prices.problem;
-    const std::optional<QString> since = PriceHistory::LastRecorded(prices.db, made, &error);
-    if (!since ||
-        !PriceHistory::NoteBeforeRestore(prices.db, QStringLiteral("replaced"), *since, &error) ||
-        !prices.run(QStringLiteral("Detach Database replaced")) ||
-        !prices.run(QStringLiteral("Begin Immediate")) ||
-        !PriceHistory::RecordRestore(prices.db, made, &error) ||
-        !prices.run(QStringLiteral("Commit")))
-        return error.isValid() ? failure(prices.db, error, restored) : prices.problem;
-    return QString();
-}
-
 // Numbers are never given again: the book put back at `restored` gives its
 // next number above every one that the book it replaces (open in `replaced`)
 // had given. Empty when done, else the problem.
@@ -826,20 +802,7 @@ QString numbersAbove(Link& replaced, const QString& restored)
     const std::optional<qint64> given = highestGiven(replaced, QStringLiteral("Estimates"));
     if (!given)
         return replaced.problem;
-    if (*given == 0)
-        return QString();
-    Link book;
-    if (!book.openStore(restored) || !book.run(QStringLiteral("Begin Immediate")) ||
-        !book.run(QStringLiteral("Update sqlite_sequence Set seq = Max(seq, ?) Where name = "
-                                 "'Estimates'"),
-                  {*given}) ||
-        !book.run(QStringLiteral("Insert Into sqlite_sequence (name, seq) Select 'Estimates', ? "
-                                 "Where Not Exists (Select 1 From sqlite_sequence Where name = "
-                                 "'Estimates')"),
-                  {*given}) ||
-        !book.run(QStringLiteral("Commit")))
-        return book.problem;
-    return QString();
+    return *given == 0 ? QString() : BookStore::NumbersAbove(restored, *given);
 }
 
 // Puts the backup's files in place of the price list file at `path` and the
@@ -864,7 +827,7 @@ Outcome restoreFiles(const QString& folder, const QString& path, const Manifest&
     if (problem.isEmpty())
         problem = copyFile(backup.filePath(BookFile), newBook, sumOf(BookFile));
     if (problem.isEmpty() && QFileInfo::exists(path))
-        problem = keptHistory(newPrices, path, manifest.made);
+        problem = PriceHistory::KeepInRestoredFile(newPrices, path, manifest.made);
     Link oldBook, oldPrices;
     if (problem.isEmpty())
         problem = takeFile(oldBook, bookPath);
