@@ -33,7 +33,8 @@ int main(int argc, char* argv[])
                           ? EstimateBook::pathBeside(options.priceListPath)
                           : options.estimatesPath);
     SystemClock clock;
-    Estimate estimate(prices, clock, ShopRules());
+    StoreRules rules(prices);
+    Estimate estimate(prices, clock, rules);
     EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();

@@ -28,8 +28,8 @@
 #include "far_link.h"
 #include "measure.h"
 #include "pricelist/price_list.h"
+#include "pricelist/price_list_setup.h"
 #include "test_price_list.h"
-#include "tools/server_setup.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -78,12 +78,12 @@ void fill(TestPriceList& list, int rows, bool index)
 // The price list file copied into the server's database at `url`.
 void copyToServer(const TestPriceList& list, const QString& url, int rows)
 {
-    SaveResult done = ServerSetup::CreatePriceTable(url);
+    StoreResult done = PriceListSetup::CreatePriceTable(url);
     int copied = 0;
     QStringList notes;
-    if (done.saved)
-        done = ServerSetup::CopyPrices(list.path(), url, &copied, &notes);
-    if (!done.saved || copied != rows) {
+    if (done.done())
+        done = PriceListSetup::CopyPrices(list.path(), url, &copied, &notes);
+    if (!done.done() || copied != rows) {
         std::fprintf(stderr, "bench_lookup: the price list was not copied to %s: %s\n",
                      qPrintable(url), qPrintable(done.problem));
         std::exit(1);

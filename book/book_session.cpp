@@ -182,40 +182,6 @@ void ToWriteAheadLog(QSqlDatabase& db)
     RunStatement(db, QStringLiteral("Pragma journal_mode = WAL"), &ignored);
 }
 
-QString NumbersAbove(const QString& path, qint64 given)
-{
-    const QString name = Database::NextConnectionName("numbers");
-    QString problem;
-    {
-        QSqlDatabase db = Database::AddSqliteFile(name, path);
-        QSqlError error;
-        const auto run = [&](const QString& statement) {
-            QSqlQuery query(db);
-            if (query.prepare(statement) && (query.addBindValue(given), query.exec()))
-                return true;
-            error = query.lastError();
-            return false;
-        };
-        if (!db.open())
-            error = db.lastError();
-        else if (!RunStatement(db, QStringLiteral("Begin Immediate"), &error) ||
-                 !run(QStringLiteral("Update sqlite_sequence Set seq = Max(seq, ?) Where name = "
-                                     "'Estimates'")) ||
-                 !run(QStringLiteral("Insert Into sqlite_sequence (name, seq) Select "
-                                     "'Estimates', ? Where Not Exists (Select 1 From "
-                                     "sqlite_sequence Where name = 'Estimates')")) ||
-                 !RunStatement(db, QStringLiteral("Commit"), &error)) {
-            QSqlError ignored;
-            RunStatement(db, QStringLiteral("Rollback"), &ignored);
-        }
-        if (error.isValid())
-            problem = ErrorWords(StoreLocation(path), error, true);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return problem;
-}
-
 bool MakeTables(QSqlDatabase& db, QSqlError* error)
 {
     return upgrade(db, 0, error);

@@ -55,11 +55,6 @@ QString DamagedWords(const StoreLocation& where);
 // writer; left as it is when that cannot be done now.
 void ToWriteAheadLog(QSqlDatabase& db);
 
-// Numbers are never given again: the book in the file at `path` (one put
-// back by a restore) gives its next number above `given`. Empty when done,
-// else the problem in plain words.
-QString NumbersAbove(const QString& path, qint64 given);
-
 // Makes the book's tables, of this version, in an empty store.
 bool MakeTables(QSqlDatabase& db, QSqlError* error);
 

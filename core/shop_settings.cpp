@@ -122,64 +122,124 @@ bool ForgetSettingsShopDetails(QString* problem)
         problem);
 }
 
-std::optional<RatioSetting> LoadRatioSetting(const QString& species)
+QString RatioSetting::text() const
 {
-    std::optional<RatioSetting> found;
-    ReadSettings([&](QSettings& settings) {
-        const QStringList values =
-            ValueText(settings.value(
-                          QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species)))
-                .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (values.size() < 2 || values.size() > 4)
-            return;
-        RatioSetting setting;
-        bool lowOk = false, highOk = false, middleOk = true;
-        setting.low = values[0].toDouble(&lowOk);
-        setting.high = values[1].toDouble(&highOk);
-        if (values.size() >= 3)
-            setting.middle = values[2].toDouble(&middleOk);
-        // The middle figures the quotes when the fourth word says so.
-        if (values.size() == 4) {
-            setting.forQuotes = values[3] == QLatin1String(QuotesWord);
-            middleOk = middleOk && setting.forQuotes;
-        }
-        if (lowOk && highOk && middleOk)
-            found = setting;
-    });
-    return found;
-}
-
-bool SaveRatioSetting(const QString& species, const RatioSetting& setting, QString* problem)
-{
-    QString value =
-        QStringLiteral("%1 %2 %3")
-            .arg(QString::number(setting.low, 'g', 15), QString::number(setting.high, 'g', 15),
-                 QString::number(setting.middle, 'g', 15));
-    if (setting.forQuotes && setting.middle > 0)
+    QString value = QStringLiteral("%1 %2 %3")
+                        .arg(QString::number(low, 'g', 15), QString::number(high, 'g', 15),
+                             QString::number(middle, 'g', 15));
+    if (forQuotes && middle > 0)
         value += QLatin1Char(' ') + QLatin1String(QuotesWord);
-    return WriteSettings(
-        [&](QSettings& settings) {
-            settings.setValue(QStringLiteral("%1/%2Ratio").arg(QLatin1String(kEstimates), species),
-                              value);
-        },
-        problem);
+    return value;
 }
 
-QString KillFeeSplitSetting()
+std::optional<RatioSetting> RatioSetting::fromText(const QString& text)
 {
-    QString key;
+    const QStringList values = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (values.size() < 2 || values.size() > 4)
+        return std::nullopt;
+    RatioSetting setting;
+    bool lowOk = false, highOk = false, middleOk = true;
+    setting.low = values[0].toDouble(&lowOk);
+    setting.high = values[1].toDouble(&highOk);
+    if (values.size() >= 3)
+        setting.middle = values[2].toDouble(&middleOk);
+    // The middle figures the quotes when the fourth word says so.
+    if (values.size() == 4) {
+        setting.forQuotes = values[3] == QLatin1String(QuotesWord);
+        middleOk = middleOk && setting.forQuotes;
+    }
+    if (!lowOk || !highOk || !middleOk)
+        return std::nullopt;
+    return setting;
+}
+
+QString ShopWideSettings::keyName(Key key)
+{
+    switch (key) {
+    case Key::BeefRatio:
+        return QStringLiteral("BeefRatio");
+    case Key::PorkRatio:
+        return QStringLiteral("PorkRatio");
+    case Key::DeerRatio:
+        return QStringLiteral("DeerRatio");
+    case Key::KillFeeSplit:
+        return QStringLiteral("killFee");
+    }
+    return QString();
+}
+
+namespace {
+
+// The species whose range a key holds; empty for another key.
+QString speciesOf(ShopWideSettings::Key key)
+{
+    const QString name = ShopWideSettings::keyName(key);
+    return name.endsWith(QLatin1String("Ratio")) ? name.chopped(5) : QString();
+}
+
+} // namespace
+
+std::optional<RatioSetting> ShopWideSettings::ratio(const QString& species) const
+{
+    const auto found = ratios.constFind(species);
+    return found == ratios.constEnd() ? std::nullopt : std::optional<RatioSetting>(*found);
+}
+
+QList<QPair<QString, QString>> ShopWideSettings::rows() const
+{
+    QList<QPair<QString, QString>> kept;
+    for (const Key key : Keys) {
+        const QString species = speciesOf(key);
+        if (!species.isEmpty() && ratios.contains(species))
+            kept.append({keyName(key), ratios.value(species).text()});
+        else if (key == Key::KillFeeSplit && !killFeeSplit.isEmpty())
+            kept.append({keyName(key), killFeeSplit});
+    }
+    return kept;
+}
+
+ShopWideSettings ShopWideSettings::fromRows(const QList<QPair<QString, QString>>& rows)
+{
+    ShopWideSettings settings;
+    for (const auto& [name, value] : rows)
+        for (const Key key : Keys) {
+            if (keyName(key) != name)
+                continue;
+            if (const QString species = speciesOf(key); !species.isEmpty()) {
+                if (const std::optional<RatioSetting> ratio = RatioSetting::fromText(value))
+                    settings.ratios.insert(species, *ratio);
+            } else {
+                settings.killFeeSplit = value.trimmed();
+            }
+        }
+    return settings;
+}
+
+ShopWideSettings SettingsFileShopWide()
+{
+    QList<QPair<QString, QString>> rows;
     ReadSettings([&](QSettings& settings) {
-        key = ValueText(settings.value(QStringLiteral("%1/killFee").arg(QLatin1String(kEstimates))))
-                  .trimmed();
+        settings.beginGroup(QLatin1String(kEstimates));
+        for (const ShopWideSettings::Key key : ShopWideSettings::Keys) {
+            const QString name = ShopWideSettings::keyName(key);
+            if (settings.contains(name))
+                rows.append({name, ValueText(settings.value(name))});
+        }
+        settings.endGroup();
     });
-    return key;
+    return ShopWideSettings::fromRows(rows);
 }
 
-bool SaveKillFeeSplitSetting(const QString& key, QString* problem)
+bool ForgetSettingsFileShopWide(QString* problem)
 {
+    if (!QFileInfo(ShopSettingsPath()).isFile())
+        return true;
     return WriteSettings(
-        [&](QSettings& settings) {
-            settings.setValue(QStringLiteral("%1/killFee").arg(QLatin1String(kEstimates)), key);
+        [](QSettings& settings) {
+            settings.beginGroup(QLatin1String(kEstimates));
+            for (const ShopWideSettings::Key key : ShopWideSettings::Keys)
+                settings.remove(ShopWideSettings::keyName(key));
+            settings.endGroup();
         },
         problem);
 }

@@ -145,6 +145,8 @@ public:
 
     const EstimateValue& value() const { return value_; }
     const QuoteRules& rules() const { return rules_; }
+    // Where the prices come from, with the shop's settings kept beside them.
+    PriceSource& prices() const { return prices_; }
     // Replaces the estimate with one saved before, as it was saved: nothing
     // is looked up or figured again, and it goes on at the rates kept with it.
     void replace(const EstimateValue& value);

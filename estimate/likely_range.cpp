@@ -150,7 +150,8 @@ QString LikelyText(const LikelyRange& range)
         .arg(MoneyText(range.totalLow), MoneyText(range.totalHigh));
 }
 
-QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuotes)
+QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuotes,
+                          const ShopWideSettings& settings)
 {
     QList<Adoption> adoptions;
     for (const SpeciesAccuracy& s : report.species) {
@@ -161,7 +162,7 @@ QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuo
         for (const Species known : {Species::Beef, Species::Pork, Species::Deer})
             if (SpeciesName(known) == s.species)
                 species = known;
-        const std::optional<RatioSetting> now = LoadRatioSetting(s.species);
+        const std::optional<RatioSetting> now = settings.ratio(s.species);
         a.beforeIsShops = now && RatioProblem(now->low, now->high).isEmpty();
         a.before = a.beforeIsShops ? HangingRatio{now->low, now->high, now->middle}
                                    : DefaultRatio(species);
@@ -188,6 +189,22 @@ QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuo
         adoptions << a;
     }
     return adoptions;
+}
+
+StoreResult AdoptRanges(PriceSource& shop, const AccuracyReport& report, bool middle,
+                        bool forQuotes, QList<Adoption>* adopted)
+{
+    ShopWideSettings settings = shop.shopSettings();
+    const QList<Adoption> adoptions = Adoptions(report, middle, forQuotes, settings);
+    if (adopted)
+        *adopted = adoptions;
+    bool any = false;
+    for (const Adoption& a : adoptions)
+        if (a.outcome == Adoption::Set) {
+            settings.ratios.insert(a.species, a.setting);
+            any = true;
+        }
+    return any ? shop.saveShopSettings(settings) : StoreResult();
 }
 
 QString AdoptionWords(const QString& species, const RatioSetting& setting)

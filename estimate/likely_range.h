@@ -9,6 +9,7 @@
 #include "book/quote_report.h"
 #include "core/shop_settings.h"
 #include "estimate/estimate_value.h"
+#include "pricelist/price_source.h"
 
 #include <QString>
 #include <cstdint>
@@ -75,7 +76,17 @@ struct Adoption {
     bool beforeIsShops = false;
     QString problem;
 };
-QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuotes);
+// `now`: the shop's settings as they are.
+QList<Adoption> Adoptions(const AccuracyReport& report, bool middle, bool forQuotes,
+                          const ShopWideSettings& now);
+
+// Adopts the measured ranges of the report: each species that may be set is,
+// all in one save of the shop's settings to the store (`shop`), the same for
+// every counter. The adoptions, with what each came to, in `adopted` (when
+// given); not done, with the reason, when the store refused (nothing was
+// set then).
+StoreResult AdoptRanges(PriceSource& shop, const AccuracyReport& report, bool middle,
+                        bool forQuotes, QList<Adoption>* adopted = nullptr);
 
 // "Beef: 0.59 to 0.63 of the live weight, middle 0.61, used for quotes"
 QString AdoptionWords(const QString& species, const RatioSetting& setting);

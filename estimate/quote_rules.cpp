@@ -5,10 +5,7 @@
 #include "estimate/estimate_rules.h"
 #include "estimate/likely_range.h"
 
-#include <QFile>
-#include <array>
 #include <cmath>
-#include <sys/stat.h>
 
 namespace {
 
@@ -18,74 +15,16 @@ public:
     std::optional<double> adoptedFactor(Species) const override { return std::nullopt; }
 };
 
-// The settings file read once for each change of it: a figuring asks at
-// every keystroke, and looking at the file's time and size is all it costs.
-class FromSettings : public QuoteRules {
-public:
-    HangingRatio ratio(Species species) const override
-    {
-        const Setting& s = read(species);
-        return s.set ? s.ratio : DefaultRatio(species);
-    }
-    std::optional<double> adoptedFactor(Species species) const override
-    {
-        const Setting& s = read(species);
-        if (!s.set || !s.forQuotes || !(s.ratio.middle > 0))
-            return std::nullopt;
-        return s.ratio.middle;
-    }
-
-private:
-    struct Setting {
-        bool set = false;
-        HangingRatio ratio;
-        bool forQuotes = false;
-    };
-
-    // What tells that the file changed: its time, size and inode (all 0 while
-    // there is none).
-    struct Stamp {
-        qint64 seconds = 0, nanoseconds = 0, size = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp&) const = default;
-    };
-
-    const Setting& read(Species species) const
-    {
-        // The file's place follows the configuration folder (a test sets its own).
-        const QByteArray folder = qgetenv("XDG_CONFIG_HOME");
-        if (!read_ || folder != folder_) {
-            folder_ = folder;
-            path_ = QFile::encodeName(ShopSettingsPath());
-        }
-        Stamp stamp;
-        struct stat status {};
-        if (::stat(path_.constData(), &status) == 0)
-            stamp = {status.st_mtim.tv_sec, status.st_mtim.tv_nsec, status.st_size,
-                     quint64(status.st_ino)};
-        if (!read_ || !(stamp == stamp_)) {
-            read_ = true;
-            stamp_ = stamp;
-            for (const Species s : {Species::Beef, Species::Pork, Species::Deer}) {
-                Setting& setting = settings_[static_cast<int>(s)];
-                setting = Setting();
-                const std::optional<RatioSetting> saved = LoadRatioSetting(SpeciesName(s));
-                if (saved && RatioProblem(saved->low, saved->high).isEmpty()) {
-                    setting.set = true;
-                    setting.ratio = {saved->low, saved->high, saved->middle};
-                    setting.forQuotes = saved->forQuotes && saved->middle >= LowestRatio &&
-                                        saved->middle <= HighestRatio;
-                }
-            }
-        }
-        return settings_[static_cast<int>(species)];
-    }
-
-    mutable bool read_ = false;
-    mutable QByteArray folder_, path_;
-    mutable Stamp stamp_;
-    mutable std::array<Setting, 4> settings_{};
-};
+// A species' setting as the figuring takes it: a range that may not be (one
+// edited by hand) is not the shop's, and a middle outside what a factor may
+// be does not figure the quotes.
+std::optional<RatioSetting> usable(const ShopWideSettings& settings, Species species)
+{
+    const std::optional<RatioSetting> saved = settings.ratio(SpeciesName(species));
+    if (!saved || !RatioProblem(saved->low, saved->high).isEmpty())
+        return std::nullopt;
+    return saved;
+}
 
 } // namespace
 
@@ -95,10 +34,22 @@ const QuoteRules& PublishedRules()
     return rules;
 }
 
-const QuoteRules& ShopRules()
+StoreRules::StoreRules(PriceSource& store)
+    : store_(store)
+{}
+
+HangingRatio StoreRules::ratio(Species species) const
 {
-    static const FromSettings rules;
-    return rules;
+    const std::optional<RatioSetting> s = usable(store_.shopSettings(), species);
+    return s ? HangingRatio{s->low, s->high, s->middle} : DefaultRatio(species);
+}
+
+std::optional<double> StoreRules::adoptedFactor(Species species) const
+{
+    const std::optional<RatioSetting> s = usable(store_.shopSettings(), species);
+    if (!s || !s->forQuotes || !(s->middle >= LowestRatio && s->middle <= HighestRatio))
+        return std::nullopt;
+    return s->middle;
 }
 
 double QuoteFactor(const QuoteRules& rules, Species species)

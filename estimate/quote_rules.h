@@ -7,6 +7,7 @@
 // adopted the measured middle for quotes.
 
 #include "estimate/estimate_value.h"
+#include "pricelist/price_source.h"
 
 #include <QString>
 #include <optional>
@@ -25,10 +26,19 @@ public:
 // set nothing (and for figuring with no settings at all).
 const QuoteRules& PublishedRules();
 
-// The shop's settings as the settings file keeps them, read again whenever
-// the file changes (by the quote accuracy window, the tool, or another
-// program), so that the next figuring uses them.
-const QuoteRules& ShopRules();
+// The shop's settings as its store keeps them beside the prices, the same at
+// every counter: read again whenever the store may have changed (by the
+// quote accuracy window, the tool, or another counter), so that the next
+// figuring uses them.
+class StoreRules : public QuoteRules {
+public:
+    explicit StoreRules(PriceSource& store);
+    HangingRatio ratio(Species species) const override;
+    std::optional<double> adoptedFactor(Species species) const override;
+
+private:
+    PriceSource& store_;
+};
 
 // The factor a quote figures the hanging weight with for the species, and
 // the hint beside the hanging weight that tells it: the screen's own ("About

@@ -2,6 +2,7 @@
 
 #include "core/shop_settings.h"
 #include "pricelist/price_history.h"
+#include "pricelist/shop_settings_store.h"
 #include "pricelist/stored_cost.h"
 #include "store/database.h"
 #include "store/dialect.h"
@@ -39,6 +40,33 @@ quint64 PriceList::revision()
     if (connection_->isOpen())
         ready(&problem); // a change made meanwhile moves it on
     return connection_->changes();
+}
+
+ShopWideSettings PriceList::shopSettings()
+{
+    QString problem;
+    if (!connection_->isOpen() || connection_->outOfReach())
+        return settings_;
+    ready(&problem);
+    if (settingsAt_ == connection_->changes())
+        return settings_;
+    const quint64 at = connection_->changes();
+    const ShopSettingsRead read = ShopSettingsStore::Read(*connection_);
+    if (read.done() || settings_.isEmpty())
+        settings_ = read.settings;
+    if (read.done())
+        settingsAt_ = at;
+    return settings_;
+}
+
+StoreResult PriceList::saveShopSettings(const ShopWideSettings& settings)
+{
+    const StoreResult saved = ShopSettingsStore::Save(*connection_, settings);
+    if (saved.done()) {
+        settings_ = settings;
+        settingsAt_.reset(); // read back at the next use, as every counter reads them
+    }
+    return saved;
 }
 
 CostLookup PriceList::lookupCost(const QString& item, CostStatement form)

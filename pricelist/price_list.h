@@ -65,6 +65,12 @@ public:
     // connection finds it. Nothing is written when it fails.
     SaveResult addItem(const QString& item, double cost, const QString& category) override;
 
+    // The shop's settings kept beside the prices (see shop_settings_store.h):
+    // read once for each change of the store, the last read kept while it
+    // cannot be read.
+    ShopWideSettings shopSettings() override;
+    StoreResult saveShopSettings(const ShopWideSettings& settings) override;
+
     // Every row, in stored order.
     QList<PriceEntry> entries(QString* problem = nullptr);
 
@@ -99,4 +105,6 @@ private:
     // The lookups answered since the price list last changed, by item name.
     QHash<QString, CostLookup> costs_;
     quint64 costsAt_ = 0; // the connection's changes when they were answered
+    ShopWideSettings settings_;
+    std::optional<quint64> settingsAt_; // the connection's changes when they were read
 };

@@ -4,6 +4,9 @@
 // on a server implement it; a test gives a table in memory. Nothing above this
 // layer asks a database for a price any other way.
 
+#include "core/shop_settings.h"
+#include "store/store_result.h"
+
 #include <QString>
 
 // The outcome of a price lookup.
@@ -78,4 +81,16 @@ public:
     virtual ItemRows findItemRows(const QString& item) = 0;
     // Adds one item with its price; afterwards every lookup finds it.
     virtual SaveResult addItem(const QString& item, double cost, const QString& category) = 0;
+
+    // The shop's own settings, kept with its prices, as they are now (read
+    // again whenever the store may have changed); none set where none are
+    // kept.
+    virtual ShopWideSettings shopSettings() { return {}; }
+    // Saves them in place of those kept, for every counter.
+    virtual StoreResult saveShopSettings(const ShopWideSettings& settings)
+    {
+        Q_UNUSED(settings);
+        return StoreResult::fail(StoreKind::Refused,
+                                 QStringLiteral("These prices keep no shop settings."));
+    }
 };

@@ -18,7 +18,7 @@ QString SamplePricesCsv()
     return QString::fromUtf8(SamplePricesCsvText);
 }
 
-SaveResult CreateSamplePriceList(const QString& path)
+SaveResult CreateSamplePriceList(const QString& path, bool withPrices)
 {
     SaveResult result;
     if (QFileInfo::exists(path)) {
@@ -47,7 +47,7 @@ SaveResult CreateSamplePriceList(const QString& path)
         ok = ok && db.transaction();
         ok = ok && query.prepare(QStringLiteral(
                        "Insert Into Charges1 (Item, Cost, Category) Values (?, ?, ?)"));
-        for (int r = 1; ok && r < records.size(); ++r) {
+        for (int r = 1; ok && withPrices && r < records.size(); ++r) {
             const QStringList& f = records[r].fields;
             query.addBindValue(f.value(0));
             query.addBindValue(MoneyAmount(f.value(1)).value_or(0));

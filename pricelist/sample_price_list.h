@@ -10,5 +10,6 @@
 QString SamplePricesCsv();
 
 // Creates a price list file holding the sample prices at `path`, which must
-// not exist yet. The file appears whole or not at all.
-SaveResult CreateSamplePriceList(const QString& path);
+// not exist yet (`withPrices` false: the same file without a row). The file
+// appears whole or not at all.
+SaveResult CreateSamplePriceList(const QString& path, bool withPrices = true);

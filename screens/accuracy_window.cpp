@@ -86,9 +86,10 @@ QTableWidgetItem* cellItem(const QString& text, bool number)
 
 } // namespace
 
-AccuracyWindow::AccuracyWindow(EstimateBook& book, QWidget* parent)
+AccuracyWindow::AccuracyWindow(EstimateBook& book, PriceSource& shop, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , book_(book)
+    , shop_(shop)
 {
     setObjectName(QStringLiteral("frmAccuracy"));
     setWindowTitle(QStringLiteral("Quote accuracy"));
@@ -297,8 +298,9 @@ void AccuracyWindow::adoptRanges()
 {
     QList<Adoption> adopted;
     QStringList set, leftAsTheyAre, refused;
-    for (const Adoption& a : Adoptions(report_, middle_->isChecked(),
-                                       middle_->isChecked() && forQuotes_->isChecked())) {
+    const bool middle = middle_->isChecked();
+    const bool forQuotes = middle && forQuotes_->isChecked();
+    for (const Adoption& a : Adoptions(report_, middle, forQuotes, shop_.shopSettings())) {
         switch (a.outcome) {
         case Adoption::TooFew:
             leftAsTheyAre << QStringLiteral("%1: %2, and %3 are needed")
@@ -343,23 +345,18 @@ void AccuracyWindow::adoptRanges()
                                set.join(QLatin1Char('\n')) + others,
                            QStringLiteral("Adopt measured ranges"), QMessageBox::Question))
         return;
-    QStringList done, failed;
-    for (const Adoption& a : adopted) {
-        QString problem;
-        const QString words = AdoptionWords(a.species, a.setting);
-        if (SaveRatioSetting(a.species, a.setting, &problem))
-            done << words;
-        else
-            failed << QStringLiteral("%1. %2").arg(words, problem);
-    }
-    QString told;
-    if (!done.isEmpty())
-        told = QStringLiteral("The shop's ranges are now:\n") + done.join(QLatin1Char('\n'));
-    if (!failed.isEmpty())
-        told += (told.isEmpty() ? QString() : QStringLiteral("\n\n")) +
-                QStringLiteral("Not set:\n") + failed.join(QLatin1Char('\n'));
-    if (failed.isEmpty())
-        Dialogs::tell(this, told, QMessageBox::Information);
+    QList<Adoption> saved;
+    const StoreResult result = AdoptRanges(shop_, report_, middle, forQuotes, &saved);
+    QStringList words;
+    for (const Adoption& a : saved)
+        if (a.outcome == Adoption::Set)
+            words << AdoptionWords(a.species, a.setting);
+    if (result.done())
+        Dialogs::tell(this,
+                      QStringLiteral("The shop's ranges are now, at every counter:\n") +
+                          words.join(QLatin1Char('\n')),
+                      QMessageBox::Information);
     else
-        Dialogs::warn(this, told);
+        Dialogs::warn(this, QStringLiteral("Not set:\n%1\n\n%2")
+                                .arg(words.join(QLatin1Char('\n')), result.problem));
 }

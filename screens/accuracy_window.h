@@ -8,6 +8,7 @@
 // adopted as the shop's own.
 
 #include "book/estimate_book.h"
+#include "pricelist/price_source.h"
 
 #include <QWidget>
 
@@ -22,7 +23,7 @@ class AccuracyWindow : public QWidget {
     Q_OBJECT
 
 public:
-    AccuracyWindow(EstimateBook& book, QWidget* parent);
+    AccuracyWindow(EstimateBook& book, PriceSource& shop, QWidget* parent);
 
     // Reads the report afresh from the book for the days and species chosen.
     void refresh();
@@ -33,6 +34,7 @@ private:
     void adoptRanges();
 
     EstimateBook& book_;
+    PriceSource& shop_; // keeps the shop's ranges, with its prices
     AccuracyReport report_;
     QDateEdit* from_ = nullptr;
     QDateEdit* to_ = nullptr;

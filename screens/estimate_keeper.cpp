@@ -389,7 +389,7 @@ void EstimateKeeper::forgetEstimate(qint64 number)
 void EstimateKeeper::showEstimates()
 {
     if (!estimatesWindow_) {
-        estimatesWindow_ = new EstimatesWindow(book_, clock_, &screen_);
+        estimatesWindow_ = new EstimatesWindow(book_, estimate_.prices(), clock_, &screen_);
         estimatesWindow_->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(estimatesWindow_, &EstimatesWindow::openRequested, &screen_,
                          [this](qint64 number) { openEstimate(number); });

@@ -308,9 +308,11 @@ QDate SeasonStart(const QDate& today)
     return today >= thisYears ? thisYears : thisYears.addYears(-1);
 }
 
-EstimatesWindow::EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget* parent)
+EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Clock& clock,
+                                 QWidget* parent)
     : QWidget(parent, Qt::Window)
     , book_(book)
+    , shop_(shop)
     , clock_(clock)
 {
     setObjectName(QStringLiteral("frmEstimates"));
@@ -546,7 +548,7 @@ void EstimatesWindow::deleteSelected()
 void EstimatesWindow::showAccuracy()
 {
     if (!accuracy_) {
-        accuracy_ = new AccuracyWindow(book_, this);
+        accuracy_ = new AccuracyWindow(book_, shop_, this);
         accuracy_->setAttribute(Qt::WA_DeleteOnClose);
     } else {
         accuracy_->refresh();

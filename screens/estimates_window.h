@@ -5,6 +5,7 @@
 // saved estimate again by its customer's name, phone or number.
 
 #include "book/estimate_book.h"
+#include "pricelist/price_source.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -86,7 +87,7 @@ public:
     static constexpr int ChangesLookMs = 1500;
 
     // `clock` tells which estimates were saved this season or this year.
-    EstimatesWindow(EstimateBook& book, const Clock& clock, QWidget* parent);
+    EstimatesWindow(EstimateBook& book, PriceSource& shop, const Clock& clock, QWidget* parent);
 
     // Fills the table afresh from the book, for the search as typed.
     void refresh();
@@ -120,6 +121,7 @@ private:
     void showAccuracy();
 
     EstimateBook& book_;
+    PriceSource& shop_; // the shop's settings, kept with its prices
     const Clock& clock_;
     QLineEdit* search_ = nullptr;
     QComboBox* period_ = nullptr;

@@ -202,7 +202,7 @@ void SharesWindow::startAnimal(Species species, const QString& live)
     animal_ = AnimalValue();
     animal_.species = species == Species::Pork ? Species::Pork : Species::Beef;
     animal_.live = live;
-    if (const auto split = KillFeeSplitFromKey(KillFeeSplitSetting()))
+    if (const auto split = KillFeeSplitFromKey(prices_.shopSettings().killFeeSplit))
         animal_.killFee = *split;
     saved_ = animal_;
     records_.clear();

@@ -51,6 +51,23 @@ for folder in "${folders[@]}"; do
     done < <(grep -rn --include='*.h' --include='*.cpp' -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]+"' "$folder" |
         grep -v -E '"(sample_prices\.h|[a-z_]+\.moc|moc_[a-z_]+\.cpp)"' || true)
 done
+
+# The data has its owners: store/ under pricelist/ (the prices, their
+# history, the shop's details and settings) and book/ (the saved estimates).
+# They alone write SQL and use Qt's SQL classes; the layers above call them
+# and include none of their private headers.
+private='book/book_store\.h'
+sql='"[^"]*\<(Select [^"]* From |Insert Into |Update [A-Za-z0-9_]+ Set |Delete From |Create (Table|Index|Trigger|Role|Or Replace)|Alter Table |Drop Table |Pragma |Grant [^"]* To |Revoke [^"]* From |Lock Table |Vacuum Into|Attach Database )'
+txn='"(Begin|Commit|Rollback|Begin Immediate|Begin Exclusive)"'
+for folder in estimate ui worksheets screens app tools; do
+    [ -d "$folder" ] || continue
+    while IFS= read -r hit; do
+        echo "$hit: storage belongs to its owners (store/, pricelist/, book/): call them" >&2
+        bad=1
+    done < <(grep -rn --include='*.h' --include='*.cpp' -E "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](QSql|$private)" "$folder" || true;
+             grep -rn --include='*.h' --include='*.cpp' -E "$sql|$txn" "$folder" || true)
+done
+
 if [ "$bad" -ne 0 ]; then
     echo "Layers, bottom first: ${layers[*]}" >&2
     exit 1

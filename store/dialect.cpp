@@ -28,35 +28,6 @@ enum SqliteCode {
 };
 constexpr int ShmSize = 10 | (19 << 8);
 
-// The first value of the answer to a statement, with `values` in the place
-// of its ?s: null when there is no row; no value when it failed (then `error`
-// says why). The values are written into the statement as the database's
-// literals, quoted and escaped by its driver: a statement with bound values
-// costs a server three round trips (prepare, execute, deallocate), one such
-// as this one.
-std::optional<QVariant> Ask(QSqlDatabase& db, QString statement, QSqlError* error,
-                            const QVariantList& values = {})
-{
-    qsizetype from = 0;
-    for (const QVariant& value : values) {
-        QSqlField field(QString(), value.metaType());
-        field.setValue(value);
-        const QString literal = db.driver()->formatValue(field);
-        const qsizetype mark = statement.indexOf(QLatin1Char('?'), from);
-        if (mark < 0)
-            break;
-        statement.replace(mark, 1, literal);
-        from = mark + literal.size();
-    }
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(statement)) {
-        *error = query.lastError();
-        return std::nullopt;
-    }
-    return query.next() ? query.value(0) : QVariant();
-}
-
 class SqliteDialect final : public Dialect {
 public:
     bool isServer() const override { return false; }
@@ -81,7 +52,8 @@ public:
     bool isView(QSqlDatabase& db, const QString& table) const override
     {
         QSqlError ignored;
-        return Ask(db,
+        return AskValue(
+                   db,
                    QStringLiteral("Select type From sqlite_master Where name = ? Collate NoCase"),
                    &ignored, {table})
                    .value_or(QVariant())
@@ -102,7 +74,7 @@ public:
     int version(QSqlDatabase& db, const QString&, QSqlError* error) const override
     {
         const std::optional<QVariant> version =
-            Ask(db, QStringLiteral("Pragma user_version"), error);
+            AskValue(db, QStringLiteral("Pragma user_version"), error);
         return version ? version->toInt() : -1;
     }
     bool setVersion(QSqlDatabase& db, const QString&, int version, QSqlError* error) const override
@@ -113,17 +85,17 @@ public:
                                     QSqlError* error) const override
     {
         const std::optional<QVariant> tables =
-            Ask(db, QStringLiteral("Select count(*) From sqlite_master"), error);
+            AskValue(db, QStringLiteral("Select count(*) From sqlite_master"), error);
         return tables ? std::optional<bool>(tables->toLongLong() > 0) : std::nullopt;
     }
     std::optional<bool> holdsTable(QSqlDatabase& db, const QString& table,
                                    QSqlError* error) const override
     {
-        const std::optional<QVariant> there =
-            Ask(db,
-                QStringLiteral("Select count(*) > 0 From sqlite_master Where type = 'table' And "
-                               "name = ? Collate NoCase"),
-                error, {table});
+        const std::optional<QVariant> there = AskValue(
+            db,
+            QStringLiteral("Select count(*) > 0 From sqlite_master Where type = 'table' And "
+                           "name = ? Collate NoCase"),
+            error, {table});
         return there ? std::optional<bool>(there->toBool()) : std::nullopt;
     }
     QString holdsText(const QString& column) const override
@@ -221,10 +193,10 @@ public:
     bool isView(QSqlDatabase& db, const QString& table) const override
     {
         QSqlError ignored;
-        return !Ask(db,
-                    QStringLiteral("Select 1 From information_schema.views Where table_name = "
-                                   "lower(?) And table_schema = current_schema()"),
-                    &ignored, {table})
+        return !AskValue(db,
+                         QStringLiteral("Select 1 From information_schema.views Where table_name = "
+                                        "lower(?) And table_schema = current_schema()"),
+                         &ignored, {table})
                     .value_or(QVariant())
                     .isNull();
     }
@@ -244,10 +216,10 @@ public:
     int version(QSqlDatabase& db, const QString& part, QSqlError* error) const override
     {
         const std::optional<QVariant> kept =
-            Ask(db, QStringLiteral("Select to_regclass('lockerschema') Is Not Null"), error);
+            AskValue(db, QStringLiteral("Select to_regclass('lockerschema') Is Not Null"), error);
         if (!kept || !kept->toBool())
             return kept ? 0 : -1;
-        const std::optional<QVariant> version = Ask(
+        const std::optional<QVariant> version = AskValue(
             db, QStringLiteral("Select Version From LockerSchema Where Part = ?"), error, {part});
         return version ? version->toInt() : -1;
     }
@@ -259,17 +231,17 @@ public:
                                          "Primary Key, Version Integer Not Null)"),
                           error))
             return false;
-        return Ask(db,
-                   QStringLiteral("Insert Into LockerSchema (Part, Version) Values (?, ?) On "
-                                  "Conflict (Part) Do Update Set Version = Excluded.Version"),
-                   error, {part, version})
+        return AskValue(db,
+                        QStringLiteral("Insert Into LockerSchema (Part, Version) Values (?, ?) On "
+                                       "Conflict (Part) Do Update Set Version = Excluded.Version"),
+                        error, {part, version})
             .has_value();
     }
     std::optional<bool> holdsTables(QSqlDatabase& db, const QString& table,
                                     QSqlError* error) const override
     {
-        const std::optional<QVariant> there =
-            Ask(db, QStringLiteral("Select to_regclass(lower(?)) Is Not Null"), error, {table});
+        const std::optional<QVariant> there = AskValue(
+            db, QStringLiteral("Select to_regclass(lower(?)) Is Not Null"), error, {table});
         return there ? std::optional<bool>(there->toBool()) : std::nullopt;
     }
     std::optional<bool> holdsTable(QSqlDatabase& db, const QString& table,
@@ -371,6 +343,29 @@ const Dialect& Dialect::Of(const QSqlDriver* driver)
 const Dialect& Dialect::Of(const QSqlDatabase& db)
 {
     return Of(db.driver());
+}
+
+std::optional<QVariant> AskValue(QSqlDatabase& db, QString statement, QSqlError* error,
+                                 const QVariantList& values)
+{
+    qsizetype from = 0;
+    for (const QVariant& value : values) {
+        QSqlField field(QString(), value.metaType());
+        field.setValue(value);
+        const QString literal = db.driver()->formatValue(field);
+        const qsizetype mark = statement.indexOf(QLatin1Char('?'), from);
+        if (mark < 0)
+            break;
+        statement.replace(mark, 1, literal);
+        from = mark + literal.size();
+    }
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(statement)) {
+        *error = query.lastError();
+        return std::nullopt;
+    }
+    return query.next() ? query.value(0) : QVariant();
 }
 
 bool RunStatement(QSqlDatabase& db, const QString& statement, QSqlError* error)

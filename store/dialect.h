@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 #include <optional>
 
 class QSqlDatabase;
@@ -101,3 +102,12 @@ public:
 
 // Runs one statement; false, with `error` set, when it failed.
 bool RunStatement(QSqlDatabase& db, const QString& statement, QSqlError* error);
+
+// The first value of the answer to a statement, with `values` in the place of
+// its ?s: null when there is no row; no value when it failed (then `error`
+// says why). The values are written into the statement as the database's
+// literals, quoted and escaped by its driver: a statement with bound values
+// costs a server three round trips (prepare, execute, deallocate), one such
+// as this one.
+std::optional<QVariant> AskValue(QSqlDatabase& db, QString statement, QSqlError* error,
+                                 const QVariantList& values = {});

@@ -10,6 +10,8 @@
 #include "estimate/likely_range.h"
 #include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
+#include "pricelist/price_list.h"
+#include "pricelist/sample_price_list.h"
 #include "screens/accuracy_window.h"
 #include "screens/estimates_window.h"
 #include "ui/spread_chart.h"
@@ -35,6 +37,19 @@ constexpr int PaperWrapp = 1 << int(ServiceId::PaperWrapp);
 struct Shop {
     QTemporaryDir dir;
     EstimateBook book{dir.filePath(QStringLiteral("Estimates.db"))};
+    // The shop's price list, which keeps its ranges: this counter's, and
+    // another counter's over the same file.
+    const bool made = CreateSamplePriceList(dir.filePath(QStringLiteral("Lockers.db"))).saved;
+    PriceList prices{dir.filePath(QStringLiteral("Lockers.db"))};
+    PriceList otherCounter{dir.filePath(QStringLiteral("Lockers.db"))};
+    // A species' range as the other counter reads it; empty when none is set.
+    QList<double> range(const char* species)
+    {
+        if (otherCounter.open() != PriceSource::OpenResult::Opened)
+            return {-1};
+        const auto s = otherCounter.shopSettings().ratio(QLatin1String(species));
+        return s ? QList<double>{s->low, s->high, s->middle} : QList<double>();
+    }
     DialogAnswerer dialogs;
     std::unique_ptr<AccuracyWindow> window;
 
@@ -88,7 +103,8 @@ struct Shop {
     }
     void open()
     {
-        window = std::make_unique<AccuracyWindow>(book, nullptr);
+        QVERIFY(made && prices.open() == PriceSource::OpenResult::Opened);
+        window = std::make_unique<AccuracyWindow>(book, prices, nullptr);
         window->show();
     }
     QTableWidget* table() const { return control<QTableWidget>(window.get(), "reportTable"); }
@@ -154,7 +170,7 @@ private slots:
 
         // The Saved Estimates window opens it over the same book, once.
         const SystemClock clock;
-        EstimatesWindow estimates(shop.book, clock, nullptr);
+        EstimatesWindow estimates(shop.book, shop.prices, clock, nullptr);
         estimates.show();
         auto* button = control<QPushButton>(&estimates, "showAccuracy");
         click(button);
@@ -211,7 +227,7 @@ private slots:
         QCOMPARE(shop.dialogs.seen().size(), 1);
         QCOMPARE(shop.dialogs.unexpected(), 0);
         QVERIFY(shop.dialogs.texts().last().endsWith(QLatin1String("Nothing was changed.")));
-        QVERIFY(!LoadRatioSetting(QStringLiteral("Beef")));
+        QVERIFY(shop.range("Beef").isEmpty());
     }
 
     // 41 beef bills weighed at 0.580 to 0.620 of the live weight: 0.584, 0.600
@@ -240,13 +256,12 @@ private slots:
         QVERIFY(asked.contains(QLatin1String("Pork: 3 weighed animals, and 5 are needed")));
         QVERIFY(asked.contains(QLatin1String("Deer: 0.92 to 0.96 of the field-dressed weight. ") +
                                RatioProblem(0.92, 0.96)));
-        QVERIFY(!LoadRatioSetting(QStringLiteral("Beef")));
+        QVERIFY(shop.range("Beef").isEmpty());
 
         shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
         shop.adopt();
-        const auto range = [](const char* species) {
-            const auto s = LoadRatioSetting(QLatin1String(species));
-            return s ? QList<double>{s->low, s->high, s->middle} : QList<double>();
+        const auto range = [&shop](const char* species) {
+            return shop.range(species);
         };
         QCOMPARE(range("Beef"), QList<double>({0.58, 0.62, 0}));
         QVERIFY(range("Pork").isEmpty() && range("Deer").isEmpty());
@@ -256,14 +271,17 @@ private slots:
         shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
         shop.adopt();
         QCOMPARE(range("Beef"), QList<double>({0.58, 0.62, 0.60}));
-        QVERIFY(!LoadRatioSetting(QStringLiteral("Beef"))->forQuotes);
+        QVERIFY(!shop.otherCounter.shopSettings().ratio(QStringLiteral("Beef"))->forQuotes);
         // The middle for quotes: new beef quotes figure at 0.60 of the live weight.
         click(control<QCheckBox>(shop.window.get(), "adoptForQuotes"));
         shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
         shop.adopt();
         QVERIFY(
             shop.dialogs.texts().last().contains(QLatin1String("middle 0.60, used for quotes")));
-        QCOMPARE(ShopRules().adoptedFactor(Species::Beef), std::optional<double>(0.6));
+        QCOMPARE(StoreRules(shop.otherCounter).adoptedFactor(Species::Beef),
+                 std::optional<double>(0.6));
+        // Kept with the prices, not in this machine's settings file.
+        QVERIFY(SettingsFileShopWide().isEmpty());
 
         // Pork alone: nothing can be adopted, and nothing is asked.
         shop.choose(QStringLiteral("Pork"));

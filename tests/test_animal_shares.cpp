@@ -766,8 +766,7 @@ private slots:
     // stays when none is adopted now; too few weighed animals set nothing.
     void adoptingSetsTheFiguresTheReportPrints()
     {
-        QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        ShopWideSettings shop;
         AccuracyReport report;
         SpeciesAccuracy pork;
         pork.species = QStringLiteral("Pork");
@@ -779,23 +778,21 @@ private slots:
         beef.ratio = Spread{0.58, 0.6, 0.62};
         report.species = {beef, pork};
 
-        QList<Adoption> adopted = Adoptions(report, true, true);
+        QList<Adoption> adopted = Adoptions(report, true, true, shop);
         QCOMPARE(adopted[0].outcome, Adoption::TooFew);
         QCOMPARE(adopted[1].outcome, Adoption::Set);
         QCOMPARE(RatioText(pork.ratio->low), QStringLiteral("0.70")); // as the report prints it
         QCOMPARE(QList<double>({adopted[1].setting.low, adopted[1].setting.middle}),
                  QList<double>({0.70, 0.71}));
-        QString problem;
-        QVERIFY(SaveRatioSetting(QStringLiteral("Pork"), adopted[1].setting, &problem));
+        shop.ratios.insert(QStringLiteral("Pork"), adopted[1].setting);
 
         // Adopted again without the middle: the one adopted before stays.
         pork.ratio = Spread{0.66, 0.69, 0.7};
         report.species = {pork};
-        adopted = Adoptions(report, false, false);
+        adopted = Adoptions(report, false, false, shop);
         QCOMPARE(QList<double>({adopted[0].setting.low, adopted[0].setting.middle}),
                  QList<double>({0.66, 0.71}));
         QVERIFY(adopted[0].setting.forQuotes);
-        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void aShareQuoteRangesWithItsSurcharge()

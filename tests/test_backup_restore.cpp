@@ -5,6 +5,7 @@
 #include "book/book_store.h"
 #include "book/estimate_book.h"
 #include "pg_server.h"
+#include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "store/database.h"
 #include "test_price_list.h"
@@ -83,6 +84,13 @@ void fillShop(TestPriceList& shop, qint64* removed)
                          QStringLiteral("Sausage"))
                 .done);
     QVERIFY(editor.remove(QStringLiteral("Cooling")).done);
+    // The shop's own settings, kept with the prices.
+    PriceList prices(shop.path());
+    QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+    ShopWideSettings settings;
+    settings.ratios.insert(QStringLiteral("Beef"), RatioSetting{0.59, 0.63, 0.61, true});
+    settings.killFeeSplit = QStringLiteral("per-share");
+    QVERIFY(prices.saveShopSettings(settings).done());
     EstimateBook book(EstimateBook::pathBeside(shop.path()));
     const QStringList species = {QStringLiteral("Beef"), QStringLiteral("Pork"),
                                  QStringLiteral("Deer")};

@@ -501,7 +501,7 @@ private slots:
         TestPriceList damagedFile;
         writeFile(damagedFile.path(), QByteArray("SQLite format 3") + QByteArray(4000, '\x5a'));
         EstimateBook damaged(damagedFile.path());
-        EstimatesWindow list(damaged, c.screen->testClock(), nullptr);
+        EstimatesWindow list(damaged, c.screen->priceList(), c.screen->testClock(), nullptr);
         const QString told = control<QLabel>(&list, QStringLiteral("lblStatus"))->text();
         QVERIFY2(told.count(QStringLiteral("could not be read")) +
                          told.count(QStringLiteral("cannot be read")) ==

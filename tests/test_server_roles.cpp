@@ -56,9 +56,9 @@ private slots:
         url_ = server_.createShopDatabase(&problem);
         QVERIFY2(!url_.isEmpty(), qPrintable(problem));
         QStringList done;
-        const SaveResult made =
+        const StoreResult made =
             ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
-        QVERIFY2(made.saved, qPrintable(made.problem));
+        QVERIFY2(made.done(), qPrintable(made.problem));
         QCOMPARE(done.size(), 2);
         SqlRows(url_, {"Create Role anna Login", "Grant locker_clerk To anna",
                        "Create Role maria Login", "Grant locker_owner To maria"});
@@ -122,9 +122,9 @@ private slots:
                  "Grant Update On Charges1 To locker_clerk", "Grant Delete On Charges1 To Public",
                  "Revoke Truncate On PriceHistory From locker_owner"});
         QStringList done;
-        const SaveResult made =
+        const StoreResult made =
             ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
-        QVERIFY2(made.saved, qPrintable(made.problem));
+        QVERIFY2(made.done(), qPrintable(made.problem));
         // Each line says what its role was given and what was taken away.
         const QList<QStringList> says = {
             {"locker_clerk", "lacked (Insert on Estimates)", "away (Update on Charges1)"},
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(editor.open(), PriceList::OpenResult::Opened);
         QVERIFY(editor.setCost(Summer, "3").problem.contains(OnlyTheOwner));
 
-        QVERIFY(ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done).saved);
+        QVERIFY(ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done).done());
         QCOMPARE(done.size(), 2);
         for (const QString& line : done)
             QVERIFY2(line.contains("was there already, with its rights"), qPrintable(line));
@@ -150,13 +150,13 @@ private slots:
     {
         QStringList done;
         SqlRows(url_, {"Grant locker_owner To locker_clerk"});
-        SaveResult made = ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
-        QVERIFY2(!made.saved && made.problem.contains("REVOKE locker_owner FROM locker_clerk"),
+        StoreResult made = ServerSetup::MakeRoles(url_, {"locker_clerk", "locker_owner"}, &done);
+        QVERIFY2(!made.done() && made.problem.contains("REVOKE locker_owner FROM locker_clerk"),
                  qPrintable(made.problem));
         SqlRows(url_, {"Revoke locker_owner From locker_clerk"});
         made = ServerSetup::MakeRoles(url_, {"locker", QString()}, &done);
-        QVERIFY2(!made.saved && made.problem.contains("superuser"), qPrintable(made.problem));
-        QVERIFY(!ServerSetup::MakeRoles(url_, {"new_clerk", "new_clerk"}, &done).saved);
+        QVERIFY2(!made.done() && made.problem.contains("superuser"), qPrintable(made.problem));
+        QVERIFY(!ServerSetup::MakeRoles(url_, {"new_clerk", "new_clerk"}, &done).done());
         for (const char* name : {"", "Clerk", "clerk-role", "pg_clerk", "public"})
             QVERIFY2(!ServerSetup::RoleNameProblem(name).isEmpty(), name);
         QVERIFY(ServerSetup::RoleNameProblem("locker_clerk_2").isEmpty());

@@ -3,18 +3,20 @@
 // used at the others, saves at the same moment are all kept, a conflicting
 // edit is told, and a server stopped in the middle of work loses nothing.
 
+#include "book/book_setup.h"
 #include "book/estimate_book.h"
+#include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
 #include "estimate_counter.h"
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/price_list_setup.h"
 #include "pricelist/sample_price_list.h"
 #include "pricelist/shop_details.h"
 #include "save_dialog.h"
 #include "store/database.h"
 #include "support/book_checks.h"
-#include "tools/server_setup.h"
 #include "widgets.h"
 
 #include <QCheckBox>
@@ -115,7 +117,7 @@ private slots:
             prices.addItem(QStringLiteral("Summer Sausage"), 2.5, QStringLiteral("Sausage")).saved);
         QCOMPARE(prices.lookupCost(QStringLiteral("Summer Sausage")).cost, 2.5);
 
-        QVERIFY(!ServerSetup::CreatePriceTable(url_).saved); // there already
+        QVERIFY(!PriceListSetup::CreatePriceTable(url_).done()); // there already
         QString problem;
         PriceList bare(server_.createDatabase(&problem));
         QCOMPARE(bare.open(), PriceList::OpenResult::Unusable);
@@ -194,10 +196,10 @@ private slots:
 
         QString problem;
         const QString url = server_.createDatabase(&problem);
-        QVERIFY(ServerSetup::CreatePriceTable(url).saved);
+        QVERIFY(PriceListSetup::CreatePriceTable(url).done());
         int copied = 0;
         QStringList notes;
-        QVERIFY(ServerSetup::CopyPrices(lockers, url, &copied, &notes).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url, &copied, &notes).done());
         PriceList fromFile(lockers);
         PriceList fromServer(url);
         QCOMPARE(fromFile.open(), PriceList::OpenResult::Opened);
@@ -209,17 +211,17 @@ private slots:
             b << e.item + QLatin1Char('=') + e.cost;
         QCOMPARE(b, a);
         QCOMPARE(copied, int(a.size()));
-        QVERIFY(!ServerSetup::CopyPrices(lockers, url, &copied, &notes).saved); // not twice
+        QVERIFY(!PriceListSetup::CopyPrices(lockers, url, &copied, &notes).done()); // not twice
 
         EstimateBook shared(url);
-        QVERIFY(ServerSetup::CopyEstimates(file.path(), url, &copied).done);
+        QVERIFY(BookSetup::CopyEstimates(file.path(), url, &copied).done());
         QCOMPARE(copied, 1);
         QCOMPARE(listed(shared, QString()), QStringLiteral("2"));
         EstimateRecord next = customer(QStringLiteral("D"));
         QVERIFY(shared.save(next).done);
         QCOMPARE(next.number, qint64(3));
-        QVERIFY(!ServerSetup::CopyEstimates(file.path(), url, &copied)
-                     .done); // not into a book that has some
+        QVERIFY(!BookSetup::CopyEstimates(file.path(), url, &copied)
+                     .done()); // not into a book that has some
         QCOMPARE(listed(shared, QString()), QStringLiteral("3 2"));
     }
 
@@ -240,10 +242,10 @@ private slots:
         QTRY_COMPARE(here.lookupCost(QStringLiteral("Paper Wrapping")).cost, 0.65);
     }
 
-    // The shop's details saved at one counter are read at the others; a
+    // The shop's details and settings saved at one counter are read at the others; a
     // server set up by an earlier version gets their table from init, once;
     // a login that may only read them is told why it cannot change them.
-    void shopDetailsAreTheSameAtEveryCounter()
+    void shopDetailsAndSettingsAreTheSameAtEveryCounter()
     {
         const ShopDetails mill = {QStringLiteral("Mill Creek Lockers"), QString(),
                                   QStringLiteral("555-0142")};
@@ -257,6 +259,14 @@ private slots:
         QCOMPARE(name(office), QString());
         QVERIFY(ShopDetailsStore::Save(*front.connection(), mill).done());
         QCOMPARE(name(office), mill.name);
+        // So are its ranges: one counter's change reaches the other by the
+        // server's notice, and its next quote figures with them.
+        ShopWideSettings ranges;
+        ranges.ratios.insert(QStringLiteral("Pork"), RatioSetting{0.7, 0.76, 0.73, true});
+        QCOMPARE(office.shopSettings(), ShopWideSettings());
+        QVERIFY(front.saveShopSettings(ranges).done());
+        QTRY_COMPARE(office.shopSettings(), ranges);
+        QCOMPARE(StoreRules(office).adoptedFactor(Species::Pork), std::optional<double>(0.73));
 
         const auto run = [this](const QString& statement) {
             Database::OnOwnConnection(url_, "test", [&](QSqlDatabase& db) {
@@ -272,11 +282,11 @@ private slots:
         QVERIFY2(refused.problem.contains("init --database"), qPrintable(refused.problem));
         bool upgraded = false;
         QStringList upgrades;
-        QVERIFY(ServerSetup::CreatePriceTable(url_, &upgraded, &upgrades).saved);
+        QVERIFY(PriceListSetup::CreatePriceTable(url_, &upgraded, &upgrades).done());
         QVERIFY(upgraded);
         QCOMPARE(upgrades, QStringList{"the shop's details are now kept beside it, the same for "
                                        "every counter"});
-        QVERIFY(!ServerSetup::CreatePriceTable(url_).saved); // nothing more to do
+        QVERIFY(!PriceListSetup::CreatePriceTable(url_).done()); // nothing more to do
         QVERIFY(ShopDetailsStore::Save(*office.connection(), mill).done());
 
         run(QStringLiteral("Create Role reader Login"));
@@ -429,7 +439,7 @@ private slots:
         int copied = 0;
         QStringList notes;
         QVERIFY(CreateSamplePriceList(lockers).saved);
-        QVERIFY(ServerSetup::CopyPrices(lockers, url_, &copied, &notes).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url_, &copied, &notes).done());
         c.dialogs.clear();
         c.screen = std::make_unique<CounterScreen>(url_);
         c.screen->startUp();

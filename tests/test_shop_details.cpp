@@ -5,6 +5,7 @@
 
 #include "core/shop_settings.h"
 #include "pricelist/price_connection.h"
+#include "pricelist/price_list.h"
 #include "pricelist/shop_details.h"
 #include "test_price_list.h"
 
@@ -151,6 +152,56 @@ private slots:
         QCOMPARE(fields(read.details), fields(Mill));
         QVERIFY2(read.note.contains(ShopSettingsPath()), qPrintable(read.note));
         QCOMPARE(fields(SettingsShopDetails()), fields(Mill));
+    }
+
+    // The shop's ranges and its division of the kill fee live with the
+    // prices, the same for every counter: an earlier machine's are taken
+    // over once; a change saved at one counter is read at the next use at
+    // another; a price list only read is left byte for byte as it was.
+    void theShopsSettingsLiveWithThePrices()
+    {
+        writeEarlierSettings();
+        QSettings(ShopSettingsPath(), QSettings::IniFormat)
+            .setValue(QStringLiteral("Estimates/BeefRatio"),
+                      QStringLiteral("0.58 0.62 0.6 quotes"));
+        TestPriceList locked;
+        locked.withSample();
+        if (!locked.makeReadOnly())
+            QSKIP("this machine cannot make a file read-only");
+        const auto bytes = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes(locked.path());
+        PriceList backup(locked.path());
+        QCOMPARE(backup.open(), PriceSource::OpenResult::Opened);
+        QCOMPARE(backup.shopSettings().killFeeSplit, QStringLiteral("by-part")); // kept in use
+        QCOMPARE(bytes(locked.path()), before);
+        QVERIFY(!SettingsFileShopWide().isEmpty());
+
+        TestPriceList file;
+        file.withSample();
+        PriceList front(file.path());
+        PriceList office(file.path());
+        QCOMPARE(front.open(), PriceSource::OpenResult::Opened);
+        QCOMPARE(office.open(), PriceSource::OpenResult::Opened);
+        const ShopWideSettings taken = front.shopSettings();
+        QCOMPARE(taken.killFeeSplit, QStringLiteral("by-part"));
+        QCOMPARE(taken.ratio(QStringLiteral("Beef")), (RatioSetting{0.58, 0.62, 0.6, true}));
+        QVERIFY(SettingsFileShopWide().isEmpty()); // taken out of the machine's file
+        QCOMPARE(settingsKeys().filter(QStringLiteral("Estimates/")), QStringList());
+        QVERIFY(settingsKeys().contains(QStringLiteral("database")));
+        QCOMPARE(office.shopSettings(), taken);
+
+        ShopWideSettings changed = taken;
+        changed.ratios.insert(QStringLiteral("Pork"), RatioSetting{0.7, 0.76, 0, false});
+        changed.killFeeSplit = QStringLiteral("per-share");
+        QVERIFY(office.saveShopSettings(changed).done());
+        QCOMPARE(front.shopSettings(), changed);
+        // Found again in the settings file: those kept with the prices stand.
+        writeEarlierSettings();
+        QCOMPARE(front.shopSettings(), changed);
+        QCOMPARE(PriceList(file.path()).shopSettings(), ShopWideSettings()); // not opened
     }
 };
 

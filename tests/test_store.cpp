@@ -5,10 +5,10 @@
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/price_list_setup.h"
 #include "store/database.h"
 #include "store/dialect.h"
 #include "tcp_relay.h"
-#include "tools/server_setup.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -338,9 +338,9 @@ private slots:
                          .isValid());
         }
         bool upgraded = false;
-        QVERIFY(ServerSetup::CreatePriceTable(url, &upgraded).saved);
+        QVERIFY(PriceListSetup::CreatePriceTable(url, &upgraded).done());
         QVERIFY(upgraded);
-        QVERIFY(!ServerSetup::CreatePriceTable(url, &upgraded).saved); // made exact once
+        QVERIFY(!PriceListSetup::CreatePriceTable(url, &upgraded).done()); // made exact once
         QVERIFY(!upgraded);
         Session owner(url);
         QCOMPARE(owner.value(QStringLiteral("Select Cost::text From Charges1")),

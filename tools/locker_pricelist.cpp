@@ -38,6 +38,7 @@
 // Exit status: 0 when done, 1 when a value or a file refused the work, 2 when
 // the command line itself is wrong.
 
+#include "book/book_setup.h"
 #include "book/estimate_book.h"
 #include "core/money.h"
 #include "core/numbers.h"
@@ -49,6 +50,7 @@
 #include "pricelist/price_history.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
+#include "pricelist/price_list_setup.h"
 #include "pricelist/sample_price_list.h"
 #include "pricelist/shop_details.h"
 #include "store/database.h"
@@ -428,15 +430,15 @@ bool madeServerTables(const QString& url, bool* upgraded, QStringList* upgrades 
                       bool* current = nullptr)
 {
     bool there = false;
-    const SaveResult made = ServerSetup::CreatePriceTable(url, upgraded, upgrades, &there);
+    const StoreResult made = PriceListSetup::CreatePriceTable(url, upgraded, upgrades, &there);
     if (current)
         *current = there;
-    if (!made.saved && !(current && there)) {
+    if (!made.done() && !(current && there)) {
         complain(made.problem);
         return false;
     }
-    const BookResult book = ServerSetup::PrepareBook(url);
-    if (!book.done) {
+    const StoreResult book = BookSetup::PrepareBook(url);
+    if (!book.done()) {
         complain(QStringLiteral("The price list's table was made in the %1, but not the tables of "
                                 "the saved estimates (the first saved estimate makes them). %2")
                      .arg(Database::Described(url), book.problem));
@@ -513,16 +515,16 @@ int runCopyToServer(const Invocation& call)
     }
     int rows = 0;
     QStringList notes;
-    const SaveResult copied = ServerSetup::CopyPrices(file, url, &rows, &notes);
-    if (!copied.saved)
+    const StoreResult copied = PriceListSetup::CopyPrices(file, url, &rows, &notes);
+    if (!copied.done())
         return complain(copied.problem);
     const QString copiedRows =
         QStringLiteral("Copied %1 of the price list").arg(counted(rows, QStringLiteral("row")));
     const QString where = Database::Described(url);
     int estimates = 0;
     if (QFileInfo::exists(estimatesFile)) {
-        const BookResult book = ServerSetup::CopyEstimates(estimatesFile, url, &estimates);
-        if (!book.done) {
+        const StoreResult book = BookSetup::CopyEstimates(estimatesFile, url, &estimates);
+        if (!book.done()) {
             for (const QString& note : notes)
                 say(note);
             return complain(
@@ -546,8 +548,8 @@ int runRoles(const Invocation& call)
     const ServerSetup::ShopRoles roles{call.clerkRole.value_or(QString()),
                                        call.ownerRole.value_or(QString())};
     QStringList done;
-    const SaveResult made = ServerSetup::MakeRoles(call.priceListPath, roles, &done);
-    if (!made.saved)
+    const StoreResult made = ServerSetup::MakeRoles(call.priceListPath, roles, &done);
+    if (!made.done())
         return complain(made.problem);
     for (const QString& line : done)
         say(line);
@@ -783,12 +785,22 @@ void showAccuracy(const SpeciesAccuracy& s)
     line(QStringLiteral("Services dropped"), servicesText(s.dropped));
 }
 
-// Sets each species' range of the hanging weight from its weighed bills.
-int adoptRatios(const AccuracyReport& report, bool middle, bool forQuotes)
+// Sets each species' range of the hanging weight from its weighed bills, in
+// the shop's settings kept with the price list at `store`.
+int adoptRatios(const QString& store, const AccuracyReport& report, bool middle, bool forQuotes)
 {
+    // A price list that cannot be opened refuses the save, when there is
+    // anything to save.
+    PriceList shop(store);
+    const bool opened = shop.open() == PriceList::OpenResult::Opened;
+    QList<Adoption> adoptions;
+    if (const StoreResult saved = AdoptRanges(shop, report, middle, forQuotes, &adoptions);
+        !saved.done())
+        return complain(opened ? saved.problem
+                               : QStringLiteral("No range was set: %1").arg(shop.openProblem()));
     int set = 0;
     QStringList notSet;
-    for (const Adoption& a : Adoptions(report, middle, forQuotes)) {
+    for (const Adoption& a : adoptions) {
         const QString name = a.species.toLower();
         if (a.outcome == Adoption::TooFew) {
             notSet << QStringLiteral("The %1 range was not set: %2 in the report, and it "
@@ -803,9 +815,6 @@ int adoptRatios(const AccuracyReport& report, bool middle, bool forQuotes)
                                a.problem);
             continue;
         }
-        QString problem;
-        if (!SaveRatioSetting(a.species, a.setting, &problem))
-            return complain(problem);
         const QString of = a.species == QLatin1String("Deer") ? QStringLiteral("field-dressed")
                                                               : QStringLiteral("live");
         QString middleWords;
@@ -828,7 +837,8 @@ int adoptRatios(const AccuracyReport& report, bool middle, bool forQuotes)
                             ? QStringLiteral("No range was set: there are no estimates in that "
                                              "range.")
                             : QStringLiteral("No range was set."));
-    say(QStringLiteral("Saved in %1.").arg(ShopSettingsPath()));
+    say(QStringLiteral("Saved with the price list in %1, the same for every counter.")
+            .arg(shop.describe()));
     return Done;
 }
 
@@ -883,7 +893,7 @@ int runReport(const Invocation& call)
     if (!call.adopt)
         return Done;
     say(QString());
-    return adoptRatios(report, call.middle, call.forQuotes);
+    return adoptRatios(call.priceListPath, report, call.middle, call.forQuotes);
 }
 
 // The program and its version, as a backup's manifest names them.

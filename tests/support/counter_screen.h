@@ -6,6 +6,7 @@
 
 #include "book/estimate_book.h"
 #include "estimate/estimate.h"
+#include "estimate/quote_rules.h"
 #include "pricelist/price_list.h"
 #include "screens/estimate_screen.h"
 
@@ -20,11 +21,13 @@ struct CounterStores {
     CounterStores(const QString& priceList, const QString& estimates)
         : ownPrices(priceList)
         , ownBook(estimates.isEmpty() ? EstimateBook::pathBeside(priceList) : estimates)
-        , ownEstimate(ownPrices, ownClock, ShopRules())
+        , ownRules(ownPrices)
+        , ownEstimate(ownPrices, ownClock, ownRules)
     {}
     PriceList ownPrices;
     EstimateBook ownBook;
     TestClock ownClock;
+    StoreRules ownRules;
     Estimate ownEstimate;
 };
 

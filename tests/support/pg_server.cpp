@@ -1,8 +1,9 @@
 #include "pg_server.h"
 
+#include "book/book_setup.h"
 #include "book/estimate_book.h"
 #include "pricelist/price_list.h"
-#include "tools/server_setup.h"
+#include "pricelist/price_list_setup.h"
 
 #include <QDebug>
 #include <QDir>
@@ -133,11 +134,11 @@ QString PgTestServer::createShopDatabase(QString* problem)
     const QString url = createDatabase(problem);
     if (url.isEmpty())
         return url;
-    if (const SaveResult made = ServerSetup::CreatePriceTable(url); !made.saved) {
+    if (const StoreResult made = PriceListSetup::CreatePriceTable(url); !made.done()) {
         tell(problem, made.problem);
         return QString();
     }
-    if (const BookResult made = ServerSetup::PrepareBook(url); !made.done) {
+    if (const StoreResult made = BookSetup::PrepareBook(url); !made.done()) {
         tell(problem, made.problem);
         return QString();
     }
