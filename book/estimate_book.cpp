@@ -449,6 +449,45 @@ bool EstimateBook::changedElsewhere()
     return changed || made;
 }
 
+BookResult EstimateBook::settle(EstimateRecord& record)
+{
+    BookResult result;
+    if (record.saveKey.isEmpty() || !location_.isServer()) {
+        record.saveKey.clear();
+        result.done = true;
+        return result;
+    }
+    SavedUnder saved;
+    const Outcome outcome = OutcomeOf(path(), record.saveKey, &saved);
+    // The server answered on a connection of its own: this book's, cut
+    // before, is made again at its next use, without waiting for a probe.
+    if (ServerLink* link = connection_->file.link.get();
+        link && link->outOfReach() && outcome != Outcome::Unknown) {
+        link->markConnected();
+        link->markLost();
+    }
+    switch (outcome) {
+    case Outcome::Saved:
+        Adopt(record, saved);
+        record.saveKey.clear();
+        result.done = true;
+        break;
+    case Outcome::NotSaved:
+        record.saveKey.clear();
+        result.problem = QStringLiteral("The estimate for %1 was not saved: the %2 did not keep "
+                                        "it. Save it again.")
+                             .arg(record.customer, location_.described());
+        break;
+    case Outcome::Unknown:
+        result.mayBeSaved = true;
+        result.problem = QStringLiteral("Whether the estimate for %1 was saved still cannot be "
+                                        "told: the %2 does not answer.")
+                             .arg(record.customer, location_.described());
+        break;
+    }
+    return result;
+}
+
 BookResult EstimateBook::remove(qint64 number)
 {
     BookResult result;

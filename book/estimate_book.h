@@ -163,6 +163,13 @@ public:
     // Removes one saved estimate.
     BookResult remove(qint64 number);
 
+    // A save whose outcome could not be told (the record keeps its saveKey),
+    // told now that the book may be asked: done when it was kept (the record
+    // then carries its number, times and revision); not done and not
+    // mayBeSaved when it was not (then the problem says so); mayBeSaved while
+    // it still cannot be told. Done at once when no save is pending.
+    BookResult settle(EstimateRecord& record);
+
 private:
     // The book as a list reads it now is the one changedElsewhere() tells
     // changes to.

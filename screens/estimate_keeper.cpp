@@ -150,11 +150,16 @@ bool EstimateKeeper::saveEstimate()
         // printed; a save whose outcome could not be told is looked for then.
         if (!asNew)
             record_.saveKey = next.saveKey;
+        if (saved.mayBeSaved)
+            pending_ = next;
+        else
+            pending_.reset();
         typed_ = answer;
         Dialogs::warn(&screen_, saved.problem);
         return false;
     }
     typed_.reset();
+    pending_.reset();
     record_ = next;
     showingFinal_ = final;
     estimate_.markSaved(kept);
@@ -163,6 +168,36 @@ bool EstimateKeeper::saveEstimate()
     if (estimatesWindow_)
         estimatesWindow_->refresh();
     return true;
+}
+
+void EstimateKeeper::settlePendingSave()
+{
+    if (!pending_)
+        return;
+    EstimateRecord settled = *pending_;
+    const BookResult told = book_.settle(settled);
+    if (told.mayBeSaved)
+        return; // still cannot be told: asked again at the next look
+    const QString key = pending_->saveKey;
+    pending_.reset();
+    const bool showing = record_.saveKey == key;
+    if (showing)
+        record_.saveKey.clear();
+    if (!told.done) {
+        Dialogs::warn(&screen_, told.problem);
+        return;
+    }
+    // The estimate on the screen is the one kept: its next save changes it.
+    if (showing || record_.number == 0) {
+        record_ = settled;
+        showRecord();
+    }
+    Dialogs::tell(
+        &screen_,
+        QStringLiteral("The server answered: the save went through. %1").arg(SavedWords(settled)),
+        QMessageBox::Information);
+    if (estimatesWindow_)
+        estimatesWindow_->refresh();
 }
 
 bool EstimateKeeper::settleUnsaved(const QString& before)

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class EstimatesWindow;
 class QLabel;
@@ -57,6 +58,9 @@ public:
     // is told why and the estimate stays on the screen as it was. True when
     // it was saved.
     bool saveEstimate();
+    // A save whose outcome could not be told (the server's answer was lost)
+    // is told again once the book can be asked: saved after all, or not.
+    void settlePendingSave();
     // Yes saves, No discards, Cancel stays: true when the screen may go on
     // to another estimate (nothing unsaved, saved, or discarded).
     bool settleUnsaved(const QString& before);
@@ -140,6 +144,8 @@ private:
     std::function<void()> replacing_;
     std::function<void()> replaced_;
     EstimateRecord record_;
+    // The save that may have been kept, as it was sent.
+    std::optional<EstimateRecord> pending_;
     // The estimate on the screen is the record's final bill (not its quote).
     bool showingFinal_ = false;
     QPointer<EstimatesWindow> estimatesWindow_;

@@ -98,6 +98,8 @@ void EstimateScreen::watchConnection()
         if (connected)
             act([&] { estimate_.refreshPending(); });
     }
+    if (connected)
+        keeper_->settlePendingSave();
 }
 
 EstimateScreen::~EstimateScreen()

@@ -17,6 +17,7 @@
 #include "save_dialog.h"
 #include "store/database.h"
 #include "support/book_checks.h"
+#include "tcp_relay.h"
 #include "widgets.h"
 
 #include <QCheckBox>
@@ -505,6 +506,49 @@ private slots:
         QVERIFY(window);
         QCOMPARE(control<QTableWidget>(window, QStringLiteral("tblEstimates"))->rowCount(), 31);
         QCOMPARE(c.dialogs.seen().size(), 1);
+    }
+
+    // The answer to a save lost on the link: told as "may have been saved",
+    // and told again once the server answers: saved after all, under its
+    // number, which the estimate on the screen then carries.
+    void aSaveWhoseAnswerWasLostIsToldAgain()
+    {
+        TcpRelay relay(server_.port());
+        const QString viaRelay = QString(url_).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                                       QStringLiteral(":%1/").arg(relay.port()));
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(CreateSamplePriceList(lockers).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url_, &copied, &notes).done());
+        EstimateCounter c;
+        c.screen = std::make_unique<CounterScreen>(viaRelay);
+        c.screen->startUp();
+        c.screen->show();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        c.dialogs.policy = [](const SeenDialog&) {
+            return QMessageBox::Ok;
+        };
+        SaveDialogAnswerer saving;
+        saving.save(QStringLiteral("Rita"));
+        QVERIFY(!c.screen->saveEstimate());
+        QVERIFY2(
+            c.dialogs.texts().last().startsWith(QLatin1String("The estimate may have been saved")),
+            qPrintable(c.dialogs.texts().last()));
+        relay.setMode(TcpRelay::Mode::Forward);
+        QTRY_VERIFY_WITH_TIMEOUT(c.dialogs.texts().last().startsWith(
+                                     QLatin1String("The server answered: the save went through")),
+                                 15000);
+        QCOMPARE(c.screen->record().number, 1);
+        QVERIFY(c.dialogs.texts().last().contains(QLatin1String("estimate 1 for Rita")));
+        // Saved again: the same estimate, changed, never a second one.
+        saving.save(QStringLiteral("Rita"));
+        QVERIFY2(c.screen->saveEstimate(), qPrintable(c.dialogs.texts().last()));
+        QString problem;
+        QCOMPARE(EstimateBook(url_).list(QString(), &problem).size(), 1);
     }
 };
 

@@ -434,6 +434,21 @@ private slots:
         QVERIFY2(saved.problem.startsWith(QLatin1String("The estimate may have been saved")),
                  qPrintable(saved.problem));
         QVERIFY(!bob.saveKey.isEmpty());
+        // Told again once the server answers: kept, under its number.
+        EstimateRecord told = bob;
+        QVERIFY(book.settle(told).mayBeSaved); // the link still holds the answers
+        relay.setMode(TcpRelay::Mode::Forward);
+        QTRY_VERIFY_WITH_TIMEOUT(book.settle(told).done, 10000);
+        QCOMPARE(told.number, 2);
+        QVERIFY(told.saveKey.isEmpty());
+        EstimateRecord never;
+        never.customer = QStringLiteral("Cy");
+        never.saveKey = QStringLiteral("never-sent");
+        const BookResult notKept = book.settle(never);
+        QVERIFY(!notKept.done && !notKept.mayBeSaved);
+        QVERIFY2(notKept.problem.contains(QLatin1String("was not saved")),
+                 qPrintable(notKept.problem));
+
         record.note = QStringLiteral("changed again");
         relay.setMode(TcpRelay::Mode::SilentAfterCommit);
         QVERIFY(!book.save(record).done);
