@@ -268,6 +268,25 @@ private slots:
         QVERIFY(front.saveShopSettings(ranges).done());
         QTRY_COMPARE(office.shopSettings(), ranges);
         QCOMPARE(StoreRules(office).adoptedFactor(Species::Pork), std::optional<double>(0.73));
+        // An Estimate screen open at a third counter shows the new range
+        // without a key pressed.
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(CreateSamplePriceList(lockers).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url_, &copied, &notes).done());
+        EstimateCounter c;
+        c.screen = std::make_unique<CounterScreen>(url_);
+        c.screen->startUp();
+        c.screen->show();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        auto* likely = control<QLabel>(c.s(), QStringLiteral("lblLikely"));
+        const QString before = likely->text();
+        QVERIFY2(before.startsWith(QLatin1String("Likely between")), qPrintable(before));
+        ranges.ratios.insert(QStringLiteral("Beef"), RatioSetting{0.5, 0.52, 0, false});
+        QVERIFY(front.saveShopSettings(ranges).done());
+        QTRY_VERIFY_WITH_TIMEOUT(likely->text() != before, 10000);
 
         const auto run = [this](const QString& statement) {
             Database::OnOwnConnection(url_, "test", [&](QSqlDatabase& db) {
