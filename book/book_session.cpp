@@ -282,17 +282,7 @@ ServerLink* Session::link() const
     return server_ && file_ ? file_->link.get() : nullptr;
 }
 
-namespace {
-
-QString OutOfReachWords(const StoreLocation& where)
-{
-    return QStringLiteral("The server (%1) did not answer within 2 seconds, so nothing is asked "
-                          "of it until it answers again; this counter connects again by itself "
-                          "as soon as it does.")
-        .arg(where.described());
-}
-
-} // namespace
+namespace {} // namespace
 
 bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty)
 {
@@ -300,7 +290,7 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
         file_->closeWhenReplaced(db_, change);
     ServerLink* link = this->link();
     if (link && !link->mayConnect()) {
-        *problem = OutOfReachWords(where);
+        *problem = OutOfReachWords(where.described());
         return false;
     }
     // A connection that the server closed (it restarted) is made again now.

@@ -324,8 +324,8 @@ QString PriceConnection::notNowWords(const QString& what) const
 void PriceConnection::notAnswered()
 {
     server_->markOutOfReach();
-    openProblem_ = notNowWords(
-        QStringLiteral("did not answer within %1 seconds").arg(ServerWatch::LimitMs / 1000));
+    openProblem_ =
+        QStringLiteral("Prices cannot be looked up now. %1").arg(OutOfReachWords(describe()));
 }
 
 bool PriceConnection::connectWhenAnswering()

@@ -234,7 +234,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
         const FieldRow& r = FieldRows[row];
         if (row == SpeciesHintRow) {
             c.speciesHint = label(screen, "Label6", QString());
-            place(c.speciesHint, {3540, 1110, 2340, 300});
+            place(c.speciesHint, {3540, 1110, 3600, 300}); // room for "About 61 % Of Live Weight"
         }
         QLabel* caption = label(screen, r.caption, QLatin1String(r.captionText));
         QLineEdit* edit = field(screen, r.field, r.problem);

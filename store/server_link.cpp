@@ -2,8 +2,18 @@
 
 #include "store/dialect.h"
 #include "store/server_probe.h"
+#include "store/server_watch.h"
 
 #include <QSqlError>
+
+QString OutOfReachWords(const QString& described)
+{
+    return QStringLiteral("The server (%1) did not answer within %2 seconds, so nothing is asked "
+                          "of it until it answers again; this counter connects again by itself "
+                          "as soon as it does.")
+        .arg(described)
+        .arg(ServerWatch::LimitMs / 1000);
+}
 
 ServerLink::ServerLink(QSqlDatabase& db, QString name, QString url)
     : db_(db)

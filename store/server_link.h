@@ -15,6 +15,11 @@
 
 class ServerProbe;
 
+// Why nothing is asked of a server now: it did not answer within the limit.
+// `described` is the server as a person reads it; the words end with what the
+// counter does about it. The price list and the book tell it alike.
+QString OutOfReachWords(const QString& described);
+
 class ServerLink {
 public:
     // The connection `db`, named `name`, to the server at `url`.
