@@ -9,6 +9,7 @@
 #include "estimate/estimate.h"
 #include "estimate/estimate_summary.h"
 #include "estimate/likely_range.h"
+#include "estimate/quote_rules.h"
 #include "pricelist/price_items.h"
 #include "support/counter_screen.h"
 #include "support/memory_prices.h"
@@ -759,6 +760,44 @@ private slots:
         beef.weighed.clear();
         QCOMPARE(AnimalShares(shop.prices, shop.clock, true, rules).figure(beef).hanging,
                  QStringLiteral("610"));
+    }
+
+    // The shop's settings kept with its prices are the rules of its quotes:
+    // a range that may not be stands for nothing, and a middle figures the
+    // quotes only when adopted for them and within what a factor may be.
+    void theStoresSettingsAreTheRulesOfItsQuotes_data()
+    {
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QList<double>>("ratio"); // low, high, middle
+        QTest::addColumn<double>("factor");       // 0: the screen's own
+        const HangingRatio beef = DefaultRatio(Species::Beef);
+        const QList<double> published = {beef.low, beef.high, beef.middle};
+        QTest::newRow("none set") << QString() << published << 0.0;
+        QTest::newRow("a range") << "0.59 0.63" << QList<double>{0.59, 0.63, 0} << 0.0;
+        QTest::newRow("a middle, not for quotes")
+            << "0.59 0.63 0.61" << QList<double>{0.59, 0.63, 0.61} << 0.0;
+        QTest::newRow("a middle for quotes")
+            << "0.59 0.63 0.61 quotes" << QList<double>{0.59, 0.63, 0.61} << 0.61;
+        QTest::newRow("a middle no factor may be")
+            << "0.59 0.63 0.95 quotes" << QList<double>{0.59, 0.63, 0.95} << 0.0;
+        QTest::newRow("a range that may not be") << "0.7 0.6 0.65 quotes" << published << 0.0;
+        QTest::newRow("not a range") << "sixty" << published << 0.0;
+    }
+    void theStoresSettingsAreTheRulesOfItsQuotes()
+    {
+        QFETCH(QString, kept);
+        QFETCH(QList<double>, ratio);
+        QFETCH(double, factor);
+        MemoryPrices prices;
+        if (!kept.isEmpty())
+            prices.settings = ShopWideSettings::fromRows({{QStringLiteral("BeefRatio"), kept}});
+        const StoreRules rules(prices);
+        const HangingRatio beef = rules.ratio(Species::Beef);
+        QCOMPARE((QList<double>{beef.low, beef.high, beef.middle}), ratio);
+        QCOMPARE(rules.adoptedFactor(Species::Beef),
+                 factor > 0 ? std::optional<double>(factor) : std::nullopt);
+        QCOMPARE(rules.ratio(Species::Pork), DefaultRatio(Species::Pork));
+        QCOMPARE(QuoteFactor(rules, Species::Beef), factor > 0 ? factor : 0.5);
     }
 
     // Adopting the measured ranges: the report's figures to two decimals, the

@@ -27,6 +27,9 @@ public:
     bool server = false;
     // The server does not answer: every use fails, naming it.
     bool outOfReach = false;
+    // The shop's settings kept with these prices.
+    ShopWideSettings settings;
+    ShopWideSettings shopSettings() override { return settings; }
     // How many lookups were asked for, and of which items.
     int lookups = 0;
     QSet<QString> asked;
