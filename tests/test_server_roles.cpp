@@ -156,6 +156,13 @@ private slots:
         SqlRows(url_, {"Revoke locker_owner From locker_clerk"});
         made = ServerSetup::MakeRoles(url_, {"locker", QString()}, &done);
         QVERIFY2(!made.done() && made.problem.contains("superuser"), qPrintable(made.problem));
+        // The role that owns the tables holds every right on them.
+        SqlRows(url_, {"Create Role table_keeper", "Alter Table Charges1 Owner To table_keeper"});
+        made = ServerSetup::MakeRoles(url_, {"table_keeper", QString()}, &done);
+        SqlRows(url_, {"Reassign Owned By table_keeper To locker", "Drop Owned By table_keeper",
+                       "Drop Role table_keeper"});
+        QVERIFY2(!made.done() && made.problem.contains("table_keeper owns the program's tables"),
+                 qPrintable(made.problem));
         QVERIFY(!ServerSetup::MakeRoles(url_, {"new_clerk", "new_clerk"}, &done).done());
         for (const char* name : {"", "Clerk", "clerk-role", "pg_clerk", "public"})
             QVERIFY2(!ServerSetup::RoleNameProblem(name).isEmpty(), name);
