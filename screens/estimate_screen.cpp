@@ -98,8 +98,15 @@ void EstimateScreen::watchConnection()
         if (connected)
             act([&] { estimate_.refreshPending(); });
     }
-    if (connected)
-        keeper_->settlePendingSave();
+    if (!connected)
+        return;
+    keeper_->settlePendingSave();
+    // The shop's ranges changed at another counter (the server's notice):
+    // the range shown follows them without a key pressed.
+    if (const ShopWideSettings now = priceList_.shopSettings(); now != shopSettingsShown_) {
+        shopSettingsShown_ = now;
+        act([&] { estimate_.refreshPending(); });
+    }
 }
 
 EstimateScreen::~EstimateScreen()
@@ -249,6 +256,7 @@ void EstimateScreen::startUp()
     setHeightTwips(EstimateCollapsedHeight);
     shownExpanded_ = false;
     estimate_.startUp();
+    shopSettingsShown_ = priceList_.shopSettings();
     // The shop's details for the printed head, once: the Price List window
     // reads them again when it saves them.
     ReadShopHead(*priceList_.connection());

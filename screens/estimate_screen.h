@@ -124,6 +124,8 @@ private:
 
     Estimate& estimate_;
     PriceList& priceList_;
+    // The shop's settings that the range shown was figured with.
+    ShopWideSettings shopSettingsShown_;
     const Clock& clock_;
     std::unique_ptr<EstimateKeeper> keeper_;
     bool rendering_ = false;
