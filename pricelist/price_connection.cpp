@@ -314,6 +314,13 @@ bool PriceConnection::reconnect(QString* problem)
     return false;
 }
 
+StoreKind PriceConnection::notReadyKind() const
+{
+    if (isServer())
+        return StoreKind::Unreachable;
+    return QFileInfo::exists(location_.text()) ? StoreKind::Failed : StoreKind::Missing;
+}
+
 QString PriceConnection::notNowWords(const QString& what) const
 {
     return QStringLiteral("Prices cannot be looked up now: %1 %2. This counter connects again as "

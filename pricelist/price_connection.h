@@ -57,6 +57,9 @@ public:
     // connection that was lost is made again. False when the use must not
     // go on, and `problem` says why.
     bool ready(QString* problem);
+    // Why a use cannot go on when ready() said no: a server out of reach, a
+    // file that is gone, or one that cannot be opened.
+    StoreKind notReadyKind() const;
     // Moves on whenever what the price list holds may have changed: answers
     // kept from before are out of date.
     quint64 changes() const { return changes_; }

@@ -29,21 +29,12 @@ struct Found {
     bool held = false;
 };
 
-// Why a store that is not ready now cannot be used: a server out of reach, a
-// file that is gone, or one that cannot be opened.
-StoreKind notReady(const PriceConnection& connection)
-{
-    if (connection.isServer())
-        return StoreKind::Unreachable;
-    return QFileInfo::exists(connection.location().text()) ? StoreKind::Failed : StoreKind::Missing;
-}
-
 Found readOnce(PriceConnection& connection)
 {
     Found found;
     ShopDetailsRead& read = found.read;
     if (!connection.ready(&read.problem)) {
-        read.kind = notReady(connection);
+        read.kind = connection.notReadyKind();
         return found;
     }
     QSqlDatabase& db = connection.db();
@@ -113,7 +104,7 @@ StoreResult saveOnce(PriceConnection& connection, const ShopDetails& details, bo
 {
     QString problem;
     if (!connection.ready(&problem))
-        return StoreResult::fail(notReady(connection), problem);
+        return StoreResult::fail(connection.notReadyKind(), problem);
     if (!connection.mayChange(&problem))
         return StoreResult::fail(
             StoreKind::ReadOnly,

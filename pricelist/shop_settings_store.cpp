@@ -28,19 +28,12 @@ struct Found {
     bool held = false; // the store holds a row of them
 };
 
-StoreKind notReady(const PriceConnection& connection)
-{
-    if (connection.isServer())
-        return StoreKind::Unreachable;
-    return QFileInfo::exists(connection.location().text()) ? StoreKind::Failed : StoreKind::Missing;
-}
-
 Found readOnce(PriceConnection& connection)
 {
     Found found;
     ShopSettingsRead& read = found.read;
     if (!connection.ready(&read.problem)) {
-        read.kind = notReady(connection);
+        read.kind = connection.notReadyKind();
         return found;
     }
     QSqlDatabase& db = connection.db();
@@ -104,7 +97,7 @@ StoreResult saveOnce(PriceConnection& connection, const ShopWideSettings& settin
 {
     QString problem;
     if (!connection.ready(&problem))
-        return StoreResult::fail(notReady(connection), problem);
+        return StoreResult::fail(connection.notReadyKind(), problem);
     if (!connection.mayChange(&problem))
         return StoreResult::fail(StoreKind::ReadOnly,
                                  QStringLiteral("%1 could not be saved. %2").arg(What, problem));
