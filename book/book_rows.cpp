@@ -91,38 +91,71 @@ bool LooksLikePhone(const QString& search)
     return !DigitsOf(search).isEmpty();
 }
 
-void BindContent(QSqlQuery& query, const EstimateRecord& record)
+namespace {
+
+const QStringList TextColumns = {
+    QStringLiteral("Customer"),    QStringLiteral("Phone"),      QStringLiteral("Note"),
+    QStringLiteral("Species"),     QStringLiteral("LiveWeight"), QStringLiteral("QuoteTotal"),
+    QStringLiteral("FinalTotal"),  QStringLiteral("QuoteState"), QStringLiteral("FinalState"),
+    QStringLiteral("CustomerKey"), QStringLiteral("PhoneKey"),   QStringLiteral("PhoneDigits"),
+    QStringLiteral("AnimalTag"),   QStringLiteral("SharePart"),  QStringLiteral("Hunter"),
+    QStringLiteral("NoteLine"),    QStringLiteral("NoteKey"),    QStringLiteral("TagLine")};
+const QStringList FigureColumnList = {
+    QStringLiteral("QuoteCents"),    QStringLiteral("FinalCents"),
+    QStringLiteral("LivePounds"),    QStringLiteral("WeighedHanging"),
+    QStringLiteral("QuoteServices"), QStringLiteral("FinalServices"),
+    QStringLiteral("Figured"),       QStringLiteral("LikelyLow"),
+    QStringLiteral("LikelyHigh")};
+
+QString assignments(const QStringList& columns)
 {
-    const Dialect& dialect = Dialect::Of(query.driver());
+    QStringList set;
+    for (const QString& column : columns)
+        set << column + QStringLiteral(" = ?");
+    return set.join(QStringLiteral(", "));
+}
+
+QVariantList figureValues(const EstimateRecord& record)
+{
+    const auto number = [](const auto& value) {
+        return value ? QVariant(*value) : QVariant();
+    };
+    return {number(record.quoteCents),     number(record.finalCents), number(record.livePounds),
+            number(record.weighedHanging), record.quoteServices,      record.finalServices,
+            record.figured ? 1 : 0,        number(record.likelyLow),  number(record.likelyHigh)};
+}
+
+} // namespace
+
+const QStringList ContentColumns = TextColumns + FigureColumnList;
+
+QVariantList ContentValues(const Dialect& dialect, const EstimateRecord& record)
+{
+    QVariantList values;
     for (const QString& value :
          {record.customer, record.phone, record.note, record.species, record.liveWeight,
           record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
           SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone),
           record.animalTag, record.sharePart, record.hunter, NoteLineOf(record), NoteKeyOf(record),
           record.tagLine})
-        query.addBindValue(dialect.text(value));
-    BindFigures(query, record);
+        values << dialect.text(value);
+    return values + figureValues(record);
+}
+
+void BindContent(QSqlQuery& query, const EstimateRecord& record)
+{
+    for (const QVariant& value : ContentValues(Dialect::Of(query.driver()), record))
+        query.addBindValue(value);
 }
 
 void BindFigures(QSqlQuery& query, const EstimateRecord& record)
 {
-    const auto number = [](const auto& value) {
-        return value ? QVariant(*value) : QVariant();
-    };
-    query.addBindValue(number(record.quoteCents));
-    query.addBindValue(number(record.finalCents));
-    query.addBindValue(number(record.livePounds));
-    query.addBindValue(number(record.weighedHanging));
-    query.addBindValue(record.quoteServices);
-    query.addBindValue(record.finalServices);
-    query.addBindValue(record.figured ? 1 : 0);
-    query.addBindValue(number(record.likelyLow));
-    query.addBindValue(number(record.likelyHigh));
+    for (const QVariant& value : figureValues(record))
+        query.addBindValue(value);
 }
 
-const QString FigureColumns = QStringLiteral(
-    "QuoteCents = ?, FinalCents = ?, LivePounds = ?, WeighedHanging = ?, QuoteServices = ?, "
-    "FinalServices = ?, Figured = ?, LikelyLow = ?, LikelyHigh = ?");
+const QString FigureColumns = assignments(FigureColumnList);
+const QString ContentAssignments = assignments(ContentColumns);
 
 std::optional<qint64> CentsColumn(const QSqlQuery& query, int column)
 {
@@ -172,14 +205,13 @@ qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& t
 {
     const Dialect& dialect = Dialect::Of(db);
     QSqlQuery query(db);
+    QStringList marks;
+    for (int i = 0; i < int(ContentColumns.size()); ++i)
+        marks << QStringLiteral("?");
     query.prepare(dialect.numberedInsert(
-        QStringLiteral(
-            "Insert Into Estimates (Created, Updated, Customer, Phone, Note, Species, LiveWeight, "
-            "QuoteTotal, FinalTotal, QuoteState, FinalState, CustomerKey, PhoneKey, PhoneDigits, "
-            "AnimalTag, SharePart, Hunter, NoteLine, NoteKey, TagLine, QuoteCents, FinalCents, "
-            "LivePounds, WeighedHanging, QuoteServices, FinalServices, Figured, LikelyLow, "
-            "LikelyHigh, SaveKey, Revision) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+        QStringLiteral("Insert Into Estimates (Created, Updated, %1, SaveKey, Revision) Values (?, "
+                       "?, %2, ?, 1)")
+            .arg(ContentColumns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
         QStringLiteral("Number")));
     query.addBindValue(TimeText(time));
     query.addBindValue(TimeText(time));

@@ -171,7 +171,8 @@ bool upgrade(QSqlDatabase& db, int from, QSqlError* error)
                                   : statement,
                               error))
                 return false;
-    return dialect.setVersion(db, Part, EstimateBook::SchemaVersion, error);
+    return dialect.setVersion(db, Part, EstimateBook::SchemaVersion, error) &&
+           (!dialect.isServer() || InstallServerSave(db, error));
 }
 
 } // namespace
@@ -284,7 +285,8 @@ ServerLink* Session::link() const
 
 namespace {} // namespace
 
-bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty)
+bool Session::start(bool change, const StoreLocation& where, QString* problem, bool* empty,
+                    bool alone)
 {
     if (file_ && !server_)
         file_->closeWhenReplaced(db_, change);
@@ -297,6 +299,8 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     if (link && db_.isOpen() && link->foundBroken())
         db_.close();
     const bool wasOpen = db_.isOpen();
+    if (file_ && !wasOpen)
+        file_->prepared.clear(); // gone with the connection that prepared them
     if (!db_.isValid() || !(wasOpen || db_.open())) {
         *problem = db_.isValid() ? ErrorWords(where, db_.lastError(), false)
                                  : Database::DriverMissingWords();
@@ -307,7 +311,6 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
         return false;
     }
     if (file_ && !wasOpen) {
-        ++file_->openings;
         file_->current = false;
         if (link)
             link->markConnected();
@@ -317,8 +320,9 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
     if (server_ && !wasOpen)
         listen();
     // A look at tables already found of this version asks its question
-    // alone: one statement needs no transaction of its own.
-    if (server_ && file_ && !change && file_->current) {
+    // alone, and a save on a server is one statement that checks the
+    // version itself: one statement needs no transaction of its own.
+    if (server_ && file_ && (alone || (!change && file_->current))) {
         changing_ = false;
         return true;
     }
@@ -345,7 +349,7 @@ bool Session::start(bool change, const StoreLocation& where, QString* problem, b
         watch_.reset();
         db_.close();
         if (file_) {
-            ++file_->openings;
+            file_->prepared.clear();
             file_->current = false;
         }
         if (db_.open() && file_)

@@ -36,6 +36,13 @@ StoreResult PrepareBook(const QString& url)
     QSqlError error;
     if (!session.start(true, url, &problem))
         return StoreResult::fail(StoreKind::Failed, problem);
+    // Made again whatever the version: a server set up by an earlier version
+    // gets the function that saves in one statement.
+    if (!BookStore::InstallServerSave(server.db(), &error)) {
+        session.end(false);
+        return StoreResult::fail(Dialect::Server().kind(error),
+                                 BookStore::ErrorWords(url, error, true));
+    }
     if (!session.end(true, &error))
         return StoreResult::fail(Dialect::Server().kind(error),
                                  BookStore::ErrorWords(url, error, true));
@@ -133,6 +140,7 @@ ServerRoles::Grants Grants()
                       true,
                       false}};
     grants.numbered = {{Table, QStringLiteral("Number"), true}};
+    grants.functions = {BookStore::ServerSaveFunction};
     return grants;
 }
 

@@ -16,10 +16,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
 #include <memory>
 #include <optional>
 #include <sys/types.h>
 
+class Dialect;
 class QSqlQuery;
 
 namespace BookStore {
@@ -72,9 +75,11 @@ public:
     // question and nothing more.
     std::unique_ptr<ServerLink> link;
     bool current = false;
-    // Moves on each time the connection is opened: statements prepared on
-    // an earlier connection are gone.
-    int openings = 0;
+    // A look's statements, prepared once for the connection (on a server, a
+    // prepared statement is asked again with one round trip). Dropped when
+    // the connection is closed, before another is opened: dropped on the new
+    // one, each would end the transaction it is in.
+    QHash<QString, std::shared_ptr<QSqlQuery>> prepared;
 
     bool sound(QSqlDatabase& db, const StoreLocation& where, QString* problem);
     // Before a use: the connection is closed when the file it has open is no
@@ -108,7 +113,10 @@ public:
     // store up to it first); false when refused, and `problem` says why.
     // When only reading a new, empty store, `empty` tells it and no
     // transaction is left open.
-    bool start(bool change, const StoreLocation& where, QString* problem, bool* empty = nullptr);
+    // `alone`: on a server, the connection made and nothing begun, for one
+    // statement that takes the book's lock and checks its version itself.
+    bool start(bool change, const StoreLocation& where, QString* problem, bool* empty = nullptr,
+               bool alone = false);
     // Ends the transaction: commits it, or takes it back.
     bool end(bool commit, QSqlError* error = nullptr);
     // A statement failed: a server's connection is made again at the next use.
@@ -140,15 +148,17 @@ private:
 // The channel on which a server tells every counter that the book changed.
 inline const QString ChangesChannel = QStringLiteral("locker_estimates");
 
-// Binds what the clerk gave (never NULL) and the search keys made from it, in
-// the order that the insert and the update name them: Customer to
-// FinalState, then CustomerKey, PhoneKey, PhoneDigits, AnimalTag, SharePart,
-// and the figures (BindFigures).
+// The columns that a save writes from the record: what the clerk gave (never
+// NULL) and the search keys made from it, Customer to TagLine, then the
+// figures kept beside the states (QuoteCents to LikelyHigh); their values in
+// the same order, as the store's dialect keeps them; and "Customer = ?, ...".
+extern const QStringList ContentColumns;
+QVariantList ContentValues(const Dialect& dialect, const EstimateRecord& record);
+extern const QString ContentAssignments;
 void BindContent(QSqlQuery& query, const EstimateRecord& record);
-// Binds the figures kept beside the states, in the order of FigureColumns.
-void BindFigures(QSqlQuery& query, const EstimateRecord& record);
-// "QuoteCents = ?, ..., Figured = ?", for an update.
+// The figures alone: "QuoteCents = ?, ..., LikelyHigh = ?", and their values.
 extern const QString FigureColumns;
+void BindFigures(QSqlQuery& query, const EstimateRecord& record);
 
 // A column of whole cents that may be NULL (none).
 std::optional<qint64> CentsColumn(const QSqlQuery& query, int column);
@@ -181,6 +191,30 @@ void Adopt(EstimateRecord& record, const SavedUnder& saved);
 enum class Outcome { Saved, NotSaved, Unknown };
 Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved);
 
+// On a server a save is one statement: a function made with the book's
+// tables takes the book's lock, checks the tables' version, writes every
+// record or none (each whose last save could not be told goes on from the
+// estimate that save made, when it was kept), and tells the other counters.
+// `ServerSaveFunction` names it for the roles' rights.
+extern const QString ServerSaveFunction;
+bool InstallServerSave(QSqlDatabase& db, QSqlError* error);
+struct ServerSave {
+    enum Answer {
+        Saved,    // `saved` holds each record's number, creation and revision
+        Changed,  // estimate `number` was changed since it was opened
+        Replaced, // estimate `number` is no longer the one that was opened
+        Deleted,  // estimate `number` was deleted since it was opened
+        NotThere, // no function, or tables of another version: saved statement by statement
+        Failed,   // `error` says why
+    };
+    Answer answer = Failed;
+    QList<SavedUnder> saved;
+    qint64 number = 0;
+    QSqlError error;
+};
+ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,
+                        const QStringList& keys, const QDateTime& time);
+
 // The first save: a new file holding the book's tables and the records,
 // written beside the file's place and linked into it whole, so that the file
 // appears with its first estimates or not at all. There when another program
@@ -207,11 +241,6 @@ struct EstimateBook::Connection {
     QSqlDatabase db;
     QString problem; // a server address that cannot be used
     BookStore::BookFile file;
-    // A look's statement, prepared once for the connection (on a server, a
-    // prepared statement is asked again with one round trip).
+    // A look's statement, prepared once for the connection.
     QSqlQuery& prepared(const QString& statement);
-
-private:
-    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
-    int preparedAt_ = -1;
 };

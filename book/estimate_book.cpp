@@ -26,11 +26,7 @@ EstimateBook::~EstimateBook()
 
 QSqlQuery& EstimateBook::Connection::prepared(const QString& statement)
 {
-    if (preparedAt_ != file.openings) {
-        prepared_.clear();
-        preparedAt_ = file.openings;
-    }
-    std::shared_ptr<QSqlQuery>& slot = prepared_[statement];
+    std::shared_ptr<QSqlQuery>& slot = file.prepared[statement];
     if (!slot) {
         slot = std::make_shared<QSqlQuery>(db);
         slot->setForwardOnly(true);
@@ -58,6 +54,32 @@ struct Written {
     QString refused;
 };
 
+// Why a save of estimate `number` is refused.
+QString refusedWords(ServerSave::Answer refusal, const QString& what, qint64 number)
+{
+    switch (refusal) {
+    case ServerSave::Replaced:
+        return QStringLiteral("%1: the saved estimate %2 is no longer the one that was opened (the "
+                              "saved estimates were put back from a backup, or moved to another "
+                              "store, since), and this save would write over another customer's "
+                              "estimate. Save it as a new estimate; this one stays on the screen.")
+            .arg(what)
+            .arg(number);
+    case ServerSave::Changed:
+        return QStringLiteral("%1: estimate %2 was changed since it was opened (in another "
+                              "window or at another counter), and this save would undo "
+                              "that change. Open the estimate again and make the changes "
+                              "there; this one stays on the screen to be printed.")
+            .arg(what)
+            .arg(number);
+    default:
+        return QStringLiteral("%1: estimate %2 was deleted since it was opened. Save it "
+                              "again as a new estimate.")
+            .arg(what)
+            .arg(number);
+    }
+}
+
 Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const QDateTime& time,
               const QString& key, const QString& what, QSqlError* error)
 {
@@ -67,15 +89,9 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
         return written;
     }
     QSqlQuery update(db);
-    update.prepare(
-        QStringLiteral(
-            "Update Estimates Set Updated = ?, Customer = ?, Phone = ?, Note = ?, Species = ?, "
-            "LiveWeight = ?, QuoteTotal = ?, FinalTotal = ?, QuoteState = ?, FinalState = ?, "
-            "CustomerKey = ?, PhoneKey = ?, PhoneDigits = ?, AnimalTag = ?, SharePart = ?, "
-            "Hunter = ?, NoteLine = ?, NoteKey = ?, TagLine = ?, %1, "
-            "SaveKey = ?, Revision = Revision + 1 Where Number = ? And Created = ? And "
-            "Revision = ?")
-            .arg(FigureColumns));
+    update.prepare(QStringLiteral("Update Estimates Set Updated = ?, %1, SaveKey = ?, Revision = "
+                                  "Revision + 1 Where Number = ? And Created = ? And Revision = ?")
+                       .arg(ContentAssignments));
     update.addBindValue(TimeText(time));
     BindContent(update, record);
     update.addBindValue(key);
@@ -101,27 +117,10 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
     const bool stillThere = there.exec() && there.next();
     const bool same = stillThere && there.value(0).toString() == TimeText(record.created);
     there.finish();
-    if (stillThere && !same) {
-        written.refused =
-            QStringLiteral("%1: the saved estimate %2 is no longer the one that was opened (the "
-                           "saved estimates were put back from a backup, or moved to another "
-                           "store, since), and this save would write over another customer's "
-                           "estimate. Save it as a new estimate; this one stays on the screen.")
-                .arg(what)
-                .arg(record.number);
-        return written;
-    }
-    written.refused =
-        stillThere ? QStringLiteral("%1: estimate %2 was changed since it was opened (in another "
-                                    "window or at another counter), and this save would undo "
-                                    "that change. Open the estimate again and make the changes "
-                                    "there; this one stays on the screen to be printed.")
-                         .arg(what)
-                         .arg(record.number)
-                   : QStringLiteral("%1: estimate %2 was deleted since it was opened. Save it "
-                                    "again as a new estimate.")
-                         .arg(what)
-                         .arg(record.number);
+    written.refused = refusedWords(!stillThere ? ServerSave::Deleted
+                                   : same      ? ServerSave::Changed
+                                               : ServerSave::Replaced,
+                                   what, record.number);
     return written;
 }
 
@@ -183,100 +182,133 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
     }
 
     Session session(connection_->db, &connection_->file);
+    const QDateTime time = Now();
+    QStringList keys;
+    for (int i = 0; i < int(records.size()); ++i)
+        keys << NewSaveKey();
+    QSqlError error;
+    bool written = false; // every statement went through: only the commit's answer is missing
     QString problem;
-    if (!session.start(true, location_, &problem)) {
+    // On a server, one statement: written, refused or failed at once.
+    if (server && session.start(true, location_, &problem, nullptr, true)) {
+        const ServerSave saved = SaveOnServer(connection_->db, records, keys, time);
+        switch (saved.answer) {
+        case ServerSave::Saved:
+            for (int i = 0; i < int(records.size()); ++i) {
+                Adopt(*records[i], saved.saved[i]);
+                records[i]->saveKey.clear();
+            }
+            result.done = true;
+            return result;
+        case ServerSave::Changed:
+        case ServerSave::Replaced:
+        case ServerSave::Deleted:
+            result.problem = refusedWords(saved.answer, what, saved.number);
+            return result;
+        case ServerSave::NotThere:
+            break; // statement by statement, bringing the tables up first
+        case ServerSave::Failed:
+            error = saved.error;
+            written = true;
+            if (Dialect::Server().kind(error) == StoreKind::Unreachable)
+                session.failed(); // made again at the next use
+            break;
+        }
+    } else if (server) {
         result.problem = QStringLiteral("%1. %2").arg(what, problem);
         return result;
     }
-    QSqlError error;
-    // The last save of a record could not be told: when its key is in the
-    // book it went through, and this save goes on from it.
-    for (EstimateRecord* record : records) {
-        if (record->saveKey.isEmpty())
-            continue;
-        const std::optional<SavedUnder> earlier =
-            FindSave(connection_->db, record->saveKey, &error);
-        if (error.isValid()) {
-            session.end(false);
-            result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
+    if (!written) {
+        if (!session.start(true, location_, &problem)) {
+            result.problem = QStringLiteral("%1. %2").arg(what, problem);
             return result;
         }
-        if (earlier)
-            Adopt(*record, *earlier);
-    }
-    const QDateTime time = Now();
-    QStringList keys;
-    QList<qint64> numbers;
-    for (EstimateRecord* record : records) {
-        keys << NewSaveKey();
-        const Written written =
-            write(connection_->db, session, *record, time, keys.last(), what, &error);
-        if (!written.refused.isEmpty()) {
-            session.end(false);
-            result.problem = written.refused;
-            return result;
-        }
-        numbers << written.number;
-        if (written.number == 0)
-            break;
-    }
-    if (numbers.last() == 0 || !session.end(true, &error)) {
-        session.end(false);
-        // Every statement went through and the reply to the commit was lost:
-        // the book is asked again whether the save was kept (one transaction:
-        // when the first record is, they all are).
-        if (numbers.last() != 0 && server &&
-            Dialect::Server().kind(error) == StoreKind::Unreachable) {
-            QList<SavedUnder> saved(records.size());
-            Outcome outcome = Outcome::Saved;
-            for (int i = 0; i < int(records.size()) && outcome == Outcome::Saved; ++i)
-                outcome = OutcomeOf(path(), keys[i], &saved[i]);
-            if (outcome != Outcome::Unknown)
-                session.answeredElsewhere();
-            switch (outcome) {
-            case Outcome::Saved:
-                for (int i = 0; i < int(records.size()); ++i) {
-                    Adopt(*records[i], saved[i]);
-                    records[i]->saveKey.clear();
-                }
-                result.done = true;
-                return result;
-            case Outcome::Unknown:
-                for (int i = 0; i < int(records.size()); ++i)
-                    records[i]->saveKey = keys[i];
-                result.mayBeSaved = true;
+        // The last save of a record could not be told: when its key is in the
+        // book it went through, and this save goes on from it.
+        for (EstimateRecord* record : records) {
+            if (record->saveKey.isEmpty())
+                continue;
+            const std::optional<SavedUnder> earlier =
+                FindSave(connection_->db, record->saveKey, &error);
+            if (error.isValid()) {
+                session.end(false);
                 result.problem =
-                    QStringLiteral("%1: the server's answer was lost, and whether %2 kept cannot "
-                                   "be told until the server answers again. Save again then: "
-                                   "nothing is saved twice, and the save tells whether it was "
-                                   "kept. %3")
-                        .arg(records.size() == 1
-                                 ? QStringLiteral("The estimate may have been saved")
-                                 : QStringLiteral("The estimates may have been saved"),
-                             records.size() == 1 ? QStringLiteral("it was")
-                                                 : QStringLiteral("they were"),
-                             ErrorWords(location_, error, true));
+                    QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
                 return result;
-            case Outcome::NotSaved:
-                break;
             }
+            if (earlier)
+                Adopt(*record, *earlier);
         }
-        result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
-        return result;
-    }
-    for (int i = 0; i < int(records.size()); ++i) {
-        EstimateRecord& record = *records[i];
-        record.saveKey.clear();
-        if (record.number == 0) {
-            record.number = numbers[i];
-            record.created = time;
-            record.revision = 1;
-        } else {
-            ++record.revision;
+        QList<qint64> numbers;
+        for (int i = 0; i < int(records.size()); ++i) {
+            const Written one =
+                write(connection_->db, session, *records[i], time, keys[i], what, &error);
+            if (!one.refused.isEmpty()) {
+                session.end(false);
+                result.problem = one.refused;
+                return result;
+            }
+            numbers << one.number;
+            if (one.number == 0)
+                break;
         }
-        record.updated = time;
+        written = numbers.last() != 0;
+        if (written && session.end(true, &error)) {
+            for (int i = 0; i < int(records.size()); ++i) {
+                EstimateRecord& record = *records[i];
+                record.saveKey.clear();
+                if (record.number == 0) {
+                    record.number = numbers[i];
+                    record.created = time;
+                    record.revision = 1;
+                } else {
+                    ++record.revision;
+                }
+                record.updated = time;
+            }
+            result.done = true;
+            return result;
+        }
+        session.end(false);
     }
-    result.done = true;
+    // Every statement went through and the answer was lost: the book is
+    // asked again whether the save was kept (one transaction: when the first
+    // record is, they all are).
+    if (written && server && Dialect::Server().kind(error) == StoreKind::Unreachable) {
+        QList<SavedUnder> saved(records.size());
+        Outcome outcome = Outcome::Saved;
+        for (int i = 0; i < int(records.size()) && outcome == Outcome::Saved; ++i)
+            outcome = OutcomeOf(path(), keys[i], &saved[i]);
+        if (outcome != Outcome::Unknown)
+            session.answeredElsewhere();
+        switch (outcome) {
+        case Outcome::Saved:
+            for (int i = 0; i < int(records.size()); ++i) {
+                Adopt(*records[i], saved[i]);
+                records[i]->saveKey.clear();
+            }
+            result.done = true;
+            return result;
+        case Outcome::Unknown:
+            for (int i = 0; i < int(records.size()); ++i)
+                records[i]->saveKey = keys[i];
+            result.mayBeSaved = true;
+            result.problem =
+                QStringLiteral("%1: the server's answer was lost, and whether %2 kept cannot "
+                               "be told until the server answers again. Save again then: "
+                               "nothing is saved twice, and the save tells whether it was "
+                               "kept. %3")
+                    .arg(records.size() == 1 ? QStringLiteral("The estimate may have been saved")
+                                             : QStringLiteral("The estimates may have been saved"),
+                         records.size() == 1 ? QStringLiteral("it was")
+                                             : QStringLiteral("they were"),
+                         ErrorWords(location_, error, true));
+            return result;
+        case Outcome::NotSaved:
+            break;
+        }
+    }
+    result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
     return result;
 }
 

@@ -345,8 +345,7 @@ const Dialect& Dialect::Of(const QSqlDatabase& db)
     return Of(db.driver());
 }
 
-std::optional<QVariant> AskValue(QSqlDatabase& db, QString statement, QSqlError* error,
-                                 const QVariantList& values)
+QString WithValues(const QSqlDatabase& db, QString statement, const QVariantList& values)
 {
     qsizetype from = 0;
     for (const QVariant& value : values) {
@@ -359,9 +358,15 @@ std::optional<QVariant> AskValue(QSqlDatabase& db, QString statement, QSqlError*
         statement.replace(mark, 1, literal);
         from = mark + literal.size();
     }
+    return statement;
+}
+
+std::optional<QVariant> AskValue(QSqlDatabase& db, const QString& statement, QSqlError* error,
+                                 const QVariantList& values)
+{
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(statement)) {
+    if (!query.exec(WithValues(db, statement, values))) {
         *error = query.lastError();
         return std::nullopt;
     }

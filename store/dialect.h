@@ -109,5 +109,8 @@ bool RunStatement(QSqlDatabase& db, const QString& statement, QSqlError* error);
 // literals, quoted and escaped by its driver: a statement with bound values
 // costs a server three round trips (prepare, execute, deallocate), one such
 // as this one.
-std::optional<QVariant> AskValue(QSqlDatabase& db, QString statement, QSqlError* error,
+std::optional<QVariant> AskValue(QSqlDatabase& db, const QString& statement, QSqlError* error,
                                  const QVariantList& values = {});
+// The statement with `values` written in the place of its ?s, as AskValue
+// writes them (no ? may stand in the statement's text otherwise).
+QString WithValues(const QSqlDatabase& db, QString statement, const QVariantList& values);

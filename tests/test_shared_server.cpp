@@ -182,6 +182,60 @@ private slots:
         BookChecks::AnimalInSharesCountsOnce(animal);
     }
 
+    void aSaveIsOneStatement()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        const auto run = [&url](const QString& statement) {
+            Database::OnOwnConnection(url, "test", [&](QSqlDatabase& db) {
+                QSqlQuery query(db);
+                QVERIFY2(query.exec(statement), qPrintable(statement));
+            });
+        };
+        TcpRelay relay(server_.port());
+        EstimateBook book(QString(url).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                               QStringLiteral(":%1/").arg(relay.port())));
+        EstimateRecord record =
+            BookChecks::Billed(QStringLiteral("Beef"), 26300, std::nullopt, 1000, std::nullopt);
+        QVERIFY(book.save(record).done); // connects, and makes the book's tables
+        const auto exchanges = [&relay](const std::function<void()>& use) {
+            const int before = relay.clientSends();
+            use();
+            return relay.clientSends() - before;
+        };
+        // A new estimate, a change to it, and three shares together: each one
+        // exchange with the server, whatever the link's length.
+        EstimateRecord next = record;
+        next.number = 0;
+        QCOMPARE(exchanges([&] { QVERIFY(book.save(next).done); }), 1);
+        next.note = QStringLiteral("changed");
+        QCOMPARE(exchanges([&] { QVERIFY(book.save(next).done); }), 1);
+        QList<EstimateRecord> shares(3, record);
+        for (EstimateRecord& share : shares) {
+            share.number = 0;
+            share.animalTag = QStringLiteral("B-9");
+        }
+        QCOMPARE(exchanges([&] {
+                     QVERIFY(book.saveAll({&shares[0], &shares[1], &shares[2]}).done);
+                 }),
+                 1);
+        QCOMPARE(book.open(next.number, &problem)->note, next.note);
+        QCOMPARE(book.animal(QStringLiteral("B-9"), &problem).size(), 3);
+
+        // A server set up by an earlier version, without the function: saved
+        // statement by statement, until the owner's init makes it.
+        run(QStringLiteral("Drop Function locker_save_estimates(integer, text, jsonb)"));
+        next.note = QStringLiteral("changed again");
+        QVERIFY(exchanges([&] { QVERIFY(book.save(next).done); }) > 2);
+        QVERIFY(BookSetup::PrepareBook(url).done());
+        next.note = QStringLiteral("changed once more");
+        QCOMPARE(exchanges([&] { QVERIFY(book.save(next).done); }), 1);
+        QCOMPARE(book.open(next.number, &problem)->note, next.note);
+
+        BookChecks::StaleRecordsRefused(book, run);
+    }
+
     void copiedFromFilesKeepsNumbersAndOrder()
     {
         QTemporaryDir dir;

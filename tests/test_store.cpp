@@ -563,6 +563,7 @@ private slots:
         record.quoteState = QStringLiteral("x");
         QTRY_VERIFY_WITH_TIMEOUT(book.save(record).done, 10000);
         QCOMPARE(book.list(QStringLiteral("ann"), &problem).size(), 1);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };
 

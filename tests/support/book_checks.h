@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QTest>
+#include <functional>
 
 namespace BookChecks {
 
@@ -219,6 +220,44 @@ inline void ChangesElsewhereTold(EstimateBook& mine, EstimateBook& other)
     toldOnce();
     QVERIFY(other.remove(record.number).done);
     toldOnce();
+}
+
+// A save of a record that is no longer the book's is refused and changes
+// nothing: changed at another counter since it was opened, another
+// customer's estimate under its number and revision (a book put back from a
+// backup; `rewrite` runs a statement on the book's store to make one), or
+// deleted.
+inline void StaleRecordsRefused(EstimateBook& book,
+                                const std::function<void(const QString&)>& rewrite)
+{
+    EstimateRecord first = Billed(QStringLiteral("Beef"), 26300, std::nullopt, 1000, std::nullopt);
+    first.customer = QStringLiteral("Anna");
+    QVERIFY(book.save(first).done);
+    QString problem;
+    EstimateRecord here = *book.open(first.number, &problem);
+    EstimateRecord there = here;
+    there.note = QStringLiteral("saved at the other counter");
+    QVERIFY(book.save(there).done);
+    QCOMPARE(there.revision, here.revision + 1);
+    const auto refused = [&book](EstimateRecord record, const char* words) {
+        const BookResult result = book.save(record);
+        QVERIFY(!result.done);
+        QVERIFY2(result.problem.contains(QLatin1String(words)), qPrintable(result.problem));
+    };
+    here.note = QStringLiteral("saved here");
+    refused(here, "changed since it was opened");
+    QCOMPARE(book.open(first.number, &problem)->note, there.note);
+
+    rewrite(QStringLiteral("Update Estimates Set Customer = 'Rita', Created = "
+                           "'2020-01-02T03:04:05' Where Number = %1")
+                .arg(first.number));
+    refused(there, "no longer the one that was opened");
+    QCOMPARE(book.open(first.number, &problem)->customer, QStringLiteral("Rita"));
+    QCOMPARE(book.open(first.number, &problem)->note, there.note);
+
+    QVERIFY(book.remove(first.number).done);
+    refused(there, "deleted since it was opened");
+    QVERIFY(!book.open(first.number, &problem));
 }
 
 } // namespace BookChecks

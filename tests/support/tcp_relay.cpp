@@ -36,12 +36,16 @@ int connectTo(int port)
     return -1;
 }
 
+// A statement that ends a change: a COMMIT, or a save made in one statement
+// (which commits as it ends).
 bool holdsCommit(const char* data, ssize_t size)
 {
-    static const char Word[] = "commit";
-    for (ssize_t i = 0; i + 6 <= size; ++i)
-        if (::strncasecmp(data + i, Word, 6) == 0)
-            return true;
+    for (const char* word : {"commit", "locker_save_estimates"}) {
+        const ssize_t length = ssize_t(std::strlen(word));
+        for (ssize_t i = 0; i + length <= size; ++i)
+            if (::strncasecmp(data + i, word, size_t(length)) == 0)
+                return true;
+    }
     return false;
 }
 
@@ -144,6 +148,8 @@ void TcpRelay::run()
                 link.client = link.server = -1;
                 continue;
             }
+            if (fromClient)
+                ++clientSends_;
             if (fromClient && holdsCommit(buffer, got)) {
                 link.committed = true;
                 if (mode == Mode::SilentAfterCommit) {

@@ -3,7 +3,8 @@
 // A relay between the program and its test server, on a port of its own,
 // that makes the faults of a shop's network for real: a link that goes
 // silent (connections stay up, nothing passes), or the server's replies lost
-// from the moment a connection sends a COMMIT, or everything after it.
+// from the moment a connection sends a COMMIT (or a save made in one
+// statement, which commits as it ends), or everything after it.
 
 #include <atomic>
 #include <thread>
@@ -24,6 +25,10 @@ public:
     void setMode(Mode mode) { mode_ = mode; }
     // Holds what passes for this long each way, as a far link does.
     void setDelayMs(int ms) { delayMs_ = ms; }
+    // How many times a client has sent something to the server: a client
+    // that waits for each answer before it sends again (as libpq does) made
+    // that many round trips.
+    int clientSends() const { return clientSends_; }
 
 private:
     void run();
@@ -34,5 +39,6 @@ private:
     int wake_[2] = {-1, -1};
     std::atomic<Mode> mode_{Mode::Forward};
     std::atomic<int> delayMs_{0};
+    std::atomic<int> clientSends_{0};
     std::thread thread_;
 };

@@ -1,0 +1,166 @@
+#include "book/book_store.h"
+#include "store/dialect.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace BookStore {
+
+namespace {
+
+// Every change to the book on a server waits for the others' to end (the same
+// lock as a change made statement by statement).
+constexpr int SavesLock = 7362201;
+
+QString functionText()
+{
+    QStringList values;
+    QStringList set;
+    for (const QString& column : ContentColumns) {
+        values << QStringLiteral("r.") + column.toLower();
+        set << QStringLiteral("%1 = r.%2").arg(column, column.toLower());
+    }
+    // The record's values are read from its JSON as a row of the table (by
+    // column name) in each statement: nothing of the table's type is kept in
+    // the function between calls. One statement, one transaction: the book's lock, its version,
+    // every record (a record whose last save could not be told goes on from the estimate that save
+    // made, when it was kept), and the notice to the other counters. A record that may not be
+    // written stops them all, told by its state: LE101 changed since it was opened, LE102 no longer
+    // the estimate that was opened, LE103 deleted; LE100 a book of another version, which the
+    // counter brings up (or refuses) statement by statement.
+    return QStringLiteral(
+               "Create Or Replace Function locker_save_estimates(wanted Integer, stamp Text, "
+               "saves Jsonb) Returns Table (saved_number Bigint, saved_created Text, "
+               "saved_revision Bigint) Language plpgsql As $save$\n"
+               "Declare\n"
+               "  one Jsonb; n Bigint; c Text; v Bigint; other Text; kept Integer;\n"
+               "Begin\n"
+               "  Perform pg_advisory_xact_lock(%1);\n"
+               "  Select Version Into kept From LockerSchema Where Part = 'estimates';\n"
+               "  If kept Is Distinct From wanted Then\n"
+               "    Raise Exception 'the book is of version %', kept Using Errcode = 'LE100';\n"
+               "  End If;\n"
+               "  For one In Select value From jsonb_array_elements(saves) Loop\n"
+               "    n := (one->>'number')::Bigint; c := one->>'created';\n"
+               "    v := (one->>'revision')::Bigint;\n"
+               "    If one->>'earlier' Is Not Null Then\n"
+               "      Select Number, Created, Revision Into n, c, v From Estimates\n"
+               "        Where SaveKey = one->>'earlier';\n"
+               "      If Not Found Then\n"
+               "        n := (one->>'number')::Bigint; c := one->>'created';\n"
+               "        v := (one->>'revision')::Bigint;\n"
+               "      End If;\n"
+               "    End If;\n"
+               "    If n = 0 Then\n"
+               "      Insert Into Estimates (Created, Updated, %2, SaveKey, Revision)\n"
+               "        Select stamp, stamp, %3, one->>'key', 1\n"
+               "        From jsonb_populate_record(Null::Estimates, one->'row') r\n"
+               "        Returning Number Into n;\n"
+               "      c := stamp; v := 1;\n"
+               "    Else\n"
+               "      Update Estimates e Set Updated = stamp, %4, SaveKey = one->>'key',\n"
+               "        Revision = e.Revision + 1\n"
+               "        From jsonb_populate_record(Null::Estimates, one->'row') r\n"
+               "        Where e.Number = n And e.Created = c And e.Revision = v;\n"
+               "      If Not Found Then\n"
+               "        Select Created Into other From Estimates Where Number = n;\n"
+               "        If Not Found Then\n"
+               "          Raise Exception '%', n Using Errcode = 'LE103';\n"
+               "        ElsIf other <> c Then\n"
+               "          Raise Exception '%', n Using Errcode = 'LE102';\n"
+               "        Else\n"
+               "          Raise Exception '%', n Using Errcode = 'LE101';\n"
+               "        End If;\n"
+               "      End If;\n"
+               "      v := v + 1;\n"
+               "    End If;\n"
+               "    saved_number := n; saved_created := c; saved_revision := v;\n"
+               "    Return Next;\n"
+               "  End Loop;\n"
+               "  Perform pg_notify('%5', '');\n"
+               "End\n"
+               "$save$")
+        .arg(SavesLock)
+        .arg(ContentColumns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
+             set.join(QStringLiteral(", ")), ChangesChannel);
+}
+
+QJsonValue jsonOf(const QVariant& value)
+{
+    return value.isNull() ? QJsonValue() : QJsonValue::fromVariant(value);
+}
+
+} // namespace
+
+const QString ServerSaveFunction = QStringLiteral("locker_save_estimates(integer,text,jsonb)");
+
+bool InstallServerSave(QSqlDatabase& db, QSqlError* error)
+{
+    return RunStatement(db, functionText(), error);
+}
+
+ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,
+                        const QStringList& keys, const QDateTime& time)
+{
+    const Dialect& dialect = Dialect::Server();
+    QJsonArray saves;
+    for (int i = 0; i < int(records.size()); ++i) {
+        const EstimateRecord& record = *records[i];
+        QJsonObject row;
+        const QVariantList values = ContentValues(dialect, record);
+        for (int c = 0; c < int(ContentColumns.size()); ++c)
+            row.insert(ContentColumns[c].toLower(), jsonOf(values[c]));
+        QJsonObject save{{QStringLiteral("number"), record.number},
+                         {QStringLiteral("created"), TimeText(record.created)},
+                         {QStringLiteral("revision"), record.revision},
+                         {QStringLiteral("key"), keys[i]},
+                         {QStringLiteral("row"), row}};
+        if (!record.saveKey.isEmpty())
+            save.insert(QStringLiteral("earlier"), record.saveKey);
+        saves.append(save);
+    }
+    const QString json = QString::fromUtf8(QJsonDocument(saves).toJson(QJsonDocument::Compact));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    ServerSave result;
+    if (!query.exec(WithValues(db,
+                               QStringLiteral("Select saved_number, saved_created, saved_revision "
+                                              "From locker_save_estimates(?, ?, ?::jsonb)"),
+                               {EstimateBook::SchemaVersion, TimeText(time), json}))) {
+        result.error = query.lastError();
+        const QString state = result.error.nativeErrorCode();
+        // The message is the estimate's number: "ERROR:  12".
+        const QRegularExpressionMatch number =
+            QRegularExpression(QStringLiteral("^\\D*(\\d+)"))
+                .match(result.error.databaseText().section(QLatin1Char('\n'), 0, 0));
+        result.number = number.hasMatch() ? number.captured(1).toLongLong() : 0;
+        if (state == QLatin1String("LE101"))
+            result.answer = ServerSave::Changed;
+        else if (state == QLatin1String("LE102"))
+            result.answer = ServerSave::Replaced;
+        else if (state == QLatin1String("LE103"))
+            result.answer = ServerSave::Deleted;
+        // Not made yet here, or made for another version of the tables.
+        else if (state == QLatin1String("LE100") || state == QLatin1String("42883") ||
+                 state == QLatin1String("42P01") || state == QLatin1String("42704"))
+            result.answer = ServerSave::NotThere;
+        else
+            result.answer = ServerSave::Failed;
+        return result;
+    }
+    while (query.next())
+        result.saved << SavedUnder{query.value(0).toLongLong(), TimeFrom(query.value(1)), time,
+                                   query.value(2).toLongLong()};
+    if (result.saved.size() != records.size()) {
+        result.answer = ServerSave::Failed;
+        result.error = query.lastError();
+        return result;
+    }
+    result.answer = ServerSave::Saved;
+    return result;
+}
+
+} // namespace BookStore
