@@ -23,6 +23,9 @@ public:
 
     // The same database, through the relay.
     const QString& url() const { return url_; }
+    // How many times the program has sent something over the link: as it
+    // waits for each answer before it sends again, its round trips.
+    int sends() const { return relay_.clientSends(); }
 
     // The link goes silent; then a change to the prices, which waits for the
     // server, is cut at the time limit, and the price list finds the server

@@ -153,6 +153,7 @@ bool measureFar(const QString& url)
     FarLink link(url, 50);
     PriceList prices(link.url());
     const auto open = timedEach(1, [&](int) { prices.open(); });
+    const int openSends = link.sends();
     if (!prices.isOpen()) {
         std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(prices.openProblem()));
         return false;
@@ -168,6 +169,7 @@ bool measureFar(const QString& url)
         return false;
     }
     std::printf("lookup.far.open_ms=%.2f\n", open[0] / 1000);
+    std::printf("lookup.far.open_round_trips=%d\n", openSends);
     std::printf("lookup.far.first_median_us=%.2f\n", percentile(first, 0.5));
     std::printf("lookup.far.first_p99_us=%.2f\n", percentile(first, 0.99));
     std::printf("lookup.unreachable.median_us=%.2f\n", percentile(unreachable, 0.5));

@@ -230,20 +230,32 @@ PriceConnection::OpenResult PriceConnection::openServer()
     case Database::ServerOpening::NotReached:
         return OpenResult::Unreachable;
     }
-    if (const OpenResult checked = checkTable(); checked != OpenResult::Opened)
-        return checked;
     // Every change to the prices, made at any counter, is told to this one;
     // and every price is held here, so that a lookup asks the server nothing.
+    // Reading them shows that the table is there: it is looked at on its own
+    // only when they cannot be read (or are not held), to tell why.
     listening_ = server_->listen(PricesChanged);
-    open_ = true;
+    if (!listening_) {
+        if (const OpenResult checked = checkTable(); checked != OpenResult::Opened)
+            return checked;
+        open_ = true;
+        return OpenResult::Opened;
+    }
     ServerWatch watch(db_, SnapshotLimitMs);
-    if (listening_ && !loadSnapshot()) {
+    if (!loadSnapshot()) {
         const bool cut = watch.cut();
+        const QString unread = openProblem_;
+        if (!cut) {
+            if (const OpenResult checked = checkTable(); checked != OpenResult::Opened)
+                return checked;
+            openProblem_ = unread;
+        }
         close();
         if (cut)
             server_->markOutOfReach();
         return OpenResult::Unreachable;
     }
+    open_ = true;
     return OpenResult::Opened;
 }
 

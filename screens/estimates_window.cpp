@@ -76,6 +76,9 @@ const QStringList ExportColumns =
 
 // No column is made wider than this by what it holds (a long name or note is
 // cut at the edge; the cell's tip shows it whole).
+// How long typing pauses before a search of a server is made.
+constexpr int SearchPauseMs = 200;
+
 constexpr int WidestColumn = 320;
 
 // The role that holds what a cell sorts by: a number for numbers and money, so
@@ -323,7 +326,16 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Cl
         QStringLiteral("Customer's name, phone, note, animal's or hunter's tag, or estimate "
                        "number"));
     search_->setClearButtonEnabled(true);
-    connect(search_, &QLineEdit::textChanged, this, &EstimatesWindow::refresh);
+    searchPause_ = new QTimer(this);
+    searchPause_->setSingleShot(true);
+    searchPause_->setInterval(SearchPauseMs);
+    connect(searchPause_, &QTimer::timeout, this, &EstimatesWindow::refresh);
+    connect(search_, &QLineEdit::textChanged, this, [this] {
+        if (book_.location().isServer())
+            searchPause_->start();
+        else
+            refresh(); // a file answers at once
+    });
     // Enter opens the estimate selected; Up and Down move along the list.
     connect(search_, &QLineEdit::returnPressed, this, &EstimatesWindow::openSelected);
     search_->installEventFilter(this);
@@ -458,6 +470,7 @@ bool EstimatesWindow::eventFilter(QObject* watched, QEvent* event)
 
 void EstimatesWindow::refresh()
 {
+    searchPause_->stop();
     const qint64 selected = selectedNumber();
     QString problem;
     // One more than is shown, to tell that there are more.
@@ -510,6 +523,10 @@ qint64 EstimatesWindow::selectedNumber() const
 
 void EstimatesWindow::openSelected()
 {
+    if (searchPause_->isActive()) { // what was typed is searched first
+        searchPause_->stop();
+        refresh();
+    }
     if (const qint64 number = selectedNumber())
         emit openRequested(number);
 }

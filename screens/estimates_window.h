@@ -76,6 +76,8 @@ QDate SeasonStart(const QDate& today);
 // field and by the period chosen. Open loads one into the Estimate screen, Print
 // prints it, Delete removes it (asking first), Export writes the list shown
 // as CSV, Quote accuracy opens the report on the quotes against the bills.
+class QTimer;
+
 class EstimatesWindow : public QWidget {
     Q_OBJECT
 
@@ -124,6 +126,9 @@ private:
     PriceSource& shop_; // the shop's settings, kept with its prices
     const Clock& clock_;
     QLineEdit* search_ = nullptr;
+    // On a server, the search is made when typing pauses: one question for
+    // a name typed, not one for each of its letters.
+    QTimer* searchPause_ = nullptr;
     QComboBox* period_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* status_ = nullptr;

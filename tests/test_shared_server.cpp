@@ -5,9 +5,11 @@
 
 #include "book/book_setup.h"
 #include "book/estimate_book.h"
+#include "core/clock.h"
 #include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
 #include "estimate_counter.h"
+#include "memory_prices.h"
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
@@ -15,6 +17,7 @@
 #include "pricelist/sample_price_list.h"
 #include "pricelist/shop_details.h"
 #include "save_dialog.h"
+#include "screens/estimates_window.h"
 #include "store/database.h"
 #include "support/book_checks.h"
 #include "tcp_relay.h"
@@ -23,8 +26,10 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -234,6 +239,43 @@ private slots:
         QCOMPARE(book.open(next.number, &problem)->note, next.note);
 
         BookChecks::StaleRecordsRefused(book, run);
+    }
+
+    // The Saved Estimates window over a server searches when typing pauses:
+    // a name typed letter by letter is one question, not one a letter.
+    void theSearchWaitsForTypingToPause()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        TcpRelay relay(server_.port());
+        EstimateBook book(QString(url).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                               QStringLiteral(":%1/").arg(relay.port())));
+        for (const char* name : {"Smith", "Smithers", "Jones"}) {
+            EstimateRecord record = customer(QLatin1String(name));
+            QVERIFY(book.save(record).done);
+        }
+        MemoryPrices shop;
+        const SystemClock clock;
+        EstimatesWindow window(book, shop, clock, nullptr);
+        window.show();
+        auto* table = control<QTableWidget>(&window, "tblEstimates");
+        QCOMPARE(table->rowCount(), 3);
+        auto* search = control<QLineEdit>(&window, "txtSearch");
+        search->setFocus();
+        const int before = relay.clientSends();
+        QTest::keyClicks(search, QStringLiteral("smith"));
+        QCOMPARE(table->rowCount(), 3); // not yet: typing has not paused
+        QTRY_COMPARE(table->rowCount(), 2);
+        // Asked once (prepared, then asked), whatever the letters typed.
+        QVERIFY2(relay.clientSends() - before <= 2,
+                 qPrintable(QString::number(relay.clientSends() - before)));
+        // Enter opens what was typed, searched first.
+        QTest::keyClicks(search, QStringLiteral("ers"));
+        QSignalSpy opened(&window, &EstimatesWindow::openRequested);
+        QTest::keyClick(search, Qt::Key_Return);
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(opened.size(), 1);
     }
 
     void copiedFromFilesKeepsNumbersAndOrder()
