@@ -23,6 +23,7 @@
 // within the timed keystrokes).
 
 #include "book/estimate_book.h"
+#include "estimate/quote_rules.h"
 #include "dialog_answerer.h"
 #include "far_link.h"
 #include "measure.h"
@@ -128,7 +129,8 @@ int main(int argc, char* argv[])
     PriceList prices(path);
     EstimateBook book(EstimateBook::pathBeside(path));
     SystemClock clock;
-    Estimate estimate(prices, clock, ShopRules()); // as the program does
+    StoreRules rules(prices); // as the program does
+    Estimate estimate(prices, clock, rules);
     EstimateScreen screen(estimate, prices, book, clock);
     screen.startUp();
     screen.show();
