@@ -347,6 +347,12 @@ void PriceConnection::notAnswered()
         QStringLiteral("Prices cannot be looked up now. %1").arg(OutOfReachWords(describe()));
 }
 
+void PriceConnection::answeredElsewhere()
+{
+    if (server_)
+        server_->markLost();
+}
+
 bool PriceConnection::connectWhenAnswering()
 {
     if (!server_)

@@ -111,6 +111,9 @@ public:
     }
     // The server did not answer within the limit: out of reach.
     void notAnswered();
+    // The server answered on a connection of its own after this one failed:
+    // not out of reach; this connection is made again at the next use.
+    void answeredElsewhere();
 
 private:
     OpenResult openFile();

@@ -299,10 +299,16 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
             return result;
         }
     }
+    // On a server, the change's number: whether it was kept can be asked
+    // after its commit's answer is lost.
+    std::optional<qint64> transaction;
+    if (list_.isServer())
+        transaction = TransactionNumber(db, &error);
     // In a file, the change records itself in the price history as it is
     // made (on a server, the server's own trigger records it).
-    bool ok = (list_.isServer() || PriceHistory::RecordInFile(db, &error)) && work(result, error) &&
-              (list_.isServer() || PriceHistory::RecordedInFile(db, &error));
+    bool ok =
+        (list_.isServer() ? transaction.has_value() : PriceHistory::RecordInFile(db, &error)) &&
+        work(result, error) && (list_.isServer() || PriceHistory::RecordedInFile(db, &error));
     bool committing = false;
     if (ok) {
         QSqlQuery commit(db);
@@ -314,18 +320,31 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
     if (!ok) {
         QSqlQuery rollback(db);
         rollback.exec(Rollback);
-        unwatch();
         // Everything went through and the answer to the commit never came:
-        // the server may have kept the change. Told as that, never as
-        // "nothing was changed".
-        if (committing && list_.isServer() &&
-            Dialect::Server().kind(error) == StoreKind::Unreachable) {
+        // the server is asked whether it kept the change, on a connection of
+        // its own. When it cannot be asked now, the change may have been
+        // kept: told as that, never as "nothing was changed", and asked
+        // again once the server answers.
+        const bool lostAnswer = committing && list_.isServer() &&
+                                Dialect::Server().kind(error) == StoreKind::Unreachable;
+        const Kept kept = lostAnswer ? TransactionKept(path(), *transaction) : Kept::No;
+        if (lostAnswer && kept != Kept::NotKnown && watch && watch->cut()) {
+            watch.reset(); // the server answered, on a connection of its own
+            list_.connection()->answeredElsewhere();
+        }
+        unwatch();
+        if (kept == Kept::Yes) {
+            result.done = true;
+            return result;
+        }
+        if (kept == Kept::NotKnown) {
+            lostChange_ = transaction;
             result = EditResult();
             result.mayBeSaved = true;
             result.problem =
                 QStringLiteral("The server's answer to the save was lost, so the change may "
-                               "have been kept. The price list shows what the server holds once "
-                               "it answers; look there before changing it again. %1")
+                               "have been kept; whether it was cannot be told until the server "
+                               "answers again, and is told then. %1")
                     .arg(list_.connection()->reason(error, true));
             return result;
         }
@@ -809,4 +828,16 @@ EditResult PriceListEditor::importCsv(const QString& csvPath, bool confirmedNew)
         return refuse(
             QStringLiteral("%1 is not UTF-8 text; save it as CSV in UTF-8.").arg(csvPath));
     return importCsvText(text, confirmedNew);
+}
+
+Kept PriceListEditor::settleLostChange(bool* waiting)
+{
+    if (waiting)
+        *waiting = lostChange_.has_value();
+    if (!lostChange_ || !list_.connection()->connectWhenAnswering())
+        return Kept::NotKnown;
+    const Kept kept = TransactionKept(path(), *lostChange_);
+    if (kept != Kept::NotKnown)
+        lostChange_.reset();
+    return kept;
 }

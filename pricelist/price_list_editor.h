@@ -16,6 +16,7 @@
 
 #include "pricelist/price_history.h"
 #include "pricelist/price_list.h"
+#include "store/server_link.h"
 
 #include <QList>
 #include <QString>
@@ -131,6 +132,12 @@ public:
     // (ItemNames::nameProblem).
     static QString itemNameProblem(const QString& item);
 
+    // A change whose answer was lost and could not be asked about then
+    // (EditResult::mayBeSaved): whether the server kept it, asked once it
+    // answers; nothing known yet while it does not (nor when no change
+    // waits: then `waiting` is false).
+    Kept settleLostChange(bool* waiting = nullptr);
+
 private:
     // Runs `work` inside one write transaction and commits it; when the file
     // refuses anywhere, rolls back and says why, prefixed by `what`.
@@ -142,5 +149,7 @@ private:
     QString refusal(const QString& what, const class QSqlError& error);
 
     PriceList list_;
+    // The server's number of the change whose answer was lost.
+    std::optional<qint64> lostChange_;
     QString problem_;
 };

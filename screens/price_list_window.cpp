@@ -23,6 +23,7 @@
 #include <QSet>
 #include <QTableWidget>
 #include <QTime>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -176,6 +177,12 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     connect(history_, &QPushButton::clicked, this, &PriceListWindow::showHistory);
     connect(save_, &QPushButton::clicked, this, &PriceListWindow::save);
     connect(close_, &QPushButton::clicked, this, &PriceListWindow::close);
+    lostSave_ = new QTimer(this);
+    lostSave_->setInterval(1000);
+    connect(lostSave_, &QTimer::timeout, this, [this] {
+        if (!busy_)
+            settleLostSave();
+    });
     EnterPressesButtons(this);
     // A cell being edited takes Escape first, to give up the edit.
     EscapeCloses(this);
@@ -578,12 +585,48 @@ bool PriceListWindow::confirmRenames(const QList<RowChange>& changes)
                              Dialogs::appTitle(), QMessageBox::Warning);
 }
 
+bool PriceListWindow::settleLostSave()
+{
+    bool waiting = false;
+    const Kept kept = editor_.settleLostChange(&waiting);
+    if (!waiting || kept == Kept::NotKnown) {
+        if (!waiting)
+            lostSave_->stop();
+        return false;
+    }
+    lostSave_->stop();
+    Busy busy(busy_);
+    if (kept == Kept::Yes) {
+        // What the window shows is what the server holds now.
+        changed_ = false;
+        load();
+        Dialogs::tell(this, QStringLiteral("The server answered: the save went through, and the "
+                                           "price list shows it."));
+    } else {
+        Dialogs::warn(this, QStringLiteral("The server answered: the save was not kept, so "
+                                           "nothing was changed. The window still shows the "
+                                           "changes: save them again."));
+    }
+    return true;
+}
+
 bool PriceListWindow::save()
 {
     if (!problem_.isEmpty())
         return false;
     Busy busy(busy_);
     commitEdit();
+    // A save whose answer was lost is told first: saved again unknowingly,
+    // its rows would be taken for another's change.
+    if (lostSave_->isActive()) {
+        if (!settleLostSave()) {
+            Dialogs::warn(this, QStringLiteral("Nothing was saved: whether the last save was "
+                                               "kept cannot be told until the server answers "
+                                               "again. This window tells it then."));
+            return false;
+        }
+        return !changed_; // told; a save that was not kept is saved again by the clerk
+    }
     const auto refuseBadCells = [this] {
         const QList<BadCell> bad = markCells();
         if (bad.isEmpty())
@@ -629,9 +672,10 @@ bool PriceListWindow::save()
                                                "since this window showed it. Reload shows the "
                                                "file as it is now; then make the changes again.")
                                     .arg(quoted(saved.conflicts)));
-        else if (saved.mayBeSaved)
+        else if (saved.mayBeSaved) {
+            lostSave_->start();
             Dialogs::warn(this, saved.problem);
-        else
+        } else
             Dialogs::warn(this, QStringLiteral("Nothing was saved. %1").arg(saved.problem));
         return false;
     }

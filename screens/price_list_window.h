@@ -18,6 +18,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
+class QTimer;
+
 class PriceListWindow : public QWidget {
     Q_OBJECT
 
@@ -96,6 +98,12 @@ private:
 
     std::shared_ptr<PriceConnection> connection_;
     PriceListEditor editor_;
+    // While a save's answer was lost and whether it was kept is not known:
+    // asked each second, and told once the server answers.
+    QTimer* lostSave_ = nullptr;
+    // Tells whether the save whose answer was lost was kept, when that is
+    // known now; false while it is not.
+    bool settleLostSave();
     QString problem_;
     bool changed_ = false;
     bool loading_ = false;

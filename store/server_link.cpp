@@ -77,3 +77,27 @@ bool ServerLink::answered()
     probe_->start();
     return false;
 }
+
+std::optional<qint64> TransactionNumber(QSqlDatabase& db, QSqlError* error)
+{
+    const std::optional<QVariant> number =
+        AskValue(db, QStringLiteral("Select txid_current()"), error);
+    return number ? std::optional<qint64>(number->toLongLong()) : std::nullopt;
+}
+
+Kept TransactionKept(const QString& url, qint64 transaction)
+{
+    Kept kept = Kept::NotKnown;
+    Database::OnOwnConnection(url, "kept", [&](QSqlDatabase& db) {
+        ServerWatch watch(db);
+        QSqlError error;
+        // "in progress" while the server still ends it: not known yet.
+        const std::optional<QVariant> status =
+            AskValue(db, QStringLiteral("Select txid_status(?)"), &error, {transaction});
+        if (status && status->toString() == QLatin1String("committed"))
+            kept = Kept::Yes;
+        else if (status && status->toString() == QLatin1String("aborted"))
+            kept = Kept::No;
+    });
+    return kept;
+}

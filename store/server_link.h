@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class ServerProbe;
 
@@ -19,6 +20,14 @@ class ServerProbe;
 // `described` is the server as a person reads it; the words end with what the
 // counter does about it. The price list and the book tell it alike.
 QString OutOfReachWords(const QString& described);
+
+// A change whose commit's answer was lost is told by the server's own record
+// of its transactions: its number, asked inside it before the commit, and
+// afterwards whether that transaction was kept, asked on a connection of its
+// own (none when the server could not be asked: it is not known yet).
+std::optional<qint64> TransactionNumber(QSqlDatabase& db, QSqlError* error);
+enum class Kept { Yes, No, NotKnown };
+Kept TransactionKept(const QString& url, qint64 transaction);
 
 class ServerLink {
 public:

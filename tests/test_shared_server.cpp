@@ -6,6 +6,7 @@
 #include "book/book_setup.h"
 #include "book/estimate_book.h"
 #include "core/clock.h"
+#include "dialog_answerer.h"
 #include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
 #include "estimate_counter.h"
@@ -18,6 +19,7 @@
 #include "pricelist/shop_details.h"
 #include "save_dialog.h"
 #include "screens/estimates_window.h"
+#include "screens/price_list_window.h"
 #include "store/database.h"
 #include "support/book_checks.h"
 #include "tcp_relay.h"
@@ -238,6 +240,17 @@ private slots:
         QCOMPARE(exchanges([&] { QVERIFY(book.save(next).done); }), 1);
         QCOMPARE(book.open(next.number, &problem)->note, next.note);
 
+        // A book brought up by a newer version meanwhile: refused, not written.
+        run(QStringLiteral("Update LockerSchema Set Version = 99 Where Part = 'estimates'"));
+        next.note = QStringLiteral("by an older program");
+        const BookResult refused = book.save(next);
+        QVERIFY(!refused.done);
+        QVERIFY2(refused.problem.contains(QLatin1String("newer version")),
+                 qPrintable(refused.problem));
+        run(QStringLiteral("Update LockerSchema Set Version = %1 Where Part = 'estimates'")
+                .arg(EstimateBook::SchemaVersion));
+        QCOMPARE(book.open(next.number, &problem)->note, QStringLiteral("changed once more"));
+
         BookChecks::StaleRecordsRefused(book, run);
     }
 
@@ -276,6 +289,52 @@ private slots:
         QTest::keyClick(search, Qt::Key_Return);
         QCOMPARE(table->rowCount(), 1);
         QCOMPARE(opened.size(), 1);
+    }
+
+    // A Price List window whose save's answer was lost tells, once the
+    // server answers, that the save went through and shows it; the clerk
+    // never saves it again as a change of someone else's.
+    void thePriceListWindowTellsALostSaveOnceTheServerAnswers()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(CreateSamplePriceList(lockers).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url, &copied, &notes).done());
+        TcpRelay relay(server_.port());
+        PriceListWindow window(QString(url).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                                    QStringLiteral(":%1/").arg(relay.port())));
+        window.show();
+        DialogAnswerer dialogs;
+        dialogs.policy = [](const SeenDialog&) {
+            return QMessageBox::Ok;
+        };
+        auto* table = control<QTableWidget>(&window, "tblPrices");
+        QVERIFY(table->rowCount() > 0);
+        const QString item = table->item(0, 0)->text();
+        table->item(0, 1)->setText(QStringLiteral("123.45"));
+        QVERIFY(window.hasUnsavedChanges());
+
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        QVERIFY(!window.save());
+        QVERIFY2(dialogs.texts().last().contains(QLatin1String("may have been kept")),
+                 qPrintable(dialogs.texts().last()));
+        relay.setMode(TcpRelay::Mode::Forward);
+        QTRY_VERIFY_WITH_TIMEOUT(dialogs.texts().last().startsWith(
+                                     QLatin1String("The server answered: the save went through")),
+                                 15000);
+        QVERIFY(!window.hasUnsavedChanges());
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("123.45"));
+        const int told = int(dialogs.seen().size());
+        QVERIFY(window.save()); // nothing to save: the table holds what the server holds
+        QCOMPARE(int(dialogs.seen().size()), told);
+        PriceList direct(url);
+        QCOMPARE(direct.open(), PriceList::OpenResult::Opened);
+        QCOMPARE(direct.lookupCost(item).cost, 123.45);
     }
 
     void copiedFromFilesKeepsNumbersAndOrder()

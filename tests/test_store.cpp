@@ -482,20 +482,63 @@ private slots:
         QVERIFY2(set.problem.contains(QLatin1String("Nothing was changed")),
                  qPrintable(set.problem));
 
-        // The answer to the commit lost: cut at the limit, and told that it
-        // may have been kept, which it was.
-        relay.setMode(TcpRelay::Mode::Forward);
-        PriceListEditor window(throughRelay(url_, server_.port(), relay));
-        QCOMPARE(window.open(), PriceList::OpenResult::Opened);
+        // The answer to the commit lost: cut at the limit, the server asked
+        // on a connection of its own, and the change told as kept.
+        const auto through = [&] {
+            relay.setMode(TcpRelay::Mode::Forward);
+            auto editor =
+                std::make_unique<PriceListEditor>(throughRelay(url_, server_.port(), relay));
+            if (editor->open() != PriceList::OpenResult::Opened)
+                qFatal("the price list did not open through the relay");
+            return editor;
+        };
+        std::unique_ptr<PriceListEditor> window = through();
         relay.setMode(TcpRelay::Mode::LoseRepliesAfterCommit);
         clock.restart();
-        set =
-            window.setCost(QStringLiteral("Jerky"), QStringLiteral("4"), QStringLiteral("Sausage"));
+        set = window->setCost(QStringLiteral("Jerky"), QStringLiteral("4"),
+                              QStringLiteral("Sausage"));
         QVERIFY2(clock.elapsed() < BoundMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(set.done, qPrintable(set.problem));
+        QTRY_COMPARE(direct.lookupCost(QStringLiteral("Jerky")).cost, 4.0);
+        // It answered: not out of reach, connected again at the next use.
+        QVERIFY(window->setCost(QStringLiteral("Jerky"), QStringLiteral("4.5")).done);
+
+        // Nothing passes once the commit is sent: told that it may have been
+        // kept; once the server answers, that it was.
+        window = through();
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        set = window->setCost(QStringLiteral("Jerky"), QStringLiteral("5"));
         QVERIFY(!set.done);
         QVERIFY2(set.mayBeSaved && set.problem.contains(QLatin1String("may have been kept")),
                  qPrintable(set.problem));
-        QTRY_COMPARE(direct.lookupCost(QStringLiteral("Jerky")).cost, 4.0);
+        bool waiting = false;
+        QCOMPARE(window->settleLostChange(&waiting), Kept::NotKnown);
+        QVERIFY(waiting);
+        relay.setMode(TcpRelay::Mode::Forward);
+        // (Each answer is told once: the wait keeps the first that is known.)
+        Kept told = Kept::NotKnown;
+        const auto tell = [&] {
+            if (told == Kept::NotKnown)
+                told = window->settleLostChange();
+            return told;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(tell() != Kept::NotKnown, 10000);
+        QCOMPARE(told, Kept::Yes);
+        window->settleLostChange(&waiting);
+        QVERIFY(!waiting); // told once
+        QTRY_COMPARE(direct.lookupCost(QStringLiteral("Jerky")).cost, 5.0);
+
+        // The commit lost on its way: the server ends the change within its
+        // idle limit, and it is told as not kept.
+        window = through();
+        relay.setMode(TcpRelay::Mode::SilentBeforeCommit);
+        set = window->setCost(QStringLiteral("Jerky"), QStringLiteral("6"));
+        QVERIFY(set.mayBeSaved);
+        relay.setMode(TcpRelay::Mode::Forward);
+        told = Kept::NotKnown;
+        QTRY_VERIFY_WITH_TIMEOUT(tell() != Kept::NotKnown, 15000);
+        QCOMPARE(told, Kept::No);
+        QCOMPARE(direct.lookupCost(QStringLiteral("Jerky")).cost, 5.0);
     }
 
     void aSilentLinkIsCutAtTheLimit()

@@ -152,8 +152,11 @@ void TcpRelay::run()
                 ++clientSends_;
             if (fromClient && holdsCommit(buffer, got)) {
                 link.committed = true;
-                if (mode == Mode::SilentAfterCommit) {
+                if (mode == Mode::SilentAfterCommit)
                     mode_ = Mode::Silent; // the COMMIT itself still goes
+                if (mode == Mode::SilentBeforeCommit) {
+                    mode_ = Mode::Silent;
+                    continue; // lost on the way
                 }
             }
             if (!fromClient && link.committed && mode == Mode::LoseRepliesAfterCommit)

@@ -13,8 +13,15 @@ class TcpRelay {
 public:
     // LoseRepliesAfterCommit: a connection that sent a COMMIT gets nothing
     // back after it. SilentAfterCommit: the first COMMIT sent makes the
-    // relay Silent, for every connection, old and new.
-    enum class Mode { Forward, Silent, LoseRepliesAfterCommit, SilentAfterCommit };
+    // relay Silent, for every connection, old and new. SilentBeforeCommit:
+    // the same, the COMMIT itself lost on the way.
+    enum class Mode {
+        Forward,
+        Silent,
+        LoseRepliesAfterCommit,
+        SilentAfterCommit,
+        SilentBeforeCommit
+    };
 
     explicit TcpRelay(int serverPort);
     ~TcpRelay();
