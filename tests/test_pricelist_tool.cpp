@@ -200,6 +200,40 @@ private slots:
         QVERIFY(r.err.contains(QLatin1String("There is no command \"sell\"")));
     }
 
+    // The manual page names every command and every option that --help
+    // names: a command or an option added to the tool is added to both.
+    void theManualPageNamesWhatTheHelpNames()
+    {
+        ToolRunner tool;
+        const Run help = tool.run({QStringLiteral("--help")});
+        QCOMPARE(help.status, 0);
+        QFile page(QStringLiteral(LOCKER_MAN_PAGE));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        // As man shows it: without the roff's escapes and font changes.
+        QString manual = QString::fromUtf8(page.readAll());
+        static const QRegularExpression fonts(QStringLiteral("\\\\f[BIRP]"));
+        manual.replace(fonts, QString()).replace(QLatin1String("\\-"), QLatin1String("-"));
+        manual.replace(QLatin1String("\\%"), QString());
+        const QString commands =
+            help.out.section(QLatin1String("Commands:\n"), 1).section(QLatin1String("\n\n"), 0, 0);
+        static const QRegularExpression commandLine(QStringLiteral("^  ([a-z]+)"),
+                                                    QRegularExpression::MultilineOption);
+        QStringList named;
+        for (const QRegularExpressionMatch& m : commandLine.globalMatch(commands))
+            named << m.captured(1);
+        QCOMPARE(named.size(), int(std::size(Commands)) + 2); // with backup and restore
+        static const QRegularExpression option(QStringLiteral("(?<![\\w-])(--?[a-z][a-z-]*)"));
+        for (const QRegularExpressionMatch& m : option.globalMatch(help.out))
+            named << m.captured(1);
+        named.removeDuplicates();
+        QVERIFY(named.contains(QLatin1String("--use-for-quotes")));
+        for (const QString& name : named)
+            QVERIFY2(
+                manual.contains(QRegularExpression(QStringLiteral("(?<![\\w-])%1(?![\\w-])")
+                                                       .arg(QRegularExpression::escape(name)))),
+                qPrintable(name + QStringLiteral(" is not in the manual page")));
+    }
+
     void versionIsTheProgramsVersion()
     {
         ToolRunner tool;
@@ -1243,7 +1277,7 @@ private slots:
         QTest::newRow("middle without adopt")
             << QStringList{"report", "--middle"} << "--middle goes with --adopt";
         QTest::newRow("adopt with another command")
-            << QStringList{"list", "--adopt"} << "go with report only";
+            << QStringList{"list", "--adopt"} << "--adopt goes with report only";
         QTest::newRow("report with an argument")
             << QStringList{"report", "Beef"} << "report takes fewer arguments";
     }
