@@ -4,7 +4,7 @@
 #   make test     installs what is missing, builds, runs every test; then the
 #                 same tests again in a build with AddressSanitizer and
 #                 UndefinedBehaviorSanitizer, and a short fuzzing run
-#   make bench    the benchmark (not part of make test)
+#   make bench    the benchmark (built by make test, run only here)
 #   make package  a Debian package of the program, checked as Debian checks
 #                 its own (lintian)
 
