@@ -229,6 +229,19 @@ private slots:
                  1);
         QCOMPARE(book.open(next.number, &problem)->note, next.note);
         QCOMPARE(book.animal(QStringLiteral("B-9"), &problem).size(), 3);
+        // Whatever the clerk typed comes back as it was typed.
+        next.customer = QStringLiteral("O'Brien \\ \"Q\" ?? $$ ñ 漢字");
+        next.note = QStringLiteral("line one\nline two\t'; Drop Table Estimates; --");
+        next.livePounds = 1234.5;
+        next.likelyLow = std::nullopt;
+        QVERIFY(book.save(next).done);
+        const std::optional<EstimateRecord> typed = book.open(next.number, &problem);
+        QVERIFY2(typed, qPrintable(problem));
+        QCOMPARE(typed->customer, next.customer);
+        QCOMPARE(typed->note, next.note);
+        QCOMPARE(typed->livePounds, next.livePounds);
+        QCOMPARE(typed->likelyLow, std::nullopt);
+        QCOMPARE(book.list(QStringLiteral("o'brien"), &problem).size(), 1);
 
         // A server set up by an earlier version, without the function: saved
         // statement by statement, until the owner's init makes it.
