@@ -520,6 +520,12 @@ BookResult EstimateBook::settle(EstimateRecord& record)
     return result;
 }
 
+bool EstimateBook::mayAsk()
+{
+    ServerLink* link = connection_->file.link.get();
+    return !link || link->mayConnect();
+}
+
 BookResult EstimateBook::remove(qint64 number)
 {
     BookResult result;

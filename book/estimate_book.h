@@ -169,6 +169,9 @@ public:
     // mayBeSaved when it was not (then the problem says so); mayBeSaved while
     // it still cannot be told. Done at once when no save is pending.
     BookResult settle(EstimateRecord& record);
+    // Whether the book may be asked now without waiting: not a server out
+    // of reach, or one that a probe away from the screen found answering.
+    bool mayAsk();
 
 private:
     // The book as a list reads it now is the one changedElsewhere() tells

@@ -10,6 +10,7 @@
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -187,6 +189,9 @@ SharesWindow::SharesWindow(ShareHost& host, PriceSource& prices, EstimateBook& b
             openAnimal(*tag);
     });
     connect(save, &QPushButton::clicked, this, [this] { saveAll(); });
+    lostSave_ = new QTimer(this);
+    lostSave_->setInterval(1000);
+    connect(lostSave_, &QTimer::timeout, this, [this] { settleLostSave(); });
     connect(print, &QPushButton::clicked, this, [this] { printAll(); });
     // Escape closes the window, asking first about what is not saved.
     EscapeCloses(this);
@@ -549,6 +554,48 @@ bool SharesWindow::hasUnsavedChanges() const
     return (!(animal_ == saved_) && !animal_.shares.isEmpty()) || !removed_.isEmpty();
 }
 
+void SharesWindow::settleLostSave()
+{
+    // Never under a message box or dialog, and never waiting for a server
+    // that does not answer.
+    if (QApplication::activeModalWidget() || !book_.mayAsk())
+        return;
+    QList<EstimateRecord*> waiting;
+    for (QList<EstimateRecord>* records : {&records_, &removed_})
+        for (EstimateRecord& record : *records)
+            if (!record.saveKey.isEmpty())
+                waiting << &record;
+    if (waiting.isEmpty()) {
+        lostSave_->stop();
+        return;
+    }
+    // One save, all or none: the first tells for every one of them.
+    EstimateRecord first = *waiting[0];
+    const BookResult told = book_.settle(first);
+    if (told.mayBeSaved)
+        return;
+    lostSave_->stop();
+    if (!told.done) {
+        for (EstimateRecord* record : waiting)
+            record->saveKey.clear();
+        Dialogs::warn(this, QStringLiteral("The server answered: the shares were not saved. "
+                                           "Save All saves them."));
+        return;
+    }
+    QStringList numbers;
+    for (EstimateRecord* record : waiting) {
+        book_.settle(*record); // its number, times and revision as the server kept them
+        numbers << QString::number(record->number);
+    }
+    for (int i = 0; i < int(records_.size()) && i < int(animal_.shares.size()); ++i)
+        animal_.shares[i].number = records_[i].number;
+    Dialogs::tell(this, QStringLiteral("The server answered: the save went through, as "
+                                       "%1 %2. Save All again changes them; it adds none.")
+                            .arg(numbers.size() == 1 ? QStringLiteral("estimate")
+                                                     : QStringLiteral("estimates"),
+                                 numbers.join(QStringLiteral(", "))));
+}
+
 bool SharesWindow::saveAll()
 {
     if (!readyTo("saved"))
@@ -607,11 +654,14 @@ bool SharesWindow::saveAll()
         toSave << &record;
     }
     const BookResult result = book_.saveAll(toSave);
+    lostSave_->stop(); // told by this save
     if (!result.done) {
         for (int i = 0; i < int(next.size()); ++i)
             records_[i].saveKey = next[i].saveKey;
         for (int i = 0; i < int(takenOff.size()); ++i)
             removed_[i].saveKey = takenOff[i].saveKey;
+        if (result.mayBeSaved)
+            lostSave_->start();
         Dialogs::warn(this, result.problem);
         return false;
     }

@@ -47,6 +47,8 @@ public:
     virtual const QuoteRules& quoteRules() const = 0;
 };
 
+class QTimer;
+
 class SharesWindow : public QWidget {
     Q_OBJECT
 
@@ -106,6 +108,11 @@ private:
     // The buyer's estimate as printed: its summary with the shop, the saved
     // estimate's number and customer, and a quote's likely range.
     EstimateSummary sheetOf(int share, const EstimateValue& value) const;
+
+    // While Save All's answer was lost and whether it was kept is not known:
+    // asked each second, and told once the server answers.
+    void settleLostSave();
+    QTimer* lostSave_ = nullptr;
 
     ShareHost& host_;
     PriceSource& prices_;

@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -348,6 +349,59 @@ private slots:
         PriceList direct(url);
         QCOMPARE(direct.open(), PriceList::OpenResult::Opened);
         QCOMPARE(direct.lookupCost(item).cost, 123.45);
+    }
+
+    // Save All in the Shares window whose answer was lost is told again once
+    // the server answers: saved after all, as the estimates it names; Save
+    // All again changes them and adds none.
+    void sharesWhoseSaveWasLostAreToldAgain()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        QTemporaryDir dir;
+        const QString lockers = dir.filePath(QStringLiteral("Lockers.db"));
+        int copied = 0;
+        QStringList notes;
+        QVERIFY(CreateSamplePriceList(lockers).saved);
+        QVERIFY(PriceListSetup::CopyPrices(lockers, url, &copied, &notes).done());
+        TcpRelay relay(server_.port());
+        EstimateCounter c;
+        c.screen = std::make_unique<CounterScreen>(QString(url).replace(
+            QStringLiteral(":%1/").arg(server_.port()), QStringLiteral(":%1/").arg(relay.port())));
+        c.screen->startUp();
+        c.screen->show();
+        c.dialogs.policy = [](const SeenDialog&) {
+            return QMessageBox::Ok;
+        };
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        click(control<QPushButton>(c.s(), "cmdShares"));
+        QWidget* shares = findScreen(QStringLiteral("frmShares"));
+        QVERIFY(shares);
+        typeInto(field(shares, "animalTag"), QStringLiteral("B-77"));
+        auto* table = control<QTableWidget>(shares, "sharesTable");
+        for (const char* buyer : {"Ann", "Bo"}) {
+            click(control<QPushButton>(shares, "addShare"));
+            const int row = table->rowCount() - 1;
+            table->item(row, 0)->setText(QLatin1String(buyer));
+            table->item(row, 2)->setText(QStringLiteral("half"));
+        }
+
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        click(control<QPushButton>(shares, "saveShares"));
+        QVERIFY2(
+            c.dialogs.texts().last().startsWith(QLatin1String("The estimates may have been saved")),
+            qPrintable(c.dialogs.texts().last()));
+        relay.setMode(TcpRelay::Mode::Forward);
+        QTRY_VERIFY_WITH_TIMEOUT(c.dialogs.texts().last().startsWith(QLatin1String(
+                                     "The server answered: the save went through, as estimates")),
+                                 15000);
+        EstimateBook direct(url);
+        QCOMPARE(direct.animal(QStringLiteral("B-77"), &problem).size(), 2);
+        click(control<QPushButton>(shares, "saveShares"));
+        QVERIFY2(c.dialogs.texts().last().contains(QLatin1String("as estimates 1, 2")),
+                 qPrintable(c.dialogs.texts().last()));
+        QCOMPARE(direct.list(QString(), &problem).size(), 2);
     }
 
     void copiedFromFilesKeepsNumbersAndOrder()
