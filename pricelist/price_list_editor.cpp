@@ -344,7 +344,7 @@ template <typename Work> EditResult PriceListEditor::inTransaction(const QString
             result.problem =
                 QStringLiteral("The server's answer to the save was lost, so the change may "
                                "have been kept; whether it was cannot be told until the server "
-                               "answers again, and is told then. %1")
+                               "answers again. %1")
                     .arg(list_.connection()->reason(error, true));
             return result;
         }

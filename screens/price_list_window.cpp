@@ -674,7 +674,7 @@ bool PriceListWindow::save()
                                     .arg(quoted(saved.conflicts)));
         else if (saved.mayBeSaved) {
             lostSave_->start();
-            Dialogs::warn(this, saved.problem);
+            Dialogs::warn(this, saved.problem + QStringLiteral(" This window tells it then."));
         } else
             Dialogs::warn(this, QStringLiteral("Nothing was saved. %1").arg(saved.problem));
         return false;

@@ -16,6 +16,7 @@
 #include "sql_rows.h"
 #include "store/csv.h"
 #include "store/database.h"
+#include "tcp_relay.h"
 #include "test_price_list.h"
 #include "tool_runner.h"
 
@@ -968,6 +969,40 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(QLatin1String("could not be saved")), qPrintable(r.err));
         QCOMPARE(kept(file.path()).value(2), QStringLiteral("555-0142"));
+    }
+
+    // A change whose answer was lost on the way back is told as it went:
+    // kept, when the server can be asked on another connection; when it
+    // cannot, as one that may have been kept, and how to see whether it was.
+    void aChangeWhoseAnswerWasLostIsToldAsItWent()
+    {
+        QString problem;
+        const QString url = server_.createShopDatabase(&problem);
+        QVERIFY2(!url.isEmpty(), qPrintable(problem));
+        ToolRunner tool;
+        QCOMPARE(tool.run({QStringLiteral("--database"), url, QStringLiteral("set"),
+                           QStringLiteral("Processing"), QStringLiteral("0.40")})
+                     .status,
+                 0);
+        TcpRelay relay(server_.port());
+        const QString through = QString(url).replace(QStringLiteral(":%1/").arg(server_.port()),
+                                                     QStringLiteral(":%1/").arg(relay.port()));
+        relay.setMode(TcpRelay::Mode::LoseRepliesAfterCommit);
+        Run r = tool.run({QStringLiteral("--database"), through, QStringLiteral("set"),
+                          QStringLiteral("Processing"), QStringLiteral("0.41")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QLatin1String("now costs 0.41")), qPrintable(r.out));
+
+        relay.setMode(TcpRelay::Mode::SilentAfterCommit);
+        r = tool.run({QStringLiteral("--database"), through, QStringLiteral("set"),
+                      QStringLiteral("Processing"), QStringLiteral("0.42")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("may have been kept")) &&
+                     r.err.contains(QLatin1String("history shows whether")),
+                 qPrintable(r.err));
+        r = tool.run({QStringLiteral("--database"), url, QStringLiteral("history"),
+                      QStringLiteral("Processing")});
+        QVERIFY2(r.out.contains(QLatin1String("0.42")), qPrintable(r.out)); // it was
     }
 
     // The price list and the saved estimates of several counters on one

@@ -15,7 +15,7 @@ int runImport(const Invocation& call)
     if (!result.lookAlike.isEmpty())
         return refuseLookAlike(call, result);
     if (!result.done)
-        return complain(result.problem);
+        return notDone(result);
     say(QStringLiteral("Imported %1: %2 added, %3 changed.")
             .arg(file, counted(result.added, QStringLiteral("item")),
                  counted(result.changed, QStringLiteral("row"))));

@@ -30,7 +30,7 @@ int runRemove(const Invocation& call)
     }
     const EditResult result = editor.remove(item);
     if (!result.done)
-        return complain(result.problem);
+        return notDone(result);
     say(QStringLiteral("Removed \"%1\" (%2).")
             .arg(item, counted(result.removed, QStringLiteral("row"))));
     return Done;

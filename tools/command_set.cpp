@@ -22,7 +22,7 @@ int runSet(const Invocation& call)
     if (!result.lookAlike.isEmpty())
         return refuseLookAlike(call, result);
     if (!result.done)
-        return complain(result.problem);
+        return notDone(result);
     const QString money = PriceListEditor::moneyText(cost.trimmed());
     if (result.added > 0)
         say(QStringLiteral("Added \"%1\" at %2 (category \"%3\").")

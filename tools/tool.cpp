@@ -140,6 +140,15 @@ int refuseLookAlike(const Invocation& call, const EditResult& result)
                         .arg(problem, againWith(call, QStringLiteral("--new"))));
 }
 
+int notDone(const EditResult& result)
+{
+    if (!result.mayBeSaved)
+        return complain(result.problem);
+    return complain(QStringLiteral("%1 Once it answers, %2 history shows whether the change was "
+                                   "kept.")
+                        .arg(result.problem, Name));
+}
+
 QString namesNothing(const Invocation& call, const QString& what)
 {
     if (call.operands.isEmpty() || !call.operands[0].isEmpty())

@@ -111,6 +111,9 @@ bool askedYes(const QString& question);
 QString againWith(const Invocation& call, const QString& option);
 // A refused look-alike name, with how to add it anyway.
 int refuseLookAlike(const Invocation& call, const EditResult& result);
+// A change not done, told: one whose answer was lost, with how to see
+// whether the server kept it.
+int notDone(const EditResult& result);
 
 // An empty argument that should name a file or a folder: the problem, or empty.
 QString namesNothing(const Invocation& call, const QString& what);
