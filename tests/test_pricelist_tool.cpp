@@ -971,6 +971,20 @@ private slots:
         QCOMPARE(kept(file.path()).value(2), QStringLiteral("555-0142"));
     }
 
+    // init --database makes the tables on the server: a path besides is a
+    // mistake, told before anything is made anywhere.
+    void initOnAServerTakesNoPath()
+    {
+        ToolRunner tool;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Lockers.db"));
+        const Run r = tool.run({QStringLiteral("init"), QStringLiteral("--database"),
+                                QStringLiteral("postgresql://locker@127.0.0.1:1/none"), path});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QLatin1String("it takes no PATH")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
     // A change whose answer was lost on the way back is told as it went:
     // kept, when the server can be asked on another connection; when it
     // cannot, as one that may have been kept, and how to see whether it was.
