@@ -830,10 +830,8 @@ EditResult PriceListEditor::importCsv(const QString& csvPath, bool confirmedNew)
     return importCsvText(text, confirmedNew);
 }
 
-Kept PriceListEditor::settleLostChange(bool* waiting)
+Kept PriceListEditor::settleLostChange()
 {
-    if (waiting)
-        *waiting = lostChange_.has_value();
     if (!lostChange_ || !list_.connection()->connectWhenAnswering())
         return Kept::NotKnown;
     const Kept kept = TransactionKept(path(), *lostChange_);

@@ -133,10 +133,11 @@ public:
     static QString itemNameProblem(const QString& item);
 
     // A change whose answer was lost and could not be asked about then
-    // (EditResult::mayBeSaved): whether the server kept it, asked once it
-    // answers; nothing known yet while it does not (nor when no change
-    // waits: then `waiting` is false).
-    Kept settleLostChange(bool* waiting = nullptr);
+    // (EditResult::mayBeSaved): whether one waits to be told, and whether
+    // the server kept it, asked once it answers (then it no longer waits);
+    // nothing known yet while it does not.
+    bool waitsForLostChange() const { return lostChange_.has_value(); }
+    Kept settleLostChange();
 
 private:
     // Runs `work` inside one write transaction and commits it; when the file

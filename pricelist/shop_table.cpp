@@ -13,6 +13,11 @@ namespace ShopTable {
 
 namespace {
 
+int columnCount(const Shape& shape)
+{
+    return int(shape.columns.count(QLatin1Char(','))) + 1;
+}
+
 struct Found {
     Read read;
     bool held = false; // the store holds a row
@@ -54,7 +59,7 @@ Found readOnce(PriceConnection& connection, const Shape& shape)
                              shape.order.isEmpty() ? QString()
                                                    : QStringLiteral(" Order By ") + shape.order)))
         return failed(query.lastError());
-    const int columns = int(shape.columns.count(QLatin1Char(','))) + 1;
+    const int columns = columnCount(shape);
     while (query.next()) {
         QStringList row;
         for (int c = 0; c < columns; ++c)
@@ -117,7 +122,7 @@ StoreResult writeOnce(PriceConnection& connection, const Shape& shape, const Row
         }
         if (ok && !held) {
             QStringList marks;
-            for (int c = 0; c <= int(shape.columns.count(QLatin1Char(','))); ++c)
+            for (int c = 0; c < columnCount(shape); ++c)
                 marks << QStringLiteral("?");
             ok = query.exec(QStringLiteral("Delete From %1").arg(shape.table)) &&
                  query.prepare(dialect.statement(

@@ -76,10 +76,10 @@ const QStringList ExportColumns =
 
 // No column is made wider than this by what it holds (a long name or note is
 // cut at the edge; the cell's tip shows it whole).
+constexpr int WidestColumn = 320;
+
 // How long typing pauses before a search of a server is made.
 constexpr int SearchPauseMs = 200;
-
-constexpr int WidestColumn = 320;
 
 // The role that holds what a cell sorts by: a number for numbers and money, so
 // that 9 comes before 10.

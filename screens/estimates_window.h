@@ -21,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+class QTimer;
 
 // frmSaveEstimate: the customer's name (required), phone, a deer's hunter's
 // tag or licence number, and a note; and, for an estimate saved before,
@@ -76,8 +77,6 @@ QDate SeasonStart(const QDate& today);
 // field and by the period chosen. Open loads one into the Estimate screen, Print
 // prints it, Delete removes it (asking first), Export writes the list shown
 // as CSV, Quote accuracy opens the report on the quotes against the bills.
-class QTimer;
-
 class EstimatesWindow : public QWidget {
     Q_OBJECT
 

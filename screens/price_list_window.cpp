@@ -587,13 +587,13 @@ bool PriceListWindow::confirmRenames(const QList<RowChange>& changes)
 
 bool PriceListWindow::settleLostSave()
 {
-    bool waiting = false;
-    const Kept kept = editor_.settleLostChange(&waiting);
-    if (!waiting || kept == Kept::NotKnown) {
-        if (!waiting)
-            lostSave_->stop();
+    if (!editor_.waitsForLostChange()) {
+        lostSave_->stop();
         return false;
     }
+    const Kept kept = editor_.settleLostChange();
+    if (kept == Kept::NotKnown)
+        return false;
     lostSave_->stop();
     Busy busy(busy_);
     if (kept == Kept::Yes) {
@@ -618,7 +618,7 @@ bool PriceListWindow::save()
     commitEdit();
     // A save whose answer was lost is told first: saved again unknowingly,
     // its rows would be taken for another's change.
-    if (lostSave_->isActive()) {
+    if (editor_.waitsForLostChange()) {
         if (!settleLostSave()) {
             Dialogs::warn(this, QStringLiteral("Nothing was saved: whether the last save was "
                                                "kept cannot be told until the server answers "

@@ -17,7 +17,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
-
 class QTimer;
 
 class PriceListWindow : public QWidget {

@@ -570,8 +570,7 @@ void SharesWindow::settleLostSave()
         return;
     }
     // One save, all or none: the first tells for every one of them.
-    EstimateRecord first = *waiting[0];
-    const BookResult told = book_.settle(first);
+    const BookResult told = book_.settle(*waiting[0]);
     if (told.mayBeSaved)
         return;
     lostSave_->stop();
@@ -584,7 +583,8 @@ void SharesWindow::settleLostSave()
     }
     QStringList numbers;
     for (EstimateRecord* record : waiting) {
-        book_.settle(*record); // its number, times and revision as the server kept them
+        if (record != waiting[0])
+            book_.settle(*record); // its number, times and revision as the server kept them
         numbers << QString::number(record->number);
     }
     for (int i = 0; i < int(records_.size()) && i < int(animal_.shares.size()); ++i)
