@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -153,6 +156,141 @@ std::optional<RatioSetting> RatioSetting::fromText(const QString& text)
     return setting;
 }
 
+namespace {
+
+const char* const WeekdayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+
+// Hundredths as the owner writes them: "0.5", "3", "1.25".
+QString HundredthsText(int hundredths)
+{
+    return QString::number(hundredths / 100.0, 'f', 2)
+        .remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+}
+
+// A count that may not be negative; no value when the text is not one.
+std::optional<int> CountOf(const QString& text, int most)
+{
+    bool ok = false;
+    const int count = text.trimmed().toInt(&ok);
+    return ok && count >= 0 && count <= most ? std::optional<int>(count) : std::nullopt;
+}
+
+std::optional<int> HundredthsOf(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\d{1,6}(\\.\\d{1,2})?$"));
+    if (!number.match(text.trimmed()).hasMatch())
+        return std::nullopt;
+    return static_cast<int>(std::lround(text.trimmed().toDouble() * 100));
+}
+
+} // namespace
+
+int KillCapacity::DefaultHangingDays(const QString& species)
+{
+    if (species == QLatin1String("Beef"))
+        return 14;
+    if (species == QLatin1String("Pork"))
+        return 3;
+    if (species == QLatin1String("Deer"))
+        return 7;
+    return 0;
+}
+
+int KillCapacity::hangingDays(const QString& species) const
+{
+    return hanging.value(species, DefaultHangingDays(species));
+}
+
+int KillCapacity::weight(const QString& species) const
+{
+    return weights.value(species, species == QLatin1String("Beef") ? 100 : 50);
+}
+
+const KillCapacity::Day& KillCapacity::day(const QDate& date) const
+{
+    return days[static_cast<std::size_t>(std::clamp(date.dayOfWeek(), 1, 7) - 1)];
+}
+
+QString KillCapacity::text() const
+{
+    QStringList parts;
+    if (coolerPounds > 0)
+        parts << QStringLiteral("cooler=%1").arg(coolerPounds);
+    for (auto it = hanging.cbegin(); it != hanging.cend(); ++it)
+        parts << QStringLiteral("hang.%1=%2").arg(it.key()).arg(it.value());
+    for (auto it = weights.cbegin(); it != weights.cend(); ++it)
+        parts << QStringLiteral("weight.%1=%2").arg(it.key(), HundredthsText(it.value()));
+    for (std::size_t d = 0; d < days.size(); ++d) {
+        QStringList limits;
+        for (auto it = days[d].animals.cbegin(); it != days[d].animals.cend(); ++it)
+            limits << QStringLiteral("%1:%2").arg(it.key()).arg(it.value());
+        if (days[d].units)
+            limits << QStringLiteral("units:") + HundredthsText(*days[d].units);
+        if (!limits.isEmpty())
+            parts << QLatin1String(WeekdayNames[d]) + QLatin1Char('=') +
+                         limits.join(QLatin1Char(','));
+    }
+    if (freeStorageDays)
+        parts << QStringLiteral("free=%1").arg(*freeStorageDays);
+    return parts.join(QStringLiteral("; "));
+}
+
+std::optional<KillCapacity> KillCapacity::fromText(const QString& text)
+{
+    static const QRegularExpression speciesKey(QStringLiteral("^[A-Z][a-z]+$"));
+    KillCapacity capacity;
+    for (const QString& part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            return std::nullopt;
+        const QString name = part.left(eq).trimmed();
+        const QString value = part.mid(eq + 1).trimmed();
+        const QString species = name.section(QLatin1Char('.'), 1);
+        if (name == QLatin1String("cooler")) {
+            bool ok = false;
+            capacity.coolerPounds = value.toLongLong(&ok);
+            if (!ok || capacity.coolerPounds < 0)
+                return std::nullopt;
+        } else if (name == QLatin1String("free")) {
+            if (!(capacity.freeStorageDays = CountOf(value, 3650)))
+                return std::nullopt;
+        } else if (name.startsWith(QLatin1String("hang.")) &&
+                   speciesKey.match(species).hasMatch()) {
+            const std::optional<int> hangs = CountOf(value, 365);
+            if (!hangs)
+                return std::nullopt;
+            capacity.hanging.insert(species, *hangs);
+        } else if (name.startsWith(QLatin1String("weight.")) &&
+                   speciesKey.match(species).hasMatch()) {
+            const std::optional<int> weight = HundredthsOf(value);
+            if (!weight)
+                return std::nullopt;
+            capacity.weights.insert(species, *weight);
+        } else {
+            const auto* found =
+                std::find_if(std::begin(WeekdayNames), std::end(WeekdayNames),
+                             [&name](const char* day) { return name == QLatin1String(day); });
+            if (found == std::end(WeekdayNames))
+                return std::nullopt;
+            Day& day = capacity.days[static_cast<std::size_t>(found - std::begin(WeekdayNames))];
+            for (const QString& limit : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                const QString what = limit.section(QLatin1Char(':'), 0, 0).trimmed();
+                const QString count = limit.section(QLatin1Char(':'), 1);
+                if (what == QLatin1String("units")) {
+                    if (!(day.units = HundredthsOf(count)))
+                        return std::nullopt;
+                } else if (const std::optional<int> n = CountOf(count, 100000);
+                           n && speciesKey.match(what).hasMatch()) {
+                    day.animals.insert(what, *n);
+                } else {
+                    return std::nullopt;
+                }
+            }
+        }
+    }
+    return capacity;
+}
+
 QString ShopWideSettings::keyName(Key key)
 {
     switch (key) {
@@ -164,6 +302,8 @@ QString ShopWideSettings::keyName(Key key)
         return QStringLiteral("DeerRatio");
     case Key::KillFeeSplit:
         return QStringLiteral("killFee");
+    case Key::Capacity:
+        return QStringLiteral("capacity");
     }
     return QString();
 }
@@ -194,6 +334,8 @@ QList<QPair<QString, QString>> ShopWideSettings::rows() const
             kept.append({keyName(key), ratios.value(species).text()});
         else if (key == Key::KillFeeSplit && !killFeeSplit.isEmpty())
             kept.append({keyName(key), killFeeSplit});
+        else if (key == Key::Capacity && !capacity.isEmpty())
+            kept.append({keyName(key), capacity.text()});
     }
     return kept;
 }
@@ -208,6 +350,9 @@ ShopWideSettings ShopWideSettings::fromRows(const QList<QPair<QString, QString>>
             if (const QString species = speciesOf(key); !species.isEmpty()) {
                 if (const std::optional<RatioSetting> ratio = RatioSetting::fromText(value))
                     settings.ratios.insert(species, *ratio);
+            } else if (key == Key::Capacity) {
+                if (const std::optional<KillCapacity> capacity = KillCapacity::fromText(value))
+                    settings.capacity = *capacity;
             } else {
                 settings.killFeeSplit = value.trimmed();
             }

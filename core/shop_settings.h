@@ -7,10 +7,12 @@
 // is split) are the same at every counter: typed here, kept by the store.
 // Qt Core only.
 
+#include <QDate>
 #include <QList>
 #include <QMap>
 #include <QPair>
 #include <QString>
+#include <array>
 #include <optional>
 
 // The shop's own name, address and phone, printed at the head of every
@@ -53,15 +55,55 @@ struct RatioSetting {
     static std::optional<RatioSetting> fromText(const QString& text);
 };
 
+// What the shop can take in, set by the owner: the animals it can kill each
+// weekday, the rail space of its cooler in pounds of hanging weight, and the
+// days each species hangs before it is cut. A limit that is not set does not
+// hold; with nothing set, every booking fits.
+struct KillCapacity {
+    // The days each species hangs, by species key, when the owner set none.
+    static int DefaultHangingDays(const QString& species);
+
+    // Each weekday's limits, Monday first: the most animals of a species
+    // (by species key), and the most weighted units (in hundredths of a unit;
+    // none when not set).
+    struct Day {
+        QMap<QString, int> animals;
+        std::optional<int> units;
+        bool operator==(const Day&) const = default;
+    };
+    std::array<Day, 7> days;
+    // What one animal of a species counts for in weighted units (hundredths):
+    // a beef 100, a hog 50 and a deer 50 when the owner set none.
+    QMap<QString, int> weights;
+    // Rail space in pounds of hanging weight; 0 when not set.
+    qint64 coolerPounds = 0;
+    // The days each species hangs, where the owner set them.
+    QMap<QString, int> hanging;
+    // Days an order ready for pickup is kept free of storage fees; none when
+    // the shop charges none.
+    std::optional<int> freeStorageDays;
+
+    int hangingDays(const QString& species) const;
+    int weight(const QString& species) const;
+    const Day& day(const QDate& date) const;
+    bool isEmpty() const { return *this == KillCapacity(); }
+    bool operator==(const KillCapacity&) const = default;
+
+    // As the store keeps it: "cooler=6000; Beef=14d; Mon=Beef:2,Pork:4,units:3.5;
+    // weight.Pork=0.5; free=7", read back; no value when the text is not one.
+    QString text() const;
+    static std::optional<KillCapacity> fromText(const QString& text);
+};
+
 // The shop's own settings for estimates, the same at every counter: the price
 // list's store keeps them beside the prices (pricelist/shop_settings_store.h),
 // and backs them up with them. Each has its default, which is none set: the
 // published figures and the program's own way stand.
 struct ShopWideSettings {
     // What each setting is, as the store names it.
-    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit };
+    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity };
     static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio, Key::DeerRatio,
-                                   Key::KillFeeSplit};
+                                   Key::KillFeeSplit, Key::Capacity};
     static QString keyName(Key key);
 
     // The range of each species, by species key ("Beef", "Pork", "Deer").
@@ -69,9 +111,15 @@ struct ShopWideSettings {
     // How the kill fee of an animal sold in shares is divided, as a key
     // ("by-part", "one-buyer", "per-share"); empty when the shop set none.
     QString killFeeSplit;
+    // The kill days, the cooler and the hanging days that bookings are
+    // checked against.
+    KillCapacity capacity;
 
     std::optional<RatioSetting> ratio(const QString& species) const;
-    bool isEmpty() const { return ratios.isEmpty() && killFeeSplit.isEmpty(); }
+    bool isEmpty() const
+    {
+        return ratios.isEmpty() && killFeeSplit.isEmpty() && capacity.isEmpty();
+    }
     bool operator==(const ShopWideSettings&) const = default;
 
     // As the store keeps them: a text for each key that is set. Read back,

@@ -1,0 +1,205 @@
+#include "estimate/kill_calendar.h"
+
+#include "core/numbers.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+
+Species SpeciesOf(const QString& key)
+{
+    for (const Species species : {Species::Beef, Species::Pork, Species::Deer})
+        if (SpeciesName(species) == key)
+            return species;
+    return Species::None;
+}
+
+// The days a booking hangs, its kill day and its cut day among them: the
+// carcass is on the rail until it is cut that day.
+template <typename Each> void EachHangingDay(const QDate& kill, int hangingDays, Each each)
+{
+    for (int d = 0; d <= hangingDays; ++d)
+        each(kill.addDays(d));
+}
+
+QString DayText(const QDate& day)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+        .toString(day, QStringLiteral("dddd, MMMM d, yyyy"));
+}
+
+QString Pounds(double pounds)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+               .toString(static_cast<qint64>(std::ceil(pounds - 1e-9))) +
+           QStringLiteral(" lb");
+}
+
+QString Units(double units)
+{
+    return NumberText(units);
+}
+
+// Whether `asked` fits with its kill on `kill`, the loads of the others
+// being `loads`; when not, what is full (its `what`, `day` and figures).
+BookingFit Check(const Booking& asked, const QDate& kill, double rail, const KillLoads& loads,
+                 const KillCapacity& capacity)
+{
+    BookingFit fit;
+    const KillCapacity::Day& limits = capacity.day(kill);
+    const DayLoad day = loads.on(kill);
+    if (const auto limit = limits.animals.constFind(asked.species);
+        limit != limits.animals.constEnd() &&
+        day.kills.value(asked.species) + asked.animals > *limit) {
+        fit.what = BookingFit::KillDayFull;
+        fit.species = asked.species;
+        fit.limit = *limit;
+        fit.taken = day.kills.value(asked.species);
+        fit.needed = asked.animals;
+    } else if (const int units = asked.animals * capacity.weight(asked.species);
+               limits.units && day.units + units > *limits.units) {
+        fit.what = BookingFit::KillDayFull;
+        fit.limit = *limits.units / 100.0;
+        fit.taken = day.units / 100.0;
+        fit.needed = units / 100.0;
+    }
+    if (!fit.fits()) {
+        fit.day = kill;
+        return fit;
+    }
+    if (capacity.coolerPounds <= 0)
+        return fit;
+    EachHangingDay(kill, asked.hangingDays, [&](const QDate& d) {
+        const double hanging = loads.on(d).hanging;
+        if (fit.fits() && hanging + rail > static_cast<double>(capacity.coolerPounds) + 1e-6) {
+            fit.what = BookingFit::CoolerFull;
+            fit.day = d;
+            fit.limit = static_cast<double>(capacity.coolerPounds);
+            fit.taken = hanging;
+            fit.needed = rail;
+        }
+    });
+    return fit;
+}
+
+} // namespace
+
+std::optional<double> RailPounds(const Booking& booking, const QuoteRules& rules)
+{
+    if (const std::optional<double> weighed = StrictNumber(booking.hangingWeighed);
+        weighed && *weighed >= 0)
+        return *weighed;
+    const std::optional<double> live = StrictNumber(booking.liveWeight);
+    const HangingRatio ratio = rules.ratio(SpeciesOf(booking.species));
+    if (!live || *live <= 0 || !ratio.isSet() || booking.animals < 1)
+        return std::nullopt;
+    return Round15(*live * ratio.high * booking.animals);
+}
+
+int DayLoad::animals() const
+{
+    int count = 0;
+    for (const int n : kills)
+        count += n;
+    return count;
+}
+
+KillLoads::KillLoads(const QList<Booking>& bookings, const KillCapacity& capacity,
+                     const QuoteRules& rules)
+    : cooler_(capacity.coolerPounds)
+{
+    for (const Booking& booking : bookings) {
+        if (!booking.onTheRail() || !booking.kill.isValid())
+            continue;
+        DayLoad& day = loads_[booking.kill];
+        day.kills[booking.species] += booking.animals;
+        day.units += booking.animals * capacity.weight(booking.species);
+        const double rail = RailPounds(booking, rules).value_or(0);
+        EachHangingDay(booking.kill, booking.hangingDays,
+                       [&](const QDate& d) { loads_[d].hanging += rail; });
+    }
+}
+
+double KillLoads::coolerShare(const QDate& day) const
+{
+    return cooler_ > 0 ? on(day).hanging / static_cast<double>(cooler_) : 0;
+}
+
+QString BookingFit::words() const
+{
+    QString told;
+    switch (what) {
+    case Fits:
+        return QString();
+    case WeightUnknown:
+        return QStringLiteral("The booking needs the expected live weight of its animals, to "
+                              "check the cooler's space.");
+    case TooLarge:
+        return QStringLiteral("The booking needs %1 of rail space while it hangs, more than the "
+                              "cooler's %2.")
+            .arg(Pounds(needed), Pounds(limit));
+    case KillDayFull:
+        told = species.isEmpty()
+                   ? QStringLiteral("The kill day is full: %1 takes %2 units, %3 are booked, and "
+                                    "this booking needs %4.")
+                         .arg(DayText(day), Units(limit), Units(taken), Units(needed))
+                   : QStringLiteral("The kill day is full: %1 takes %2 %3, %4 are booked, and "
+                                    "this booking needs %5.")
+                         .arg(DayText(day), Units(limit), species.toLower(), Units(taken),
+                              Units(needed));
+        break;
+    case CoolerFull:
+        told = QStringLiteral("The cooler is full on %1: %2 of its %3 hang then, and this booking "
+                              "needs %4.")
+                   .arg(DayText(day), Pounds(taken), Pounds(limit), Pounds(needed));
+        break;
+    }
+    return told +
+           (firstFit.isValid()
+                ? QStringLiteral(" The first kill day that fits is %1.").arg(DayText(firstFit))
+                : QStringLiteral(" No kill day fits within a year."));
+}
+
+BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCapacity& capacity,
+               const QuoteRules& rules)
+{
+    QList<Booking> others;
+    others.reserve(booked.size());
+    for (const Booking& b : booked)
+        if (asked.number == 0 || b.number != asked.number)
+            others.append(b);
+    const KillLoads loads(others, capacity, rules);
+    const std::optional<double> rail = RailPounds(asked, rules);
+    BookingFit fit;
+    if (capacity.coolerPounds > 0 && !rail) {
+        fit.what = BookingFit::WeightUnknown;
+        return fit;
+    }
+    if (capacity.coolerPounds > 0 && *rail > static_cast<double>(capacity.coolerPounds)) {
+        fit.what = BookingFit::TooLarge;
+        fit.limit = static_cast<double>(capacity.coolerPounds);
+        fit.needed = *rail;
+        return fit;
+    }
+    fit = Check(asked, asked.kill, rail.value_or(0), loads, capacity);
+    if (fit.fits())
+        return fit;
+    for (int d = 1; d <= 366 && !fit.firstFit.isValid(); ++d)
+        if (Check(asked, asked.kill.addDays(d), rail.value_or(0), loads, capacity).fits())
+            fit.firstFit = asked.kill.addDays(d);
+    return fit;
+}
+
+std::int64_t PaidCents(const QList<Payment>& payments)
+{
+    std::int64_t paid = 0;
+    for (const Payment& p : payments)
+        paid += p.paid();
+    return paid;
+}
+
+std::int64_t OverBalance(std::int64_t due, std::int64_t cents)
+{
+    return cents > due ? cents - std::max<std::int64_t>(due, 0) : 0;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+// Whether a booking fits what the shop can take in: its kill day against the
+// animals the day can take, and every day it hangs against the cooler's rail
+// space. A carcass weighed takes its weighed hanging weight; one still to be
+// killed, the high end of the likely range of its hanging weight; one cut,
+// ready or picked up (or a booking cancelled) takes none. Also the money
+// taken against a booking, to the cent.
+
+#include "book/booking.h"
+#include "core/shop_settings.h"
+#include "estimate/quote_rules.h"
+
+#include <QDate>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <cstdint>
+
+// The pounds of hanging weight a booking holds on the rail while it hangs;
+// no value when its weight is not known (no usable live weight, not weighed).
+std::optional<double> RailPounds(const Booking& booking, const QuoteRules& rules);
+
+// What the bookings take on one day: the animals killed (by species, and in
+// weighted units, in hundredths) and the pounds hanging.
+struct DayLoad {
+    QMap<QString, int> kills;
+    int units = 0;
+    double hanging = 0;
+    int animals() const;
+};
+
+// Every day's load of the bookings, figured once: a calendar, a board or the
+// check of a booking asks it day by day.
+class KillLoads {
+public:
+    KillLoads(const QList<Booking>& bookings, const KillCapacity& capacity,
+              const QuoteRules& rules);
+    DayLoad on(const QDate& day) const { return loads_.value(day); }
+    // The share of the cooler taken on the day: 1 is full; 0 when the
+    // cooler's space is not set.
+    double coolerShare(const QDate& day) const;
+
+private:
+    QMap<QDate, DayLoad> loads_;
+    qint64 cooler_ = 0;
+};
+
+// Whether a booking fits, and when it does not, what is full and the first
+// kill day from the one asked that fits (within a year; none after it).
+struct BookingFit {
+    enum What { Fits, KillDayFull, CoolerFull, WeightUnknown, TooLarge };
+    What what = Fits;
+    QDate day;         // the day that is full
+    QString species;   // the species whose kills are full (empty: the units)
+    double limit = 0;  // what the day or the cooler takes (units as units)
+    double taken = 0;  // what is booked on it already
+    double needed = 0; // what this booking asks of it
+    QDate firstFit;    // the first kill day that fits; invalid when none
+    bool fits() const { return what == Fits; }
+    // In the clerk's words: "The cooler is full on Friday, October 16, 2026:
+    // 5,640 lb of its 6,000 lb hang then, and this booking needs 680 lb. The
+    // first kill day that fits is Wednesday, October 21, 2026."
+    QString words() const;
+};
+
+// Checks `asked` (its kill day and hanging days as booked) against the other
+// bookings (`booked`; a booking of the same number is the one being moved,
+// and is left out).
+BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCapacity& capacity,
+               const QuoteRules& rules);
+
+// The money paid against a booking: deposits and payments, less refunds.
+std::int64_t PaidCents(const QList<Payment>& payments);
+
+// The bill against what was paid.
+struct Balance {
+    std::int64_t billed = 0;
+    std::int64_t paid = 0;
+    // What the customer owes; below zero, what the shop owes them.
+    std::int64_t due() const { return billed - paid; }
+};
+
+// A payment of `cents` when `due` is owed: above it, the change to give back
+// (or keep as a credit), 0 when it is not above.
+std::int64_t OverBalance(std::int64_t due, std::int64_t cents);

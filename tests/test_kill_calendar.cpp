@@ -1,0 +1,252 @@
+// Booking kill days against what the shop can take in: the day's kills, the
+// cooler over every day a carcass hangs, and the money taken against a
+// booking. Over bookings held in memory, at the published ranges.
+
+#include "estimate/kill_calendar.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+const QDate Monday(2026, 10, 12);
+
+Booking Beef(std::int64_t number, const QDate& kill, const QString& live = QStringLiteral("1000"))
+{
+    Booking b;
+    b.number = number;
+    b.customer = QStringLiteral("Customer %1").arg(number);
+    b.species = QStringLiteral("Beef");
+    b.liveWeight = live;
+    b.kill = kill;
+    b.dropOff = kill.addDays(-1);
+    b.hangingDays = 14;
+    return b;
+}
+
+Booking Of(const QString& species, std::int64_t number, const QDate& kill, int animals = 1)
+{
+    Booking b =
+        Beef(number, kill,
+             species == QLatin1String("Beef") ? QStringLiteral("1000") : QStringLiteral("250"));
+    b.species = species;
+    b.animals = animals;
+    b.hangingDays = KillCapacity::DefaultHangingDays(species);
+    return b;
+}
+
+} // namespace
+
+class TestKillCalendar : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The owner's capacity is kept as one text in the store with the shop's
+    // other settings: every limit comes back as it was set, and a text edited
+    // into nonsense is refused whole rather than read in part.
+    void capacityIsKeptAsItWasSet()
+    {
+        KillCapacity capacity;
+        capacity.coolerPounds = 6000;
+        capacity.hanging.insert(QStringLiteral("Beef"), 21);
+        capacity.weights.insert(QStringLiteral("Pork"), 50);
+        capacity.days[1].animals.insert(QStringLiteral("Beef"), 2);
+        capacity.days[1].units = 350;
+        capacity.days[6].units = 0;
+        capacity.freeStorageDays = 7;
+        const std::optional<KillCapacity> back = KillCapacity::fromText(capacity.text());
+        QVERIFY(back);
+        QCOMPARE(back->text(), capacity.text());
+        QVERIFY(*back == capacity);
+        QCOMPARE(back->hangingDays(QStringLiteral("Beef")), 21);
+        QCOMPARE(back->hangingDays(QStringLiteral("Deer")), 7);
+        QCOMPARE(back->day(Monday.addDays(1)).units, std::optional<int>(350));
+        QCOMPARE(back->day(Monday.addDays(6)).units, std::optional<int>(0));
+
+        ShopWideSettings settings;
+        settings.capacity = capacity;
+        QVERIFY(ShopWideSettings::fromRows(settings.rows()) == settings);
+
+        for (const char* bad : {"cooler=-5", "Mon=Beef:x", "Funday=Beef:2", "hang.Beef=2w",
+                                "weight.Pork=0.555", "Tue=units:1.5.2", "cooler"})
+            QVERIFY2(!KillCapacity::fromText(QString::fromLatin1(bad)), bad);
+        QVERIFY(KillCapacity::fromText(QString())->isEmpty());
+    }
+
+    // A kill day takes so many of a species; the next booking is refused with
+    // the first day that takes it. Weighted units count a hog as half a beef.
+    void aKillDayTakesWhatTheOwnerSet()
+    {
+        KillCapacity capacity;
+        capacity.days[0].animals.insert(QStringLiteral("Beef"), 2);
+        capacity.days[1].animals.insert(QStringLiteral("Beef"), 0);
+        const QList<Booking> booked{Beef(1, Monday), Beef(2, Monday),
+                                    Of(QStringLiteral("Pork"), 3, Monday, 4)};
+        BookingFit fit = Fit(Beef(0, Monday), booked, capacity, PublishedRules());
+        QCOMPARE(fit.what, BookingFit::KillDayFull);
+        QCOMPARE(fit.species, QStringLiteral("Beef"));
+        QCOMPARE(fit.day, Monday);
+        QCOMPARE(fit.firstFit, Monday.addDays(2)); // Tuesday kills no beef
+        QVERIFY2(fit.words().startsWith(QStringLiteral(
+                     "The kill day is full: Monday, October 12, 2026 takes 2 beef, 2 are booked")),
+                 qPrintable(fit.words()));
+        QVERIFY(fit.words().endsWith(
+            QStringLiteral("The first kill day that fits is Wednesday, October 14, 2026.")));
+        // Hogs have no limit of their own that day.
+        QVERIFY(Fit(Of(QStringLiteral("Pork"), 0, Monday, 3), booked, capacity, PublishedRules())
+                    .fits());
+        // A booking moved within its own day is not counted twice.
+        QVERIFY(Fit(booked[0], booked, capacity, PublishedRules()).fits());
+
+        KillCapacity units;
+        units.days[0].units = 300;
+        const QList<Booking> mixed{Beef(1, Monday), Beef(2, Monday),
+                                   Of(QStringLiteral("Pork"), 3, Monday)};
+        QVERIFY(Fit(Of(QStringLiteral("Pork"), 0, Monday), mixed, units, PublishedRules()).fits());
+        fit = Fit(Beef(0, Monday), mixed, units, PublishedRules());
+        QCOMPARE(fit.what, BookingFit::KillDayFull);
+        QVERIFY(fit.species.isEmpty());
+        QCOMPARE(fit.taken, 2.5);
+        QCOMPARE(fit.firstFit, Monday.addDays(1));
+        units.weights.insert(QStringLiteral("Pork"), 100);
+        QVERIFY(!Fit(Of(QStringLiteral("Pork"), 0, Monday), mixed, units, PublishedRules()).fits());
+    }
+
+    // The cooler is checked on every day a carcass hangs, its kill day and
+    // its cut day too: a carcass still to be killed at the high end of its
+    // likely range, a weighed one at its weight, one cut or cancelled not
+    // at all.
+    void theCoolerIsCheckedOverTheHangingDays()
+    {
+        KillCapacity capacity;
+        capacity.coolerPounds = 1900; // three beef of 1000 lb live: 3 × 640 lb at 0.64
+        QList<Booking> booked{Beef(1, Monday), Beef(2, Monday.addDays(10))};
+        QCOMPARE(RailPounds(booked[0], PublishedRules()), std::optional<double>(640));
+        BookingFit fit = Fit(Beef(0, Monday.addDays(5)), booked, capacity, PublishedRules());
+        QCOMPARE(fit.what, BookingFit::CoolerFull);
+        QCOMPARE(fit.day, Monday.addDays(10));
+        QCOMPARE(fit.taken, 1280.0);
+        QCOMPARE(fit.needed, 640.0);
+        // Beef 1 is cut on the 26th: the first that fits is killed after it.
+        QCOMPARE(fit.firstFit, Monday.addDays(15));
+        QVERIFY2(fit.words().contains(QStringLiteral("1,280 lb of its 1,900 lb hang then, and "
+                                                     "this booking needs 640 lb")),
+                 qPrintable(fit.words()));
+
+        booked[0].state = Booking::State::Killed;
+        booked[0].hangingWeighed = QStringLiteral("700");
+        QVERIFY(!Fit(Beef(0, Monday.addDays(5)), booked, capacity, PublishedRules()).fits());
+        booked[0].hangingWeighed = QStringLiteral("600");
+        QVERIFY(Fit(Beef(0, Monday.addDays(5)), booked, capacity, PublishedRules()).fits());
+        booked[0].hangingWeighed = QStringLiteral("700");
+        booked[0].state = Booking::State::Cut;
+        QVERIFY(Fit(Beef(0, Monday.addDays(5)), booked, capacity, PublishedRules()).fits());
+        booked[0].state = Booking::State::Cancelled;
+        QVERIFY(Fit(Beef(0, Monday.addDays(5)), booked, capacity, PublishedRules()).fits());
+
+        fit = Fit(Beef(0, Monday, QString()), {}, capacity, PublishedRules());
+        QCOMPARE(fit.what, BookingFit::WeightUnknown);
+        fit = Fit(Beef(0, Monday, QStringLiteral("3000")), {}, capacity, PublishedRules());
+        QCOMPARE(fit.what, BookingFit::TooLarge);
+        QVERIFY(!fit.firstFit.isValid());
+        // With no cooler set, a weight is not needed.
+        QVERIFY(Fit(Beef(0, Monday, QString()), booked, KillCapacity(), PublishedRules()).fits());
+    }
+
+    // Bookings taken one after another as the book takes them, each only
+    // when it fits: no day ever goes over the kills or the cooler, and the
+    // first day offered instead is one that fits, with none before it.
+    void noAcceptedBookingPutsADayOverCapacity()
+    {
+        KillCapacity capacity;
+        capacity.coolerPounds = 6000;
+        for (int d = 0; d < 5; ++d) {
+            capacity.days[static_cast<std::size_t>(d)].animals.insert(QStringLiteral("Beef"), 2);
+            capacity.days[static_cast<std::size_t>(d)].units = 400;
+        }
+        capacity.days[5].units = 0;
+        QRandomGenerator random(29);
+        const QStringList species{QStringLiteral("Beef"), QStringLiteral("Pork"),
+                                  QStringLiteral("Deer")};
+        QList<Booking> booked;
+        int refused = 0;
+        for (int i = 1; i <= 400; ++i) {
+            Booking asked = Of(species[random.bounded(3)], i, Monday.addDays(random.bounded(42)),
+                               1 + random.bounded(2));
+            asked.liveWeight = QString::number(100 + random.bounded(1300));
+            // Some are weighed (at most the high end of their range) or cut.
+            if (Booking& b = booked.isEmpty() ? asked : booked[random.bounded(booked.size())];
+                random.bounded(5) == 0 && b.state == Booking::State::Booked && b.number != i) {
+                const double rail = *RailPounds(b, PublishedRules());
+                b.state = random.bounded(2) ? Booking::State::Cut : Booking::State::Killed;
+                b.hangingWeighed =
+                    QString::number(std::floor(rail * random.bounded(80, 100) / 100));
+            }
+            const BookingFit fit = Fit(asked, booked, capacity, PublishedRules());
+            if (fit.fits()) {
+                booked.append(asked);
+                continue;
+            }
+            ++refused;
+            if (!fit.firstFit.isValid())
+                continue;
+            Booking moved = asked;
+            moved.kill = fit.firstFit;
+            QVERIFY(Fit(moved, booked, capacity, PublishedRules()).fits());
+            moved.kill = fit.firstFit.addDays(-1);
+            if (moved.kill > asked.kill)
+                QVERIFY(!Fit(moved, booked, capacity, PublishedRules()).fits());
+        }
+        QVERIFY(refused > 20);
+        QVERIFY(booked.size() > 40);
+        for (QDate day = Monday.addDays(-1); day < Monday.addDays(80); day = day.addDays(1)) {
+            double hanging = 0;
+            int units = 0, beef = 0;
+            for (const Booking& b : booked) {
+                if (!b.onTheRail())
+                    continue;
+                if (b.kill == day) {
+                    units += b.animals * capacity.weight(b.species);
+                    beef += b.species == QLatin1String("Beef") ? b.animals : 0;
+                }
+                if (b.kill <= day && day <= b.kill.addDays(b.hangingDays))
+                    hanging += *RailPounds(b, PublishedRules());
+            }
+            const KillCapacity::Day& limits = capacity.day(day);
+            QVERIFY2(hanging <= 6000 + 1e-6, qPrintable(day.toString()));
+            QVERIFY(beef <= limits.animals.value(QStringLiteral("Beef"), 1000));
+            QVERIFY(units <= limits.units.value_or(100000));
+        }
+    }
+
+    // Money against a booking, to the cent: deposits and payments add, a
+    // refund takes away, and a payment over the balance is told with what
+    // is over.
+    void theBalanceAddsUpToTheCent()
+    {
+        QList<Payment> payments;
+        payments.append({Payment::Kind::Deposit, 10000, Monday, Payment::Method::Check,
+                         QStringLiteral("1042"), QString()});
+        payments.append({Payment::Kind::Payment, 23301, Monday.addDays(20), Payment::Method::Card,
+                         QString(), QString()});
+        payments.append({Payment::Kind::Refund, 1, Monday.addDays(20), Payment::Method::Cash,
+                         QString(), QString()});
+        const Balance balance{33300, PaidCents(payments)};
+        QCOMPARE(balance.paid, 33300);
+        QCOMPARE(balance.due(), 0);
+        QCOMPARE(OverBalance(2599, 3000), 401);
+        QCOMPARE(OverBalance(2599, 2599), 0);
+        QCOMPARE(OverBalance(-100, 500), 500);
+
+        Booking::State state{};
+        QVERIFY(StateFromName(QStringLiteral("Dropped Off"), &state));
+        QCOMPARE(state, Booking::State::DroppedOff);
+        QCOMPARE(StateName(Booking::State::PickedUp), QStringLiteral("picked up"));
+        Payment::Method method{};
+        QVERIFY(!MethodFromName(QStringLiteral("iou"), &method));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKillCalendar)
+#include "test_kill_calendar.moc"
