@@ -225,12 +225,14 @@ QString NewSaveKey()
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error)
+std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error,
+                                   const QString& table)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "Select Number, Created, Updated, Revision From Estimates Where SaveKey = ?"));
+    query.prepare(
+        QStringLiteral("Select Number, Created, Updated, Revision From %1 Where SaveKey = ?")
+            .arg(table));
     query.addBindValue(key);
     if (!query.exec()) {
         *error = query.lastError();
@@ -250,13 +252,13 @@ void Adopt(EstimateRecord& record, const SavedUnder& saved)
     record.revision = saved.revision;
 }
 
-Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved)
+Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved, const QString& table)
 {
     Outcome outcome = Outcome::Unknown;
     Database::OnOwnConnection(url, "outcome", [&](QSqlDatabase& db) {
         ServerWatch watch(db);
         QSqlError error;
-        if (const std::optional<SavedUnder> found = FindSave(db, key, &error)) {
+        if (const std::optional<SavedUnder> found = FindSave(db, key, &error, table)) {
             *saved = *found;
             outcome = Outcome::Saved;
         } else if (!error.isValid()) {
@@ -284,6 +286,7 @@ Creation Create(const QString& path, const QList<EstimateRecord*>& records, QStr
     QFile::remove(temporary);
     const QDateTime time = Now();
     QList<qint64> numbers;
+    bool made = false;
     QSqlError error;
     const QString name = Database::NextConnectionName("create");
     {
@@ -301,13 +304,12 @@ Creation Create(const QString& path, const QList<EstimateRecord*>& records, QStr
             numbers << number;
         }
         ok = ok && RunStatement(db, QStringLiteral("Commit"), &error);
+        made = ok;
         db.close();
-        if (!ok)
-            numbers.clear();
     }
     QSqlDatabase::removeDatabase(name);
     Creation result = Creation::Failed;
-    if (numbers.isEmpty()) {
+    if (!made) {
         *problem = SqliteCannotOpen(error) ? cannotMake : ErrorWords(path, error, true);
     } else if (::link(QFile::encodeName(temporary).constData(),
                       QFile::encodeName(path).constData()) == 0) {

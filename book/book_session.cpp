@@ -90,6 +90,23 @@ const QStringList Steps[] = {
      QStringLiteral("Create Index Estimates_Report On Estimates (Created, Species, Figured, "
                     "FinalCents, QuoteCents, LivePounds, WeighedHanging, QuoteServices, "
                     "FinalServices, AnimalTag)")},
+    // Kill days booked ahead. Dates are kept as days (yyyy-MM-dd), with no
+    // time of day; Cut is the kill day and the hanging days after it, so
+    // that the bookings on the rail from a day on are read from an index.
+    // Payments are lines of their own kind, cents, day and method.
+    {QStringLiteral("Create Table Bookings ("
+                    "Number %1, "
+                    "Created Text Not Null, Updated Text Not Null, "
+                    "Customer Text Not Null, Phone Text Not Null, Species Text Not Null, "
+                    "Animals Integer Not Null, LiveWeight Text Not Null, Tag Text Not Null, "
+                    "DropOff Text Not Null, Kill Text Not Null, HangingDays Integer Not Null, "
+                    "Cut Text Not Null, State Text Not Null, CancelReason Text Not Null, "
+                    "Deposit Text Not Null, HangingWeighed Text Not Null, "
+                    "OverCapacity Integer Not Null, Estimates Text Not Null, "
+                    "Payments Text Not Null, Revision Bigint Not Null, SaveKey Text)"),
+     QStringLiteral("Create Index Bookings_Rail On Bookings (Cut, State)"),
+     QStringLiteral("Create Index Bookings_Kill On Bookings (Kill)"),
+     QStringLiteral("Create Unique Index Bookings_SaveKey On Bookings (SaveKey)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

@@ -18,6 +18,7 @@ namespace {
 // their version.
 const QString Part = QStringLiteral("estimates");
 const QString Table = QStringLiteral("Estimates");
+const QString BookingsTable = QStringLiteral("Bookings");
 
 } // namespace
 
@@ -134,19 +135,26 @@ StoreResult CopyEstimates(const QString& file, const QString& url, int* copied)
 ServerRoles::Grants Grants()
 {
     ServerRoles::Grants grants;
-    grants.tables = {{Table,
-                      {QStringLiteral("Select"), QStringLiteral("Insert"), QStringLiteral("Update"),
-                       QStringLiteral("Delete")},
-                      true,
-                      false}};
-    grants.numbered = {{Table, QStringLiteral("Number"), true}};
+    grants.tables = {
+        {Table,
+         {QStringLiteral("Select"), QStringLiteral("Insert"), QStringLiteral("Update"),
+          QStringLiteral("Delete")},
+         true,
+         false},
+        // A booking is cancelled, never deleted.
+        {BookingsTable,
+         {QStringLiteral("Select"), QStringLiteral("Insert"), QStringLiteral("Update")},
+         true,
+         false}};
+    grants.numbered = {{Table, QStringLiteral("Number"), true},
+                       {BookingsTable, QStringLiteral("Number"), true}};
     grants.functions = {BookStore::ServerSaveFunction};
     return grants;
 }
 
 const QList<TableCopy::Carried>& CarriedTables()
 {
-    static const QList<TableCopy::Carried> tables = {{Table, true}};
+    static const QList<TableCopy::Carried> tables = {{Table, true}, {BookingsTable, false}};
     return tables;
 }
 
@@ -238,17 +246,19 @@ QString CheckCopy(StoreSession& file, const QString& from, int* version, bool* u
 
 QString KeepNumbersAbove(StoreSession& replaced, const QString& restored)
 {
-    const std::optional<qint64> given = TableCopy::HighestGiven(replaced, Table);
-    if (!given)
-        return replaced.problem();
-    if (*given == 0)
-        return QString();
-    StoreSession book("numbers");
-    book.setFileWords(FileWords());
-    if (!book.openFile(restored) || !book.beginWriting(Table) ||
-        !TableCopy::NumberAbove(book, Table, *given) || !book.commit()) {
-        book.rollback();
-        return book.problem();
+    for (const QString& table : {Table, BookingsTable}) {
+        const std::optional<qint64> given = TableCopy::HighestGiven(replaced, table);
+        if (!given)
+            return replaced.problem();
+        if (*given == 0)
+            continue;
+        StoreSession book("numbers");
+        book.setFileWords(FileWords());
+        if (!book.openFile(restored) || !book.beginWriting(Table) ||
+            !TableCopy::NumberAbove(book, table, *given) || !book.commit()) {
+            book.rollback();
+            return book.problem();
+        }
     }
     return QString();
 }

@@ -183,13 +183,15 @@ struct SavedUnder {
 };
 // The save with the key; no value when there is none, or when the book could
 // not be asked (then `error` is set).
-std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error);
+std::optional<SavedUnder> FindSave(QSqlDatabase& db, const QString& key, QSqlError* error,
+                                   const QString& table = QStringLiteral("Estimates"));
 void Adopt(EstimateRecord& record, const SavedUnder& saved);
 
 // Whether the save with the key went through, asked on a connection of its
 // own after the reply to its commit was lost.
 enum class Outcome { Saved, NotSaved, Unknown };
-Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved);
+Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved,
+                  const QString& table = QStringLiteral("Estimates"));
 
 // On a server a save is one statement: a function made with the book's
 // tables takes the book's lock, checks the tables' version, writes every

@@ -37,7 +37,7 @@ struct Booking {
     // What became of a cancelled booking's deposit.
     enum class Deposit { Held, Refunded, Kept };
 
-    std::int64_t number = 0; // 0 until the book keeps it
+    qint64 number = 0; // 0 until the book keeps it
     QString customer, phone;
     QString species; // "Beef", "Pork", "Deer"
     int animals = 1;
@@ -48,12 +48,15 @@ struct Booking {
     State state = State::Booked;
     QString cancelReason;
     Deposit deposit = Deposit::Held;
-    QString hangingWeighed;        // every animal's hanging weight, once weighed
-    bool overCapacity = false;     // booked by the owner over what the shop can take
-    QList<std::int64_t> estimates; // the saved estimates it is billed by
+    QString hangingWeighed;    // every animal's hanging weight, once weighed
+    bool overCapacity = false; // booked by the owner over what the shop can take
+    QList<qint64> estimates;   // the saved estimates it is billed by
     QList<Payment> payments;
-    std::int64_t revision = 0;
-    QDateTime made;
+    qint64 revision = 0;
+    QDateTime made, updated;
+    // The key of a keep whose outcome could not be told (the server's answer
+    // was lost): the next keep looks for it first, so it is never kept twice.
+    QString saveKey;
 
     // The day it is cut, when its hanging days are over.
     QDate cut() const { return kill.addDays(hangingDays); }

@@ -7,6 +7,7 @@
 // later one may record the final bill beside it. Every save is one
 // transaction.
 
+#include "book/booking.h"
 #include "book/quote_report.h"
 #include "store/store_location.h"
 
@@ -97,7 +98,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 6;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -169,6 +170,30 @@ public:
     // mayBeSaved when it was not (then the problem says so); mayBeSaved while
     // it still cannot be told. Done at once when no save is pending.
     BookResult settle(EstimateRecord& record);
+    // Kill days booked ahead, kept beside the estimates in the same store.
+    //
+    // Why a booking does not fit, given every booking on the rail from its
+    // kill day on (its own earlier self among them when it is moved); empty
+    // when it fits.
+    using BookingCheck = std::function<QString(const QList<Booking>& onTheRail)>;
+    // Keeps a new booking (number 0) or a change to one kept before, after
+    // `check` (when given) within the same write: another counter's booking
+    // waits for it, so two never both take the last space. On success the
+    // booking carries its number, times and revision. Refused, with nothing
+    // kept, when the check says it does not fit (the problem is its words),
+    // when it was changed elsewhere since it was read, or when the store
+    // refuses; mayBeSaved when the server's answer was lost and whether it
+    // was kept cannot be told (the booking keeps its key, and its next keep
+    // tells).
+    BookResult keep(Booking& booking, const BookingCheck& check = {});
+    // The bookings whose days, from drop-off to cut, touch the days from
+    // `from` to `to`, by kill day and number. Empty with no problem when
+    // there is no book yet.
+    QList<Booking> bookings(const QDate& from, const QDate& to, QString* problem);
+    // One booking; no value when there is none (or the store refused, and
+    // then `problem` says why).
+    std::optional<Booking> booking(qint64 number, QString* problem);
+
     // Whether the book may be asked now without waiting: not a server out
     // of reach, or one that a probe away from the screen found answering.
     bool mayAsk();

@@ -102,8 +102,8 @@ struct KillCapacity {
 struct ShopWideSettings {
     // What each setting is, as the store names it.
     enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity };
-    static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio, Key::DeerRatio,
-                                   Key::KillFeeSplit, Key::Capacity};
+    static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio, Key::DeerRatio, Key::Capacity,
+                                   Key::KillFeeSplit};
     static QString keyName(Key key);
 
     // The range of each species, by species key ("Beef", "Pork", "Deer").

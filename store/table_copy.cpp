@@ -187,6 +187,8 @@ std::optional<qint64> HighestGiven(StoreSession& file, const QString& table)
 
 bool NumberAbove(StoreSession& file, const QString& table, qint64 given)
 {
+    if (given <= 0)
+        return true; // none given yet: nothing to keep above
     return file.run(QStringLiteral("Update sqlite_sequence Set seq = Max(seq, ?) Where name = ? "
                                    "Collate NoCase"),
                     {given, table}) &&
@@ -272,8 +274,10 @@ std::optional<QHash<QString, qint64>> NumbersGiven(StoreSession& server, const Q
         return std::nullopt;
     QHash<QString, qint64> given;
     for (const auto& [column, sequence] : *numbered) {
-        const std::optional<QVariant> last =
-            server.ask(QStringLiteral("Select last_value From %1").arg(sequence));
+        const std::optional<QVariant> last = server.ask(
+            QStringLiteral(
+                "Select Case When is_called Then last_value Else last_value - 1 End From %1")
+                .arg(sequence));
         if (!last)
             return std::nullopt;
         given.insert(sequence, last->toLongLong());

@@ -4,6 +4,7 @@
 
 #include "book/book_store.h"
 #include "book/estimate_book.h"
+#include "book_checks.h"
 #include "pg_server.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
@@ -90,6 +91,8 @@ void fillShop(TestPriceList& shop, qint64* removed)
     ShopWideSettings settings;
     settings.ratios.insert(QStringLiteral("Beef"), RatioSetting{0.59, 0.63, 0.61, true});
     settings.killFeeSplit = QStringLiteral("per-share");
+    settings.capacity.coolerPounds = 6000;
+    settings.capacity.days[1].animals.insert(QStringLiteral("Beef"), 3);
     QVERIFY(prices.saveShopSettings(settings).done());
     EstimateBook book(EstimateBook::pathBeside(shop.path()));
     const QStringList species = {QStringLiteral("Beef"), QStringLiteral("Pork"),
@@ -118,6 +121,14 @@ void fillShop(TestPriceList& shop, qint64* removed)
         *removed = record.number;
     }
     QVERIFY(book.remove(*removed).done);
+    // Kill days booked, with a deposit; one cancelled.
+    for (int i = 0; i < 2; ++i) {
+        Booking booked =
+            BookChecks::BookedBeef(QStringLiteral("Hanna Berg %1").arg(i), QDate(2026, 10, 13 + i));
+        booked.state = i ? Booking::State::Cancelled : Booking::State::Booked;
+        booked.cancelReason = i ? QStringLiteral("sold the steer") : QString();
+        QVERIFY(book.keep(booked).done);
+    }
 }
 
 // Runs the statements on an SQLite file, made when missing.
@@ -282,6 +293,17 @@ private slots:
         late.note = QStringLiteral("changed");
         QVERIFY(!connected.save(late).done);
         QCOMPARE(EstimateBook(url).open(rita.number, &problem)->customer, QStringLiteral("Rita"));
+        // A kill day booked after the backup keeps its number from the next.
+        Booking lateBooking = BookChecks::BookedBeef(QStringLiteral("Late"), QDate(2026, 11, 2));
+        QVERIFY(connected.keep(lateBooking).done);
+        r = tool.run({QStringLiteral("--database"), url, QStringLiteral("restore"), fromFiles,
+                      QStringLiteral("--yes")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        Booking after = BookChecks::BookedBeef(QStringLiteral("After"), QDate(2026, 11, 2));
+        QVERIFY(EstimateBook(url).keep(after).done);
+        QVERIFY(after.number > lateBooking.number);
+        lateBooking.phone = QStringLiteral("555-0100");
+        QVERIFY(!connected.keep(lateBooking).done);
     }
 
     void anEarlierBookGoesOntoAServerAsTheBookBringsItUp()

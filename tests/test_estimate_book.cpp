@@ -304,6 +304,17 @@ private slots:
         QCOMPARE(listed(s.book, QString()), QStringLiteral("1"));
     }
 
+    // Bookings kept beside the estimates; the first one of a shop that has
+    // saved no estimate yet makes the file.
+    void bookingsAreKeptInTheBook()
+    {
+        Shelf s;
+        QVERIFY(!QFileInfo::exists(s.path));
+        EstimateBook other(s.path);
+        BookChecks::BookingsKept(s.book, other);
+        BookChecks::LastSpaceTakenOnce(s.book, [&s] { return new EstimateBook(s.path); });
+    }
+
     void staleRecordIsRefused()
     {
         Shelf s;

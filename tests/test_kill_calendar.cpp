@@ -12,7 +12,7 @@ namespace {
 
 const QDate Monday(2026, 10, 12);
 
-Booking Beef(std::int64_t number, const QDate& kill, const QString& live = QStringLiteral("1000"))
+Booking Beef(qint64 number, const QDate& kill, const QString& live = QStringLiteral("1000"))
 {
     Booking b;
     b.number = number;
@@ -25,7 +25,7 @@ Booking Beef(std::int64_t number, const QDate& kill, const QString& live = QStri
     return b;
 }
 
-Booking Of(const QString& species, std::int64_t number, const QDate& kill, int animals = 1)
+Booking Of(const QString& species, qint64 number, const QDate& kill, int animals = 1)
 {
     Booking b =
         Beef(number, kill,

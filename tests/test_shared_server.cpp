@@ -166,6 +166,13 @@ private slots:
         QVERIFY(next.number > anna.number); // never given twice
     }
 
+    void bookingsAreKeptOnTheServer()
+    {
+        EstimateBook mine(url_), other(url_);
+        BookChecks::BookingsKept(mine, other);
+        BookChecks::LastSpaceTakenOnce(mine, [this] { return new EstimateBook(url_); });
+    }
+
     void changesAtOtherCountersAreTold()
     {
         QString problem;

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QTest>
+#include <QThread>
 #include <functional>
 
 namespace BookChecks {
@@ -258,6 +259,132 @@ inline void StaleRecordsRefused(EstimateBook& book,
     QVERIFY(book.remove(first.number).done);
     refused(there, "deleted since it was opened");
     QVERIFY(!book.open(first.number, &problem));
+}
+
+// A beef booked for a kill day, with a deposit taken by check.
+inline Booking BookedBeef(const QString& customer, const QDate& kill)
+{
+    Booking b;
+    b.customer = customer;
+    b.phone = QStringLiteral("555-0142");
+    b.species = QStringLiteral("Beef");
+    b.liveWeight = QStringLiteral("1150");
+    b.kill = kill;
+    b.dropOff = kill.addDays(-1);
+    b.hangingDays = 14;
+    b.estimates = {7, 9};
+    b.payments = {{Payment::Kind::Deposit, 10000, kill.addDays(-60), Payment::Method::Check,
+                   QStringLiteral("1042"), QStringLiteral("clerk")}};
+    return b;
+}
+
+// The kill day takes one beef: refused when a beef on the rail is killed
+// that day already.
+inline EstimateBook::BookingCheck OneBeefOn(const QDate& kill, int* asked = nullptr)
+{
+    return [kill, asked](const QList<Booking>& onTheRail) {
+        if (asked)
+            ++*asked;
+        for (const Booking& b : onTheRail)
+            if (b.kill == kill)
+                return QStringLiteral("The kill day is full.");
+        return QString();
+    };
+}
+
+// Bookings kept and read back whole, changed with their revision checked,
+// refused by their check with nothing kept, and listed by the days they
+// take; `other` is a second counter on the same book.
+inline void BookingsKept(EstimateBook& book, EstimateBook& other)
+{
+    const QDate kill(2026, 10, 13);
+    Booking rita = BookedBeef(QStringLiteral("Rita"), kill);
+    int asked = 0;
+    BookResult kept = book.keep(rita, OneBeefOn(kill, &asked));
+    QVERIFY2(kept.done, qPrintable(kept.problem));
+    QCOMPARE(asked, 1);
+    QVERIFY(rita.number > 0);
+    QCOMPARE(rita.revision, 1);
+    QString problem;
+    std::optional<Booking> read = other.booking(rita.number, &problem);
+    QVERIFY2(read, qPrintable(problem));
+    QCOMPARE(read->made.toString(Qt::ISODate), rita.made.toString(Qt::ISODate));
+    read->made = rita.made;
+    read->updated = rita.updated;
+    QVERIFY(*read == rita);
+    QCOMPARE(read->cut(), QDate(2026, 10, 27));
+
+    // The second beef that day is refused by the check, and nothing is kept.
+    Booking sam = BookedBeef(QStringLiteral("Sam"), kill);
+    kept = other.keep(sam, OneBeefOn(kill));
+    QVERIFY(!kept.done);
+    QVERIFY2(kept.problem.contains(QLatin1String("The kill day is full.")),
+             qPrintable(kept.problem));
+    QCOMPARE(sam.number, 0);
+    sam.kill = kill.addDays(1);
+    sam.dropOff = kill;
+    QVERIFY(other.keep(sam, OneBeefOn(sam.kill)).done);
+    QVERIFY(sam.number > rita.number);
+
+    // Killed and weighed at one counter; the other's copy is then stale.
+    Booking there = *other.booking(rita.number, &problem);
+    there.state = Booking::State::Killed;
+    there.hangingWeighed = QStringLiteral("702");
+    QVERIFY(other.keep(there).done);
+    QCOMPARE(there.revision, 2);
+    rita.phone = QStringLiteral("555-0199");
+    kept = book.keep(rita);
+    QVERIFY(!kept.done);
+    QVERIFY2(kept.problem.contains(QLatin1String("changed at another counter")),
+             qPrintable(kept.problem));
+    QCOMPARE(book.booking(rita.number, &problem)->hangingWeighed, QStringLiteral("702"));
+
+    // Cut, it is off the rail: the next check does not see it.
+    there.state = Booking::State::Cut;
+    QVERIFY(other.keep(there).done);
+    Booking tom = BookedBeef(QStringLiteral("Tom"), kill);
+    QVERIFY(book.keep(tom, OneBeefOn(kill)).done);
+
+    // Listed by the days they take, drop-off to cut.
+    const auto customers = [&book](const QDate& from, const QDate& to) {
+        QString why;
+        QStringList names;
+        for (const Booking& b : book.bookings(from, to, &why))
+            names << b.customer;
+        return why.isEmpty() ? names.join(QLatin1Char(' ')) : why;
+    };
+    QCOMPARE(customers(kill.addDays(-1), kill.addDays(-1)), QStringLiteral("Rita Tom"));
+    QCOMPARE(customers(QDate(2026, 10, 28), QDate(2026, 12, 1)), QStringLiteral("Sam"));
+    QCOMPARE(customers(QDate(2026, 9, 1), QDate(2026, 10, 11)), QString());
+}
+
+// Two counters booking the last space at the same moment: the second's
+// check waits for the first's keep, then sees it and refuses. One booking,
+// one refusal, and neither waits past the limit.
+inline void LastSpaceTakenOnce(EstimateBook& book, const std::function<EstimateBook*()>& other)
+{
+    const QDate kill(2026, 11, 2);
+    BookResult second;
+    std::unique_ptr<QThread> racer;
+    Booking first = BookedBeef(QStringLiteral("First"), kill);
+    const BookResult kept = book.keep(first, [&](const QList<Booking>& onTheRail) {
+        // While this check holds the write, the other counter books too.
+        racer.reset(QThread::create([&second, &other, kill] {
+            std::unique_ptr<EstimateBook> counter(other());
+            Booking b = BookedBeef(QStringLiteral("Second"), kill);
+            second = counter->keep(b, OneBeefOn(kill));
+        }));
+        racer->start();
+        QThread::msleep(500);
+        return OneBeefOn(kill)(onTheRail);
+    });
+    QVERIFY2(kept.done, qPrintable(kept.problem));
+    QVERIFY(racer->wait(10000));
+    QVERIFY(!second.done);
+    QVERIFY2(second.problem.contains(QLatin1String("The kill day is full.")),
+             qPrintable(second.problem));
+    QString problem;
+    QCOMPARE(book.bookings(kill, kill, &problem).size(), 1);
 }
 
 } // namespace BookChecks

@@ -1,0 +1,373 @@
+#include "book/book_store.h"
+#include "store/dialect.h"
+
+#include <QFileInfo>
+#include <QSqlQuery>
+
+using namespace BookStore;
+
+namespace {
+
+const QString Columns = QStringLiteral(
+    "Number, Created, Updated, Customer, Phone, Species, Animals, LiveWeight, Tag, DropOff, "
+    "Kill, HangingDays, Cut, State, CancelReason, Deposit, HangingWeighed, OverCapacity, "
+    "Estimates, Payments, Revision");
+// What a keep writes, in the order of ContentOf.
+const QStringList Content{
+    QStringLiteral("Customer"),  QStringLiteral("Phone"),          QStringLiteral("Species"),
+    QStringLiteral("Animals"),   QStringLiteral("LiveWeight"),     QStringLiteral("Tag"),
+    QStringLiteral("DropOff"),   QStringLiteral("Kill"),           QStringLiteral("HangingDays"),
+    QStringLiteral("Cut"),       QStringLiteral("State"),          QStringLiteral("CancelReason"),
+    QStringLiteral("Deposit"),   QStringLiteral("HangingWeighed"), QStringLiteral("OverCapacity"),
+    QStringLiteral("Estimates"), QStringLiteral("Payments")};
+
+const QString DayFormat = QStringLiteral("yyyy-MM-dd");
+const QStringList DepositNames{QStringLiteral("held"), QStringLiteral("refunded"),
+                               QStringLiteral("kept")};
+const QStringList KindNames{QStringLiteral("deposit"), QStringLiteral("payment"),
+                            QStringLiteral("refund")};
+
+QString DayText(const QDate& day)
+{
+    return day.isValid() ? day.toString(DayFormat) : QString();
+}
+
+QDate DayFrom(const QVariant& value)
+{
+    return QDate::fromString(value.toString(), DayFormat);
+}
+
+// A payment a line: its kind, cents, day, method, check number and who
+// took it, between tabs (which none of them holds).
+QString PaymentsText(const QList<Payment>& payments)
+{
+    QStringList lines;
+    for (const Payment& p : payments) {
+        QString check = p.checkNumber, taken = p.takenBy;
+        lines << QStringList{KindNames.value(static_cast<int>(p.kind)),
+                             QString::number(p.cents),
+                             DayText(p.day),
+                             MethodName(p.method),
+                             check.replace(QLatin1Char('\t'), QLatin1Char(' '))
+                                 .replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                             taken.replace(QLatin1Char('\t'), QLatin1Char(' '))
+                                 .replace(QLatin1Char('\n'), QLatin1Char(' '))}
+                     .join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QList<Payment> PaymentsFrom(const QString& text)
+{
+    QList<Payment> payments;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        Payment p;
+        p.kind = static_cast<Payment::Kind>(std::max<qsizetype>(0, KindNames.indexOf(f.value(0))));
+        p.cents = f.value(1).toLongLong();
+        p.day = QDate::fromString(f.value(2), DayFormat);
+        MethodFromName(f.value(3), &p.method);
+        p.checkNumber = f.value(4);
+        p.takenBy = f.value(5);
+        payments << p;
+    }
+    return payments;
+}
+
+QVariantList ContentOf(const Booking& b)
+{
+    QStringList estimates;
+    for (const qint64 n : b.estimates)
+        estimates << QString::number(n);
+    // Texts are never NULL: an empty one is kept empty.
+    const auto text = [](const QString& value) {
+        return value.isNull() ? QString(u""_qs) : value;
+    };
+    return {text(b.customer),
+            text(b.phone),
+            text(b.species),
+            b.animals,
+            text(b.liveWeight),
+            text(b.tag),
+            text(DayText(b.dropOff)),
+            DayText(b.kill),
+            b.hangingDays,
+            DayText(b.cut()),
+            StateName(b.state),
+            text(b.cancelReason),
+            DepositNames.value(static_cast<int>(b.deposit)),
+            text(b.hangingWeighed),
+            b.overCapacity ? 1 : 0,
+            text(estimates.join(QLatin1Char(' '))),
+            text(PaymentsText(b.payments))};
+}
+
+Booking ReadBooking(const QSqlQuery& q)
+{
+    Booking b;
+    b.number = q.value(0).toLongLong();
+    b.made = TimeFrom(q.value(1));
+    b.updated = TimeFrom(q.value(2));
+    b.customer = q.value(3).toString();
+    b.phone = q.value(4).toString();
+    b.species = q.value(5).toString();
+    b.animals = q.value(6).toInt();
+    b.liveWeight = q.value(7).toString();
+    b.tag = q.value(8).toString();
+    b.dropOff = DayFrom(q.value(9));
+    b.kill = DayFrom(q.value(10));
+    b.hangingDays = q.value(11).toInt();
+    StateFromName(q.value(13).toString(), &b.state);
+    b.cancelReason = q.value(14).toString();
+    b.deposit = static_cast<Booking::Deposit>(
+        std::max<qsizetype>(0, DepositNames.indexOf(q.value(15).toString())));
+    b.hangingWeighed = q.value(16).toString();
+    b.overCapacity = q.value(17).toInt() != 0;
+    for (const QString& n : q.value(18).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        b.estimates << n.toLongLong();
+    b.payments = PaymentsFrom(q.value(19).toString());
+    b.revision = q.value(20).toLongLong();
+    return b;
+}
+
+// The bookings that a statement selects; `bound` its values.
+bool ReadBookings(QSqlDatabase& db, const QString& where, const QVariantList& bound,
+                  QList<Booking>* found, QSqlError* error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("Select %1 From Bookings Where %2 Order By Kill, Number")
+                      .arg(Columns, where));
+    for (const QVariant& value : bound)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        *error = query.lastError();
+        return false;
+    }
+    while (query.next())
+        found->append(ReadBooking(query));
+    return true;
+}
+
+const QString OnTheRail =
+    QStringLiteral("Cut >= ? And State In ('booked', 'dropped off', 'killed')");
+
+} // namespace
+
+BookResult EstimateBook::keep(Booking& booking, const BookingCheck& check)
+{
+    BookResult result;
+    const QString what = booking.number == 0
+                             ? QStringLiteral("The booking was not kept")
+                             : QStringLiteral("Booking %1 was not changed").arg(booking.number);
+    if (!connection_->problem.isEmpty()) {
+        result.problem = QStringLiteral("%1. %2").arg(what, connection_->problem);
+        return result;
+    }
+    if (booking.customer.trimmed().isEmpty() || !booking.kill.isValid() || booking.animals < 1) {
+        result.problem = QStringLiteral("%1: it needs the customer's name, a kill day and at "
+                                        "least one animal.")
+                             .arg(what);
+        return result;
+    }
+    if (location_.isFile() && !QFileInfo::exists(path())) {
+        // The first booking of a shop that has saved no estimate yet.
+        QList<EstimateRecord*> none;
+        QString problem;
+        if (Create(path(), none, &problem) == Creation::Failed) {
+            result.problem = QStringLiteral("%1. %2").arg(what, problem);
+            return result;
+        }
+    }
+    Session session(connection_->db, &connection_->file);
+    QString problem;
+    if (!session.start(true, location_, &problem)) {
+        result.problem = QStringLiteral("%1. %2").arg(what, problem);
+        return result;
+    }
+    QSqlDatabase& db = connection_->db;
+    QSqlError error;
+    const auto failed = [&](const QString& words) {
+        session.end(false);
+        result.problem = words;
+        return result;
+    };
+    // A keep that could not be told: when its key is in the book it went
+    // through, and this one goes on from it.
+    if (!booking.saveKey.isEmpty()) {
+        const std::optional<SavedUnder> earlier =
+            FindSave(db, booking.saveKey, &error, QStringLiteral("Bookings"));
+        if (error.isValid()) {
+            session.failed();
+            return failed(QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true)));
+        }
+        if (earlier) {
+            booking.number = earlier->number;
+            booking.made = earlier->created;
+            booking.updated = earlier->updated;
+            booking.revision = earlier->revision;
+        }
+    }
+    if (booking.number != 0) {
+        QList<Booking> kept;
+        if (!ReadBookings(db, QStringLiteral("Number = ?"), {booking.number}, &kept, &error)) {
+            session.failed();
+            return failed(QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true)));
+        }
+        if (kept.isEmpty())
+            return failed(QStringLiteral("%1: it is no longer in the book (deleted, or the book "
+                                         "was put back from a backup since it was opened).")
+                              .arg(what));
+        if (kept.first().revision != booking.revision || kept.first().made != booking.made)
+            return failed(QStringLiteral("%1: it was changed at another counter since it was "
+                                         "opened. Open it again to see what it holds now.")
+                              .arg(what));
+    }
+    if (check) {
+        QList<Booking> onTheRail;
+        if (!ReadBookings(db, OnTheRail, {DayText(booking.kill)}, &onTheRail, &error)) {
+            session.failed();
+            return failed(QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true)));
+        }
+        if (const QString refused = check(onTheRail); !refused.isEmpty())
+            return failed(QStringLiteral("%1. %2").arg(what, refused));
+    }
+    const Dialect& dialect = Dialect::Of(db);
+    const QDateTime time = Now();
+    const QString key = NewSaveKey();
+    QSqlQuery query(db);
+    qint64 number = booking.number;
+    if (booking.number == 0) {
+        QStringList marks;
+        for (int i = 0; i < int(Content.size()); ++i)
+            marks << QStringLiteral("?");
+        query.prepare(dialect.numberedInsert(
+            QStringLiteral("Insert Into Bookings (Created, Updated, %1, SaveKey, Revision) Values "
+                           "(?, ?, %2, ?, 1)")
+                .arg(Content.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+            QStringLiteral("Number")));
+        query.addBindValue(TimeText(time));
+        query.addBindValue(TimeText(time));
+        for (const QVariant& value : ContentOf(booking))
+            query.addBindValue(value);
+        query.addBindValue(key);
+        number = dialect.insertNumbered(query, QStringLiteral("Number"), &error);
+    } else {
+        query.prepare(QStringLiteral("Update Bookings Set Updated = ?, %1 = ?, SaveKey = ?, "
+                                     "Revision = Revision + 1 Where Number = ?")
+                          .arg(Content.join(QStringLiteral(" = ?, "))));
+        query.addBindValue(TimeText(time));
+        for (const QVariant& value : ContentOf(booking))
+            query.addBindValue(value);
+        query.addBindValue(key);
+        query.addBindValue(booking.number);
+        if (!query.exec())
+            error = query.lastError();
+    }
+    const bool written = !error.isValid() && number > 0;
+    if (written && session.end(true, &error)) {
+        if (booking.number == 0) {
+            booking.number = number;
+            booking.made = time;
+            booking.revision = 1;
+        } else {
+            ++booking.revision;
+        }
+        booking.updated = time;
+        booking.saveKey.clear();
+        result.done = true;
+        return result;
+    }
+    session.failed();
+    session.end(false);
+    // Every statement went through and the answer was lost: asked again.
+    if (written && location_.isServer() &&
+        Dialect::Server().kind(error) == StoreKind::Unreachable) {
+        SavedUnder saved;
+        const Outcome outcome = OutcomeOf(path(), key, &saved, QStringLiteral("Bookings"));
+        if (outcome != Outcome::Unknown)
+            session.answeredElsewhere();
+        if (outcome == Outcome::Saved) {
+            booking.number = saved.number;
+            booking.made = saved.created;
+            booking.updated = saved.updated;
+            booking.revision = saved.revision;
+            booking.saveKey.clear();
+            result.done = true;
+            return result;
+        }
+        if (outcome == Outcome::Unknown) {
+            booking.saveKey = key;
+            result.mayBeSaved = true;
+            result.problem =
+                QStringLiteral("The booking may have been kept: the server's answer was lost, and "
+                               "whether it was kept cannot be told until the server answers "
+                               "again. Keep it again then: it is never kept twice. %1")
+                    .arg(ErrorWords(location_, error, true));
+            return result;
+        }
+    }
+    result.problem = QStringLiteral("%1. %2").arg(what, ErrorWords(location_, error, true));
+    return result;
+}
+
+QList<Booking> EstimateBook::bookings(const QDate& from, const QDate& to, QString* problem)
+{
+    QList<Booking> found;
+    if (problem)
+        problem->clear();
+    const QString what = QStringLiteral("The bookings could not be read");
+    if (!connection_->problem.isEmpty()) {
+        if (problem)
+            *problem = QStringLiteral("%1. %2").arg(what, connection_->problem);
+        return found;
+    }
+    if (location_.isFile() && !QFileInfo::exists(path()))
+        return found;
+    Session session(connection_->db, &connection_->file);
+    QString why;
+    bool empty = false;
+    if (session.start(false, location_, &why, &empty) && !empty) {
+        QSqlError error;
+        // Drop-off to cut: a booking's drop-off is never after its cut.
+        if (!ReadBookings(connection_->db, QStringLiteral("Cut >= ? And DropOff <= ?"),
+                          {DayText(from), DayText(to)}, &found, &error)) {
+            found.clear();
+            why = ErrorWords(location_, error, false);
+            session.failed();
+        }
+        session.end(true);
+    }
+    if (!why.isEmpty() && problem)
+        *problem = QStringLiteral("%1. %2").arg(what, why);
+    return found;
+}
+
+std::optional<Booking> EstimateBook::booking(qint64 number, QString* problem)
+{
+    if (problem)
+        problem->clear();
+    if (!connection_->problem.isEmpty()) {
+        if (problem)
+            *problem = connection_->problem;
+        return std::nullopt;
+    }
+    if (location_.isFile() && !QFileInfo::exists(path()))
+        return std::nullopt;
+    Session session(connection_->db, &connection_->file);
+    QString why;
+    bool empty = false;
+    QList<Booking> found;
+    if (session.start(false, location_, &why, &empty) && !empty) {
+        QSqlError error;
+        if (!ReadBookings(connection_->db, QStringLiteral("Number = ?"), {number}, &found,
+                          &error)) {
+            why = ErrorWords(location_, error, false);
+            session.failed();
+        }
+        session.end(true);
+    }
+    if (!why.isEmpty() && problem)
+        *problem = QStringLiteral("Booking %1 could not be read. %2").arg(number).arg(why);
+    return found.isEmpty() ? std::nullopt : std::optional<Booking>(found.first());
+}
