@@ -191,6 +191,32 @@ BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCap
     return fit;
 }
 
+BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity& capacity,
+                       const QuoteRules& rules, bool overCapacity)
+{
+    if (booking.hangingDays <= 0)
+        booking.hangingDays = capacity.hangingDays(booking.species);
+    Booking kept = booking;
+    // Cut, ready, picked up or cancelled, it takes no space to check.
+    if (!kept.onTheRail()) {
+        const BookResult result = book.keep(kept);
+        if (result.done || result.mayBeSaved)
+            booking = kept;
+        return result;
+    }
+    kept.overCapacity = false;
+    const BookResult result = book.keep(kept, [&](const QList<Booking>& onTheRail) {
+        const BookingFit fit = Fit(kept, onTheRail, capacity, rules);
+        if (fit.fits() || !overCapacity)
+            return fit.words();
+        kept.overCapacity = true; // the owner's, and marked
+        return QString();
+    });
+    if (result.done || result.mayBeSaved)
+        booking = kept;
+    return result;
+}
+
 std::int64_t PaidCents(const QList<Payment>& payments)
 {
     std::int64_t paid = 0;

@@ -8,6 +8,7 @@
 // taken against a booking, to the cent.
 
 #include "book/booking.h"
+#include "book/estimate_book.h"
 #include "core/shop_settings.h"
 #include "estimate/quote_rules.h"
 
@@ -69,6 +70,14 @@ struct BookingFit {
 // and is left out).
 BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCapacity& capacity,
                const QuoteRules& rules);
+
+// Keeps a booking in the book when it fits what the shop can take in,
+// checked within the book's write against every booking on the rail then.
+// A booking not kept before takes its species' hanging days when it has
+// none. `overCapacity`: the owner books it over what is full, and it is
+// marked so. Refused with the check's words when it does not fit.
+BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity& capacity,
+                       const QuoteRules& rules, bool overCapacity = false);
 
 // The money paid against a booking: deposits and payments, less refunds.
 std::int64_t PaidCents(const QList<Payment>& payments);

@@ -5,6 +5,7 @@
 #include "estimate/kill_calendar.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 
@@ -218,6 +219,39 @@ private slots:
             QVERIFY(beef <= limits.animals.value(QStringLiteral("Beef"), 1000));
             QVERIFY(units <= limits.units.value_or(100000));
         }
+    }
+
+    // Kept through the book: refused with the check's words and nothing
+    // kept; the owner books over what is full and the booking is marked,
+    // and the mark goes when it is moved to a day that fits.
+    void aBookingIsKeptOnlyWhenItFitsUnlessTheOwnerSaysSo()
+    {
+        QTemporaryDir dir;
+        EstimateBook book(dir.filePath(QStringLiteral("Estimates.db")));
+        KillCapacity capacity;
+        capacity.days[0].animals.insert(QStringLiteral("Beef"), 1);
+        Booking first = Beef(0, Monday);
+        first.hangingDays = 0; // takes the species' own
+        QVERIFY(KeepBooking(book, first, capacity, PublishedRules()).done);
+        QCOMPARE(first.hangingDays, 14);
+        Booking second = Beef(0, Monday);
+        BookResult kept = KeepBooking(book, second, capacity, PublishedRules());
+        QVERIFY(!kept.done);
+        QVERIFY2(kept.problem.contains(QLatin1String("The kill day is full")) &&
+                     kept.problem.contains(QLatin1String("Tuesday, October 13, 2026")),
+                 qPrintable(kept.problem));
+        QCOMPARE(second.number, 0);
+        QVERIFY(KeepBooking(book, second, capacity, PublishedRules(), true).done);
+        QVERIFY(second.overCapacity);
+        QString problem;
+        QVERIFY(book.booking(second.number, &problem)->overCapacity);
+        second.kill = Monday.addDays(1);
+        QVERIFY(KeepBooking(book, second, capacity, PublishedRules(), true).done);
+        QVERIFY(!book.booking(second.number, &problem)->overCapacity);
+        // Cancelled, a booking takes no space and is never refused for it.
+        first.state = Booking::State::Cancelled;
+        capacity.days[0].animals.insert(QStringLiteral("Beef"), 0);
+        QVERIFY(KeepBooking(book, first, capacity, PublishedRules()).done);
     }
 
     // Money against a booking, to the cent: deposits and payments add, a

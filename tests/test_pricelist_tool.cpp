@@ -46,8 +46,8 @@ QStringList sampleRows()
     return sample.rows();
 }
 
-const char* const Commands[] = {"list",    "set",  "remove", "export", "import",
-                                "history", "init", "shop",   "report", "help"};
+const char* const Commands[] = {"list", "set",  "remove", "export",   "import",   "history",
+                                "init", "shop", "report", "bookings", "capacity", "help"};
 
 // The bit of a service in the figures the book keeps.
 int bit(ServiceId service)
@@ -1268,6 +1268,81 @@ private slots:
         QVERIFY(reported(r.out, QStringLiteral("Pork"), QStringLiteral("Estimates")).isEmpty());
         QCOMPARE(reported(r.out, QStringLiteral("Beef"), QStringLiteral("Estimates")),
                  QStringLiteral("6"));
+    }
+
+    // The owner sets what the shop can take in, setting by setting; it is
+    // kept with the prices, and what cannot be read is refused with nothing
+    // changed.
+    void capacityIsShownAndSet()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        Run r = tool.on(file, {QStringLiteral("capacity"), QStringLiteral("cooler=6000"),
+                               QStringLiteral("Tue=Beef:2,Pork:4"), QStringLiteral("hang.Beef=21"),
+                               QStringLiteral("Sat=units:3.5")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        PriceList prices(file.path());
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        KillCapacity set = prices.shopSettings().capacity;
+        QCOMPARE(set.coolerPounds, 6000);
+        QCOMPARE(set.hangingDays(QStringLiteral("Beef")), 21);
+        QCOMPARE(set.days[1].animals.value(QStringLiteral("Pork")), 4);
+        QCOMPARE(set.days[5].units, std::optional<int>(350));
+
+        r = tool.on(file, {QStringLiteral("capacity"), QStringLiteral("Tue="),
+                           QStringLiteral("cooler=lots")});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QLatin1String("\"cooler=lots\" is not a capacity setting")),
+                 qPrintable(r.err));
+        r = tool.on(file, {QStringLiteral("capacity"), QStringLiteral("Tue=")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QRegularExpression(QStringLiteral("Tuesday +no limit set"))) &&
+                     r.out.contains(QRegularExpression(QStringLiteral("Saturday +3.5 units"))) &&
+                     r.out.contains(QRegularExpression(QStringLiteral("Cooler +6000 lb"))),
+                 qPrintable(r.out));
+    }
+
+    // Bookings listed by the days they take, and by state.
+    void bookingsAreListedByDayAndState()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        for (int i = 0; i < 3; ++i) {
+            Booking b;
+            b.customer = QStringLiteral("Hunter %1").arg(i);
+            b.species = i == 2 ? QStringLiteral("Deer") : QStringLiteral("Beef");
+            b.kill = QDate(2026, 10, 5 + 7 * i);
+            b.dropOff = b.kill;
+            b.hangingDays = 14;
+            b.state = i == 0 ? Booking::State::Killed : Booking::State::Booked;
+            b.payments = {{Payment::Kind::Deposit, 5000 + i, b.kill.addDays(-30),
+                           Payment::Method::Cash, QString(), QString()}};
+            QVERIFY(book.keep(b).done);
+        }
+        Run r = tool.on(file, {QStringLiteral("bookings"), QStringLiteral("--from"),
+                               QStringLiteral("2026-10-13"), QStringLiteral("--to"),
+                               QStringLiteral("2026-10-19")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4); // the head, Hunter 0 (hanging), 1 and 2
+        QVERIFY2(lines[1].contains(QLatin1String("2026-10-05  2026-10-19  Beef")) &&
+                     lines[1].contains(QLatin1String("killed")) &&
+                     lines[1].contains(QLatin1String("$50.00")),
+                 qPrintable(r.out));
+        r = tool.on(file, {QStringLiteral("bookings"), QStringLiteral("--from"),
+                           QStringLiteral("2026-10-01"), QStringLiteral("--state"),
+                           QStringLiteral("booked")});
+        lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[2].contains(QLatin1String("Hunter 2")) &&
+                     lines[2].contains(QLatin1String("$50.02")),
+                 qPrintable(r.out));
+        r = tool.on(file, {QStringLiteral("bookings"), QStringLiteral("--from"),
+                           QStringLiteral("2026-11-01"), QStringLiteral("--to"),
+                           QStringLiteral("2026-10-01")});
+        QCOMPARE(r.status, 2);
     }
 
     void reportWithoutFinalBillsSaysSo()

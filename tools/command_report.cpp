@@ -23,40 +23,13 @@ namespace {
 const QStringList ReportSpecies = {QStringLiteral("Beef"), QStringLiteral("Pork"),
                                    QStringLiteral("Deer")};
 
-// A day written YYYY-MM-DD; no value when the text is not one.
-std::optional<QDate> dayOf(const QString& text)
-{
-    static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    if (!shape.match(text).hasMatch())
-        return std::nullopt;
-    const QDate day = QDate::fromString(text, Qt::ISODate);
-    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
-}
-
 // The days and the species that report's options give; no value, and the
 // problem in a plain sentence, when they are wrong.
 std::optional<ReportRange> reportRange(const Invocation& call, QString* problem)
 {
     ReportRange range;
-    for (const auto& [option, given, day] :
-         {std::tuple{QStringLiteral("--from"), call.from, &range.from},
-          std::tuple{QStringLiteral("--to"), call.to, &range.to}}) {
-        if (!given)
-            continue;
-        const std::optional<QDate> read = dayOf(*given);
-        if (!read) {
-            *problem = QStringLiteral("%1 \"%2\" is not a day: write it as YYYY-MM-DD "
-                                      "(2025-03-01 for the 1st of March 2025).")
-                           .arg(option, *given);
-            return std::nullopt;
-        }
-        *day = *read;
-    }
-    if (range.from.isValid() && range.to.isValid() && range.from > range.to) {
-        *problem = QStringLiteral("--from %1 is after --to %2, so no day is between them.")
-                       .arg(range.from.toString(Qt::ISODate), range.to.toString(Qt::ISODate));
+    if (!givenDays(call, &range.from, &range.to, problem))
         return std::nullopt;
-    }
     if (call.species) {
         for (const QString& species : ReportSpecies)
             if (call.species->trimmed().compare(species, Qt::CaseInsensitive) == 0)

@@ -83,10 +83,15 @@ const QList<Option>& Options()
         {{QStringLiteral("from")},
          QStringLiteral("FILE|YYYY-MM-DD"),
          QStringLiteral("With init --database: the price list file to\ncopy to the server, with "
-                        "its Estimates.db.\nWith report: the first day.")},
+                        "its Estimates.db.\nWith report and bookings: the first day.")},
         {{QStringLiteral("to")},
          QStringLiteral("YYYY-MM-DD"),
-         QStringLiteral("With report: the last day.")},
+         QStringLiteral("With report and bookings: the last day.")},
+        {{QStringLiteral("state")},
+         QStringLiteral("STATE"),
+         QStringLiteral(
+             "With bookings: only those in the state\n(booked, dropped off, killed, cut, "
+             "ready,\npicked up, cancelled).")},
         {{QStringLiteral("species")},
          QStringLiteral("Beef|Pork|Deer"),
          QStringLiteral("With report: one species only.")},
@@ -159,9 +164,10 @@ const Command& HelpCommand()
 const QList<const Command*>& Commands()
 {
     static const QList<const Command*> commands = {
-        &ListCommand(),   &SetCommand(),     &RemoveCommand(),  &ExportCommand(),
-        &ImportCommand(), &HistoryCommand(), &InitCommand(),    &ShopCommand(),
-        &ReportCommand(), &BackupCommand(),  &RestoreCommand(), &HelpCommand()};
+        &ListCommand(),     &SetCommand(),     &RemoveCommand(),  &ExportCommand(),
+        &ImportCommand(),   &HistoryCommand(), &InitCommand(),    &ShopCommand(),
+        &ReportCommand(),   &BackupCommand(),  &RestoreCommand(), &BookingsCommand(),
+        &CapacityCommand(), &HelpCommand()};
     return commands;
 }
 
@@ -352,6 +358,7 @@ Invocation parse(const QStringList& arguments, bool* help, bool* version, QStrin
     }
     call.from = value("from");
     call.to = value("to");
+    call.state = value("state");
     call.species = value("species");
     call.category = value("category");
     call.shopName = value("name");
@@ -431,7 +438,7 @@ int main(int argc, char* argv[])
             return complain(urlProblem, Usage);
     }
     const int given = int(call.operands.size());
-    if (given < command->minOperands || given > command->maxOperands)
+    if (given < command->minOperands || (command->maxOperands >= 0 && given > command->maxOperands))
         return complain(operandsProblem(*command, given), Usage);
     if (command->check)
         if (const QString wrong = command->check(call); !wrong.isEmpty())

@@ -3,7 +3,9 @@
 #include "pricelist/price_list_editor.h"
 #include "store/database.h"
 
+#include <QRegularExpression>
 #include <algorithm>
+#include <tuple>
 
 namespace Tool {
 
@@ -157,6 +159,31 @@ QString namesNothing(const Invocation& call, const QString& what)
         .arg(call.command, what,
              what.endsWith(QLatin1String("folder")) ? QStringLiteral("none")
                                                     : QStringLiteral("no file"));
+}
+
+bool givenDays(const Invocation& call, QDate* from, QDate* to, QString* problem)
+{
+    static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    for (const auto& [option, given, day] : {std::tuple{QStringLiteral("--from"), call.from, from},
+                                             std::tuple{QStringLiteral("--to"), call.to, to}}) {
+        if (!given)
+            continue;
+        const QDate read =
+            shape.match(*given).hasMatch() ? QDate::fromString(*given, Qt::ISODate) : QDate();
+        if (!read.isValid()) {
+            *problem = QStringLiteral("%1 \"%2\" is not a day: write it as YYYY-MM-DD "
+                                      "(2025-03-01 for the 1st of March 2025).")
+                           .arg(option, *given);
+            return false;
+        }
+        *day = read;
+    }
+    if (from->isValid() && to->isValid() && *from > *to) {
+        *problem = QStringLiteral("--from %1 is after --to %2, so no day is between them.")
+                       .arg(from->toString(Qt::ISODate), to->toString(Qt::ISODate));
+        return false;
+    }
+    return true;
 }
 
 } // namespace Tool

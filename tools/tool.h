@@ -5,6 +5,7 @@
 // how the tool speaks. Each command is in a file of its own (command_*.cpp);
 // locker_pricelist.cpp reads the command line and runs the command.
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,7 +46,8 @@ struct Invocation {
     bool databaseGiven = false;
     // --from: with init --database, the file to copy; with report, the first day.
     std::optional<QString> from;
-    std::optional<QString> to;      // --to: with report, the last day
+    std::optional<QString> to;      // --to: with report and bookings, the last day
+    std::optional<QString> state;   // --state: with bookings, the one state
     std::optional<QString> species; // --species: with report, the one species
     bool adopt = false;             // --adopt: report sets the shop's hanging-weight ranges
     bool middle = false;            // --middle: with --adopt, the measured middle too
@@ -69,7 +71,7 @@ struct Command {
     const char* summary;
     const char* details; // {category}, {shown}, ... stand for values the help fills in
     int minOperands = 0;
-    int maxOperands = 0;
+    int maxOperands = 0; // -1: any number
     QStringList options;
     // Its argument is an item name: one with blanks must be quoted.
     bool takesItem = false;
@@ -89,6 +91,8 @@ const Command& ShopCommand();
 const Command& ReportCommand();
 const Command& BackupCommand();
 const Command& RestoreCommand();
+const Command& BookingsCommand();
+const Command& CapacityCommand();
 
 // Opens the price list, or says why it cannot be used.
 bool opened(PriceListEditor& editor);
@@ -114,6 +118,11 @@ int refuseLookAlike(const Invocation& call, const EditResult& result);
 // A change not done, told: one whose answer was lost, with how to see
 // whether the server kept it.
 int notDone(const EditResult& result);
+
+// The days that --from and --to give (each left as it is when not given);
+// false, and the problem in a plain sentence, when one is not a day or they
+// hold no day between them.
+bool givenDays(const Invocation& call, QDate* from, QDate* to, QString* problem);
 
 // An empty argument that should name a file or a folder: the problem, or empty.
 QString namesNothing(const Invocation& call, const QString& what);
