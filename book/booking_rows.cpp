@@ -278,6 +278,14 @@ BookResult EstimateBook::keep(Booking& booking, const BookingCheck& check)
         result.done = true;
         return result;
     }
+    if (error.nativeErrorCode() == QLatin1String("LE104")) {
+        session.end(false);
+        result.problem = QStringLiteral("%1: only the shop's owner may book over what the shop "
+                                        "can take in. Choose a day that fits, or ask the owner "
+                                        "to book it.")
+                             .arg(what);
+        return result;
+    }
     session.failed();
     session.end(false);
     // Every statement went through and the answer was lost: asked again.

@@ -95,7 +95,31 @@ const QString ServerSaveFunction = QStringLiteral("locker_save_estimates(integer
 
 bool InstallServerSave(QSqlDatabase& db, QSqlError* error)
 {
-    return RunStatement(db, functionText(), error);
+    // A booking over what the shop can take in is the owner's: the login
+    // that may change the shop's settings (any, where they are not kept).
+    const QStringList guard{
+        QStringLiteral(
+            "Create Or Replace Function locker_booking_guard() Returns trigger Language plpgsql "
+            "As $guard$\n"
+            "Begin\n"
+            "  If New.OverCapacity <> 0 And (TG_OP = 'INSERT' Or Old.OverCapacity = 0)\n"
+            "     And to_regclass('shopsettings') Is Not Null\n"
+            "     And Not has_table_privilege('shopsettings', 'UPDATE') Then\n"
+            "    Raise Exception 'only the shop''s owner may book over what the shop can take in' "
+            "Using ErrCode = 'LE104';\n"
+            "  End If;\n"
+            "  Return New;\n"
+            "End\n"
+            "$guard$"),
+        QStringLiteral("Drop Trigger If Exists Bookings_Guard On Bookings"),
+        QStringLiteral("Create Trigger Bookings_Guard Before Insert Or Update On Bookings For "
+                       "Each Row Execute Function locker_booking_guard()")};
+    if (!RunStatement(db, functionText(), error))
+        return false;
+    for (const QString& statement : guard)
+        if (!RunStatement(db, statement, error))
+            return false;
+    return true;
 }
 
 ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,

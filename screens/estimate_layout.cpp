@@ -166,6 +166,13 @@ const ButtonDesign Buttons[] = {
      "Sell a beef or hog in halves and quarters to several buyers",
      {3660, 570, 2100, 420},
      &EstimateControls::shares},
+    // Kill days booked ahead, on the calendar of the cooler's space.
+    {"cmdBookKillDate",
+     "Book a &Kill Date...",
+     "Book a kill date for this customer on the calendar of the kill days and the cooler "
+     "(Ctrl+K)",
+     {3660, 1020, 2100, 420},
+     &EstimateControls::killCalendar},
     // A saved estimate: its final bill or its quote, at the rates kept with it.
     {"cmdQuoteOrFinal",
      "Show the &Quote",

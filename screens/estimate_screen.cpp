@@ -5,6 +5,7 @@
 #include "estimate/estimate_summary.h"
 #include "pricelist/price_list.h"
 #include "screens/estimate_print.h"
+#include "screens/kill_calendar_window.h"
 #include "screens/price_list_window.h"
 #include "ui/dialogs.h"
 #include "ui/field_cues.h"
@@ -198,6 +199,9 @@ void EstimateScreen::connectControls()
             });
     keeper_->onNewFrom([this] { render(); });
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
+    onPress(ui_.killCalendar, QKeySequence::UnknownKey, [this] { showKillCalendar(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated, this,
+            [this] { showKillCalendar(); });
     onPress(ui_.todaysPrices, QKeySequence::UnknownKey, [this] {
         act([&] { estimate_.useTodaysPrices(); });
         // The button goes: the focus to the total figured, not to the next button.
@@ -580,6 +584,36 @@ void EstimateScreen::showReplaced()
     setHeightTwips(EstimateCollapsedHeight);
     ui_.cureProducts->setVisible(estimate_.value().shown.cureProductsShown);
     render();
+}
+
+void EstimateScreen::showKillCalendar()
+{
+    if (!killCalendar_) {
+        auto* calendar = new KillCalendarWindow(
+            keeper_->book(), estimate_.prices(), estimate_.rules(),
+            [this] {
+                BookingStart start;
+                const EstimateRecord& saved = keeper_->record();
+                start.customer = saved.customer;
+                start.phone = saved.phone;
+                start.tag = saved.animalTag.isEmpty() ? saved.hunter : saved.animalTag;
+                if (saved.number > 0)
+                    start.estimates = {saved.number};
+                start.species = SpeciesName(estimate_.value().species);
+                start.liveWeight = estimate_.liveWeight() == QLatin1String("0")
+                                       ? QString()
+                                       : estimate_.liveWeight();
+                return start;
+            },
+            this);
+        calendar->setAttribute(Qt::WA_DeleteOnClose);
+        killCalendar_ = calendar;
+    } else if (auto* calendar = qobject_cast<KillCalendarWindow*>(killCalendar_.data())) {
+        calendar->refresh();
+    }
+    killCalendar_->show();
+    killCalendar_->raise();
+    killCalendar_->activateWindow();
 }
 
 void EstimateScreen::showShares()

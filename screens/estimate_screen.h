@@ -77,6 +77,11 @@ public:
     void showShares();
     SharesWindow* sharesWindow() const { return sharesWindow_; }
 
+    // ------------------------------------------------------------ kill days
+
+    // The kill calendar, booking for the customer of the estimate shown.
+    void showKillCalendar();
+
     // ShareHost
     bool showShare(const EstimateValue& share, const QString& caption,
                    std::function<void(const EstimateValue&)> back,
@@ -149,4 +154,5 @@ private:
     std::optional<RowBefore> clicked_;
     QPointer<QWidget> priceListWindow_;
     QPointer<SharesWindow> sharesWindow_;
+    QPointer<QWidget> killCalendar_;
 };

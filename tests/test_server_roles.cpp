@@ -86,6 +86,31 @@ private slots:
         QCOMPARE(book.open(record.number, &problem).value_or(EstimateRecord()).note, record.note);
         QVERIFY(book.remove(record.number).done);
         QVERIFY(!book.open(record.number, &problem));
+
+        // A clerk books kill days and changes them; over what the shop can
+        // take in, only the owner may, on the server as in the window.
+        Booking booking;
+        booking.customer = QStringLiteral("Ada Miller");
+        booking.species = QStringLiteral("Beef");
+        booking.kill = QDate(2026, 10, 13);
+        booking.dropOff = booking.kill;
+        booking.hangingDays = 14;
+        QVERIFY(book.keep(booking).done);
+        booking.state = Booking::State::DroppedOff;
+        QVERIFY(book.keep(booking).done);
+        booking.overCapacity = true;
+        const BookResult refused = book.keep(booking);
+        QVERIFY(!refused.done);
+        QVERIFY2(refused.problem.contains(QLatin1String("only the shop's owner may book over")),
+                 qPrintable(refused.problem));
+        QVERIFY(!book.booking(booking.number, &problem)->overCapacity);
+        Booking owners = *EstimateBook(owner_).booking(booking.number, &problem);
+        owners.overCapacity = true;
+        QVERIFY(EstimateBook(owner_).keep(owners).done);
+        // Once booked over by the owner, a clerk may still change the rest.
+        owners.phone = QStringLiteral("555-0100");
+        const BookResult changed = book.keep(owners);
+        QVERIFY2(changed.done, qPrintable(changed.problem));
     }
 
     // Every change of the editor, as the window and the tool make them; the

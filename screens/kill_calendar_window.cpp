@@ -1,0 +1,527 @@
+#include "screens/kill_calendar_window.h"
+
+#include "book/estimate_book.h"
+#include "core/money.h"
+#include "core/numbers.h"
+#include "pricelist/price_source.h"
+#include "ui/dialogs.h"
+#include "ui/window_keys.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+constexpr int Weeks = 6;
+constexpr int HeadHeight = 22;
+// How often the window looks for bookings made at other counters.
+constexpr int ChangesLookMs = 1500;
+
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+QString AnimalsText(const QString& species, int count)
+{
+    // "1 beef", "3 beef", "2 hogs", "4 deer".
+    if (species == QLatin1String("Pork"))
+        return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("hog")
+                                                                 : QStringLiteral("hogs"));
+    return QStringLiteral("%1 %2").arg(count).arg(species.toLower());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- MonthView
+
+MonthView::MonthView(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("monthView"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(560, 380);
+}
+
+void MonthView::choose(const QDate& day)
+{
+    if (!day.isValid() || day == chosen_)
+        return;
+    chosen_ = day;
+    update();
+    emit chosenChanged(day);
+}
+
+QDate MonthView::first() const
+{
+    const QDate start(chosen_.year(), chosen_.month(), 1);
+    return start.addDays(1 - start.dayOfWeek());
+}
+
+QRect MonthView::cellRect(int index) const
+{
+    const int w = width() / 7, h = (height() - HeadHeight) / Weeks;
+    return {(index % 7) * w, HeadHeight + (index / 7) * h, w, h};
+}
+
+QStringList MonthView::cellText(const QDate& day) const
+{
+    QStringList lines{QString::number(day.day())};
+    const Day d = days_.value(day);
+    QStringList kills;
+    for (auto it = d.kills.cbegin(); it != d.kills.cend(); ++it)
+        if (it.value() > 0)
+            kills << AnimalsText(it.key(), it.value());
+    if (!kills.isEmpty())
+        lines << kills.join(QStringLiteral(", "));
+    if (d.cooler > 0)
+        lines << QStringLiteral("cooler %1 %").arg(std::lround(d.cooler * 100));
+    if (d.over)
+        lines << QStringLiteral("over capacity");
+    return lines;
+}
+
+void MonthView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().base());
+    const QStringList names{QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"),
+                            QStringLiteral("Thu"), QStringLiteral("Fri"), QStringLiteral("Sat"),
+                            QStringLiteral("Sun")};
+    for (int c = 0; c < 7; ++c)
+        p.drawText(QRect(cellRect(c).x(), 0, cellRect(c).width(), HeadHeight), Qt::AlignCenter,
+                   names[c]);
+    const QDate start = first();
+    const QFontMetrics metrics(font());
+    for (int i = 0; i < 7 * Weeks; ++i) {
+        const QDate day = start.addDays(i);
+        const QRect cell = cellRect(i).adjusted(0, 0, -1, -1);
+        const bool inMonth = day.month() == chosen_.month();
+        p.setPen(palette().mid().color());
+        p.drawRect(cell);
+        const Day d = days_.value(day);
+        const QStringList lines = cellText(day);
+        p.setPen(inMonth ? palette().text().color() : palette().mid().color());
+        int y = cell.top() + 2;
+        for (int l = 0; l < lines.size(); ++l) {
+            // The cooler's line is its bar.
+            if (lines[l].startsWith(QLatin1String("cooler")))
+                continue;
+            if (lines[l] == QLatin1String("over capacity"))
+                p.setPen(Qt::red);
+            p.drawText(QRect(cell.left() + 4, y, cell.width() - 8, metrics.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter,
+                       metrics.elidedText(lines[l], Qt::ElideRight, cell.width() - 8));
+            y += metrics.height();
+        }
+        if (d.cooler > 0) {
+            const QRect bar(cell.left() + 4, cell.bottom() - 9, cell.width() - 8, 6);
+            p.fillRect(bar, palette().alternateBase());
+            const int filled = int(std::min(1.0, d.cooler) * bar.width());
+            p.fillRect(QRect(bar.left(), bar.top(), filled, bar.height()),
+                       d.cooler >= 1 ? QColor(Qt::red) : QColor(60, 140, 60));
+        }
+        if (day == chosen_) {
+            p.setPen(QPen(palette().highlight().color(), hasFocus() ? 3 : 1));
+            p.drawRect(cell.adjusted(1, 1, -1, -1));
+        }
+    }
+}
+
+void MonthView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        choose(chosen_.addDays(-1));
+        return;
+    case Qt::Key_Right:
+        choose(chosen_.addDays(1));
+        return;
+    case Qt::Key_Up:
+        choose(chosen_.addDays(-7));
+        return;
+    case Qt::Key_Down:
+        choose(chosen_.addDays(7));
+        return;
+    case Qt::Key_PageUp:
+        choose(chosen_.addMonths(-1));
+        return;
+    case Qt::Key_PageDown:
+        choose(chosen_.addMonths(1));
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit dayOpened(chosen_);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void MonthView::mousePressEvent(QMouseEvent* event)
+{
+    for (int i = 0; i < 7 * Weeks; ++i)
+        if (cellRect(i).contains(event->position().toPoint())) {
+            choose(first().addDays(i));
+            emit dayOpened(chosen_);
+            return;
+        }
+}
+
+// ---------------------------------------------------------------- the window
+
+KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
+                                       const QuoteRules& rules, std::function<BookingStart()> start,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , book_(book)
+    , prices_(prices)
+    , rules_(rules)
+    , start_(std::move(start))
+{
+    setObjectName(QStringLiteral("frmKillCalendar"));
+    setWindowTitle(QStringLiteral("Kill Calendar"));
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("lblMonth"));
+    QFont big = caption_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    caption_->setFont(big);
+    auto* previous = new QPushButton(QStringLiteral("< Month"), this);
+    previous->setObjectName(QStringLiteral("cmdPreviousMonth"));
+    auto* next = new QPushButton(QStringLiteral("Month >"), this);
+    next->setObjectName(QStringLiteral("cmdNextMonth"));
+    month_ = new MonthView(this);
+    dayList_ = new QTableWidget(0, 7, this);
+    dayList_->setObjectName(QStringLiteral("lstDay"));
+    dayList_->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("That day"),
+                                         QStringLiteral("Customer"), QStringLiteral("Phone"),
+                                         QStringLiteral("Animals"), QStringLiteral("State"),
+                                         QStringLiteral("Paid")});
+    dayList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dayList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dayList_->verticalHeader()->hide();
+    dayList_->horizontalHeader()->setStretchLastSection(true);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblStatus"));
+    status_->setWordWrap(true);
+    auto* bookDay = new QPushButton(QStringLiteral("&Book This Day..."), this);
+    bookDay->setObjectName(QStringLiteral("cmdBook"));
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(previous);
+    top->addWidget(caption_, 1, Qt::AlignCenter);
+    top->addWidget(next);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bookDay);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(month_, 3);
+    layout->addWidget(dayList_, 1);
+    layout->addWidget(status_);
+    layout->addLayout(buttons);
+    resize(820, 720);
+
+    connect(previous, &QPushButton::clicked, this,
+            [this] { month_->choose(month_->chosen().addMonths(-1)); });
+    connect(next, &QPushButton::clicked, this,
+            [this] { month_->choose(month_->chosen().addMonths(1)); });
+    connect(month_, &MonthView::chosenChanged, this, [this](const QDate& day) {
+        if (day.year() != shownMonth_.year() || day.month() != shownMonth_.month())
+            refresh();
+        showDay(day);
+    });
+    connect(month_, &MonthView::dayOpened, this, [this](const QDate& day) {
+        showDay(day);
+        if (dayList_->rowCount() > 0)
+            dayList_->setFocus();
+    });
+    connect(bookDay, &QPushButton::clicked, this, &KillCalendarWindow::bookChosenDay);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* changes = new QTimer(this);
+    connect(changes, &QTimer::timeout, this, [this] {
+        if (isVisible() && book_.changedElsewhere())
+            refresh();
+    });
+    changes->start(ChangesLookMs);
+    book_.changedElsewhere(); // from now on
+    EscapeCloses(this);
+    month_->setFocus();
+    refresh();
+}
+
+void KillCalendarWindow::refresh()
+{
+    const QDate chosen = month_->chosen();
+    shownMonth_ = QDate(chosen.year(), chosen.month(), 1);
+    caption_->setText(English.toString(shownMonth_, QStringLiteral("MMMM yyyy")));
+    const QDate first = shownMonth_.addDays(1 - shownMonth_.dayOfWeek());
+    const QDate last = first.addDays(7 * 6 - 1);
+    QString problem;
+    bookings_ = book_.bookings(first, last, &problem);
+    status_->setText(problem);
+    const KillCapacity capacity = prices_.shopSettings().capacity;
+    const KillLoads loads(bookings_, capacity, rules_);
+    QMap<QDate, MonthView::Day> days;
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        const DayLoad load = loads.on(day);
+        MonthView::Day d{load.kills, loads.coolerShare(day), false};
+        for (const Booking& b : bookings_)
+            d.over = d.over || (b.overCapacity && b.onTheRail() && b.kill <= day && day <= b.cut());
+        days.insert(day, d);
+    }
+    month_->setDays(days);
+    showDay(chosen);
+}
+
+void KillCalendarWindow::showDay(const QDate& day)
+{
+    dayList_->setRowCount(0);
+    const auto add = [this](const Booking& b, const QString& what) {
+        const int row = dayList_->rowCount();
+        dayList_->insertRow(row);
+        QString state = StateName(b.state);
+        if (b.overCapacity)
+            state += QStringLiteral(", over capacity");
+        const QStringList cells{QString::number(b.number),
+                                what,
+                                b.customer,
+                                b.phone,
+                                AnimalsText(b.species, b.animals),
+                                state,
+                                MoneyText(PaidCents(b.payments))};
+        for (int c = 0; c < int(cells.size()); ++c)
+            dayList_->setItem(row, c, new QTableWidgetItem(cells[c]));
+    };
+    for (const Booking& b : bookings_) {
+        if (b.kill == day)
+            add(b, QStringLiteral("kill"));
+        if (b.dropOff == day && b.dropOff != b.kill)
+            add(b, QStringLiteral("drop-off"));
+        if (b.cut() == day)
+            add(b, QStringLiteral("cut"));
+    }
+    if (status_->text().isEmpty() || !status_->text().startsWith(QLatin1String("The bookings")))
+        status_->setText(QStringLiteral("%1: %2.").arg(
+            English.toString(day, QStringLiteral("dddd, MMMM d")),
+            month_->cellText(day).mid(1).join(QStringLiteral(", ")).isEmpty()
+                ? QStringLiteral("nothing booked")
+                : month_->cellText(day).mid(1).join(QStringLiteral(", "))));
+}
+
+void KillCalendarWindow::bookChosenDay()
+{
+    const KillCapacity capacity = prices_.shopSettings().capacity;
+    const BookingStart from = start_ ? start_() : BookingStart();
+    Booking booking;
+    booking.customer = from.customer;
+    booking.phone = from.phone;
+    booking.species = from.species.isEmpty() ? QStringLiteral("Beef") : from.species;
+    booking.liveWeight = from.liveWeight;
+    booking.tag = from.tag;
+    booking.estimates = from.estimates;
+    booking.kill = month_->chosen();
+    booking.dropOff = booking.kill;
+    for (;;) {
+        BookingDialog dialog(booking, capacity, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        QString problem;
+        const std::optional<Booking> filled = dialog.booking(&problem);
+        if (!filled) {
+            Dialogs::warn(this, problem);
+            continue;
+        }
+        booking = *filled;
+        break;
+    }
+    bool overCapacity = false;
+    for (;;) {
+        const BookResult kept = KeepBooking(book_, booking, capacity, rules_, overCapacity);
+        if (kept.done) {
+            month_->choose(booking.kill);
+            refresh();
+            Dialogs::tell(this, QStringLiteral("Booking %1 is kept: %2 to be killed on %3.")
+                                    .arg(booking.number)
+                                    .arg(AnimalsText(booking.species, booking.animals),
+                                         English.toString(booking.kill,
+                                                          QStringLiteral("dddd, MMMM d, yyyy"))));
+            return;
+        }
+        // Refused for space: the first day that fits is offered; else the
+        // owner may book it over what the shop can take in.
+        QString problem;
+        const BookingFit fit =
+            Fit(booking, book_.bookings(booking.kill, booking.kill.addYears(1), &problem), capacity,
+                rules_);
+        if (kept.mayBeSaved || fit.fits() || overCapacity) {
+            Dialogs::warn(this, kept.problem);
+            refresh();
+            return;
+        }
+        const QString day = English.toString(booking.kill, QStringLiteral("dddd, MMMM d, yyyy"));
+        if (fit.firstFit.isValid() &&
+            Dialogs::askYesNo(
+                this,
+                QStringLiteral("%1\n\nBook it on %2 instead?")
+                    .arg(kept.problem,
+                         English.toString(fit.firstFit, QStringLiteral("dddd, MMMM d, yyyy"))),
+                QStringLiteral("The day is full"), QMessageBox::Question)) {
+            booking.dropOff = booking.dropOff.addDays(booking.kill.daysTo(fit.firstFit));
+            booking.kill = fit.firstFit;
+            continue;
+        }
+        if (!Dialogs::askYesNo(
+                this,
+                QStringLiteral("%1Book it on %2 over what the shop can take in? "
+                               "Only the shop's owner may, and the calendar marks "
+                               "the days it takes.")
+                    .arg(fit.firstFit.isValid() ? QString() : kept.problem + QStringLiteral("\n\n"),
+                         day),
+                QStringLiteral("The day is full"), QMessageBox::Question, QMessageBox::No))
+            return;
+        overCapacity = true;
+    }
+}
+
+// ---------------------------------------------------------------- the booking's details
+
+BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacity, QWidget* parent)
+    : QDialog(parent)
+    , start_(booking)
+    , capacity_(capacity)
+{
+    setObjectName(QStringLiteral("dlgBooking"));
+    setWindowTitle(QStringLiteral("Book a Kill Date"));
+    customer_ = new QLineEdit(booking.customer, this);
+    customer_->setObjectName(QStringLiteral("txtCustomer"));
+    phone_ = new QLineEdit(booking.phone, this);
+    phone_->setObjectName(QStringLiteral("txtPhone"));
+    species_ = new QComboBox(this);
+    species_->setObjectName(QStringLiteral("cboSpecies"));
+    species_->addItems({QStringLiteral("Beef"), QStringLiteral("Pork"), QStringLiteral("Deer")});
+    species_->setCurrentText(booking.species);
+    animals_ = new QSpinBox(this);
+    animals_->setObjectName(QStringLiteral("spnAnimals"));
+    animals_->setRange(1, 99);
+    animals_->setValue(std::max(1, booking.animals));
+    liveWeight_ = new QLineEdit(booking.liveWeight, this);
+    liveWeight_->setObjectName(QStringLiteral("txtLiveWeight"));
+    tag_ = new QLineEdit(booking.tag, this);
+    tag_->setObjectName(QStringLiteral("txtTag"));
+    dropOff_ = new QDateEdit(booking.dropOff, this);
+    dropOff_->setObjectName(QStringLiteral("dtpDropOff"));
+    kill_ = new QDateEdit(booking.kill, this);
+    kill_->setObjectName(QStringLiteral("dtpKill"));
+    for (QDateEdit* date : {dropOff_, kill_}) {
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QStringLiteral("ddd M/d/yyyy"));
+    }
+    cut_ = new QLabel(this);
+    cut_->setObjectName(QStringLiteral("lblCut"));
+    deposit_ = new QLineEdit(this);
+    deposit_->setObjectName(QStringLiteral("txtDeposit"));
+    deposit_->setPlaceholderText(QStringLiteral("none"));
+    method_ = new QComboBox(this);
+    method_->setObjectName(QStringLiteral("cboMethod"));
+    method_->addItems({QStringLiteral("cash"), QStringLiteral("check"), QStringLiteral("card")});
+    checkNumber_ = new QLineEdit(this);
+    checkNumber_->setObjectName(QStringLiteral("txtCheckNumber"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Customer"), customer_);
+    form->addRow(QStringLiteral("P&hone"), phone_);
+    form->addRow(QStringLiteral("&Species"), species_);
+    form->addRow(QStringLiteral("&Animals"), animals_);
+    form->addRow(QStringLiteral("Expected &live weight of each"), liveWeight_);
+    form->addRow(QStringLiteral("&Tag"), tag_);
+    form->addRow(QStringLiteral("&Drop-off"), dropOff_);
+    form->addRow(QStringLiteral("&Kill"), kill_);
+    form->addRow(QStringLiteral("Cut"), cut_);
+    form->addRow(QStringLiteral("D&eposit"), deposit_);
+    form->addRow(QStringLiteral("Paid by"), method_);
+    form->addRow(QStringLiteral("Check n&umber"), checkNumber_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Book"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const auto showCut = [this] {
+        const int days = start_.hangingDays > 0 && species_->currentText() == start_.species
+                             ? start_.hangingDays
+                             : capacity_.hangingDays(species_->currentText());
+        cut_->setText(
+            QStringLiteral("%1 (hangs %2 days)")
+                .arg(English.toString(kill_->date().addDays(days), QStringLiteral("ddd M/d/yyyy")))
+                .arg(days));
+    };
+    connect(kill_, &QDateEdit::dateChanged, this, showCut);
+    connect(species_, &QComboBox::currentTextChanged, this, showCut);
+    showCut();
+    (customer_->text().isEmpty() ? customer_ : liveWeight_)->setFocus();
+}
+
+std::optional<Booking> BookingDialog::booking(QString* problem) const
+{
+    Booking b = start_;
+    b.customer = customer_->text().trimmed();
+    b.phone = phone_->text().trimmed();
+    if (b.species != species_->currentText())
+        b.hangingDays = 0; // the species' own
+    b.species = species_->currentText();
+    b.animals = animals_->value();
+    b.liveWeight = liveWeight_->text().trimmed();
+    b.tag = tag_->text().trimmed();
+    b.dropOff = dropOff_->date();
+    b.kill = kill_->date();
+    if (b.customer.isEmpty()) {
+        *problem = QStringLiteral("The booking needs the customer's name.");
+        return std::nullopt;
+    }
+    if (b.dropOff > b.kill) {
+        *problem = QStringLiteral("The drop-off is after the kill day: an animal is dropped off "
+                                  "on its kill day or before.");
+        return std::nullopt;
+    }
+    if (!b.liveWeight.isEmpty() && !(StrictNumber(b.liveWeight).value_or(-1) > 0)) {
+        *problem = QStringLiteral("The expected live weight \"%1\" is not a weight in pounds.")
+                       .arg(b.liveWeight);
+        return std::nullopt;
+    }
+    if (const QString deposit = deposit_->text().trimmed(); !deposit.isEmpty()) {
+        const std::optional<std::int64_t> cents =
+            CentsOf(deposit.startsWith(QLatin1Char('$')) ? deposit.mid(1) : deposit);
+        if (!cents || *cents <= 0) {
+            *problem = QStringLiteral("The deposit \"%1\" is not an amount of money.").arg(deposit);
+            return std::nullopt;
+        }
+        Payment p;
+        p.kind = Payment::Kind::Deposit;
+        p.cents = *cents;
+        p.day = QDate::currentDate();
+        MethodFromName(method_->currentText(), &p.method);
+        p.checkNumber =
+            p.method == Payment::Method::Check ? checkNumber_->text().trimmed() : QString();
+        b.payments.append(p);
+    }
+    return b;
+}

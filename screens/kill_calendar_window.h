@@ -1,0 +1,122 @@
+#pragma once
+
+// The kill calendar: a month of days, each with its kills by species and a
+// bar of the cooler's load (red when full), the chosen day's bookings,
+// drop-offs and cuts listed below. Arrow keys move by day, Page Up and Page
+// Down by month; Enter or a click lists a day. Bookings that other counters
+// make appear as they are made. A kill date is booked on the chosen day for
+// the customer of the estimate on the screen.
+
+#include "book/booking.h"
+#include "core/shop_settings.h"
+#include "estimate/kill_calendar.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class EstimateBook;
+class PriceSource;
+class QuoteRules;
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QDateEdit;
+class QSpinBox;
+class QTableWidget;
+class QPushButton;
+
+// The month drawn: one cell a day, six weeks from the Monday on or before
+// the 1st.
+class MonthView : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Day {
+        QMap<QString, int> kills;
+        double cooler = 0; // the share of the cooler taken; 1 is full
+        bool over = false; // a booking the owner made over capacity is killed or hangs then
+    };
+    explicit MonthView(QWidget* parent = nullptr);
+    void setDays(const QMap<QDate, Day>& days) { days_ = days, update(); }
+    QDate chosen() const { return chosen_; }
+    void choose(const QDate& day);
+    // What a day's cell says, as it is drawn: "12", "2 beef, 1 hog", "cooler 85 %".
+    QStringList cellText(const QDate& day) const;
+    QSize sizeHint() const override { return {700, 460}; }
+
+signals:
+    void chosenChanged(const QDate& day);
+    void dayOpened(const QDate& day);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QDate first() const; // the Monday of the grid's first row
+    QRect cellRect(int index) const;
+
+    QDate chosen_ = QDate::currentDate();
+    QMap<QDate, Day> days_;
+};
+
+// What the booking is made from: the estimate on the screen.
+struct BookingStart {
+    QString customer, phone, species, liveWeight, tag;
+    QList<qint64> estimates;
+};
+
+class KillCalendarWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // `start` gives what a new booking begins with (the estimate on the
+    // screen); `rules` the likely range of a carcass not yet weighed.
+    KillCalendarWindow(EstimateBook& book, PriceSource& prices, const QuoteRules& rules,
+                       std::function<BookingStart()> start, QWidget* parent = nullptr);
+
+    MonthView* month() const { return month_; }
+    // Reads the bookings again and draws them.
+    void refresh();
+    // Books a kill date on the chosen day, asking the details in the
+    // booking dialog.
+    void bookChosenDay();
+
+private:
+    void showDay(const QDate& day);
+
+    EstimateBook& book_;
+    PriceSource& prices_;
+    const QuoteRules& rules_;
+    std::function<BookingStart()> start_;
+    QList<Booking> bookings_;
+    MonthView* month_ = nullptr;
+    QLabel* caption_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTableWidget* dayList_ = nullptr;
+    QDate shownMonth_;
+};
+
+// The details of a booking, asked before it is kept.
+class BookingDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    BookingDialog(const Booking& booking, const KillCapacity& capacity, QWidget* parent = nullptr);
+    // The booking as the clerk filled it in; the deposit a payment when one
+    // was given. No value, and the problem, when a field is not right.
+    std::optional<Booking> booking(QString* problem) const;
+
+private:
+    Booking start_;
+    KillCapacity capacity_;
+    QLineEdit *customer_, *phone_, *liveWeight_, *tag_, *deposit_, *checkNumber_;
+    QComboBox *species_, *method_;
+    QSpinBox* animals_;
+    QDateEdit *dropOff_, *kill_;
+    QLabel* cut_;
+};

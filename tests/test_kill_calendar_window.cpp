@@ -1,0 +1,166 @@
+// The kill calendar as the clerk uses it: opened from the Estimate screen,
+// a day chosen with the keys, a kill date booked for the customer of the
+// estimate shown with a deposit, a full day refused with the first day that
+// fits offered, and another counter's booking shown as it is made.
+
+#include "book_checks.h"
+#include "counter_screen.h"
+#include "dialog_answerer.h"
+#include "screens/kill_calendar_window.h"
+#include "test_price_list.h"
+#include "widgets.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+const QDate Monday(2026, 10, 12);
+
+// Fills the booking dialog when it shows, as the clerk does, and books.
+void answerBookingDialog(const std::function<void(QDialog*)>& fill)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, fill] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String("dlgBooking"))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        fill(dialog);
+        dialog->accept();
+    });
+    timer->start(20);
+}
+
+} // namespace
+
+class TestKillCalendarWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aKillDateIsBookedFromTheEstimateScreen()
+    {
+        TestPriceList shop;
+        shop.withSample();
+        {
+            PriceList prices(shop.path());
+            QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+            ShopWideSettings settings;
+            settings.capacity.days[0].animals.insert(QStringLiteral("Beef"), 1);
+            settings.capacity.coolerPounds = 2000;
+            QVERIFY(prices.saveShopSettings(settings).done());
+        }
+        CounterScreen screen(shop.path());
+        screen.startUp();
+        screen.show();
+        click(control(&screen, QStringLiteral("Option1")));
+        typeInto(field(&screen, QStringLiteral("Text1")), QStringLiteral("1100"));
+
+        DialogAnswerer answers;
+        click(control(&screen, QStringLiteral("cmdBookKillDate")));
+        QWidget* calendar = findScreen(QStringLiteral("frmKillCalendar"));
+        QVERIFY(calendar);
+        auto* month = control<MonthView>(calendar, QStringLiteral("monthView"));
+        QVERIFY(QTest::qWaitForWindowActive(calendar));
+        QCOMPARE(calendar->focusWidget(), month);
+        month->choose(Monday.addDays(-14));
+        // Arrow keys by day and week, Page Down by month.
+        QTest::keyClick(month, Qt::Key_Down);
+        QTest::keyClick(month, Qt::Key_Down);
+        QCOMPARE(month->chosen(), Monday);
+        QTest::keyClick(month, Qt::Key_PageDown);
+        QCOMPARE(month->chosen(), Monday.addMonths(1));
+        QCOMPARE(control<QLabel>(calendar, QStringLiteral("lblMonth"))->text(),
+                 QStringLiteral("November 2026"));
+        QTest::keyClick(month, Qt::Key_PageUp);
+        QTest::keyClick(month, Qt::Key_Right);
+        QTest::keyClick(month, Qt::Key_Left);
+        QCOMPARE(month->chosen(), Monday);
+
+        // Booked for the estimate's beef of 1100 lb, with a deposit by check.
+        answerBookingDialog([](QDialog* d) {
+            QCOMPARE(textOf(d, QStringLiteral("txtLiveWeight")), QStringLiteral("1100"));
+            typeInto(field(d, QStringLiteral("txtCustomer")), QStringLiteral("Rita Olsen"));
+            typeInto(field(d, QStringLiteral("txtDeposit")), QStringLiteral("$100"));
+            control<QComboBox>(d, QStringLiteral("cboMethod"))
+                ->setCurrentText(QStringLiteral("check"));
+            typeInto(field(d, QStringLiteral("txtCheckNumber")), QStringLiteral("1042"));
+        });
+        answers.press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdBook")));
+        QVERIFY2(answers.texts()
+                     .join(QLatin1Char('\n'))
+                     .contains(QLatin1String(
+                         "Booking 1 is kept: 1 beef to be killed on Monday, October 12, 2026.")),
+                 qPrintable(answers.texts().join(QLatin1Char('\n'))));
+        QString problem;
+        const std::optional<Booking> kept = screen.book().booking(1, &problem);
+        QVERIFY2(kept, qPrintable(problem));
+        QCOMPARE(kept->species, QStringLiteral("Beef"));
+        QCOMPARE(kept->liveWeight, QStringLiteral("1100"));
+        QCOMPARE(kept->hangingDays, 14);
+        QCOMPARE(PaidCents(kept->payments), 10000);
+        QCOMPARE(kept->payments.first().checkNumber, QStringLiteral("1042"));
+        // 1100 lb at the high end of 0.64: 704 lb of the cooler's 2000.
+        QCOMPARE(month->cellText(Monday),
+                 (QStringList{QStringLiteral("12"), QStringLiteral("1 beef"),
+                              QStringLiteral("cooler 35 %")}));
+        QCOMPARE(month->cellText(Monday.addDays(14)).last(), QStringLiteral("cooler 35 %"));
+        QVERIFY(month->cellText(Monday.addDays(15)).size() == 1);
+
+        // The day is full: the first day that fits is offered, and taken.
+        answers.clear();
+        answerBookingDialog([](QDialog* d) {
+            typeInto(field(d, QStringLiteral("txtCustomer")), QStringLiteral("Sam Berg"));
+        });
+        answers.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdBook")));
+        const QString told = answers.texts().join(QLatin1Char('\n'));
+        QVERIFY2(
+            told.contains(QLatin1String("The kill day is full: Monday, October 12, 2026 "
+                                        "takes 1 beef")) &&
+                told.contains(QLatin1String("Book it on Tuesday, October 13, 2026 instead?")) &&
+                told.contains(QLatin1String("Booking 2 is kept")),
+            qPrintable(told));
+        QCOMPARE(month->chosen(), Monday.addDays(1));
+
+        // The owner books over what is full, and the days it takes are marked.
+        month->choose(Monday);
+        answers.clear();
+        answerBookingDialog([](QDialog* d) {
+            typeInto(field(d, QStringLiteral("txtCustomer")), QStringLiteral("Owner's Cousin"));
+        });
+        answers.press(QMessageBox::No).press(QMessageBox::Yes).press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdBook")));
+        QVERIFY2(answers.texts().value(1).startsWith(QLatin1String(
+                     "Book it on Monday, October 12, 2026 over what the shop can take in?")),
+                 qPrintable(answers.texts().join(QLatin1Char('\n'))));
+        QVERIFY(screen.book().booking(3, &problem)->overCapacity);
+        QCOMPARE(month->cellText(Monday),
+                 (QStringList{QStringLiteral("12"), QStringLiteral("2 beef"),
+                              QStringLiteral("cooler 70 %"), QStringLiteral("over capacity")}));
+        month->choose(Monday.addDays(1));
+        // Enter lists the day: its kills; beef 1 still hanging is not listed.
+        QTest::keyClick(month, Qt::Key_Left);
+        QTest::keyClick(month, Qt::Key_Return);
+        auto* day = control<QTableWidget>(calendar, QStringLiteral("lstDay"));
+        QCOMPARE(day->rowCount(), 2);
+        QCOMPARE(day->item(0, 2)->text(), QStringLiteral("Rita Olsen"));
+        QCOMPARE(day->item(0, 6)->text(), QStringLiteral("$100.00"));
+
+        // Another counter's booking appears as it is made.
+        EstimateBook other(EstimateBook::pathBeside(shop.path()));
+        Booking third = BookChecks::BookedBeef(QStringLiteral("Other"), Monday.addDays(2));
+        QVERIFY(other.keep(third).done);
+        QTRY_COMPARE_WITH_TIMEOUT(month->cellText(Monday.addDays(2)).value(1),
+                                  QStringLiteral("1 beef"), 6000);
+        QCOMPARE(answers.unexpected(), 0);
+    }
+};
+
+QTEST_MAIN(TestKillCalendarWindow)
+#include "test_kill_calendar_window.moc"
