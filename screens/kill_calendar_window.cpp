@@ -3,7 +3,9 @@
 #include "book/estimate_book.h"
 #include "core/money.h"
 #include "core/numbers.h"
+#include "estimate/service_catalog.h"
 #include "pricelist/price_source.h"
+#include "screens/estimate_print.h"
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
@@ -220,6 +222,8 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     status_->setWordWrap(true);
     auto* bookDay = new QPushButton(QStringLiteral("&Book This Day..."), this);
     bookDay->setObjectName(QStringLiteral("cmdBook"));
+    auto* killSheet = new QPushButton(QStringLiteral("Print &Kill Sheet..."), this);
+    killSheet->setObjectName(QStringLiteral("cmdKillSheet"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
 
@@ -229,6 +233,7 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     top->addWidget(next);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bookDay);
+    buttons->addWidget(killSheet);
     buttons->addStretch();
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -254,6 +259,7 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
             dayList_->setFocus();
     });
     connect(bookDay, &QPushButton::clicked, this, &KillCalendarWindow::bookChosenDay);
+    connect(killSheet, &QPushButton::clicked, this, &KillCalendarWindow::printKillSheet);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* changes = new QTimer(this);
     connect(changes, &QTimer::timeout, this, [this] {
@@ -399,6 +405,73 @@ void KillCalendarWindow::bookChosenDay()
             return;
         overCapacity = true;
     }
+}
+
+void KillCalendarWindow::printKillSheet()
+{
+    const QDate chosen = month_->chosen();
+    const QDate monday = chosen.addDays(1 - chosen.dayOfWeek());
+    QString problem;
+    const QList<Booking> week = book_.bookings(monday, monday.addDays(6), &problem);
+    if (!problem.isEmpty()) {
+        Dialogs::warn(this, problem);
+        return;
+    }
+    // The services quoted on each booking's estimates, by their printed names.
+    QMap<qint64, QStringList> services;
+    for (const Booking& b : week) {
+        if (b.kill < monday || b.kill > monday.addDays(6))
+            continue;
+        int quoted = 0;
+        for (const qint64 number : b.estimates)
+            if (const std::optional<EstimateRecord> record = book_.open(number, &problem))
+                quoted |= record->quoteServices;
+        for (const ServiceInfo& s : Services())
+            if (quoted & (1 << static_cast<int>(s.id)))
+                services[b.number] << QString::fromUtf8(s.printedName);
+    }
+    PrintPagesWithDialog(this, {KillSheetHtml(monday, week, services, rules_)},
+                         QStringLiteral("Print Kill Sheet"),
+                         QStringLiteral("Kill Sheet %1").arg(monday.toString(Qt::ISODate)));
+}
+
+QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
+                      const QMap<qint64, QStringList>& services, const QuoteRules& rules)
+{
+    const auto escaped = [](const QString& text) {
+        return text.toHtmlEscaped();
+    };
+    QString html = QStringLiteral("<h2>Kill sheet, week of %1</h2>")
+                       .arg(English.toString(monday, QStringLiteral("MMMM d, yyyy")));
+    for (int d = 0; d < 7; ++d) {
+        const QDate day = monday.addDays(d);
+        QList<Booking> killed;
+        for (const Booking& b : bookings)
+            if (b.kill == day && b.state != Booking::State::Cancelled)
+                killed << b;
+        if (killed.isEmpty())
+            continue;
+        html += QStringLiteral("<h3>%1</h3><table border=\"1\" cellspacing=\"0\" "
+                               "cellpadding=\"4\" width=\"100%\"><tr><th>No.</th>"
+                               "<th>Customer</th><th>Animals</th><th>Tag</th><th>Live, each</th>"
+                               "<th>Hanging in all, up to</th><th>Services</th></tr>")
+                    .arg(English.toString(day, QStringLiteral("dddd, MMMM d")));
+        for (const Booking& b : killed) {
+            const std::optional<double> rail = RailPounds(b, rules);
+            html += QStringLiteral("<tr><td>%1</td><td>%2<br>%3</td><td>%4</td><td>%5</td>"
+                                   "<td>%6</td><td>%7</td><td>%8</td></tr>")
+                        .arg(b.number)
+                        .arg(escaped(b.customer), escaped(b.phone),
+                             AnimalsText(b.species, b.animals), escaped(b.tag),
+                             b.liveWeight.isEmpty() ? QString()
+                                                    : escaped(b.liveWeight) + QStringLiteral(" lb"),
+                             rail ? QStringLiteral("%1 lb").arg(NumberText(std::ceil(*rail)))
+                                  : QString(),
+                             escaped(services.value(b.number).join(QStringLiteral(", "))));
+        }
+        html += QStringLiteral("</table>");
+    }
+    return html;
 }
 
 // ---------------------------------------------------------------- the booking's details

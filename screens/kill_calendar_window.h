@@ -85,6 +85,9 @@ public:
     // Books a kill date on the chosen day, asking the details in the
     // booking dialog.
     void bookChosenDay();
+    // The kill sheet of the chosen day's week, for the kill floor (see
+    // KillSheetHtml), after Qt's print dialog.
+    void printKillSheet();
 
 private:
     void showDay(const QDate& day);
@@ -100,6 +103,13 @@ private:
     QTableWidget* dayList_ = nullptr;
     QDate shownMonth_;
 };
+
+// The kill sheet of the week from `monday`: by day, each booking killed that
+// day with its customer and phone, the animals and their tag, the expected
+// live and hanging weight of each (the high end of the likely range) and the
+// services quoted on its estimates (`services`, by booking number).
+QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
+                      const QMap<qint64, QStringList>& services, const QuoteRules& rules);
 
 // The details of a booking, asked before it is kept.
 class BookingDialog : public QDialog {

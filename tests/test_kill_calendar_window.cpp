@@ -6,6 +6,8 @@
 #include "book_checks.h"
 #include "counter_screen.h"
 #include "dialog_answerer.h"
+#include "estimate/service_catalog.h"
+#include "print_watch.h"
 #include "screens/kill_calendar_window.h"
 #include "test_price_list.h"
 #include "widgets.h"
@@ -13,7 +15,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -152,12 +156,42 @@ private slots:
         QCOMPARE(day->item(0, 2)->text(), QStringLiteral("Rita Olsen"));
         QCOMPARE(day->item(0, 6)->text(), QStringLiteral("$100.00"));
 
-        // Another counter's booking appears as it is made.
+        // Another counter's booking appears as it is made: billed by a saved
+        // estimate that quotes tenderising.
         EstimateBook other(EstimateBook::pathBeside(shop.path()));
+        EstimateRecord quoted;
+        quoted.customer = QStringLiteral("Other");
+        quoted.quoteState = QStringLiteral("quote");
+        quoted.quoteServices = 1 << static_cast<int>(ServiceId::Tenderising);
+        QVERIFY(other.save(quoted).done);
         Booking third = BookChecks::BookedBeef(QStringLiteral("Other"), Monday.addDays(2));
+        third.tag = QStringLiteral("B-1042");
+        third.estimates = {quoted.number};
         QVERIFY(other.keep(third).done);
         QTRY_COMPARE_WITH_TIMEOUT(month->cellText(Monday.addDays(2)).value(1),
                                   QStringLiteral("1 beef"), 6000);
+
+        // The week's kill sheet, read back from the PDF: by day, each animal.
+        QTemporaryDir dir;
+        PrintToPdfWatch printed(dir.filePath(QStringLiteral("sheet.pdf")));
+        click(control(calendar, QStringLiteral("cmdKillSheet")));
+        QCOMPARE(printed.shown, 1);
+        QVERIFY2(printed.suggested.endsWith(QLatin1String("Kill Sheet 2026-10-12.pdf")),
+                 qPrintable(printed.suggested));
+        const QStringList sheet = pdfTextLines(printed.pdf);
+        const QString text = sheet.join(QLatin1Char('\n'));
+        const qsizetype monday = text.indexOf(QLatin1String("Monday, October 12"));
+        const qsizetype tuesday = text.indexOf(QLatin1String("Tuesday, October 13"));
+        const qsizetype wednesday = text.indexOf(QLatin1String("Wednesday, October 14"));
+        QVERIFY2(text.startsWith(QLatin1String("Kill sheet, week of October 12, 2026")) &&
+                     0 < monday && monday < tuesday && tuesday < wednesday,
+                 qPrintable(text));
+        QVERIFY2(text.indexOf(QLatin1String("Rita Olsen")) > monday &&
+                     text.indexOf(QLatin1String("Rita Olsen")) < tuesday &&
+                     text.indexOf(QLatin1String("Sam Berg")) > tuesday &&
+                     text.contains(QRegularExpression(
+                         QStringLiteral("4 Other 1 beef B-1042 1150 lb 736 lb Tenderi"))),
+                 qPrintable(text));
         QCOMPARE(answers.unexpected(), 0);
     }
 };
