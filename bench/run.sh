@@ -25,7 +25,8 @@ pg_server="$here/../scripts/pg-test-server.sh"
 work=$(mktemp -d)
 trap 'bash "$pg_server" destroy "$work/pg" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 if ! cmake --build "$build" --target locker-estimate bench_launch bench_start_bare \
-    bench_start_estimate bench_keystroke bench_lookup bench_book bench_report >"$work/build.log" 2>&1; then
+    bench_start_estimate bench_keystroke bench_lookup bench_book bench_report bench_bookings \
+    >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
     exit 1
 fi
@@ -55,6 +56,8 @@ echo "Measuring saved estimates (100,000)..." >&2
 "$bin/bench_book" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 echo "Measuring the report on the quotes (100,000 saved estimates)..." >&2
 "$bin/bench_report" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+echo "Measuring kill days booked (10,000)..." >&2
+"$bin/bench_bookings" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 
 echo "Starting a PostgreSQL server..." >&2
 # For root the server runs as another user, who must be let into the folder.
@@ -67,7 +70,7 @@ pg_sql -c "Alter System Set fsync = on" -c "Select pg_reload_conf()" >/dev/null 
     { cat "$work/err" >&2; exit 1; }
 pg_version=$(pg_sql -c "Show server_version")
 pg_fsync=$(pg_sql -c "Show fsync")
-for database in lookup20 lookup100000 book report; do
+for database in lookup20 lookup100000 book report bookings; do
     "$pg_bin/createdb" -h 127.0.0.1 -p "$port" -U locker "$database" 2>"$work/err" ||
         { cat "$work/err" >&2; exit 1; }
 done
@@ -98,6 +101,9 @@ echo "Measuring saved estimates on the server (100,000)..." >&2
     { cat "$work/err" >&2; exit 1; }
 echo "Measuring the report on the quotes on the server (100,000)..." >&2
 "$bin/bench_report" --server "$(url report)" >>"$work/out" 2>"$work/err" ||
+    { cat "$work/err" >&2; exit 1; }
+echo "Measuring kill days booked on the server (10,000)..." >&2
+"$bin/bench_bookings" --server "$(url bookings)" >>"$work/out" 2>"$work/err" ||
     { cat "$work/err" >&2; exit 1; }
 echo "Measuring saves through a link of 50 ms each way..." >&2
 "$bin/bench_book" --far "$(url book)" >>"$work/out" 2>"$work/err" ||
@@ -182,6 +188,15 @@ report_row() {
     fi
     note="$note; slowest $max ms"
     echo "| Report on the quotes, 100,000 saved estimates over two years$where, $what, median of 21 | $median ms | < 200 ms | $met | $note |"
+}
+
+# Kill days booked: bookings_rows KEY WHERE.
+bookings_rows() {
+    local key=$1 where=$2 month check
+    month=${m[$key.calendar_month.median_ms]}
+    check=${m[$key.check.median_ms]}
+    echo "| Kill calendar, a month shown over ${m[$key.count]} bookings$where (read, figured and drawn), median of 21 | $month ms | ≤ 50 ms | $(holds "$month <= 50") | each day's kills and the cooler's load over the 42 days drawn |"
+    echo "| A booking's capacity check over ${m[$key.count]} bookings$where, median of 21 | $check ms | ≤ 10 ms | $(holds "$check <= 10") | the write begun, the bookings on the rail over its days read from the indexes, checked and refused; kept (its write committed): ${m[$key.check_kept.median_ms]} ms; refused as the clerk is told, with the first day that fits looked for over the year's bookings: ${m[$key.check_refused.median_ms]} ms |"
 }
 
 key_far=${m[keystroke_far.median_us]}
@@ -311,6 +326,8 @@ $(report_row report "" whole)
 $(report_row report "" species)
 $(report_row report_server " on PostgreSQL" whole)
 $(report_row report_server " on PostgreSQL" species)
+$(bookings_rows bookings "")
+$(bookings_rows bookings_server " on PostgreSQL")
 | Peak memory (max RSS), bare window | $(mb "$rss_bare") MB | | | the floor |
 | Peak memory (max RSS), Estimate screen | $(mb "$rss_estimate") MB | | | |
 | Peak memory, Estimate screen ÷ bare window | ${rss_ratio}× | ≤ 1.2× | $rss_met | $rss_note |
@@ -396,6 +413,12 @@ How it is measured:
   is timed on the book kept open, over every day of the two years, for every species and
   for beef alone, 21 times each after one that is not counted (the file's first look, with
   its open check).
+- Kill days booked: a book of 10,000 bookings over the two years around the run (beef, hogs
+  and deer, one to three animals each; those before the last month picked up, a few
+  cancelled or weighed), one kept through the book and the rest written in one transaction.
+  The calendar month is KillCalendarWindow showing a month and drawing it, moved on a month
+  each time; the check is EstimateBook::keep with the capacity check of a beef on a full
+  kill day, refused. The day's board is not built yet, so it has no row.
 - Peak memory: the maximum resident set size of each started process, median of the starts.
 
 Where the time goes (valgrind --tool=callgrind, instructions, on this machine):

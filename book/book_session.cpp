@@ -91,8 +91,9 @@ const QStringList Steps[] = {
                     "FinalCents, QuoteCents, LivePounds, WeighedHanging, QuoteServices, "
                     "FinalServices, AnimalTag)")},
     // Kill days booked ahead. Dates are kept as days (yyyy-MM-dd), with no
-    // time of day; Cut is the kill day and the hanging days after it, so
-    // that the bookings on the rail from a day on are read from an index.
+    // time of day; Cut is the kill day and the hanging days after it. The
+    // bookings that touch a day are read from the indexes: killed at most
+    // the longest hanging before it, or dropped off on it.
     // Payments are lines of their own kind, cents, day and method.
     {QStringLiteral("Create Table Bookings ("
                     "Number %1, "
@@ -104,8 +105,9 @@ const QStringList Steps[] = {
                     "Deposit Text Not Null, HangingWeighed Text Not Null, "
                     "OverCapacity Integer Not Null, Estimates Text Not Null, "
                     "Payments Text Not Null, Revision Bigint Not Null, SaveKey Text)"),
-     QStringLiteral("Create Index Bookings_Rail On Bookings (Cut, State)"),
-     QStringLiteral("Create Index Bookings_Kill On Bookings (Kill)"),
+     QStringLiteral("Create Index Bookings_Kill On Bookings (Kill, Cut)"),
+     QStringLiteral("Create Index Bookings_DropOff On Bookings (DropOff)"),
+     QStringLiteral("Create Index Bookings_Hanging On Bookings (HangingDays)"),
      QStringLiteral("Create Unique Index Bookings_SaveKey On Bookings (SaveKey)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");

@@ -172,9 +172,9 @@ public:
     BookResult settle(EstimateRecord& record);
     // Kill days booked ahead, kept beside the estimates in the same store.
     //
-    // Why a booking does not fit, given every booking on the rail from its
-    // kill day on (its own earlier self among them when it is moved); empty
-    // when it fits.
+    // Why a booking does not fit, given every booking on the rail on the
+    // days it hangs, from its kill day to its cut (its own earlier self among
+    // them when it is moved); empty when it fits.
     using BookingCheck = std::function<QString(const QList<Booking>& onTheRail)>;
     // Keeps a new booking (number 0) or a change to one kept before, after
     // `check` (when given) within the same write: another counter's booking

@@ -126,7 +126,7 @@ double KillLoads::coolerShare(const QDate& day) const
     return cooler_ > 0 ? on(day).hanging / static_cast<double>(cooler_) : 0;
 }
 
-QString BookingFit::words() const
+QString BookingFit::words(bool firstDay) const
 {
     QString told;
     switch (what) {
@@ -155,6 +155,8 @@ QString BookingFit::words() const
                    .arg(DayText(day), Pounds(taken), Pounds(limit), Pounds(needed));
         break;
     }
+    if (!firstDay)
+        return told;
     return told +
            (firstFit.isValid()
                 ? QStringLiteral(" The first kill day that fits is %1.").arg(DayText(firstFit))
@@ -162,7 +164,7 @@ QString BookingFit::words() const
 }
 
 BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCapacity& capacity,
-               const QuoteRules& rules)
+               const QuoteRules& rules, bool findFirst)
 {
     QList<Booking> others;
     others.reserve(booked.size());
@@ -183,7 +185,7 @@ BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCap
         return fit;
     }
     fit = Check(asked, asked.kill, rail.value_or(0), loads, capacity);
-    if (fit.fits())
+    if (fit.fits() || !findFirst)
         return fit;
     for (int d = 1; d <= 366 && !fit.firstFit.isValid(); ++d)
         if (Check(asked, asked.kill.addDays(d), rail.value_or(0), loads, capacity).fits())
@@ -192,10 +194,12 @@ BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCap
 }
 
 BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity& capacity,
-                       const QuoteRules& rules, bool overCapacity)
+                       const QuoteRules& rules, bool overCapacity, BookingFit* refused)
 {
     if (booking.hangingDays <= 0)
         booking.hangingDays = capacity.hangingDays(booking.species);
+    if (refused)
+        *refused = BookingFit();
     Booking kept = booking;
     // Cut, ready, picked up or cancelled, it takes no space to check.
     if (!kept.onTheRail()) {
@@ -204,16 +208,47 @@ BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity&
             booking = kept;
         return result;
     }
-    kept.overCapacity = false;
-    const BookResult result = book.keep(kept, [&](const QList<Booking>& onTheRail) {
-        const BookingFit fit = Fit(kept, onTheRail, capacity, rules);
+    bool full = false;
+    BookResult result = book.keep(kept, [&](const QList<Booking>& onTheRail) {
+        // A change that asks for no other days or space (a phone, a payment,
+        // the carcass weighed: a fact, never refused) is not checked again,
+        // and keeps its mark.
+        for (const Booking& earlier : onTheRail)
+            if (earlier.number == kept.number && kept.number != 0 && earlier.kill == kept.kill &&
+                earlier.hangingDays == kept.hangingDays && earlier.animals == kept.animals &&
+                earlier.species == kept.species && earlier.liveWeight == kept.liveWeight) {
+                kept.overCapacity = earlier.overCapacity;
+                return QString();
+            }
+        kept.overCapacity = false;
+        const BookingFit fit = Fit(kept, onTheRail, capacity, rules, false);
+        full = !fit.fits();
         if (fit.fits() || !overCapacity)
-            return fit.words();
+            return fit.words(false);
         kept.overCapacity = true; // the owner's, and marked
         return QString();
     });
-    if (result.done || result.mayBeSaved)
+    if (result.done || result.mayBeSaved) {
         booking = kept;
+        return result;
+    }
+    // Refused for what is full: the first day that fits, over the bookings
+    // of the year from the day asked (told, not held: another counter may
+    // take it first).
+    if (full) {
+        QString problem;
+        const QList<Booking> year = book.bookings(
+            booking.kill, booking.kill.addYears(1).addDays(booking.hangingDays), &problem);
+        if (problem.isEmpty()) {
+            const BookingFit fit = Fit(booking, year, capacity, rules);
+            if (refused)
+                *refused = fit;
+            result.problem += fit.firstFit.isValid()
+                                  ? QStringLiteral(" The first kill day that fits is %1.")
+                                        .arg(DayText(fit.firstFit))
+                                  : QStringLiteral(" No kill day fits within a year.");
+        }
+    }
     return result;
 }
 

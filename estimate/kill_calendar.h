@@ -61,23 +61,29 @@ struct BookingFit {
     bool fits() const { return what == Fits; }
     // In the clerk's words: "The cooler is full on Friday, October 16, 2026:
     // 5,640 lb of its 6,000 lb hang then, and this booking needs 680 lb. The
-    // first kill day that fits is Wednesday, October 21, 2026."
-    QString words() const;
+    // first kill day that fits is Wednesday, October 21, 2026." Without
+    // `firstDay`, what is full alone.
+    QString words(bool firstDay = true) const;
 };
 
 // Checks `asked` (its kill day and hanging days as booked) against the other
 // bookings (`booked`; a booking of the same number is the one being moved,
-// and is left out).
+// and is left out). When it does not fit, the first day that fits is looked
+// for (`findFirst`) within a year: `booked` must then hold the bookings of
+// that year.
 BookingFit Fit(const Booking& asked, const QList<Booking>& booked, const KillCapacity& capacity,
-               const QuoteRules& rules);
+               const QuoteRules& rules, bool findFirst = true);
 
 // Keeps a booking in the book when it fits what the shop can take in,
 // checked within the book's write against every booking on the rail then.
 // A booking not kept before takes its species' hanging days when it has
 // none. `overCapacity`: the owner books it over what is full, and it is
-// marked so. Refused with the check's words when it does not fit.
+// marked so. Refused with the check's words when it does not fit, and the
+// first day that fits; `refused` (when given) then tells what is full and
+// that day (and fits when it was refused for another reason, or kept).
 BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity& capacity,
-                       const QuoteRules& rules, bool overCapacity = false);
+                       const QuoteRules& rules, bool overCapacity = false,
+                       BookingFit* refused = nullptr);
 
 // The money paid against a booking: deposits and payments, less refunds.
 std::int64_t PaidCents(const QList<Payment>& payments);

@@ -222,6 +222,8 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     status_->setWordWrap(true);
     auto* bookDay = new QPushButton(QStringLiteral("&Book This Day..."), this);
     bookDay->setObjectName(QStringLiteral("cmdBook"));
+    auto* change = new QPushButton(QStringLiteral("&Change Booking..."), this);
+    change->setObjectName(QStringLiteral("cmdChangeBooking"));
     auto* killSheet = new QPushButton(QStringLiteral("Print &Kill Sheet..."), this);
     killSheet->setObjectName(QStringLiteral("cmdKillSheet"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
@@ -233,6 +235,7 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     top->addWidget(next);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bookDay);
+    buttons->addWidget(change);
     buttons->addWidget(killSheet);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -260,6 +263,9 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     });
     connect(bookDay, &QPushButton::clicked, this, &KillCalendarWindow::bookChosenDay);
     connect(killSheet, &QPushButton::clicked, this, &KillCalendarWindow::printKillSheet);
+    connect(change, &QPushButton::clicked, this, &KillCalendarWindow::changeChosenBooking);
+    connect(dayList_, &QTableWidget::cellActivated, this,
+            [this](int, int) { changeChosenBooking(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* changes = new QTimer(this);
     connect(changes, &QTimer::timeout, this, [this] {
@@ -358,29 +364,38 @@ void KillCalendarWindow::bookChosenDay()
         booking = *filled;
         break;
     }
+    keep(booking, capacity);
+}
+
+bool KillCalendarWindow::keep(Booking& booking, const KillCapacity& capacity)
+{
+    const bool adding = booking.number == 0;
     bool overCapacity = false;
     for (;;) {
-        const BookResult kept = KeepBooking(book_, booking, capacity, rules_, overCapacity);
+        BookingFit fit;
+        const BookResult kept = KeepBooking(book_, booking, capacity, rules_, overCapacity, &fit);
         if (kept.done) {
             month_->choose(booking.kill);
             refresh();
-            Dialogs::tell(this, QStringLiteral("Booking %1 is kept: %2 to be killed on %3.")
-                                    .arg(booking.number)
-                                    .arg(AnimalsText(booking.species, booking.animals),
-                                         English.toString(booking.kill,
-                                                          QStringLiteral("dddd, MMMM d, yyyy"))));
-            return;
+            Dialogs::tell(
+                this,
+                adding
+                    ? QStringLiteral("Booking %1 is kept: %2 to be killed on %3.")
+                          .arg(booking.number)
+                          .arg(AnimalsText(booking.species, booking.animals),
+                               English.toString(booking.kill, QStringLiteral("dddd, MMMM d, yyyy")))
+                    : QStringLiteral("Booking %1 is changed: %2, %3.")
+                          .arg(booking.number)
+                          .arg(StateName(booking.state),
+                               BalanceWords(billed(booking), PaidCents(booking.payments))));
+            return true;
         }
         // Refused for space: the first day that fits is offered; else the
         // owner may book it over what the shop can take in.
-        QString problem;
-        const BookingFit fit =
-            Fit(booking, book_.bookings(booking.kill, booking.kill.addYears(1), &problem), capacity,
-                rules_);
         if (kept.mayBeSaved || fit.fits() || overCapacity) {
             Dialogs::warn(this, kept.problem);
             refresh();
-            return;
+            return false;
         }
         const QString day = English.toString(booking.kill, QStringLiteral("dddd, MMMM d, yyyy"));
         if (fit.firstFit.isValid() &&
@@ -402,9 +417,81 @@ void KillCalendarWindow::bookChosenDay()
                     .arg(fit.firstFit.isValid() ? QString() : kept.problem + QStringLiteral("\n\n"),
                          day),
                 QStringLiteral("The day is full"), QMessageBox::Question, QMessageBox::No))
-            return;
+            return false;
         overCapacity = true;
     }
+}
+
+std::int64_t KillCalendarWindow::billed(const Booking& booking)
+{
+    std::int64_t cents = 0;
+    QString problem;
+    for (const qint64 number : booking.estimates)
+        if (const std::optional<EstimateRecord> record = book_.open(number, &problem))
+            cents += record->finalCents.value_or(record->quoteCents.value_or(0));
+    return cents;
+}
+
+void KillCalendarWindow::changeChosenBooking()
+{
+    const int row = dayList_->currentRow();
+    const qint64 number = row < 0 ? 0 : dayList_->item(row, 0)->text().toLongLong();
+    QString problem;
+    const std::optional<Booking> kept = number > 0 ? book_.booking(number, &problem) : std::nullopt;
+    if (!kept) {
+        Dialogs::warn(this, problem.isEmpty()
+                                ? QStringLiteral("Choose the booking to change in the day's list.")
+                                : problem);
+        return;
+    }
+    const KillCapacity capacity = prices_.shopSettings().capacity;
+    Booking booking = *kept;
+    for (;;) {
+        BookingDialog dialog(booking, capacity, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        const std::optional<Booking> filled = dialog.booking(&problem);
+        if (!filled) {
+            Dialogs::warn(this, problem);
+            continue;
+        }
+        // A payment over what is owed is told before it is kept.
+        if (filled->payments.size() > booking.payments.size()) {
+            const Balance balance{billed(*filled), PaidCents(booking.payments)};
+            const std::int64_t paying = filled->payments.last().paid();
+            if (const std::int64_t over = OverBalance(balance.due(), paying);
+                over > 0 &&
+                !Dialogs::askYesNo(this,
+                                   QStringLiteral("The payment of %1 is %2 over the balance due "
+                                                  "of %3: give %2 back in change, or keep it as "
+                                                  "the customer's credit. Keep the payment of %1?")
+                                       .arg(MoneyText(paying), MoneyText(over),
+                                            MoneyText(std::max<std::int64_t>(balance.due(), 0))),
+                                   QStringLiteral("Over the balance"), QMessageBox::Question,
+                                   QMessageBox::No)) {
+                // Asked again with what was filled in, less the payment.
+                const QList<Payment> paid = booking.payments;
+                booking = *filled;
+                booking.payments = paid;
+                continue;
+            }
+        }
+        booking = *filled;
+        break;
+    }
+    keep(booking, capacity);
+}
+
+QString BalanceWords(std::int64_t billed, std::int64_t paid)
+{
+    const Balance balance{billed, paid};
+    if (billed == 0)
+        return QStringLiteral("%1 paid").arg(MoneyText(paid));
+    if (balance.due() < 0)
+        return QStringLiteral("%1 billed, %2 paid, %3 to give back or keep as credit")
+            .arg(MoneyText(billed), MoneyText(paid), MoneyText(-balance.due()));
+    return QStringLiteral("%1 billed, %2 paid, balance due %3")
+        .arg(MoneyText(billed), MoneyText(paid), MoneyText(balance.due()));
 }
 
 void KillCalendarWindow::printKillSheet()
@@ -528,11 +615,40 @@ BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacit
     form->addRow(QStringLiteral("&Drop-off"), dropOff_);
     form->addRow(QStringLiteral("&Kill"), kill_);
     form->addRow(QStringLiteral("Cut"), cut_);
-    form->addRow(QStringLiteral("D&eposit"), deposit_);
+    const bool kept = booking.number != 0;
+    if (kept) {
+        setWindowTitle(QStringLiteral("Booking %1").arg(booking.number));
+        state_ = new QComboBox(this);
+        state_->setObjectName(QStringLiteral("cboState"));
+        for (const Booking::State s :
+             {Booking::State::Booked, Booking::State::DroppedOff, Booking::State::Killed,
+              Booking::State::Cut, Booking::State::Ready, Booking::State::PickedUp,
+              Booking::State::Cancelled})
+            state_->addItem(StateName(s));
+        state_->setCurrentText(StateName(booking.state));
+        weighed_ = new QLineEdit(booking.hangingWeighed, this);
+        weighed_->setObjectName(QStringLiteral("txtHangingWeighed"));
+        weighed_->setPlaceholderText(QStringLiteral("not weighed yet"));
+        cancelReason_ = new QLineEdit(booking.cancelReason, this);
+        cancelReason_->setObjectName(QStringLiteral("txtCancelReason"));
+        depositFate_ = new QComboBox(this);
+        depositFate_->setObjectName(QStringLiteral("cboDepositFate"));
+        depositFate_->addItems(
+            {QStringLiteral("held"), QStringLiteral("refunded"), QStringLiteral("kept")});
+        depositFate_->setCurrentIndex(static_cast<int>(booking.deposit));
+        form->addRow(QStringLiteral("S&tate"), state_);
+        form->addRow(QStringLiteral("Hanging weight &weighed (all)"), weighed_);
+        form->addRow(QStringLiteral("Cancelled &because"), cancelReason_);
+        form->addRow(QStringLiteral("Deposit of a cancelled booking"), depositFate_);
+        form->addRow(QStringLiteral("Paid so far"),
+                     new QLabel(MoneyText(PaidCents(booking.payments)), this));
+    }
+    form->addRow(kept ? QStringLiteral("Pa&yment now") : QStringLiteral("D&eposit"), deposit_);
     form->addRow(QStringLiteral("Paid by"), method_);
     form->addRow(QStringLiteral("Check n&umber"), checkNumber_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Book"));
+    buttons->button(QDialogButtonBox::Ok)
+        ->setText(kept ? QStringLiteral("Keep") : QStringLiteral("Book"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -580,6 +696,26 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
                        .arg(b.liveWeight);
         return std::nullopt;
     }
+    if (state_) {
+        StateFromName(state_->currentText(), &b.state);
+        b.hangingWeighed = weighed_->text().trimmed();
+        b.cancelReason = cancelReason_->text().trimmed();
+        b.deposit = static_cast<Booking::Deposit>(depositFate_->currentIndex());
+        if (!b.hangingWeighed.isEmpty() && !(StrictNumber(b.hangingWeighed).value_or(-1) > 0)) {
+            *problem = QStringLiteral("The hanging weight weighed \"%1\" is not a weight in "
+                                      "pounds.")
+                           .arg(b.hangingWeighed);
+            return std::nullopt;
+        }
+        if (b.state == Booking::State::Cancelled && b.cancelReason.isEmpty()) {
+            *problem = QStringLiteral("A cancelled booking needs the reason it was cancelled.");
+            return std::nullopt;
+        }
+        // Weighed, the carcass is killed.
+        if (!b.hangingWeighed.isEmpty() &&
+            (b.state == Booking::State::Booked || b.state == Booking::State::DroppedOff))
+            b.state = Booking::State::Killed;
+    }
     if (const QString deposit = deposit_->text().trimmed(); !deposit.isEmpty()) {
         const std::optional<std::int64_t> cents =
             CentsOf(deposit.startsWith(QLatin1Char('$')) ? deposit.mid(1) : deposit);
@@ -588,7 +724,7 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
             return std::nullopt;
         }
         Payment p;
-        p.kind = Payment::Kind::Deposit;
+        p.kind = start_.number == 0 ? Payment::Kind::Deposit : Payment::Kind::Payment;
         p.cents = *cents;
         p.day = QDate::currentDate();
         MethodFromName(method_->currentText(), &p.method);

@@ -85,12 +85,23 @@ public:
     // Books a kill date on the chosen day, asking the details in the
     // booking dialog.
     void bookChosenDay();
+    // Changes the booking chosen in the day's list in the booking dialog:
+    // where it stands (weighed, cut, ready, picked up, cancelled), a payment
+    // taken (told first when it is over the balance), its days.
+    void changeChosenBooking();
     // The kill sheet of the chosen day's week, for the kill floor (see
     // KillSheetHtml), after Qt's print dialog.
     void printKillSheet();
 
 private:
     void showDay(const QDate& day);
+    // Keeps the booking (checked against what the shop can take in); true
+    // when kept. A full day is told, with the first day that fits offered,
+    // or booked over capacity when the owner says so.
+    bool keep(Booking& booking, const KillCapacity& capacity);
+    // What the booking is billed: its estimates' final bills, or their
+    // quotes where there is none yet, in cents.
+    std::int64_t billed(const Booking& booking);
 
     EstimateBook& book_;
     PriceSource& prices_;
@@ -111,14 +122,19 @@ private:
 QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
                       const QMap<qint64, QStringList>& services, const QuoteRules& rules);
 
+// "$333.00 billed, $100.00 paid, balance due $233.00" (the paid amount alone
+// while nothing is billed).
+QString BalanceWords(std::int64_t billed, std::int64_t paid);
+
 // The details of a booking, asked before it is kept.
 class BookingDialog : public QDialog {
     Q_OBJECT
 
 public:
     BookingDialog(const Booking& booking, const KillCapacity& capacity, QWidget* parent = nullptr);
-    // The booking as the clerk filled it in; the deposit a payment when one
-    // was given. No value, and the problem, when a field is not right.
+    // The booking as the clerk filled it in; the deposit (or, for a booking
+    // kept before, the payment) a payment when one was given. No value, and
+    // the problem, when a field is not right.
     std::optional<Booking> booking(QString* problem) const;
 
 private:
@@ -126,6 +142,10 @@ private:
     KillCapacity capacity_;
     QLineEdit *customer_, *phone_, *liveWeight_, *tag_, *deposit_, *checkNumber_;
     QComboBox *species_, *method_;
+    // A booking kept before: where it stands, what its carcass weighed, why
+    // it was cancelled and what became of its deposit; a payment taken now.
+    QComboBox *state_ = nullptr, *depositFate_ = nullptr;
+    QLineEdit *weighed_ = nullptr, *cancelReason_ = nullptr;
     QSpinBox* animals_;
     QDateEdit *dropOff_, *kill_;
     QLabel* cut_;

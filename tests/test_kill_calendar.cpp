@@ -245,6 +245,13 @@ private slots:
         QVERIFY(second.overCapacity);
         QString problem;
         QVERIFY(book.booking(second.number, &problem)->overCapacity);
+        // A change that asks for no other day or space is kept as it is, its
+        // mark with it; the carcass weighed heavier is a fact, never refused.
+        second.phone = QStringLiteral("555-0100");
+        second.state = Booking::State::Killed;
+        second.hangingWeighed = QStringLiteral("900");
+        QVERIFY(KeepBooking(book, second, capacity, PublishedRules()).done);
+        QVERIFY(book.booking(second.number, &problem)->overCapacity);
         second.kill = Monday.addDays(1);
         QVERIFY(KeepBooking(book, second, capacity, PublishedRules(), true).done);
         QVERIFY(!book.booking(second.number, &problem)->overCapacity);

@@ -24,20 +24,30 @@ namespace {
 
 const QDate Monday(2026, 10, 12);
 
-// Fills the booking dialog when it shows, as the clerk does, and books.
-void answerBookingDialog(const std::function<void(QDialog*)>& fill)
+// Fills the booking dialogs as they show, one after another, as the clerk
+// does, and presses Book (or Keep) on each.
+void answerBookingDialogs(const QList<std::function<void(QDialog*)>>& fills)
 {
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, fill] {
+    auto left = std::make_shared<QList<std::function<void(QDialog*)>>>(fills);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, left] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != QLatin1String("dlgBooking"))
+        if (!dialog || dialog->objectName() != QLatin1String("dlgBooking") || !dialog->isVisible())
             return;
-        timer->stop();
-        timer->deleteLater();
+        const auto fill = left->takeFirst();
+        if (left->isEmpty()) {
+            timer->stop();
+            timer->deleteLater();
+        }
         fill(dialog);
         dialog->accept();
     });
     timer->start(20);
+}
+
+void answerBookingDialog(const std::function<void(QDialog*)>& fill)
+{
+    answerBookingDialogs({fill});
 }
 
 } // namespace
@@ -163,6 +173,7 @@ private slots:
         quoted.customer = QStringLiteral("Other");
         quoted.quoteState = QStringLiteral("quote");
         quoted.quoteServices = 1 << static_cast<int>(ServiceId::Tenderising);
+        quoted.quoteCents = 33300;
         QVERIFY(other.save(quoted).done);
         Booking third = BookChecks::BookedBeef(QStringLiteral("Other"), Monday.addDays(2));
         third.tag = QStringLiteral("B-1042");
@@ -192,6 +203,43 @@ private slots:
                      text.contains(QRegularExpression(
                          QStringLiteral("4 Other 1 beef B-1042 1150 lb 736 lb Tenderi"))),
                  qPrintable(text));
+        QCOMPARE(answers.unexpected(), 0);
+
+        // Weighed, and paid at pickup: a payment over the balance is told
+        // first, and the balance adds up to the cent.
+        month->choose(Monday.addDays(2));
+        QCOMPARE(month->cellText(Monday.addDays(2)).value(2), QStringLiteral("cooler 142 %"));
+        QTest::keyClick(month, Qt::Key_Return);
+        QCOMPARE(day->rowCount(), 1);
+        day->setCurrentCell(0, 0);
+        answers.clear();
+        answerBookingDialogs(
+            {[](QDialog* d) {
+                 QCOMPARE(d->windowTitle(), QStringLiteral("Booking 4"));
+                 typeInto(field(d, QStringLiteral("txtHangingWeighed")), QStringLiteral("702"));
+                 typeInto(field(d, QStringLiteral("txtDeposit")), QStringLiteral("300"));
+             },
+             [](QDialog* d) {
+                 typeInto(field(d, QStringLiteral("txtDeposit")), QStringLiteral("233.00"));
+             }});
+        answers.press(QMessageBox::No).press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdChangeBooking")));
+        QCOMPARE(answers.texts().value(0),
+                 QStringLiteral("The payment of $300.00 is $67.00 over the balance due of "
+                                "$233.00: give $67.00 back in change, or keep it as the "
+                                "customer's credit. Keep the payment of $300.00?"));
+        QCOMPARE(answers.texts().value(1),
+                 QStringLiteral("Booking 4 is changed: killed, $333.00 billed, $333.00 paid, "
+                                "balance due $0.00."));
+        const std::optional<Booking> weighed = screen.book().booking(4, &problem);
+        QCOMPARE(weighed->state, Booking::State::Killed);
+        QCOMPARE(weighed->hangingWeighed, QStringLiteral("702"));
+        QCOMPARE(weighed->payments.size(), 2);
+        QCOMPARE(weighed->payments.last().kind, Payment::Kind::Payment);
+        // The cooler counts the weighed weight now, 702 lb for 736 at the
+        // high end of the range: 3 × 704 + 702 of the 2000 lb (the owner's
+        // booking over them).
+        QCOMPARE(month->cellText(Monday.addDays(2)).value(2), QStringLiteral("cooler 141 %"));
         QCOMPARE(answers.unexpected(), 0);
     }
 };
