@@ -375,8 +375,21 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
         hanging = DivideHanging(parts, whole);
         out.hanging = NumberText(whole);
     }
-    for (int i = 0; i < int(parts.size()); ++i)
-        estimates[i]->setHangingWeight(NumberText(hanging.shares[i]));
+    for (int i = 0; i < int(parts.size()); ++i) {
+        Estimate& e = *estimates[i];
+        e.setHangingWeight(NumberText(hanging.shares[i]));
+        // A charge the clerk typed on the share's screen stands while the
+        // share's hanging weight does, as it stands on that screen (which
+        // figures it again only when the animal gives it another weight).
+        const EstimateValue& was = animal.shares[i].estimate;
+        if (was.species != animal.species || was.hanging.text != e.value().hanging.text)
+            continue;
+        for (const ServiceInfo& s : Services())
+            if (const ServiceRow& row = was.row(s.id);
+                row.ticked && row.charge.typed && e.value().row(s.id).ticked &&
+                e.value().row(s.id).charge.text != row.charge.text)
+                e.setServiceCharge(s.id, row.charge.text);
+    }
     unsoldEstimate->setHangingWeight(NumberText(hanging.unsold));
 
     // The kill fee, as the first share's estimate prices it (a saved one at

@@ -362,6 +362,39 @@ private slots:
         QVERIFY(shopSheet.contains(QLatin1String("weighed after the kill")));
     }
 
+    // A charge the clerk typed on a buyer's screen is the clerk's word: the
+    // animal figured again keeps it (its bill with it) while the share's
+    // hanging weight stands, and figures it again when the weight changes.
+    void aTypedChargeStandsWhileTheShareWeightDoes()
+    {
+        Shop shop;
+        AnimalValue beef;
+        beef.live = QStringLiteral("1200");
+        beef.shares = {buyer("Ann Carver", "half"), buyer("Bo Hale", "half")};
+        shop.figure(beef);
+        shop.tick(beef.shares[0], {ServiceId::Tenderising});
+        AnimalFigures f = shop.figure(beef);
+        const QString figured = beef.shares[0].estimate.row(ServiceId::Tenderising).charge.text;
+        {
+            Estimate e(shop.prices, shop.clock);
+            e.setPriceListFlag(true);
+            e.replace(beef.shares[0].estimate);
+            e.setServiceCharge(ServiceId::Tenderising, QStringLiteral("241.67"));
+            beef.shares[0].estimate = e.value();
+        }
+        f = shop.figure(beef);
+        const EstimateValue& ann = beef.shares[0].estimate;
+        QCOMPARE(ann.row(ServiceId::Tenderising).charge.text, QStringLiteral("241.67"));
+        QCOMPARE(CentsOfBill(ann)->services, 24167);
+        QVERIFY(ann.total.isCurrent());
+        // Another weight: figured again by the rule.
+        beef.live = QStringLiteral("1300");
+        f = shop.figure(beef);
+        const QString refigured = beef.shares[0].estimate.row(ServiceId::Tenderising).charge.text;
+        QVERIFY(refigured != QStringLiteral("241.67"));
+        QVERIFY(StrictNumber(refigured).value_or(0) > StrictNumber(figured).value_or(0));
+    }
+
     void theKillFeeOnOneBuyerOrPerShareAndWhatIsNotSold()
     {
         Shop shop;

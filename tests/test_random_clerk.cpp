@@ -62,11 +62,10 @@ namespace {
 // dialog; the price list button opens the window that changes the prices
 // (it has tests of its own). The saved estimates' window is reached only by the
 // clerk's own move that opens a saved estimate (it can export through a file
-// dialog). The kill calendar books through a dialog of its own (it has tests
-// of its own).
-const QSet<QString> NeverTouched = {
-    QStringLiteral("cmdPrint"),  QStringLiteral("cmdPriceList"), QStringLiteral("cmdEstimates"),
-    QStringLiteral("cmdExport"), QStringLiteral("printShares"),  QStringLiteral("cmdBookKillDate")};
+// dialog).
+const QSet<QString> NeverTouched = {QStringLiteral("cmdPrint"), QStringLiteral("cmdPriceList"),
+                                    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport"),
+                                    QStringLiteral("printShares")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");

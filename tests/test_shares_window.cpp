@@ -396,6 +396,9 @@ private slots:
         c.table()->item(1, 0)->setText(QStringLiteral("Bea"));
         c.tick(0); // tenderising
         QCOMPARE(PrintedMoney(c.text(QStringLiteral("Text5"))), c.cell(1, 8));
+        // A charge typed on the buyer's screen is the row's too.
+        typeInto(c.edit(QStringLiteral("Text6_0")), QStringLiteral("241.67"));
+        QCOMPARE(PrintedMoney(c.text(QStringLiteral("Text5"))), c.cell(1, 8));
         c.tick(0);
 
         // An unfigured worksheet open on the share when the program closes.
