@@ -112,8 +112,10 @@ void EstimateScreen::watchConnection()
 
 EstimateScreen::~EstimateScreen()
 {
-    closeWorksheets();
+    // Going, the screen tells nothing more: a row put back as a worksheet
+    // closes would otherwise ask the clerk from a window being destroyed.
     estimate_.setView(nullptr);
+    closeWorksheets();
 }
 
 void EstimateScreen::closeWorksheets()

@@ -61,6 +61,22 @@ private slots:
         }
     }
 
+    // A screen going away with a worksheet open that never figured puts the
+    // row back without a word: no message box from a window being destroyed,
+    // whatever the estimate would tell.
+    void aScreenGoingTellsNothing()
+    {
+        EstimateCounter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1000"));
+        c.tick(0); // tenderising, its charge typed as no number
+        typeInto(c.edit(QStringLiteral("Text6_0")), QStringLiteral("$50"));
+        QVERIFY(c.openWorksheet(7, QStringLiteral("frmJerky")));
+        c.dialogs.clear();
+        c.screen.reset();
+        QCOMPARE(c.dialogs.texts(), QStringList());
+    }
+
     void worksheetsOpenBesideTheEstimateClearOfItsTotal()
     {
         EstimateCounter c;
