@@ -13,6 +13,8 @@
 //
 //   calendar.month   the kill calendar showing a month: the bookings read,
 //                    each day's kills and cooler load figured, the month drawn
+//   board            the day's board: the day's bookings read (dropped off,
+//                    killed, to cut, ready) and listed
 //   check            a booking checked on a full day and refused (the write
 //                    begun, the bookings on the rail read, checked, ended)
 //   check_refused    the same as the clerk is told it: with the first day
@@ -26,6 +28,7 @@
 #include "estimate/kill_calendar.h"
 #include "measure.h"
 #include "memory_prices.h"
+#include "screens/day_board.h"
 #include "screens/kill_calendar_window.h"
 
 #include <QApplication>
@@ -93,8 +96,8 @@ int main(int argc, char* argv[])
         insert.prepare(QStringLiteral(
             "Insert Into Bookings (Created, Updated, Customer, Phone, Species, Animals, "
             "LiveWeight, Tag, DropOff, Kill, HangingDays, Cut, State, CancelReason, Deposit, "
-            "HangingWeighed, OverCapacity, Estimates, Payments, Revision) Values (?, ?, ?, ?, ?, "
-            "?, ?, '', ?, ?, ?, ?, ?, '', 'held', ?, 0, '', ?, 1)"));
+            "HangingWeighed, OverCapacity, Estimates, Payments, ReadyDay, Revision) Values (?, ?, "
+            "?, ?, ?, ?, ?, '', ?, ?, ?, ?, ?, '', 'held', ?, 0, '', ?, '', 1)"));
         const QString made = QStringLiteral("2026-01-01T08:00:00");
         for (int i = 1; i < count; ++i) {
             const int s = int(random() % 10) < 5 ? 0 : int(random() % 2) + 1;
@@ -145,6 +148,16 @@ int main(int argc, char* argv[])
         calendar.month()->repaint();
     });
 
+    // The day's board: the day's bookings read and listed.
+    SystemClock clock;
+    DayBoardWindow board(book, prices, clock);
+    board.show();
+    QApplication::processEvents();
+    const std::vector<double> boardTimes = timedEach(Runs + 1, [&](int) {
+        board.refresh();
+        board.repaint();
+    });
+
     // A full day: no beef fits on it.
     const QDate full = today.addDays(10);
     capacity.days[static_cast<std::size_t>(full.dayOfWeek() - 1)].animals.insert(
@@ -192,6 +205,7 @@ int main(int argc, char* argv[])
     };
     std::printf("%s.count=%d\n", qPrintable(prefix), count);
     std::printf("%s.calendar_month.median_ms=%.2f\n", qPrintable(prefix), median(counted(month)));
+    std::printf("%s.board.median_ms=%.2f\n", qPrintable(prefix), median(counted(boardTimes)));
     std::printf("%s.check.median_ms=%.2f\n", qPrintable(prefix), median(counted(check)));
     std::printf("%s.check_refused.median_ms=%.2f\n", qPrintable(prefix), median(counted(refused)));
     std::printf("%s.check_kept.median_ms=%.2f\n", qPrintable(prefix), median(counted(kept)));

@@ -104,10 +104,12 @@ const QStringList Steps[] = {
                     "Cut Text Not Null, State Text Not Null, CancelReason Text Not Null, "
                     "Deposit Text Not Null, HangingWeighed Text Not Null, "
                     "OverCapacity Integer Not Null, Estimates Text Not Null, "
-                    "Payments Text Not Null, Revision Bigint Not Null, SaveKey Text)"),
+                    "Payments Text Not Null, ReadyDay Text Not Null, Revision Bigint Not Null, "
+                    "SaveKey Text)"),
      QStringLiteral("Create Index Bookings_Kill On Bookings (Kill, Cut)"),
      QStringLiteral("Create Index Bookings_DropOff On Bookings (DropOff)"),
      QStringLiteral("Create Index Bookings_Hanging On Bookings (HangingDays)"),
+     QStringLiteral("Create Index Bookings_State On Bookings (State, Cut)"),
      QStringLiteral("Create Unique Index Bookings_SaveKey On Bookings (SaveKey)")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");

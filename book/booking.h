@@ -49,6 +49,7 @@ struct Booking {
     QString cancelReason;
     Deposit deposit = Deposit::Held;
     QString hangingWeighed;    // every animal's hanging weight, once weighed
+    QDate readySince;          // the day the order was ready for pickup
     bool overCapacity = false; // booked by the owner over what the shop can take
     QList<qint64> estimates;   // the saved estimates it is billed by
     QList<Payment> payments;

@@ -11,7 +11,7 @@ namespace {
 const QString Columns = QStringLiteral(
     "Number, Created, Updated, Customer, Phone, Species, Animals, LiveWeight, Tag, DropOff, "
     "Kill, HangingDays, Cut, State, CancelReason, Deposit, HangingWeighed, OverCapacity, "
-    "Estimates, Payments, Revision");
+    "Estimates, Payments, Revision, ReadyDay");
 // What a keep writes, in the order of ContentOf.
 const QStringList Content{
     QStringLiteral("Customer"),  QStringLiteral("Phone"),          QStringLiteral("Species"),
@@ -19,7 +19,7 @@ const QStringList Content{
     QStringLiteral("DropOff"),   QStringLiteral("Kill"),           QStringLiteral("HangingDays"),
     QStringLiteral("Cut"),       QStringLiteral("State"),          QStringLiteral("CancelReason"),
     QStringLiteral("Deposit"),   QStringLiteral("HangingWeighed"), QStringLiteral("OverCapacity"),
-    QStringLiteral("Estimates"), QStringLiteral("Payments")};
+    QStringLiteral("Estimates"), QStringLiteral("Payments"),       QStringLiteral("ReadyDay")};
 
 const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 const QStringList DepositNames{QStringLiteral("held"), QStringLiteral("refunded"),
@@ -104,7 +104,8 @@ QVariantList ContentOf(const Booking& b)
             text(b.hangingWeighed),
             b.overCapacity ? 1 : 0,
             text(estimates.join(QLatin1Char(' '))),
-            text(PaymentsText(b.payments))};
+            text(PaymentsText(b.payments)),
+            text(DayText(b.readySince))};
 }
 
 Booking ReadBooking(const QSqlQuery& q)
@@ -132,6 +133,7 @@ Booking ReadBooking(const QSqlQuery& q)
         b.estimates << n.toLongLong();
     b.payments = PaymentsFrom(q.value(19).toString());
     b.revision = q.value(20).toLongLong();
+    b.readySince = DayFrom(q.value(21));
     return b;
 }
 
@@ -372,6 +374,41 @@ QList<Booking> EstimateBook::bookings(const QDate& from, const QDate& to, QStrin
     if (session.start(false, location_, &why, &empty) && !empty) {
         QSqlError error;
         if (!ReadTouching(connection_->db, from, to, false, &found, &error)) {
+            found.clear();
+            why = ErrorWords(location_, error, false);
+            session.failed();
+        }
+        session.end(true);
+    }
+    if (!why.isEmpty() && problem)
+        *problem = QStringLiteral("%1. %2").arg(what, why);
+    return found;
+}
+
+QList<Booking> EstimateBook::bookingsDue(const QDate& day, QString* problem)
+{
+    QList<Booking> found;
+    if (problem)
+        problem->clear();
+    const QString what = QStringLiteral("The day's bookings could not be read");
+    if (!connection_->problem.isEmpty()) {
+        if (problem)
+            *problem = QStringLiteral("%1. %2").arg(what, connection_->problem);
+        return found;
+    }
+    if (location_.isFile() && !QFileInfo::exists(path()))
+        return found;
+    Session session(connection_->db, &connection_->file);
+    QString why;
+    bool empty = false;
+    if (session.start(false, location_, &why, &empty) && !empty) {
+        QSqlError error;
+        const QString d = DayText(day);
+        if (!ReadBookings(connection_->db,
+                          QStringLiteral("Kill = ? Or DropOff = ? Or (State In ('booked', "
+                                         "'dropped off', 'killed') And Cut <= ?) Or State = "
+                                         "'ready'"),
+                          {d, d, d}, &found, &error)) {
             found.clear();
             why = ErrorWords(location_, error, false);
             session.failed();

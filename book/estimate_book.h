@@ -190,6 +190,10 @@ public:
     // `from` to `to`, by kill day and number. Empty with no problem when
     // there is no book yet.
     QList<Booking> bookings(const QDate& from, const QDate& to, QString* problem);
+    // What the day's board lists on `day`: the bookings dropped off or killed
+    // that day, those on the rail whose cut day is reached, and the orders
+    // ready for pickup.
+    QList<Booking> bookingsDue(const QDate& day, QString* problem);
     // One booking; no value when there is none (or the store refused, and
     // then `problem` says why).
     std::optional<Booking> booking(qint64 number, QString* problem);

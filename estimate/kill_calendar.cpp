@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -250,6 +251,44 @@ BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity&
         }
     }
     return result;
+}
+
+DayBoard BoardOf(const QList<Booking>& bookings, const QDate& day)
+{
+    DayBoard board;
+    for (const Booking& b : bookings) {
+        if (b.state == Booking::State::Cancelled)
+            continue;
+        if (b.dropOff == day && b.dropOff != b.kill)
+            board.dropOffs << b;
+        if (b.kill == day)
+            board.kills << b;
+        if (b.onTheRail() && b.cut() <= day)
+            board.toCut << b;
+        if (b.state == Booking::State::Ready)
+            board.ready << b;
+    }
+    std::stable_sort(board.toCut.begin(), board.toCut.end(),
+                     [](const Booking& a, const Booking& b) { return a.cut() < b.cut(); });
+    std::stable_sort(board.ready.begin(), board.ready.end(),
+                     [day](const Booking& a, const Booking& b) {
+                         return DaysWaiting(a, day) > DaysWaiting(b, day);
+                     });
+    return board;
+}
+
+int DaysWaiting(const Booking& booking, const QDate& day)
+{
+    if (booking.state != Booking::State::Ready || !booking.readySince.isValid())
+        return 0;
+    return static_cast<int>(std::max<qint64>(0, booking.readySince.daysTo(day)));
+}
+
+int StorageDays(const Booking& booking, const QDate& day, const KillCapacity& capacity)
+{
+    if (!capacity.freeStorageDays)
+        return 0;
+    return std::max(0, DaysWaiting(booking, day) - *capacity.freeStorageDays);
 }
 
 std::int64_t PaidCents(const QList<Payment>& payments)

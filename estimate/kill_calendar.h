@@ -85,6 +85,22 @@ BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity&
                        const QuoteRules& rules, bool overCapacity = false,
                        BookingFit* refused = nullptr);
 
+// The day's board: what the shop does with its bookings on a day.
+struct DayBoard {
+    QList<Booking> dropOffs; // dropped off that day (not cancelled)
+    QList<Booking> kills;    // killed that day (not cancelled)
+    QList<Booking> toCut;    // on the rail, their hanging days reached (cut day that day or before)
+    QList<Booking> ready;    // ready for pickup, the longest waiting first
+};
+// The board of `day` from the bookings (those EstimateBook::bookingsDue
+// reads, or any more).
+DayBoard BoardOf(const QList<Booking>& bookings, const QDate& day);
+// The days an order ready for pickup has waited on `day`; 0 for one not ready.
+int DaysWaiting(const Booking& booking, const QDate& day);
+// The days of storage charged on `day`: those waited beyond the shop's free
+// days; none while the shop charges no storage.
+int StorageDays(const Booking& booking, const QDate& day, const KillCapacity& capacity);
+
 // The money paid against a booking: deposits and payments, less refunds.
 std::int64_t PaidCents(const QList<Payment>& payments);
 

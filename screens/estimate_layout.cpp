@@ -173,6 +173,12 @@ const ButtonDesign Buttons[] = {
      "(Ctrl+K)",
      {3660, 1020, 2100, 420},
      &EstimateControls::killCalendar},
+    // What the shop does with its bookings today.
+    {"cmdDayBoard",
+     "Today's B&oard...",
+     "Today's drop-offs and kills, the carcasses to cut and the orders ready for pickup",
+     {3660, 2460, 2100, 420},
+     &EstimateControls::dayBoard},
     // A saved estimate: its final bill or its quote, at the rates kept with it.
     {"cmdQuoteOrFinal",
      "Show the &Quote",

@@ -52,6 +52,7 @@ struct EstimateControls {
     QPushButton* estimates = nullptr;
     QPushButton* shares = nullptr;
     QPushButton* killCalendar = nullptr;
+    QPushButton* dayBoard = nullptr;
     QPushButton* todaysPrices = nullptr; // hidden while figured at today's prices
     QPushButton* quoteOrFinal = nullptr; // hidden while there is no final bill
     QLabel* recordLabel = nullptr;       // names the saved estimate on the screen

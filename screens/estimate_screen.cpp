@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "estimate/estimate_summary.h"
 #include "pricelist/price_list.h"
+#include "screens/day_board.h"
 #include "screens/estimate_print.h"
 #include "screens/kill_calendar_window.h"
 #include "screens/price_list_window.h"
@@ -202,6 +203,7 @@ void EstimateScreen::connectControls()
     keeper_->onNewFrom([this] { render(); });
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
     onPress(ui_.killCalendar, QKeySequence::UnknownKey, [this] { showKillCalendar(); });
+    onPress(ui_.dayBoard, QKeySequence::UnknownKey, [this] { showDayBoard(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated, this,
             [this] { showKillCalendar(); });
     onPress(ui_.todaysPrices, QKeySequence::UnknownKey, [this] {
@@ -616,6 +618,20 @@ void EstimateScreen::showKillCalendar()
     killCalendar_->show();
     killCalendar_->raise();
     killCalendar_->activateWindow();
+}
+
+void EstimateScreen::showDayBoard()
+{
+    if (!dayBoard_) {
+        auto* board = new DayBoardWindow(keeper_->book(), estimate_.prices(), clock_, this);
+        board->setAttribute(Qt::WA_DeleteOnClose);
+        dayBoard_ = board;
+    } else if (auto* board = qobject_cast<DayBoardWindow*>(dayBoard_.data())) {
+        board->refresh();
+    }
+    dayBoard_->show();
+    dayBoard_->raise();
+    dayBoard_->activateWindow();
 }
 
 void EstimateScreen::showShares()

@@ -81,6 +81,8 @@ public:
 
     // The kill calendar, booking for the customer of the estimate shown.
     void showKillCalendar();
+    // Today's board of the bookings.
+    void showDayBoard();
 
     // ShareHost
     bool showShare(const EstimateValue& share, const QString& caption,
@@ -155,4 +157,5 @@ private:
     QPointer<QWidget> priceListWindow_;
     QPointer<SharesWindow> sharesWindow_;
     QPointer<QWidget> killCalendar_;
+    QPointer<QWidget> dayBoard_;
 };

@@ -711,6 +711,9 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
             *problem = QStringLiteral("A cancelled booking needs the reason it was cancelled.");
             return std::nullopt;
         }
+        // Ready from today, until it is picked up.
+        if (b.state == Booking::State::Ready && start_.state != Booking::State::Ready)
+            b.readySince = QDate::currentDate();
         // Weighed, the carcass is killed.
         if (!b.hangingWeighed.isEmpty() &&
             (b.state == Booking::State::Booked || b.state == Booking::State::DroppedOff))

@@ -261,6 +261,46 @@ private slots:
         QVERIFY(KeepBooking(book, first, capacity, PublishedRules()).done);
     }
 
+    // The day's board: today's drop-offs and kills, the carcasses whose
+    // hanging days are reached, the orders ready with the days they waited
+    // and the storage charged after the free days.
+    void theDaysBoardListsWhatIsDue()
+    {
+        const QDate today = Monday.addDays(14);
+        QList<Booking> bookings{Beef(1, today),
+                                Beef(2, today.addDays(2)),
+                                Beef(3, Monday),
+                                Beef(4, Monday.addDays(1)),
+                                Beef(5, Monday.addDays(-20)),
+                                Beef(6, Monday.addDays(-30)),
+                                Beef(7, today)};
+        bookings[1].dropOff = today;
+        bookings[3].state = Booking::State::Killed; // cut day tomorrow
+        bookings[4].state = Booking::State::Ready;
+        bookings[4].readySince = today.addDays(-10);
+        bookings[5].state = Booking::State::Ready;
+        bookings[5].readySince = today.addDays(-2);
+        bookings[6].state = Booking::State::Cancelled;
+        const DayBoard board = BoardOf(bookings, today);
+        const auto numbers = [](const QList<Booking>& list) {
+            QList<qint64> n;
+            for (const Booking& b : list)
+                n << b.number;
+            return n;
+        };
+        QCOMPARE(numbers(board.dropOffs), QList<qint64>{2});
+        QCOMPARE(numbers(board.kills), QList<qint64>{1});
+        QCOMPARE(numbers(board.toCut), QList<qint64>{3}); // its cut day is today
+        QCOMPARE(numbers(board.ready), (QList<qint64>{5, 6}));
+        QCOMPARE(DaysWaiting(bookings[4], today), 10);
+        QCOMPARE(DaysWaiting(bookings[0], today), 0);
+        KillCapacity capacity;
+        QCOMPARE(StorageDays(bookings[4], today, capacity), 0); // the shop charges none
+        capacity.freeStorageDays = 7;
+        QCOMPARE(StorageDays(bookings[4], today, capacity), 3);
+        QCOMPARE(StorageDays(bookings[5], today, capacity), 0);
+    }
+
     // Money against a booking, to the cent: deposits and payments add, a
     // refund takes away, and a payment over the balance is told with what
     // is over.

@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -241,6 +242,65 @@ private slots:
         // booking over them).
         QCOMPARE(month->cellText(Monday.addDays(2)).value(2), QStringLiteral("cooler 141 %"));
         QCOMPARE(answers.unexpected(), 0);
+    }
+
+    // Today's board from the Estimate screen: each section lists its
+    // bookings, the orders waiting with the storage after the free days.
+    void theDaysBoardListsTodaysWork()
+    {
+        TestPriceList shop;
+        shop.withSample();
+        shop.price(QStringLiteral("StorageFee"), 1.50);
+        {
+            PriceList prices(shop.path());
+            QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+            ShopWideSettings settings;
+            settings.capacity.freeStorageDays = 7;
+            QVERIFY(prices.saveShopSettings(settings).done());
+        }
+        const QDate today = Monday.addDays(14);
+        {
+            EstimateBook book(EstimateBook::pathBeside(shop.path()));
+            Booking killed = BookChecks::BookedBeef(QStringLiteral("Killed Today"), today);
+            Booking dropped =
+                BookChecks::BookedBeef(QStringLiteral("Dropped Today"), today.addDays(1));
+            dropped.dropOff = today;
+            Booking hanging = BookChecks::BookedBeef(QStringLiteral("Hung Two Weeks"), Monday);
+            hanging.state = Booking::State::Killed;
+            Booking waiting =
+                BookChecks::BookedBeef(QStringLiteral("Waiting Long"), Monday.addDays(-30));
+            waiting.state = Booking::State::Ready;
+            waiting.readySince = today.addDays(-10);
+            for (Booking* b : {&killed, &dropped, &hanging, &waiting})
+                QVERIFY(book.keep(*b).done);
+        }
+        CounterScreen screen(shop.path());
+        screen.testClock().at = QDateTime(today, QTime(9, 0));
+        screen.startUp();
+        screen.show();
+        click(control(&screen, QStringLiteral("cmdDayBoard")));
+        QWidget* board = findScreen(QStringLiteral("frmDayBoard"));
+        QVERIFY(board);
+        QCOMPARE(control<QLabel>(board, QStringLiteral("lblDay"))->text(),
+                 QStringLiteral("Monday, October 26, 2026"));
+        auto* tree = control<QTreeWidget>(board, QStringLiteral("treeBoard"));
+        QStringList shown;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* head = tree->topLevelItem(i);
+            shown << head->text(0);
+            for (int c = 0; c < head->childCount(); ++c)
+                shown << QStringLiteral("  %1 | %2")
+                             .arg(head->child(c)->text(1), head->child(c)->text(5));
+        }
+        QCOMPARE(shown, (QStringList{
+                            QStringLiteral("Drop-offs today (1)"),
+                            QStringLiteral("  Dropped Today | kill 10/27"),
+                            QStringLiteral("Kills today (1)"), QStringLiteral("  Killed Today | "),
+                            QStringLiteral("To cut: hanging days reached (1)"),
+                            QStringLiteral("  Hung Two Weeks | cut today"),
+                            QStringLiteral("Ready for pickup (1)"),
+                            QStringLiteral("  Waiting Long | waiting 10 days, storage $4.50 (3 "
+                                           "days at $1.50)")}));
     }
 };
 

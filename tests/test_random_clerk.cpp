@@ -62,10 +62,12 @@ namespace {
 // dialog; the price list button opens the window that changes the prices
 // (it has tests of its own). The saved estimates' window is reached only by the
 // clerk's own move that opens a saved estimate (it can export through a file
-// dialog).
-const QSet<QString> NeverTouched = {QStringLiteral("cmdPrint"), QStringLiteral("cmdPriceList"),
-                                    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport"),
-                                    QStringLiteral("printShares")};
+// dialog). The kill calendar and the day's board are windows of the
+// bookings, which have tests of their own.
+const QSet<QString> NeverTouched = {
+    QStringLiteral("cmdPrint"),   QStringLiteral("cmdPriceList"), QStringLiteral("cmdEstimates"),
+    QStringLiteral("cmdExport"),  QStringLiteral("printShares"),  QStringLiteral("cmdBookKillDate"),
+    QStringLiteral("cmdDayBoard")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");

@@ -356,6 +356,24 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
     QCOMPARE(customers(kill.addDays(-1), kill.addDays(-1)), QStringLiteral("Rita Tom"));
     QCOMPARE(customers(QDate(2026, 10, 28), QDate(2026, 12, 1)), QStringLiteral("Sam"));
     QCOMPARE(customers(QDate(2026, 9, 1), QDate(2026, 10, 11)), QString());
+
+    // What the day's board reads: dropped off or killed that day, on the rail
+    // and due to be cut, or ready for pickup (since the day it was).
+    Booking ready = *book.booking(sam.number, &problem);
+    ready.state = Booking::State::Ready;
+    ready.readySince = QDate(2026, 10, 30);
+    QVERIFY(book.keep(ready).done);
+    QCOMPARE(book.booking(sam.number, &problem)->readySince, QDate(2026, 10, 30));
+    const auto due = [&book](const QDate& day) {
+        QString why;
+        QStringList names;
+        for (const Booking& b : book.bookingsDue(day, &why))
+            names << b.customer;
+        return why.isEmpty() ? names.join(QLatin1Char(' ')) : why;
+    };
+    QCOMPARE(due(kill), QStringLiteral("Rita Tom Sam")); // both killed that day, Sam ready
+    QCOMPARE(due(QDate(2026, 10, 27)), QStringLiteral("Tom Sam"));   // Tom's cut day
+    QCOMPARE(due(kill.addDays(-1)), QStringLiteral("Rita Tom Sam")); // dropped off
 }
 
 // Two counters booking the last space at the same moment: the second's
