@@ -506,6 +506,9 @@ private slots:
         record.customer = QStringLiteral("Tuesday");
         record.quoteState = QStringLiteral("quote");
         QVERIFY(counter->save(record).done);
+        Booking tuesdayBooking =
+            BookChecks::BookedBeef(QStringLiteral("Tuesday"), QDate(2026, 11, 3));
+        QVERIFY(counter->keep(tuesdayBooking).done);
         const QStringList tuesdayPrices = contentOf(shop.path());
         const QStringList tuesdayEstimates = estimatesIn(book);
 
@@ -544,6 +547,10 @@ private slots:
         wednesday.quoteState = QStringLiteral("quote");
         QVERIFY(EstimateBook(book).save(wednesday).done);
         QCOMPARE(wednesday.number, record.number + 1);
+        Booking wednesdayBooking =
+            BookChecks::BookedBeef(QStringLiteral("Wednesday"), QDate(2026, 11, 4));
+        QVERIFY(EstimateBook(book).keep(wednesdayBooking).done);
+        QCOMPARE(wednesdayBooking.number, tuesdayBooking.number + 1);
 
         // What it replaced was kept, and puts Tuesday back.
         const QStringList kept = keptBeside(shop.folder());

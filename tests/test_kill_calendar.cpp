@@ -105,6 +105,9 @@ private slots:
         const QList<Booking> mixed{Beef(1, Monday), Beef(2, Monday),
                                    Of(QStringLiteral("Pork"), 3, Monday)};
         QVERIFY(Fit(Of(QStringLiteral("Pork"), 0, Monday), mixed, units, PublishedRules()).fits());
+        // Each animal counts: two hogs are a whole unit.
+        QVERIFY(
+            !Fit(Of(QStringLiteral("Pork"), 0, Monday, 2), mixed, units, PublishedRules()).fits());
         fit = Fit(Beef(0, Monday), mixed, units, PublishedRules());
         QCOMPARE(fit.what, BookingFit::KillDayFull);
         QVERIFY(fit.species.isEmpty());

@@ -241,6 +241,16 @@ private slots:
         // high end of the range: 3 × 704 + 702 of the 2000 lb (the owner's
         // booking over them).
         QCOMPARE(month->cellText(Monday.addDays(2)).value(2), QStringLiteral("cooler 141 %"));
+        // Ready for pickup from today: the board counts the days it waits.
+        day->setCurrentCell(0, 0);
+        answers.clear();
+        answerBookingDialog([](QDialog* d) {
+            control<QComboBox>(d, QStringLiteral("cboState"))
+                ->setCurrentText(QStringLiteral("ready"));
+        });
+        answers.press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdChangeBooking")));
+        QCOMPARE(screen.book().booking(4, &problem)->readySince, QDate::currentDate());
         QCOMPARE(answers.unexpected(), 0);
     }
 

@@ -326,6 +326,18 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
     QVERIFY(other.keep(sam, OneBeefOn(sam.kill)).done);
     QVERIFY(sam.number > rita.number);
 
+    // The check is given every carcass on the rail on the days asked: one
+    // killed a week before and hanging still among them.
+    Booking later = BookedBeef(QStringLiteral("Later"), kill.addDays(7));
+    QStringList seen;
+    kept = other.keep(later, [&seen](const QList<Booking>& onTheRail) {
+        for (const Booking& b : onTheRail)
+            seen << b.customer;
+        return QStringLiteral("Not this week.");
+    });
+    QVERIFY(!kept.done);
+    QCOMPARE(seen, (QStringList{QStringLiteral("Rita"), QStringLiteral("Sam")}));
+
     // Killed and weighed at one counter; the other's copy is then stale.
     Booking there = *other.booking(rita.number, &problem);
     there.state = Booking::State::Killed;
