@@ -453,16 +453,36 @@ std::optional<qint64> DataVersion(QSqlDatabase& db, bool read)
 
 void EstimateBook::noteSeen()
 {
+    // A change the list takes in is counted still: the book's other windows
+    // have not shown it.
     if (location_.isServer()) {
-        Database::TakeNotices(connection_->db, BookStore::ChangesChannel);
+        if (Database::TakeNotices(connection_->db, BookStore::ChangesChannel))
+            ++changes_;
         return;
     }
     // Inside the list's read transaction: the version of what it reads.
-    if (const auto version = DataVersion(connection_->db, false))
+    if (const auto version = DataVersion(connection_->db, false)) {
+        if (dataVersion_ != 0 && *version != dataVersion_)
+            ++changes_;
         dataVersion_ = *version;
+    }
+}
+
+quint64 EstimateBook::changesSeen()
+{
+    changedElsewhere();
+    return changes_;
 }
 
 bool EstimateBook::changedElsewhere()
+{
+    const bool changed = lookForChanges();
+    if (changed)
+        ++changes_;
+    return changed;
+}
+
+bool EstimateBook::lookForChanges()
 {
     if (location_.isServer())
         return connection_->db.isOpen() &&

@@ -156,6 +156,13 @@ public:
     // list shown may be out of date. On a server this counter's own changes
     // are told too. False when it cannot be told now.
     bool changedElsewhere();
+    // The changes told so far, looked for now: a window showing the book
+    // keeps the count it last showed, and a larger one means that what it
+    // shows may be out of date. Every window of one book sees every change
+    // this way, whichever of them looked first. `changesCounted` is the count
+    // without looking.
+    quint64 changesSeen();
+    quint64 changesCounted() const { return changes_; }
 
     // One saved estimate; no value when there is none (or the file refused,
     // and then `problem` says why).
@@ -206,6 +213,8 @@ private:
     // The book as a list reads it now is the one changedElsewhere() tells
     // changes to.
     void noteSeen();
+    // Whether the book changed since the last look (see changedElsewhere).
+    bool lookForChanges();
 
     struct Connection;
     StoreLocation location_;
@@ -213,4 +222,5 @@ private:
     // A file's, when changedElsewhere() last looked.
     qint64 dataVersion_ = 0;
     bool wasThere_ = false, looked_ = false;
+    quint64 changes_ = 0;
 };

@@ -71,11 +71,15 @@ DayBoardWindow::DayBoardWindow(EstimateBook& book, PriceSource& prices, const Cl
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* changes = new QTimer(this);
     connect(changes, &QTimer::timeout, this, [this] {
-        if (isVisible() && book_.changedElsewhere())
+        if (!isVisible())
+            return;
+        if (const quint64 seen = book_.changesSeen(); seen != changesShown_) {
+            changesShown_ = seen;
             refresh();
+        }
     });
     changes->start(ChangesLookMs);
-    book_.changedElsewhere(); // from now on
+    changesShown_ = book_.changesSeen(); // from now on
     EscapeCloses(this);
     refresh();
 }

@@ -26,6 +26,8 @@ public:
 
 private:
     EstimateBook& book_;
+    // The book's changes told when the window last showed it.
+    quint64 changesShown_ = 0;
     PriceSource& prices_;
     const Clock& clock_;
     QLabel* caption_ = nullptr;

@@ -414,11 +414,11 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Cl
     // What other counters save and delete shows while the window is open.
     auto* changes = new QTimer(this);
     connect(changes, &QTimer::timeout, this, [this] {
-        if (isVisible() && book_.changedElsewhere())
+        if (isVisible() && book_.changesSeen() != changesShown_)
             refresh();
     });
     changes->start(ChangesLookMs);
-    book_.changedElsewhere(); // from now on
+    changesShown_ = book_.changesSeen(); // from now on
     // Tab from the search goes to the list, then on to the period and the buttons.
     setTabOrder(search_, table_);
     setTabOrder(table_, period_);
@@ -476,6 +476,8 @@ void EstimatesWindow::refresh()
     // One more than is shown, to tell that there are more.
     const QList<EstimateListing> found =
         book_.list(search_->text(), &problem, ShownRows + 1, since());
+    // What the list shows takes in every change told so far.
+    changesShown_ = book_.changesCounted();
     const int shown = int(std::min<qsizetype>(found.size(), ShownRows));
     table_->setUpdatesEnabled(false);
     table_->setSortingEnabled(false);

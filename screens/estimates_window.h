@@ -122,6 +122,8 @@ private:
     void showAccuracy();
 
     EstimateBook& book_;
+    // The book's changes told when the list was last read.
+    quint64 changesShown_ = 0;
     PriceSource& shop_; // the shop's settings, kept with its prices
     const Clock& clock_;
     QLineEdit* search_ = nullptr;

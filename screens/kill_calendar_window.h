@@ -104,6 +104,8 @@ private:
     std::int64_t billed(const Booking& booking);
 
     EstimateBook& book_;
+    // The book's changes told when the window last showed it.
+    quint64 changesShown_ = 0;
     PriceSource& prices_;
     const QuoteRules& rules_;
     std::function<BookingStart()> start_;

@@ -180,6 +180,10 @@ private slots:
         third.tag = QStringLiteral("B-1042");
         third.estimates = {quoted.number};
         QVERIFY(other.keep(third).done);
+        // Another window of the book (Saved Estimates) reads it first, and
+        // looks for changes: the calendar is told the change still.
+        screen.showEstimates();
+        screen.book().changedElsewhere();
         QTRY_COMPARE_WITH_TIMEOUT(month->cellText(Monday.addDays(2)).value(1),
                                   QStringLiteral("1 beef"), 6000);
 
