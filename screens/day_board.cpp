@@ -136,6 +136,8 @@ void DayBoardWindow::refresh()
         }
         return notes;
     });
-    board_->resizeColumnToContents(0);
+    // Every column as wide as what it holds; the notes take what is left.
+    for (int column = 0; column < board_->columnCount() - 1; ++column)
+        board_->resizeColumnToContents(column);
     status_->setText(problem);
 }
