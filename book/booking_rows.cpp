@@ -355,96 +355,80 @@ BookResult EstimateBook::keep(Booking& booking, const BookingCheck& check)
     return result;
 }
 
-QList<Booking> EstimateBook::bookings(const QDate& from, const QDate& to, QString* problem)
+QList<Booking> EstimateBook::readBookings(const BookingsRead& read, QString* why)
 {
+    // A look at the bookings, as a look at the estimates: nothing when there
+    // is no book yet, the reason when it cannot be read.
     QList<Booking> found;
-    if (problem)
-        problem->clear();
-    const QString what = QStringLiteral("The bookings could not be read");
+    why->clear();
     if (!connection_->problem.isEmpty()) {
-        if (problem)
-            *problem = QStringLiteral("%1. %2").arg(what, connection_->problem);
+        *why = connection_->problem;
         return found;
     }
     if (location_.isFile() && !QFileInfo::exists(path()))
         return found;
     Session session(connection_->db, &connection_->file);
-    QString why;
     bool empty = false;
-    if (session.start(false, location_, &why, &empty) && !empty) {
+    if (session.start(false, location_, why, &empty) && !empty) {
         QSqlError error;
-        if (!ReadTouching(connection_->db, from, to, false, &found, &error)) {
+        if (!read(connection_->db, &found, &error)) {
             found.clear();
-            why = ErrorWords(location_, error, false);
+            *why = ErrorWords(location_, error, false);
             session.failed();
         }
         session.end(true);
     }
-    if (!why.isEmpty() && problem)
-        *problem = QStringLiteral("%1. %2").arg(what, why);
+    return found;
+}
+
+namespace {
+
+// The reason a look failed, after what was not done; empty when it did not.
+void Tell(QString* problem, const QString& what, const QString& why)
+{
+    if (problem)
+        *problem = why.isEmpty() ? QString() : QStringLiteral("%1. %2").arg(what, why);
+}
+
+} // namespace
+
+QList<Booking> EstimateBook::bookings(const QDate& from, const QDate& to, QString* problem)
+{
+    QString why;
+    const QList<Booking> found = readBookings(
+        [&](QSqlDatabase& db, QList<Booking>* read, QSqlError* error) {
+            return ReadTouching(db, from, to, false, read, error);
+        },
+        &why);
+    Tell(problem, QStringLiteral("The bookings could not be read"), why);
     return found;
 }
 
 QList<Booking> EstimateBook::bookingsDue(const QDate& day, QString* problem)
 {
-    QList<Booking> found;
-    if (problem)
-        problem->clear();
-    const QString what = QStringLiteral("The day's bookings could not be read");
-    if (!connection_->problem.isEmpty()) {
-        if (problem)
-            *problem = QStringLiteral("%1. %2").arg(what, connection_->problem);
-        return found;
-    }
-    if (location_.isFile() && !QFileInfo::exists(path()))
-        return found;
-    Session session(connection_->db, &connection_->file);
     QString why;
-    bool empty = false;
-    if (session.start(false, location_, &why, &empty) && !empty) {
-        QSqlError error;
-        const QString d = DayText(day);
-        if (!ReadBookings(connection_->db,
-                          QStringLiteral("Kill = ? Or DropOff = ? Or (State In ('booked', "
-                                         "'dropped off', 'killed') And Cut <= ?) Or State = "
-                                         "'ready'"),
-                          {d, d, d}, &found, &error)) {
-            found.clear();
-            why = ErrorWords(location_, error, false);
-            session.failed();
-        }
-        session.end(true);
-    }
-    if (!why.isEmpty() && problem)
-        *problem = QStringLiteral("%1. %2").arg(what, why);
+    const QString d = DayText(day);
+    const QList<Booking> found = readBookings(
+        [&](QSqlDatabase& db, QList<Booking>* read, QSqlError* error) {
+            return ReadBookings(db,
+                                QStringLiteral("Kill = ? Or DropOff = ? Or (State In ('booked', "
+                                               "'dropped off', 'killed') And Cut <= ?) Or State = "
+                                               "'ready'"),
+                                {d, d, d}, read, error);
+        },
+        &why);
+    Tell(problem, QStringLiteral("The day's bookings could not be read"), why);
     return found;
 }
 
 std::optional<Booking> EstimateBook::booking(qint64 number, QString* problem)
 {
-    if (problem)
-        problem->clear();
-    if (!connection_->problem.isEmpty()) {
-        if (problem)
-            *problem = connection_->problem;
-        return std::nullopt;
-    }
-    if (location_.isFile() && !QFileInfo::exists(path()))
-        return std::nullopt;
-    Session session(connection_->db, &connection_->file);
     QString why;
-    bool empty = false;
-    QList<Booking> found;
-    if (session.start(false, location_, &why, &empty) && !empty) {
-        QSqlError error;
-        if (!ReadBookings(connection_->db, QStringLiteral("Number = ?"), {number}, &found,
-                          &error)) {
-            why = ErrorWords(location_, error, false);
-            session.failed();
-        }
-        session.end(true);
-    }
-    if (!why.isEmpty() && problem)
-        *problem = QStringLiteral("Booking %1 could not be read. %2").arg(number).arg(why);
+    const QList<Booking> found = readBookings(
+        [&](QSqlDatabase& db, QList<Booking>* read, QSqlError* error) {
+            return ReadBookings(db, QStringLiteral("Number = ?"), {number}, read, error);
+        },
+        &why);
+    Tell(problem, QStringLiteral("Booking %1 could not be read").arg(number), why);
     return found.isEmpty() ? std::nullopt : std::optional<Booking>(found.first());
 }

@@ -13,6 +13,8 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -215,6 +217,11 @@ private:
     void noteSeen();
     // Whether the book changed since the last look (see changedElsewhere).
     bool lookForChanges();
+    // The bookings that `read` reads in a look at the book; none, and the
+    // reason in `why`, when the book cannot be read.
+    using BookingsRead =
+        std::function<bool(QSqlDatabase& db, QList<Booking>* found, QSqlError* error)>;
+    QList<Booking> readBookings(const BookingsRead& read, QString* why);
 
     struct Connection;
     StoreLocation location_;

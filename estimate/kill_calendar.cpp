@@ -24,12 +24,6 @@ template <typename Each> void EachHangingDay(const QDate& kill, int hangingDays,
         each(kill.addDays(d));
 }
 
-QString DayText(const QDate& day)
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates)
-        .toString(day, QStringLiteral("dddd, MMMM d, yyyy"));
-}
-
 QString Pounds(double pounds)
 {
     return QLocale(QLocale::English, QLocale::UnitedStates)
@@ -85,6 +79,20 @@ BookingFit Check(const Booking& asked, const QDate& kill, double rail, const Kil
 }
 
 } // namespace
+
+QString AnimalsWords(const QString& species, int count)
+{
+    if (species == QLatin1String("Pork"))
+        return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("hog")
+                                                                 : QStringLiteral("hogs"));
+    return QStringLiteral("%1 %2").arg(count).arg(species.toLower());
+}
+
+QString DayWords(const QDate& day)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+        .toString(day, QStringLiteral("dddd, MMMM d, yyyy"));
+}
 
 std::optional<double> RailPounds(const Booking& booking, const QuoteRules& rules)
 {
@@ -144,23 +152,23 @@ QString BookingFit::words(bool firstDay) const
         told = species.isEmpty()
                    ? QStringLiteral("The kill day is full: %1 takes %2 units, %3 are booked, and "
                                     "this booking needs %4.")
-                         .arg(DayText(day), Units(limit), Units(taken), Units(needed))
+                         .arg(DayWords(day), Units(limit), Units(taken), Units(needed))
                    : QStringLiteral("The kill day is full: %1 takes %2 %3, %4 are booked, and "
                                     "this booking needs %5.")
-                         .arg(DayText(day), Units(limit), species.toLower(), Units(taken),
+                         .arg(DayWords(day), Units(limit), species.toLower(), Units(taken),
                               Units(needed));
         break;
     case CoolerFull:
         told = QStringLiteral("The cooler is full on %1: %2 of its %3 hang then, and this booking "
                               "needs %4.")
-                   .arg(DayText(day), Pounds(taken), Pounds(limit), Pounds(needed));
+                   .arg(DayWords(day), Pounds(taken), Pounds(limit), Pounds(needed));
         break;
     }
     if (!firstDay)
         return told;
     return told +
            (firstFit.isValid()
-                ? QStringLiteral(" The first kill day that fits is %1.").arg(DayText(firstFit))
+                ? QStringLiteral(" The first kill day that fits is %1.").arg(DayWords(firstFit))
                 : QStringLiteral(" No kill day fits within a year."));
 }
 
@@ -246,7 +254,7 @@ BookResult KeepBooking(EstimateBook& book, Booking& booking, const KillCapacity&
                 *refused = fit;
             result.problem += fit.firstFit.isValid()
                                   ? QStringLiteral(" The first kill day that fits is %1.")
-                                        .arg(DayText(fit.firstFit))
+                                        .arg(DayWords(fit.firstFit))
                                   : QStringLiteral(" No kill day fits within a year.");
         }
     }

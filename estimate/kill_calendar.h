@@ -18,6 +18,11 @@
 #include <QString>
 #include <cstdint>
 
+// "1 beef", "3 beef", "2 hogs", "4 deer": the animals of a booking in words.
+QString AnimalsWords(const QString& species, int count);
+// A day in the clerk's words: "Monday, October 12, 2026".
+QString DayWords(const QDate& day);
+
 // The pounds of hanging weight a booking holds on the rail while it hangs;
 // no value when its weight is not known (no usable live weight, not weighed).
 std::optional<double> RailPounds(const Booking& booking, const QuoteRules& rules);

@@ -22,14 +22,6 @@ namespace {
 // How often the board looks for changes made at other counters.
 constexpr int ChangesLookMs = 1500;
 
-QString AnimalsOf(const Booking& b)
-{
-    if (b.species == QLatin1String("Pork"))
-        return QStringLiteral("%1 %2").arg(b.animals).arg(b.animals == 1 ? QStringLiteral("hog")
-                                                                         : QStringLiteral("hogs"));
-    return QStringLiteral("%1 %2").arg(b.animals).arg(b.species.toLower());
-}
-
 } // namespace
 
 DayBoardWindow::DayBoardWindow(EstimateBook& book, PriceSource& prices, const Clock& clock,
@@ -87,8 +79,7 @@ DayBoardWindow::DayBoardWindow(EstimateBook& book, PriceSource& prices, const Cl
 void DayBoardWindow::refresh()
 {
     const QDate today = clock_.today();
-    caption_->setText(QLocale(QLocale::English, QLocale::UnitedStates)
-                          .toString(today, QStringLiteral("dddd, MMMM d, yyyy")));
+    caption_->setText(DayWords(today));
     QString problem;
     const DayBoard board = BoardOf(book_.bookingsDue(today, &problem), today);
     const KillCapacity capacity = prices_.shopSettings().capacity;
@@ -103,8 +94,8 @@ void DayBoardWindow::refresh()
         head->setFont(0, bold);
         head->setFirstColumnSpanned(true);
         for (const Booking& b : bookings)
-            new QTreeWidgetItem(head, {QString::number(b.number), b.customer, b.phone, AnimalsOf(b),
-                                       b.tag, notes(b)});
+            new QTreeWidgetItem(head, {QString::number(b.number), b.customer, b.phone,
+                                       AnimalsWords(b.species, b.animals), b.tag, notes(b)});
         head->setExpanded(true);
     };
     section(QStringLiteral("Drop-offs today"), board.dropOffs, [](const Booking& b) {

@@ -37,15 +37,6 @@ constexpr int ChangesLookMs = 1500;
 
 const QLocale English(QLocale::English, QLocale::UnitedStates);
 
-QString AnimalsText(const QString& species, int count)
-{
-    // "1 beef", "3 beef", "2 hogs", "4 deer".
-    if (species == QLatin1String("Pork"))
-        return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("hog")
-                                                                 : QStringLiteral("hogs"));
-    return QStringLiteral("%1 %2").arg(count).arg(species.toLower());
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- MonthView
@@ -86,7 +77,7 @@ QStringList MonthView::cellText(const QDate& day) const
     QStringList kills;
     for (auto it = d.kills.cbegin(); it != d.kills.cend(); ++it)
         if (it.value() > 0)
-            kills << AnimalsText(it.key(), it.value());
+            kills << AnimalsWords(it.key(), it.value());
     if (!kills.isEmpty())
         lines << kills.join(QStringLiteral(", "));
     if (d.cooler > 0)
@@ -320,7 +311,7 @@ void KillCalendarWindow::showDay(const QDate& day)
                                 what,
                                 b.customer,
                                 b.phone,
-                                AnimalsText(b.species, b.animals),
+                                AnimalsWords(b.species, b.animals),
                                 state,
                                 MoneyText(PaidCents(b.payments))};
         for (int c = 0; c < int(cells.size()); ++c)
@@ -382,16 +373,15 @@ bool KillCalendarWindow::keep(Booking& booking, const KillCapacity& capacity)
             month_->choose(booking.kill);
             refresh();
             Dialogs::tell(
-                this,
-                adding
-                    ? QStringLiteral("Booking %1 is kept: %2 to be killed on %3.")
-                          .arg(booking.number)
-                          .arg(AnimalsText(booking.species, booking.animals),
-                               English.toString(booking.kill, QStringLiteral("dddd, MMMM d, yyyy")))
-                    : QStringLiteral("Booking %1 is changed: %2, %3.")
-                          .arg(booking.number)
-                          .arg(StateName(booking.state),
-                               BalanceWords(billed(booking), PaidCents(booking.payments))));
+                this, adding
+                          ? QStringLiteral("Booking %1 is kept: %2 to be killed on %3.")
+                                .arg(booking.number)
+                                .arg(AnimalsWords(booking.species, booking.animals),
+                                     DayWords(booking.kill))
+                          : QStringLiteral("Booking %1 is changed: %2, %3.")
+                                .arg(booking.number)
+                                .arg(StateName(booking.state),
+                                     BalanceWords(billed(booking), PaidCents(booking.payments))));
             return true;
         }
         // Refused for space: the first day that fits is offered; else the
@@ -401,14 +391,12 @@ bool KillCalendarWindow::keep(Booking& booking, const KillCapacity& capacity)
             refresh();
             return false;
         }
-        const QString day = English.toString(booking.kill, QStringLiteral("dddd, MMMM d, yyyy"));
+        const QString day = DayWords(booking.kill);
         if (fit.firstFit.isValid() &&
-            Dialogs::askYesNo(
-                this,
-                QStringLiteral("%1\n\nBook it on %2 instead?")
-                    .arg(kept.problem,
-                         English.toString(fit.firstFit, QStringLiteral("dddd, MMMM d, yyyy"))),
-                QStringLiteral("The day is full"), QMessageBox::Question)) {
+            Dialogs::askYesNo(this,
+                              QStringLiteral("%1\n\nBook it on %2 instead?")
+                                  .arg(kept.problem, DayWords(fit.firstFit)),
+                              QStringLiteral("The day is full"), QMessageBox::Question)) {
             booking.dropOff = booking.dropOff.addDays(booking.kill.daysTo(fit.firstFit));
             booking.kill = fit.firstFit;
             continue;
@@ -553,7 +541,7 @@ QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
                                    "<td>%6</td><td>%7</td><td>%8</td></tr>")
                         .arg(b.number)
                         .arg(escaped(b.customer), escaped(b.phone),
-                             AnimalsText(b.species, b.animals), escaped(b.tag),
+                             AnimalsWords(b.species, b.animals), escaped(b.tag),
                              b.liveWeight.isEmpty() ? QString()
                                                     : escaped(b.liveWeight) + QStringLiteral(" lb"),
                              rail ? QStringLiteral("%1 lb").arg(NumberText(std::ceil(*rail)))
