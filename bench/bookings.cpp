@@ -138,7 +138,8 @@ int main(int argc, char* argv[])
     const QuoteRules& rules = PublishedRules();
 
     // The month drawn, moving a month on each time.
-    KillCalendarWindow calendar(book, prices, rules, [] { return BookingStart(); });
+    SystemClock calendarClock;
+    KillCalendarWindow calendar(book, prices, rules, calendarClock, [] { return BookingStart(); });
     calendar.resize(820, 720);
     calendar.show();
     QApplication::processEvents();

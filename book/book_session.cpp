@@ -111,6 +111,9 @@ const QStringList Steps[] = {
      QStringLiteral("Create Index Bookings_Hanging On Bookings (HangingDays)"),
      QStringLiteral("Create Index Bookings_State On Bookings (State, Cut)"),
      QStringLiteral("Create Unique Index Bookings_SaveKey On Bookings (SaveKey)")},
+    // The storage charged when an order is picked up late (its days, cents
+    // and who waived it); payments name the estimate they pay.
+    {QStringLiteral("Alter Table Bookings Add Column Storage Text Not Null Default ''")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

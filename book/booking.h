@@ -26,10 +26,24 @@ struct Payment {
     Method method = Method::Cash;
     QString checkNumber; // a check's number; empty otherwise
     QString takenBy;     // the login that recorded it
+    // The saved estimate whose bill it pays (a buyer's share of an animal);
+    // 0: the booking's own, its first estimate's.
+    qint64 estimate = 0;
 
     // What it adds to the paid amount: a refund takes away.
     std::int64_t paid() const { return kind == Kind::Refund ? -cents : cents; }
     bool operator==(const Payment&) const = default;
+};
+
+// The storage charged when an order waited past the shop's free days: the
+// days charged and what they cost, on the booking's own bill; or waived, and
+// by whom.
+struct StorageCharge {
+    int days = 0;
+    std::int64_t cents = 0;
+    QString waivedBy; // the login that waived it; empty when it is charged
+    bool charged() const { return days > 0 && waivedBy.isEmpty(); }
+    bool operator==(const StorageCharge&) const = default;
 };
 
 struct Booking {
@@ -53,6 +67,7 @@ struct Booking {
     bool overCapacity = false; // booked by the owner over what the shop can take
     QList<qint64> estimates;   // the saved estimates it is billed by
     QList<Payment> payments;
+    StorageCharge storage; // set when the order is picked up
     qint64 revision = 0;
     QDateTime made, updated;
     // The key of a keep whose outcome could not be told (the server's answer

@@ -11,7 +11,7 @@ namespace {
 const QString Columns = QStringLiteral(
     "Number, Created, Updated, Customer, Phone, Species, Animals, LiveWeight, Tag, DropOff, "
     "Kill, HangingDays, Cut, State, CancelReason, Deposit, HangingWeighed, OverCapacity, "
-    "Estimates, Payments, Revision, ReadyDay");
+    "Estimates, Payments, Revision, ReadyDay, Storage");
 // What a keep writes, in the order of ContentOf.
 const QStringList Content{
     QStringLiteral("Customer"),  QStringLiteral("Phone"),          QStringLiteral("Species"),
@@ -19,7 +19,8 @@ const QStringList Content{
     QStringLiteral("DropOff"),   QStringLiteral("Kill"),           QStringLiteral("HangingDays"),
     QStringLiteral("Cut"),       QStringLiteral("State"),          QStringLiteral("CancelReason"),
     QStringLiteral("Deposit"),   QStringLiteral("HangingWeighed"), QStringLiteral("OverCapacity"),
-    QStringLiteral("Estimates"), QStringLiteral("Payments"),       QStringLiteral("ReadyDay")};
+    QStringLiteral("Estimates"), QStringLiteral("Payments"),       QStringLiteral("ReadyDay"),
+    QStringLiteral("Storage")};
 
 const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 const QStringList DepositNames{QStringLiteral("held"), QStringLiteral("refunded"),
@@ -42,8 +43,9 @@ QDate DayFrom(const QVariant& value)
     return QDate(t.left(4).toInt(), t.mid(5, 2).toInt(), t.mid(8, 2).toInt());
 }
 
-// A payment a line: its kind, cents, day, method, check number and who
-// took it, between tabs (which none of them holds).
+// A payment a line: its kind, cents, day, method, check number, who took
+// it and the estimate it pays (none: the booking's own), between tabs (which
+// none of them holds).
 QString PaymentsText(const QList<Payment>& payments)
 {
     QStringList lines;
@@ -56,7 +58,8 @@ QString PaymentsText(const QList<Payment>& payments)
                              check.replace(QLatin1Char('\t'), QLatin1Char(' '))
                                  .replace(QLatin1Char('\n'), QLatin1Char(' ')),
                              taken.replace(QLatin1Char('\t'), QLatin1Char(' '))
-                                 .replace(QLatin1Char('\n'), QLatin1Char(' '))}
+                                 .replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                             p.estimate > 0 ? QString::number(p.estimate) : QString()}
                      .join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\n'));
@@ -74,9 +77,32 @@ QList<Payment> PaymentsFrom(const QString& text)
         MethodFromName(f.value(3), &p.method);
         p.checkNumber = f.value(4);
         p.takenBy = f.value(5);
+        p.estimate = f.value(6).toLongLong();
         payments << p;
     }
     return payments;
+}
+
+// The storage charged at pickup: its days, cents and who waived it, between
+// tabs; empty while none was charged or waived.
+QString StorageText(const StorageCharge& storage)
+{
+    if (storage.days <= 0)
+        return QString(u""_qs);
+    QString waived = storage.waivedBy;
+    return QStringList{QString::number(storage.days), QString::number(storage.cents),
+                       waived.replace(QLatin1Char('\t'), QLatin1Char(' '))}
+        .join(QLatin1Char('\t'));
+}
+
+StorageCharge StorageFrom(const QString& text)
+{
+    const QStringList f = text.split(QLatin1Char('\t'));
+    StorageCharge storage;
+    storage.days = f.value(0).toInt();
+    storage.cents = f.value(1).toLongLong();
+    storage.waivedBy = f.value(2);
+    return storage;
 }
 
 QVariantList ContentOf(const Booking& b)
@@ -105,7 +131,8 @@ QVariantList ContentOf(const Booking& b)
             b.overCapacity ? 1 : 0,
             text(estimates.join(QLatin1Char(' '))),
             text(PaymentsText(b.payments)),
-            text(DayText(b.readySince))};
+            text(DayText(b.readySince)),
+            StorageText(b.storage)};
 }
 
 Booking ReadBooking(const QSqlQuery& q)
@@ -134,6 +161,7 @@ Booking ReadBooking(const QSqlQuery& q)
     b.payments = PaymentsFrom(q.value(19).toString());
     b.revision = q.value(20).toLongLong();
     b.readySince = DayFrom(q.value(21));
+    b.storage = StorageFrom(q.value(22).toString());
     return b;
 }
 
@@ -311,6 +339,7 @@ BookResult EstimateBook::keep(Booking& booking, const BookingCheck& check)
         }
         booking.updated = time;
         booking.saveKey.clear();
+        ++changes_; // every window of this counter sees it too
         result.done = true;
         return result;
     }
@@ -337,6 +366,7 @@ BookResult EstimateBook::keep(Booking& booking, const BookingCheck& check)
             booking.updated = saved.updated;
             booking.revision = saved.revision;
             booking.saveKey.clear();
+            ++changes_;
             result.done = true;
             return result;
         }
@@ -418,6 +448,49 @@ QList<Booking> EstimateBook::bookingsDue(const QDate& day, QString* problem)
         },
         &why);
     Tell(problem, QStringLiteral("The day's bookings could not be read"), why);
+    return found;
+}
+
+QList<Booking> EstimateBook::billedBookings(QString* problem)
+{
+    QString why;
+    const QList<Booking> found = readBookings(
+        [&](QSqlDatabase& db, QList<Booking>* read, QSqlError* error) {
+            return ReadBookings(db, QStringLiteral("Estimates <> ''"), {}, read, error);
+        },
+        &why);
+    Tell(problem, QStringLiteral("The bookings could not be read"), why);
+    return found;
+}
+
+QList<Booking> EstimateBook::billedBookings(const QList<qint64>& estimates, QString* problem)
+{
+    // A few estimates are looked for by their numbers among the bookings'
+    // (kept between blanks); many, among every booking billed.
+    constexpr int FewEstimates = 40;
+    QString where = QStringLiteral("Estimates <> ''");
+    QVariantList bound;
+    if (estimates.size() <= FewEstimates) {
+        QStringList each;
+        for (const qint64 number : estimates) {
+            each << QStringLiteral("(' ' || Estimates || ' ') Like ?");
+            bound << QStringLiteral("% ") + QString::number(number) + QStringLiteral(" %");
+        }
+        where = each.isEmpty() ? QStringLiteral("1 = 0") : each.join(QStringLiteral(" Or "));
+    }
+    QString why;
+    QList<Booking> found =
+        readBookings([&](QSqlDatabase& db, QList<Booking>* read,
+                         QSqlError* error) { return ReadBookings(db, where, bound, read, error); },
+                     &why);
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [&](const Booking& b) {
+                                   return std::none_of(
+                                       b.estimates.begin(), b.estimates.end(),
+                                       [&](qint64 n) { return estimates.contains(n); });
+                               }),
+                found.end());
+    Tell(problem, QStringLiteral("The bookings could not be read"), why);
     return found;
 }
 

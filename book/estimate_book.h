@@ -100,7 +100,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 6;
+    static constexpr int SchemaVersion = 7;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -203,6 +203,11 @@ public:
     // that day, those on the rail whose cut day is reached, and the orders
     // ready for pickup.
     QList<Booking> bookingsDue(const QDate& day, QString* problem);
+    // The bookings billed by any of the saved estimates `estimates`, by
+    // kill day and number. Empty with no problem when there are none.
+    QList<Booking> billedBookings(const QList<qint64>& estimates, QString* problem);
+    // Every booking billed by a saved estimate.
+    QList<Booking> billedBookings(QString* problem);
     // One booking; no value when there is none (or the store refused, and
     // then `problem` says why).
     std::optional<Booking> booking(qint64 number, QString* problem);

@@ -385,6 +385,35 @@ QString detailRows(const QStringList& details, int columns)
 
 const QString SurchargeName = QStringLiteral("Split-side surcharge");
 
+// The money of the booking the estimate is billed by, under its total: the
+// storage charged, each payment, and the balance due, their amounts in
+// column `at` of `columns`; on a quote (`estimated`), the balance estimated.
+QString paidRows(const EstimateSummary& s, int columns, int at, bool estimated)
+{
+    if (!s.billedByBooking)
+        return QString();
+    const auto line = [&](const QString& words, const QString& amount, bool bold) {
+        QString html = QStringLiteral("<tr>");
+        const QString cell = bold ? QStringLiteral("th") : QStringLiteral("td");
+        html += QStringLiteral("<%1 align=\"left\">%2</%1>").arg(cell, words.toHtmlEscaped());
+        for (int c = 1; c < columns; ++c)
+            html += c == at ? QStringLiteral("<%1 align=\"right\">%2</%1>")
+                                  .arg(cell, amount.toHtmlEscaped())
+                            : QStringLiteral("<td></td>");
+        return html + QStringLiteral("</tr>");
+    };
+    QString html;
+    if (!s.storageWords.isEmpty())
+        html += line(s.storageWords, MoneyText(s.storageCents), false);
+    for (const auto& [words, cents] : s.payments)
+        html += line(words, MoneyText(-cents), false);
+    html += line(s.balanceDue < 0 ? QStringLiteral("Credit to the Customer")
+                 : estimated      ? QStringLiteral("Estimated Balance Due")
+                                  : QStringLiteral("Balance Due"),
+                 MoneyText(std::abs(s.balanceDue)), true);
+    return html;
+}
+
 const QString EstimateNotice =
     QStringLiteral("<p><small>This is an estimate. The final bill follows the weights and "
                    "services of the actual work.</small></p>");
@@ -438,6 +467,7 @@ QString EstimateHtml(const EstimateSummary& s)
         html += QStringLiteral("<tr><td align=\"left\">Likely</td><td align=\"right\">%1</td>"
                                "<td></td><td align=\"right\">%2</td></tr>")
                     .arg(escaped(s.likelyHanging), escaped(s.likelyTotal));
+    html += paidRows(s, 4, 3, true);
     html += QStringLiteral("</table>");
     if (!s.likelyCaution.isEmpty())
         html += QStringLiteral("<p>%1</p>").arg(escaped(s.likelyCaution));
@@ -543,6 +573,7 @@ QString FinalBillHtml(const EstimateSummary& quote, const EstimateSummary& bille
                            "<th align=\"right\">%2</th><th align=\"right\">%3</th></tr>")
                 .arg(escaped(PrintedMoney(quote.total)), escaped(PrintedMoney(billed.total)),
                      wasTotal && isTotal ? signedMoney(*isTotal - *wasTotal) : QString());
+    html += paidRows(billed, 4, 2, false);
     html += QStringLiteral("</table>");
     return html + QStringLiteral("</body></html>");
 }

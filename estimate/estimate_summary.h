@@ -84,6 +84,18 @@ struct EstimateSummary {
     QString likelyHanging, likelyTotal, likelyWords;
     // When the quote's factor lies outside the range: which way the bill goes.
     QString likelyCaution;
+
+    // The money of the booking the estimate is billed by (see
+    // AddBillMoney): each payment against this bill in words ("Deposit,
+    // 2026-10-01, check 1042") with its amount; the storage charged, in
+    // words ("Storage, 3 days past 7 free", "Storage of 3 days waived by
+    // ann") with its amount (0 when waived); and what is due after them.
+    // Nothing of it is printed while `billedByBooking` is false.
+    bool billedByBooking = false;
+    QList<std::pair<QString, std::int64_t>> payments;
+    QString storageWords;
+    std::int64_t storageCents = 0;
+    std::int64_t balanceDue = 0;
 };
 
 // The estimate's lines as the customer reads them. The shop, the dates and

@@ -298,16 +298,3 @@ int StorageDays(const Booking& booking, const QDate& day, const KillCapacity& ca
         return 0;
     return std::max(0, DaysWaiting(booking, day) - *capacity.freeStorageDays);
 }
-
-std::int64_t PaidCents(const QList<Payment>& payments)
-{
-    std::int64_t paid = 0;
-    for (const Payment& p : payments)
-        paid += p.paid();
-    return paid;
-}
-
-std::int64_t OverBalance(std::int64_t due, std::int64_t cents)
-{
-    return cents > due ? cents - std::max<std::int64_t>(due, 0) : 0;
-}

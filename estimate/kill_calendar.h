@@ -10,6 +10,7 @@
 #include "book/booking.h"
 #include "book/estimate_book.h"
 #include "core/shop_settings.h"
+#include "estimate/booking_money.h"
 #include "estimate/quote_rules.h"
 
 #include <QDate>
@@ -105,18 +106,3 @@ int DaysWaiting(const Booking& booking, const QDate& day);
 // The days of storage charged on `day`: those waited beyond the shop's free
 // days; none while the shop charges no storage.
 int StorageDays(const Booking& booking, const QDate& day, const KillCapacity& capacity);
-
-// The money paid against a booking: deposits and payments, less refunds.
-std::int64_t PaidCents(const QList<Payment>& payments);
-
-// The bill against what was paid.
-struct Balance {
-    std::int64_t billed = 0;
-    std::int64_t paid = 0;
-    // What the customer owes; below zero, what the shop owes them.
-    std::int64_t due() const { return billed - paid; }
-};
-
-// A payment of `cents` when `due` is owed: above it, the change to give back
-// (or keep as a credit), 0 when it is not above.
-std::int64_t OverBalance(std::int64_t due, std::int64_t cents);

@@ -116,9 +116,10 @@ void DayBoardWindow::refresh()
         QString notes = waiting == 1 ? QStringLiteral("waiting 1 day")
                                      : QStringLiteral("waiting %1 days").arg(waiting);
         if (const int days = StorageDays(b, today, capacity); days > 0) {
+            const StorageCharge storage = StorageOn(b, today, capacity, fee.cost);
             notes += fee.found()
                          ? QStringLiteral(", storage %1 (%2 days at %3)")
-                               .arg(MoneyText(*CentsOf(NumberText(Round15(fee.cost * days)))))
+                               .arg(MoneyText(storage.cents))
                                .arg(days)
                                .arg(MoneyText(*CentsOf(NumberText(fee.cost))))
                          : QStringLiteral(", %1 days of storage (no StorageFee in the price "

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "core/shop_settings.h"
 #include "estimate/book_figures.h"
+#include "estimate/booking_money.h"
 #include "screens/estimate_layout.h"
 #include "screens/estimate_print.h"
 #include "screens/estimates_window.h"
@@ -53,6 +54,7 @@ EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record,
         summary.customerPhone = record.phone;
         summary.note = record.note;
         summary.hunterTag = record.hunter;
+        AddBillMoney(summary, MoneyOnBill(book_, record.number));
     }
     return summary;
 }
@@ -167,6 +169,11 @@ bool EstimateKeeper::saveEstimate()
     showRecord();
     if (estimatesWindow_)
         estimatesWindow_->refresh();
+    // A final bill with the carcass weighed: its booking is killed.
+    if (const QString problem = WeighBookings(book_, {record_}); !problem.isEmpty())
+        Dialogs::warn(&screen_, QStringLiteral("%1 The booking it bills was not told the "
+                                               "carcass's weight.\n\n%2")
+                                    .arg(SavedWords(record_), problem));
     return true;
 }
 
@@ -437,6 +444,11 @@ void EstimateKeeper::showEstimates()
                          [this](qint64 number) { printSavedEstimate(number); });
         QObject::connect(estimatesWindow_, &EstimatesWindow::deleted, &screen_,
                          [this](qint64 number) { forgetEstimate(number); });
+        QObject::connect(estimatesWindow_, &EstimatesWindow::bookRequested, &screen_,
+                         [this](qint64 number) {
+                             if (bookFor_)
+                                 bookFor_(number);
+                         });
     } else {
         estimatesWindow_->refresh();
     }

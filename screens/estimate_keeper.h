@@ -85,6 +85,9 @@ public:
     bool newFromSaved(qint64 number);
     // Called after a new estimate was made from a saved one (to show it).
     void onNewFrom(std::function<void()> done) { newFromDone_ = std::move(done); }
+    // Called when the clerk asks, in Saved Estimates, for a kill date booked
+    // for a saved estimate.
+    void onBookFor(std::function<void(qint64)> book) { bookFor_ = std::move(book); }
     // "Saved as estimate 12 for Ann Smith."
     static QString SavedWords(const EstimateRecord& record);
 
@@ -158,4 +161,5 @@ private:
     // What the clerk typed in the save dialog for a save the book refused.
     std::optional<SaveEstimateDialog::Answer> typed_;
     std::function<void()> newFromDone_;
+    std::function<void(qint64)> bookFor_;
 };

@@ -201,6 +201,7 @@ void EstimateScreen::connectControls()
                 render();
             });
     keeper_->onNewFrom([this] { render(); });
+    keeper_->onBookFor([this](qint64 number) { bookKillDateFor(number); });
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
     onPress(ui_.killCalendar, QKeySequence::UnknownKey, [this] { showKillCalendar(); });
     onPress(ui_.dayBoard, QKeySequence::UnknownKey, [this] { showDayBoard(); });
@@ -590,19 +591,43 @@ void EstimateScreen::showReplaced()
     render();
 }
 
+namespace {
+
+// A booking made from a saved estimate: its customer, animal and tag, billed
+// by it, or by every share of its animal under the animal's tag.
+BookingStart BookingStartOf(const EstimateRecord& saved, EstimateBook& book)
+{
+    BookingStart start;
+    start.customer = saved.customer;
+    start.phone = saved.phone;
+    start.species = saved.species;
+    start.liveWeight = saved.liveWeight == QLatin1String("0") ? QString() : saved.liveWeight;
+    start.tag = saved.animalTag.isEmpty() ? saved.hunter : saved.animalTag;
+    if (saved.number > 0)
+        start.estimates = {saved.number};
+    QString problem;
+    if (!saved.animalTag.isEmpty())
+        if (const QList<EstimateRecord> shares = book.animal(saved.animalTag, &problem);
+            !shares.isEmpty()) {
+            start.estimates.clear();
+            for (const EstimateRecord& share : shares)
+                start.estimates << share.number;
+            start.estimates.removeAll(saved.number);
+            start.estimates.prepend(saved.number); // its customer's bill is the booking's own
+        }
+    return start;
+}
+
+} // namespace
+
 void EstimateScreen::showKillCalendar()
 {
     if (!killCalendar_) {
         auto* calendar = new KillCalendarWindow(
-            keeper_->book(), estimate_.prices(), estimate_.rules(),
+            keeper_->book(), estimate_.prices(), estimate_.rules(), clock_,
             [this] {
-                BookingStart start;
-                const EstimateRecord& saved = keeper_->record();
-                start.customer = saved.customer;
-                start.phone = saved.phone;
-                start.tag = saved.animalTag.isEmpty() ? saved.hunter : saved.animalTag;
-                if (saved.number > 0)
-                    start.estimates = {saved.number};
+                // The estimate on the screen, as it stands.
+                BookingStart start = BookingStartOf(keeper_->record(), keeper_->book());
                 start.species = SpeciesName(estimate_.value().species);
                 start.liveWeight = estimate_.liveWeight() == QLatin1String("0")
                                        ? QString()
@@ -618,6 +643,21 @@ void EstimateScreen::showKillCalendar()
     killCalendar_->show();
     killCalendar_->raise();
     killCalendar_->activateWindow();
+}
+
+void EstimateScreen::bookKillDateFor(qint64 number)
+{
+    QString problem;
+    const std::optional<EstimateRecord> saved = keeper_->book().open(number, &problem);
+    if (!saved) {
+        Dialogs::warn(this, problem.isEmpty()
+                                ? QStringLiteral("Estimate %1 is no longer saved.").arg(number)
+                                : problem);
+        return;
+    }
+    showKillCalendar();
+    if (auto* calendar = qobject_cast<KillCalendarWindow*>(killCalendar_.data()))
+        calendar->bookFrom(BookingStartOf(*saved, keeper_->book()));
 }
 
 void EstimateScreen::showDayBoard()

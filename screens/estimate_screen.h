@@ -81,6 +81,8 @@ public:
 
     // The kill calendar, booking for the customer of the estimate shown.
     void showKillCalendar();
+    // The kill calendar, ready to book a kill date for a saved estimate.
+    void bookKillDateFor(qint64 number);
     // Today's board of the bookings.
     void showDayBoard();
 

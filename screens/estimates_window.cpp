@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/money.h"
 #include "core/numbers.h"
+#include "estimate/booking_money.h"
 #include "estimate/estimate_summary.h"
 #include "screens/accuracy_window.h"
 #include "store/csv.h"
@@ -59,6 +60,8 @@ enum Column {
     AnimalTagColumn,
     HunterColumn,
     NoteColumn,
+    PaidColumn,
+    BalanceColumn,
     ColumnCount
 };
 const QStringList Columns = {
@@ -66,7 +69,7 @@ const QStringList Columns = {
     QStringLiteral("Phone"),        QStringLiteral("Species"),      QStringLiteral("Live Weight"),
     QStringLiteral("Quoted Total"), QStringLiteral("Final Total"),  QStringLiteral("Difference"),
     QStringLiteral("Likely Total"), QStringLiteral("Animal's Tag"), QStringLiteral("Hunter's Tag"),
-    QStringLiteral("Note"),
+    QStringLiteral("Note"),         QStringLiteral("Paid"),         QStringLiteral("Balance Due"),
 };
 // The export gives the likely range as two numbers.
 const QStringList ExportColumns =
@@ -107,12 +110,15 @@ public:
 };
 
 // One estimate's figures in cents: the quote, the final bill and the
-// difference (none while there is no final bill or a total is not a number).
+// difference (none while there is no final bill or a total is not a number);
+// for one billing a booking, what was paid against it and the balance due
+// (of its final bill, or its quote while it has none).
 struct ListedMoney {
     std::optional<qint64> quote, billed, difference;
+    std::optional<qint64> paid, due;
 };
 
-ListedMoney moneyOf(const EstimateListing& e)
+ListedMoney moneyOf(const EstimateListing& e, const BillMoney& bill)
 {
     ListedMoney m;
     m.quote = CentsOf(e.quoteTotal);
@@ -120,6 +126,11 @@ ListedMoney moneyOf(const EstimateListing& e)
         m.billed = CentsOf(e.finalTotal);
     if (m.quote && m.billed)
         m.difference = *m.billed - *m.quote;
+    if (bill.booking > 0) {
+        m.paid = bill.paid();
+        if (const std::optional<qint64> total = e.finalTotal.isEmpty() ? m.quote : m.billed)
+            m.due = bill.balance(*total).due();
+    }
     return m;
 }
 
@@ -131,9 +142,9 @@ QString shownMoney(const std::optional<qint64>& cents, const QString& asSaved)
 }
 
 // One estimate's row as shown.
-QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
+QList<QTableWidgetItem*> cellsOf(const EstimateListing& e, const BillMoney& bill)
 {
-    const ListedMoney m = moneyOf(e);
+    const ListedMoney m = moneyOf(e, bill);
     const auto number = [](const std::optional<qint64>& cents) {
         return cents ? QVariant(double(*cents)) : QVariant();
     };
@@ -159,9 +170,11 @@ QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
         new ListCell(e.tag),
         new ListCell(CustomerFields::oneLine(e.hunter)),
         new ListCell(CustomerFields::oneLine(e.note)),
+        new ListCell(m.paid ? MoneyText(*m.paid) : QString(), number(m.paid)),
+        new ListCell(m.due ? MoneyText(*m.due) : QString(), number(m.due)),
     };
-    for (int column :
-         {NumberColumn, LiveWeightColumn, QuoteColumn, FinalColumn, DifferenceColumn, LikelyColumn})
+    for (int column : {NumberColumn, LiveWeightColumn, QuoteColumn, FinalColumn, DifferenceColumn,
+                       LikelyColumn, PaidColumn, BalanceColumn})
         cells[column]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return cells;
 }
@@ -169,9 +182,9 @@ QList<QTableWidgetItem*> cellsOf(const EstimateListing& e)
 // One estimate's line of the export: money as plain numbers (a minus sign,
 // no currency sign), which a spreadsheet reads as numbers; every text cell
 // made inert, so that none runs as a formula.
-QStringList exportedCells(const EstimateListing& e)
+QStringList exportedCells(const EstimateListing& e, const BillMoney& bill)
 {
-    const ListedMoney m = moneyOf(e);
+    const ListedMoney m = moneyOf(e, bill);
     const auto plain = [](const std::optional<qint64>& cents, const QString& asSaved) {
         return cents ? CentsText(*cents) : Csv::inert(asSaved);
     };
@@ -188,7 +201,9 @@ QStringList exportedCells(const EstimateListing& e)
             e.likelyHigh ? CentsText(*e.likelyHigh) : QString(),
             Csv::inert(e.tag),
             Csv::inert(e.hunter),
-            Csv::inert(e.note)};
+            Csv::inert(e.note),
+            m.paid ? CentsText(*m.paid) : QString(),
+            m.due ? CentsText(*m.due) : QString()};
 }
 
 } // namespace
@@ -377,6 +392,8 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Cl
     QPushButton* remove = button(this, "cmdDelete", QStringLiteral("&Delete"));
     QPushButton* exportCsv = button(this, "cmdExport", QStringLiteral("&Export..."));
     exportCsv->setToolTip(QStringLiteral("Write the estimates found as a CSV file"));
+    QPushButton* bookDate = button(this, "cmdBookKillDate", QStringLiteral("&Book a Kill Date..."));
+    bookDate->setToolTip(QStringLiteral("Book a kill date for the estimate chosen"));
     QPushButton* accuracy = button(this, "showAccuracy", QStringLiteral("&Quote accuracy\u2026"));
     accuracy->setToolTip(QStringLiteral("How near the quotes came to the final bills"));
     QPushButton* close = button(this, "cmdClose", QStringLiteral("&Close"));
@@ -389,6 +406,10 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Cl
     connect(remove, &QPushButton::clicked, this, &EstimatesWindow::deleteSelected);
     connect(exportCsv, &QPushButton::clicked, this, &EstimatesWindow::exportList);
     connect(accuracy, &QPushButton::clicked, this, &EstimatesWindow::showAccuracy);
+    connect(bookDate, &QPushButton::clicked, this, [this] {
+        if (const qint64 number = selectedNumber())
+            emit bookRequested(number);
+    });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* top = new QHBoxLayout;
@@ -401,7 +422,7 @@ EstimatesWindow::EstimatesWindow(EstimateBook& book, PriceSource& shop, const Cl
     top->addWidget(saved);
     top->addWidget(period_);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {open, newFrom, print, remove, exportCsv, accuracy})
+    for (QPushButton* b : {open, newFrom, print, bookDate, remove, exportCsv, accuracy})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -468,6 +489,21 @@ bool EstimatesWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+BillMoney EstimatesWindow::billOf(qint64 estimate)
+{
+    // Read again only after a change told: a search asks the book once.
+    if (!billingRead_ || *billingRead_ != book_.changesCounted()) {
+        QString problem;
+        billing_.clear();
+        for (const Booking& b : book_.billedBookings(&problem))
+            for (const qint64 number : b.estimates)
+                billing_.insert(number, b);
+        billingRead_ = book_.changesCounted();
+    }
+    const auto found = billing_.constFind(estimate);
+    return found == billing_.constEnd() ? BillMoney() : MoneyOnBill({*found}, estimate);
+}
+
 void EstimatesWindow::refresh()
 {
     searchPause_->stop();
@@ -484,7 +520,7 @@ void EstimatesWindow::refresh()
     table_->clearContents();
     table_->setRowCount(shown);
     for (int row = 0; row < shown; ++row) {
-        const QList<QTableWidgetItem*> cells = cellsOf(found[row]);
+        const QList<QTableWidgetItem*> cells = cellsOf(found[row], billOf(found[row].number));
         for (int column = 0; column < cells.size(); ++column)
             table_->setItem(row, column, cells[column]);
         table_->item(row, NumberColumn)->setData(Qt::UserRole, found[row].number);
@@ -593,7 +629,7 @@ bool EstimatesWindow::exportTo(const QString& path)
     if (problem.isEmpty()) {
         QString text = Csv::format(ExportColumns) + QLatin1Char('\n');
         for (const EstimateListing& e : found)
-            text += Csv::format(exportedCells(e)) + QLatin1Char('\n');
+            text += Csv::format(exportedCells(e, billOf(e.number))) + QLatin1Char('\n');
         // The byte-order mark tells a spreadsheet that the text is UTF-8, so
         // that an accented name reads as it was typed.
         const StoreResult written =

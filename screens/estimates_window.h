@@ -5,9 +5,11 @@
 // saved estimate again by its customer's name, phone or number.
 
 #include "book/estimate_book.h"
+#include "estimate/booking_money.h"
 #include "pricelist/price_source.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 #include <optional>
@@ -108,11 +110,19 @@ signals:
     void printRequested(qint64 number);
     // A saved estimate was deleted.
     void deleted(qint64 number);
+    // The clerk asked for a kill date booked for a saved estimate.
+    void bookRequested(qint64 number);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The bookings billed, by each estimate that bills them, as the book's
+    // changes told last left them.
+    QHash<qint64, Booking> billing_;
+    std::optional<quint64> billingRead_;
+    // What the bill of a saved estimate shows of its booking.
+    BillMoney billOf(qint64 estimate);
     // The first day of the period chosen; none for all.
     QDate since() const;
     void openSelected();

@@ -1,6 +1,7 @@
 #include "screens/kill_calendar_window.h"
 
 #include "book/estimate_book.h"
+#include "core/clock.h"
 #include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/service_catalog.h"
@@ -9,6 +10,7 @@
 #include "ui/dialogs.h"
 #include "ui/window_keys.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -177,12 +179,13 @@ void MonthView::mousePressEvent(QMouseEvent* event)
 // ---------------------------------------------------------------- the window
 
 KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
-                                       const QuoteRules& rules, std::function<BookingStart()> start,
-                                       QWidget* parent)
+                                       const QuoteRules& rules, const Clock& clock,
+                                       std::function<BookingStart()> start, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , book_(book)
     , prices_(prices)
     , rules_(rules)
+    , clock_(clock)
     , start_(std::move(start))
 {
     setObjectName(QStringLiteral("frmKillCalendar"));
@@ -298,6 +301,26 @@ void KillCalendarWindow::refresh()
     showDay(chosen);
 }
 
+void KillCalendarWindow::bookFrom(const BookingStart& start)
+{
+    startFrom_ = start;
+    status_->setText(
+        QStringLiteral("Choose the kill day for %1 and press Book This Day.")
+            .arg(start.customer.isEmpty() ? QStringLiteral("the customer") : start.customer));
+}
+
+BookingDesk KillCalendarWindow::desk() const
+{
+    BookingDesk desk;
+    desk.today = clock_.today();
+    desk.who = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    if (const CostLookup fee =
+            prices_.lookupCost(QStringLiteral("StorageFee"), CostStatement::Plain);
+        fee.found())
+        desk.storageFee = fee.cost;
+    return desk;
+}
+
 void KillCalendarWindow::showDay(const QDate& day)
 {
     dayList_->setRowCount(0);
@@ -336,7 +359,7 @@ void KillCalendarWindow::showDay(const QDate& day)
 void KillCalendarWindow::bookChosenDay()
 {
     const KillCapacity capacity = prices_.shopSettings().capacity;
-    const BookingStart from = start_ ? start_() : BookingStart();
+    const BookingStart from = startFrom_ ? *startFrom_ : start_ ? start_() : BookingStart();
     Booking booking;
     booking.customer = from.customer;
     booking.phone = from.phone;
@@ -347,7 +370,7 @@ void KillCalendarWindow::bookChosenDay()
     booking.kill = month_->chosen();
     booking.dropOff = booking.kill;
     for (;;) {
-        BookingDialog dialog(booking, capacity, this);
+        BookingDialog dialog(booking, capacity, desk(), this);
         if (dialog.exec() != QDialog::Accepted)
             return;
         QString problem;
@@ -359,7 +382,8 @@ void KillCalendarWindow::bookChosenDay()
         booking = *filled;
         break;
     }
-    keep(booking, capacity);
+    if (keep(booking, capacity))
+        startFrom_.reset();
 }
 
 bool KillCalendarWindow::keep(Booking& booking, const KillCapacity& capacity)
@@ -421,7 +445,7 @@ std::int64_t KillCalendarWindow::billed(const Booking& booking)
     for (const qint64 number : booking.estimates)
         if (const std::optional<EstimateRecord> record = book_.open(number, &problem))
             cents += record->finalCents.value_or(record->quoteCents.value_or(0));
-    return cents;
+    return cents + (booking.storage.charged() ? booking.storage.cents : 0);
 }
 
 void KillCalendarWindow::changeChosenBooking()
@@ -439,7 +463,7 @@ void KillCalendarWindow::changeChosenBooking()
     const KillCapacity capacity = prices_.shopSettings().capacity;
     Booking booking = *kept;
     for (;;) {
-        BookingDialog dialog(booking, capacity, this);
+        BookingDialog dialog(booking, capacity, desk(), this);
         if (dialog.exec() != QDialog::Accepted)
             return;
         const std::optional<Booking> filled = dialog.booking(&problem);
@@ -555,10 +579,12 @@ QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
 
 // ---------------------------------------------------------------- the booking's details
 
-BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacity, QWidget* parent)
+BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacity,
+                             const BookingDesk& desk, QWidget* parent)
     : QDialog(parent)
     , start_(booking)
     , capacity_(capacity)
+    , desk_(desk)
 {
     setObjectName(QStringLiteral("dlgBooking"));
     setWindowTitle(QStringLiteral("Book a Kill Date"));
@@ -634,9 +660,39 @@ BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacit
         form->addRow(QStringLiteral("Deposit of a cancelled booking"), depositFate_);
         form->addRow(QStringLiteral("Paid so far"),
                      new QLabel(MoneyText(PaidCents(booking.payments)), this));
+        // Picked up past the free days: the storage is shown before it is
+        // charged, and may be waived.
+        storage_ = new QLabel(this);
+        storage_->setObjectName(QStringLiteral("lblStorage"));
+        waive_ = new QCheckBox(QStringLiteral("&Waive the storage fee"), this);
+        waive_->setObjectName(QStringLiteral("chkWaiveStorage"));
+        waive_->setChecked(!booking.storage.waivedBy.isEmpty());
+        form->addRow(QStringLiteral("Storage"), storage_);
+        form->addRow(QString(), waive_);
+        const auto showStorage = [this] {
+            const StorageCharge storage = storageNow();
+            const bool picking = state_->currentText() == StateName(Booking::State::PickedUp);
+            storage_->setText(
+                !picking || storage.days <= 0
+                    ? QStringLiteral("none")
+                    : QStringLiteral("%1 past the free days, %2")
+                          .arg(CountOf(storage.days, QStringLiteral("day"), QStringLiteral("days")),
+                               MoneyText(storage.cents)));
+            waive_->setEnabled(picking && storage.days > 0);
+        };
+        connect(state_, &QComboBox::currentTextChanged, this, showStorage);
+        showStorage();
+        if (booking.estimates.size() > 1) {
+            paidFor_ = new QComboBox(this);
+            paidFor_->setObjectName(QStringLiteral("cboPaidFor"));
+            for (const qint64 number : booking.estimates)
+                paidFor_->addItem(QStringLiteral("estimate %1").arg(number), number);
+        }
     }
     form->addRow(kept ? QStringLiteral("Pa&yment now") : QStringLiteral("D&eposit"), deposit_);
     form->addRow(QStringLiteral("Paid by"), method_);
+    if (paidFor_)
+        form->addRow(QStringLiteral("Paid &for"), paidFor_);
     form->addRow(QStringLiteral("Check n&umber"), checkNumber_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)
@@ -705,7 +761,14 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
         }
         // Ready from today, until it is picked up.
         if (b.state == Booking::State::Ready && start_.state != Booking::State::Ready)
-            b.readySince = QDate::currentDate();
+            b.readySince = desk_.today;
+        // Picked up now: the storage it waited past the free days, unless
+        // waived (and who waived it).
+        if (b.state == Booking::State::PickedUp && start_.state != Booking::State::PickedUp) {
+            b.storage = storageNow();
+            if (b.storage.days > 0 && waive_->isChecked())
+                b.storage.waivedBy = desk_.who.isEmpty() ? QStringLiteral("the clerk") : desk_.who;
+        }
         // Weighed, the carcass is killed.
         if (!b.hangingWeighed.isEmpty() &&
             (b.state == Booking::State::Booked || b.state == Booking::State::DroppedOff))
@@ -721,11 +784,21 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
         Payment p;
         p.kind = start_.number == 0 ? Payment::Kind::Deposit : Payment::Kind::Payment;
         p.cents = *cents;
-        p.day = QDate::currentDate();
+        p.day = desk_.today;
+        p.takenBy = desk_.who;
+        if (paidFor_ && paidFor_->currentIndex() > 0)
+            p.estimate = paidFor_->currentData().toLongLong();
         MethodFromName(method_->currentText(), &p.method);
         p.checkNumber =
             p.method == Payment::Method::Check ? checkNumber_->text().trimmed() : QString();
         b.payments.append(p);
     }
     return b;
+}
+
+StorageCharge BookingDialog::storageNow() const
+{
+    // Picked up from ready; one never marked ready waited no days.
+    return desk_.storageFee ? StorageOn(start_, desk_.today, capacity_, *desk_.storageFee)
+                            : StorageCharge();
 }

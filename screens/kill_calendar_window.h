@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class Clock;
 class EstimateBook;
 class PriceSource;
 class QuoteRules;
@@ -25,6 +26,7 @@ class QLineEdit;
 class QComboBox;
 class QDateEdit;
 class QSpinBox;
+class QCheckBox;
 class QTableWidget;
 class QPushButton;
 
@@ -64,10 +66,19 @@ private:
     QMap<QDate, Day> days_;
 };
 
-// What the booking is made from: the estimate on the screen.
+// What the booking is made from: the estimate on the screen, or a saved one.
 struct BookingStart {
     QString customer, phone, species, liveWeight, tag;
     QList<qint64> estimates;
+};
+
+// The counter a booking is made or changed at: today, who is at it (the
+// payments and a waived storage fee name them), and the storage fee a day
+// (the price list's StorageFee; none when it has none).
+struct BookingDesk {
+    QDate today;
+    QString who;
+    std::optional<double> storageFee;
 };
 
 class KillCalendarWindow : public QWidget {
@@ -77,11 +88,15 @@ public:
     // `start` gives what a new booking begins with (the estimate on the
     // screen); `rules` the likely range of a carcass not yet weighed.
     KillCalendarWindow(EstimateBook& book, PriceSource& prices, const QuoteRules& rules,
-                       std::function<BookingStart()> start, QWidget* parent = nullptr);
+                       const Clock& clock, std::function<BookingStart()> start,
+                       QWidget* parent = nullptr);
 
     MonthView* month() const { return month_; }
     // Reads the bookings again and draws them.
     void refresh();
+    // The next booking is made from `start` (a saved estimate chosen in
+    // Saved Estimates) rather than the estimate on the screen.
+    void bookFrom(const BookingStart& start);
     // Books a kill date on the chosen day, asking the details in the
     // booking dialog.
     void bookChosenDay();
@@ -102,13 +117,16 @@ private:
     // What the booking is billed: its estimates' final bills, or their
     // quotes where there is none yet, in cents.
     std::int64_t billed(const Booking& booking);
+    BookingDesk desk() const;
 
     EstimateBook& book_;
     // The book's changes told when the window last showed it.
     quint64 changesShown_ = 0;
     PriceSource& prices_;
     const QuoteRules& rules_;
+    const Clock& clock_;
     std::function<BookingStart()> start_;
+    std::optional<BookingStart> startFrom_;
     QList<Booking> bookings_;
     MonthView* month_ = nullptr;
     QLabel* caption_ = nullptr;
@@ -133,21 +151,31 @@ class BookingDialog : public QDialog {
     Q_OBJECT
 
 public:
-    BookingDialog(const Booking& booking, const KillCapacity& capacity, QWidget* parent = nullptr);
+    BookingDialog(const Booking& booking, const KillCapacity& capacity, const BookingDesk& desk,
+                  QWidget* parent = nullptr);
     // The booking as the clerk filled it in; the deposit (or, for a booking
     // kept before, the payment) a payment when one was given. No value, and
     // the problem, when a field is not right.
     std::optional<Booking> booking(QString* problem) const;
 
 private:
+    // The storage the order is charged when it is picked up now.
+    StorageCharge storageNow() const;
+
     Booking start_;
     KillCapacity capacity_;
+    BookingDesk desk_;
     QLineEdit *customer_, *phone_, *liveWeight_, *tag_, *deposit_, *checkNumber_;
     QComboBox *species_, *method_;
     // A booking kept before: where it stands, what its carcass weighed, why
     // it was cancelled and what became of its deposit; a payment taken now.
     QComboBox *state_ = nullptr, *depositFate_ = nullptr;
     QLineEdit *weighed_ = nullptr, *cancelReason_ = nullptr;
+    // Picked up late: the storage charged, which the clerk may waive; the
+    // estimate a payment pays, when the booking bills several.
+    QLabel* storage_ = nullptr;
+    QCheckBox* waive_ = nullptr;
+    QComboBox* paidFor_ = nullptr;
     QSpinBox* animals_;
     QDateEdit *dropOff_, *kill_;
     QLabel* cut_;

@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "core/shop_settings.h"
 #include "estimate/book_figures.h"
+#include "estimate/booking_money.h"
 #include "estimate/estimate_summary.h"
 #include "screens/estimate_keeper.h"
 #include "screens/estimate_print.h"
@@ -694,6 +695,10 @@ bool SharesWindow::saveAll()
         told += QStringLiteral(" Estimates %1 were taken off the tag and are kept as estimates "
                                "of their own.")
                     .arg(off.join(QStringLiteral(", ")));
+    // The sides weighed: the animal's booking is killed.
+    if (const QString problem = WeighBookings(book_, next); !problem.isEmpty())
+        told += QStringLiteral("\n\nThe booking they bill was not told the carcass's weight. %1")
+                    .arg(problem);
     Dialogs::tell(this, told);
     return true;
 }
@@ -705,6 +710,7 @@ EstimateSummary SharesWindow::sheetOf(int share, const EstimateValue& value) con
     summary.number = animal_.shares[share].number;
     summary.customer = animal_.shares[share].customer.trimmed();
     summary.customerPhone = animal_.shares[share].phone.trimmed();
+    AddBillMoney(summary, MoneyOnBill(book_, summary.number));
     return summary;
 }
 

@@ -2,6 +2,7 @@
 // cooler over every day a carcass hangs, and the money taken against a
 // booking. Over bookings held in memory, at the published ranges.
 
+#include "estimate/estimate_summary.h"
 #include "estimate/kill_calendar.h"
 
 #include <QRandomGenerator>
@@ -264,6 +265,213 @@ private slots:
         QVERIFY(KeepBooking(book, first, capacity, PublishedRules()).done);
     }
 
+    // A carcass weighed for its bills (a final bill's hanging weight, or
+    // each share's part of the sides) kills its booking, at the sum of its
+    // bills' weights once every bill has one; once cut, it is left alone.
+    void weighingTheBillsKillsTheBooking()
+    {
+        QTemporaryDir dir;
+        EstimateBook book(dir.filePath(QStringLiteral("Estimates.db")));
+        EstimateRecord front, hind;
+        front.customer = QStringLiteral("Ann");
+        hind.customer = QStringLiteral("Bob");
+        QVERIFY(book.save(front).done && book.save(hind).done);
+        Booking animal = Beef(0, Monday);
+        animal.estimates = {front.number, hind.number};
+        QVERIFY(KeepBooking(book, animal, KillCapacity(), PublishedRules()).done);
+        const auto kept = [&] {
+            QString problem;
+            return *book.booking(animal.number, &problem);
+        };
+        QCOMPARE(WeighBookings(book, {front}), QString()); // nothing weighed
+        front.weighedHanging = 301.5;
+        QVERIFY(book.save(front).done);
+        QCOMPARE(WeighBookings(book, {front}), QString());
+        QCOMPARE(kept().state, Booking::State::Booked); // one share weighed of two
+        hind.weighedHanging = 300;
+        QVERIFY(book.save(hind).done);
+        QCOMPARE(WeighBookings(book, {hind}), QString()); // the other read from the book
+        QCOMPARE(kept().state, Booking::State::Killed);
+        QCOMPARE(kept().hangingWeighed, QStringLiteral("601.5"));
+        front.weighedHanging = 290;
+        QVERIFY(book.save(front).done);
+        QCOMPARE(WeighBookings(book, {front, hind}), QString());
+        QCOMPARE(kept().hangingWeighed, QStringLiteral("590"));
+        Booking cut = kept();
+        cut.state = Booking::State::Cut;
+        QVERIFY(book.keep(cut).done);
+        front.weighedHanging = 280;
+        QVERIFY(book.save(front).done);
+        QCOMPARE(WeighBookings(book, {front}), QString());
+        QCOMPARE(kept().hangingWeighed, QStringLiteral("590"));
+        QCOMPARE(kept().state, Booking::State::Cut);
+    }
+
+    // A fall season through the book, as the shop runs it: 40 bookings of
+    // beef, hogs and deer over six weeks against a 6,000 lb cooler, each from
+    // its saved estimate (some beef sold in halves) with a deposit; weighed
+    // by final bills and by the sides of shares, cut, ready, and picked up,
+    // some late with storage charged. No day goes over what the shop takes
+    // but where the owner booked over it; the month and the board read from
+    // the book agree with every booking; every bill pays to the cent.
+    void aFallSeason()
+    {
+        QTemporaryDir dir;
+        EstimateBook book(dir.filePath(QStringLiteral("Estimates.db")));
+        KillCapacity capacity;
+        capacity.coolerPounds = 6000;
+        capacity.freeStorageDays = 7;
+        for (int d = 0; d < 6; ++d) {
+            capacity.days[static_cast<std::size_t>(d)].animals.insert(QStringLiteral("Beef"), 2);
+            capacity.days[static_cast<std::size_t>(d)].units = 300;
+        }
+        const QuoteRules& rules = PublishedRules();
+        const double fee = 1.5;
+        const QDate opening(2026, 10, 5);
+        QRandomGenerator random(2026);
+        const QStringList species{QStringLiteral("Beef"), QStringLiteral("Pork"),
+                                  QStringLiteral("Deer")};
+        const auto saveEstimate = [&](const QString& customer, std::int64_t quote) {
+            EstimateRecord record;
+            record.customer = customer;
+            record.quoteCents = quote;
+            [&] {
+                QVERIFY(book.save(record).done);
+            }();
+            return record;
+        };
+        QMap<qint64, EstimateRecord> estimates;
+        int refused = 0, over = 0;
+        for (int i = 1; i <= 40; ++i) {
+            // Asked for in the first three weeks; the full days move later.
+            Booking b = Of(species[random.bounded(3)], 0, opening.addDays(random.bounded(21)));
+            b.number = 0;
+            b.customer = QStringLiteral("Customer %1").arg(i);
+            b.liveWeight =
+                QString::number(b.species == QLatin1String("Beef") ? 1000 + random.bounded(400)
+                                                                   : 150 + random.bounded(150));
+            const int buyers = b.species == QLatin1String("Beef") && i % 3 == 0 ? 2 : 1;
+            for (int buyer = 0; buyer < buyers; ++buyer) {
+                const EstimateRecord e =
+                    saveEstimate(QStringLiteral("%1 buyer %2").arg(b.customer).arg(buyer),
+                                 20000 + random.bounded(60000));
+                estimates.insert(e.number, e);
+                b.estimates << e.number;
+            }
+            b.payments = {{Payment::Kind::Deposit, 5000 + 100 * random.bounded(100), opening,
+                           Payment::Method::Check, QStringLiteral("%1").arg(1000 + i),
+                           QStringLiteral("clerk")}};
+            BookingFit fit;
+            if (KeepBooking(book, b, capacity, rules, false, &fit).done)
+                continue;
+            ++refused;
+            // The day offered, when it is in the season; else (and for every
+            // other regular) the owner books it over what is full.
+            if (fit.firstFit.isValid() && fit.firstFit < opening.addDays(49) && refused % 2) {
+                b.kill = fit.firstFit;
+                b.dropOff = b.kill.addDays(-1);
+                QVERIFY(KeepBooking(book, b, capacity, rules).done);
+            } else {
+                QVERIFY(KeepBooking(book, b, capacity, rules, true).done);
+                ++over;
+            }
+        }
+        QString problem;
+        const QDate end = opening.addDays(120);
+        const auto all = [&] {
+            return book.bookings(opening.addDays(-10), end, &problem);
+        };
+        QCOMPARE(all().size(), 40);
+        QVERIFY(refused > 0);
+
+        // Day by day: killed and weighed (a share's sides, or the final
+        // bill), cut, ready the day after, picked up up to two weeks later.
+        for (QDate today = opening; today <= end; today = today.addDays(1)) {
+            for (Booking b : all()) {
+                if (b.kill == today) {
+                    const double rail = *RailPounds(b, rules);
+                    QList<EstimateRecord> bills;
+                    for (const qint64 n : b.estimates) {
+                        EstimateRecord& e = estimates[n];
+                        e.weighedHanging = std::floor(rail * 0.95 / b.estimates.size());
+                        e.finalCents = *e.quoteCents + random.bounded(-3000, 3000);
+                        QVERIFY(book.save(e).done);
+                        bills << e;
+                    }
+                    QCOMPARE(WeighBookings(book, bills), QString());
+                } else if (b.state == Booking::State::Killed && b.cut() == today) {
+                    b.state = Booking::State::Cut;
+                    QVERIFY(book.keep(b).done);
+                } else if (b.state == Booking::State::Cut && b.cut().addDays(1) == today) {
+                    b.state = Booking::State::Ready;
+                    b.readySince = today;
+                    QVERIFY(book.keep(b).done);
+                } else if (b.state == Booking::State::Ready &&
+                           today >= b.readySince.addDays(static_cast<int>(b.number % 15))) {
+                    b.state = Booking::State::PickedUp;
+                    b.storage = StorageOn(b, today, capacity, fee);
+                    // Each buyer pays the balance of their bill.
+                    for (const qint64 n : b.estimates) {
+                        const std::int64_t due =
+                            MoneyOnBill({b}, n).balance(*estimates[n].finalCents).due();
+                        b.payments.append({Payment::Kind::Payment, due, today,
+                                           Payment::Method::Cash, QString(),
+                                           QStringLiteral("clerk"), n});
+                    }
+                    QVERIFY(book.keep(b).done);
+                }
+            }
+            // What the board reads from the book is what every booking says.
+            const DayBoard board = BoardOf(book.bookingsDue(today, &problem), today);
+            const DayBoard whole = BoardOf(all(), today);
+            for (const auto& [read, every] :
+                 {std::pair{board.dropOffs, whole.dropOffs}, std::pair{board.kills, whole.kills},
+                  std::pair{board.toCut, whole.toCut}, std::pair{board.ready, whole.ready}})
+                QCOMPARE(read, every);
+        }
+
+        // No day over the kills or the cooler, but where the owner booked
+        // over it; a month read from the book loads as every booking does.
+        QList<Booking> season = all();
+        for (Booking& b : season)
+            b.state = Booking::State::Booked, b.hangingWeighed.clear(); // as booked
+        const KillLoads loads(season, capacity, rules);
+        int late = 0;
+        for (QDate day = opening; day <= end; day = day.addDays(1)) {
+            const bool overbooked =
+                std::any_of(season.begin(), season.end(), [&](const Booking& b) {
+                    return b.overCapacity && b.kill <= day && day <= b.cut();
+                });
+            const DayLoad load = loads.on(day);
+            if (!overbooked) {
+                QVERIFY2(load.hanging <= 6000 + 1e-6, qPrintable(day.toString()));
+                QVERIFY(load.kills.value(QStringLiteral("Beef")) <= 2);
+                QVERIFY(load.units <= 300);
+            }
+            const QDate first(day.year(), day.month(), 1);
+            QList<Booking> month = book.bookings(first.addDays(-7), first.addMonths(1), &problem);
+            for (Booking& b : month)
+                b.state = Booking::State::Booked, b.hangingWeighed.clear();
+            QCOMPARE(KillLoads(month, capacity, rules).on(day).hanging, load.hanging);
+        }
+        // Every bill paid to the cent, the storage charged on the booking's own.
+        std::int64_t billed = 0, paid = 0;
+        for (const Booking& b : all()) {
+            QCOMPARE(b.state, Booking::State::PickedUp);
+            late += b.storage.charged() ? 1 : 0;
+            billed += b.storage.charged() ? b.storage.cents : 0;
+            paid += PaidCents(b.payments);
+            for (const qint64 n : b.estimates) {
+                billed += *estimates[n].finalCents;
+                QCOMPARE(MoneyOnBill({b}, n).balance(*estimates[n].finalCents).due(), 0);
+            }
+        }
+        QCOMPARE(paid, billed);
+        QVERIFY(late > 0 && over > 0);
+        QVERIFY(problem.isEmpty());
+        qInfo("%d refused, %d booked over capacity, %d picked up late", refused, over, late);
+    }
+
     // The day's board: today's drop-offs and kills, the carcasses whose
     // hanging days are reached, the orders ready with the days they waited
     // and the storage charged after the free days.
@@ -322,6 +530,50 @@ private slots:
         QCOMPARE(OverBalance(2599, 3000), 401);
         QCOMPARE(OverBalance(2599, 2599), 0);
         QCOMPARE(OverBalance(-100, 500), 500);
+
+        // A booking's money over its bills: a payment naming no estimate of
+        // the booking pays its own bill (its first estimate's), as does the
+        // storage; every bill's balance together is the booking's.
+        Booking animal = Beef(9, Monday);
+        animal.estimates = {12, 7, 30};
+        animal.payments = payments;                 // the booking's own: 333.00
+        animal.payments[1].estimate = 7;            // a buyer's payment
+        animal.payments.append(animal.payments[0]); // a second deposit,
+        animal.payments.last().estimate = 99;       // for no bill of it
+        animal.readySince = Monday.addDays(30);
+        KillCapacity capacity;
+        capacity.freeStorageDays = 7;
+        animal.storage = StorageOn(animal, Monday.addDays(40), capacity, 1.255);
+        QCOMPARE(animal.storage.days, 3);
+        QCOMPARE(animal.storage.cents, 376); // 3.765, the half cent to the even cent
+        QCOMPARE(StorageOn(animal, Monday.addDays(37), capacity, 1.255).days, 0);
+        const QList<Booking> billing{Beef(8, Monday), animal};
+        const std::int64_t bills[] = {50000, 40000, 30000};
+        std::int64_t due = 0;
+        for (int i = 0; i < 3; ++i) {
+            const BillMoney bill = MoneyOnBill(billing, animal.estimates[i]);
+            QCOMPARE(bill.booking, 9);
+            due += bill.balance(bills[i]).due();
+        }
+        QCOMPARE(MoneyOnBill(billing, 12).paid(), 10000 - 1 + 10000);
+        QCOMPARE(MoneyOnBill(billing, 7).paid(), 23301);
+        QCOMPARE(MoneyOnBill(billing, 30).paid(), 0);
+        QCOMPARE(MoneyOnBill(billing, 7).storage.days, 0);
+        QCOMPARE(due, 120000 + 376 - PaidCents(animal.payments));
+        QCOMPARE(MoneyOnBill(billing, 13).booking, 0);
+        // Waived, the storage is shown and not billed.
+        animal.storage.waivedBy = QStringLiteral("ann");
+        const BillMoney waived = MoneyOnBill({animal}, 12);
+        QCOMPARE(waived.balance(50000).due(), 50000 - 19999);
+        EstimateSummary page;
+        page.total = QStringLiteral("500");
+        AddBillMoney(page, waived);
+        QVERIFY(page.billedByBooking);
+        QCOMPARE(page.storageCents, 0);
+        QCOMPARE(page.storageWords, QStringLiteral("Storage of 3 days waived by ann"));
+        QCOMPARE(page.balanceDue, 30001);
+        QCOMPARE(page.payments.size(), 3);
+        QCOMPARE(page.payments[1].second, -1); // the refund
 
         Booking::State state{};
         QVERIFY(StateFromName(QStringLiteral("Dropped Off"), &state));

@@ -4,15 +4,19 @@
 // fits offered, and another counter's booking shown as it is made.
 
 #include "book_checks.h"
+#include "core/money.h"
 #include "counter_screen.h"
 #include "dialog_answerer.h"
 #include "estimate/service_catalog.h"
 #include "print_watch.h"
+#include "save_dialog.h"
 #include "screens/kill_calendar_window.h"
 #include "test_price_list.h"
 #include "widgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -256,6 +260,148 @@ private slots:
         click(control(calendar, QStringLiteral("cmdChangeBooking")));
         QCOMPARE(screen.book().booking(4, &problem)->readySince, QDate::currentDate());
         QCOMPARE(answers.unexpected(), 0);
+    }
+
+    // From the quote to pickup, as the shop bills it: booked from Saved
+    // Estimates with a deposit that the quote's printout shows; weighed by
+    // the final bill; ready, then picked up past the free days with the
+    // storage charged; paid to the cent, and every bill, the list and its
+    // export agree.
+    void fromTheQuoteToPickupTheBillsAddUp()
+    {
+        TestPriceList shop;
+        shop.withSample();
+        shop.price(QStringLiteral("StorageFee"), 1.50);
+        {
+            PriceList prices(shop.path());
+            QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+            ShopWideSettings settings;
+            settings.capacity.freeStorageDays = 7;
+            QVERIFY(prices.saveShopSettings(settings).done());
+        }
+        CounterScreen screen(shop.path());
+        screen.testClock().at = QDateTime(Monday.addDays(-30), QTime(9, 0));
+        screen.startUp();
+        screen.show();
+        DialogAnswerer answers;
+        SaveDialogAnswerer saving;
+        click(control(&screen, QStringLiteral("Option1")));
+        typeInto(field(&screen, QStringLiteral("Text1")), QStringLiteral("1000"));
+        saving.save(QStringLiteral("Ann Lee"), QStringLiteral("555-0101"));
+        QVERIFY(screen.saveEstimate());
+        QString problem;
+        const auto saved = [&] {
+            return *screen.book().open(1, &problem);
+        };
+        const std::int64_t quoted = *saved().quoteCents;
+
+        // Booked from Saved Estimates, for the estimate chosen there.
+        screen.showEstimates();
+        QWidget* list = findScreen(QStringLiteral("frmEstimates"));
+        auto* table = control<QTableWidget>(list, QStringLiteral("tblEstimates"));
+        table->selectRow(0);
+        click(control(list, QStringLiteral("cmdBookKillDate")));
+        QWidget* calendar = findScreen(QStringLiteral("frmKillCalendar"));
+        QVERIFY(calendar && calendar->isVisible());
+        QVERIFY(control<QLabel>(calendar, QStringLiteral("lblStatus"))
+                    ->text()
+                    .contains(QLatin1String("Ann Lee")));
+        auto* month = control<MonthView>(calendar, QStringLiteral("monthView"));
+        month->choose(Monday);
+        answerBookingDialog([](QDialog* d) {
+            QCOMPARE(textOf(d, QStringLiteral("txtCustomer")), QStringLiteral("Ann Lee"));
+            QCOMPARE(textOf(d, QStringLiteral("txtLiveWeight")), QStringLiteral("1000"));
+            typeInto(field(d, QStringLiteral("txtDeposit")), QStringLiteral("100"));
+        });
+        answers.press(QMessageBox::Ok);
+        click(control(calendar, QStringLiteral("cmdBook")));
+        std::optional<Booking> booking = screen.book().booking(1, &problem);
+        QVERIFY2(booking, qPrintable(answers.texts().join(QLatin1Char('\n'))));
+        QCOMPARE(booking->estimates, QList<qint64>{1});
+        QCOMPARE(booking->payments.value(0).day, Monday.addDays(-30));
+
+        // The quote printed shows the deposit and what is left to pay.
+        QTemporaryDir dir;
+        const auto printed = [&](const char* name) {
+            PrintToPdfWatch watch(dir.filePath(QLatin1String(name)));
+            click(control(&screen, QStringLiteral("cmdPrint")));
+            return pdfTextLines(watch.pdf).join(QLatin1Char('\n'));
+        };
+        QString page = printed("quote.pdf");
+        QVERIFY2(page.contains(QStringLiteral("Deposit, 2026-09-12, cash -$100.00")) &&
+                     page.contains(
+                         QStringLiteral("Estimated Balance Due %1").arg(MoneyText(quoted - 10000))),
+                 qPrintable(page));
+        // The list shows what was paid and the balance, and so does its export.
+        QTRY_COMPARE(table->item(0, 13)->text(), MoneyText(10000));
+        QCOMPARE(table->item(0, 14)->text(), MoneyText(quoted - 10000));
+
+        // Weighed for the final bill: the booking's carcass is killed.
+        typeInto(field(&screen, QStringLiteral("Text2")), QStringLiteral("640"));
+        saving.save(QStringLiteral("Ann Lee"), QStringLiteral("555-0101"));
+        QVERIFY(screen.saveEstimate());
+        QVERIFY(saved().hasFinal());
+        booking = screen.book().booking(1, &problem);
+        QCOMPARE(booking->state, Booking::State::Killed);
+        QCOMPARE(booking->hangingWeighed, QStringLiteral("640"));
+        const std::int64_t billed = *saved().finalCents;
+
+        // Ready the day after its cut; picked up ten days later: three days
+        // past the seven free, at $1.50, shown before it is kept.
+        const auto change = [&](const QDate& today, const std::function<void(QDialog*)>& fill) {
+            screen.testClock().at = QDateTime(today, QTime(9, 0));
+            month->choose(Monday);
+            QTest::keyClick(month, Qt::Key_Return);
+            auto* day = control<QTableWidget>(calendar, QStringLiteral("lstDay"));
+            day->setCurrentCell(0, 0);
+            answers.clear();
+            answers.press(QMessageBox::Ok);
+            answerBookingDialog(fill);
+            click(control(calendar, QStringLiteral("cmdChangeBooking")));
+        };
+        change(Monday.addDays(15), [](QDialog* d) {
+            control<QComboBox>(d, QStringLiteral("cboState"))
+                ->setCurrentText(QStringLiteral("ready"));
+        });
+        QString storage;
+        bool waivable = false;
+        change(Monday.addDays(25), [&](QDialog* d) {
+            control<QComboBox>(d, QStringLiteral("cboState"))
+                ->setCurrentText(QStringLiteral("picked up"));
+            storage = control<QLabel>(d, QStringLiteral("lblStorage"))->text();
+            waivable = control<QCheckBox>(d, QStringLiteral("chkWaiveStorage"))->isEnabled();
+            typeInto(field(d, QStringLiteral("txtDeposit")), CentsText(billed + 450 - 10000));
+        });
+        QCOMPARE(storage, QStringLiteral("3 days past the free days, $4.50"));
+        QVERIFY(waivable);
+        QVERIFY2(answers.texts().value(0).endsWith(QLatin1String("balance due $0.00.")),
+                 qPrintable(answers.texts().join(QLatin1Char('\n'))));
+        booking = screen.book().booking(1, &problem);
+        QCOMPARE(booking->state, Booking::State::PickedUp);
+        QCOMPARE(booking->storage, (StorageCharge{3, 450, QString()}));
+
+        // The final bill shows the storage, every payment and the balance.
+        page = printed("final.pdf");
+        QVERIFY2(page.contains(QLatin1String("Final bill of")) &&
+                     page.contains(QLatin1String("Storage, 3 days past the free days $4.50")) &&
+                     page.contains(QLatin1String("Deposit, 2026-09-12, cash -$100.00")) &&
+                     page.contains(QStringLiteral("Payment, 2026-11-06, cash -%1")
+                                       .arg(MoneyText(billed + 450 - 10000))) &&
+                     page.contains(QLatin1String("Balance Due $0.00")),
+                 qPrintable(page));
+        QTRY_COMPARE(table->item(0, 14)->text(), MoneyText(0));
+        auto* window = qobject_cast<EstimatesWindow*>(list);
+        const QString csv = dir.filePath(QStringLiteral("estimates.csv"));
+        QVERIFY(window->exportTo(csv));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        QVERIFY2(
+            lines.value(0).endsWith(QLatin1String("Paid,Balance Due")) &&
+                lines.value(1).endsWith(QStringLiteral(",%1,0.00").arg(CentsText(billed + 450))),
+            qPrintable(lines.join(QLatin1Char('\n'))));
+        QCOMPARE(answers.unexpected(), 0);
+        QCOMPARE(saving.unanswered(), 0);
     }
 
     // Today's board from the Estimate screen: each section lists its

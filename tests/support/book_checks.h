@@ -299,6 +299,10 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
 {
     const QDate kill(2026, 10, 13);
     Booking rita = BookedBeef(QStringLiteral("Rita"), kill);
+    // A buyer's payment against the bill of its share; a storage waived.
+    rita.payments.append({Payment::Kind::Payment, 2550, kill.addDays(-50), Payment::Method::Card,
+                          QString(), QStringLiteral("ann"), 9});
+    rita.storage = {2, 300, QStringLiteral("ann")};
     int asked = 0;
     BookResult kept = book.keep(rita, OneBeefOn(kill, &asked));
     QVERIFY2(kept.done, qPrintable(kept.problem));
@@ -374,6 +378,7 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
     Booking ready = *book.booking(sam.number, &problem);
     ready.state = Booking::State::Ready;
     ready.readySince = QDate(2026, 10, 30);
+    ready.estimates = {19, 90};
     QVERIFY(book.keep(ready).done);
     QCOMPARE(book.booking(sam.number, &problem)->readySince, QDate(2026, 10, 30));
     const auto due = [&book](const QDate& day) {
@@ -386,6 +391,23 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
     QCOMPARE(due(kill), QStringLiteral("Rita Tom Sam")); // both killed that day, Sam ready
     QCOMPARE(due(QDate(2026, 10, 27)), QStringLiteral("Tom Sam"));   // Tom's cut day
     QCOMPARE(due(kill.addDays(-1)), QStringLiteral("Rita Tom Sam")); // dropped off
+
+    // The bookings a saved estimate bills, by its whole number (9 is not
+    // 19 or 90), a few asked or many.
+    const auto billing = [&book](const QList<qint64>& estimates) {
+        QString why;
+        QStringList names;
+        for (const Booking& b : book.billedBookings(estimates, &why))
+            names << b.customer;
+        return why.isEmpty() ? names.join(QLatin1Char(' ')) : why;
+    };
+    QCOMPARE(billing({9}), QStringLiteral("Rita Tom"));
+    QCOMPARE(billing({90}), QStringLiteral("Sam"));
+    QCOMPARE(billing({1, 2, 3}), QString());
+    QList<qint64> many;
+    for (qint64 n = 100; n < 200; ++n)
+        many << n;
+    QCOMPARE(billing(many + QList<qint64>{90}), QStringLiteral("Sam"));
 }
 
 // Two counters booking the last space at the same moment: the second's
