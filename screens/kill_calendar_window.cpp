@@ -520,18 +520,25 @@ void KillCalendarWindow::printKillSheet()
         Dialogs::warn(this, problem);
         return;
     }
-    // The services quoted on each booking's estimates, by their printed names.
+    // The services quoted on each booking's estimates, by their printed
+    // names, and the clerk's notes on them (what to keep, a cape to skin).
     QMap<qint64, QStringList> services;
     for (const Booking& b : week) {
         if (b.kill < monday || b.kill > monday.addDays(6))
             continue;
         int quoted = 0;
+        QStringList notes;
         for (const qint64 number : b.estimates)
-            if (const std::optional<EstimateRecord> record = book_.open(number, &problem))
+            if (const std::optional<EstimateRecord> record = book_.open(number, &problem)) {
                 quoted |= record->quoteServices;
+                if (const QString note = record->note.simplified();
+                    !note.isEmpty() && !notes.contains(note))
+                    notes << note;
+            }
         for (const ServiceInfo& s : Services())
             if (quoted & (1 << static_cast<int>(s.id)))
                 services[b.number] << QString::fromUtf8(s.printedName);
+        services[b.number] << notes;
     }
     PrintPagesWithDialog(this, {KillSheetHtml(monday, week, services, rules_)},
                          QStringLiteral("Print Kill Sheet"),

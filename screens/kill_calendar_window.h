@@ -138,7 +138,8 @@ private:
 // The kill sheet of the week from `monday`: by day, each booking killed that
 // day with its customer and phone, the animals and their tag, the expected
 // live and hanging weight of each (the high end of the likely range) and the
-// services quoted on its estimates (`services`, by booking number).
+// services quoted on its estimates and their notes (`services`, by booking
+// number).
 QString KillSheetHtml(const QDate& monday, const QList<Booking>& bookings,
                       const QMap<qint64, QStringList>& services, const QuoteRules& rules);
 

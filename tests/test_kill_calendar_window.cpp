@@ -178,6 +178,7 @@ private slots:
         quoted.customer = QStringLiteral("Other");
         quoted.quoteState = QStringLiteral("quote");
         quoted.quoteServices = 1 << static_cast<int>(ServiceId::Tenderising);
+        quoted.note = QStringLiteral("keep the heart");
         quoted.quoteCents = 33300;
         QVERIFY(other.save(quoted).done);
         Booking third = BookChecks::BookedBeef(QStringLiteral("Other"), Monday.addDays(2));
@@ -210,7 +211,8 @@ private slots:
                      text.indexOf(QLatin1String("Rita Olsen")) < tuesday &&
                      text.indexOf(QLatin1String("Sam Berg")) > tuesday &&
                      text.contains(QRegularExpression(
-                         QStringLiteral("4 Other 1 beef B-1042 1150 lb 736 lb Tenderi"))),
+                         QStringLiteral("4 Other 1 beef B-1042 1150 lb 736 lb Tenderi"))) &&
+                     text.contains(QLatin1String("keep the heart")),
                  qPrintable(text));
         QCOMPARE(answers.unexpected(), 0);
 

@@ -119,6 +119,21 @@ private slots:
                                  "likely between", "$273.12", "sold in shares"})
             QVERIFY2(text.contains(QLatin1String(seen)), seen);
 
+        // Booked, billed by the three shares: Ann's deposit is the booking's
+        // own, Bo pays his share's.
+        Booking booked;
+        booked.customer = QStringLiteral("Ann Carver");
+        booked.species = QStringLiteral("Beef");
+        booked.liveWeight = QStringLiteral("1200");
+        booked.kill = booked.dropOff = QDate(2026, 10, 12);
+        booked.hangingDays = 14;
+        booked.estimates = {1, 2, 3};
+        booked.payments = {{Payment::Kind::Deposit, 10000, booked.kill, Payment::Method::Cash,
+                            QString(), QString()},
+                           {Payment::Kind::Deposit, 2500, booked.kill, Payment::Method::Card,
+                            QString(), QString(), 2}};
+        QVERIFY(c.screen->book().keep(booked).done);
+
         // After the kill: the sides weighed, each share's final bill beside its quote.
         typeInto(field(c.shares(), "firstSide"), QStringLiteral("310"));
         typeInto(field(c.shares(), "secondSide"), QStringLiteral("296"));
@@ -142,6 +157,18 @@ private slots:
         const QString bills = pdfTextLines(dir.filePath(QStringLiteral("bills.pdf"))).join('\n');
         QVERIFY(bills.contains(QLatin1String("Final bill")));
         QVERIFY(bills.contains(QLatin1String("weighed after the kill")));
+        // The sides weighed the booking's carcass; each bill shows what was
+        // paid against it and its balance.
+        QString problem;
+        const std::optional<Booking> weighed = c.screen->book().booking(booked.number, &problem);
+        QCOMPARE(weighed->state, Booking::State::Killed);
+        QCOMPARE(weighed->hangingWeighed, QStringLiteral("606"));
+        QCOMPARE(bills.count(QLatin1String("Balance Due")), 3);
+        for (const auto& [row, paid] : {std::pair{0, 10000}, std::pair{1, 2500}, std::pair{2, 0}})
+            QVERIFY2(
+                bills.contains(
+                    QStringLiteral("Balance Due %1").arg(MoneyText(cents(c.cell(row, 8)) - paid))),
+                qPrintable(bills));
 
         // Opened again by its tag, at another moment: as saved.
         c.shares()->close();
