@@ -1,0 +1,165 @@
+// The cut sheet at the value: masters kept as the owner set them, the
+// contradictions a clerk is told at once, and the meat the customer takes
+// home from the hanging weight and their choices.
+
+#include "estimate/cut_sheet.h"
+
+#include <QTest>
+
+namespace {
+
+const QStringList Species{QStringLiteral("Beef"), QStringLiteral("Pork"), QStringLiteral("Deer")};
+
+CutSheet Sheet(const QString& species, SheetPart part, QList<PrimalChoice> choices = {})
+{
+    CutSheet sheet;
+    sheet.species = species;
+    sheet.part = part;
+    sheet.choices = std::move(choices);
+    return sheet;
+}
+
+TakeHome HomeOf(const CutSheet& sheet, double low, double high)
+{
+    const CutMaster master = CutMaster::Sample(sheet.species);
+    const std::optional<TakeHome> home =
+        LikelyTakeHome(low, high, sheet, master, Yields::Published(sheet.species));
+    return home.value_or(TakeHome{-1, -1, -1});
+}
+
+} // namespace
+
+class TestCutSheet : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each sample master comes back from the text the store keeps as it was;
+    // a text edited wrong is refused whole, naming the line.
+    void mastersAreKeptAsTheOwnerSetThem()
+    {
+        for (const QString& species : Species) {
+            const CutMaster sample = CutMaster::Sample(species);
+            QVERIFY(sample.primals.size() >= 5);
+            QString problem;
+            const std::optional<CutMaster> back =
+                CutMaster::fromText(species, sample.text(), &problem);
+            QVERIFY2(back, qPrintable(problem));
+            QCOMPARE(*back, sample);
+            double shares = 0;
+            for (const Primal& p : sample.primals)
+                shares += p.share;
+            QVERIFY2(shares > 0.85 && shares <= 1, qPrintable(species));
+        }
+        const QString good = CutMaster::Sample(QStringLiteral("Beef")).text();
+        const QList<std::pair<QString, QString>> wrong{
+            {good + QStringLiteral("\nprimal Neck|0.2|front|ground"), "more than all of it"},
+            {good + QStringLiteral("\nprimal Chuck|0.01|front|ground"), "Chuck is listed twice"},
+            {QStringLiteral("primal Chuck|0.3|side|ground"), "front or hind"},
+            {QStringLiteral("primal Chuck|0.3|front|jerky"), "\"jerky\" is not steaks"},
+            {QStringLiteral("primal Chuck|0.3|front"), "between bars"},
+            {QStringLiteral("cape yes"), "a line is a primal"},
+            {QStringLiteral("keeps Liver"), "has no primal"},
+        };
+        for (const auto& [text, why] : wrong) {
+            QString problem;
+            QVERIFY2(!CutMaster::fromText(QStringLiteral("Beef"), text, &problem),
+                     qPrintable(text));
+            QVERIFY2(problem.contains(why), qPrintable(problem));
+        }
+    }
+
+    // What cannot be cut as asked is told, each in the clerk's words; a
+    // sheet asking only what can be done tells nothing.
+    void contradictionsAreToldAtOnce()
+    {
+        const CutMaster beef = CutMaster::Sample(QStringLiteral("Beef"));
+        CutSheet sheet = Sheet(QStringLiteral("Beef"), SheetPart::FrontQuarter,
+                               {{QStringLiteral("Chuck"), PrimalUse::Steaks, 1, 2},
+                                {QStringLiteral("chuck"), PrimalUse::Ground},
+                                {QStringLiteral("Round"), PrimalUse::Roasts},
+                                {QStringLiteral("Rib"), PrimalUse::Cured},
+                                {QStringLiteral("Brisket"), PrimalUse::Roasts, 0, 0, 40},
+                                {QStringLiteral("Wing"), PrimalUse::Steaks}});
+        sheet.keeps = {QStringLiteral("Tongue"), QStringLiteral("Cape")};
+        sheet.lean = QStringLiteral("70/30");
+        QCOMPARE(Contradictions(sheet, beef),
+                 (QStringList{QStringLiteral("Chuck is both steaks and ground."),
+                              QStringLiteral("Round is not in a front quarter."),
+                              QStringLiteral("Rib cannot be cured."),
+                              QStringLiteral("Brisket: roasts of 40 lb?"),
+                              QStringLiteral("A beef has no Wing."),
+                              QStringLiteral("Ground meat is not made 70/30."),
+                              QStringLiteral("The Cape cannot be kept.")}));
+        sheet.part = SheetPart::SplitSideQuarter; // front and hind
+        sheet.choices = {{QStringLiteral("Chuck"), PrimalUse::Ground},
+                         {QStringLiteral("Round"), PrimalUse::Steaks, 0.75, 4}};
+        sheet.keeps = {QStringLiteral("Tongue")};
+        sheet.lean = QStringLiteral("85/15");
+        QCOMPARE(Contradictions(sheet, beef), QStringList());
+
+        // Across one animal's buyers: a keep it has one of, and more of a
+        // quarter than it has.
+        const QList<CutSheet> buyers{Sheet(QStringLiteral("Beef"), SheetPart::Half),
+                                     Sheet(QStringLiteral("Beef"), SheetPart::FrontQuarter),
+                                     Sheet(QStringLiteral("Beef"), SheetPart::HindQuarter)};
+        QCOMPARE(AnimalContradictions(buyers, beef), QStringList());
+        QList<CutSheet> over = buyers;
+        over[0].keeps = over[2].keeps = {QStringLiteral("Tongue"), QStringLiteral("Suet")};
+        over[1].keeps = {QStringLiteral("Suet")};
+        over << Sheet(QStringLiteral("Beef"), SheetPart::SplitSideQuarter);
+        QCOMPARE(AnimalContradictions(over, beef),
+                 (QStringList{QStringLiteral("2 buyers keep the Tongue; the animal has one."),
+                              QStringLiteral("The buyers hold more of the front quarters than "
+                                             "the animal has."),
+                              QStringLiteral("The buyers hold more of the hind quarters than "
+                                             "the animal has.")}));
+    }
+
+    // The take-home: within the published share of the hanging weight for a
+    // whole carcass cut the standard way; less boneless and where more goes
+    // to ground; the parts of an animal add up to the whole; nothing while
+    // the hanging weight is not known.
+    void theTakeHomeFollowsTheChoices()
+    {
+        const TakeHome beef = HomeOf(Sheet(QStringLiteral("Beef"), SheetPart::Whole), 600, 700);
+        QVERIFY2(beef.low >= 600 * 0.58 && beef.high <= 700 * 0.67 && beef.low < beef.high,
+                 qPrintable(beef.words()));
+        QVERIFY(beef.packages > 150 && beef.packages < 300);
+        const TakeHome hog = HomeOf(Sheet(QStringLiteral("Pork"), SheetPart::Whole), 180, 180);
+        QVERIFY2(hog.low >= 180 * 0.66 && hog.high <= 180 * 0.8, qPrintable(hog.words()));
+        const TakeHome deer = HomeOf(Sheet(QStringLiteral("Deer"), SheetPart::Whole), 100, 110);
+        QVERIFY2(deer.low >= 100 * 0.6 && deer.high <= 110 * 0.78, qPrintable(deer.words()));
+
+        const auto all = [](PrimalUse use, bool boneless) {
+            QList<PrimalChoice> choices;
+            for (const Primal& p : CutMaster::Sample(QStringLiteral("Beef")).primals)
+                if (p.uses.contains(use))
+                    choices << PrimalChoice{p.name, use, 0, 0, 0, boneless};
+            return Sheet(QStringLiteral("Beef"), SheetPart::Whole, choices);
+        };
+        const TakeHome boneless = HomeOf(all(PrimalUse::Steaks, true), 600, 700);
+        const TakeHome ground = HomeOf(all(PrimalUse::Ground, false), 600, 700);
+        QVERIFY(boneless.high < beef.high);
+        QVERIFY(ground.high < beef.high);
+        QVERIFY(ground.packages > beef.packages); // a pound to a package, not two
+
+        // Two halves, or a front and a hind quarter and a half, are the whole.
+        const auto part = [](SheetPart p) {
+            return HomeOf(Sheet(QStringLiteral("Beef"), p), 600, 700);
+        };
+        const TakeHome half = part(SheetPart::Half);
+        QVERIFY(std::abs(2 * half.high - beef.high) < 1e-6);
+        QVERIFY(std::abs(part(SheetPart::FrontQuarter).low + part(SheetPart::HindQuarter).low -
+                         half.low) < 1e-6);
+        QVERIFY(std::abs(4 * part(SheetPart::SplitSideQuarter).high - beef.high) < 1e-6);
+
+        QCOMPARE(HomeOf(Sheet(QStringLiteral("Beef"), SheetPart::Whole), 0, 0).packages, -1);
+        QCOMPARE((TakeHome{310.4, 349.6, 180}).words(),
+                 QStringLiteral("about 310–350 lb of meat, in about 180 packages"));
+        QCOMPARE(UseFromWords(QStringLiteral(" Ground ")), PrimalUse::Ground);
+        QCOMPARE(PartFromWords(QStringLiteral("split-side quarter")), SheetPart::SplitSideQuarter);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCutSheet)
+#include "test_cut_sheet.moc"
