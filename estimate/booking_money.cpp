@@ -36,9 +36,13 @@ StorageCharge StorageOn(const Booking& booking, const QDate& day, const KillCapa
 BillMoney MoneyOnBill(const QList<Booking>& bookings, qint64 estimate)
 {
     BillMoney money;
-    const auto billing = std::find_if(bookings.begin(), bookings.end(), [&](const Booking& b) {
-        return b.estimates.contains(estimate);
+    // Billed again after a booking was cancelled: the booking that stands.
+    auto billing = std::find_if(bookings.begin(), bookings.end(), [&](const Booking& b) {
+        return b.estimates.contains(estimate) && b.state != Booking::State::Cancelled;
     });
+    if (billing == bookings.end())
+        billing = std::find_if(bookings.begin(), bookings.end(),
+                               [&](const Booking& b) { return b.estimates.contains(estimate); });
     if (estimate <= 0 || billing == bookings.end())
         return money;
     const bool own = billing->estimates.first() == estimate;

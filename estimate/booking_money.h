@@ -54,8 +54,10 @@ struct BillMoney {
 };
 
 // The money on the bill of the saved estimate `estimate`, from the
-// bookings (the first of them that it bills); an empty BillMoney when none
-// is billed by it. A payment naming no estimate pays the booking's own bill.
+// bookings: the first of them that it bills and that is not cancelled (the
+// first cancelled one when all are); an empty BillMoney when none is billed
+// by it. A payment naming no estimate of the booking pays the booking's own
+// bill.
 BillMoney MoneyOnBill(const QList<Booking>& bookings, qint64 estimate);
 // The same, read from the book; empty when none is billed by it or the
 // book cannot be read.

@@ -492,16 +492,20 @@ bool EstimatesWindow::eventFilter(QObject* watched, QEvent* event)
 BillMoney EstimatesWindow::billOf(qint64 estimate)
 {
     // Read again only after a change told: a search asks the book once.
+    // A read that failed is made again at the next refresh.
     if (!billingRead_ || *billingRead_ != book_.changesCounted()) {
         QString problem;
+        const quint64 changes = book_.changesCounted();
         billing_.clear();
         for (const Booking& b : book_.billedBookings(&problem))
             for (const qint64 number : b.estimates)
-                billing_.insert(number, b);
-        billingRead_ = book_.changesCounted();
+                billing_[number].append(b);
+        if (problem.isEmpty())
+            billingRead_ = changes;
+        else
+            billingRead_.reset();
     }
-    const auto found = billing_.constFind(estimate);
-    return found == billing_.constEnd() ? BillMoney() : MoneyOnBill({*found}, estimate);
+    return MoneyOnBill(billing_.value(estimate), estimate);
 }
 
 void EstimatesWindow::refresh()

@@ -119,7 +119,7 @@ protected:
 private:
     // The bookings billed, by each estimate that bills them, as the book's
     // changes told last left them.
-    QHash<qint64, Booking> billing_;
+    QHash<qint64, QList<Booking>> billing_;
     std::optional<quint64> billingRead_;
     // What the bill of a saved estimate shows of its booking.
     BillMoney billOf(qint64 estimate);

@@ -671,7 +671,7 @@ BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacit
         // charged, and may be waived.
         storage_ = new QLabel(this);
         storage_->setObjectName(QStringLiteral("lblStorage"));
-        waive_ = new QCheckBox(QStringLiteral("&Waive the storage fee"), this);
+        waive_ = new QCheckBox(QStringLiteral("Wai&ve the storage fee"), this);
         waive_->setObjectName(QStringLiteral("chkWaiveStorage"));
         waive_->setChecked(!booking.storage.waivedBy.isEmpty());
         form->addRow(QStringLiteral("Storage"), storage_);

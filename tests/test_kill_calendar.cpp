@@ -561,6 +561,12 @@ private slots:
         QCOMPARE(MoneyOnBill(billing, 7).storage.days, 0);
         QCOMPARE(due, 120000 + 376 - PaidCents(animal.payments));
         QCOMPARE(MoneyOnBill(billing, 13).booking, 0);
+        // Billed again after a booking was cancelled: the one that stands.
+        Booking cancelled = animal;
+        cancelled.number = 5;
+        cancelled.state = Booking::State::Cancelled;
+        QCOMPARE(MoneyOnBill({cancelled, animal}, 7).booking, 9);
+        QCOMPARE(MoneyOnBill({cancelled}, 7).booking, 5);
         // Waived, the storage is shown and not billed.
         animal.storage.waivedBy = QStringLiteral("ann");
         const BillMoney waived = MoneyOnBill({animal}, 12);
