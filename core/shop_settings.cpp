@@ -304,11 +304,45 @@ QString ShopWideSettings::keyName(Key key)
         return QStringLiteral("killFee");
     case Key::Capacity:
         return QStringLiteral("capacity");
+    case Key::CutSheets:
+        return QStringLiteral("cutSheets");
     }
     return QString();
 }
 
 namespace {
+
+// The cut-sheet masters in one text: each species' under its own head
+// ("[Beef]"), its text's lines after it.
+QString CutSheetsText(const QMap<QString, QString>& masters)
+{
+    QStringList text;
+    for (auto it = masters.cbegin(); it != masters.cend(); ++it)
+        text << QStringLiteral("[%1]").arg(it.key()) << it.value().trimmed();
+    return text.join(QLatin1Char('\n'));
+}
+
+QMap<QString, QString> CutSheetsFrom(const QString& text)
+{
+    QMap<QString, QString> masters;
+    QString species;
+    QStringList lines;
+    const auto done = [&] {
+        if (!species.isEmpty())
+            masters.insert(species, lines.join(QLatin1Char('\n')));
+        lines.clear();
+    };
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('[')) && line.trimmed().endsWith(QLatin1Char(']'))) {
+            done();
+            species = line.trimmed().mid(1).chopped(1);
+        } else if (!line.trimmed().isEmpty()) {
+            lines << line.trimmed();
+        }
+    }
+    done();
+    return masters;
+}
 
 // The species whose range a key holds; empty for another key.
 QString speciesOf(ShopWideSettings::Key key)
@@ -336,6 +370,8 @@ QList<QPair<QString, QString>> ShopWideSettings::rows() const
             kept.append({keyName(key), killFeeSplit});
         else if (key == Key::Capacity && !capacity.isEmpty())
             kept.append({keyName(key), capacity.text()});
+        else if (key == Key::CutSheets && !cutSheets.isEmpty())
+            kept.append({keyName(key), CutSheetsText(cutSheets)});
     }
     return kept;
 }
@@ -353,6 +389,8 @@ ShopWideSettings ShopWideSettings::fromRows(const QList<QPair<QString, QString>>
             } else if (key == Key::Capacity) {
                 if (const std::optional<KillCapacity> capacity = KillCapacity::fromText(value))
                     settings.capacity = *capacity;
+            } else if (key == Key::CutSheets) {
+                settings.cutSheets = CutSheetsFrom(value);
             } else {
                 settings.killFeeSplit = value.trimmed();
             }

@@ -101,9 +101,9 @@ struct KillCapacity {
 // published figures and the program's own way stand.
 struct ShopWideSettings {
     // What each setting is, as the store names it.
-    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity };
-    static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio, Key::DeerRatio, Key::Capacity,
-                                   Key::KillFeeSplit};
+    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity, CutSheets };
+    static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio,    Key::DeerRatio,
+                                   Key::Capacity,  Key::KillFeeSplit, Key::CutSheets};
     static QString keyName(Key key);
 
     // The range of each species, by species key ("Beef", "Pork", "Deer").
@@ -114,11 +114,16 @@ struct ShopWideSettings {
     // The kill days, the cooler and the hanging days that bookings are
     // checked against.
     KillCapacity capacity;
+    // Each species' cut-sheet master as the owner set it, by species key,
+    // in its own text (estimate/cut_sheet.h reads it); a species without
+    // one takes the sample's.
+    QMap<QString, QString> cutSheets;
 
     std::optional<RatioSetting> ratio(const QString& species) const;
     bool isEmpty() const
     {
-        return ratios.isEmpty() && killFeeSplit.isEmpty() && capacity.isEmpty();
+        return ratios.isEmpty() && killFeeSplit.isEmpty() && capacity.isEmpty() &&
+               cutSheets.isEmpty();
     }
     bool operator==(const ShopWideSettings&) const = default;
 

@@ -223,6 +223,15 @@ std::optional<CutMaster> CutMaster::fromText(const QString& species, const QStri
     return m;
 }
 
+CutMaster MasterOf(const ShopWideSettings& settings, const QString& species)
+{
+    QString problem;
+    if (const auto kept = settings.cutSheets.constFind(species); kept != settings.cutSheets.cend())
+        if (std::optional<CutMaster> master = CutMaster::fromText(species, *kept, &problem))
+            return *master;
+    return CutMaster::Sample(species);
+}
+
 QStringList Contradictions(const CutSheet& sheet, const CutMaster& master)
 {
     QStringList told;

@@ -9,6 +9,8 @@
 // likely take-home weight follows from the hanging weight and the choices,
 // at the owner's yields (published figures until the owner sets them).
 
+#include "core/shop_settings.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -58,6 +60,10 @@ struct CutMaster {
     static std::optional<CutMaster> fromText(const QString& species, const QString& text,
                                              QString* problem);
 };
+
+// The master of a species as the owner keeps it with the shop's settings;
+// the sample's while the owner set none (or what is kept cannot be read).
+CutMaster MasterOf(const ShopWideSettings& settings, const QString& species);
 
 // The part of the animal a sheet covers: its primals are those of the
 // quarters it holds, and their weight its part of them.

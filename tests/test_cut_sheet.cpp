@@ -50,6 +50,21 @@ private slots:
                 shares += p.share;
             QVERIFY2(shares > 0.85 && shares <= 1, qPrintable(species));
         }
+        // Kept with the shop's settings, each species under its own head; a
+        // species the owner did not set, or whose text cannot be read, takes
+        // the sample's.
+        ShopWideSettings settings;
+        CutMaster pork = CutMaster::Sample(QStringLiteral("Pork"));
+        pork.keeps = {QStringLiteral("Fat")};
+        pork.primals[0].uses = {PrimalUse::Ground};
+        settings.cutSheets.insert(QStringLiteral("Pork"), pork.text());
+        settings.cutSheets.insert(QStringLiteral("Deer"), QStringLiteral("primal Neck"));
+        const ShopWideSettings kept = ShopWideSettings::fromRows(settings.rows());
+        QCOMPARE(kept, settings);
+        QCOMPARE(MasterOf(kept, QStringLiteral("Pork")), pork);
+        QCOMPARE(MasterOf(kept, QStringLiteral("Deer")), CutMaster::Sample(QStringLiteral("Deer")));
+        QCOMPARE(MasterOf(kept, QStringLiteral("Beef")), CutMaster::Sample(QStringLiteral("Beef")));
+
         const QString good = CutMaster::Sample(QStringLiteral("Beef")).text();
         const QList<std::pair<QString, QString>> wrong{
             {good + QStringLiteral("\nprimal Neck|0.2|front|ground"), "more than all of it"},

@@ -4,6 +4,7 @@
 #include "book/estimate_book.h"
 #include "core/numbers.h"
 #include "core/shop_settings.h"
+#include "estimate/cut_sheet.h"
 #include "estimate/estimate_value.h"
 #include "estimate/service_catalog.h"
 #include "pg_server.h"
@@ -46,8 +47,9 @@ QStringList sampleRows()
     return sample.rows();
 }
 
-const char* const Commands[] = {"list", "set",  "remove", "export",   "import",   "history",
-                                "init", "shop", "report", "bookings", "capacity", "help"};
+const char* const Commands[] = {"list",     "set",      "remove", "export", "import",
+                                "history",  "init",     "shop",   "report", "bookings",
+                                "capacity", "cutsheet", "help"};
 
 // The bit of a service in the figures the book keeps.
 int bit(ServiceId service)
@@ -1301,6 +1303,51 @@ private slots:
                      r.out.contains(QRegularExpression(QStringLiteral("Saturday +3.5 units"))) &&
                      r.out.contains(QRegularExpression(QStringLiteral("Cooler +6000 lb"))),
                  qPrintable(r.out));
+    }
+
+    // A cut sheet's master shown as the counter fills sheets from it (the
+    // sample's until the owner sets one), set from a file written as shown,
+    // kept with the prices for every counter; a file that is not a master
+    // changes nothing.
+    void aCutSheetMasterIsShownAndSet()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        Run r = tool.on(file, {QStringLiteral("cutsheet"), QStringLiteral("deer")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out.trimmed(), CutMaster::Sample(QStringLiteral("Deer")).text());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("deer.txt"));
+        const auto write = [&](const QString& text) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(text.toUtf8());
+        };
+        write(r.out.replace(QLatin1String("keeps Heart|Liver|Cape|Antlers"),
+                            QLatin1String("keeps Heart|Cape|Hide")));
+        r = tool.on(file, {QStringLiteral("cutsheet"), QStringLiteral("Deer"), path});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        PriceList prices(file.path());
+        QCOMPARE(prices.open(), PriceList::OpenResult::Opened);
+        const CutMaster kept = MasterOf(prices.shopSettings(), QStringLiteral("Deer"));
+        QCOMPARE(kept.keeps, (QStringList{QStringLiteral("Heart"), QStringLiteral("Cape"),
+                                          QStringLiteral("Hide")}));
+        QCOMPARE(kept.primals, CutMaster::Sample(QStringLiteral("Deer")).primals);
+        QCOMPARE(MasterOf(prices.shopSettings(), QStringLiteral("Beef")),
+                 CutMaster::Sample(QStringLiteral("Beef")));
+
+        write(QStringLiteral("primal Neck|0.5|front|ground\nprimal Ham|0.6|hind|roasts"));
+        r = tool.on(file, {QStringLiteral("cutsheet"), QStringLiteral("Deer"), path});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QLatin1String("The deer cut sheet was not changed.")) &&
+                     r.err.contains(QLatin1String("more than all of it")),
+                 qPrintable(r.err));
+        r = tool.on(file, {QStringLiteral("cutsheet"), QStringLiteral("elk")});
+        QCOMPARE(r.status, 2);
+        r = tool.on(file, {QStringLiteral("cutsheet"), QStringLiteral("Deer")});
+        QVERIFY(r.out.contains(QLatin1String("keeps Heart|Cape|Hide")));
     }
 
     // Bookings listed by the days they take, and by state.

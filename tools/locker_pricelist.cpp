@@ -164,10 +164,10 @@ const Command& HelpCommand()
 const QList<const Command*>& Commands()
 {
     static const QList<const Command*> commands = {
-        &ListCommand(),     &SetCommand(),     &RemoveCommand(),  &ExportCommand(),
-        &ImportCommand(),   &HistoryCommand(), &InitCommand(),    &ShopCommand(),
-        &ReportCommand(),   &BackupCommand(),  &RestoreCommand(), &BookingsCommand(),
-        &CapacityCommand(), &HelpCommand()};
+        &ListCommand(),     &SetCommand(),      &RemoveCommand(),  &ExportCommand(),
+        &ImportCommand(),   &HistoryCommand(),  &InitCommand(),    &ShopCommand(),
+        &ReportCommand(),   &BackupCommand(),   &RestoreCommand(), &BookingsCommand(),
+        &CapacityCommand(), &CutSheetCommand(), &HelpCommand()};
     return commands;
 }
 

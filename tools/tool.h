@@ -93,6 +93,7 @@ const Command& BackupCommand();
 const Command& RestoreCommand();
 const Command& BookingsCommand();
 const Command& CapacityCommand();
+const Command& CutSheetCommand();
 
 // Opens the price list, or says why it cannot be used.
 bool opened(PriceListEditor& editor);
