@@ -20,6 +20,12 @@ std::int64_t OverBalance(std::int64_t due, std::int64_t cents)
     return cents > due ? cents - std::max<std::int64_t>(due, 0) : 0;
 }
 
+std::optional<double> StorageFeePerDay(PriceSource& prices)
+{
+    const CostLookup fee = prices.lookupCost(QStringLiteral("StorageFee"), CostStatement::Plain);
+    return fee.found() ? std::optional<double>(fee.cost) : std::nullopt;
+}
+
 StorageCharge StorageOn(const Booking& booking, const QDate& day, const KillCapacity& capacity,
                         double feePerDay)
 {

@@ -8,6 +8,7 @@
 #include "book/booking.h"
 #include "book/estimate_book.h"
 #include "core/shop_settings.h"
+#include "pricelist/price_source.h"
 
 #include <QDate>
 #include <QList>
@@ -29,6 +30,9 @@ struct Balance {
 // A payment of `cents` when `due` is owed: above it, the change to give back
 // (or keep as a credit), 0 when it is not above.
 std::int64_t OverBalance(std::int64_t due, std::int64_t cents);
+
+// The storage fee a day: the price list's StorageFee; none when it has none.
+std::optional<double> StorageFeePerDay(PriceSource& prices);
 
 // The storage of an order picked up on `day`: the days it waited past the
 // shop's free days, at `feePerDay` dollars a day (the price list's

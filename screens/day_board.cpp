@@ -83,7 +83,7 @@ void DayBoardWindow::refresh()
     QString problem;
     const DayBoard board = BoardOf(book_.bookingsDue(today, &problem), today);
     const KillCapacity capacity = prices_.shopSettings().capacity;
-    const CostLookup fee = prices_.lookupCost(QStringLiteral("StorageFee"), CostStatement::Plain);
+    const std::optional<double> fee = StorageFeePerDay(prices_);
     board_->clear();
     const auto section = [this](const QString& title, const QList<Booking>& bookings,
                                 const std::function<QString(const Booking&)>& notes) {
@@ -116,12 +116,10 @@ void DayBoardWindow::refresh()
         QString notes = waiting == 1 ? QStringLiteral("waiting 1 day")
                                      : QStringLiteral("waiting %1 days").arg(waiting);
         if (const int days = StorageDays(b, today, capacity); days > 0) {
-            const StorageCharge storage = StorageOn(b, today, capacity, fee.cost);
-            notes += fee.found()
-                         ? QStringLiteral(", storage %1 (%2 days at %3)")
-                               .arg(MoneyText(storage.cents))
+            notes += fee ? QStringLiteral(", storage %1 (%2 days at %3)")
+                               .arg(MoneyText(StorageOn(b, today, capacity, *fee).cents))
                                .arg(days)
-                               .arg(MoneyText(*CentsOf(NumberText(fee.cost))))
+                               .arg(MoneyText(*CentsOf(NumberText(*fee))))
                          : QStringLiteral(", %1 days of storage (no StorageFee in the price "
                                           "list)")
                                .arg(days);

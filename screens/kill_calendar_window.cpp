@@ -314,10 +314,7 @@ BookingDesk KillCalendarWindow::desk() const
     BookingDesk desk;
     desk.today = clock_.today();
     desk.who = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
-    if (const CostLookup fee =
-            prices_.lookupCost(QStringLiteral("StorageFee"), CostStatement::Plain);
-        fee.found())
-        desk.storageFee = fee.cost;
+    desk.storageFee = StorageFeePerDay(prices_);
     return desk;
 }
 

@@ -9,7 +9,7 @@ namespace Tool {
 
 namespace {
 
-const QStringList Species{QStringLiteral("Beef"), QStringLiteral("Pork"), QStringLiteral("Deer")};
+const QStringList& Species = SpeciesKeys();
 
 void show(const KillCapacity& capacity)
 {

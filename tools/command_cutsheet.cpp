@@ -8,7 +8,7 @@ namespace Tool {
 
 namespace {
 
-const QStringList Species{QStringLiteral("Beef"), QStringLiteral("Pork"), QStringLiteral("Deer")};
+const QStringList& Species = SpeciesKeys();
 
 int runCutSheet(const Invocation& call)
 {

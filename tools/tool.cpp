@@ -161,6 +161,13 @@ QString namesNothing(const Invocation& call, const QString& what)
                                                     : QStringLiteral("no file"));
 }
 
+const QStringList& SpeciesKeys()
+{
+    static const QStringList keys{QStringLiteral("Beef"), QStringLiteral("Pork"),
+                                  QStringLiteral("Deer")};
+    return keys;
+}
+
 bool givenDays(const Invocation& call, QDate* from, QDate* to, QString* problem)
 {
     static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));

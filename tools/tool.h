@@ -120,6 +120,9 @@ int refuseLookAlike(const Invocation& call, const EditResult& result);
 // whether the server kept it.
 int notDone(const EditResult& result);
 
+// The species by their keys: Beef, Pork and Deer.
+const QStringList& SpeciesKeys();
+
 // The days that --from and --to give (each left as it is when not given);
 // false, and the problem in a plain sentence, when one is not a day or they
 // hold no day between them.
