@@ -48,6 +48,9 @@ struct BillMoney {
     // The booking's storage, on the booking's own bill (its first
     // estimate's) only.
     StorageCharge storage;
+    // The carcass was cut (the booking is cut, ready or picked up): its cut
+    // sheet is locked.
+    bool cut = false;
     std::int64_t paid() const { return PaidCents(payments); }
     // The bill's total (in cents) with its storage charged, against what
     // was paid.

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -275,6 +276,56 @@ QStringList Contradictions(const CutSheet& sheet, const CutMaster& master)
     return told;
 }
 
+PrimalChoice ChoiceFor(const CutSheet& sheet, const Primal& primal)
+{
+    for (const PrimalChoice& c : sheet.choices)
+        if (c.primal.trimmed().compare(primal.name, Qt::CaseInsensitive) == 0)
+            return c;
+    return PrimalChoice{primal.name, primal.uses.value(0, PrimalUse::Ground)};
+}
+
+QStringList ChoiceLines(const CutSheet& sheet, const CutMaster& master)
+{
+    QStringList lines;
+    for (const Primal& p : master.primals) {
+        if (PartOf(sheet.part, p.quarter) <= 0)
+            continue;
+        const PrimalChoice c = ChoiceFor(sheet, p);
+        QStringList words{UseWords(c.use)};
+        if (c.use == PrimalUse::Steaks && c.thickness > 0)
+            words << QStringLiteral("%1 in thick").arg(NumberText(c.thickness));
+        if ((c.use == PrimalUse::Steaks || c.use == PrimalUse::Smoked ||
+             c.use == PrimalUse::Cured) &&
+            c.perPackage > 0)
+            words << QStringLiteral("%1 to a package").arg(c.perPackage);
+        if (c.use == PrimalUse::Roasts && c.roastPounds > 0)
+            words << QStringLiteral("%1 lb").arg(NumberText(c.roastPounds));
+        if (c.boneless && c.use != PrimalUse::Ground && c.use != PrimalUse::Stew)
+            words << QStringLiteral("boneless");
+        lines << QStringLiteral("%1: %2").arg(p.name, words.join(QStringLiteral(", ")));
+    }
+    const QString usual = QStringLiteral("the shop's usual");
+    lines << QStringLiteral("Ground: %1 packages, %2")
+                 .arg(sheet.package.isEmpty() ? usual : sheet.package,
+                      sheet.lean.isEmpty() ? usual : sheet.lean);
+    lines << QStringLiteral("Keep: %1")
+                 .arg(sheet.keeps.isEmpty() ? QStringLiteral("nothing")
+                                            : sheet.keeps.join(QStringLiteral(", ")));
+    return lines;
+}
+
+QString ChangeWords(const CutSheet& before, const CutSheet& after, const CutMaster& master)
+{
+    QStringList was = ChoiceLines(before, master), is = ChoiceLines(after, master);
+    if (before.part != after.part)
+        return QStringLiteral("%1 → %2").arg(PartWords(before.part), PartWords(after.part));
+    QStringList changed;
+    for (int i = 0; i < std::min(was.size(), is.size()); ++i)
+        if (was[i] != is[i])
+            changed << QStringLiteral("%1 → %2").arg(was[i], is[i]);
+    return changed.join(QStringLiteral("; "));
+}
+
 QStringList AnimalContradictions(const QList<CutSheet>& sheets, const CutMaster& master)
 {
     QStringList told;
@@ -346,10 +397,7 @@ std::optional<TakeHome> LikelyTakeHome(double hangingLow, double hangingHigh, co
         const double held = p.share * PartOf(sheet.part, p.quarter);
         if (held <= 0)
             continue;
-        PrimalChoice choice{p.name, p.uses.value(0, PrimalUse::Ground)};
-        for (const PrimalChoice& c : sheet.choices)
-            if (master.primal(c.primal) == &p)
-                choice = c;
+        const PrimalChoice choice = ChoiceFor(sheet, p);
         const double pounds = held * yields.of(choice.use, choice.boneless);
         meat += pounds;
         if (choice.use == PrimalUse::Ground)

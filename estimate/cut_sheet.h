@@ -11,6 +11,7 @@
 
 #include "core/shop_settings.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -85,14 +86,39 @@ struct PrimalChoice {
     bool operator==(const PrimalChoice&) const = default;
 };
 
+// A change made to a sheet once its carcass was cut: who made it, when, and
+// what changed (the lines of ChoiceLines that differ, "Chuck: roasts, 3 lb
+// → Chuck: ground").
+struct SheetChange {
+    QString who;
+    QDateTime when;
+    QString what;
+    bool operator==(const SheetChange&) const = default;
+};
+
 struct CutSheet {
     QString species;
     SheetPart part = SheetPart::Whole;
     QList<PrimalChoice> choices; // in the master's order; a primal not chosen goes its standard way
     QString package, lean;       // the ground meat's; empty: the shop's own
     QStringList keeps;
+    QList<SheetChange> changes; // made after the carcass was cut, the oldest first
     bool operator==(const CutSheet&) const = default;
 };
+
+// The choice a sheet makes for a primal of the master: its own, or the
+// primal's standard use.
+PrimalChoice ChoiceFor(const CutSheet& sheet, const Primal& primal);
+
+// The sheet as the cutting room reads it, a line each: every primal the part
+// holds in the master's order ("Chuck: roasts, 3 lb", "Rib: steaks, 1 in
+// thick, 2 to a package, boneless"), then the ground meat ("Ground: 1 lb
+// packages, 85/15") and the keeps ("Keep: Liver, Heart"). Empty choices read
+// "the shop's usual".
+QStringList ChoiceLines(const CutSheet& sheet, const CutMaster& master);
+// What changed from one sheet to the other, in those lines ("Chuck: roasts →
+// Chuck: ground"); empty when nothing did.
+QString ChangeWords(const CutSheet& before, const CutSheet& after, const CutMaster& master);
 
 // What a sheet asks that cannot be done, each in the clerk's words: a
 // primal the master does not have or the part does not hold, a primal

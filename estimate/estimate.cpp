@@ -654,6 +654,16 @@ void Estimate::setShare(const std::optional<ShareOfAnimal>& share)
     refigureTotal();
 }
 
+void Estimate::setCutSheet(const std::optional<CutSheet>& sheet)
+{
+    value_.cutSheet = sheet;
+}
+
+std::optional<TakeHome> Estimate::takeHome() const
+{
+    return TakeHomeOf(value_, rules_.master(value_.species), rules_.yields(value_.species));
+}
+
 // ---------------------------------------------------------------- charges typed
 
 void Estimate::setKillCharge(const QString& text)

@@ -12,6 +12,7 @@
 #include "estimate/estimate_summary.h"
 #include "estimate/estimate_value.h"
 #include "estimate/quote_rules.h"
+#include "estimate/take_home.h"
 #include "pricelist/price_source.h"
 
 #include <QSet>
@@ -91,6 +92,14 @@ public:
     // a whole one): its split-side surcharge is figured from its hanging
     // weight, and the total follows.
     void setShare(const std::optional<ShareOfAnimal>& share);
+    // The customer's cut sheet, as the clerk filled it (none: the master's
+    // standard way). It changes no charge.
+    void setCutSheet(const std::optional<CutSheet>& sheet);
+    // The meat the customer is likely to take home (see TakeHomeOf), at the
+    // shop's master and yields of the species; none while the hanging
+    // weight is not known.
+    std::optional<TakeHome> takeHome() const;
+
     // A share's part of its animal as the animal was figured with it
     // (`figured`, the share's estimate as the animal gives it): its hanging
     // weight, its kill charge and its part, each taken when it differs.

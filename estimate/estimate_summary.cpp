@@ -469,6 +469,8 @@ QString EstimateHtml(const EstimateSummary& s)
                     .arg(escaped(s.likelyHanging), escaped(s.likelyTotal));
     html += paidRows(s, 4, 3, true);
     html += QStringLiteral("</table>");
+    if (!s.takeHome.isEmpty())
+        html += QStringLiteral("<p>Take-home: %1.</p>").arg(escaped(s.takeHome));
     if (!s.likelyCaution.isEmpty())
         html += QStringLiteral("<p>%1</p>").arg(escaped(s.likelyCaution));
     if (!s.likelyWords.isEmpty())

@@ -84,6 +84,9 @@ struct EstimateSummary {
     QString likelyHanging, likelyTotal, likelyWords;
     // When the quote's factor lies outside the range: which way the bill goes.
     QString likelyCaution;
+    // The meat the customer is likely to take home ("about 310–350 lb of
+    // meat, in about 180 packages"); empty when none is printed.
+    QString takeHome;
 
     // The money of the booking the estimate is billed by (see
     // AddBillMoney): each payment against this bill in words ("Deposit,

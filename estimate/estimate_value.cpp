@@ -144,6 +144,34 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, HangingRatio*)
     f("middle", v.middle);
 }
 
+template <typename V, typename F> void fieldsOf(V& v, F& f, PrimalChoice*)
+{
+    f("primal", v.primal);
+    f("use", v.use);
+    f("thickness", v.thickness);
+    f("perPackage", v.perPackage);
+    f("roastPounds", v.roastPounds);
+    f("boneless", v.boneless);
+}
+
+template <typename V, typename F> void fieldsOf(V& v, F& f, SheetChange*)
+{
+    f("who", v.who);
+    f("when", v.when);
+    f("what", v.what);
+}
+
+template <typename V, typename F> void fieldsOf(V& v, F& f, CutSheet*)
+{
+    f("species", v.species);
+    f("part", v.part);
+    f("choices", v.choices);
+    f("package", v.package);
+    f("lean", v.lean);
+    f("keeps", v.keeps);
+    f("changes", v.changes);
+}
+
 template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
 {
     f("species", v.species);
@@ -165,6 +193,7 @@ template <typename V, typename F> void fieldsOf(V& v, F& f, EstimateValue*)
     f("savedAt", v.savedAt);
     f("share", v.share);
     f("likelyRatio", v.likelyRatio, AddedInVersion3);
+    f("cutSheet", v.cutSheet, AddedInVersion3);
     f("shown", v.shown);
 }
 
@@ -202,6 +231,14 @@ QJsonValue encode(Species v)
 QJsonValue encode(PriceBasis v)
 {
     return v == PriceBasis::Kept ? QStringLiteral("kept") : QStringLiteral("today");
+}
+QJsonValue encode(PrimalUse v)
+{
+    return UseWords(v);
+}
+QJsonValue encode(SheetPart v)
+{
+    return PartWords(v);
 }
 QJsonValue encode(const QDate& v)
 {
@@ -313,6 +350,18 @@ bool decode(const QJsonValue& j, PriceBasis& v)
 {
     v = j.toString() == QLatin1String("kept") ? PriceBasis::Kept : PriceBasis::Today;
     return j.toString() == QLatin1String("kept") || j.toString() == QLatin1String("today");
+}
+bool decode(const QJsonValue& j, PrimalUse& v)
+{
+    const std::optional<PrimalUse> use = UseFromWords(j.toString());
+    v = use.value_or(PrimalUse::Steaks);
+    return j.isString() && use;
+}
+bool decode(const QJsonValue& j, SheetPart& v)
+{
+    const std::optional<SheetPart> part = PartFromWords(j.toString());
+    v = part.value_or(SheetPart::Whole);
+    return j.isString() && part;
 }
 bool decode(const QJsonValue& j, QDate& v)
 {

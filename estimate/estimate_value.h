@@ -8,6 +8,7 @@
 // from the figures, in `shown`.
 
 #include "core/figure.h"
+#include "estimate/cut_sheet.h"
 #include "estimate/estimate_rules.h"
 #include "estimate/sausage_rules.h"
 #include "estimate/service_catalog.h"
@@ -164,6 +165,10 @@ struct EstimateValue {
     // figured at: the shop's as it stands at each figuring, kept as it was
     // given once the estimate is saved. Not set while none was taken.
     HangingRatio likelyRatio;
+
+    // The customer's cut sheet for the cutting room; none while the clerk
+    // has not filled one (the animal is cut the master's standard way).
+    std::optional<CutSheet> cutSheet;
 
     EstimateShown shown;
 

@@ -28,6 +28,16 @@ std::optional<RatioSetting> usable(const ShopWideSettings& settings, Species spe
 
 } // namespace
 
+CutMaster QuoteRules::master(Species species) const
+{
+    return CutMaster::Sample(SpeciesName(species));
+}
+
+Yields QuoteRules::yields(Species species) const
+{
+    return Yields::Published(SpeciesName(species));
+}
+
 const QuoteRules& PublishedRules()
 {
     static const Published rules;
@@ -50,6 +60,11 @@ std::optional<double> StoreRules::adoptedFactor(Species species) const
     if (!s || !s->forQuotes || !(s->middle >= LowestRatio && s->middle <= HighestRatio))
         return std::nullopt;
     return s->middle;
+}
+
+CutMaster StoreRules::master(Species species) const
+{
+    return MasterOf(store_.shopSettings(), SpeciesName(species));
 }
 
 double QuoteFactor(const QuoteRules& rules, Species species)

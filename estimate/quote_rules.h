@@ -6,6 +6,7 @@
 // factor that a quote figures the hanging weight with where the owner
 // adopted the measured middle for quotes.
 
+#include "estimate/cut_sheet.h"
 #include "estimate/estimate_value.h"
 #include "pricelist/price_source.h"
 
@@ -20,6 +21,10 @@ public:
     // The factor the owner adopted for the species' quotes; none while the
     // screen's own factors stand (a half for beef, 0.66 for pork and deer).
     virtual std::optional<double> adoptedFactor(Species species) const = 0;
+    // The species' cut-sheet master and the yields its take-home is figured
+    // at: the owner's, or the sample's and the published figures.
+    virtual CutMaster master(Species species) const;
+    virtual Yields yields(Species species) const;
 };
 
 // The published figures and the screen's own factors, for a shop that has
@@ -35,6 +40,7 @@ public:
     explicit StoreRules(PriceSource& store);
     HangingRatio ratio(Species species) const override;
     std::optional<double> adoptedFactor(Species species) const override;
+    CutMaster master(Species species) const override;
 
 private:
     PriceSource& store_;

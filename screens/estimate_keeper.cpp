@@ -4,6 +4,7 @@
 #include "core/shop_settings.h"
 #include "estimate/book_figures.h"
 #include "estimate/booking_money.h"
+#include "pricelist/price_history.h"
 #include "screens/estimate_layout.h"
 #include "screens/estimate_print.h"
 #include "screens/estimates_window.h"
@@ -57,6 +58,20 @@ EstimateSummary EstimateKeeper::summaryOf(const EstimateRecord& record,
         AddBillMoney(summary, MoneyOnBill(book_, record.number));
     }
     return summary;
+}
+
+CutSheetDesk EstimateKeeper::cutSheetDesk() const
+{
+    CutSheetDesk desk;
+    desk.estimate = estimate_.value();
+    const QuoteRules& rules = estimate_.rules();
+    desk.master = rules.master(desk.estimate.species);
+    desk.yields = rules.yields(desk.estimate.species);
+    desk.head = summaryOf(record_, desk.estimate);
+    desk.locked = record_.number > 0 && MoneyOnBill(book_, record_.number).cut;
+    desk.who = PriceHistory::ThisUser();
+    desk.now = clock_.now();
+    return desk;
 }
 
 bool EstimateKeeper::readyTo(const char* what)
@@ -143,6 +158,7 @@ bool EstimateKeeper::saveEstimate()
     next.liveWeight = kept.live;
     (final ? next.finalState : next.quoteState) = kept.toRecord();
     (final ? next.finalTotal : next.quoteTotal) = kept.total.text;
+    OneCutSheet(next, final);
     if (!final)
         next.likelyLow = next.likelyHigh = std::nullopt; // the quote given now
     FillBookFigures(next);
@@ -391,7 +407,7 @@ void EstimateKeeper::printShown()
         }
     }
     EstimateSummary quote = summaryOf(record_, shown);
-    AddLikelyRange(quote, shown);
+    AddLikelyRange(quote, shown, estimate_.rules());
     PrintEstimateWithDialog(&screen_, quote);
 }
 
@@ -415,7 +431,7 @@ void EstimateKeeper::printSavedEstimate(qint64 number)
         return;
     }
     EstimateSummary sheet = summaryOf(*found, *quote);
-    AddLikelyRange(sheet, *quote);
+    AddLikelyRange(sheet, *quote, estimate_.rules());
     PrintEstimateWithDialog(parent, sheet);
 }
 

@@ -7,6 +7,7 @@
 
 #include "book/estimate_book.h"
 #include "estimate/estimate.h"
+#include "screens/cut_sheet_window.h"
 #include "screens/estimates_window.h"
 
 #include <QPointer>
@@ -90,6 +91,11 @@ public:
     void onBookFor(std::function<void(qint64)> book) { bookFor_ = std::move(book); }
     // "Saved as estimate 12 for Ann Smith."
     static QString SavedWords(const EstimateRecord& record);
+
+    // What the cut sheet of the estimate on the screen is filled with: the
+    // species' master and yields, the printed page's head, and whether its
+    // carcass was cut (its booking says so).
+    CutSheetDesk cutSheetDesk() const;
 
     // Prints the estimate on the screen through the print dialog; a saved one
     // with a final bill is printed beside its quote.

@@ -166,14 +166,20 @@ const ButtonDesign Buttons[] = {
      "Sell a beef or hog in halves and quarters to several buyers",
      {3660, 570, 2100, 420},
      &EstimateControls::shares},
-    // Kill days booked ahead, on the calendar of the cooler's space.
+    // The animal's way through the shop: its kill date booked ahead on the
+    // calendar of the cooler's space and its cut sheet for the cutting room,
+    // under the weights; what the shop does with its bookings today.
     {"cmdBookKillDate",
      "Book a &Kill Date...",
      "Book a kill date for this customer on the calendar of the kill days and the cooler "
      "(Ctrl+K)",
-     {3660, 1020, 2100, 420},
+     {240, 2460, 1860, 420},
      &EstimateControls::killCalendar},
-    // What the shop does with its bookings today.
+    {"cmdCutSheet",
+     "Cu&t Sheet...",
+     "The customer's cut sheet for the cutting room, and the meat they are likely to take home",
+     {2160, 2460, 1335, 420},
+     &EstimateControls::cutSheet},
     {"cmdDayBoard",
      "Today's B&oard...",
      "Today's drop-offs and kills, the carcasses to cut and the orders ready for pickup",
@@ -286,25 +292,28 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
 
     c.connection = label(screen, "lblConnection", QString());
     c.connection->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
-    place(c.connection, {240, 2420, 10500, 270});
+    place(c.connection, {240, 2940, 10500, 270});
     c.connection->hide();
 
     c.likely = label(screen, "lblLikely", QString());
     c.likely->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(c.likely, {5880, 2420, 4960, 270});
+    place(c.likely, {5880, 2940, 4960, 270});
+    c.takeHome = label(screen, "lblTakeHome", QString());
+    c.takeHome->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(c.takeHome, {5880, 3210, 4960, 270});
     c.likelyCaution = label(screen, "lblLikelyCaution", QString());
     c.likelyCaution->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(c.likelyCaution, {240, 2690, 10600, 270});
+    place(c.likelyCaution, {240, 3480, 10600, 270});
 
     c.shareLine = label(screen, "lblShare", QString());
     c.shareLine->setTextFormat(Qt::PlainText);
-    place(c.shareLine, {240, 2420, 5560, 270});
+    place(c.shareLine, {240, 2940, 5560, 270});
 
     auto* line = new QFrame(screen);
     line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    place(line, {0, 3000, EstimateDesignWidth, 60});
+    place(line, {0, 3780, EstimateDesignWidth, 60});
 
     c.tot = new QPushButton(QString(), screen);
     c.tot->setObjectName(QStringLiteral("tot"));
@@ -314,7 +323,7 @@ void makeTopBand(QWidget* screen, EstimateControls& c)
 
 void makeServiceBand(QWidget* screen, EstimateControls& c)
 {
-    constexpr int firstRowTop = 3300, rowStep = 540, fieldHeight = 345, fieldWidth = 1000;
+    constexpr int firstRowTop = 4080, rowStep = 540, fieldHeight = 345, fieldWidth = 1000;
     // Column left edges: weight field, check box, charge field.
     constexpr int beefX[3] = {120, 1200, 3150};
     constexpr int porkX[3] = {4350, 5430, 6980};

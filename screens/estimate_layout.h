@@ -22,8 +22,8 @@ class QWidget;
 // band above the line (collapsed) or both bands (expanded), with a small
 // margin below the last control and nothing more, so that a display that
 // holds the page shows no scroll bar and no empty band.
-constexpr int EstimateCollapsedHeight = 3120;
-constexpr int EstimateFullHeight = 7620;
+constexpr int EstimateCollapsedHeight = 3900;
+constexpr int EstimateFullHeight = 8400;
 constexpr int EstimateDesignWidth = 10935;
 
 struct EstimateControls {
@@ -53,12 +53,14 @@ struct EstimateControls {
     QPushButton* shares = nullptr;
     QPushButton* killCalendar = nullptr;
     QPushButton* dayBoard = nullptr;
+    QPushButton* cutSheet = nullptr;
     QPushButton* todaysPrices = nullptr; // hidden while figured at today's prices
     QPushButton* quoteOrFinal = nullptr; // hidden while there is no final bill
     QLabel* recordLabel = nullptr;       // names the saved estimate on the screen
     QLabel* connection = nullptr;        // shown while the price list's server is out of reach
     QLabel* likely = nullptr;            // a quote's likely range, under the total's column
-    QLabel* likelyCaution = nullptr;     // under it: which way the bill usually goes
+    QLabel* takeHome = nullptr;          // under it: the meat the customer is likely to take home
+    QLabel* likelyCaution = nullptr;     // under them: which way the bill usually goes
     QLabel* shareLine = nullptr;         // a buyer's share: its part of the animal
     QPushButton* tot = nullptr;          // hidden; its focus has the total figured
     QFrame* porkFrame = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/money.h"
 #include "core/shop_settings.h"
+#include "estimate/take_home.h"
 #include "pricelist/shop_details.h"
 
 #include <QDir>
@@ -103,8 +104,11 @@ void AddShopHead(EstimateSummary& summary, const Clock& clock)
     summary.printed = clock.today();
 }
 
-void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote)
+void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote, const QuoteRules& rules)
 {
+    if (const std::optional<TakeHome> home =
+            TakeHomeOf(quote, rules.master(quote.species), rules.yields(quote.species)))
+        summary.takeHome = home->words();
     const std::optional<LikelyRange> likely = Likely(quote);
     if (!likely)
         return;

@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "estimate/estimate_summary.h"
 #include "estimate/likely_range.h"
+#include "estimate/quote_rules.h"
 
 #include <QStringList>
 
@@ -52,6 +53,7 @@ void AddShopHead(EstimateSummary& summary, const Clock& clock);
 // details read last stay.
 void ReadShopHead(PriceConnection& connection);
 
-// A quote's likely range (see Likely), in the shop's words, added to its
-// summary (nothing when there is none to give).
-void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote);
+// A quote's likely range (see Likely), in the shop's words, and the meat the
+// customer is likely to take home at the shop's master and yields (`rules`),
+// added to its summary (nothing when there is none to give).
+void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote, const QuoteRules& rules);

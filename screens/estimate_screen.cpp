@@ -205,6 +205,7 @@ void EstimateScreen::connectControls()
     onPress(ui_.shares, QKeySequence::UnknownKey, [this] { showShares(); });
     onPress(ui_.killCalendar, QKeySequence::UnknownKey, [this] { showKillCalendar(); });
     onPress(ui_.dayBoard, QKeySequence::UnknownKey, [this] { showDayBoard(); });
+    onPress(ui_.cutSheet, QKeySequence::UnknownKey, [this] { showCutSheet(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated, this,
             [this] { showKillCalendar(); });
     onPress(ui_.todaysPrices, QKeySequence::UnknownKey, [this] {
@@ -311,6 +312,7 @@ void EstimateScreen::render()
         ui_.shares->setText(sharesCaption);
     keeper_->showRecord();
     showLikelyRange();
+    showTakeHome();
     showShareLine();
     if (e.expanded() && !shownExpanded_) {
         shownExpanded_ = true;
@@ -343,6 +345,16 @@ void EstimateScreen::showLikelyRange()
         ui_.likelyCaution->setText(caution);
         ui_.likelyCaution->setToolTip(likely ? likely->words : QString());
     }
+}
+
+void EstimateScreen::showTakeHome()
+{
+    const std::optional<TakeHome> home = estimate_.takeHome();
+    QString text = home ? home->words() : QString();
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    if (ui_.takeHome->text() != text)
+        ui_.takeHome->setText(text);
 }
 
 void EstimateScreen::showShareLine()
@@ -672,6 +684,22 @@ void EstimateScreen::showDayBoard()
     dayBoard_->show();
     dayBoard_->raise();
     dayBoard_->activateWindow();
+}
+
+void EstimateScreen::showCutSheet()
+{
+    if (estimate_.species() == Species::None) {
+        Dialogs::warn(this, QStringLiteral("Choose the species first: the cut sheet is the "
+                                           "species' own."));
+        return;
+    }
+    const quint64 identity = estimate_.identity();
+    auto* window =
+        new CutSheetWindow(this, keeper_->cutSheetDesk(), [this, identity](const CutSheet& sheet) {
+            if (estimate_.identity() == identity) // the estimate it was opened for
+                act([&] { estimate_.setCutSheet(sheet); });
+        });
+    window->open();
 }
 
 void EstimateScreen::showShares()

@@ -85,6 +85,8 @@ public:
     void bookKillDateFor(qint64 number);
     // Today's board of the bookings.
     void showDayBoard();
+    // The cut sheet of the estimate shown.
+    void showCutSheet();
 
     // ShareHost
     bool showShare(const EstimateValue& share, const QString& caption,
@@ -116,6 +118,8 @@ private:
     // A quote's likely range under the total, and which way its bill usually
     // goes when the quote's factor lies outside it.
     void showLikelyRange();
+    // The meat the customer is likely to take home, beside it.
+    void showTakeHome();
     // A buyer's share: its part of the animal, and its weights fixed by it.
     void showShareLine();
 

@@ -5,6 +5,7 @@
 #include "core/money.h"
 #include "core/numbers.h"
 #include "estimate/service_catalog.h"
+#include "pricelist/price_history.h"
 #include "pricelist/price_source.h"
 #include "screens/estimate_print.h"
 #include "ui/dialogs.h"
@@ -313,7 +314,7 @@ BookingDesk KillCalendarWindow::desk() const
 {
     BookingDesk desk;
     desk.today = clock_.today();
-    desk.who = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    desk.who = PriceHistory::ThisUser();
     desk.storageFee = StorageFeePerDay(prices_);
     return desk;
 }
@@ -771,7 +772,7 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
         if (b.state == Booking::State::PickedUp && start_.state != Booking::State::PickedUp) {
             b.storage = storageNow();
             if (b.storage.days > 0 && waive_->isChecked())
-                b.storage.waivedBy = desk_.who.isEmpty() ? QStringLiteral("the clerk") : desk_.who;
+                b.storage.waivedBy = desk_.who;
         }
         // Weighed, the carcass is killed.
         if (!b.hangingWeighed.isEmpty() &&

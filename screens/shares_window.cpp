@@ -728,7 +728,7 @@ QStringList SharesWindow::buyersPages() const
             pages << FinalBillHtml(sheetOf(i, *quote), sheetOf(i, shown));
         } else {
             EstimateSummary sheet = sheetOf(i, shown);
-            AddLikelyRange(sheet, shown);
+            AddLikelyRange(sheet, shown, host_.quoteRules());
             pages << EstimateHtml(sheet);
         }
     }

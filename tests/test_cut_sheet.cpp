@@ -2,13 +2,18 @@
 // contradictions a clerk is told at once, and the meat the customer takes
 // home from the hanging weight and their choices.
 
+#include "book/estimate_book.h"
 #include "estimate/cut_sheet.h"
+#include "estimate/take_home.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 namespace {
 
-const QStringList Species{QStringLiteral("Beef"), QStringLiteral("Pork"), QStringLiteral("Deer")};
+const QStringList SpeciesKeys{QStringLiteral("Beef"), QStringLiteral("Pork"),
+                              QStringLiteral("Deer")};
 
 CutSheet Sheet(const QString& species, SheetPart part, QList<PrimalChoice> choices = {})
 {
@@ -27,6 +32,19 @@ TakeHome HomeOf(const CutSheet& sheet, double low, double high)
     return home.value_or(TakeHome{-1, -1, -1});
 }
 
+// A beef quote of 1200 lb live at the screen's half, its likely range at
+// 0.58 to 0.64 of the live weight.
+EstimateValue BeefQuote()
+{
+    EstimateValue v;
+    v.species = Species::Beef;
+    v.weightFactor = 0.5;
+    v.live = QStringLiteral("1200");
+    v.hanging = Figure::figured(QStringLiteral("600"));
+    v.likelyRatio = {0.58, 0.64, 0};
+    return v;
+}
+
 } // namespace
 
 class TestCutSheet : public QObject {
@@ -37,7 +55,7 @@ private slots:
     // a text edited wrong is refused whole, naming the line.
     void mastersAreKeptAsTheOwnerSetThem()
     {
-        for (const QString& species : Species) {
+        for (const QString& species : SpeciesKeys) {
             const CutMaster sample = CutMaster::Sample(species);
             QVERIFY(sample.primals.size() >= 5);
             QString problem;
@@ -173,6 +191,118 @@ private slots:
                  QStringLiteral("about 310–350 lb of meat, in about 180 packages"));
         QCOMPARE(UseFromWords(QStringLiteral(" Ground ")), PrimalUse::Ground);
         QCOMPARE(PartFromWords(QStringLiteral("split-side quarter")), SheetPart::SplitSideQuarter);
+    }
+
+    // An estimate's take-home: before the kill over its likely range of the
+    // hanging weight, after it at the weight weighed; a share's from the
+    // whole animal's at its part; a sheet of another species set aside.
+    void anEstimatesTakeHome()
+    {
+        const CutMaster beef = CutMaster::Sample(QStringLiteral("Beef"));
+        const Yields yields = Yields::Published(QStringLiteral("Beef"));
+        EstimateValue quote = BeefQuote();
+        const TakeHome quoted = TakeHomeOf(quote, beef, yields).value();
+        const TakeHome atRange = HomeOf(Sheet(QStringLiteral("Beef"), SheetPart::Whole), 696, 768);
+        QCOMPARE(quoted.low, atRange.low);
+        QCOMPARE(quoted.high, atRange.high);
+
+        EstimateValue weighed = quote;
+        weighed.hanging = Figure::typedIn(QStringLiteral("700"));
+        const TakeHome known = TakeHomeOf(weighed, beef, yields).value();
+        const TakeHome at700 = HomeOf(Sheet(QStringLiteral("Beef"), SheetPart::Whole), 700, 700);
+        QCOMPARE(known.low, at700.low);
+        QVERIFY(known.high - known.low < quoted.high - quoted.low);
+
+        // A half of a weighed animal of 700 lb: its part of the whole's meat.
+        EstimateValue half = quote;
+        half.hanging = Figure::figured(QStringLiteral("350"));
+        half.share = ShareOfAnimal{};
+        half.share->part = QStringLiteral("half");
+        half.share->animalHanging = QStringLiteral("700");
+        half.share->weighed = true;
+        QCOMPARE(TakeHomeOf(half, beef, yields)->high,
+                 HomeOf(Sheet(QStringLiteral("Beef"), SheetPart::Half), 700, 700).high);
+        QCOMPARE(SheetOf(half).part, SheetPart::Half);
+        // A share by percentage: its percentage of the whole.
+        EstimateValue some = half;
+        some.share->part = QStringLiteral("30 %");
+        some.hanging = Figure::figured(QStringLiteral("210"));
+        QCOMPARE(SheetOf(some).part, SheetPart::Whole);
+        QVERIFY(std::abs(TakeHomeOf(some, beef, yields)->high - 0.3 * at700.high) < 1e-9);
+
+        // The sheet's choices move it; chosen for a hog, it is not this beef's.
+        quote.cutSheet = Sheet(QStringLiteral("Beef"), SheetPart::Whole,
+                               {{QStringLiteral("Round"), PrimalUse::Ground}});
+        QVERIFY(TakeHomeOf(quote, beef, yields)->high < quoted.high);
+        quote.cutSheet->species = QStringLiteral("Pork");
+        QCOMPARE(TakeHomeOf(quote, beef, yields)->high, quoted.high);
+
+        EstimateValue unknown = BeefQuote();
+        unknown.hanging.fail(QStringLiteral("no price"));
+        QVERIFY(!TakeHomeOf(unknown, beef, yields));
+        unknown.hanging = Figure::figured(QStringLiteral("0"));
+        QVERIFY(!TakeHomeOf(unknown, beef, yields));
+    }
+
+    // The sheet is kept with the estimate's record and read back whole; one
+    // saved before there were sheets reads as none; the quote and the final
+    // bill of a saved estimate carry one sheet; the cutting room reads it
+    // in the master's order, and a change after the cut in those words.
+    void theSheetIsKeptAndReadAsTheCuttingRoomReadsIt()
+    {
+        const CutMaster beef = CutMaster::Sample(QStringLiteral("Beef"));
+        EstimateValue v = BeefQuote();
+        v.cutSheet = Sheet(QStringLiteral("Beef"), SheetPart::FrontQuarter,
+                           {{QStringLiteral("Rib"), PrimalUse::Steaks, 1.25, 2, 0, true},
+                            {QStringLiteral("Chuck"), PrimalUse::Roasts, 0, 0, 3.5, false}});
+        v.cutSheet->lean = QStringLiteral("85/15");
+        v.cutSheet->keeps = {QStringLiteral("Tongue")};
+        v.cutSheet->changes = {{QStringLiteral("owner"),
+                                QDateTime(QDate(2026, 11, 9), QTime(10, 5)),
+                                QStringLiteral("Chuck: stew → Chuck: roasts, 3.5 lb")}};
+        QCOMPARE(EstimateValue::fromRecord(v.toRecord()), std::optional<EstimateValue>(v));
+        QJsonObject record = QJsonDocument::fromJson(v.toRecord().toUtf8()).object();
+        record.remove(QStringLiteral("cutSheet"));
+        const auto older =
+            EstimateValue::fromRecord(QString::fromUtf8(QJsonDocument(record).toJson()));
+        QVERIFY(older && !older->cutSheet);
+        QString wrong = v.toRecord();
+        wrong.replace(QStringLiteral("\"roasts\""), QStringLiteral("\"sliced\""));
+        QVERIFY(!EstimateValue::fromRecord(wrong));
+
+        // A front quarter: the front primals only, in the master's order.
+        QCOMPARE(
+            ChoiceLines(*v.cutSheet, beef),
+            (QStringList{QStringLiteral("Chuck: roasts, 3.5 lb"),
+                         QStringLiteral("Rib: steaks, 1.25 in thick, 2 to a package, boneless"),
+                         QStringLiteral("Brisket: roasts"), QStringLiteral("Plate: ground"),
+                         QStringLiteral("Shank: ground"),
+                         QStringLiteral("Ground: the shop's usual packages, 85/15"),
+                         QStringLiteral("Keep: Tongue")}));
+        CutSheet after = *v.cutSheet;
+        after.choices[1].use = PrimalUse::Stew;
+        after.keeps.clear();
+        QCOMPARE(
+            ChangeWords(*v.cutSheet, after, beef),
+            QStringLiteral("Chuck: roasts, 3.5 lb → Chuck: stew; Keep: Tongue → Keep: nothing"));
+        QCOMPARE(ChangeWords(after, after, beef), QString());
+        after.part = SheetPart::HindQuarter;
+        QCOMPARE(ChangeWords(*v.cutSheet, after, beef),
+                 QStringLiteral("front quarter → hind quarter"));
+
+        // Saved as the final bill: the quote carries the same sheet.
+        EstimateRecord saved;
+        EstimateValue quote = BeefQuote();
+        saved.quoteState = quote.toRecord();
+        saved.finalState = v.toRecord();
+        OneCutSheet(saved, true);
+        QCOMPARE(EstimateValue::fromRecord(saved.quoteState)->cutSheet, v.cutSheet);
+        QCOMPARE(EstimateValue::fromRecord(saved.quoteState)->live, quote.live);
+        // A quote with no final bill has nothing to carry it to.
+        EstimateRecord quoted;
+        quoted.quoteState = v.toRecord();
+        OneCutSheet(quoted, false);
+        QVERIFY(quoted.finalState.isEmpty());
     }
 };
 

@@ -568,9 +568,11 @@ private slots:
         QVERIFY(!order.contains(QStringLiteral("Option1")));
         QVERIFY(!order.contains(QStringLiteral("Text5")));
         QVERIFY(order.indexOf(QStringLiteral("Text4")) < order.indexOf(QStringLiteral("cmdPrint")));
-        // The bottom row, then round: the day's board under the buttons.
-        QCOMPARE(order.mid(order.size() - 2),
-                 (QStringList{QStringLiteral("cmdPrint"), QStringLiteral("cmdDayBoard")}));
+        // The bottom row, then round: the booking, the cut sheet and the
+        // day's board under the weights and the buttons.
+        QCOMPARE(order.mid(order.size() - 4),
+                 (QStringList{QStringLiteral("cmdPrint"), QStringLiteral("cmdBookKillDate"),
+                              QStringLiteral("cmdCutSheet"), QStringLiteral("cmdDayBoard")}));
 
         const auto nameOf = [&](const char* field) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(

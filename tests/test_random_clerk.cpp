@@ -63,11 +63,13 @@ namespace {
 // (it has tests of its own). The saved estimates' window is reached only by the
 // clerk's own move that opens a saved estimate (it can export through a file
 // dialog). The kill calendar and the day's board are windows of the
-// bookings, which have tests of their own.
+// bookings, and the cut sheet a window of its own, which have tests of their
+// own.
 const QSet<QString> NeverTouched = {
-    QStringLiteral("cmdPrint"),   QStringLiteral("cmdPriceList"), QStringLiteral("cmdEstimates"),
-    QStringLiteral("cmdExport"),  QStringLiteral("printShares"),  QStringLiteral("cmdBookKillDate"),
-    QStringLiteral("cmdDayBoard")};
+    QStringLiteral("cmdPrint"),     QStringLiteral("cmdPriceList"),
+    QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport"),
+    QStringLiteral("printShares"),  QStringLiteral("cmdBookKillDate"),
+    QStringLiteral("cmdDayBoard"),  QStringLiteral("cmdCutSheet")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");

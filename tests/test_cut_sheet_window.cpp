@@ -1,0 +1,221 @@
+// The cut sheet at the counter: filled from the Estimate screen, what
+// contradicts itself told at once and kept from being saved, the take-home
+// following every choice, the sheet saved with the estimate and read back,
+// printed for the cutting room (read back from the PDF), and locked once the
+// carcass is cut, a change then made as the owner and recorded.
+
+#include "book_checks.h"
+#include "estimate/cut_rules.h"
+#include "estimate_counter.h"
+#include "pricelist/price_history.h"
+#include "print_watch.h"
+#include "save_dialog.h"
+#include "screens/estimate_layout.h"
+#include "widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Counter : EstimateCounter {
+    SaveDialogAnswerer saving;
+
+    // Opens the cut sheet from the Estimate screen.
+    QWidget* openSheet() const
+    {
+        click(control<QPushButton>(s(), QStringLiteral("cmdCutSheet")));
+        QWidget* sheet = QApplication::activeModalWidget();
+        return sheet && sheet->objectName() == QLatin1String("frmCutSheet") ? sheet : nullptr;
+    }
+    const EstimateValue& value() const { return screen->estimate().value(); }
+};
+
+template <typename T> T* in(QWidget* window, const QString& name)
+{
+    return control<T>(window, name);
+}
+
+void choose(QWidget* window, const QString& box, const QString& text)
+{
+    auto* combo = in<QComboBox>(window, box);
+    const int at = combo->findText(text);
+    QVERIFY2(at >= 0, qPrintable(text));
+    combo->setCurrentIndex(at);
+}
+
+void type(QWidget* window, const QString& field, const QString& text)
+{
+    auto* edit = in<QLineEdit>(window, field);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+} // namespace
+
+class TestCutSheetWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aBeefSheetFromTheCounterToTheCuttingRoom()
+    {
+        Counter c;
+        c.startWithSample();
+
+        // No species yet: there is no master to fill.
+        c.dialogs.press(QMessageBox::Ok);
+        QVERIFY(!c.openSheet());
+        QVERIFY(c.dialogs.texts().last().contains(QStringLiteral("species")));
+
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1200"));
+        // The jerky worksheet's cut, which the sheet shows and never changes.
+        c.tick(ServiceBox(ServiceId::Slicing));
+        Estimate& e = c.screen->liveEstimate();
+        SheetEntries jerky;
+        jerky.chosen = {0};
+        QVERIFY(e.applySheet(e.identity(), ServiceId::Slicing,
+                             {QStringLiteral("20"), QStringLiteral("30"), jerky}));
+        c.screen->sheetWritten(ServiceId::Slicing);
+        const QString standard = in<QLabel>(c.s(), QStringLiteral("lblTakeHome"))->text();
+        QVERIFY2(standard.startsWith(QStringLiteral("About ")) &&
+                     standard.contains(QStringLiteral("lb of meat")),
+                 qPrintable(standard));
+
+        const QString total = c.value().total.text;
+        QWidget* sheet = c.openSheet();
+        QVERIFY(sheet);
+        const QListWidget* products = in<QListWidget>(sheet, QStringLiteral("lstProducts"));
+        QCOMPARE(products->count(), 1);
+        QVERIFY(products->item(0)->text().contains(QLatin1String(CutRules::CutNames[0])));
+        QVERIFY(products->item(0)->text().contains(QStringLiteral("20 lb")));
+        QVERIFY(products->isEnabled()); // read, scrolled, never a field to change
+
+        auto* takeHome = in<QLabel>(sheet, QStringLiteral("lblSheetTakeHome"));
+        const QString before = takeHome->text();
+        choose(sheet, QStringLiteral("cboUse_0"), QStringLiteral("ground")); // the chuck
+        QVERIFY2(takeHome->text() != before, qPrintable(takeHome->text()));
+        // The rib's thickness mistyped: told at once, and OK keeps the window.
+        type(sheet, QStringLiteral("txtThickness_1"), QStringLiteral("1..25"));
+        auto* problems = in<QLabel>(sheet, QStringLiteral("lblProblems"));
+        QVERIFY2(problems->text().contains(QStringLiteral("Rib: \"1..25\" is not a number")),
+                 qPrintable(problems->text()));
+        c.dialogs.press(QMessageBox::Ok);
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetOK")));
+        QVERIFY(c.dialogs.texts().last().contains(QStringLiteral("not a number")));
+        QVERIFY(sheet->isVisible());
+        QVERIFY(!c.value().cutSheet);
+        type(sheet, QStringLiteral("txtThickness_1"), QStringLiteral("1.25"));
+        QVERIFY(problems->text().isEmpty());
+        choose(sheet, QStringLiteral("cboLean"), QStringLiteral("85/15"));
+        in<QCheckBox>(sheet, QStringLiteral("chkKeep_0"))->setChecked(true); // the liver
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetOK")));
+        QTRY_VERIFY(!sheet->isVisible());
+
+        QVERIFY(c.value().cutSheet);
+        const CutSheet filled = *c.value().cutSheet;
+        QCOMPARE(filled.keeps, QStringList{QStringLiteral("Liver")});
+        QCOMPARE(filled.lean, QStringLiteral("85/15"));
+        QCOMPARE(filled.choices.value(0).use, PrimalUse::Ground);
+        QCOMPARE(filled.choices.value(1).thickness, 1.25);
+        // The chuck ground instead of roasted: less meat than the standard way.
+        const QString chosen = in<QLabel>(c.s(), QStringLiteral("lblTakeHome"))->text();
+        QVERIFY2(chosen != standard, qPrintable(chosen));
+        QCOMPARE(c.value().total.text, total); // a sheet changes no charge
+
+        // Saved with the estimate, and the same when it is opened again.
+        c.saving.save(QStringLiteral("Ann Beef"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdSaveEstimate")));
+        QCOMPARE(c.saving.unexpected, 0);
+        const qint64 number = c.screen->record().number;
+        QVERIFY(number > 0);
+        c.screen->newEstimate();
+        QVERIFY(!c.value().cutSheet);
+        QVERIFY(c.screen->openEstimate(number));
+        QCOMPARE(c.value().cutSheet, std::optional<CutSheet>(filled));
+
+        // Printed for the cutting room: the tag, the customer, every choice in
+        // the master's order, the keeps and the worksheet's jerky.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("cut.pdf"));
+        sheet = c.openSheet();
+        QVERIFY(sheet);
+        {
+            PrintToPdfWatch printing(pdf);
+            click(in<QPushButton>(sheet, QStringLiteral("cmdPrintSheet")));
+            QCOMPARE(printing.shown, 1);
+        }
+        const QStringList lines = pdfTextLines(pdf);
+        const QString page = lines.join(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(QStringLiteral("Tag Estimate %1").arg(number)), qPrintable(page));
+        QVERIFY(page.contains(QStringLiteral("Ann Beef")));
+        QVERIFY(page.contains(QStringLiteral("Beef, whole, hanging likely")));
+        const int chuck = lines.indexOf(QStringLiteral("Chuck: ground"));
+        const int rib = lines.indexOf(QStringLiteral("Rib: steaks, 1.25 in thick"));
+        const int round = lines.indexOf(QStringLiteral("Round: roasts"));
+        QVERIFY2(chuck >= 0 && rib > chuck && round > rib, qPrintable(page));
+        QVERIFY(lines.contains(QStringLiteral("Ground: the shop's usual packages, 85/15")));
+        QVERIFY(lines.contains(QStringLiteral("Keep: Liver")));
+        QVERIFY(page.contains(QLatin1String(CutRules::CutNames[0])));
+        QVERIFY(page.contains(QStringLiteral("Expected: about")));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+        QTRY_VERIFY(!sheet->isVisible());
+    }
+
+    // Once the booking billed by the estimate is cut, the sheet is locked:
+    // only a change made as the owner is kept, recorded with who and when.
+    void theCutCarcassLocksItsSheet()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1100"));
+        c.saving.save(QStringLiteral("Bo Cut"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdSaveEstimate")));
+        const qint64 number = c.screen->record().number;
+        QVERIFY(number > 0);
+        Booking booked = BookChecks::BookedBeef(QStringLiteral("Bo Cut"), QDate(2026, 11, 2));
+        booked.estimates = {number};
+        booked.state = Booking::State::Cut;
+        QVERIFY(c.screen->book().keep(booked).done);
+
+        const QDateTime cutDay(QDate(2026, 11, 9), QTime(10, 15));
+        c.screen->testClock().at = cutDay;
+        QWidget* sheet = c.openSheet();
+        QVERIFY(sheet);
+        auto* chuck = in<QComboBox>(sheet, QStringLiteral("cboUse_0"));
+        QVERIFY(!chuck->isEnabled());
+        QVERIFY(!in<QCheckBox>(sheet, QStringLiteral("chkKeep_0"))->isEnabled());
+        QVERIFY(!in<QLabel>(sheet, QStringLiteral("lblLocked"))->text().isEmpty());
+        // Said No: still locked.
+        c.dialogs.press(QMessageBox::No);
+        click(in<QPushButton>(sheet, QStringLiteral("cmdUnlockSheet")));
+        QVERIFY(!chuck->isEnabled());
+        c.dialogs.press(QMessageBox::Yes);
+        click(in<QPushButton>(sheet, QStringLiteral("cmdUnlockSheet")));
+        QVERIFY(chuck->isEnabled());
+        choose(sheet, QStringLiteral("cboUse_0"), QStringLiteral("stew"));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetOK")));
+        QTRY_VERIFY(!sheet->isVisible());
+
+        QVERIFY(c.value().cutSheet);
+        const QList<SheetChange> changes = c.value().cutSheet->changes;
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes[0].what, QStringLiteral("Chuck: roasts → Chuck: stew"));
+        QCOMPARE(changes[0].when, cutDay);
+        QCOMPARE(changes[0].who, PriceHistory::ThisUser());
+        // Kept with the estimate as every change is.
+        c.saving.save(QStringLiteral("Bo Cut"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdSaveEstimate")));
+        QVERIFY(c.screen->openEstimate(number));
+        QCOMPARE(c.value().cutSheet->changes, changes);
+        QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+};
+
+QTEST_MAIN(TestCutSheetWindow)
+#include "test_cut_sheet_window.moc"
