@@ -114,6 +114,8 @@ const QStringList Steps[] = {
     // The storage charged when an order is picked up late (its days, cents
     // and who waived it); payments name the estimate they pay.
     {QStringLiteral("Alter Table Bookings Add Column Storage Text Not Null Default ''")},
+    // The packaged weight recorded at pickup.
+    {QStringLiteral("Alter Table Bookings Add Column Packaged Text Not Null Default ''")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 

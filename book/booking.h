@@ -68,6 +68,9 @@ struct Booking {
     QList<qint64> estimates;   // the saved estimates it is billed by
     QList<Payment> payments;
     StorageCharge storage; // set when the order is picked up
+    // The packaged weight of the order, in pounds as the cutting room typed
+    // it at pickup; empty while none was recorded.
+    QString packaged;
     qint64 revision = 0;
     QDateTime made, updated;
     // The key of a keep whose outcome could not be told (the server's answer

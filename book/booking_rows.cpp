@@ -11,7 +11,7 @@ namespace {
 const QString Columns = QStringLiteral(
     "Number, Created, Updated, Customer, Phone, Species, Animals, LiveWeight, Tag, DropOff, "
     "Kill, HangingDays, Cut, State, CancelReason, Deposit, HangingWeighed, OverCapacity, "
-    "Estimates, Payments, Revision, ReadyDay, Storage");
+    "Estimates, Payments, Revision, ReadyDay, Storage, Packaged");
 // What a keep writes, in the order of ContentOf.
 const QStringList Content{
     QStringLiteral("Customer"),  QStringLiteral("Phone"),          QStringLiteral("Species"),
@@ -20,7 +20,7 @@ const QStringList Content{
     QStringLiteral("Cut"),       QStringLiteral("State"),          QStringLiteral("CancelReason"),
     QStringLiteral("Deposit"),   QStringLiteral("HangingWeighed"), QStringLiteral("OverCapacity"),
     QStringLiteral("Estimates"), QStringLiteral("Payments"),       QStringLiteral("ReadyDay"),
-    QStringLiteral("Storage")};
+    QStringLiteral("Storage"),   QStringLiteral("Packaged")};
 
 const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 const QStringList DepositNames{QStringLiteral("held"), QStringLiteral("refunded"),
@@ -132,7 +132,8 @@ QVariantList ContentOf(const Booking& b)
             text(estimates.join(QLatin1Char(' '))),
             text(PaymentsText(b.payments)),
             text(DayText(b.readySince)),
-            StorageText(b.storage)};
+            StorageText(b.storage),
+            text(b.packaged)};
 }
 
 Booking ReadBooking(const QSqlQuery& q)
@@ -162,6 +163,7 @@ Booking ReadBooking(const QSqlQuery& q)
     b.revision = q.value(20).toLongLong();
     b.readySince = DayFrom(q.value(21));
     b.storage = StorageFrom(q.value(22).toString());
+    b.packaged = q.value(23).toString();
     return b;
 }
 

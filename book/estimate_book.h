@@ -100,7 +100,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 7;
+    static constexpr int SchemaVersion = 8;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();

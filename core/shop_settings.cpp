@@ -306,15 +306,17 @@ QString ShopWideSettings::keyName(Key key)
         return QStringLiteral("capacity");
     case Key::CutSheets:
         return QStringLiteral("cutSheets");
+    case Key::Yields:
+        return QStringLiteral("yields");
     }
     return QString();
 }
 
 namespace {
 
-// The cut-sheet masters in one text: each species' under its own head
-// ("[Beef]"), its text's lines after it.
-QString CutSheetsText(const QMap<QString, QString>& masters)
+// A text for each species in one text (the cut-sheet masters, the yields):
+// each species' under its own head ("[Beef]"), its text's lines after it.
+QString SectionsText(const QMap<QString, QString>& masters)
 {
     QStringList text;
     for (auto it = masters.cbegin(); it != masters.cend(); ++it)
@@ -322,7 +324,7 @@ QString CutSheetsText(const QMap<QString, QString>& masters)
     return text.join(QLatin1Char('\n'));
 }
 
-QMap<QString, QString> CutSheetsFrom(const QString& text)
+QMap<QString, QString> SectionsFrom(const QString& text)
 {
     QMap<QString, QString> masters;
     QString species;
@@ -371,7 +373,9 @@ QList<QPair<QString, QString>> ShopWideSettings::rows() const
         else if (key == Key::Capacity && !capacity.isEmpty())
             kept.append({keyName(key), capacity.text()});
         else if (key == Key::CutSheets && !cutSheets.isEmpty())
-            kept.append({keyName(key), CutSheetsText(cutSheets)});
+            kept.append({keyName(key), SectionsText(cutSheets)});
+        else if (key == Key::Yields && !yields.isEmpty())
+            kept.append({keyName(key), SectionsText(yields)});
     }
     return kept;
 }
@@ -390,7 +394,9 @@ ShopWideSettings ShopWideSettings::fromRows(const QList<QPair<QString, QString>>
                 if (const std::optional<KillCapacity> capacity = KillCapacity::fromText(value))
                     settings.capacity = *capacity;
             } else if (key == Key::CutSheets) {
-                settings.cutSheets = CutSheetsFrom(value);
+                settings.cutSheets = SectionsFrom(value);
+            } else if (key == Key::Yields) {
+                settings.yields = SectionsFrom(value);
             } else {
                 settings.killFeeSplit = value.trimmed();
             }

@@ -101,9 +101,9 @@ struct KillCapacity {
 // published figures and the program's own way stand.
 struct ShopWideSettings {
     // What each setting is, as the store names it.
-    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity, CutSheets };
-    static constexpr Key Keys[] = {Key::BeefRatio, Key::PorkRatio,    Key::DeerRatio,
-                                   Key::Capacity,  Key::KillFeeSplit, Key::CutSheets};
+    enum class Key { BeefRatio, PorkRatio, DeerRatio, KillFeeSplit, Capacity, CutSheets, Yields };
+    static constexpr Key Keys[] = {Key::BeefRatio,    Key::PorkRatio, Key::DeerRatio, Key::Capacity,
+                                   Key::KillFeeSplit, Key::CutSheets, Key::Yields};
     static QString keyName(Key key);
 
     // The range of each species, by species key ("Beef", "Pork", "Deer").
@@ -118,12 +118,16 @@ struct ShopWideSettings {
     // in its own text (estimate/cut_sheet.h reads it); a species without
     // one takes the sample's.
     QMap<QString, QString> cutSheets;
+    // Each species' yields of meat as the owner adopted them from the shop's
+    // pickups, by species key, in their own text (estimate/cut_sheet.h reads
+    // it); a species without them takes the published figures.
+    QMap<QString, QString> yields;
 
     std::optional<RatioSetting> ratio(const QString& species) const;
     bool isEmpty() const
     {
         return ratios.isEmpty() && killFeeSplit.isEmpty() && capacity.isEmpty() &&
-               cutSheets.isEmpty();
+               cutSheets.isEmpty() && yields.isEmpty();
     }
     bool operator==(const ShopWideSettings&) const = default;
 

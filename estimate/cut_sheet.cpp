@@ -378,6 +378,31 @@ Yields Yields::Published(const QString& species)
     return y;
 }
 
+QString Yields::adoptedText() const
+{
+    return QStringLiteral("measured %1 %2 %3")
+        .arg(NumberText(measured), NumberText(low), NumberText(high));
+}
+
+Yields YieldsOf(const ShopWideSettings& settings, const QString& species)
+{
+    Yields y = Yields::Published(species);
+    const QStringList words =
+        settings.yields.value(species).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() != 4 || words[0] != QLatin1String("measured"))
+        return y;
+    const auto measured = StrictNumber(words[1]), low = StrictNumber(words[2]),
+               high = StrictNumber(words[3]);
+    // A middle a carcass can give, and ends around it.
+    if (!measured || !low || !high || !(*measured > 0.5 && *measured < 1.5) ||
+        !(*low > 0.5 && *low <= 1) || !(*high >= 1 && *high < 1.5))
+        return y;
+    y.measured = *measured;
+    y.low = *low;
+    y.high = *high;
+    return y;
+}
+
 QString TakeHome::words() const
 {
     return QStringLiteral("about %1–%2 lb of meat, in about %3 packages")
@@ -404,10 +429,11 @@ std::optional<TakeHome> LikelyTakeHome(double hangingLow, double hangingHigh, co
             ground += pounds;
     }
     // The yields are a middle: a carcass gives a few in the hundred more or less.
-    constexpr double Spread = 0.04;
+    meat *= yields.measured;
+    ground *= yields.measured;
     TakeHome home;
-    home.low = Round15(hangingLow * meat * (1 - Spread));
-    home.high = Round15(hangingHigh * meat * (1 + Spread));
+    home.low = Round15(hangingLow * meat * yields.low);
+    home.high = Round15(hangingHigh * meat * yields.high);
     const double middle = (hangingLow + hangingHigh) / 2;
     const double groundPackage =
         LeadingNumber(sheet.package) > 0 ? LeadingNumber(sheet.package) : yields.groundPackage;

@@ -139,11 +139,24 @@ struct Yields {
     // The weight of a package of cuts and of ground meat, in pounds, for
     // counting the packages.
     double cutPackage = 2, groundPackage = 1;
+    // What a carcass gives against these yields: the middle the owner
+    // adopted from the shop's pickups (1 until then), and how far below and
+    // above it one carcass goes (a few in the hundred, as published).
+    double measured = 1, low = 0.96, high = 1.04;
     double of(PrimalUse use, bool boneless) const;
     bool operator==(const Yields&) const = default;
     // The published figures of a species (see the README's sources).
     static Yields Published(const QString& species);
+    // What the owner adopted, as the store keeps it: "measured 0.97 0.94
+    // 1.01" (the middle, then the low and the high end around it).
+    QString adoptedText() const;
 };
+
+// The yields of a species as the owner adopted them with the shop's
+// settings: the published figures at the measured middle and ends; the
+// published figures alone while none were adopted (or what is kept cannot be
+// read).
+Yields YieldsOf(const ShopWideSettings& settings, const QString& species);
 
 // The meat the customer is likely to take home: between `low` and `high`
 // pounds, in about `packages` packages.

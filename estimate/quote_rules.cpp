@@ -67,6 +67,11 @@ CutMaster StoreRules::master(Species species) const
     return MasterOf(store_.shopSettings(), SpeciesName(species));
 }
 
+Yields StoreRules::yields(Species species) const
+{
+    return YieldsOf(store_.shopSettings(), SpeciesName(species));
+}
+
 double QuoteFactor(const QuoteRules& rules, Species species)
 {
     namespace R = EstimateRules;

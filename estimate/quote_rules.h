@@ -41,6 +41,7 @@ public:
     HangingRatio ratio(Species species) const override;
     std::optional<double> adoptedFactor(Species species) const override;
     CutMaster master(Species species) const override;
+    Yields yields(Species species) const override;
 
 private:
     PriceSource& store_;

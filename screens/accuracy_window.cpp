@@ -6,6 +6,7 @@
 #include "estimate/book_figures.h"
 #include "estimate/estimate_value.h"
 #include "estimate/likely_range.h"
+#include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
 #include "ui/dialogs.h"
 #include "ui/spread_chart.h"
@@ -158,6 +159,15 @@ AccuracyWindow::AccuracyWindow(EstimateBook& book, PriceSource& shop, QWidget* p
                                           "with"));
     forQuotes_->setEnabled(false);
     connect(middle_, &QCheckBox::toggled, forQuotes_, &QWidget::setEnabled);
+    yields_ = new QLabel(this);
+    yields_->setObjectName(QStringLiteral("lblYields"));
+    yields_->setWordWrap(true);
+    yields_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* adoptYields = new QPushButton(QStringLiteral("Adopt measured &yields\u2026"), this);
+    adoptYields->setObjectName(QStringLiteral("adoptYields"));
+    adoptYields->setToolTip(QStringLiteral("Make the meat packed at pickup, against the published "
+                                           "yields, the shop's yields for each species shown"));
+    connect(adoptYields, &QPushButton::clicked, this, &AccuracyWindow::adoptYields);
     auto* close = new QPushButton(QStringLiteral("&Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     connect(adopt, &QPushButton::clicked, this, &AccuracyWindow::adoptRanges);
@@ -189,6 +199,12 @@ AccuracyWindow::AccuracyWindow(EstimateBook& book, PriceSource& shop, QWidget* p
     layout->addWidget(note_);
     layout->addWidget(table_);
     layout->addLayout(middle, 1);
+    auto* takeHome =
+        new QGroupBox(QStringLiteral("Take-home quoted against the meat packed at pickup"), this);
+    auto* takeHomeRow = new QHBoxLayout(takeHome);
+    takeHomeRow->addWidget(yields_, 1);
+    takeHomeRow->addWidget(adoptYields);
+    layout->addWidget(takeHome);
     layout->addLayout(buttons);
     resize(1040, 680);
     EnterPressesButtons(this);
@@ -247,6 +263,71 @@ void AccuracyWindow::refresh()
                     .arg(report_.notFigured == 1 ? QString() : QStringLiteral("s"), unfilled));
     }
     showFigures();
+    showYields();
+}
+
+void AccuracyWindow::showYields()
+{
+    yieldChecks_.clear();
+    QString problem;
+    const QString species = species_->currentData().toString();
+    if (from_->date() <= to_->date()) {
+        const StoreRules rules(shop_);
+        for (const YieldCheck& c : CheckYields(book_, rules, from_->date(), to_->date(), &problem))
+            if (species.isEmpty() || c.species == species)
+                yieldChecks_ << c;
+    }
+    QStringList lines;
+    for (const YieldCheck& c : yieldChecks_)
+        lines << c.words();
+    yields_->setText(!problem.isEmpty() ? problem
+                     : lines.isEmpty()  ? QStringLiteral("No order killed in this range was picked "
+                                                          "up with its packaged weight recorded.")
+                                        : lines.join(QLatin1Char('\n')));
+}
+
+void AccuracyWindow::adoptYields()
+{
+    QStringList set, tooFew;
+    for (const YieldCheck& c : yieldChecks_) {
+        if (const std::optional<Yields> y = c.adoptable())
+            set << QStringLiteral("%1: %2 of the published yields, one carcass %3 to %4 of that")
+                       .arg(c.species, RatioText(y->measured), RatioText(y->low),
+                            RatioText(y->high));
+        else
+            tooFew << QStringLiteral("%1: %2 weighed, and %3 are needed")
+                          .arg(c.species)
+                          .arg(c.measured.size())
+                          .arg(FewestPickups);
+    }
+    const QString others =
+        tooFew.isEmpty() ? QString()
+                         : QStringLiteral("\n\nLeft as they are, with too few weighed pickups:\n") +
+                               tooFew.join(QLatin1Char('\n'));
+    if (set.isEmpty()) {
+        Dialogs::tell(this,
+                      QStringLiteral("No yields can be adopted from the pickups in this range.") +
+                          others + QStringLiteral("\n\nNothing was changed."),
+                      QMessageBox::Information);
+        return;
+    }
+    if (!Dialogs::askYesNo(this,
+                           QStringLiteral("Make these the shop's yields of meat, measured from the "
+                                          "packaged weights shown?\n\n") +
+                               set.join(QLatin1Char('\n')) + others,
+                           QStringLiteral("Adopt measured yields"), QMessageBox::Question))
+        return;
+    const StoreResult result = AdoptYields(shop_, yieldChecks_);
+    if (result.done())
+        Dialogs::tell(this,
+                      QStringLiteral("The shop's yields are now, at every counter:\n") +
+                          set.join(QLatin1Char('\n')),
+                      QMessageBox::Information);
+    else
+        Dialogs::warn(
+            this,
+            QStringLiteral("Not set:\n%1\n\n%2").arg(set.join(QLatin1Char('\n')), result.problem));
+    showYields();
 }
 
 void AccuracyWindow::showFigures()

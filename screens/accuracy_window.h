@@ -5,9 +5,11 @@
 // row a species (the bills, the hanging weight as a share of the live weight,
 // the bill against the quote), the spread of the bills drawn, the services
 // added or dropped on the bill; and the measured ranges of the hanging weight
-// adopted as the shop's own.
+// adopted as the shop's own; the take-home quoted against the meat packed
+// at pickup, and the measured yields adopted.
 
 #include "book/estimate_book.h"
+#include "estimate/yield_check.h"
 #include "pricelist/price_source.h"
 
 #include <QWidget>
@@ -32,6 +34,9 @@ public:
 private:
     void showFigures();
     void adoptRanges();
+    // The take-home quoted against the packaged weights recorded at pickup.
+    void showYields();
+    void adoptYields();
 
     EstimateBook& book_;
     PriceSource& shop_; // keeps the shop's ranges, with its prices
@@ -42,6 +47,8 @@ private:
     QTableWidget* table_ = nullptr;
     QLabel* note_ = nullptr;
     QLabel* services_ = nullptr;
+    QLabel* yields_ = nullptr;
+    QList<YieldCheck> yieldChecks_;
     SpreadChart* chart_ = nullptr;
     QCheckBox* middle_ = nullptr;
     QCheckBox* forQuotes_ = nullptr;

@@ -685,6 +685,12 @@ BookingDialog::BookingDialog(const Booking& booking, const KillCapacity& capacit
                                MoneyText(storage.cents)));
             waive_->setEnabled(picking && storage.days > 0);
         };
+        // What the cutting room packed, weighed at pickup: checked against
+        // the take-home the quote gave.
+        packaged_ = new QLineEdit(booking.packaged, this);
+        packaged_->setObjectName(QStringLiteral("txtPackaged"));
+        packaged_->setPlaceholderText(QStringLiteral("pounds, at pickup"));
+        form->addRow(QStringLiteral("Pac&kaged weight"), packaged_);
         connect(state_, &QComboBox::currentTextChanged, this, showStorage);
         showStorage();
         if (booking.estimates.size() > 1) {
@@ -758,6 +764,12 @@ std::optional<Booking> BookingDialog::booking(QString* problem) const
             *problem = QStringLiteral("The hanging weight weighed \"%1\" is not a weight in "
                                       "pounds.")
                            .arg(b.hangingWeighed);
+            return std::nullopt;
+        }
+        b.packaged = packaged_->text().trimmed();
+        if (!b.packaged.isEmpty() && !(StrictNumber(b.packaged).value_or(-1) > 0)) {
+            *problem = QStringLiteral("The packaged weight \"%1\" is not a weight in pounds.")
+                           .arg(b.packaged);
             return std::nullopt;
         }
         if (b.state == Booking::State::Cancelled && b.cancelReason.isEmpty()) {

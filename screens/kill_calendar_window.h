@@ -176,6 +176,7 @@ private:
     // estimate a payment pays, when the booking bills several.
     QLabel* storage_ = nullptr;
     QCheckBox* waive_ = nullptr;
+    QLineEdit* packaged_ = nullptr;
     QComboBox* paidFor_ = nullptr;
     QSpinBox* animals_;
     QDateEdit *dropOff_, *kill_;

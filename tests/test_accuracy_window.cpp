@@ -10,6 +10,7 @@
 #include "estimate/likely_range.h"
 #include "estimate/quote_rules.h"
 #include "estimate/service_catalog.h"
+#include "pickups.h"
 #include "pricelist/price_list.h"
 #include "pricelist/sample_price_list.h"
 #include "screens/accuracy_window.h"
@@ -293,6 +294,43 @@ private slots:
         QVERIFY(range("Pork").isEmpty());
         QCOMPARE(shop.dialogs.unexpected(), 0);
         QCOMPARE(shop.dialogs.unanswered(), 0);
+    }
+
+    // The take-home quoted against the packaged weights of the orders killed
+    // in the days shown; the measured yields adopted after Yes, for every
+    // counter.
+    void theTakeHomeIsCheckedAgainstThePickups()
+    {
+        Shop shop;
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(Pickups::PickedUpBeef(shop.book, i, 1100 + 40 * i, 0.6, 0.95 + 0.01 * i));
+        shop.open();
+        control<QDateEdit>(shop.window.get(), "dateFrom")->setDate(Pickups::Opening);
+        control<QDateEdit>(shop.window.get(), "dateTo")->setDate(Pickups::Opening.addDays(60));
+        QVERIFY2(shop.text("lblYields")
+                     .startsWith(QLatin1String(
+                         "Beef: 6 of 6 pickups within the take-home quoted; packaged 0.9")),
+                 qPrintable(shop.text("lblYields")));
+        // Days before the season: none.
+        control<QDateEdit>(shop.window.get(), "dateTo")->setDate(Pickups::Opening.addDays(-1));
+        QVERIFY(shop.text("lblYields").startsWith(QLatin1String("No order killed")));
+        shop.dialogs.press(QMessageBox::Ok);
+        click(control<QPushButton>(shop.window.get(), "adoptYields"));
+        QVERIFY(shop.dialogs.texts().last().contains(QLatin1String("Nothing was changed")));
+
+        control<QDateEdit>(shop.window.get(), "dateTo")->setDate(Pickups::Opening.addDays(60));
+        shop.dialogs.press(QMessageBox::No);
+        click(control<QPushButton>(shop.window.get(), "adoptYields"));
+        QVERIFY(shop.dialogs.texts().last().startsWith(
+            QLatin1String("Make these the shop's yields of meat")));
+        QVERIFY(shop.prices.shopSettings().yields.isEmpty());
+        shop.dialogs.press(QMessageBox::Yes).press(QMessageBox::Ok);
+        click(control<QPushButton>(shop.window.get(), "adoptYields"));
+        PriceList other(shop.prices.path());
+        QVERIFY(other.open() == PriceSource::OpenResult::Opened);
+        QVERIFY2(StoreRules(other).yields(Species::Beef).measured < 1,
+                 qPrintable(other.shopSettings().yields.value(QStringLiteral("Beef"))));
+        QCOMPARE(shop.dialogs.unexpected(), 0);
     }
 };
 

@@ -489,9 +489,11 @@ private slots:
             QCOMPARE(paidFor->count(), 2);
             paidFor->setCurrentIndex(1);
             typeInto(field(d, QStringLiteral("txtDeposit")), QStringLiteral("100"));
+            typeInto(field(d, QStringLiteral("txtPackaged")), QStringLiteral("212.5"));
         });
         const std::optional<Booking> picked = screen.book().booking(1, &problem);
         QCOMPARE(picked->state, Booking::State::PickedUp);
+        QCOMPARE(picked->packaged, QStringLiteral("212.5"));
         QCOMPARE(picked->storage.days, 2);
         QVERIFY(!picked->storage.charged());
         QCOMPARE(picked->storage.waivedBy, PriceHistory::ThisUser());

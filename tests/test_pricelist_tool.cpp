@@ -8,6 +8,7 @@
 #include "estimate/estimate_value.h"
 #include "estimate/service_catalog.h"
 #include "pg_server.h"
+#include "pickups.h"
 #include "pricelist/item_names.h"
 #include "pricelist/price_items.h"
 #include "pricelist/price_list.h"
@@ -1554,6 +1555,49 @@ private slots:
                      r.err.contains(QLatin1String("from 0.3 to 0.9")),
                  qPrintable(r.err));
         QCOMPARE(setting(QStringLiteral("Beef")), QStringLiteral("0.59 0.63 0.61"));
+    }
+
+    // The take-home quoted against the packaged weights recorded at pickup,
+    // and --adopt-yields: refused with too few pickups, set with enough.
+    void reportAdoptYieldsSetsTheShopsYields()
+    {
+        ToolRunner tool;
+        TestPriceList file;
+        file.withSample();
+        EstimateBook book(EstimateBook::pathBeside(file.path()));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(Pickups::PickedUpBeef(book, i, 1100 + 50 * i, 0.6, 0.96 + 0.01 * i));
+        const auto yields = [&] {
+            PriceList counter(file.path());
+            return counter.open() == PriceList::OpenResult::Opened
+                       ? counter.shopSettings().yields.value(QStringLiteral("Beef"))
+                       : QStringLiteral("unread");
+        };
+        Run r = tool.on(file, {QStringLiteral("report")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("Take-home quoted against the meat packed at "
+                                              "pickup:\nBeef: 4 of 4 pickups within the "
+                                              "take-home quoted; packaged 0.97 of the published "
+                                              "yields (0.96 to 0.99).")),
+                 qPrintable(r.out));
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--adopt-yields")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("The beef yields were not set: 4 weighed pickups")),
+                 qPrintable(r.err));
+        QCOMPARE(yields(), QString());
+
+        QVERIFY(Pickups::PickedUpBeef(book, 4, 1300, 0.61, 0.97));
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--species=Beef"),
+                           QStringLiteral("--adopt-yields")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QLatin1String("Set the beef yields to 0.97 of the published "
+                                              "figures")),
+                 qPrintable(r.out));
+        QCOMPARE(yields(), QStringLiteral("measured 0.97 0.99 1.02"));
+        // Another species' report says there are none.
+        r = tool.on(file, {QStringLiteral("report"), QStringLiteral("--species=Deer")});
+        QVERIFY2(r.out.contains(QLatin1String("No order killed in that range was picked up")),
+                 qPrintable(r.out));
     }
 
     // The same rows on a PostgreSQL server give the same report.

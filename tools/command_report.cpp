@@ -5,6 +5,7 @@
 #include "estimate/book_figures.h"
 #include "estimate/likely_range.h"
 #include "estimate/service_catalog.h"
+#include "estimate/yield_check.h"
 #include "pricelist/price_list.h"
 #include "tools/tool.h"
 
@@ -202,6 +203,57 @@ int adoptRatios(const QString& store, const AccuracyReport& report, bool middle,
     return Done;
 }
 
+// The take-home the quotes gave against the packaged weights recorded at
+// pickup, for the orders killed in the report's days; with --adopt-yields,
+// the measured yields set as the shop's.
+int reportYields(const Invocation& call, EstimateBook& book, const ReportRange& range)
+{
+    PriceList shop(call.priceListPath);
+    const bool opened = shop.open() == PriceList::OpenResult::Opened;
+    const StoreRules rules(shop);
+    QString problem;
+    QList<YieldCheck> checks =
+        CheckYields(book, rules, range.from.isValid() ? range.from : QDate(1900, 1, 1),
+                    range.to.isValid() ? range.to : QDate(9999, 12, 31), &problem);
+    if (!problem.isEmpty())
+        return complain(problem);
+    checks.removeIf([&](const YieldCheck& c) {
+        return !range.species.isEmpty() && c.species != range.species;
+    });
+    say(QString());
+    say(QStringLiteral("Take-home quoted against the meat packed at pickup:"));
+    if (checks.isEmpty())
+        say(QStringLiteral("No order killed in that range was picked up with its packaged weight "
+                           "recorded."));
+    for (const YieldCheck& c : checks)
+        say(c.words() + QLatin1Char('.'));
+    if (!call.adoptYields)
+        return Done;
+    QStringList adopted;
+    if (const StoreResult saved = AdoptYields(shop, checks, &adopted); !saved.done())
+        return complain(opened ? saved.problem
+                               : QStringLiteral("No yields were set: %1").arg(shop.openProblem()));
+    for (const YieldCheck& c : checks) {
+        if (const std::optional<Yields> y = c.adoptable(); y && adopted.contains(c.species))
+            say(QStringLiteral("Set the %1 yields to %2 of the published figures, one carcass %3 "
+                               "to %4 of that (from %5).")
+                    .arg(c.species.toLower(), RatioText(y->measured), RatioText(y->low),
+                         RatioText(y->high),
+                         counted(int(c.measured.size()), QStringLiteral("weighed pickup"))));
+        else
+            complain(QStringLiteral("The %1 yields were not set: %2 in the report, and it takes "
+                                    "at least %3.")
+                         .arg(c.species.toLower(),
+                              counted(int(c.measured.size()), QStringLiteral("weighed pickup")))
+                         .arg(FewestPickups));
+    }
+    if (adopted.isEmpty())
+        return complain(QStringLiteral("No yields were set."));
+    say(QStringLiteral("Saved with the price list in %1, the same for every counter.")
+            .arg(shop.describe()));
+    return Done;
+}
+
 int runReport(const Invocation& call)
 {
     QString problem;
@@ -250,10 +302,14 @@ int runReport(const Invocation& call)
     if (report.notFigured > 0)
         say(QStringLiteral("Not counted: %1 saved by an earlier version.")
                 .arg(counted(report.notFigured, QStringLiteral("estimate"))));
-    if (!call.adopt)
-        return Done;
-    say(QString());
-    return adoptRatios(call.priceListPath, report, call.middle, call.forQuotes);
+    if (call.adopt) {
+        say(QString());
+        if (const int adopted =
+                adoptRatios(call.priceListPath, report, call.middle, call.forQuotes);
+            adopted != Done)
+            return adopted;
+    }
+    return reportYields(call, book, *range);
 }
 
 QString checkReport(const Invocation& call)
@@ -276,7 +332,7 @@ const Command& ReportCommand()
     static const Command command{
         "report",
         "report [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--species Beef|Pork|Deer] [--adopt "
-        "[--middle [--use-for-quotes]]]",
+        "[--middle [--use-for-quotes]]] [--adopt-yields]",
         "Tells how near the quotes came to the final bills.",
         "Reads the saved estimates kept with the price list (the Estimates.db beside the\n"
         "file, or the same server) and tells, for each species: how many estimates were\n"
@@ -300,15 +356,25 @@ const Command& ReportCommand()
         "{highest} of the live weight is refused. They are kept with the price list,\n"
         "the same for every counter, and a backup carries them.\n"
         "\n"
+        "Then the take-home: for each species, how many orders killed in the days given\n"
+        "were picked up with their packaged weight recorded, how many of them fell within\n"
+        "the take-home their quotes gave (at the shop's yields as they stand), and the\n"
+        "packaged weight against the meat the weighed hanging weight gives at the\n"
+        "published yields (its median and 10th to 90th percentile). --adopt-yields sets\n"
+        "those as the shop's yields for each species with at least {pickups} weighed\n"
+        "pickups: the take-home of every quote is figured with them from then on.\n"
+        "\n"
         "Examples:\n"
         "  locker-pricelist report\n"
         "  locker-pricelist report --from 2025-01-01 --to 2025-12-31 --species Beef\n"
         "  locker-pricelist report --from 2025-01-01 --adopt --middle\n"
-        "  locker-pricelist report --adopt --middle --use-for-quotes\n",
+        "  locker-pricelist report --adopt --middle --use-for-quotes\n"
+        "  locker-pricelist report --species Beef --adopt-yields\n",
         0,
         0,
         {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("species"),
-         QStringLiteral("adopt"), QStringLiteral("middle"), QStringLiteral("use-for-quotes")},
+         QStringLiteral("adopt"), QStringLiteral("middle"), QStringLiteral("use-for-quotes"),
+         QStringLiteral("adopt-yields")},
         false,
         checkReport,
         runReport};

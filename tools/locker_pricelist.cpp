@@ -40,6 +40,7 @@
 
 #include "core/numbers.h"
 #include "estimate/likely_range.h"
+#include "estimate/yield_check.h"
 #include "pricelist/price_list.h"
 #include "pricelist/price_list_editor.h"
 #include "store/database.h"
@@ -99,6 +100,10 @@ const QList<Option>& Options()
          QString(),
          QStringLiteral("With report: set the shop's ranges of the\nhanging weight from the "
                         "weighed bills.")},
+        {{QStringLiteral("adopt-yields")},
+         QString(),
+         QStringLiteral("With report: set the shop's yields of meat from\nthe packaged weights "
+                        "recorded at pickup.")},
         {{QStringLiteral("middle")},
          QString(),
          QStringLiteral("With --adopt: set the measured middle too.")},
@@ -239,6 +244,7 @@ QString commandHelp(const Command& command)
     details.replace(QLatin1String("{shown}"), QString::number(ShownNameWidth));
     details.replace(QLatin1String("{shopfile}"), ShopSettingsPath());
     details.replace(QLatin1String("{fewest}"), QString::number(FewestWeighed));
+    details.replace(QLatin1String("{pickups}"), QString::number(FewestPickups));
     details.replace(QLatin1String("{lowest}"), NumberText(LowestRatio));
     details.replace(QLatin1String("{highest}"), NumberText(HighestRatio));
     return QStringLiteral("Usage: %1 [--pricelist PATH | --database URL] %2\n\n%3")
@@ -368,6 +374,7 @@ Invocation parse(const QStringList& arguments, bool* help, bool* version, QStrin
     call.ownerRole = value("owner-role");
     call.adopt = parser.isSet(QStringLiteral("adopt"));
     call.middle = parser.isSet(QStringLiteral("middle"));
+    call.adoptYields = parser.isSet(QStringLiteral("adopt-yields"));
     call.forQuotes = parser.isSet(QStringLiteral("use-for-quotes"));
     call.confirmedNew = parser.isSet(QStringLiteral("new"));
     call.confirmedYes = parser.isSet(QStringLiteral("yes"));

@@ -52,6 +52,7 @@ struct Invocation {
     bool adopt = false;             // --adopt: report sets the shop's hanging-weight ranges
     bool middle = false;            // --middle: with --adopt, the measured middle too
     bool forQuotes = false;         // --use-for-quotes: with --middle, the quotes figure with it
+    bool adoptYields = false;       // --adopt-yields: report sets the shop's yields of meat
     std::optional<QString> category;
     bool confirmedNew = false; // --new: a name that looks like another one is meant
     bool confirmedYes = false; // --yes: remove an item the program looks up; restore

@@ -299,10 +299,12 @@ inline void BookingsKept(EstimateBook& book, EstimateBook& other)
 {
     const QDate kill(2026, 10, 13);
     Booking rita = BookedBeef(QStringLiteral("Rita"), kill);
-    // A buyer's payment against the bill of its share; a storage waived.
+    // A buyer's payment against the bill of its share; a storage waived; the
+    // packaged weight recorded at pickup.
     rita.payments.append({Payment::Kind::Payment, 2550, kill.addDays(-50), Payment::Method::Card,
                           QString(), QStringLiteral("ann"), 9});
     rita.storage = {2, 300, QStringLiteral("ann")};
+    rita.packaged = QStringLiteral("412.5");
     int asked = 0;
     BookResult kept = book.keep(rita, OneBeefOn(kill, &asked));
     QVERIFY2(kept.done, qPrintable(kept.problem));
