@@ -463,6 +463,15 @@ AnimalFigures AnimalShares::figure(AnimalValue& animal)
     for (int i = 0; i < int(parts.size()); ++i)
         animal.shares[i].estimate = estimates[i]->value();
 
+    // The buyers' cut sheets as they filled them: a keep the animal has one
+    // of kept by two, or more of a quarter than the animal has.
+    QList<CutSheet> sheets;
+    for (const AnimalShare& share : animal.shares)
+        if (share.estimate.cutSheet &&
+            share.estimate.cutSheet->species == SpeciesName(animal.species))
+            sheets << *share.estimate.cutSheet;
+    out.problems << AnimalContradictions(sheets, rules_.master(animal.species));
+
     out.unsold.part = std::max(0, UnsoldPart(parts));
     out.unsold.hanging = hanging.unsold;
     out.unsold.estimate = unsoldEstimate->value();

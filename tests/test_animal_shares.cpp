@@ -10,6 +10,7 @@
 #include "estimate/estimate_summary.h"
 #include "estimate/likely_range.h"
 #include "estimate/quote_rules.h"
+#include "estimate/take_home.h"
 #include "pricelist/price_items.h"
 #include "support/counter_screen.h"
 #include "support/memory_prices.h"
@@ -428,6 +429,38 @@ private slots:
         shop.prices.remove(PriceItem::ShareKill);
         f = shop.figure(hog);
         QVERIFY(!f.problems.isEmpty());
+    }
+
+    // The buyers' cut sheets of one animal: a keep it has one of kept by two,
+    // or more of a quarter than it has, stands in the way of saving; a sheet
+    // not filled yet takes no part.
+    void theBuyersSheetsAreCheckedTogether()
+    {
+        Shop shop;
+        AnimalValue beef;
+        beef.live = QStringLiteral("1200");
+        beef.shares = {buyer("Ann", "half"), buyer("Bo", "quarter"), buyer("Cy", "quarter")};
+        QVERIFY(shop.figure(beef).problems.isEmpty());
+        const auto fill = [&](int i, SheetPart part, QStringList keeps) {
+            CutSheet sheet = SheetOf(beef.shares[i].estimate);
+            sheet.part = part;
+            sheet.keeps = std::move(keeps);
+            beef.shares[i].estimate.cutSheet = sheet;
+        };
+        fill(0, SheetPart::Half, {QStringLiteral("Tongue"), QStringLiteral("Liver")});
+        fill(1, SheetPart::FrontQuarter, {QStringLiteral("Tongue")});
+        QCOMPARE(shop.figure(beef).problems,
+                 QStringList{QStringLiteral("2 buyers keep the Tongue; the animal has one.")});
+        fill(1, SheetPart::FrontQuarter, {QStringLiteral("Soup bones")});
+        fill(2, SheetPart::FrontQuarter, {QStringLiteral("Soup bones")});
+        QCOMPARE(shop.figure(beef).problems,
+                 QStringList{QStringLiteral("The buyers hold more of the front quarters than the "
+                                            "animal has.")});
+        fill(2, SheetPart::HindQuarter, {QStringLiteral("Soup bones")});
+        const AnimalFigures f = shop.figure(beef);
+        QVERIFY2(f.problems.isEmpty(), qPrintable(f.problems.join('\n')));
+        // Figuring the animal keeps each buyer's sheet as filled.
+        QCOMPARE(beef.shares[2].estimate.cutSheet->part, SheetPart::HindQuarter);
     }
 
     void partsThatCannotBeAreTold()

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -214,6 +215,90 @@ private slots:
         QVERIFY(c.screen->openEstimate(number));
         QCOMPARE(c.value().cutSheet->changes, changes);
         QCOMPARE(c.dialogs.unexpected(), 0);
+    }
+
+    // A beef in a half and two quarters: each buyer fills a sheet of their
+    // own part from their screen; two keeping the one tongue, or two front
+    // quarters beside a half, stand in the way of saving the shares until
+    // mended; the quarter's page names the animal's tag and its part.
+    void eachBuyerOfABeefHasASheet()
+    {
+        Counter c;
+        c.startWithSample();
+        c.animal(QStringLiteral("Option1"), QStringLiteral("1200"));
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdShares")));
+        QWidget* shares = findScreen(QStringLiteral("frmShares"));
+        QVERIFY(shares);
+        typeInto(field(shares, "animalTag"), QStringLiteral("B-7"));
+        auto* table = control<QTableWidget>(shares, "sharesTable");
+        for (const auto& [name, part] :
+             {std::pair{"Ann", "half"}, std::pair{"Bo", "quarter"}, std::pair{"Cy", "quarter"}}) {
+            click(control<QPushButton>(shares, "addShare"));
+            table->item(table->rowCount() - 1, 0)->setText(QLatin1String(name));
+            table->item(table->rowCount() - 1, 2)->setText(QLatin1String(part));
+        }
+        // Each buyer's sheet, filled from the buyer's screen.
+        const auto fillSheet = [&](int row, const QString& part, const QString& keep,
+                                   const QString& chuck) {
+            table->selectRow(row);
+            click(control<QPushButton>(shares, "shareServices"));
+            QWidget* sheet = c.openSheet();
+            QVERIFY(sheet);
+            auto* parts = in<QComboBox>(sheet, QStringLiteral("cboPart"));
+            QVERIFY(parts->isEnabled());
+            choose(sheet, QStringLiteral("cboPart"), part);
+            if (!chuck.isEmpty())
+                choose(sheet, QStringLiteral("cboUse_0"), chuck);
+            for (QCheckBox* box : sheet->findChildren<QCheckBox*>())
+                if (box->objectName().startsWith(QLatin1String("chkKeep_")))
+                    box->setChecked(box->text() == keep);
+            click(in<QPushButton>(sheet, QStringLiteral("cmdSheetOK")));
+            QTRY_VERIFY(!sheet->isVisible());
+            click(control<QPushButton>(c.s(), QStringLiteral("cmdShares"))); // back
+        };
+        fillSheet(0, QStringLiteral("half"), QStringLiteral("Tongue"), QStringLiteral("ground"));
+        fillSheet(1, QStringLiteral("front quarter"), QStringLiteral("Tongue"), QString());
+        fillSheet(2, QStringLiteral("front quarter"), QStringLiteral("Liver"),
+                  QStringLiteral("stew"));
+        auto* problems = control<QLabel>(shares, "sharesProblems");
+        QVERIFY2(problems->text().contains(QStringLiteral("2 buyers keep the Tongue")) &&
+                     problems->text().contains(QStringLiteral("more of the front quarters")),
+                 qPrintable(problems->text()));
+        c.dialogs.press(QMessageBox::Ok);
+        click(control<QPushButton>(shares, "saveShares"));
+        QString problem;
+        QVERIFY(c.screen->book().animal(QStringLiteral("B-7"), &problem).isEmpty());
+
+        fillSheet(1, QStringLiteral("front quarter"), QStringLiteral("Heart"), QString());
+        fillSheet(2, QStringLiteral("hind quarter"), QStringLiteral("Liver"), QString());
+        QVERIFY2(problems->text().isEmpty(), qPrintable(problems->text()));
+        click(control<QPushButton>(shares, "saveShares"));
+        const QList<EstimateRecord> saved =
+            c.screen->book().animal(QStringLiteral("B-7"), &problem);
+        QCOMPARE(saved.size(), 3);
+        QStringList parts;
+        for (const EstimateRecord& r : saved)
+            parts << PartWords(EstimateValue::fromRecord(r.quoteState)->cutSheet.value().part);
+        QCOMPARE(parts, (QStringList{QStringLiteral("half"), QStringLiteral("front quarter"),
+                                     QStringLiteral("hind quarter")}));
+
+        // Cy's page for the cutting room: the animal's tag, the hind primals.
+        table->selectRow(2);
+        click(control<QPushButton>(shares, "shareServices"));
+        QWidget* sheet = c.openSheet();
+        QVERIFY(sheet);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("cy.pdf"));
+        {
+            PrintToPdfWatch printing(pdf);
+            click(in<QPushButton>(sheet, QStringLiteral("cmdPrintSheet")));
+        }
+        const QStringList lines = pdfTextLines(pdf);
+        QVERIFY2(lines.contains(QStringLiteral("Tag B-7")), qPrintable(lines.join('\n')));
+        QVERIFY(lines.contains(QStringLiteral("Round: roasts")));
+        QVERIFY(!lines.contains(QStringLiteral("Chuck: roasts")));
+        QVERIFY(lines.join(QLatin1Char(' ')).contains(QStringLiteral("hind quarter")));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
     }
 };
 
