@@ -26,6 +26,7 @@ work=$(mktemp -d)
 trap 'bash "$pg_server" destroy "$work/pg" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 if ! cmake --build "$build" --target locker-estimate bench_launch bench_start_bare \
     bench_start_estimate bench_keystroke bench_lookup bench_book bench_report bench_bookings \
+    bench_cut_sheet \
     >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
     exit 1
@@ -58,6 +59,10 @@ echo "Measuring the report on the quotes (100,000 saved estimates)..." >&2
 "$bin/bench_report" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 echo "Measuring kill days booked (10,000)..." >&2
 "$bin/bench_bookings" >>"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+echo "Measuring a cut sheet's changes (10,000)..." >&2
+cp "$prices" "$work/CutSheet.db"
+"$bin/bench_cut_sheet" "$work/CutSheet.db" 10000 >>"$work/out" 2>"$work/err" ||
+    { cat "$work/err" >&2; exit 1; }
 
 echo "Starting a PostgreSQL server..." >&2
 # For root the server runs as another user, who must be let into the folder.
@@ -329,6 +334,7 @@ $(report_row report_server " on PostgreSQL" whole)
 $(report_row report_server " on PostgreSQL" species)
 $(bookings_rows bookings "")
 $(bookings_rows bookings_server " on PostgreSQL")
+| A cut sheet's change, its contradictions told and the take-home figured again (the master and yields read from the shop's settings), median of ${m[cut_sheet.count]} | ${m[cut_sheet.median_us]} µs | ≤ 1 ms | $(holds "${m[cut_sheet.median_us]} <= 1000") | slowest 1 %: ${m[cut_sheet.p99_us]} µs |
 | Peak memory (max RSS), bare window | $(mb "$rss_bare") MB | | | the floor |
 | Peak memory (max RSS), Estimate screen | $(mb "$rss_estimate") MB | | | |
 | Peak memory, Estimate screen ÷ bare window | ${rss_ratio}× | ≤ 1.2× | $rss_met | $rss_note |

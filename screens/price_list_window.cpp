@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "pricelist/item_names.h"
+#include "screens/cut_sheet_masters_window.h"
 #include "screens/estimate_print.h"
 #include "store/database.h"
 #include "ui/dialogs.h"
@@ -169,6 +170,14 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     reload_->setToolTip(QStringLiteral("Show the price list as the file holds it now"));
     history_ = button(this, "cmdHistory", QStringLiteral("&History..."));
     history_->setToolTip(QStringLiteral("Show the recorded changes of the selected item"));
+    QPushButton* masters =
+        button(this, "cmdCutSheetMasters", QStringLiteral("Cut-Sheet &Masters..."));
+    masters->setToolTip(QStringLiteral("The shop's cut-sheet masters of beef, pork and deer"));
+    connect(masters, &QPushButton::clicked, this, [this] {
+        auto* window = new CutSheetMastersWindow(connection_, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
     save_ = button(this, "cmdSave", QStringLiteral("&Save"));
     close_ = button(this, "cmdClose", QStringLiteral("&Close"));
     connect(add_, &QPushButton::clicked, this, &PriceListWindow::addRow);
@@ -196,6 +205,7 @@ PriceListWindow::PriceListWindow(std::shared_ptr<PriceConnection> connection, QW
     buttons->addWidget(delete_);
     buttons->addWidget(reload_);
     buttons->addWidget(history_);
+    buttons->addWidget(masters);
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);

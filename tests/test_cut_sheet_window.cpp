@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -298,6 +299,54 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("Round: roasts")));
         QVERIFY(!lines.contains(QStringLiteral("Chuck: roasts")));
         QVERIFY(lines.join(QLatin1Char(' ')).contains(QStringLiteral("hind quarter")));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+    }
+
+    // The owner's masters in the Price List area: a wrong text refused whole,
+    // naming the line; a master saved is the one the counter's sheets offer.
+    void theOwnerKeepsTheMasters()
+    {
+        Counter c;
+        c.startWithSample();
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdPriceList")));
+        QWidget* prices = findScreen(QStringLiteral("frmPriceList"));
+        QVERIFY(prices);
+        click(control<QPushButton>(prices, QStringLiteral("cmdCutSheetMasters")));
+        QWidget* masters = findScreen(QStringLiteral("frmCutSheetMasters"));
+        QVERIFY(masters);
+        auto* status = in<QLabel>(masters, QStringLiteral("lblMasterStatus"));
+        QVERIFY2(status->text().startsWith(QStringLiteral("The sample's master")),
+                 qPrintable(status->text()));
+        choose(masters, QStringLiteral("cboMasterSpecies"), QStringLiteral("Pork"));
+        auto* text = in<QPlainTextEdit>(masters, QStringLiteral("txtMaster"));
+        const QString sample = text->toPlainText();
+        QCOMPARE(sample, CutMaster::Sample(QStringLiteral("Pork")).text());
+
+        text->setPlainText(sample + QStringLiteral("\nprimal Jowl|2|front|cured"));
+        click(in<QPushButton>(masters, QStringLiteral("cmdSaveMaster")));
+        QVERIFY2(status->text().startsWith(QStringLiteral("Not saved:")) &&
+                     status->text().contains(QStringLiteral("Jowl")),
+                 qPrintable(status->text()));
+        QVERIFY(c.screen->priceList().shopSettings().cutSheets.isEmpty());
+
+        QString kept = sample;
+        kept.replace(QStringLiteral("keeps Liver|Heart|Fat|Hocks"),
+                     QStringLiteral("keeps Liver|Heart|Fat|Hocks|Jowl"));
+        QVERIFY(kept != sample);
+        text->setPlainText(kept);
+        click(in<QPushButton>(masters, QStringLiteral("cmdSaveMaster")));
+        QVERIFY2(status->text().startsWith(QStringLiteral("Saved")), qPrintable(status->text()));
+        masters->close();
+        prices->close();
+
+        c.animal(QStringLiteral("Option2"), QStringLiteral("250"));
+        QWidget* sheet = c.openSheet();
+        QVERIFY(sheet);
+        QStringList keeps;
+        for (QCheckBox* box : sheet->findChildren<QCheckBox*>())
+            if (box->objectName().startsWith(QLatin1String("chkKeep_")))
+                keeps << box->text();
+        QCOMPARE(keeps.last(), QStringLiteral("Jowl"));
         click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
     }
 };
