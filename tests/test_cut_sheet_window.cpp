@@ -167,6 +167,18 @@ private slots:
         QVERIFY(page.contains(QStringLiteral("Expected: about")));
         click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
         QTRY_VERIFY(!sheet->isVisible());
+
+        // The quote's printout gives the take-home the screen shows.
+        const QString quotePdf = dir.filePath(QStringLiteral("quote.pdf"));
+        {
+            PrintToPdfWatch printing(quotePdf);
+            click(control<QPushButton>(c.s(), QStringLiteral("cmdPrint")));
+            QCOMPARE(printing.shown, 1);
+        }
+        QString shown = in<QLabel>(c.s(), QStringLiteral("lblTakeHome"))->text();
+        shown[0] = shown[0].toLower();
+        QVERIFY2(pdfTextLines(quotePdf).contains(QStringLiteral("Take-home: %1.").arg(shown)),
+                 qPrintable(pdfTextLines(quotePdf).join('\n')));
     }
 
     // Once the booking billed by the estimate is cut, the sheet is locked:
@@ -348,6 +360,62 @@ private slots:
                 keeps << box->text();
         QCOMPARE(keeps.last(), QStringLiteral("Jowl"));
         click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+    }
+
+    // A deer's sheet is tagged with the hunter's tag and lists its jerky; a
+    // hog's lists its cures, each as the worksheet left it.
+    void aDeerWithItsTagAndAHogWithItsCures()
+    {
+        Counter c;
+        c.startWithSample();
+        QTemporaryDir dir;
+        const auto printed = [&](const QString& name) {
+            QWidget* sheet = c.openSheet();
+            if (!sheet)
+                return QStringList();
+            const QString pdf = dir.filePath(name);
+            {
+                PrintToPdfWatch printing(pdf);
+                click(in<QPushButton>(sheet, QStringLiteral("cmdPrintSheet")));
+            }
+            click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+            return pdfTextLines(pdf);
+        };
+        const auto written = [&](ServiceId service, const SheetEntries& entries) {
+            c.tick(ServiceBox(service));
+            Estimate& e = c.screen->liveEstimate();
+            QVERIFY(e.applySheet(e.identity(), service,
+                                 {QStringLiteral("12"), QStringLiteral("18"), entries}));
+            c.screen->sheetWritten(service);
+        };
+
+        c.animal(QStringLiteral("Option3"), QStringLiteral("140"));
+        SheetEntries jerky;
+        jerky.chosen = {1};
+        written(ServiceId::Slicing, jerky);
+        SaveDialogAnswer deer{QStringLiteral("Dee Hunter"), {}, {}, std::nullopt, false,
+                              QStringLiteral("WI-55821")};
+        c.saving.answer(deer);
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdSaveEstimate")));
+        QCOMPARE(c.screen->record().hunter, QStringLiteral("WI-55821"));
+        QStringList lines = printed(QStringLiteral("deer.pdf"));
+        QVERIFY2(lines.contains(QStringLiteral("Tag WI-55821")), qPrintable(lines.join('\n')));
+        QVERIFY(lines.contains(QStringLiteral("Backstrap: steaks")));
+        QVERIFY(lines.join(QLatin1Char(' ')).contains(QLatin1String(CutRules::CutNames[1])));
+
+        c.screen->newEstimate();
+        c.animal(QStringLiteral("Option2"), QStringLiteral("260"));
+        SheetEntries cures;
+        cures.chosen = {0, 1}; // the hams and the bacon
+        written(ServiceId::PorkCuring, cures);
+        lines = printed(QStringLiteral("hog.pdf"));
+        const QString page = lines.join(QLatin1Char(' '));
+        QVERIFY2(page.contains(QStringLiteral("Pork curing")) &&
+                     page.contains(QStringLiteral("Hams")) &&
+                     page.contains(QStringLiteral("Bacon")),
+                 qPrintable(page));
+        QVERIFY(lines.contains(QStringLiteral("Ham: cured")));
+        QCOMPARE(c.saving.unexpected, 0);
     }
 };
 
