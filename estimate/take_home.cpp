@@ -131,11 +131,15 @@ QString CutRoomHtml(const EstimateSummary& head, const CutRoomPage& page)
     QString animal = QStringLiteral("%1, %2").arg(page.species, page.part);
     if (!page.hanging.isEmpty())
         animal += QStringLiteral(", hanging %1").arg(page.hanging);
-    html += QStringLiteral("<h3>%1</h3>").arg(esc(animal));
+    html +=
+        QStringLiteral("<p style=\"font-size: 18pt; font-weight: bold\">%1</p>").arg(esc(animal));
     const auto list = [&](const QString& title, const QStringList& lines) {
         if (lines.isEmpty())
             return;
-        html += QStringLiteral("<p><b>%1</b></p><ul>").arg(esc(title));
+        // Read at arm's length on the cutting room's wall.
+        html += QStringLiteral("<p style=\"font-size: 15pt\"><b>%1</b></p>"
+                               "<ul style=\"font-size: 14pt\">")
+                    .arg(esc(title));
         for (const QString& line : lines)
             html += QStringLiteral("<li>%1</li>").arg(esc(line));
         html += QStringLiteral("</ul>");
@@ -144,7 +148,8 @@ QString CutRoomHtml(const EstimateSummary& head, const CutRoomPage& page)
     list(QStringLiteral("From the worksheets"), page.products);
     list(QStringLiteral("Changed after cutting"), page.changes);
     if (!page.takeHome.isEmpty())
-        html += QStringLiteral("<p>Expected: %1.</p>").arg(esc(page.takeHome));
+        html += QStringLiteral("<p style=\"font-size: 14pt\">Expected: %1.</p>")
+                    .arg(esc(page.takeHome));
     return html + QStringLiteral("</body></html>");
 }
 

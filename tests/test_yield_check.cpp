@@ -106,6 +106,13 @@ private slots:
         QVERIFY2(again.held >= 54, qPrintable(again.words()));
         // Measured against the published yields still: adopting twice is the same.
         QCOMPARE(again.adoptable(), beef.adoptable());
+
+        // A pickup far above what its quote gave (a mistyped packaged weight,
+        // another order's meat) is counted, and not held.
+        season.pickedUp(61, 1200, 0.6, 1.3);
+        const YieldCheck heavy = season.check().first();
+        QCOMPARE(heavy.pickups, 61);
+        QCOMPARE(heavy.held, again.held);
     }
 
     // Too few pickups adopt nothing and change nothing; what is kept that
