@@ -661,7 +661,7 @@ void Estimate::setCutSheet(const std::optional<CutSheet>& sheet)
 
 std::optional<TakeHome> Estimate::takeHome() const
 {
-    return TakeHomeOf(value_, rules_.master(value_.species), rules_.yields(value_.species));
+    return TakeHomeOf(value_, rules_);
 }
 
 // ---------------------------------------------------------------- charges typed

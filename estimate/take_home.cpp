@@ -84,6 +84,11 @@ std::optional<TakeHome> TakeHomeOf(const EstimateValue& estimate, const CutMaste
     return LikelyTakeHome(hanging->low, hanging->high, sheet, master, yields);
 }
 
+std::optional<TakeHome> TakeHomeOf(const EstimateValue& estimate, const QuoteRules& rules)
+{
+    return TakeHomeOf(estimate, rules.master(estimate.species), rules.yields(estimate.species));
+}
+
 CutRoomPage CutRoomPageOf(const EstimateValue& estimate, const CutMaster& master,
                           const Yields& yields)
 {

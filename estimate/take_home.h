@@ -7,6 +7,7 @@
 
 #include "estimate/cut_sheet.h"
 #include "estimate/estimate_value.h"
+#include "estimate/quote_rules.h"
 
 #include <QStringList>
 #include <optional>
@@ -40,6 +41,10 @@ std::optional<HangingRange> AnimalHanging(const EstimateValue& estimate);
 // not known.
 std::optional<TakeHome> TakeHomeOf(const EstimateValue& estimate, const CutMaster& master,
                                    const Yields& yields);
+// The same at the shop's master and yields of the estimate's species: the
+// take-home the screen shows, the quote prints and the pickups are checked
+// against.
+std::optional<TakeHome> TakeHomeOf(const EstimateValue& estimate, const QuoteRules& rules);
 
 struct EstimateSummary;
 struct EstimateRecord;

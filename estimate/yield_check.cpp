@@ -77,9 +77,7 @@ QList<YieldCheck> CheckYields(EstimateBook& book, const QuoteRules& rules, const
                 continue;
             }
             species = SpeciesName(quote->species);
-            const CutMaster master = rules.master(quote->species);
-            const std::optional<TakeHome> home =
-                TakeHomeOf(*quote, master, rules.yields(quote->species));
+            const std::optional<TakeHome> home = TakeHomeOf(*quote, rules);
             quoted = quoted && home;
             if (home) {
                 low += home->low;
@@ -92,7 +90,7 @@ QList<YieldCheck> CheckYields(EstimateBook& book, const QuoteRules& rules, const
                 EstimateValue::fromRecord(record->finalState);
             const std::optional<TakeHome> atWeighed =
                 billed && (billed->share ? billed->share->weighed : billed->hanging.typed)
-                    ? TakeHomeOf(*billed, master, published)
+                    ? TakeHomeOf(*billed, rules.master(quote->species), published)
                     : std::nullopt;
             allWeighed = allWeighed && atWeighed;
             if (atWeighed)

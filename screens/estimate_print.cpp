@@ -106,8 +106,7 @@ void AddShopHead(EstimateSummary& summary, const Clock& clock)
 
 void AddLikelyRange(EstimateSummary& summary, const EstimateValue& quote, const QuoteRules& rules)
 {
-    if (const std::optional<TakeHome> home =
-            TakeHomeOf(quote, rules.master(quote.species), rules.yields(quote.species)))
+    if (const std::optional<TakeHome> home = TakeHomeOf(quote, rules))
         summary.takeHome = home->words();
     const std::optional<LikelyRange> likely = Likely(quote);
     if (!likely)
