@@ -36,7 +36,7 @@ const QString RecordColumns =
                    "QuoteTotal, FinalTotal, QuoteState, FinalState, Revision, AnimalTag, "
                    "SharePart, QuoteCents, FinalCents, LivePounds, WeighedHanging, "
                    "QuoteServices, FinalServices, Figured, LikelyLow, LikelyHigh, Hunter, "
-                   "TagLine");
+                   "TagLine, CutSheet, SheetChanges");
 const QString CopiedColumns =
     RecordColumns + QStringLiteral(", CustomerKey, PhoneKey, PhoneDigits, NoteLine, NoteKey");
 
@@ -110,13 +110,14 @@ const QStringList TextColumns = {
     QStringLiteral("FinalTotal"),  QStringLiteral("QuoteState"), QStringLiteral("FinalState"),
     QStringLiteral("CustomerKey"), QStringLiteral("PhoneKey"),   QStringLiteral("PhoneDigits"),
     QStringLiteral("AnimalTag"),   QStringLiteral("SharePart"),  QStringLiteral("Hunter"),
-    QStringLiteral("NoteLine"),    QStringLiteral("NoteKey"),    QStringLiteral("TagLine")};
+    QStringLiteral("NoteLine"),    QStringLiteral("NoteKey"),    QStringLiteral("TagLine"),
+    QStringLiteral("CutSheet")};
 const QStringList FigureColumnList = {
     QStringLiteral("QuoteCents"),    QStringLiteral("FinalCents"),
     QStringLiteral("LivePounds"),    QStringLiteral("WeighedHanging"),
     QStringLiteral("QuoteServices"), QStringLiteral("FinalServices"),
     QStringLiteral("Figured"),       QStringLiteral("LikelyLow"),
-    QStringLiteral("LikelyHigh")};
+    QStringLiteral("LikelyHigh"),    QStringLiteral("SheetChanges")};
 
 QString assignments(const QStringList& columns)
 {
@@ -131,9 +132,11 @@ QVariantList figureValues(const EstimateRecord& record)
     const auto number = [](const auto& value) {
         return value ? QVariant(*value) : QVariant();
     };
-    return {number(record.quoteCents),     number(record.finalCents), number(record.livePounds),
-            number(record.weighedHanging), record.quoteServices,      record.finalServices,
-            record.figured ? 1 : 0,        number(record.likelyLow),  number(record.likelyHigh)};
+    return {number(record.quoteCents), number(record.finalCents),
+            number(record.livePounds), number(record.weighedHanging),
+            record.quoteServices,      record.finalServices,
+            record.figured ? 1 : 0,    number(record.likelyLow),
+            number(record.likelyHigh), record.sheetChanges};
 }
 
 } // namespace
@@ -148,7 +151,7 @@ QVariantList ContentValues(const Dialect& dialect, const EstimateRecord& record)
           record.quoteTotal, record.finalTotal, record.quoteState, record.finalState,
           SearchKey(record.customer), SearchKey(record.phone), DigitsOf(record.phone),
           record.animalTag, record.sharePart, record.hunter, NoteLineOf(record), NoteKeyOf(record),
-          record.tagLine})
+          record.tagLine, record.cutSheet})
         values << dialect.text(value);
     return values + figureValues(record);
 }
@@ -209,6 +212,8 @@ void ReadRecord(const QSqlQuery& query, EstimateRecord& record)
     record.likelyHigh = cents(23);
     record.hunter = query.value(24).toString();
     record.tagLine = query.value(25).toString();
+    record.cutSheet = query.value(26).toString();
+    record.sheetChanges = query.value(27).toInt();
 }
 
 qint64 Insert(QSqlDatabase& db, const EstimateRecord& record, const QDateTime& time,

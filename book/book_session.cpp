@@ -116,6 +116,10 @@ const QStringList Steps[] = {
     {QStringLiteral("Alter Table Bookings Add Column Storage Text Not Null Default ''")},
     // The packaged weight recorded at pickup.
     {QStringLiteral("Alter Table Bookings Add Column Packaged Text Not Null Default ''")},
+    // The cut sheet and the count of changes recorded on it, by which a
+    // sheet is locked once its carcass is cut (see SheetGuard).
+    {QStringLiteral("Alter Table Estimates Add Column CutSheet Text Not Null Default ''"),
+     QStringLiteral("Alter Table Estimates Add Column SheetChanges Integer Not Null Default 0")},
 };
 static_assert(std::size(Steps) == EstimateBook::SchemaVersion, "one step for each version");
 
@@ -198,7 +202,8 @@ bool upgrade(QSqlDatabase& db, int from, QSqlError* error)
                               error))
                 return false;
     return dialect.setVersion(db, Part, EstimateBook::SchemaVersion, error) &&
-           (!dialect.isServer() || InstallServerSave(db, error));
+           (dialect.isServer() ? InstallServerSave(db, error)
+                               : RunStatement(db, SqliteSheetGuard, error));
 }
 
 } // namespace

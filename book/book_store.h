@@ -200,12 +200,23 @@ Outcome OutcomeOf(const QString& url, const QString& key, SavedUnder* saved,
 // `ServerSaveFunction` names it for the roles' rights.
 extern const QString ServerSaveFunction;
 bool InstallServerSave(QSqlDatabase& db, QSqlError* error);
+// The cut sheet's lock in a file: once a booking billed by the estimate is
+// cut, a changed sheet is kept only with one more change recorded on it
+// (one counter: whoever is at it is the owner). A refusal's message is
+// SheetLocked.
+extern const QString SqliteSheetGuard;
+extern const QString SheetLocked;
 struct ServerSave {
     enum Answer {
         Saved,    // `saved` holds each record's number, creation and revision
         Changed,  // estimate `number` was changed since it was opened
         Replaced, // estimate `number` is no longer the one that was opened
         Deleted,  // estimate `number` was deleted since it was opened
+        // Estimate `number`'s carcass is cut: its sheet was changed without the
+        // change recorded (SheetUnrecorded), or by another than the owner
+        // (SheetNotOwner).
+        SheetUnrecorded,
+        SheetNotOwner,
         NotThere, // no function, or tables of another version: saved statement by statement
         Failed,   // `error` says why
     };

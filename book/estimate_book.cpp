@@ -72,12 +72,36 @@ QString refusedWords(ServerSave::Answer refusal, const QString& what, qint64 num
                               "there; this one stays on the screen to be printed.")
             .arg(what)
             .arg(number);
+    case ServerSave::SheetUnrecorded:
+        return QStringLiteral("%1: the carcass of estimate %2 is cut, so its cut sheet is "
+                              "locked. A change to it needs the owner and is recorded with who "
+                              "and when: open the cut sheet and change it as the owner.")
+            .arg(what)
+            .arg(number);
+    case ServerSave::SheetNotOwner:
+        return QStringLiteral("%1: the carcass of estimate %2 is cut, and only the shop's owner "
+                              "may change its cut sheet now. Ask the owner to make the change "
+                              "at a counter logged in as the owner.")
+            .arg(what)
+            .arg(number);
     default:
         return QStringLiteral("%1: estimate %2 was deleted since it was opened. Save it "
                               "again as a new estimate.")
             .arg(what)
             .arg(number);
     }
+}
+
+// The book's own refusal of a statement (the cut sheet's lock), in either
+// dialect; Failed when the statement failed otherwise.
+ServerSave::Answer refusalOf(const QSqlError& error)
+{
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("LE105") || error.databaseText().contains(SheetLocked))
+        return ServerSave::SheetUnrecorded;
+    if (state == QLatin1String("LE106"))
+        return ServerSave::SheetNotOwner;
+    return ServerSave::Failed;
 }
 
 Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const QDateTime& time,
@@ -102,6 +126,11 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
     update.addBindValue(TimeText(record.created));
     update.addBindValue(record.revision);
     if (!update.exec()) {
+        if (const ServerSave::Answer refusal = refusalOf(update.lastError());
+            refusal != ServerSave::Failed) {
+            written.refused = refusedWords(refusal, what, record.number);
+            return written;
+        }
         *error = update.lastError();
         session.failed();
         return written;
@@ -203,6 +232,8 @@ BookResult EstimateBook::saveAll(const QList<EstimateRecord*>& records)
         case ServerSave::Changed:
         case ServerSave::Replaced:
         case ServerSave::Deleted:
+        case ServerSave::SheetUnrecorded:
+        case ServerSave::SheetNotOwner:
             result.problem = refusedWords(saved.answer, what, saved.number);
             return result;
         case ServerSave::NotThere:

@@ -64,6 +64,13 @@ struct EstimateRecord {
     int quoteServices = 0, finalServices = 0;
     // False for a record read from a book that did not keep the figures yet.
     bool figured = true;
+    // The customer's cut sheet as the estimate layer writes it (the same
+    // text for the same choices; empty while there is none) and the count of
+    // the changes recorded on it. Once the carcass of a booking billed by the
+    // estimate is cut, the book keeps a changed sheet only with one more
+    // change recorded, and on a server only from the owner's login.
+    QString cutSheet;
+    int sheetChanges = 0;
 
     bool hasFinal() const { return !finalState.isEmpty(); }
 };
@@ -100,7 +107,7 @@ public:
     // The version of the book's tables that this program writes; a file of a
     // later version is refused (a newer program made it), an older one is
     // brought up to this version when it is opened for a save.
-    static constexpr int SchemaVersion = 8;
+    static constexpr int SchemaVersion = 9;
 
     explicit EstimateBook(StoreLocation location);
     ~EstimateBook();
@@ -119,8 +126,9 @@ public:
     // at the first save. Nothing is changed when it fails: the record stays as
     // it was, and the problem says why (locked, read-only, disk full, damaged,
     // made by a newer program, changed elsewhere since it was opened, no
-    // customer name). Each save carries a key of its own: when the server's
-    // reply to it is lost, the book asks again whether it went through, and
+    // customer name, a cut sheet changed after the cut without the change
+    // recorded or, on a server, by another login than the owner's). Each save carries a key of its
+    // own: when the server's reply to it is lost, the book asks again whether it went through, and
     // when that cannot be told either, the record keeps the key (saveKey) for
     // the next save.
     BookResult save(EstimateRecord& record);

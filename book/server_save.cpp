@@ -93,6 +93,30 @@ QJsonValue jsonOf(const QVariant& value)
 
 const QString ServerSaveFunction = QStringLiteral("locker_save_estimates(integer,text,jsonb)");
 
+namespace {
+
+// An estimate billed by a booking whose carcass is cut (or later), told in
+// either dialect's SQL (`number`: the estimate's number).
+QString CutCarcass(const QString& number)
+{
+    return QStringLiteral("Exists (Select 1 From Bookings b Where b.State In ('cut', 'ready', "
+                          "'picked up') And (' ' || b.Estimates || ' ') Like '% ' || %1 || ' %')")
+        .arg(number);
+}
+
+} // namespace
+
+const QString SheetLocked = QStringLiteral("LE105 the cut sheet is locked");
+
+// A sheet kept before (a book brought up from before sheets were kept has
+// none beside its estimates until they are saved again).
+const QString SqliteSheetGuard =
+    QStringLiteral("Create Trigger If Not Exists Estimates_SheetGuard Before Update Of CutSheet On "
+                   "Estimates When Old.CutSheet <> '' And New.CutSheet <> Old.CutSheet And "
+                   "New.SheetChanges <= Old.SheetChanges And %1 Begin Select Raise(Abort, '%2'); "
+                   "End")
+        .arg(CutCarcass(QStringLiteral("Old.Number")), SheetLocked);
+
 bool InstallServerSave(QSqlDatabase& db, QSqlError* error)
 {
     // A booking over what the shop can take in is the owner's: the login
@@ -113,7 +137,29 @@ bool InstallServerSave(QSqlDatabase& db, QSqlError* error)
             "$guard$"),
         QStringLiteral("Drop Trigger If Exists Bookings_Guard On Bookings"),
         QStringLiteral("Create Trigger Bookings_Guard Before Insert Or Update On Bookings For "
-                       "Each Row Execute Function locker_booking_guard()")};
+                       "Each Row Execute Function locker_booking_guard()"),
+        // The cut sheet of a carcass that is cut: changed only with the
+        // change recorded, and only by the owner.
+        QStringLiteral(
+            "Create Or Replace Function locker_sheet_guard() Returns trigger Language plpgsql "
+            "As $guard$\n"
+            "Begin\n"
+            "  If Old.CutSheet <> '' And New.CutSheet <> Old.CutSheet And %1 Then\n"
+            "    If New.SheetChanges <= Old.SheetChanges Then\n"
+            "      Raise Exception '%', Old.Number Using ErrCode = 'LE105';\n"
+            "    End If;\n"
+            "    If to_regclass('shopsettings') Is Not Null\n"
+            "       And Not has_table_privilege('shopsettings', 'UPDATE') Then\n"
+            "      Raise Exception '%', Old.Number Using ErrCode = 'LE106';\n"
+            "    End If;\n"
+            "  End If;\n"
+            "  Return New;\n"
+            "End\n"
+            "$guard$")
+            .arg(CutCarcass(QStringLiteral("Old.Number"))),
+        QStringLiteral("Drop Trigger If Exists Estimates_SheetGuard On Estimates"),
+        QStringLiteral("Create Trigger Estimates_SheetGuard Before Update On Estimates For Each "
+                       "Row Execute Function locker_sheet_guard()")};
     if (!RunStatement(db, functionText(), error))
         return false;
     for (const QString& statement : guard)
@@ -163,6 +209,10 @@ ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,
             result.answer = ServerSave::Replaced;
         else if (state == QLatin1String("LE103"))
             result.answer = ServerSave::Deleted;
+        else if (state == QLatin1String("LE105"))
+            result.answer = ServerSave::SheetUnrecorded;
+        else if (state == QLatin1String("LE106"))
+            result.answer = ServerSave::SheetNotOwner;
         // Not made yet here, or made for another version of the tables.
         else if (state == QLatin1String("LE100") || state == QLatin1String("42883") ||
                  state == QLatin1String("42P01") || state == QLatin1String("42704"))

@@ -50,8 +50,14 @@ void FillBookFigures(EstimateRecord& record)
     record.tagLine.clear();
     record.livePounds.reset();
     record.weighedHanging.reset();
+    record.cutSheet.clear();
+    record.sheetChanges = 0;
     if (!latest)
         return;
+    if (latest->cutSheet) {
+        record.cutSheet = SheetChoicesText(*latest->cutSheet);
+        record.sheetChanges = int(latest->cutSheet->changes.size());
+    }
     double part = 1;
     if (latest->share) {
         // A buyer taken off the animal is no longer found under its tag; the

@@ -574,6 +574,13 @@ QString EstimateValue::toRecord() const
     return QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
 }
 
+QString SheetChoicesText(const CutSheet& sheet)
+{
+    QJsonObject choices = encode(sheet).toObject();
+    choices.remove(QStringLiteral("changes"));
+    return QString::fromUtf8(QJsonDocument(choices).toJson(QJsonDocument::Compact));
+}
+
 std::optional<EstimateValue> EstimateValue::fromRecord(const QString& text)
 {
     QJsonParseError error{};

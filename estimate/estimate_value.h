@@ -191,5 +191,9 @@ struct EstimateValue {
     static std::optional<EstimateValue> fromRecord(const QString& record);
 };
 
+// A cut sheet's choices as text, the changes recorded on it left out: the
+// same text for the same choices (what the book compares to lock a sheet).
+QString SheetChoicesText(const CutSheet& sheet);
+
 // The species' name as saved and printed ("Beef"); empty for none.
 QString SpeciesName(Species species);

@@ -648,6 +648,7 @@ void EstimateScreen::showKillCalendar()
             },
             this);
         calendar->setAttribute(Qt::WA_DeleteOnClose);
+        calendar->onCutSheet([this](qint64 number) { showCutSheetOf(number); });
         killCalendar_ = calendar;
     } else if (auto* calendar = qobject_cast<KillCalendarWindow*>(killCalendar_.data())) {
         calendar->refresh();
@@ -700,6 +701,38 @@ void EstimateScreen::showCutSheet()
                 act([&] { estimate_.setCutSheet(sheet); });
         });
     window->open();
+}
+
+void EstimateScreen::showCutSheetOf(qint64 number)
+{
+    QString problem;
+    const std::optional<EstimateRecord> saved = keeper_->book().open(number, &problem);
+    if (!saved) {
+        Dialogs::warn(this, problem.isEmpty()
+                                ? QStringLiteral("Estimate %1 is no longer saved.").arg(number)
+                                : problem);
+        return;
+    }
+    if (saved->animalTag.isEmpty()) {
+        if (!keeper_->openEstimate(number))
+            return;
+    } else {
+        // A buyer's sheet is filled on their share, saved with the animal's.
+        const bool sameAnimal =
+            sharesWindow_ && sharesWindow_->animal().tag.trimmed() == saved->animalTag.trimmed();
+        if (!sameAnimal) {
+            if (keeper_->showingShare())
+                takeShareBack();
+            if (sharesWindow_ && !sharesWindow_->settleUnsaved())
+                return;
+            showShares();
+            if (!sharesWindow_->openAnimal(saved->animalTag))
+                return;
+        }
+        if (!sharesWindow_->showServicesOf(number))
+            return;
+    }
+    showCutSheet();
 }
 
 void EstimateScreen::showShares()

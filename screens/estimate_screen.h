@@ -87,6 +87,9 @@ public:
     void showDayBoard();
     // The cut sheet of the estimate shown.
     void showCutSheet();
+    // The cut sheet of a saved estimate (a booking's): the estimate opened,
+    // a buyer's share with its animal's shares, and its sheet shown.
+    void showCutSheetOf(qint64 number);
 
     // ShareHost
     bool showShare(const EstimateValue& share, const QString& caption,

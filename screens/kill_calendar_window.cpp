@@ -221,6 +221,8 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     change->setObjectName(QStringLiteral("cmdChangeBooking"));
     auto* killSheet = new QPushButton(QStringLiteral("Print &Kill Sheet..."), this);
     killSheet->setObjectName(QStringLiteral("cmdKillSheet"));
+    auto* cutSheet = new QPushButton(QStringLiteral("Cu&t Sheet..."), this);
+    cutSheet->setObjectName(QStringLiteral("cmdBookingCutSheet"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
 
@@ -232,6 +234,7 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     buttons->addWidget(bookDay);
     buttons->addWidget(change);
     buttons->addWidget(killSheet);
+    buttons->addWidget(cutSheet);
     buttons->addStretch();
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -259,6 +262,7 @@ KillCalendarWindow::KillCalendarWindow(EstimateBook& book, PriceSource& prices,
     connect(bookDay, &QPushButton::clicked, this, &KillCalendarWindow::bookChosenDay);
     connect(killSheet, &QPushButton::clicked, this, &KillCalendarWindow::printKillSheet);
     connect(change, &QPushButton::clicked, this, &KillCalendarWindow::changeChosenBooking);
+    connect(cutSheet, &QPushButton::clicked, this, &KillCalendarWindow::cutSheetOfChosen);
     connect(dayList_, &QTableWidget::cellActivated, this,
             [this](int, int) { changeChosenBooking(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -494,6 +498,52 @@ void KillCalendarWindow::changeChosenBooking()
         break;
     }
     keep(booking, capacity);
+}
+
+void KillCalendarWindow::cutSheetOfChosen()
+{
+    const int row = dayList_->currentRow();
+    const qint64 number = row < 0 ? 0 : dayList_->item(row, 0)->text().toLongLong();
+    QString problem;
+    const std::optional<Booking> kept = number > 0 ? book_.booking(number, &problem) : std::nullopt;
+    if (!kept) {
+        Dialogs::warn(this, problem.isEmpty() ? QStringLiteral("Choose the booking whose cut sheet "
+                                                               "to fill in the day's list.")
+                                              : problem);
+        return;
+    }
+    if (kept->estimates.isEmpty()) {
+        Dialogs::warn(this, QStringLiteral("Booking %1 bills no saved estimate yet. The cut sheet "
+                                           "is kept with the estimate: save the customer's "
+                                           "estimate and book it from Saved Estimates.")
+                                .arg(kept->number));
+        return;
+    }
+    qint64 estimate = kept->estimates.first();
+    if (kept->estimates.size() > 1) {
+        // One sheet for each buyer of a shared animal: the clerk says whose.
+        QStringList whose;
+        for (const qint64 n : kept->estimates) {
+            const std::optional<EstimateRecord> record = book_.open(n, &problem);
+            whose << (record ? QStringLiteral("%1  %2%3")
+                                   .arg(n)
+                                   .arg(record->customer,
+                                        record->sharePart.isEmpty()
+                                            ? QString()
+                                            : QStringLiteral(" (%1)").arg(record->sharePart))
+                             : QString::number(n));
+        }
+        const std::optional<int> which = Dialogs::askChoice(
+            this,
+            QStringLiteral("Booking %1 bills several estimates. Whose cut sheet?")
+                .arg(kept->number),
+            QStringLiteral("Cut Sheet"), whose);
+        if (!which)
+            return;
+        estimate = kept->estimates[*which];
+    }
+    if (cutSheet_)
+        cutSheet_(estimate);
 }
 
 QString BalanceWords(std::int64_t billed, std::int64_t paid)

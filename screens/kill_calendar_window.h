@@ -107,6 +107,14 @@ public:
     // The kill sheet of the chosen day's week, for the kill floor (see
     // KillSheetHtml), after Qt's print dialog.
     void printKillSheet();
+    // The cut sheet of the booking chosen in the day's list: of the saved
+    // estimate it bills (the clerk chooses which of several, one for each
+    // buyer of a shared animal), filled through `cutSheet`.
+    void cutSheetOfChosen();
+    void onCutSheet(std::function<void(qint64 estimate)> cutSheet)
+    {
+        cutSheet_ = std::move(cutSheet);
+    }
 
 private:
     void showDay(const QDate& day);
@@ -127,6 +135,7 @@ private:
     const Clock& clock_;
     std::function<BookingStart()> start_;
     std::optional<BookingStart> startFrom_;
+    std::function<void(qint64)> cutSheet_;
     QList<Booking> bookings_;
     MonthView* month_ = nullptr;
     QLabel* caption_ = nullptr;

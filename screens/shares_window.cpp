@@ -494,6 +494,17 @@ void SharesWindow::editServices()
     }
 }
 
+bool SharesWindow::showServicesOf(qint64 number)
+{
+    for (int row = 0; row < int(animal_.shares.size()); ++row)
+        if (animal_.shares[row].number == number) {
+            table_->setCurrentCell(row, 0);
+            editServices();
+            return shownShare() == row;
+        }
+    return false;
+}
+
 int SharesWindow::shownShare() const
 {
     // The share follows the window's rows by its place, which a removal

@@ -61,6 +61,9 @@ public:
     // The animal whose shares were saved under `tag`; false, and the clerk
     // told why, when there are none.
     bool openAnimal(const QString& tag);
+    // The services of the buyer whose saved estimate is `number` shown on the
+    // Estimate screen; false when no buyer here has it, or it was not shown.
+    bool showServicesOf(qint64 number);
 
     const AnimalValue& animal() const { return animal_; }
     const AnimalFigures& figures() const { return figures_; }

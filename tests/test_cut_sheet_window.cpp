@@ -11,6 +11,7 @@
 #include "print_watch.h"
 #include "save_dialog.h"
 #include "screens/estimate_layout.h"
+#include "screens/kill_calendar_window.h"
 #include "widgets.h"
 
 #include <QCheckBox>
@@ -37,6 +38,25 @@ struct Counter : EstimateCounter {
         return sheet && sheet->objectName() == QLatin1String("frmCutSheet") ? sheet : nullptr;
     }
     const EstimateValue& value() const { return screen->estimate().value(); }
+    // Opens the cut sheet of the booking kept under `number` from the kill
+    // calendar, on its kill day.
+    QWidget* openSheetOfBooking(qint64 number) const
+    {
+        QString problem;
+        const std::optional<Booking> booking = screen->book().booking(number, &problem);
+        if (!booking)
+            return nullptr;
+        screen->showKillCalendar();
+        QWidget* calendar = findScreen(QStringLiteral("frmKillCalendar"));
+        control<MonthView>(calendar, QStringLiteral("monthView"))->choose(booking->kill);
+        auto* day = control<QTableWidget>(calendar, QStringLiteral("lstDay"));
+        for (int row = 0; row < day->rowCount(); ++row)
+            if (day->item(row, 0)->text() == QString::number(number))
+                day->setCurrentCell(row, 0);
+        click(control<QPushButton>(calendar, QStringLiteral("cmdBookingCutSheet")));
+        QWidget* sheet = QApplication::activeModalWidget();
+        return sheet && sheet->objectName() == QLatin1String("frmCutSheet") ? sheet : nullptr;
+    }
 };
 
 template <typename T> T* in(QWidget* window, const QString& name)
@@ -197,10 +217,13 @@ private slots:
         booked.state = Booking::State::Cut;
         QVERIFY(c.screen->book().keep(booked).done);
 
+        // From the booking, with another customer's estimate on the screen.
         const QDateTime cutDay(QDate(2026, 11, 9), QTime(10, 15));
         c.screen->testClock().at = cutDay;
-        QWidget* sheet = c.openSheet();
+        c.screen->newEstimate();
+        QWidget* sheet = c.openSheetOfBooking(booked.number);
         QVERIFY(sheet);
+        QCOMPARE(c.screen->record().number, number);
         auto* chuck = in<QComboBox>(sheet, QStringLiteral("cboUse_0"));
         QVERIFY(!chuck->isEnabled());
         QVERIFY(!in<QCheckBox>(sheet, QStringLiteral("chkKeep_0"))->isEnabled());
@@ -227,6 +250,8 @@ private slots:
         click(control<QPushButton>(c.s(), QStringLiteral("cmdSaveEstimate")));
         QVERIFY(c.screen->openEstimate(number));
         QCOMPARE(c.value().cutSheet->changes, changes);
+        QString problem;
+        QCOMPARE(c.screen->book().open(number, &problem)->sheetChanges, 1);
         QCOMPARE(c.dialogs.unexpected(), 0);
     }
 
@@ -312,6 +337,27 @@ private slots:
         QVERIFY(!lines.contains(QStringLiteral("Chuck: roasts")));
         QVERIFY(lines.join(QLatin1Char(' ')).contains(QStringLiteral("hind quarter")));
         click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+
+        // Booked, the animal's bookings give each buyer's sheet: the clerk
+        // says whose, and the buyer's share comes up with it.
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdShares")));
+        Booking booked = BookChecks::BookedBeef(QStringLiteral("Ann"), QDate(2026, 11, 2));
+        booked.estimates.clear();
+        for (const EstimateRecord& r : saved)
+            booked.estimates << r.number;
+        QVERIFY(c.screen->book().keep(booked).done);
+        c.dialogs.type(QStringLiteral("%1  Bo (quarter)").arg(saved[1].number));
+        sheet = c.openSheetOfBooking(booked.number);
+        QVERIFY(sheet);
+        QCOMPARE(in<QComboBox>(sheet, QStringLiteral("cboPart"))->currentText(),
+                 QStringLiteral("front quarter"));
+        const QList<QCheckBox*> boxes = sheet->findChildren<QCheckBox*>();
+        QVERIFY(std::any_of(boxes.begin(), boxes.end(), [](QCheckBox* box) {
+            return box->objectName().startsWith(QLatin1String("chkKeep_")) &&
+                   box->text() == QLatin1String("Heart") && box->isChecked();
+        }));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
+        QVERIFY(c.dialogs.texts().last().contains(QStringLiteral("Whose cut sheet?")));
     }
 
     // The owner's masters in the Price List area: a wrong text refused whole,

@@ -313,6 +313,8 @@ private slots:
         EstimateBook other(s.path);
         BookChecks::BookingsKept(s.book, other);
         BookChecks::LastSpaceTakenOnce(s.book, [&s] { return new EstimateBook(s.path); });
+        Shelf locked;
+        BookChecks::CutSheetLocked(locked.book);
     }
 
     void staleRecordIsRefused()

@@ -9,7 +9,8 @@
 // sausage worksheet's price prompt, every estimate it opens again from the
 // saved estimates equals what was saved, a buyer's share of an animal reads
 // the same total in the Shares window as on the Estimate screen and every
-// share's row adds up, and nothing crashed.
+// share's row adds up, the estimate's cut sheet holds no contradiction, and
+// nothing crashed.
 //
 // Every run prints its seeds. To replay one seed (or several, in order):
 //   LOCKER_CLERK_SEED=<n>[,<n>...] tests/test_random_clerk
@@ -21,6 +22,7 @@
 #include "core/money.h"
 #include "core/numbers.h"
 #include "dialog_answerer.h"
+#include "estimate/cut_sheet.h"
 #include "estimate/estimate_rules.h"
 #include "pricelist/price_items.h"
 #include "save_dialog.h"
@@ -63,13 +65,12 @@ namespace {
 // (it has tests of its own). The saved estimates' window is reached only by the
 // clerk's own move that opens a saved estimate (it can export through a file
 // dialog). The kill calendar and the day's board are windows of the
-// bookings, and the cut sheet a window of its own, which have tests of their
-// own.
+// bookings, which have tests of their own.
 const QSet<QString> NeverTouched = {
     QStringLiteral("cmdPrint"),     QStringLiteral("cmdPriceList"),
     QStringLiteral("cmdEstimates"), QStringLiteral("cmdExport"),
     QStringLiteral("printShares"),  QStringLiteral("cmdBookKillDate"),
-    QStringLiteral("cmdDayBoard"),  QStringLiteral("cmdCutSheet")};
+    QStringLiteral("cmdDayBoard"),  QStringLiteral("cmdPrintSheet")};
 
 // The screens the clerk works on; the Estimate screen is never closed.
 const QString Estimate = QStringLiteral("frmEst");
@@ -78,6 +79,8 @@ const QStringList Worksheets = {QStringLiteral("frmWsEst"), QStringLiteral("frmE
                                 QStringLiteral("frmCure")};
 // The window of an animal sold in shares, opened from the Estimate screen.
 const QString Shares = QStringLiteral("frmShares");
+// The customer's cut sheet, a dialog over the Estimate screen.
+const QString SheetWindow = QStringLiteral("frmCutSheet");
 // Its table's columns that the clerk types in, and those of a share's bill.
 enum SharesColumn { BuyerColumn = 0, PartColumn = 2, KillColumn = 4, TotalColumn = 8 };
 // What the clerk types as a buyer's part.
@@ -90,6 +93,7 @@ const QStringList PartWords = {
 const QMap<QString, QString> ApplyButtons = {
     {QStringLiteral("frmWsEst"), QStringLiteral("cmdClose")},
     {QStringLiteral("frmEB"), QStringLiteral("Command1")},
+    {SheetWindow, QStringLiteral("cmdSheetOK")},
     {QStringLiteral("frmJerky"), QStringLiteral("cmdFigure")},
     {QStringLiteral("frmFajita"), QStringLiteral("cmdFigure")},
     {QStringLiteral("frmCure"), QStringLiteral("cmdApply")},
@@ -408,6 +412,7 @@ private:
     QString checkWorksheetsBelong();
     QString checkPriceList();
     QString checkShares();
+    QString checkCutSheet() const;
     // The estimate opened from the saved estimates is what was saved.
     QString checkOpened(qint64 number) const;
     // A save (or an open) seen after an action: what the screen shows is kept.
@@ -489,6 +494,8 @@ QString Clerk::promisesBroken()
         problem = checkPriceList();
     if (problem.isEmpty())
         problem = checkShares();
+    if (problem.isEmpty())
+        problem = checkCutSheet();
     return problem;
 }
 
@@ -511,7 +518,8 @@ void Clerk::setUp()
     QObject::connect(&strangeDialogs_, &QTimer::timeout, [this] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || qobject_cast<QMessageBox*>(modal) || qobject_cast<QInputDialog*>(modal) ||
-            modal->objectName() == QLatin1String("frmSaveEstimate"))
+            modal->objectName() == QLatin1String("frmSaveEstimate") ||
+            modal->objectName() == SheetWindow)
             return;
         if (loop_.isEmpty())
             loop_ = QStringLiteral("a modal window the clerk cannot answer: %1 %2")
@@ -582,11 +590,20 @@ void Clerk::act()
             ++reached.opened[name];
         }
     }
+    if (QWidget* sheet = QApplication::activeModalWidget();
+        sheet && sheet->objectName() == SheetWindow && !seenScreens_.contains(sheet)) {
+        seenScreens_.append(sheet);
+        ++reached.opened[SheetWindow];
+    }
     seenScreens_.removeAll(QPointer<QWidget>());
 }
 
 QWidget* Clerk::chooseScreen()
 {
+    // The cut sheet holds the counter until it is closed.
+    if (QWidget* modal = QApplication::activeModalWidget();
+        modal && modal->objectName() == SheetWindow)
+        return modal;
     QList<QWidget*> open;
     for (const QString& name : Worksheets)
         if (QWidget* screen = findScreen(name))
@@ -625,7 +642,9 @@ int Clerk::controlWeight(const QString& screen, const QWidget* control) const
             return 12;
         if (name == QLatin1String("Text2"))
             return 3;
-        return 2; // a service box, or a figure field
+        if (name == QLatin1String("cmdCutSheet"))
+            return 1; // a window of its own, now and then
+        return 2;     // a service box, or a figure field
     }
     if (ApplyButtons.value(screen) == name)
         return 3;
@@ -673,7 +692,9 @@ void Clerk::actOn(QWidget* screen)
     const bool shares = name == Shares;
     auto* table =
         shares ? screen->findChild<QTableWidget*>(QStringLiteral("sharesTable")) : nullptr;
-    const QList<QComboBox*> combos = shares ? controls<QComboBox>(screen) : QList<QComboBox*>();
+    const bool sheet = name == SheetWindow;
+    const QList<QComboBox*> combos =
+        shares || sheet ? controls<QComboBox>(screen) : QList<QComboBox*>();
     const bool sausage = name == QLatin1String("frmWsEst");
     const bool boning = name == QLatin1String("frmEB");
     weights[Click] = estimate ? 55 : sausage ? 45 : boning ? 70 : 8;
@@ -686,7 +707,7 @@ void Clerk::actOn(QWidget* screen)
     weights[Close] = estimate ? 0 : shares ? 1 : 3;
     weights[Open] = estimate ? 2 : 0;
     weights[EditCell] = table && table->rowCount() > 0 ? 25 : 0;
-    weights[Choose] = combos.isEmpty() ? 0 : 4;
+    weights[Choose] = combos.isEmpty() ? 0 : sheet ? 12 : 4;
     if (buttons.isEmpty())
         weights[Click] = 0;
     if (fields.isEmpty())
@@ -1046,6 +1067,21 @@ QString Clerk::checkShares()
 
 // A service whose click was refused (no price list) is neither figured nor
 // charged until a click on it is accepted: its charge reads 0.
+// The estimate's cut sheet of its own species holds no contradiction: the
+// sheet's window keeps none.
+QString Clerk::checkCutSheet() const
+{
+    const EstimateValue& value = estimate_->estimate().value();
+    if (!value.cutSheet || value.cutSheet->species != SpeciesName(value.species))
+        return QString();
+    const QStringList contradictions =
+        Contradictions(*value.cutSheet, estimate_->quoteRules().master(value.species));
+    if (contradictions.isEmpty())
+        return QString();
+    return QStringLiteral("the estimate's cut sheet contradicts itself: %1")
+        .arg(contradictions.join(QStringLiteral("; ")));
+}
+
 QString Clerk::checkRefused() const
 {
     for (const ServiceInfo& s : Services()) {
@@ -1309,7 +1345,7 @@ private slots:
     void theClerkReachesEveryScreen()
     {
         QStringList summary;
-        for (const QString& name : Worksheets)
+        for (const QString& name : Worksheets + QStringList{SheetWindow})
             summary << QStringLiteral("%1 opened %2, applied %3")
                            .arg(name)
                            .arg(reached.opened.value(name))
@@ -1322,7 +1358,7 @@ private slots:
                           << "; shares compared:" << reached.sharesCompared;
         if (!options().defaults)
             QSKIP("only the default seeds are held to reaching every screen");
-        for (const QString& name : Worksheets) {
+        for (const QString& name : Worksheets + QStringList{SheetWindow}) {
             QVERIFY2(reached.opened.value(name) > 0, qPrintable(name));
             QVERIFY2(reached.applied.value(name) > 0, qPrintable(name));
         }

@@ -111,6 +111,32 @@ private slots:
         owners.phone = QStringLiteral("555-0100");
         const BookResult changed = book.keep(owners);
         QVERIFY2(changed.done, qPrintable(changed.problem));
+
+        // Once the carcass is cut, its cut sheet is the owner's to change,
+        // even with the change recorded; the clerk still saves the bill.
+        EstimateRecord sheet;
+        sheet.customer = QStringLiteral("Ada Miller");
+        sheet.cutSheet = QStringLiteral("chuck roasts");
+        QVERIFY(book.save(sheet).done);
+        owners = *book.booking(booking.number, &problem);
+        owners.estimates = {sheet.number};
+        owners.state = Booking::State::Cut;
+        QVERIFY(book.keep(owners).done);
+        sheet.cutSheet = QStringLiteral("chuck ground");
+        sheet.sheetChanges = 1;
+        const BookResult clerks = book.save(sheet);
+        QVERIFY(!clerks.done);
+        QVERIFY2(clerks.problem.contains(QLatin1String("only the shop's owner may change its cut "
+                                                       "sheet")),
+                 qPrintable(clerks.problem));
+        EstimateRecord bill = *book.open(sheet.number, &problem);
+        bill.finalState = QStringLiteral("final");
+        QVERIFY(book.save(bill).done);
+        bill.cutSheet = sheet.cutSheet;
+        bill.sheetChanges = 1;
+        const BookResult byOwner = EstimateBook(owner_).save(bill);
+        QVERIFY2(byOwner.done, qPrintable(byOwner.problem));
+        QCOMPARE(book.open(sheet.number, &problem)->cutSheet, QStringLiteral("chuck ground"));
     }
 
     // Every change of the editor, as the window and the tool make them; the

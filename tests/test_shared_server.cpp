@@ -171,6 +171,7 @@ private slots:
         EstimateBook mine(url_), other(url_);
         BookChecks::BookingsKept(mine, other);
         BookChecks::LastSpaceTakenOnce(mine, [this] { return new EstimateBook(url_); });
+        BookChecks::CutSheetLocked(mine);
     }
 
     void changesAtOtherCountersAreTold()

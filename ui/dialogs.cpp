@@ -95,4 +95,18 @@ std::optional<QString> askText(QWidget* parent, const QString& prompt, const QSt
     return dialog.textValue();
 }
 
+std::optional<int> askChoice(QWidget* parent, const QString& prompt, const QString& title,
+                             const QStringList& items)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const int chosen = int(items.indexOf(dialog.textValue()));
+    return chosen < 0 ? std::nullopt : std::optional<int>(chosen);
+}
+
 } // namespace Dialogs

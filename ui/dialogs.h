@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -36,5 +37,9 @@ QMessageBox::StandardButton ask(QWidget* parent, const QString& text, const QStr
 
 // An input box; no value when cancelled.
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title);
+// An input box choosing one of `items` (the first chosen to begin with); the
+// place of the one chosen, no value when cancelled.
+std::optional<int> askChoice(QWidget* parent, const QString& prompt, const QString& title,
+                             const QStringList& items);
 
 } // namespace Dialogs

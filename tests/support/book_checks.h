@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 #include <functional>
 
 namespace BookChecks {
@@ -439,6 +440,78 @@ inline void LastSpaceTakenOnce(EstimateBook& book, const std::function<EstimateB
              qPrintable(second.problem));
     QString problem;
     QCOMPARE(book.bookings(kill, kill, &problem).size(), 1);
+}
+
+// Once the carcass of a booking billed by an estimate is cut, its cut sheet
+// is locked: a changed sheet is kept only with one more change recorded on
+// it; the rest of the estimate (its final bill) is saved as before, and an
+// estimate whose number only looks like the booked one's is not locked.
+// Several records saved together are refused whole. (The owner's login here.)
+inline void CutSheetLocked(EstimateBook& book)
+{
+    QList<EstimateRecord> saved(11);
+    for (int i = 0; i < int(saved.size()); ++i) {
+        saved[i].customer = QStringLiteral("Buyer %1").arg(i + 1);
+        saved[i].quoteState = QStringLiteral("quote");
+        saved[i].cutSheet = QStringLiteral("sirloin steaks 1 in");
+        const BookResult first = book.save(saved[i]);
+        QVERIFY2(first.done, qPrintable(first.problem));
+    }
+    EstimateRecord& cut = saved.last();
+    // One whose number the booked one's holds (1 in 11), where there is one.
+    auto prefix = std::find_if(saved.begin(), saved.end() - 1, [&](const EstimateRecord& r) {
+        return QString::number(cut.number).contains(QString::number(r.number));
+    });
+    if (prefix == saved.end() - 1)
+        prefix = saved.begin();
+    Booking booking;
+    booking.customer = cut.customer;
+    booking.species = QStringLiteral("Beef");
+    booking.kill = QDate(2026, 10, 13);
+    booking.dropOff = booking.kill;
+    booking.hangingDays = 14;
+    booking.state = Booking::State::Killed;
+    booking.estimates = {cut.number};
+    QVERIFY(book.keep(booking).done);
+    // Hanging: the sheet changes freely.
+    cut.cutSheet = QStringLiteral("sirloin roasts 3 lb");
+    QVERIFY(book.save(cut).done);
+    booking.state = Booking::State::Cut;
+    QVERIFY(book.keep(booking).done);
+
+    cut.cutSheet = QStringLiteral("sirloin ground");
+    const BookResult refused = book.save(cut);
+    QVERIFY(!refused.done);
+    QVERIFY2(refused.problem.contains(QStringLiteral("estimate %1 is cut, so its cut sheet is "
+                                                     "locked")
+                                          .arg(cut.number)),
+             qPrintable(refused.problem));
+    QString problem;
+    QCOMPARE(book.open(cut.number, &problem)->cutSheet, QStringLiteral("sirloin roasts 3 lb"));
+    // Saved with another: none of them is kept.
+    prefix->note = QStringLiteral("with the cut one");
+    QVERIFY(!book.saveAll({&*prefix, &cut}).done);
+    QVERIFY(book.open(prefix->number, &problem)->note.isEmpty());
+
+    // The final bill with the sheet as it was; then the change recorded.
+    cut.cutSheet = QStringLiteral("sirloin roasts 3 lb");
+    cut.finalState = QStringLiteral("final");
+    QVERIFY(book.save(cut).done);
+    cut.cutSheet = QStringLiteral("sirloin ground");
+    cut.sheetChanges = 1;
+    const BookResult recorded = book.save(cut);
+    QVERIFY2(recorded.done, qPrintable(recorded.problem));
+    const std::optional<EstimateRecord> reopened = book.open(cut.number, &problem);
+    QCOMPARE(reopened->cutSheet, QStringLiteral("sirloin ground"));
+    QCOMPARE(reopened->sheetChanges, 1);
+    QCOMPARE(reopened->finalState, QStringLiteral("final"));
+    // Another change needs another record of it.
+    cut.cutSheet = QStringLiteral("sirloin stew");
+    QVERIFY(!book.save(cut).done);
+    // The estimate whose number the booked one's holds is not locked.
+    prefix->cutSheet = QStringLiteral("sirloin stew");
+    const BookResult free = book.save(*prefix);
+    QVERIFY2(free.done, qPrintable(free.problem));
 }
 
 } // namespace BookChecks
