@@ -69,6 +69,18 @@ CutSheetDesk EstimateKeeper::cutSheetDesk() const
     desk.yields = rules.yields(desk.estimate.species);
     desk.head = summaryOf(record_, desk.estimate);
     desk.locked = record_.number > 0 && MoneyOnBill(book_, record_.number).cut;
+    // A buyer's share: its animal's carcass, by the estimates saved under its tag.
+    if (shareBack_ && desk.estimate.share && !desk.estimate.share->takenOff &&
+        !desk.estimate.share->tag.trimmed().isEmpty()) {
+        QString problem;
+        QList<qint64> numbers;
+        for (const EstimateRecord& saved : book_.animal(desk.estimate.share->tag, &problem))
+            numbers << saved.number;
+        const QList<Booking> bookings =
+            numbers.isEmpty() ? QList<Booking>() : book_.billedBookings(numbers, &problem);
+        for (const qint64 number : numbers)
+            desk.locked = desk.locked || MoneyOnBill(bookings, number).cut;
+    }
     desk.who = PriceHistory::ThisUser();
     desk.now = clock_.now();
     return desk;

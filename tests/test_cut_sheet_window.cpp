@@ -358,6 +358,27 @@ private slots:
         }));
         click(in<QPushButton>(sheet, QStringLiteral("cmdSheetCancel")));
         QVERIFY(c.dialogs.texts().last().contains(QStringLiteral("Whose cut sheet?")));
+
+        // Cut: each buyer's sheet is locked; the owner's change to Bo's is
+        // recorded, and kept when the shares are saved.
+        booked = *c.screen->book().booking(booked.number, &problem);
+        booked.state = Booking::State::Cut;
+        QVERIFY(c.screen->book().keep(booked).done);
+        c.dialogs.type(QStringLiteral("%1  Bo (quarter)").arg(saved[1].number));
+        sheet = c.openSheetOfBooking(booked.number);
+        QVERIFY(sheet);
+        QVERIFY(!in<QComboBox>(sheet, QStringLiteral("cboUse_0"))->isEnabled());
+        c.dialogs.press(QMessageBox::Yes);
+        click(in<QPushButton>(sheet, QStringLiteral("cmdUnlockSheet")));
+        choose(sheet, QStringLiteral("cboUse_0"), QStringLiteral("ground"));
+        click(in<QPushButton>(sheet, QStringLiteral("cmdSheetOK")));
+        QTRY_VERIFY(!sheet->isVisible());
+        click(control<QPushButton>(c.s(), QStringLiteral("cmdShares"))); // back
+        click(control<QPushButton>(shares, "saveShares"));
+        const EstimateRecord bo = *c.screen->book().open(saved[1].number, &problem);
+        QCOMPARE(bo.sheetChanges, 1);
+        QCOMPARE(EstimateValue::fromRecord(bo.quoteState)->cutSheet->changes.value(0).what,
+                 QStringLiteral("Chuck: roasts → Chuck: ground"));
     }
 
     // The owner's masters in the Price List area: a wrong text refused whole,
