@@ -3,6 +3,7 @@
 // home from the hanging weight and their choices.
 
 #include "book/estimate_book.h"
+#include "estimate/book_figures.h"
 #include "estimate/cut_sheet.h"
 #include "estimate/take_home.h"
 
@@ -303,6 +304,26 @@ private slots:
         quoted.quoteState = v.toRecord();
         OneCutSheet(quoted, false);
         QVERIFY(quoted.finalState.isEmpty());
+
+        // Beside the states the book keeps the sheet's choices, which the
+        // changes recorded on it leave alone, and the count of those.
+        FillBookFigures(saved);
+        QVERIFY(!saved.cutSheet.isEmpty());
+        QCOMPARE(saved.sheetChanges, 1);
+        EstimateValue unchanged = v;
+        unchanged.cutSheet->changes.clear();
+        EstimateRecord bare;
+        bare.quoteState = unchanged.toRecord();
+        FillBookFigures(bare);
+        QCOMPARE(bare.cutSheet, saved.cutSheet);
+        QCOMPARE(bare.sheetChanges, 0);
+        unchanged.cutSheet->choices[1].roastPounds = 3;
+        bare.quoteState = unchanged.toRecord();
+        FillBookFigures(bare);
+        QVERIFY(bare.cutSheet != saved.cutSheet);
+        bare.quoteState = BeefQuote().toRecord();
+        FillBookFigures(bare);
+        QVERIFY(bare.cutSheet.isEmpty());
     }
 };
 

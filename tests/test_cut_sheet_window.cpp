@@ -275,13 +275,36 @@ private slots:
             table->item(table->rowCount() - 1, 0)->setText(QLatin1String(name));
             table->item(table->rowCount() - 1, 2)->setText(QLatin1String(part));
         }
-        // Each buyer's sheet, filled from the buyer's screen.
+        // A buyer's worksheet product, written on the buyer's screen.
+        const auto product = [&](ServiceId service, const QString& pounds,
+                                 const SheetEntries& entries) {
+            c.tick(ServiceBox(service));
+            Estimate& e = c.screen->liveEstimate();
+            QVERIFY(e.applySheet(e.identity(), service, {pounds, QStringLiteral("60"), entries}));
+            c.screen->sheetWritten(service);
+        };
+        SheetEntries summer, jerky;
+        summer.sausage = {{1, QStringLiteral("Summer"), QString(), QStringLiteral("10")}};
+        jerky.chosen = {0};
+        // Each buyer's sheet, filled from the buyer's screen, which shows
+        // the buyer's own products.
         const auto fillSheet = [&](int row, const QString& part, const QString& keep,
-                                   const QString& chuck) {
+                                   const QString& chuck, const std::function<void()>& write = {},
+                                   const QString& listed = QString()) {
             table->selectRow(row);
             click(control<QPushButton>(shares, "shareServices"));
+            if (write)
+                write();
             QWidget* sheet = c.openSheet();
             QVERIFY(sheet);
+            if (!listed.isEmpty()) {
+                const QListWidget* products = in<QListWidget>(sheet, QStringLiteral("lstProducts"));
+                QStringList lines;
+                for (int i = 0; i < products->count(); ++i)
+                    lines << products->item(i)->text();
+                QVERIFY2(lines.join(QLatin1Char('\n')).contains(listed),
+                         qPrintable(lines.join('\n')));
+            }
             auto* parts = in<QComboBox>(sheet, QStringLiteral("cboPart"));
             QVERIFY(parts->isEnabled());
             choose(sheet, QStringLiteral("cboPart"), part);
@@ -294,8 +317,14 @@ private slots:
             QTRY_VERIFY(!sheet->isVisible());
             click(control<QPushButton>(c.s(), QStringLiteral("cmdShares"))); // back
         };
-        fillSheet(0, QStringLiteral("half"), QStringLiteral("Tongue"), QStringLiteral("ground"));
-        fillSheet(1, QStringLiteral("front quarter"), QStringLiteral("Tongue"), QString());
+        fillSheet(
+            0, QStringLiteral("half"), QStringLiteral("Tongue"), QStringLiteral("ground"),
+            [&] { product(ServiceId::BeefSausage, QStringLiteral("20"), summer); },
+            QStringLiteral("Summer"));
+        fillSheet(
+            1, QStringLiteral("front quarter"), QStringLiteral("Tongue"), QString(),
+            [&] { product(ServiceId::Slicing, QStringLiteral("8"), jerky); },
+            QLatin1String(CutRules::CutNames[0]));
         fillSheet(2, QStringLiteral("front quarter"), QStringLiteral("Liver"),
                   QStringLiteral("stew"));
         auto* problems = control<QLabel>(shares, "sharesProblems");
@@ -307,7 +336,8 @@ private slots:
         QString problem;
         QVERIFY(c.screen->book().animal(QStringLiteral("B-7"), &problem).isEmpty());
 
-        fillSheet(1, QStringLiteral("front quarter"), QStringLiteral("Heart"), QString());
+        fillSheet(1, QStringLiteral("front quarter"), QStringLiteral("Heart"), QString(), {},
+                  QLatin1String(CutRules::CutNames[0]));
         fillSheet(2, QStringLiteral("hind quarter"), QStringLiteral("Liver"), QString());
         QVERIFY2(problems->text().isEmpty(), qPrintable(problems->text()));
         click(control<QPushButton>(shares, "saveShares"));
@@ -319,6 +349,10 @@ private slots:
             parts << PartWords(EstimateValue::fromRecord(r.quoteState)->cutSheet.value().part);
         QCOMPARE(parts, (QStringList{QStringLiteral("half"), QStringLiteral("front quarter"),
                                      QStringLiteral("hind quarter")}));
+        // Each buyer's products kept with the buyer's own estimate.
+        QVERIFY(EstimateValue::fromRecord(saved[0].quoteState)->row(ServiceId::BeefSausage).ticked);
+        QVERIFY(!EstimateValue::fromRecord(saved[0].quoteState)->row(ServiceId::Slicing).ticked);
+        QVERIFY(EstimateValue::fromRecord(saved[1].quoteState)->row(ServiceId::Slicing).ticked);
 
         // Cy's page for the cutting room: the animal's tag, the hind primals.
         table->selectRow(2);
