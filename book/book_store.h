@@ -225,6 +225,9 @@ struct ServerSave {
     qint64 number = 0;
     QSqlError error;
 };
+// The cut sheet's lock refusing a statement, in either dialect
+// (SheetUnrecorded, SheetNotOwner); Failed when it failed otherwise.
+ServerSave::Answer SheetRefusal(const QSqlError& error);
 ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,
                         const QStringList& keys, const QDateTime& time);
 

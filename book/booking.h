@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 // Money taken or given back against a booking, in whole cents.
@@ -79,6 +81,12 @@ struct Booking {
 
     // The day it is cut, when its hanging days are over.
     QDate cut() const { return kill.addDays(hangingDays); }
+    // Cut, ready or picked up: its cut sheet is locked.
+    static constexpr std::array<State, 3> CutStates{State::Cut, State::Ready, State::PickedUp};
+    bool isCut() const
+    {
+        return std::find(CutStates.begin(), CutStates.end(), state) != CutStates.end();
+    }
     // Killed and not yet cut, or still to be killed: it takes rail space.
     bool onTheRail() const
     {

@@ -92,18 +92,6 @@ QString refusedWords(ServerSave::Answer refusal, const QString& what, qint64 num
     }
 }
 
-// The book's own refusal of a statement (the cut sheet's lock), in either
-// dialect; Failed when the statement failed otherwise.
-ServerSave::Answer refusalOf(const QSqlError& error)
-{
-    const QString state = error.nativeErrorCode();
-    if (state == QLatin1String("LE105") || error.databaseText().contains(SheetLocked))
-        return ServerSave::SheetUnrecorded;
-    if (state == QLatin1String("LE106"))
-        return ServerSave::SheetNotOwner;
-    return ServerSave::Failed;
-}
-
 Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const QDateTime& time,
               const QString& key, const QString& what, QSqlError* error)
 {
@@ -126,7 +114,7 @@ Written write(QSqlDatabase& db, Session& session, EstimateRecord& record, const 
     update.addBindValue(TimeText(record.created));
     update.addBindValue(record.revision);
     if (!update.exec()) {
-        if (const ServerSave::Answer refusal = refusalOf(update.lastError());
+        if (const ServerSave::Answer refusal = SheetRefusal(update.lastError());
             refusal != ServerSave::Failed) {
             written.refused = refusedWords(refusal, what, record.number);
             return written;

@@ -1,4 +1,5 @@
 #include "book/book_store.h"
+#include "book/booking.h"
 #include "store/dialect.h"
 
 #include <QJsonArray>
@@ -93,15 +94,28 @@ QJsonValue jsonOf(const QVariant& value)
 
 const QString ServerSaveFunction = QStringLiteral("locker_save_estimates(integer,text,jsonb)");
 
+ServerSave::Answer SheetRefusal(const QSqlError& error)
+{
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("LE105") || error.databaseText().contains(SheetLocked))
+        return ServerSave::SheetUnrecorded;
+    if (state == QLatin1String("LE106"))
+        return ServerSave::SheetNotOwner;
+    return ServerSave::Failed;
+}
+
 namespace {
 
 // An estimate billed by a booking whose carcass is cut (or later), told in
 // either dialect's SQL (`number`: the estimate's number).
 QString CutCarcass(const QString& number)
 {
-    return QStringLiteral("Exists (Select 1 From Bookings b Where b.State In ('cut', 'ready', "
-                          "'picked up') And (' ' || b.Estimates || ' ') Like '% ' || %1 || ' %')")
-        .arg(number);
+    QStringList states;
+    for (const Booking::State state : Booking::CutStates)
+        states << QStringLiteral("'%1'").arg(StateName(state));
+    return QStringLiteral("Exists (Select 1 From Bookings b Where b.State In (%1) And (' ' || "
+                          "b.Estimates || ' ') Like '% ' || %2 || ' %')")
+        .arg(states.join(QStringLiteral(", ")), number);
 }
 
 } // namespace
@@ -209,16 +223,12 @@ ServerSave SaveOnServer(QSqlDatabase& db, const QList<EstimateRecord*>& records,
             result.answer = ServerSave::Replaced;
         else if (state == QLatin1String("LE103"))
             result.answer = ServerSave::Deleted;
-        else if (state == QLatin1String("LE105"))
-            result.answer = ServerSave::SheetUnrecorded;
-        else if (state == QLatin1String("LE106"))
-            result.answer = ServerSave::SheetNotOwner;
         // Not made yet here, or made for another version of the tables.
         else if (state == QLatin1String("LE100") || state == QLatin1String("42883") ||
                  state == QLatin1String("42P01") || state == QLatin1String("42704"))
             result.answer = ServerSave::NotThere;
         else
-            result.answer = ServerSave::Failed;
+            result.answer = SheetRefusal(result.error);
         return result;
     }
     while (query.next())

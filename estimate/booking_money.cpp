@@ -53,9 +53,7 @@ BillMoney MoneyOnBill(const QList<Booking>& bookings, qint64 estimate)
         return money;
     const bool own = billing->estimates.first() == estimate;
     money.booking = billing->number;
-    using S = Booking::State;
-    money.cut =
-        billing->state == S::Cut || billing->state == S::Ready || billing->state == S::PickedUp;
+    money.cut = billing->isCut();
     for (const Payment& p : billing->payments)
         if (p.estimate == estimate || (own && !billing->estimates.contains(p.estimate)))
             money.payments << p;
